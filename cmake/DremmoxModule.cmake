@@ -1,0 +1,41 @@
+# One static library per module of the layout. Sources are found by glob so that adding a file to a module is
+# adding the file; a module without sources yet is an interface library that later code fills in.
+
+function(dremmox_module name)
+  cmake_parse_arguments(ARG "" "DIR" "DEPS;EXCLUDE;SYSTEM_INCLUDES" ${ARGN})
+  if(NOT ARG_DIR)
+    set(ARG_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+  endif()
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${ARG_DIR}/*.cpp" "${ARG_DIR}/*.h")
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${ARG_DIR}/${ex}/")
+  endforeach()
+  set(cpp_sources ${sources})
+  list(FILTER cpp_sources INCLUDE REGEX "\\.cpp$")
+  if(cpp_sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE dremmox_warnings)
+    target_include_directories(${name} SYSTEM PUBLIC ${ARG_SYSTEM_INCLUDES})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE "${PROJECT_SOURCE_DIR}/src")
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    target_include_directories(${name} SYSTEM INTERFACE ${ARG_SYSTEM_INCLUDES})
+  endif()
+endfunction()
+
+# One GoogleTest binary per module: every .cpp under tests/<module>/ links into it.
+function(dremmox_test_module name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h")
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(test_${name} ${sources})
+  target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} dremmox_testsupport dremmox_warnings)
+  add_test(NAME ${name} COMMAND test_${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DREMMOX_SOURCE_DIR=${PROJECT_SOURCE_DIR};DREMMOX_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures"
+    TIMEOUT 1200)
+endfunction()

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Configures and builds one configuration: release (default), debug or sanitize. Extra arguments are passed
+# to the build tool (for example a target name).
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+config="${1:-release}"
+shift || true
+
+case "$config" in
+  release)  args=(-DCMAKE_BUILD_TYPE=Release) ;;
+  debug)    args=(-DCMAKE_BUILD_TYPE=Debug) ;;
+  sanitize) args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREMMOX_SANITIZE=ON) ;;
+  bench)    args=(-DCMAKE_BUILD_TYPE=Release -DDREMMOX_BENCH=ON -DDREMMOX_TESTS=OFF) ;;
+  *) echo "usage: $0 [release|debug|sanitize|bench] [target...]" >&2; exit 2 ;;
+esac
+
+dir="$here/build/$config"
+cmake -S "$here" -B "$dir" -G Ninja "${args[@]}" >/dev/null
+if [ $# -gt 0 ]; then
+  cmake --build "$dir" --target "$@"
+else
+  cmake --build "$dir"
+fi
