@@ -1,0 +1,215 @@
+// The public face of the embedded Oracle-compatible engine: databases, logons, sessions, statements, cursors.
+// The access layer's embedded driver is the one client; it knows nothing of SQLite or of the engine's stages.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine {
+
+enum class OraType { Varchar2, Char, Number, Date, Long, Clob, Blob, Raw, Rowid, RefCursor };
+
+// One value as the engine stores and passes it: NULL, a NUMBER as integer or real, text (VARCHAR2, CHAR, LONG,
+// CLOB, ROWID), a DATE as "YYYY-MM-DD HH:MM:SS", or bytes (RAW, BLOB). Text is never empty: '' is NULL.
+struct Value {
+    enum class Kind { Null, Integer, Real, Text, Date, Blob };
+    Kind kind = Kind::Null;
+    int64_t integer = 0;
+    double real = 0;
+    std::string text; // Text, Date (19 characters) and Blob (bytes)
+
+    static Value null() { return {}; }
+    static Value fromInt(int64_t v)
+    {
+        Value r;
+        r.kind = Kind::Integer;
+        r.integer = v;
+        return r;
+    }
+    static Value fromReal(double v)
+    {
+        Value r;
+        r.kind = Kind::Real;
+        r.real = v;
+        return r;
+    }
+    // An empty text is Oracle's NULL.
+    static Value fromText(std::string v)
+    {
+        Value r;
+        if (v.empty())
+            return r;
+        r.kind = Kind::Text;
+        r.text = std::move(v);
+        return r;
+    }
+    static Value fromDate(std::string v)
+    {
+        Value r;
+        r.kind = Kind::Date;
+        r.text = std::move(v);
+        return r;
+    }
+    static Value fromBlob(std::string bytes)
+    {
+        Value r;
+        r.kind = Kind::Blob;
+        r.text = std::move(bytes);
+        return r;
+    }
+    bool isNull() const { return kind == Kind::Null; }
+    // The value as text: numbers in Oracle's default number text, dates as stored, NULL as "".
+    std::string toString() const;
+    bool operator==(const Value& o) const = default;
+};
+
+struct ColumnDesc {
+    std::string name;
+    OraType type = OraType::Varchar2;
+    int size = 0;
+    int precision = 0;
+    int scale = 0;
+    bool nullable = true;
+};
+
+class Cursor;
+
+enum class BindDir { In, Out, InOut };
+
+struct Bind {
+    std::string name; // upper-case, no colon
+    BindDir dir = BindDir::In;
+    OraType type = OraType::Varchar2;
+    Value value;
+    std::shared_ptr<Cursor> cursor; // REF CURSOR out
+};
+
+// Every failure of the engine: Oracle's code and text ("ORA-00942: table or view does not exist") and the byte
+// offset of the offending token in the statement, -1 when there is none.
+class Error : public std::exception {
+public:
+    Error(int code, std::string message, int offset = -1);
+    int code() const { return code_; }
+    const std::string& message() const { return message_; }
+    int offset() const { return offset_; }
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    int code_;
+    std::string message_;
+    int offset_;
+};
+
+// "ORA-%05d: " + text, the one place the prefix is built.
+Error oraError(int code, const std::string& text, int offset = -1);
+
+enum class StatementKind {
+    Select,
+    Insert,
+    Update,
+    Delete,
+    PlSql,
+    Ddl,
+    Commit,
+    Rollback,
+    Savepoint,
+    SetTransaction,
+    AlterSession,
+    LockTable,
+    Other
+};
+
+// Rows of a query, fetched as next() is called. May be read from another thread than the one that executed it,
+// but not from two at once.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual const std::vector<ColumnDesc>& columns() const = 0;
+    virtual bool next() = 0;
+    virtual const Value& value(int i) const = 0;
+    virtual void close() = 0;
+};
+
+struct ExecResult {
+    StatementKind kind = StatementKind::Other;
+    int64_t rowsProcessed = 0;
+    std::unique_ptr<Cursor> cursor;
+    std::optional<Error> warning; // e.g. ORA-24344 success with compilation error
+};
+
+class Database;
+struct SessionState;
+
+// One logon. Usable from any thread; calls on one session are serialised. interrupt() may come from any thread.
+class Session {
+public:
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    ExecResult execute(std::string_view sql, std::vector<Bind>& binds); // throws Error
+    ExecResult execute(std::string_view sql);
+    void commit();
+    void rollback();
+    bool inTransaction() const;
+    // The running or waiting call fails with ORA-01013.
+    void interrupt();
+
+    void enableOutput(int64_t bufferSize);
+    void disableOutput();
+    std::vector<std::string> takeOutputLines();
+    // Appends one line to the server output buffer when output is enabled (the way DBMS_OUTPUT writes).
+    void putOutputLine(const std::string& line);
+
+    std::string user() const;
+    std::string currentSchema() const;
+    int64_t sessionId() const;
+    std::string serverVersion() const;
+
+    // For the engine's own parts.
+    SessionState& state() { return *state_; }
+
+private:
+    friend class Database;
+    explicit Session(std::unique_ptr<SessionState> state);
+    std::unique_ptr<SessionState> state_;
+};
+
+struct DatabaseState;
+
+// A directory holding one SQLite file; one process owns it at a time (a lock file says which).
+class Database : public std::enable_shared_from_this<Database> {
+public:
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Throws Error when the directory holds no database, when another process owns it, or when it is damaged.
+    static std::shared_ptr<Database> open(const std::string& dir);
+    // An empty database with SYS and SYSTEM. Throws Error when the directory already holds one.
+    static std::shared_ptr<Database> create(const std::string& dir);
+    static bool exists(const std::string& dir);
+
+    // ORA-01017 for an unknown user or wrong password; ORA-01031 for SYSDBA without the privilege.
+    std::unique_ptr<Session> logOn(const std::string& user, const std::string& password, bool asSysdba = false);
+
+    const std::string& directory() const;
+    DatabaseState& state() { return *state_; }
+
+private:
+    explicit Database(std::unique_ptr<DatabaseState> state);
+    std::unique_ptr<DatabaseState> state_;
+};
+
+// The user's data directory + "/dremmox/databases".
+std::string defaultDataDirectory();
+
+// The engine's version text, as V$VERSION and the logon banner give it.
+std::string serverVersionText();
+
+} // namespace engine
