@@ -1,0 +1,80 @@
+// A statement after binding: the SQLite SQL to run, where each Oracle bind goes, the result columns with their
+// Oracle types, and what the executor needs for row locks and undo. Immutable, holds no bind values, so the
+// statement cache keeps one per text and schema and runs it again with new binds.
+#pragma once
+
+#include "engine/bind/catalog_lookup.h"
+#include "engine/engine.h"
+#include "engine/types/oratype.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace engine::bind {
+
+// The session's context the binder reads.
+struct SessionContext {
+    std::string currentSchema; // ALTER SESSION SET CURRENT_SCHEMA, else the user
+    std::string user;
+};
+
+// One SQLite parameter. The SQL uses numbered parameters ?1, ?2, ...: parameter i (1-based) is params[i-1]. An
+// Oracle bind used several times in the text has one slot, so one value serves every place.
+struct ParamSlot {
+    std::string name; // upper case, no colon; a positional ":1" is "1"
+    // The type the bind's context expects (a NUMBER column compared with it, a DATE column it is stored into...).
+    // The executor converts an IN value to it by Oracle's implicit rules before binding (text '10' to 10, text to
+    // DATE under NLS_DATE_FORMAT), so the SQL compares like with like. Varchar2 when the context says nothing.
+    types::ExprType expected;
+    bool isReturningTarget = false; // the target of RETURNING ... INTO: an OUT bind, not a SQLite parameter
+};
+
+// A table whose rows the statement locks (SELECT ... FOR UPDATE, UPDATE, DELETE): the SQL listing the row numbers
+// of the rows it would touch, with the same parameters as the statement.
+struct RowLockTarget {
+    ObjectRef table;
+    std::string physicalName;
+    std::string rowNumberColumn;
+    std::string rowsSql; // SELECT <rowno> FROM ... WHERE ...: one column, the row numbers
+};
+
+// The temporary table the executor fills with the locked row numbers before running a DML restricted to them
+// (restrictedSql). Its one column is R INTEGER PRIMARY KEY.
+inline constexpr const char* kDmlRowsTable = "temp.ORA_DML_ROWS";
+
+struct ReturningItem {
+    ColumnDesc column; // type of the returned expression
+    std::string bindName; // the INTO bind
+};
+
+struct BoundStatement {
+    StatementKind kind = StatementKind::Other;
+
+    // The SQLite statement. For a query, its columns are the result columns in order.
+    std::string sql;
+    std::vector<ParamSlot> params;
+
+    // A query's result columns (and a DML's nothing).
+    std::vector<ColumnDesc> columns;
+
+    // SELECT ... FOR UPDATE [OF ...]: the tables whose rows are locked when the cursor opens.
+    std::vector<RowLockTarget> lockTargets;
+    bool nowait = false;
+    int waitSeconds = -1; // FOR UPDATE WAIT n; -1 waits for ever
+
+    // INSERT/UPDATE/DELETE: the target table.
+    std::optional<RowLockTarget> dmlTarget; // rowsSql is empty for INSERT
+    // UPDATE/DELETE restricted to the rows of kDmlRowsTable, for the executor that locked them first.
+    std::string restrictedSql;
+    // RETURNING ... INTO: the SQL (sql) ends in a SQLite RETURNING clause with these columns in order.
+    std::vector<ReturningItem> returning;
+
+    // Objects the translation relies on: a change to any of them drops the cached translation.
+    std::vector<int64_t> dependsOn;
+};
+
+using BoundStatementPtr = std::shared_ptr<const BoundStatement>;
+
+} // namespace engine::bind

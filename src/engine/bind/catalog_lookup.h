@@ -1,0 +1,80 @@
+// What the binder needs of the catalog: names resolved through schemas and synonyms, tables with their columns and
+// physical storage, views with their query text, sequences. The catalog implements it; tests use an in-memory one.
+#pragma once
+
+#include "engine/types/oratype.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine::bind {
+
+enum class ObjectKind { Table, View, Sequence, Other };
+
+// An object after synonyms have been followed: its owner, name, kind and object number (OBJ$.OBJ#).
+struct ObjectRef {
+    std::string owner;
+    std::string name;
+    ObjectKind kind = ObjectKind::Other;
+    int64_t objectId = 0;
+};
+
+struct ColumnInfo {
+    std::string name; // Oracle's name, as stored (upper case unless quoted)
+    std::string physicalName; // the SQLite column of the physical table
+    types::ExprType type; // nullable is false for NOT NULL columns
+    std::optional<std::string> defaultText; // DEFAULT expression as written in the DDL
+    bool hidden = false; // not part of SELECT * (e.g. a column being dropped)
+};
+
+struct TableInfo {
+    ObjectRef object;
+    std::string physicalName; // the SQLite table
+    std::string rowNumberColumn; // its INTEGER PRIMARY KEY column, from which ROWID is built
+    std::vector<ColumnInfo> columns; // in column order
+};
+
+struct ViewInfo {
+    ObjectRef object;
+    std::string queryText; // the view's SELECT as stored
+    std::vector<std::string> columnNames; // the view's column list when one was given, else empty
+};
+
+class CatalogLookup {
+public:
+    virtual ~CatalogLookup() = default;
+
+    // Resolves `owner.name` (owner empty: the current schema, then a PUBLIC synonym) through private and PUBLIC
+    // synonyms to a table, view or sequence. Names are given as Oracle stores them (already upper-cased when
+    // unquoted). std::nullopt when nothing of that name exists or the session may not see it.
+    virtual std::optional<ObjectRef> resolve(std::string_view owner, std::string_view name,
+        std::string_view currentSchema) const
+        = 0;
+
+    // The table behind a reference of kind Table.
+    virtual std::optional<TableInfo> table(const ObjectRef& ref) const = 0;
+
+    // The view behind a reference of kind View.
+    virtual std::optional<ViewInfo> view(const ObjectRef& ref) const = 0;
+
+    // Whether a user (schema) of that name exists: decides between ORA-00942 and ORA-01918-like messages and lets
+    // "schema.object" be told apart from "table.column" where the grammar is ambiguous.
+    virtual bool schemaExists(std::string_view name) const = 0;
+};
+
+// Functions the catalog (core) registers on each session's connection and the emitted SQL calls. Their names
+// are fixed here so emitter and core agree:
+//   ORA_ROWID(obj#, rowno)         -> the 18-character ROWID text of a row
+//   ORA_ROWID_ROWNO(rowid, obj#)   -> the row number the ROWID names when it belongs to obj#, else NULL;
+//                                     ORA-01410 invalid ROWID for a text that is no ROWID
+//   ORA_SEQ_NEXTVAL(obj#)          -> the sequence's next value
+//   ORA_SEQ_CURRVAL(obj#)          -> the session's current value; ORA-08002 when NEXTVAL was not yet used
+inline constexpr const char* kRowidFunction = "ORA_ROWID";
+inline constexpr const char* kRowidRownoFunction = "ORA_ROWID_ROWNO";
+inline constexpr const char* kSeqNextvalFunction = "ORA_SEQ_NEXTVAL";
+inline constexpr const char* kSeqCurrvalFunction = "ORA_SEQ_CURRVAL";
+
+} // namespace engine::bind
