@@ -1,0 +1,1042 @@
+// Syntax tree of one Oracle SQL statement, as the parser produces it and the binder reads it.
+//
+// Conventions, kept stable for every stage that reads the tree:
+// - Shape: a class hierarchy. `Expr`, `TableRef`, `QueryBody` and `Statement` are base classes carrying a kind
+//   enum; `node.as<T>()` casts to the concrete type (T::Kind names the kind it stands for; a mismatch yields
+//   nullptr). Everything is a struct with public fields: the tree is data, not behaviour.
+// - Ownership: a parent owns its children through std::unique_ptr (or values, for small parts such as names).
+//   The tree does not point into the statement text: all texts are copied out, so it outlives the text.
+// - Offsets: `offset` is the byte offset, in the statement text given to parse(), of the node's first token
+//   (where Oracle reports an error about the node: ORA-00942 at a table name, ORA-00904 at a column). Nodes that
+//   span text also carry `endOffset`, one past the last byte of their last token, so that text can be cut out
+//   (a view's query, a CHECK condition, a DEFAULT expression, an expression's column heading). -1 means "none".
+// - Names: an unquoted identifier is folded to upper case; a quoted one keeps its exact text (without quotes) and
+//   has `quoted` set. Keywords in the tree (type names, privileges, options) are upper case.
+// - Bind variables are named without the colon, upper-cased (":name" -> "NAME", ":1" -> "1").
+// - Numbers and other literal values keep the text as written (the binder chooses their representation).
+// - Optional parts are empty unique_ptrs, empty vectors or std::nullopt.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace engine::sql {
+
+struct Identifier {
+    std::string name; // folded to upper case unless quoted
+    bool quoted = false;
+    int offset = -1;
+    bool empty() const { return name.empty(); }
+};
+
+// A name of a schema object: [schema.]name[@dblink]. The database link is kept as written (dotted parts joined
+// by '.', each folded like an identifier) for a later stage to resolve.
+struct ObjectName {
+    std::optional<Identifier> schema;
+    Identifier name;
+    std::optional<Identifier> dblink;
+    int offset = -1;
+};
+
+template <typename Base> struct KindedNode {
+    template <typename T> T* as() { return static_cast<Base*>(this)->kind == T::Kind ? static_cast<T*>(this) : nullptr; }
+    template <typename T> const T* as() const
+    {
+        return static_cast<const Base*>(this)->kind == T::Kind ? static_cast<const T*>(this) : nullptr;
+    }
+};
+
+struct Query;
+
+// ---------------------------------------------------------------------------------------------------------------
+// Expressions
+
+enum class ExprKind {
+    Literal,
+    Bind,
+    ColumnRef,
+    PseudoColumn,
+    SequenceRef,
+    FunctionCall,
+    Case,
+    Unary,
+    Binary,
+    Comparison,
+    QuantifiedComparison,
+    InList,
+    InSubquery,
+    Exists,
+    Between,
+    Like,
+    IsNull,
+    Subquery,
+    Tuple,
+};
+
+struct Expr : KindedNode<Expr> {
+    explicit Expr(ExprKind k)
+        : kind(k)
+    {
+    }
+    virtual ~Expr() = default;
+    ExprKind kind;
+    int offset = -1;
+    int endOffset = -1;
+};
+
+using ExprPtr = std::unique_ptr<Expr>;
+
+struct LiteralExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::Literal;
+    enum class Type { Number, Text, NationalText, Null, Date };
+    LiteralExpr()
+        : Expr(Kind)
+    {
+    }
+    Type type = Type::Null;
+    // Number: the digits as written ("1.5E3"); Text/NationalText: the value with quoting removed ('' -> ', q'[..]'
+    // unwrapped; an empty text is Oracle's NULL but stays Text here); Date: the text of DATE '...'.
+    std::string text;
+};
+
+struct BindExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::Bind;
+    BindExpr()
+        : Expr(Kind)
+    {
+    }
+    std::string name; // without colon, upper case unless written quoted
+};
+
+// [[schema.]table.]column, with Oracle's (+) outer-join mark when written after it.
+struct ColumnRefExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::ColumnRef;
+    ColumnRefExpr()
+        : Expr(Kind)
+    {
+    }
+    std::vector<Identifier> parts; // 1 to 3 parts, the column last
+    bool outerJoin = false;
+    const Identifier& column() const { return parts.back(); }
+};
+
+// ROWNUM, ROWID (also t.ROWID), LEVEL, SYSDATE, SYSTIMESTAMP, USER, UID.
+struct PseudoColumnExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::PseudoColumn;
+    enum class Which { Rownum, Rowid, Level, Sysdate, Systimestamp, User, Uid };
+    PseudoColumnExpr()
+        : Expr(Kind)
+    {
+    }
+    Which which = Which::Rownum;
+    std::vector<Identifier> qualifier; // t or schema.t before .ROWID; empty otherwise
+    bool outerJoin = false;
+};
+
+// [schema.]sequence.NEXTVAL / CURRVAL, optionally @dblink after the sequence name.
+struct SequenceRefExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::SequenceRef;
+    SequenceRefExpr()
+        : Expr(Kind)
+    {
+    }
+    ObjectName sequence;
+    bool nextVal = true;
+};
+
+// name(args), [schema.][package.]name(args), aggregates, COUNT(*), DECODE, and function names written without
+// parentheses that are not pseudo columns are column references, never calls.
+struct FunctionCallExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::FunctionCall;
+    enum class Quantifier { None, Distinct, All };
+    FunctionCallExpr()
+        : Expr(Kind)
+    {
+    }
+    std::vector<Identifier> name; // 1 to 3 parts, the function last
+    std::optional<Identifier> dblink;
+    Quantifier quantifier = Quantifier::None; // DISTINCT/UNIQUE -> Distinct
+    bool star = false; // COUNT(*)
+    std::vector<ExprPtr> args;
+    std::vector<Identifier> argNames; // same length as args when any argument is named (name => value); else empty
+    const Identifier& functionName() const { return name.back(); }
+};
+
+struct CaseWhen {
+    ExprPtr when; // the compared value (simple CASE) or the condition (searched CASE)
+    ExprPtr then;
+};
+
+struct CaseExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::Case;
+    CaseExpr()
+        : Expr(Kind)
+    {
+    }
+    ExprPtr operand; // set for a simple CASE
+    std::vector<CaseWhen> whens;
+    ExprPtr elseExpr;
+};
+
+struct UnaryExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::Unary;
+    enum class Op { Minus, Plus, Not, Prior };
+    UnaryExpr()
+        : Expr(Kind)
+    {
+    }
+    Op op = Op::Minus;
+    ExprPtr operand;
+};
+
+struct BinaryExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::Binary;
+    enum class Op { Add, Subtract, Multiply, Divide, Concat, And, Or };
+    BinaryExpr()
+        : Expr(Kind)
+    {
+    }
+    Op op = Op::Add;
+    ExprPtr left;
+    ExprPtr right;
+};
+
+enum class CompareOp { Eq, Ne, Lt, Le, Gt, Ge };
+
+struct ComparisonExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::Comparison;
+    ComparisonExpr()
+        : Expr(Kind)
+    {
+    }
+    CompareOp op = CompareOp::Eq;
+    ExprPtr left; // may be a TupleExpr: (a, b) = (select ...)
+    ExprPtr right;
+};
+
+// x op ANY|SOME|ALL (list) or x op ANY|ALL (subquery).
+struct QuantifiedComparisonExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::QuantifiedComparison;
+    enum class Quantifier { Any, All };
+    QuantifiedComparisonExpr()
+        : Expr(Kind)
+    {
+    }
+    CompareOp op = CompareOp::Eq;
+    Quantifier quantifier = Quantifier::Any; // SOME -> Any
+    ExprPtr left;
+    std::vector<ExprPtr> list; // when no subquery
+    std::unique_ptr<Query> subquery;
+};
+
+// x [NOT] IN (a, b, ...); (x, y) [NOT] IN ((1, 2), (3, 4)).
+struct InListExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::InList;
+    InListExpr()
+        : Expr(Kind)
+    {
+    }
+    bool negated = false;
+    ExprPtr left;
+    std::vector<ExprPtr> list;
+};
+
+struct InSubqueryExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::InSubquery;
+    InSubqueryExpr()
+        : Expr(Kind)
+    {
+    }
+    bool negated = false;
+    ExprPtr left; // may be a TupleExpr
+    std::unique_ptr<Query> subquery;
+};
+
+// EXISTS (subquery); NOT EXISTS is a Unary Not over it.
+struct ExistsExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::Exists;
+    ExistsExpr()
+        : Expr(Kind)
+    {
+    }
+    std::unique_ptr<Query> subquery;
+};
+
+struct BetweenExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::Between;
+    BetweenExpr()
+        : Expr(Kind)
+    {
+    }
+    bool negated = false;
+    ExprPtr value;
+    ExprPtr low;
+    ExprPtr high;
+};
+
+struct LikeExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::Like;
+    LikeExpr()
+        : Expr(Kind)
+    {
+    }
+    bool negated = false;
+    ExprPtr value;
+    ExprPtr pattern;
+    ExprPtr escape;
+};
+
+struct IsNullExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::IsNull;
+    IsNullExpr()
+        : Expr(Kind)
+    {
+    }
+    bool negated = false; // IS NOT NULL
+    ExprPtr value;
+};
+
+// A scalar subquery: (select ...).
+struct SubqueryExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::Subquery;
+    SubqueryExpr()
+        : Expr(Kind)
+    {
+    }
+    std::unique_ptr<Query> query;
+};
+
+// (a, b, ...): the left side of a multi-column IN or comparison, or one row of an IN list.
+struct TupleExpr : Expr {
+    static constexpr ExprKind Kind = ExprKind::Tuple;
+    TupleExpr()
+        : Expr(Kind)
+    {
+    }
+    std::vector<ExprPtr> items;
+};
+
+// ---------------------------------------------------------------------------------------------------------------
+// Queries
+
+struct SelectItem {
+    enum class Type { Expr, Star, QualifiedStar };
+    Type type = Type::Expr;
+    ExprPtr expr; // Type::Expr
+    std::vector<Identifier> qualifier; // Type::QualifiedStar: t or schema.t before .*
+    std::optional<Identifier> alias; // with or without AS
+    int offset = -1;
+    int endOffset = -1; // end of the expression, before the alias: the heading text is [offset, endOffset)
+};
+
+enum class TableRefKind { Table, InlineView, Join };
+
+struct TableRef : KindedNode<TableRef> {
+    explicit TableRef(TableRefKind k)
+        : kind(k)
+    {
+    }
+    virtual ~TableRef() = default;
+    TableRefKind kind;
+    int offset = -1;
+};
+
+using TableRefPtr = std::unique_ptr<TableRef>;
+
+struct TableName : TableRef {
+    static constexpr TableRefKind Kind = TableRefKind::Table;
+    TableName()
+        : TableRef(Kind)
+    {
+    }
+    ObjectName name;
+    std::optional<Identifier> alias;
+};
+
+struct InlineView : TableRef {
+    static constexpr TableRefKind Kind = TableRefKind::InlineView;
+    InlineView()
+        : TableRef(Kind)
+    {
+    }
+    std::unique_ptr<Query> query;
+    std::optional<Identifier> alias;
+};
+
+struct JoinRef : TableRef {
+    static constexpr TableRefKind Kind = TableRefKind::Join;
+    enum class Type { Inner, Left, Right, Full, Cross };
+    JoinRef()
+        : TableRef(Kind)
+    {
+    }
+    Type type = Type::Inner;
+    TableRefPtr left;
+    TableRefPtr right;
+    ExprPtr on; // ON condition
+    std::vector<Identifier> usingColumns; // USING (cols)
+};
+
+enum class QueryBodyKind { Block, SetOperation };
+
+struct QueryBody : KindedNode<QueryBody> {
+    explicit QueryBody(QueryBodyKind k)
+        : kind(k)
+    {
+    }
+    virtual ~QueryBody() = default;
+    QueryBodyKind kind;
+    int offset = -1;
+    int endOffset = -1;
+};
+
+using QueryBodyPtr = std::unique_ptr<QueryBody>;
+
+// One SELECT ... FROM ... [WHERE] [hierarchy] [GROUP BY] [HAVING].
+struct QueryBlock : QueryBody {
+    static constexpr QueryBodyKind Kind = QueryBodyKind::Block;
+    QueryBlock()
+        : QueryBody(Kind)
+    {
+    }
+    bool distinct = false; // DISTINCT or UNIQUE; ALL is the default
+    std::string hint; // text of a /*+ ... */ hint right after SELECT, without the comment marks; kept only
+    std::vector<SelectItem> items;
+    std::vector<TableRefPtr> from; // comma-separated items; ANSI joins nest inside one item
+    ExprPtr where;
+    ExprPtr startWith;
+    ExprPtr connectBy;
+    bool nocycle = false;
+    std::vector<ExprPtr> groupBy;
+    ExprPtr having;
+};
+
+// UNION [ALL], INTERSECT, MINUS; parentheses around operands are reflected in the nesting only.
+struct SetOperation : QueryBody {
+    static constexpr QueryBodyKind Kind = QueryBodyKind::SetOperation;
+    enum class Op { Union, UnionAll, Intersect, Minus };
+    SetOperation()
+        : QueryBody(Kind)
+    {
+    }
+    Op op = Op::Union;
+    QueryBodyPtr left;
+    QueryBodyPtr right;
+};
+
+struct OrderItem {
+    ExprPtr expr; // a number literal here is a position, a lone column reference may name a select alias
+    bool descending = false;
+    std::optional<bool> nullsFirst; // unset: Oracle's default (NULLS LAST ascending, NULLS FIRST descending)
+    int offset = -1;
+};
+
+struct ForUpdate {
+    std::vector<ExprPtr> columns; // OF t.col, ... (ColumnRefExpr)
+    bool nowait = false;
+    std::optional<int64_t> wait; // WAIT n
+    bool skipLocked = false;
+    int offset = -1;
+};
+
+// A whole query: set operations of blocks, then ORDER BY and FOR UPDATE.
+struct Query {
+    QueryBodyPtr body;
+    std::vector<OrderItem> orderBy;
+    std::optional<ForUpdate> forUpdate;
+    int offset = -1;
+    int endOffset = -1;
+};
+
+// ---------------------------------------------------------------------------------------------------------------
+// Statements
+
+enum class StatementKind {
+    Select,
+    Insert,
+    Update,
+    Delete,
+    LockTable,
+    Truncate,
+    Commit,
+    Rollback,
+    Savepoint,
+    SetTransaction,
+    AlterSession,
+    CreateTable,
+    AlterTable,
+    DropTable,
+    CreateIndex,
+    DropIndex,
+    AlterIndex,
+    CreateSequence,
+    AlterSequence,
+    DropSequence,
+    CreateView,
+    DropView,
+    CreateSynonym,
+    DropSynonym,
+    Comment,
+    CreateUser,
+    AlterUser,
+    DropUser,
+    Grant,
+    Revoke,
+    CreateRole,
+    DropRole,
+    Rename,
+    PlSql,
+};
+
+struct Statement : KindedNode<Statement> {
+    explicit Statement(StatementKind k)
+        : kind(k)
+    {
+    }
+    virtual ~Statement() = default;
+    StatementKind kind;
+    int offset = -1; // first token
+    int endOffset = -1; // end of the last token (trailing blanks and comments excluded)
+};
+
+using StatementPtr = std::unique_ptr<Statement>;
+
+struct SelectStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Select;
+    SelectStmt()
+        : Statement(Kind)
+    {
+    }
+    std::unique_ptr<Query> query;
+};
+
+struct Returning {
+    std::vector<ExprPtr> exprs;
+    std::vector<std::unique_ptr<BindExpr>> into;
+    int offset = -1;
+};
+
+struct InsertStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Insert;
+    InsertStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName table;
+    std::optional<Identifier> alias;
+    std::vector<Identifier> columns;
+    std::vector<ExprPtr> values; // VALUES (...); an item may be DEFAULT: a ColumnRefExpr is never DEFAULT, see below
+    std::vector<bool> valueIsDefault; // same length as values; true where DEFAULT was written (values[i] is null)
+    std::unique_ptr<Query> query; // INSERT ... SELECT
+    std::optional<Returning> returning;
+};
+
+struct SetClause {
+    std::vector<Identifier> columns; // one column, or (cols) = (subquery)
+    ExprPtr value; // expression, or a SubqueryExpr for the column-list form; null when DEFAULT
+    bool isDefault = false;
+    int offset = -1;
+};
+
+struct UpdateStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Update;
+    UpdateStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName table;
+    std::optional<Identifier> alias;
+    std::vector<SetClause> sets;
+    ExprPtr where;
+    std::optional<Returning> returning;
+};
+
+struct DeleteStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Delete;
+    DeleteStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName table;
+    std::optional<Identifier> alias;
+    ExprPtr where;
+    std::optional<Returning> returning;
+};
+
+struct LockTableStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::LockTable;
+    enum class Mode { RowShare, RowExclusive, Share, ShareRowExclusive, Exclusive, ShareUpdate };
+    LockTableStmt()
+        : Statement(Kind)
+    {
+    }
+    std::vector<ObjectName> tables;
+    Mode mode = Mode::Exclusive;
+    bool nowait = false;
+    std::optional<int64_t> wait;
+};
+
+struct TruncateStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Truncate;
+    TruncateStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName table;
+    bool reuseStorage = false;
+};
+
+struct CommitStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Commit;
+    CommitStmt()
+        : Statement(Kind)
+    {
+    }
+    std::optional<std::string> comment; // COMMIT COMMENT 'text'
+};
+
+struct RollbackStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Rollback;
+    RollbackStmt()
+        : Statement(Kind)
+    {
+    }
+    std::optional<Identifier> savepoint; // ROLLBACK TO [SAVEPOINT] name
+};
+
+struct SavepointStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Savepoint;
+    SavepointStmt()
+        : Statement(Kind)
+    {
+    }
+    Identifier name;
+};
+
+struct SetTransactionStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::SetTransaction;
+    enum class Mode { ReadOnly, ReadWrite, Serializable, ReadCommitted, UseRollbackSegment };
+    SetTransactionStmt()
+        : Statement(Kind)
+    {
+    }
+    Mode mode = Mode::ReadWrite;
+    std::optional<Identifier> rollbackSegment;
+    std::optional<std::string> name; // NAME 'text'
+};
+
+struct SessionSetting {
+    Identifier name; // NLS_DATE_FORMAT, CURRENT_SCHEMA, ...
+    std::string value; // unquoted text of the value (a quoted literal without its quotes, or the word/number)
+    bool quoted = false; // the value was a text literal
+    int valueOffset = -1;
+};
+
+struct AlterSessionStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::AlterSession;
+    AlterSessionStmt()
+        : Statement(Kind)
+    {
+    }
+    std::vector<SessionSetting> settings;
+};
+
+// ---------------------------------------------------------------------------------------------------------------
+// DDL
+
+struct DataType {
+    std::string name; // upper case, multi-word types joined by one blank: "NUMBER", "VARCHAR2", "LONG RAW",
+                      // "TIMESTAMP", "DOUBLE PRECISION"; synonyms are kept as written (INTEGER, INT, DEC ...)
+    std::optional<int64_t> size; // VARCHAR2(n), CHAR(n), RAW(n), NUMBER(p), FLOAT(p), TIMESTAMP(fsp)
+    std::optional<int64_t> scale; // NUMBER(p, s)
+    bool starPrecision = false; // NUMBER(*, s)
+    enum class Semantics { Default, Byte, Char };
+    Semantics semantics = Semantics::Default; // VARCHAR2(n BYTE|CHAR)
+    std::string suffix; // anything after the parenthesis that belongs to the type ("WITH TIME ZONE"), else empty
+    int offset = -1;
+    int endOffset = -1;
+};
+
+enum class ConstraintType { NotNull, Null, Check, PrimaryKey, Unique, ForeignKey };
+
+struct Constraint {
+    std::optional<Identifier> name; // CONSTRAINT name
+    ConstraintType type = ConstraintType::NotNull;
+    std::vector<Identifier> columns; // out of line: the constrained columns; inline: empty (the column itself)
+    ExprPtr check; // CHECK
+    std::string checkText; // the CHECK condition exactly as written (for the dictionary's search condition)
+    std::optional<ObjectName> refTable; // REFERENCES
+    std::vector<Identifier> refColumns;
+    enum class OnDelete { NoAction, Cascade, SetNull };
+    OnDelete onDelete = OnDelete::NoAction;
+    std::optional<bool> enable; // ENABLE / DISABLE, unset when not written
+    std::optional<bool> validate; // VALIDATE / NOVALIDATE
+    bool deferrable = false;
+    bool initiallyDeferred = false;
+    bool rely = false;
+    std::string indexText; // USING INDEX ... clause as written, kept only
+    bool inlineConstraint = false;
+    int offset = -1;
+    int endOffset = -1;
+};
+
+struct ColumnDef {
+    Identifier name;
+    std::optional<DataType> type; // absent in a CTAS column list or in MODIFY col DEFAULT ...
+    ExprPtr defaultValue;
+    std::string defaultText; // the DEFAULT expression exactly as written (Oracle stores the text)
+    std::vector<Constraint> constraints;
+    int offset = -1;
+    int endOffset = -1;
+};
+
+struct CreateTableStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::CreateTable;
+    CreateTableStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName name;
+    bool globalTemporary = false;
+    bool onCommitPreserveRows = false; // ON COMMIT PRESERVE ROWS (else DELETE ROWS)
+    std::vector<ColumnDef> columns;
+    std::vector<Constraint> constraints; // out-of-line constraints
+    std::unique_ptr<Query> asQuery; // CREATE TABLE ... AS SELECT
+    std::string physicalText; // TABLESPACE / STORAGE / PCTFREE ... / LOGGING ...: kept as written, not acted on
+};
+
+struct AlterTableAction {
+    enum class Type {
+        AddColumns,
+        ModifyColumns,
+        DropColumns,
+        RenameColumn,
+        RenameTable,
+        AddConstraint,
+        DropConstraint,
+        DropPrimaryKey,
+        DropUnique,
+        EnableConstraint, // enable == true/false tells ENABLE or DISABLE
+        EnableAllTriggers,
+        Physical, // PCTFREE, STORAGE, MOVE ... kept as text
+    };
+    Type type = Type::AddColumns;
+    std::vector<ColumnDef> columns; // AddColumns, ModifyColumns
+    std::vector<Identifier> names; // DropColumns, DropUnique (columns); RenameColumn: {from, to}; RenameTable: {to};
+                                   // DropConstraint, EnableConstraint: {constraint name} (empty for PRIMARY KEY)
+    std::vector<Constraint> constraints; // AddConstraint (and MODIFY CONSTRAINT later)
+    bool cascade = false; // DROP ... CASCADE [CONSTRAINTS]
+    bool enable = true; // EnableConstraint, EnableAllTriggers
+    std::optional<bool> validate; // EnableConstraint: VALIDATE / NOVALIDATE when written
+    bool primaryKey = false; // EnableConstraint on PRIMARY KEY
+    std::vector<Identifier> uniqueColumns; // EnableConstraint on UNIQUE (cols)
+    bool keepIndex = false; // DROP ... KEEP INDEX
+    std::string text; // Physical: the clause as written
+    int offset = -1;
+};
+
+struct AlterTableStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::AlterTable;
+    AlterTableStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName table;
+    std::vector<AlterTableAction> actions;
+};
+
+struct DropTableStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::DropTable;
+    DropTableStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName table;
+    bool cascadeConstraints = false;
+    bool purge = false;
+};
+
+struct IndexColumn {
+    ExprPtr expr; // a ColumnRefExpr for a plain column, any expression for a function-based index
+    bool descending = false;
+    int offset = -1;
+};
+
+struct CreateIndexStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::CreateIndex;
+    CreateIndexStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName index;
+    bool unique = false;
+    bool bitmap = false;
+    ObjectName table;
+    std::optional<Identifier> tableAlias;
+    std::vector<IndexColumn> columns;
+    std::optional<Identifier> tablespace;
+    std::string physicalText; // everything after the column list, kept as written
+};
+
+struct DropIndexStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::DropIndex;
+    DropIndexStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName index;
+};
+
+struct AlterIndexStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::AlterIndex;
+    enum class Action { Rebuild, RenameTo, Other };
+    AlterIndexStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName index;
+    Action action = Action::Rebuild;
+    std::optional<Identifier> newName; // RenameTo
+    std::string optionsText; // REBUILD's options or the whole Other clause, as written
+};
+
+// Every option of CREATE/ALTER SEQUENCE; numbers keep their text (with sign) since they may exceed 64 bits.
+struct SequenceOptions {
+    std::optional<std::string> incrementBy;
+    std::optional<std::string> startWith;
+    std::optional<std::string> maxValue;
+    bool noMaxValue = false;
+    std::optional<std::string> minValue;
+    bool noMinValue = false;
+    std::optional<bool> cycle;
+    std::optional<std::string> cache;
+    bool noCache = false;
+    std::optional<bool> order;
+    bool restart = false;
+};
+
+struct CreateSequenceStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::CreateSequence;
+    CreateSequenceStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName sequence;
+    SequenceOptions options;
+};
+
+struct AlterSequenceStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::AlterSequence;
+    AlterSequenceStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName sequence;
+    SequenceOptions options;
+};
+
+struct DropSequenceStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::DropSequence;
+    DropSequenceStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName sequence;
+};
+
+struct CreateViewStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::CreateView;
+    CreateViewStmt()
+        : Statement(Kind)
+    {
+    }
+    bool orReplace = false;
+    bool force = false;
+    ObjectName view;
+    std::vector<Identifier> columns;
+    std::unique_ptr<Query> query;
+    std::string queryText; // the view's query exactly as written, [queryOffset, queryEndOffset) of the statement
+    int queryOffset = -1;
+    int queryEndOffset = -1;
+    bool withReadOnly = false;
+    bool withCheckOption = false;
+    std::optional<Identifier> constraintName; // WITH ... CONSTRAINT name
+};
+
+struct DropViewStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::DropView;
+    DropViewStmt()
+        : Statement(Kind)
+    {
+    }
+    ObjectName view;
+    bool cascadeConstraints = false;
+};
+
+struct CreateSynonymStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::CreateSynonym;
+    CreateSynonymStmt()
+        : Statement(Kind)
+    {
+    }
+    bool orReplace = false;
+    bool isPublic = false;
+    ObjectName synonym;
+    ObjectName target; // FOR [schema.]object[@dblink]
+};
+
+struct DropSynonymStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::DropSynonym;
+    DropSynonymStmt()
+        : Statement(Kind)
+    {
+    }
+    bool isPublic = false;
+    ObjectName synonym;
+    bool force = false;
+};
+
+struct CommentStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Comment;
+    enum class Target { Table, Column };
+    CommentStmt()
+        : Statement(Kind)
+    {
+    }
+    Target target = Target::Table;
+    ObjectName table; // COMMENT ON COLUMN [schema.]table.column: the table part
+    std::optional<Identifier> column;
+    std::string text; // the comment; an empty text removes the comment as on Oracle
+};
+
+struct Quota {
+    std::string size; // "UNLIMITED" or the size as written ("10M", "1024")
+    Identifier tablespace;
+};
+
+struct UserOptions {
+    std::optional<std::string> password; // IDENTIFIED BY: unquoted passwords folded to upper case like a name
+    bool passwordQuoted = false;
+    int passwordOffset = -1;
+    bool identifiedExternally = false;
+    std::optional<Identifier> defaultTablespace;
+    std::optional<Identifier> temporaryTablespace;
+    std::vector<Quota> quotas;
+    std::optional<Identifier> profile;
+    std::optional<bool> accountLocked; // ACCOUNT LOCK / UNLOCK
+    bool passwordExpire = false;
+    std::optional<std::vector<Identifier>> defaultRoles; // DEFAULT ROLE a, b; empty vector for NONE
+    bool defaultRoleAll = false;
+};
+
+struct CreateUserStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::CreateUser;
+    CreateUserStmt()
+        : Statement(Kind)
+    {
+    }
+    Identifier user;
+    UserOptions options;
+};
+
+struct AlterUserStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::AlterUser;
+    AlterUserStmt()
+        : Statement(Kind)
+    {
+    }
+    Identifier user;
+    UserOptions options;
+};
+
+struct DropUserStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::DropUser;
+    DropUserStmt()
+        : Statement(Kind)
+    {
+    }
+    Identifier user;
+    bool cascade = false;
+};
+
+// One privilege or role of GRANT/REVOKE. System privileges are multi-word ("CREATE TABLE", "SELECT ANY TABLE");
+// "ALL PRIVILEGES" and "ALL" are written as such. Without ON, a one-word name that is not a system privilege is a
+// role: the parser cannot tell them apart, the catalog can.
+struct Privilege {
+    std::string name; // upper case, words joined by one blank
+    std::vector<Identifier> columns; // object privilege on columns: UPDATE (a, b)
+    int offset = -1;
+};
+
+struct GrantStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Grant;
+    GrantStmt()
+        : Statement(Kind)
+    {
+    }
+    std::vector<Privilege> privileges;
+    std::optional<ObjectName> object; // ON [schema.]object: object privileges
+    std::vector<Identifier> grantees; // PUBLIC is the identifier "PUBLIC" (unquoted)
+    bool withAdminOption = false;
+    bool withGrantOption = false;
+};
+
+struct RevokeStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Revoke;
+    RevokeStmt()
+        : Statement(Kind)
+    {
+    }
+    std::vector<Privilege> privileges;
+    std::optional<ObjectName> object;
+    std::vector<Identifier> grantees; // FROM ...
+    bool cascadeConstraints = false;
+};
+
+struct CreateRoleStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::CreateRole;
+    CreateRoleStmt()
+        : Statement(Kind)
+    {
+    }
+    Identifier role;
+    std::optional<std::string> password; // IDENTIFIED BY
+};
+
+struct DropRoleStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::DropRole;
+    DropRoleStmt()
+        : Statement(Kind)
+    {
+    }
+    Identifier role;
+};
+
+struct RenameStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Rename;
+    RenameStmt()
+        : Statement(Kind)
+    {
+    }
+    Identifier from;
+    Identifier to;
+};
+
+// A PL/SQL unit or block, recognised but not parsed: the whole statement text is kept for the PL/SQL stage.
+struct PlSqlStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::PlSql;
+    enum class Unit { AnonymousBlock, Procedure, Function, Package, PackageBody, Trigger, Type, TypeBody };
+    PlSqlStmt()
+        : Statement(Kind)
+    {
+    }
+    Unit unit = Unit::AnonymousBlock;
+    bool orReplace = false;
+    std::optional<ObjectName> name; // unset for an anonymous block
+    std::string text; // the statement text [offset, endOffset), trailing ';' and '/' line included as given
+};
+
+} // namespace engine::sql
