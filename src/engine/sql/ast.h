@@ -25,6 +25,9 @@
 
 namespace engine::sql {
 
+// No expression, query or join tree the parser returns is higher than this (ORA-03095 beyond it).
+constexpr int MaxTreeHeight = 1000;
+
 struct Identifier {
     std::string name; // folded to upper case unless quoted
     bool quoted = false;
@@ -50,6 +53,20 @@ template <typename Base> struct KindedNode {
 };
 
 struct Query;
+
+// A column or CAST target type as written.
+struct DataType {
+    std::string name; // upper case, multi-word types joined by one blank: "NUMBER", "VARCHAR2", "LONG RAW",
+                      // "TIMESTAMP", "DOUBLE PRECISION"; synonyms are kept as written (INTEGER, INT, DEC ...)
+    std::optional<int64_t> size; // VARCHAR2(n), CHAR(n), RAW(n), NUMBER(p), FLOAT(p), TIMESTAMP(fsp)
+    std::optional<int64_t> scale; // NUMBER(p, s)
+    bool starPrecision = false; // NUMBER(*, s)
+    enum class Semantics { Default, Byte, Char };
+    Semantics semantics = Semantics::Default; // VARCHAR2(n BYTE|CHAR)
+    std::string suffix; // anything after the parenthesis that belongs to the type ("WITH TIME ZONE"), else empty
+    int offset = -1;
+    int endOffset = -1;
+};
 
 // ---------------------------------------------------------------------------------------------------------------
 // Expressions
@@ -85,6 +102,9 @@ struct Expr : KindedNode<Expr> {
     ExprKind kind;
     int offset = -1;
     int endOffset = -1;
+    // Height of this subtree, subqueries included (a leaf is 1). The parser refuses trees higher than
+    // engine::sql::MaxTreeHeight, so later stages may recurse over the tree without guarding the stack.
+    int height = 1;
 };
 
 using ExprPtr = std::unique_ptr<Expr>;
@@ -162,6 +182,14 @@ struct FunctionCallExpr : Expr {
     bool star = false; // COUNT(*)
     std::vector<ExprPtr> args;
     std::vector<Identifier> argNames; // same length as args when any argument is named (name => value); else empty
+    // Calls with keyword syntax inside the parentheses:
+    //   TRIM([LEADING|TRAILING|BOTH] [c] FROM s): keyword is the mode ("" when not written), fromForm is set,
+    //       args are {c, s} or {s};  TRIM(s) is a plain call.
+    //   EXTRACT(YEAR FROM d): keyword "YEAR", fromForm set, args {d}.
+    //   CAST(x AS type): args {x}, castType set.
+    std::string keyword;
+    bool fromForm = false;
+    std::optional<DataType> castType;
     const Identifier& functionName() const { return name.back(); }
 };
 
@@ -449,6 +477,7 @@ struct Query {
     std::optional<ForUpdate> forUpdate;
     int offset = -1;
     int endOffset = -1;
+    int height = 1; // as Expr::height, for everything the query holds
 };
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -489,6 +518,7 @@ enum class StatementKind {
     DropRole,
     Rename,
     PlSql,
+    DropObject,
 };
 
 struct Statement : KindedNode<Statement> {
@@ -646,19 +676,6 @@ struct AlterSessionStmt : Statement {
 
 // ---------------------------------------------------------------------------------------------------------------
 // DDL
-
-struct DataType {
-    std::string name; // upper case, multi-word types joined by one blank: "NUMBER", "VARCHAR2", "LONG RAW",
-                      // "TIMESTAMP", "DOUBLE PRECISION"; synonyms are kept as written (INTEGER, INT, DEC ...)
-    std::optional<int64_t> size; // VARCHAR2(n), CHAR(n), RAW(n), NUMBER(p), FLOAT(p), TIMESTAMP(fsp)
-    std::optional<int64_t> scale; // NUMBER(p, s)
-    bool starPrecision = false; // NUMBER(*, s)
-    enum class Semantics { Default, Byte, Char };
-    Semantics semantics = Semantics::Default; // VARCHAR2(n BYTE|CHAR)
-    std::string suffix; // anything after the parenthesis that belongs to the type ("WITH TIME ZONE"), else empty
-    int offset = -1;
-    int endOffset = -1;
-};
 
 enum class ConstraintType { NotNull, Null, Check, PrimaryKey, Unique, ForeignKey };
 
@@ -1037,6 +1054,19 @@ struct PlSqlStmt : Statement {
     bool orReplace = false;
     std::optional<ObjectName> name; // unset for an anonymous block
     std::string text; // the statement text [offset, endOffset), trailing ';' and '/' line included as given
+};
+
+// DROP of an object kind that later stages own: PROCEDURE, FUNCTION, PACKAGE, PACKAGE BODY, TRIGGER, TYPE,
+// TYPE BODY, DATABASE LINK.
+struct DropObjectStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::DropObject;
+    DropObjectStmt()
+        : Statement(Kind)
+    {
+    }
+    std::string objectType; // upper case, words joined by one blank
+    bool isPublic = false; // DROP PUBLIC DATABASE LINK
+    ObjectName name;
 };
 
 } // namespace engine::sql
