@@ -134,17 +134,20 @@ TEST(DesString, FailsOnTextItDidNotWrite)
     const struct {
         const char* name;
         crypto::CipherResult result;
+        const char* error;
     } cases[] = {
-        { "empty text", des.DecryptString("") },
-        { "not Base64", des.DecryptString("V2iy09wj\n+0g=") },
-        { "Base64 of less than a block", des.DecryptString("QUJD") },
-        { "Base64 of a block and a half", des.DecryptString("V2iy09wj+0hBQkNE") },
+        { "empty text", des.DecryptString(""), "Invalid file format" },
+        { "line break", des.DecryptString("V2iy09wj\n+0g"), "Invalid Base64 Character" },
+        { "cut short", des.DecryptString("V2iy09wj+0g"), "Invalid Base64 text length" },
+        { "Base64 of less than a block", des.DecryptString("QUJD"), "Invalid file format" },
+        { "Base64 of a block and a half", des.DecryptString("V2iy09wj+0hBQkNE"), "Invalid file format" },
         // The other key turns the count byte into noise; with this text it lands above 7.
-        { "another key", otherKey.DecryptString("OFnigBGrRQotMlDr02911g==") },
+        { "another key", otherKey.DecryptString("OFnigBGrRQotMlDr02911g=="), "Invalid file format" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_FALSE(c.result.ok());
+        EXPECT_EQ(c.result.error.toStdString(), c.error);
     }
 }
 
