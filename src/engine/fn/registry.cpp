@@ -1,0 +1,121 @@
+#include "engine/fn/registry.h"
+
+#include "engine/fn/fnutil.h"
+
+namespace engine::fn {
+
+namespace {
+
+constexpr FnType T = FnType::Text;
+constexpr FnType N = FnType::Number;
+constexpr FnType D = FnType::Date;
+constexpr FnType A = FnType::Any;
+
+// The binder reads this table: which SQLite function implements an Oracle function for given argument types.
+// Argument types are what the function expects; the binder converts the arguments it has to them by Oracle's
+// implicit conversion rules (ORA_TO_NUMBER, ORA_TO_DATE, ORA_TO_CHAR_*). One-argument TO_CHAR_DATE, TO_DATE and
+// TO_NUMBER are those implicit conversions.
+constexpr FunctionInfo table[] = {
+    // name, Oracle name, min, max, argument types, result, deterministic
+    { "ORA_TO_CHAR_DATE", "TO_CHAR", 1, 2, { D, T }, T, false },
+    { "ORA_TO_CHAR_NUMBER", "TO_CHAR", 1, 2, { N, T }, T, true },
+    { "ORA_TO_DATE", "TO_DATE", 1, 2, { T, T }, D, false },
+    { "ORA_TO_NUMBER", "TO_NUMBER", 1, 2, { T, T }, N, true },
+    // date + number, date - number (negated days), date - date
+    { "ORA_DATE_ADD", "+", 2, 2, { D, N }, D, true },
+    { "ORA_DATE_DIFF", "-", 2, 2, { D, D }, N, true },
+    { "ORA_SYSDATE", "SYSDATE", 0, 0, {}, D, false },
+    { "ORA_ADD_MONTHS", "ADD_MONTHS", 2, 2, { D, N }, D, true },
+    { "ORA_MONTHS_BETWEEN", "MONTHS_BETWEEN", 2, 2, { D, D }, N, true },
+    { "ORA_LAST_DAY", "LAST_DAY", 1, 1, { D }, D, true },
+    { "ORA_TRUNC_DATE", "TRUNC", 1, 2, { D, T }, D, true },
+    { "ORA_ROUND_DATE", "ROUND", 1, 2, { D, T }, D, true },
+    { "ORA_TRUNC_NUMBER", "TRUNC", 1, 2, { N, N }, N, true },
+    { "ORA_ROUND_NUMBER", "ROUND", 1, 2, { N, N }, N, true },
+    { "ORA_SUBSTR", "SUBSTR", 2, 3, { T, N, N }, T, true },
+    { "ORA_INSTR", "INSTR", 2, 4, { T, T, N, N }, N, true },
+    { "ORA_LENGTH", "LENGTH", 1, 1, { T }, N, true },
+    { "ORA_UPPER", "UPPER", 1, 1, { T }, T, true },
+    { "ORA_LOWER", "LOWER", 1, 1, { T }, T, true },
+    { "ORA_INITCAP", "INITCAP", 1, 1, { T }, T, true },
+    { "ORA_LPAD", "LPAD", 2, 3, { T, N, T }, T, true },
+    { "ORA_RPAD", "RPAD", 2, 3, { T, N, T }, T, true },
+    // TRIM([LEADING|TRAILING|BOTH] [c] FROM s) is ORA_TRIM(s [, 'LEADING'|'TRAILING'|'BOTH' [, c]])
+    { "ORA_TRIM", "TRIM", 1, 3, { T, T, T }, T, true },
+    { "ORA_LTRIM", "LTRIM", 1, 2, { T, T }, T, true },
+    { "ORA_RTRIM", "RTRIM", 1, 2, { T, T }, T, true },
+    { "ORA_REPLACE", "REPLACE", 2, 3, { T, T, T }, T, true },
+    { "ORA_TRANSLATE", "TRANSLATE", 3, 3, { T, T, T }, T, true },
+    { "ORA_CHR", "CHR", 1, 1, { N }, T, true },
+    { "ORA_ASCII", "ASCII", 1, 1, { T }, N, true },
+    // The binder converts the other arguments to the type of the first, as Oracle does.
+    { "ORA_GREATEST", "GREATEST", 1, -1, { A }, FnType::SameAsFirst, true },
+    { "ORA_LEAST", "LEAST", 1, -1, { A }, FnType::SameAsFirst, true },
+    { "ORA_MOD", "MOD", 2, 2, { N, N }, N, true },
+    { "ORA_FLOOR", "FLOOR", 1, 1, { N }, N, true },
+    { "ORA_CEIL", "CEIL", 1, 1, { N }, N, true },
+    { "ORA_POWER", "POWER", 2, 2, { N, N }, N, true },
+    { "ORA_SIGN", "SIGN", 1, 1, { N }, N, true },
+    { "ORA_ABS", "ABS", 1, 1, { N }, N, true },
+    { "ORA_SQRT", "SQRT", 1, 1, { N }, N, true },
+    { "ORA_EXP", "EXP", 1, 1, { N }, N, true },
+    { "ORA_LN", "LN", 1, 1, { N }, N, true },
+    { "ORA_LOG", "LOG", 2, 2, { N, N }, N, true },
+    // number / number: SQLite divides integers as integers and gives NULL for a zero divisor; Oracle does neither.
+    { "ORA_DIVIDE", "/", 2, 2, { N, N }, N, true },
+    { "ORA_NVL", "NVL", 2, 2, { A, A }, FnType::SameAsFirst, true },
+    { "ORA_NVL2", "NVL2", 3, 3, { A, A, A }, FnType::SameAsSecond, true },
+    { "ORA_CONCAT", "||", 2, -1, { T }, T, true },
+    { "ORA_USER", "USER", 0, 0, {}, T, false },
+    { "ORA_UID", "UID", 0, 0, {}, N, false },
+    { "ORA_USERENV", "USERENV", 1, 1, { T }, T, false },
+    { "ORA_SYS_CONTEXT", "SYS_CONTEXT", 2, 3, { T, T, N }, T, false },
+    // text LIKE pattern [ESCAPE c]: 1, 0 or NULL
+    { "ORA_LIKE", "LIKE", 2, 3, { T, T, T }, N, true },
+};
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 32) : a[i];
+        if (x != b[i])
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::span<const FunctionInfo> functionTable() { return table; }
+
+const FunctionInfo* findFunction(std::string_view name)
+{
+    for (const auto& f : table)
+        if (equalsIgnoreCase(name, f.name))
+            return &f;
+    return nullptr;
+}
+
+int registerAll(sqlite3* db, FunctionContext* context)
+{
+    auto state = std::make_shared<detail::State>();
+    state->context = context;
+    detail::Registrar r(db, state);
+    detail::registerConversions(r);
+    detail::registerDateFunctions(r);
+    detail::registerNumericFunctions(r);
+    detail::registerSubstringFunctions(r);
+    detail::registerCaseFunctions(r);
+    detail::registerPadTrimFunctions(r);
+    detail::registerReplaceFunctions(r);
+    detail::registerCharacterCodeFunctions(r);
+    detail::registerComparisonFunctions(r);
+    detail::registerNullFunctions(r);
+    detail::registerEnvironmentFunctions(r);
+    detail::registerLike(r);
+    return r.status();
+}
+
+} // namespace engine::fn
