@@ -38,6 +38,7 @@ enum class TokenKind {
     DotDot, // ..
     At, // @
     Percent, // %
+    Error, // where a lexical error stopped the scan; the error itself is in LexResult::error
 };
 
 struct Token {
