@@ -1,0 +1,33 @@
+// The binder: resolves the names of a parsed statement against the catalog, infers the Oracle type of every
+// expression, checks what Oracle checks before running (ORA-00904, ORA-00942, ORA-00979, ORA-00932, ...) and
+// emits the SQLite SQL that does what Oracle does. Errors are engine::Error with the offset of the token.
+#pragma once
+
+#include "engine/bind/bound.h"
+#include "engine/bind/catalog_lookup.h"
+#include "engine/sql/ast.h"
+
+#include <string_view>
+
+namespace engine::bind {
+
+// Binds one statement (queries and DML; other statements give a BoundStatement of their kind with no SQL, for
+// the executor to run from the tree). `text` is the statement text the tree was parsed from (for column
+// headings). Throws engine::Error.
+BoundStatementPtr bindStatement(const sql::Statement& statement, std::string_view text, const CatalogLookup& catalog,
+    const SessionContext& context);
+
+// Binds a query alone: CREATE TABLE ... AS SELECT and CREATE VIEW use its columns and SQL.
+BoundStatementPtr bindQuery(const sql::Query& query, std::string_view text, const CatalogLookup& catalog,
+    const SessionContext& context);
+
+// An expression over one table's columns (a CHECK condition, a DEFAULT), as SQLite SQL naming the physical
+// columns unqualified, with its Oracle type. Throws engine::Error (ORA-00904 for an unknown column).
+struct TableExpression {
+    std::string sql;
+    types::ExprType type;
+};
+TableExpression bindTableExpression(const sql::Expr& expr, std::string_view text, const TableInfo& table,
+    const CatalogLookup& catalog, const SessionContext& context);
+
+} // namespace engine::bind

@@ -1,0 +1,123 @@
+// Internal state of the binder shared by its source files: bound expressions, FROM sources and scopes.
+#pragma once
+
+#include "engine/bind/binder.h"
+#include "engine/emit/sqltext.h"
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace engine::bind::detail {
+
+// An expression after binding: its Oracle type and its SQLite text.
+struct BExpr {
+    types::ExprType type;
+    std::string sql;
+    bool aggregate = false; // holds an aggregate of this query level
+    bool local = false; // refers to a column of this query level
+    int bindSlot = -1; // a bare bind variable: its parameter index (0-based)
+    std::string literalText; // a text literal's value
+};
+
+struct SrcColumn {
+    std::string name;
+    std::string sql;
+    types::ExprType type;
+    bool hidden = false;
+};
+
+// One item of a FROM clause: a table, view or inline view.
+struct Source {
+    std::string name; // what qualifies its columns: the alias, else the table's name
+    std::string owner; // schema for schema.table.column; empty when aliased or an inline view
+    std::string sqlAlias;
+    std::vector<SrcColumn> columns;
+    std::optional<TableInfo> table;
+    std::string rownoSql; // the physical row number when a table
+    std::string fromSql; // text for the FROM clause
+    int offset = -1;
+};
+
+struct Scope {
+    Scope* parent = nullptr;
+    std::vector<Source> sources;
+    std::map<std::string, std::pair<std::string, types::ExprType>> usingColumns; // JOIN ... USING
+    bool aggregatesAllowed = false;
+    bool inAggregate = false;
+    bool sequenceAllowed = false;
+    std::string rownumSql; // ROWNUM where the block numbers its rows in the select list
+    std::string levelSql; // LEVEL in a hierarchical block
+    Scope* priorScope = nullptr; // CONNECT BY: where PRIOR columns resolve
+    std::set<int>* outerMarks = nullptr; // sources referenced with (+) in the predicate being bound
+    std::set<int>* referenced = nullptr; // sources referenced by the predicate being bound
+    bool sawAggregate = false;
+};
+
+struct BlockResult {
+    std::string sql;
+    std::vector<types::ExprType> types;
+    std::vector<std::string> names;
+    bool simple = true; // may stand as a member of a SQLite compound SELECT as it is
+};
+
+class BinderImpl {
+public:
+    BinderImpl(std::string_view text, const CatalogLookup& catalog, const SessionContext& context)
+        : text(text)
+        , catalog(catalog)
+        , context(context)
+    {
+    }
+
+    std::string_view text;
+    const CatalogLookup& catalog;
+    SessionContext context;
+    std::vector<ParamSlot> params;
+    std::map<std::string, int> paramIndex;
+    std::set<int64_t> dependsOn;
+    int aliasCounter = 0;
+
+    [[noreturn]] void fail(int code, const std::string& message, int offset) const;
+    std::string newAlias() { return "s" + std::to_string(++aliasCounter); }
+
+    // expressions
+    BExpr expr(const sql::Expr& e, Scope& scope);
+    BExpr condition(const sql::Expr& e, Scope& scope);
+    BExpr column(const sql::ColumnRefExpr& e, Scope& scope);
+    BExpr pseudo(const sql::PseudoColumnExpr& e, Scope& scope);
+    BExpr function(const sql::FunctionCallExpr& e, Scope& scope);
+    BExpr caseExpr(const sql::CaseExpr& e, Scope& scope);
+    BExpr binary(const sql::BinaryExpr& e, Scope& scope);
+    BExpr comparison(const sql::ComparisonExpr& e, Scope& scope);
+    BExpr compare(const BExpr& l, const std::string& op, const BExpr& r, int offset);
+    BExpr scalarSubquery(const sql::Query& q, Scope& scope, int offset);
+    void noteBind(const BExpr& e, const types::ExprType& t);
+    BExpr converted(const BExpr& e, OraType to, int offset);
+    int slotFor(const std::string& name);
+
+    // queries
+    BlockResult query(const sql::Query& q, Scope* parent, bool topLevel, BoundStatement* out);
+    BlockResult body(const sql::QueryBody& b, Scope* parent);
+    BlockResult block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
+        const sql::ForUpdate* forUpdate, BoundStatement* out);
+    void addTableRef(const sql::TableRef& t, Scope& scope, std::string& fromSql);
+    Source tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);
+    Source viewSource(const ObjectRef& ref, const std::optional<sql::Identifier>& alias, int offset);
+    std::string heading(const sql::SelectItem& item) const;
+
+    // DML
+    void insert(const sql::InsertStmt& s, BoundStatement& out);
+    void update(const sql::UpdateStmt& s, BoundStatement& out);
+    void remove(const sql::DeleteStmt& s, BoundStatement& out);
+    TableInfo dmlTable(const sql::ObjectName& name);
+    std::string storeValue(const TableInfo& t, const ColumnInfo& c, const BExpr& value, bool isUpdate, int offset);
+    void returning(const sql::Returning& r, Scope& scope, BoundStatement& out);
+};
+
+std::string qualifiedName(const std::vector<sql::Identifier>& parts);
+std::string quotedColumnName(const TableInfo& t, const ColumnInfo& c);
+
+} // namespace engine::bind::detail

@@ -1,0 +1,917 @@
+// Queries: FROM sources, joins and (+), WHERE with ROWNUM, CONNECT BY, GROUP BY, ORDER BY, set operations.
+#include "engine/bind/binder_impl.h"
+#include "engine/sql/parser.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+
+namespace engine::bind::detail {
+
+using types::ExprType;
+
+namespace {
+
+    void splitAnd(const sql::Expr* e, std::vector<const sql::Expr*>& out)
+    {
+        if (!e)
+            return;
+        if (const auto* b = e->as<sql::BinaryExpr>(); b && b->op == sql::BinaryExpr::Op::And) {
+            splitAnd(b->left.get(), out);
+            splitAnd(b->right.get(), out);
+            return;
+        }
+        out.push_back(e);
+    }
+
+    bool isRownum(const sql::Expr* e)
+    {
+        const auto* p = e ? e->as<sql::PseudoColumnExpr>() : nullptr;
+        return p && p->which == sql::PseudoColumnExpr::Which::Rownum;
+    }
+
+    // A limit operand ROWNUM can be compared with: a number literal or a bind.
+    const sql::Expr* limitOperand(const sql::Expr* e)
+    {
+        if (!e)
+            return nullptr;
+        if (e->as<sql::BindExpr>())
+            return e;
+        if (const auto* l = e->as<sql::LiteralExpr>(); l && l->type == sql::LiteralExpr::Type::Number)
+            return e;
+        return nullptr;
+    }
+
+    // Does the expression mention ROWNUM outside subqueries?
+    bool mentionsRownum(const sql::Expr* e);
+
+    void forEachChild(const sql::Expr& e, const std::function<void(const sql::Expr&)>& f)
+    {
+        auto one = [&](const sql::ExprPtr& p) {
+            if (p)
+                f(*p);
+        };
+        switch (e.kind) {
+        case sql::ExprKind::FunctionCall:
+            for (const auto& a : e.as<sql::FunctionCallExpr>()->args)
+                one(a);
+            break;
+        case sql::ExprKind::Case: {
+            const auto& c = *e.as<sql::CaseExpr>();
+            one(c.operand);
+            for (const auto& w : c.whens) {
+                one(w.when);
+                one(w.then);
+            }
+            one(c.elseExpr);
+            break;
+        }
+        case sql::ExprKind::Unary:
+            one(e.as<sql::UnaryExpr>()->operand);
+            break;
+        case sql::ExprKind::Binary:
+            one(e.as<sql::BinaryExpr>()->left);
+            one(e.as<sql::BinaryExpr>()->right);
+            break;
+        case sql::ExprKind::Comparison:
+            one(e.as<sql::ComparisonExpr>()->left);
+            one(e.as<sql::ComparisonExpr>()->right);
+            break;
+        case sql::ExprKind::QuantifiedComparison:
+            one(e.as<sql::QuantifiedComparisonExpr>()->left);
+            for (const auto& a : e.as<sql::QuantifiedComparisonExpr>()->list)
+                one(a);
+            break;
+        case sql::ExprKind::InList:
+            one(e.as<sql::InListExpr>()->left);
+            for (const auto& a : e.as<sql::InListExpr>()->list)
+                one(a);
+            break;
+        case sql::ExprKind::InSubquery:
+            one(e.as<sql::InSubqueryExpr>()->left);
+            break;
+        case sql::ExprKind::Between:
+            one(e.as<sql::BetweenExpr>()->value);
+            one(e.as<sql::BetweenExpr>()->low);
+            one(e.as<sql::BetweenExpr>()->high);
+            break;
+        case sql::ExprKind::Like:
+            one(e.as<sql::LikeExpr>()->value);
+            one(e.as<sql::LikeExpr>()->pattern);
+            one(e.as<sql::LikeExpr>()->escape);
+            break;
+        case sql::ExprKind::IsNull:
+            one(e.as<sql::IsNullExpr>()->value);
+            break;
+        case sql::ExprKind::Tuple:
+            for (const auto& a : e.as<sql::TupleExpr>()->items)
+                one(a);
+            break;
+        default:
+            break;
+        }
+    }
+
+    bool mentionsRownum(const sql::Expr* e)
+    {
+        if (!e)
+            return false;
+        if (isRownum(e))
+            return true;
+        bool found = false;
+        forEachChild(*e, [&](const sql::Expr& c) { found = found || mentionsRownum(&c); });
+        return found;
+    }
+
+    bool mentionsOr(const sql::Expr* e)
+    {
+        if (!e)
+            return false;
+        if (const auto* b = e->as<sql::BinaryExpr>(); b && b->op == sql::BinaryExpr::Op::Or)
+            return true;
+        if (e->as<sql::InListExpr>())
+            return true;
+        bool found = false;
+        forEachChild(*e, [&](const sql::Expr& c) { found = found || mentionsOr(&c); });
+        return found;
+    }
+
+    bool isAggregateCall(const sql::Expr& e)
+    {
+        const auto* f = e.as<sql::FunctionCallExpr>();
+        if (!f || f->name.size() != 1)
+            return false;
+        const std::string& n = f->functionName().name;
+        return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
+    }
+
+} // namespace
+
+std::string BinderImpl::heading(const sql::SelectItem& item) const
+{
+    if (item.offset < 0 || item.endOffset <= item.offset || static_cast<size_t>(item.endOffset) > text.size())
+        return "EXPR";
+    const std::string_view s = text.substr(static_cast<size_t>(item.offset),
+        static_cast<size_t>(item.endOffset - item.offset));
+    // Oracle's heading of an expression is its text, upper-cased, without blanks outside quotes.
+    std::string r;
+    char quote = 0;
+    for (char c : s) {
+        if (quote) {
+            r += quote == '\'' ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+            if (c == quote)
+                quote = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"') {
+            quote = c;
+            r += c;
+            continue;
+        }
+        if (std::isspace(static_cast<unsigned char>(c)))
+            continue;
+        r += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return r;
+}
+
+Source BinderImpl::viewSource(const ObjectRef& ref, const std::optional<sql::Identifier>& alias, int offset)
+{
+    auto view = catalog.view(ref);
+    if (!view)
+        fail(942, "table or view does not exist", offset);
+    auto parsed = sql::parse(view->queryText);
+    const sql::SelectStmt* select = parsed.ok() ? parsed.statement->as<sql::SelectStmt>() : nullptr;
+    if (!select)
+        fail(4063, "view \"" + ref.owner + "\"." + "\"" + ref.name + "\" has errors", offset);
+    // A view's names resolve in its owner's schema, whoever queries it.
+    BinderImpl inner(view->queryText, catalog, context);
+    inner.context.currentSchema = ref.owner;
+    inner.aliasCounter = aliasCounter + 1000;
+    BlockResult sub;
+    try {
+        sub = inner.query(*select->query, nullptr, false, nullptr);
+    } catch (const Error&) {
+        fail(4063, "view \"" + ref.owner + "\".\"" + ref.name + "\" has errors", offset);
+    }
+    aliasCounter = inner.aliasCounter;
+    for (auto id : inner.dependsOn)
+        dependsOn.insert(id);
+    Source src;
+    src.name = alias ? alias->name : ref.name;
+    src.owner = alias ? "" : ref.owner;
+    src.sqlAlias = newAlias();
+    src.fromSql = "(" + sub.sql + ") AS " + src.sqlAlias;
+    src.offset = offset;
+    for (size_t i = 0; i < sub.types.size(); ++i) {
+        SrcColumn c;
+        c.name = i < view->columnNames.size() ? view->columnNames[i] : sub.names[i];
+        c.sql = src.sqlAlias + ".c" + std::to_string(i + 1);
+        c.type = sub.types[i];
+        src.columns.push_back(c);
+    }
+    return src;
+}
+
+Source BinderImpl::tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset)
+{
+    if (name.dblink)
+        fail(2019, "connection description for remote database not found", name.dblink->offset);
+    const std::string owner = name.schema ? name.schema->name : "";
+    auto ref = catalog.resolve(owner, name.name.name, context.currentSchema);
+    if (!ref) {
+        if (name.name.name == "DUAL" && (owner.empty() || owner == "SYS")) {
+            Source src;
+            src.name = alias ? alias->name : "DUAL";
+            src.owner = alias ? "" : "SYS";
+            src.sqlAlias = newAlias();
+            src.fromSql = "(SELECT 'X' AS c1) AS " + src.sqlAlias;
+            SrcColumn c;
+            c.name = "DUMMY";
+            c.sql = src.sqlAlias + ".c1";
+            c.type = ExprType::varchar2(1);
+            src.columns.push_back(c);
+            return src;
+        }
+        fail(942, "table or view does not exist", offset);
+    }
+    dependsOn.insert(ref->objectId);
+    if (ref->kind == ObjectKind::View)
+        return viewSource(*ref, alias, offset);
+    if (ref->kind == ObjectKind::Sequence)
+        fail(2201, "sequence not allowed here", offset);
+    if (ref->kind != ObjectKind::Table)
+        fail(942, "table or view does not exist", offset);
+    auto table = catalog.table(*ref);
+    if (!table)
+        fail(942, "table or view does not exist", offset);
+    Source src;
+    src.name = alias ? alias->name : ref->name;
+    src.owner = alias ? "" : ref->owner;
+    src.sqlAlias = newAlias();
+    src.fromSql = emit::quoteIdent(table->physicalName) + " AS " + src.sqlAlias;
+    src.rownoSql = src.sqlAlias + "." + emit::quoteIdent(table->rowNumberColumn);
+    src.offset = offset;
+    for (const auto& col : table->columns) {
+        SrcColumn c;
+        c.name = col.name;
+        c.sql = src.sqlAlias + "." + emit::quoteIdent(col.physicalName);
+        c.type = col.type;
+        c.hidden = col.hidden;
+        src.columns.push_back(c);
+    }
+    src.table = std::move(*table);
+    return src;
+}
+
+void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& fromSql)
+{
+    switch (t.kind) {
+    case sql::TableRefKind::Table: {
+        const auto& tn = *t.as<sql::TableName>();
+        scope.sources.push_back(tableSource(tn.name, tn.alias, tn.name.offset >= 0 ? tn.name.offset : t.offset));
+        fromSql = scope.sources.back().fromSql;
+        return;
+    }
+    case sql::TableRefKind::InlineView: {
+        const auto& iv = *t.as<sql::InlineView>();
+        BlockResult sub = query(*iv.query, scope.parent, false, nullptr);
+        Source src;
+        src.name = iv.alias ? iv.alias->name : "";
+        src.sqlAlias = newAlias();
+        src.fromSql = "(" + sub.sql + ") AS " + src.sqlAlias;
+        src.offset = t.offset;
+        for (size_t i = 0; i < sub.types.size(); ++i) {
+            SrcColumn c;
+            c.name = sub.names[i];
+            c.sql = src.sqlAlias + ".c" + std::to_string(i + 1);
+            c.type = sub.types[i];
+            src.columns.push_back(c);
+        }
+        scope.sources.push_back(std::move(src));
+        fromSql = scope.sources.back().fromSql;
+        return;
+    }
+    case sql::TableRefKind::Join: {
+        const auto& j = *t.as<sql::JoinRef>();
+        std::string left, right;
+        const size_t leftStart = scope.sources.size();
+        addTableRef(*j.left, scope, left);
+        const size_t rightStart = scope.sources.size();
+        addTableRef(*j.right, scope, right);
+        const size_t rightEnd = scope.sources.size();
+        std::string type;
+        switch (j.type) {
+        case sql::JoinRef::Type::Inner:
+            type = " JOIN ";
+            break;
+        case sql::JoinRef::Type::Left:
+            type = " LEFT JOIN ";
+            break;
+        case sql::JoinRef::Type::Right:
+            type = " RIGHT JOIN ";
+            break;
+        case sql::JoinRef::Type::Full:
+            type = " FULL JOIN ";
+            break;
+        case sql::JoinRef::Type::Cross:
+            type = " CROSS JOIN ";
+            break;
+        }
+        std::string on;
+        if (j.on) {
+            Scope& s = scope;
+            const bool saved = s.aggregatesAllowed;
+            s.aggregatesAllowed = false;
+            on = expr(*j.on, s).sql;
+            s.aggregatesAllowed = saved;
+        }
+        for (const auto& u : j.usingColumns) {
+            auto find = [&](size_t from, size_t to) -> const SrcColumn* {
+                for (size_t i = from; i < to; ++i)
+                    for (const auto& c : scope.sources[i].columns)
+                        if (c.name == u.name)
+                            return &c;
+                return nullptr;
+            };
+            const SrcColumn* l = find(leftStart, rightStart);
+            const SrcColumn* r = find(rightStart, rightEnd);
+            if (!l || !r)
+                fail(904, "\"" + u.name + "\": invalid identifier", u.offset);
+            on += (on.empty() ? "" : " AND ") + ("(" + l->sql + " = " + r->sql + ")");
+            scope.usingColumns[u.name] = { "COALESCE(" + l->sql + ", " + r->sql + ")", l->type };
+        }
+        fromSql = "(" + left + type + right + (on.empty() ? (j.type == sql::JoinRef::Type::Cross ? "" : " ON 1") : " ON " + on)
+            + ")";
+        // SQLite does not accept parentheses around a join in every place; a plain join list reads the same.
+        fromSql = left + type + right + (on.empty() ? (j.type == sql::JoinRef::Type::Cross ? "" : " ON 1") : " ON " + on);
+        return;
+    }
+    }
+}
+
+BlockResult BinderImpl::body(const sql::QueryBody& b, Scope* parent)
+{
+    if (const auto* blk = b.as<sql::QueryBlock>())
+        return block(*blk, parent, nullptr, nullptr, nullptr);
+    const auto& op = *b.as<sql::SetOperation>();
+    BlockResult l = body(*op.left, parent);
+    BlockResult r = body(*op.right, parent);
+    if (l.types.size() != r.types.size())
+        fail(1789, "query block has incorrect number of result columns", op.right->offset);
+    BlockResult out;
+    out.names = l.names;
+    for (size_t i = 0; i < l.types.size(); ++i) {
+        auto t = types::setOperationColumn(l.types[i], r.types[i]);
+        if (!t)
+            fail(1790, "expression must have same datatype as corresponding expression", op.right->offset);
+        out.types.push_back(*t);
+    }
+    const char* word = op.op == sql::SetOperation::Op::Union ? " UNION "
+        : op.op == sql::SetOperation::Op::UnionAll           ? " UNION ALL "
+        : op.op == sql::SetOperation::Op::Intersect          ? " INTERSECT "
+                                                             : " EXCEPT ";
+    const std::string left = l.simple || op.left->as<sql::SetOperation>() ? l.sql : "SELECT * FROM (" + l.sql + ")";
+    const std::string right = r.simple && op.right->as<sql::QueryBlock>() ? r.sql : "SELECT * FROM (" + r.sql + ")";
+    out.sql = left + word + right;
+    out.simple = true;
+    return out;
+}
+
+BlockResult BinderImpl::query(const sql::Query& q, Scope* parent, bool topLevel, BoundStatement* out)
+{
+    (void)topLevel;
+    if (const auto* blk = q.body->as<sql::QueryBlock>())
+        return block(*blk, parent, &q.orderBy, q.forUpdate ? &*q.forUpdate : nullptr, out);
+    if (q.forUpdate)
+        fail(1786, "FOR UPDATE of this query expression is not allowed", q.forUpdate->offset);
+    BlockResult r = body(*q.body, parent);
+    if (q.orderBy.empty())
+        return r;
+    std::string order;
+    for (const auto& item : q.orderBy) {
+        int position = 0;
+        if (const auto* l = item.expr->as<sql::LiteralExpr>(); l && l->type == sql::LiteralExpr::Type::Number) {
+            position = std::atoi(l->text.c_str());
+            if (position < 1 || position > static_cast<int>(r.types.size()))
+                fail(1785, "ORDER BY item must be the number of a SELECT-list expression", item.expr->offset);
+        } else if (const auto* c = item.expr->as<sql::ColumnRefExpr>(); c && c->parts.size() == 1) {
+            for (size_t i = 0; i < r.names.size(); ++i)
+                if (r.names[i] == c->parts[0].name) {
+                    position = static_cast<int>(i) + 1;
+                    break;
+                }
+        }
+        if (position == 0)
+            fail(1785, "ORDER BY item must be the number of a SELECT-list expression", item.expr->offset);
+        order += (order.empty() ? "" : ", ") + emit::orderTerm(std::to_string(position), item.descending, item.nullsFirst);
+    }
+    r.sql += " ORDER BY " + order;
+    r.simple = false;
+    return r;
+}
+
+BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
+    const sql::ForUpdate* forUpdate, BoundStatement* out)
+{
+    Scope scope;
+    scope.parent = parent;
+    std::vector<std::string> fromItems;
+    std::vector<int> itemOfSource; // FROM item index of each source
+    for (size_t i = 0; i < b.from.size(); ++i) {
+        std::string s;
+        addTableRef(*b.from[i], scope, s);
+        fromItems.push_back(s);
+        while (itemOfSource.size() < scope.sources.size())
+            itemOfSource.push_back(static_cast<int>(i));
+    }
+
+    // WHERE: ROWNUM limits, (+) joins, filters.
+    std::vector<const sql::Expr*> conjuncts;
+    splitAnd(b.where.get(), conjuncts);
+    std::string limit;
+    bool never = false;
+    std::vector<const sql::Expr*> rest;
+    for (const sql::Expr* c : conjuncts) {
+        const auto* cmp = c->as<sql::ComparisonExpr>();
+        if (cmp && (isRownum(cmp->left.get()) || isRownum(cmp->right.get()))) {
+            sql::CompareOp op = cmp->op;
+            const sql::Expr* other = isRownum(cmp->left.get()) ? cmp->right.get() : cmp->left.get();
+            if (!isRownum(cmp->left.get())) {
+                // n > ROWNUM is ROWNUM < n.
+                switch (op) {
+                case sql::CompareOp::Lt:
+                    op = sql::CompareOp::Gt;
+                    break;
+                case sql::CompareOp::Le:
+                    op = sql::CompareOp::Ge;
+                    break;
+                case sql::CompareOp::Gt:
+                    op = sql::CompareOp::Lt;
+                    break;
+                case sql::CompareOp::Ge:
+                    op = sql::CompareOp::Le;
+                    break;
+                default:
+                    break;
+                }
+            }
+            const sql::Expr* operand = limitOperand(other);
+            if (operand) {
+                BExpr n = expr(*operand, scope);
+                noteBind(n, ExprType::number());
+                const std::string& v = n.sql;
+                std::string bound;
+                // ROWNUM is given to a row only when it passes: ROWNUM > 1 or ROWNUM = 2 never holds.
+                switch (op) {
+                case sql::CompareOp::Le:
+                    bound = "CAST(FLOOR(" + v + ") AS INTEGER)";
+                    break;
+                case sql::CompareOp::Lt:
+                    bound = "CAST(CEIL(" + v + ") AS INTEGER) - 1";
+                    break;
+                case sql::CompareOp::Eq:
+                    bound = "(CASE WHEN " + v + " = 1 THEN 1 ELSE 0 END)";
+                    break;
+                case sql::CompareOp::Gt:
+                    bound = "(CASE WHEN " + v + " < 1 THEN -1 ELSE 0 END)";
+                    break;
+                case sql::CompareOp::Ge:
+                    bound = "(CASE WHEN " + v + " <= 1 THEN -1 ELSE 0 END)";
+                    break;
+                case sql::CompareOp::Ne:
+                    bound = "CAST(CEIL(" + v + ") AS INTEGER) - 1";
+                    break;
+                }
+                // FLOOR and CEIL may not exist in this SQLite; integral limits are the usual case.
+                if (n.bindSlot < 0 && !n.literalText.empty()) {
+                    const double d = std::atof(n.sql.c_str());
+                    long long k = 0;
+                    switch (op) {
+                    case sql::CompareOp::Le:
+                        k = static_cast<long long>(std::floor(d));
+                        break;
+                    case sql::CompareOp::Lt:
+                    case sql::CompareOp::Ne:
+                        k = static_cast<long long>(std::ceil(d)) - 1;
+                        break;
+                    case sql::CompareOp::Eq:
+                        k = d == 1 ? 1 : 0;
+                        break;
+                    case sql::CompareOp::Gt:
+                        k = d < 1 ? -1 : 0;
+                        break;
+                    case sql::CompareOp::Ge:
+                        k = d <= 1 ? -1 : 0;
+                        break;
+                    }
+                    if (k == 0)
+                        never = true;
+                    else if (k > 0)
+                        bound = std::to_string(k);
+                    else
+                        bound.clear();
+                } else {
+                    bound = op == sql::CompareOp::Le ? "CAST(" + v + " AS INTEGER)" : bound;
+                    if (op == sql::CompareOp::Lt || op == sql::CompareOp::Ne)
+                        bound = "(CAST(" + v + " AS INTEGER) - (CAST(" + v + " AS INTEGER) = " + v + "))";
+                }
+                if (!bound.empty())
+                    limit = limit.empty() ? bound : "MIN(" + limit + ", " + bound + ")";
+                continue;
+            }
+        }
+        if (mentionsRownum(c))
+            fail(3001, "unimplemented feature: ROWNUM in this condition", c->offset);
+        rest.push_back(c);
+    }
+
+    struct Pred {
+        const sql::Expr* expr;
+        std::string sql;
+        std::set<int> refs;
+    };
+    std::vector<Pred> filters;
+    std::map<int, std::vector<std::string>> outerOn;
+    std::map<int, std::set<int>> outerDeps;
+    for (const sql::Expr* c : rest) {
+        std::set<int> marks, refs;
+        scope.outerMarks = &marks;
+        scope.referenced = &refs;
+        BExpr p = expr(*c, scope);
+        scope.outerMarks = nullptr;
+        scope.referenced = nullptr;
+        if (!marks.empty() && scope.sources.size() > 1) {
+            if (marks.size() > 1)
+                fail(1468, "a predicate may reference only one outer-joined table", c->offset);
+            if (mentionsOr(c))
+                fail(1719, "outer join operator (+) not allowed in operand of OR or IN", c->offset);
+            const int t = *marks.begin();
+            refs.erase(t);
+            outerOn[t].push_back(p.sql);
+            for (int r : refs)
+                outerDeps[t].insert(r);
+            continue;
+        }
+        filters.push_back({ c, p.sql, refs });
+    }
+    for (const auto& [t, deps] : outerDeps) {
+        std::set<int> items;
+        for (int d : deps)
+            items.insert(itemOfSource[static_cast<size_t>(d)]);
+        if (items.size() > 1)
+            fail(1417, "a table may be outer joined to at most one other table", scope.sources[static_cast<size_t>(t)].offset);
+        for (int d : deps)
+            if (outerDeps.count(d) && outerDeps[d].count(t))
+                fail(1416, "two tables cannot be outer-joined to each other", scope.sources[static_cast<size_t>(t)].offset);
+    }
+    // FROM text: inner items first, then each outer-joined item after the items it depends on.
+    std::string fromSql;
+    std::vector<bool> emitted(fromItems.size(), false);
+    std::map<int, int> outerItem; // item -> source
+    for (const auto& [t, _] : outerOn)
+        outerItem[itemOfSource[static_cast<size_t>(t)]] = t;
+    for (size_t i = 0; i < fromItems.size(); ++i) {
+        if (outerItem.count(static_cast<int>(i)))
+            continue;
+        fromSql += (fromSql.empty() ? "" : ", ") + fromItems[i];
+        emitted[i] = true;
+    }
+    for (bool progress = true; progress;) {
+        progress = false;
+        for (const auto& [item, t] : outerItem) {
+            if (emitted[static_cast<size_t>(item)])
+                continue;
+            bool ready = true;
+            for (int d : outerDeps[t])
+                ready = ready && emitted[static_cast<size_t>(itemOfSource[static_cast<size_t>(d)])];
+            if (!ready)
+                continue;
+            std::string on;
+            for (const auto& s : outerOn[t])
+                on += (on.empty() ? "" : " AND ") + s;
+            fromSql += (fromSql.empty() ? "" : " ") + std::string(fromSql.empty() ? "" : "LEFT JOIN ")
+                + fromItems[static_cast<size_t>(item)] + (fromSql.empty() ? "" : " ON " + on);
+            emitted[static_cast<size_t>(item)] = true;
+            progress = true;
+        }
+    }
+    for (size_t i = 0; i < emitted.size(); ++i)
+        if (!emitted[i])
+            fail(1416, "two tables cannot be outer-joined to each other", b.from[i]->offset);
+
+    // Trial binding of the select list tells whether the block aggregates.
+    bool aggregates = !b.groupBy.empty() || b.having;
+    {
+        Scope trial = scope;
+        trial.aggregatesAllowed = true;
+        trial.rownumSql = "0";
+        for (const auto& item : b.items)
+            if (item.type == sql::SelectItem::Type::Expr) {
+                try {
+                    expr(*item.expr, trial);
+                } catch (const Error&) {
+                }
+            }
+        aggregates = aggregates || trial.sawAggregate;
+    }
+    const bool hasOrder = orderBy && !orderBy->empty();
+    const bool hierarchical = b.connectBy != nullptr;
+
+    // ROWNUM is assigned before grouping, DISTINCT and ORDER BY of its block, and CONNECT BY works on the joined
+    // rows: both read the block's rows from an inner query that holds every column of every source.
+    auto flatColumns = [&](const std::string& prefix, Scope& into) {
+        into = scope;
+        into.usingColumns.clear();
+        for (size_t i = 0; i < into.sources.size(); ++i) {
+            Source& s = into.sources[i];
+            for (size_t k = 0; k < s.columns.size(); ++k)
+                s.columns[k].sql = prefix + ".\"" + std::to_string(i) + "_" + std::to_string(k) + "\"";
+            if (!s.rownoSql.empty())
+                s.rownoSql = prefix + ".\"" + std::to_string(i) + "_r\"";
+        }
+        for (const auto& [name, u] : scope.usingColumns) {
+            (void)u;
+            // USING columns read through their first source's flattened name.
+            for (size_t i = 0; i < scope.sources.size(); ++i)
+                for (size_t k = 0; k < scope.sources[i].columns.size(); ++k)
+                    if (scope.sources[i].columns[k].name == name && !into.usingColumns.count(name))
+                        into.usingColumns[name] = { into.sources[i].columns[k].sql, u.second };
+        }
+    };
+    auto flatSelect = [&]() {
+        std::string s;
+        for (size_t i = 0; i < scope.sources.size(); ++i) {
+            const Source& src = scope.sources[i];
+            for (size_t k = 0; k < src.columns.size(); ++k)
+                s += (s.empty() ? "" : ", ") + src.columns[k].sql + " AS \"" + std::to_string(i) + "_"
+                    + std::to_string(k) + "\"";
+            if (!src.rownoSql.empty())
+                s += (s.empty() ? "" : ", ") + src.rownoSql + " AS \"" + std::to_string(i) + "_r\"";
+        }
+        return s.empty() ? std::string("NULL AS \"none\"") : s;
+    };
+    auto whereOf = [&](const std::vector<std::string>& preds) {
+        std::string w;
+        for (const auto& p : preds)
+            w += (w.empty() ? "" : " AND ") + p;
+        return w.empty() ? std::string() : " WHERE " + w;
+    };
+
+    Scope final;
+    std::string finalFrom = fromSql;
+    std::vector<std::string> finalWhere;
+    std::string defaultOrder;
+    if (never)
+        finalWhere.push_back("0");
+    if (hierarchical) {
+        // Joins first, then CONNECT BY, then the other conditions, as Oracle evaluates a hierarchical query.
+        std::vector<std::string> joins;
+        std::vector<const sql::Expr*> after;
+        for (const auto& f : filters) {
+            if (f.refs.size() >= 2)
+                joins.push_back(f.sql);
+            else
+                after.push_back(f.expr);
+        }
+        const bool single = scope.sources.size() == 1 && !scope.sources[0].rownoSql.empty();
+        const std::string key = single ? scope.sources[0].rownoSql : "row_number() OVER ()";
+        const std::string base = "SELECT " + flatSelect() + ", " + key + " AS k_ FROM " + fromSql + whereOf(joins);
+        Scope start, child, prior;
+        flatColumns("b_", start);
+        flatColumns("c_", child);
+        flatColumns("h_", prior);
+        std::string startSql;
+        if (b.startWith)
+            startSql = " WHERE " + expr(*b.startWith, start).sql;
+        child.priorScope = &prior;
+        const std::string connect = expr(*b.connectBy, child).sql;
+        const std::string seen = "instr(h_.path_, '/' || c_.k_ || '/') > 0";
+        const std::string cycle = b.nocycle
+            ? "NOT (" + seen + ")"
+            : "(CASE WHEN " + seen + " THEN ORA_RAISE_ERROR(1436, 'CONNECT BY loop in user data') ELSE 1 END) = 1";
+        finalFrom = "(WITH RECURSIVE b_ AS (" + base + "), h_ AS (SELECT b_.*, 1 AS lvl_, '/' || b_.k_ || '/' AS path_, "
+            + "printf('%020d', b_.k_) AS ord_ FROM b_" + startSql + " UNION ALL SELECT c_.*, h_.lvl_ + 1, h_.path_ || "
+            + "c_.k_ || '/', h_.ord_ || printf('%020d', c_.k_) FROM h_ JOIN b_ AS c_ ON " + connect + " WHERE " + cycle
+            + ") SELECT * FROM h_) AS r_";
+        flatColumns("r_", final);
+        final.levelSql = "r_.lvl_";
+        for (const sql::Expr* a : after)
+            finalWhere.push_back(expr(*a, final).sql);
+        defaultOrder = "r_.ord_";
+    } else if (!limit.empty() && (aggregates || b.distinct || hasOrder)) {
+        std::vector<std::string> w;
+        for (const auto& f : filters)
+            w.push_back(f.sql);
+        finalFrom = "(SELECT " + flatSelect() + " FROM " + fromSql + whereOf(w) + " LIMIT " + limit + ") AS r_";
+        flatColumns("r_", final);
+        limit.clear();
+    } else {
+        final = scope;
+        for (const auto& f : filters)
+            finalWhere.push_back(f.sql);
+    }
+    final.outerMarks = nullptr;
+    final.referenced = nullptr;
+
+    // GROUP BY
+    std::vector<std::string> groupSqls;
+    for (const auto& g : b.groupBy) {
+        final.aggregatesAllowed = false;
+        BExpr ge = expr(*g, final);
+        groupSqls.push_back(ge.sql);
+    }
+    // Select list
+    final.aggregatesAllowed = true;
+    final.sequenceAllowed = out != nullptr && !b.distinct && b.groupBy.empty() && !aggregates && !hasOrder;
+    final.rownumSql = "row_number() OVER ()";
+    BlockResult result;
+    std::vector<std::string> itemSqls;
+    std::vector<bool> hasAlias;
+    std::function<void(const sql::Expr&)> checkGrouped;
+    checkGrouped = [&](const sql::Expr& e) {
+        if (isAggregateCall(e))
+            return;
+        BExpr be = expr(e, final);
+        if (!be.local)
+            return;
+        if (std::find(groupSqls.begin(), groupSqls.end(), be.sql) != groupSqls.end())
+            return;
+        if (e.as<sql::ColumnRefExpr>() || e.as<sql::PseudoColumnExpr>()) {
+            if (b.groupBy.empty())
+                fail(937, "not a single-group group function", e.offset);
+            fail(979, "not a GROUP BY expression", e.offset);
+        }
+        if (e.as<sql::SubqueryExpr>() || e.as<sql::ExistsExpr>() || e.as<sql::InSubqueryExpr>())
+            return;
+        forEachChild(e, checkGrouped);
+    };
+    for (const auto& item : b.items) {
+        if (item.type == sql::SelectItem::Type::Expr) {
+            BExpr e = expr(*item.expr, final);
+            if (aggregates)
+                checkGrouped(*item.expr);
+            std::string name;
+            if (item.alias)
+                name = item.alias->name;
+            else if (const auto* c = item.expr->as<sql::ColumnRefExpr>())
+                name = c->column().name;
+            else
+                name = heading(item);
+            ExprType t = e.type;
+            if (t.isTextLiteral)
+                t.isTextLiteral = false;
+            result.names.push_back(name);
+            result.types.push_back(t);
+            itemSqls.push_back(e.sql);
+            hasAlias.push_back(item.alias.has_value() || item.expr->as<sql::ColumnRefExpr>());
+            continue;
+        }
+        bool any = false;
+        for (size_t i = 0; i < final.sources.size(); ++i) {
+            const Source& src = final.sources[i];
+            if (item.type == sql::SelectItem::Type::QualifiedStar) {
+                if (item.qualifier.size() == 1 && src.name != item.qualifier[0].name)
+                    continue;
+                if (item.qualifier.size() == 2
+                    && (src.owner != item.qualifier[0].name || src.name != item.qualifier[1].name))
+                    continue;
+            }
+            any = true;
+            for (const auto& c : src.columns) {
+                if (c.hidden)
+                    continue;
+                if (aggregates) {
+                    if (std::find(groupSqls.begin(), groupSqls.end(), c.sql) == groupSqls.end())
+                        fail(b.groupBy.empty() ? 937 : 979,
+                            b.groupBy.empty() ? "not a single-group group function" : "not a GROUP BY expression",
+                            item.offset);
+                }
+                result.names.push_back(c.name);
+                result.types.push_back(c.type);
+                itemSqls.push_back(c.sql);
+                hasAlias.push_back(true);
+            }
+        }
+        if (!any && item.type == sql::SelectItem::Type::QualifiedStar)
+            fail(904, qualifiedName(item.qualifier) + ": invalid identifier", item.offset);
+    }
+    final.sequenceAllowed = false;
+    std::string having;
+    if (b.having) {
+        having = expr(*b.having, final).sql;
+        checkGrouped(*b.having);
+    }
+    // ORDER BY
+    std::vector<std::string> orderTerms;
+    if (hasOrder) {
+        for (const auto& item : *orderBy) {
+            std::string term;
+            if (const auto* l = item.expr->as<sql::LiteralExpr>(); l && l->type == sql::LiteralExpr::Type::Number) {
+                const int position = std::atoi(l->text.c_str());
+                if (position < 1 || position > static_cast<int>(itemSqls.size()))
+                    fail(1785, "ORDER BY item must be the number of a SELECT-list expression", item.expr->offset);
+                term = std::to_string(position);
+            } else if (const auto* c = item.expr->as<sql::ColumnRefExpr>(); c && c->parts.size() == 1) {
+                int found = 0;
+                for (size_t i = 0; i < result.names.size(); ++i) {
+                    if (hasAlias[i] && result.names[i] == c->parts[0].name) {
+                        if (found && itemSqls[static_cast<size_t>(found - 1)] != itemSqls[i])
+                            fail(960, "ambiguous column naming in select list", item.expr->offset);
+                        found = static_cast<int>(i) + 1;
+                    }
+                }
+                if (found)
+                    term = std::to_string(found);
+            }
+            if (term.empty()) {
+                BExpr e = expr(*item.expr, final);
+                auto it = std::find(itemSqls.begin(), itemSqls.end(), e.sql);
+                if (it != itemSqls.end())
+                    term = std::to_string(it - itemSqls.begin() + 1);
+                else if (b.distinct)
+                    fail(1791, "not a SELECTed expression", item.expr->offset);
+                else {
+                    if (aggregates)
+                        checkGrouped(*item.expr);
+                    term = e.sql;
+                }
+            }
+            orderTerms.push_back(emit::orderTerm(term, item.descending, item.nullsFirst));
+        }
+    }
+    if (orderTerms.empty() && !defaultOrder.empty() && !aggregates && !b.distinct)
+        orderTerms.push_back(defaultOrder);
+
+    std::string select;
+    for (size_t i = 0; i < itemSqls.size(); ++i)
+        select += (i ? ", " : "") + itemSqls[i] + " AS c" + std::to_string(i + 1);
+    std::string s = std::string("SELECT ") + (b.distinct ? "DISTINCT " : "") + select;
+    if (!finalFrom.empty())
+        s += " FROM " + finalFrom;
+    s += whereOf(finalWhere);
+    if (!groupSqls.empty()) {
+        std::string g;
+        for (const auto& x : groupSqls)
+            g += (g.empty() ? "" : ", ") + x;
+        s += " GROUP BY " + g;
+    }
+    if (!having.empty())
+        s += " HAVING " + having;
+    if (!orderTerms.empty()) {
+        std::string o;
+        for (const auto& x : orderTerms)
+            o += (o.empty() ? "" : ", ") + x;
+        s += " ORDER BY " + o;
+        result.simple = false;
+    }
+    if (!limit.empty()) {
+        s += " LIMIT " + limit;
+        result.simple = false;
+    }
+    result.sql = s;
+
+    if (forUpdate && out) {
+        if (b.distinct || aggregates || hierarchical)
+            fail(1786, "FOR UPDATE of this query expression is not allowed", forUpdate->offset);
+        std::set<int> lockSources;
+        if (forUpdate->columns.empty()) {
+            for (size_t i = 0; i < scope.sources.size(); ++i)
+                lockSources.insert(static_cast<int>(i));
+        } else {
+            for (const auto& c : forUpdate->columns) {
+                std::set<int> refs;
+                scope.referenced = &refs;
+                expr(*c, scope);
+                scope.referenced = nullptr;
+                lockSources.insert(refs.begin(), refs.end());
+            }
+        }
+        std::vector<std::string> w;
+        for (const auto& f : filters)
+            w.push_back(f.sql);
+        if (never)
+            w.push_back("0");
+        for (int i : lockSources) {
+            const Source& src = scope.sources[static_cast<size_t>(i)];
+            if (!src.table)
+                continue;
+            RowLockTarget target;
+            target.table = src.table->object;
+            target.physicalName = src.table->physicalName;
+            target.rowNumberColumn = src.table->rowNumberColumn;
+            std::vector<std::string> ww = w;
+            ww.push_back(src.rownoSql + " IS NOT NULL");
+            target.rowsSql = "SELECT " + src.rownoSql + " FROM " + fromSql + whereOf(ww)
+                + (limit.empty() ? "" : " LIMIT " + limit);
+            out->lockTargets.push_back(target);
+        }
+        out->nowait = forUpdate->nowait;
+        out->waitSeconds = forUpdate->wait ? static_cast<int>(*forUpdate->wait) : (forUpdate->nowait ? 0 : -1);
+    }
+    return result;
+}
+
+} // namespace engine::bind::detail

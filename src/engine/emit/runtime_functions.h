@@ -1,0 +1,19 @@
+// SQLite functions the emitted SQL calls for Oracle's checks that only the data can decide: values stored into
+// NUMBER(p,s), VARCHAR2(n), CHAR(n) and NOT NULL columns, and errors raised by a statement at run time
+// (ORA-01427, ORA-01436). Each session's connection registers them beside the built-in functions.
+#pragma once
+
+struct sqlite3;
+
+namespace engine::emit {
+
+// ORA_RAISE_ERROR(code, text)                 fails the statement with "ORA-<code>: <text>"
+// ORA_STORE_NUMBER(value, precision, scale, column)
+//     rounds to the scale and fails with ORA-01438 when the precision is exceeded; precision 0 is unlimited
+// ORA_STORE_TEXT(value, maximum, isChar, column)
+//     fails with ORA-12899 when longer than maximum characters; blank-pads to maximum when isChar
+// ORA_STORE_NOTNULL(value, column, isUpdate)   fails with ORA-01400 (insert) or ORA-01407 (update) on NULL
+// `column` is the quoted "OWNER"."TABLE"."COLUMN" the messages name.
+int registerRuntimeFunctions(sqlite3* db);
+
+} // namespace engine::emit

@@ -1,0 +1,92 @@
+#include "engine/emit/sqltext.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace engine::emit {
+
+std::string quoteIdent(std::string_view name)
+{
+    std::string r = "\"";
+    for (char c : name) {
+        if (c == '"')
+            r += '"';
+        r += c;
+    }
+    r += '"';
+    return r;
+}
+
+std::string quoteText(std::string_view text)
+{
+    if (text.empty())
+        return "NULL";
+    std::string r = "'";
+    for (char c : text) {
+        if (c == '\'')
+            r += '\'';
+        r += c;
+    }
+    r += '\'';
+    return r;
+}
+
+std::string numberLiteral(std::string_view text)
+{
+    std::string s(text);
+    if (s.empty())
+        return {};
+    bool plainInteger = true;
+    for (char c : s)
+        if (c < '0' || c > '9')
+            plainInteger = false;
+    if (plainInteger) {
+        size_t i = 0;
+        while (i + 1 < s.size() && s[i] == '0')
+            ++i;
+        s = s.substr(i);
+        if (s.size() < 19)
+            return s;
+    }
+    char* end = nullptr;
+    const double d = std::strtod(s.c_str(), &end);
+    if (end == s.c_str() || *end != '\0')
+        return {};
+    if (std::floor(d) == d && std::fabs(d) < 9.2e18) {
+        return std::to_string(static_cast<long long>(d));
+    }
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.17g", d);
+    std::string r = buf;
+    if (r.find_first_of(".eE") == std::string::npos)
+        r += ".0";
+    return r;
+}
+
+std::string convert(const std::string& sql, types::Conversion conversion, const types::ExprType& from)
+{
+    switch (conversion) {
+    case types::Conversion::None:
+        return sql;
+    case types::Conversion::ToNumber:
+        return std::string(kToNumber) + "(" + sql + ")";
+    case types::Conversion::ToDate:
+        return std::string(kToDate) + "(" + sql + ")";
+    case types::Conversion::ToChar:
+        if (from.type == OraType::Number)
+            return std::string(kToCharNumber) + "(" + sql + ")";
+        if (from.type == OraType::Date)
+            return std::string(kToCharDate) + "(" + sql + ")";
+        return sql;
+    }
+    return sql;
+}
+
+std::string orderTerm(const std::string& sql, bool descending, std::optional<bool> nullsFirst)
+{
+    const bool first = nullsFirst.value_or(descending);
+    return sql + (descending ? " DESC" : " ASC") + (first ? " NULLS FIRST" : " NULLS LAST");
+}
+
+} // namespace engine::emit
