@@ -563,8 +563,10 @@ DateTime DateFormat::parseDate(std::string_view text, const DateTime& now) const
     const size_t n = text.size();
     const size_t count = tokenList.size();
 
+    bool lastNumberComplete = false; // the previous number read every digit its element allows
     for (size_t ti = 0; ti < count; ++ti) {
         const Token& t = tokenList[ti];
+        const size_t tokenStart = p;
         if (!t.fx)
             while (p < n && isSpace(text[p]))
                 ++p;
@@ -583,6 +585,7 @@ DateTime DateFormat::parseDate(std::string_view text, const DateTime& now) const
                 fail(1858, "a non-numeric character was found where a numeric was expected");
             if (t.fx && p - start != maxWidth)
                 fail(1862, "the numeric value does not match the length of the format item");
+            lastNumberComplete = p - start == maxWidth;
             return value;
         };
         // YY and RR read a four-digit year when one is written and no number follows in the model.
@@ -622,6 +625,17 @@ DateTime DateFormat::parseDate(std::string_view text, const DateTime& now) const
             } else if (t.punctuation) {
                 while (p < n && !isAlnum(text[p]))
                     ++p;
+                // Text may leave out punctuation only between two numbers written with all their digits
+                // ("20260305" for YYYY-MM-DD); anything else where the model has punctuation does not match.
+                if (p == tokenStart) {
+                    size_t next = ti + 1;
+                    while (next < count && tokenList[next].element == Element::Literal)
+                        ++next;
+                    bool numberFollows = next < count && isNumeric(tokenList[next].element);
+                    bool numberBefore = ti > 0 && isNumeric(tokenList[ti - 1].element);
+                    if (!(numberBefore && lastNumberComplete && numberFollows))
+                        fail(1861, "literal does not match format string");
+                }
             } else {
                 size_t k = 0;
                 while (k < lit.size() && isSpace(lit[k]))
