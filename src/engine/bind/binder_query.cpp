@@ -536,6 +536,10 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     std::vector<Pred> filters;
     std::map<int, std::vector<std::string>> outerOn;
     std::map<int, std::set<int>> outerDeps;
+    // LEVEL may be tested in WHERE of a hierarchical block; this first binding only learns what each condition
+    // refers to.
+    if (b.connectBy)
+        scope.levelSql = "0";
     for (const sql::Expr* c : rest) {
         std::set<int> marks, refs;
         scope.outerMarks = &marks;
@@ -660,6 +664,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         return w.empty() ? std::string() : " WHERE " + w;
     };
 
+    scope.levelSql.clear();
     Scope final;
     std::string finalFrom = fromSql;
     std::vector<std::string> finalWhere;
@@ -705,7 +710,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         std::vector<std::string> w;
         for (const auto& f : filters)
             w.push_back(f.sql);
-        finalFrom = "(SELECT " + flatSelect() + " FROM " + fromSql + whereOf(w) + " LIMIT " + limit + ") AS r_";
+        finalFrom = "(SELECT " + flatSelect() + " FROM " + fromSql + whereOf(w) + " LIMIT " + limit + " OFFSET 0) AS r_";
         flatColumns("r_", final);
         limit.clear();
     } else {
@@ -868,7 +873,9 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         result.simple = false;
     }
     if (!limit.empty()) {
-        s += " LIMIT " + limit;
+        // OFFSET 0 keeps SQLite from flattening this block into an outer one that orders its rows, which would
+        // sort before the limit.
+        s += " LIMIT " + limit + " OFFSET 0";
         result.simple = false;
     }
     result.sql = s;
