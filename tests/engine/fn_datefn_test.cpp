@@ -77,8 +77,7 @@ TEST_F(FnSqlTest, LastDayTruncAndRoundOfDates)
             "'1993-01-01 00:00:00'" },
         { "ROUND to the month rounds up from the 16th", "ORA_ROUND_DATE('2026-03-16 00:00:00','MM')",
             "'2026-04-01 00:00:00'" },
-        { "ROUND to the month before the 16th", "ORA_ROUND_DATE('2026-03-15 23:59:59','MM')",
-            "'2026-03-01 00:00:00'" },
+        { "ROUND to the month before the 16th", "ORA_ROUND_DATE('2026-03-15 23:59:59','MM')", "'2026-03-01 00:00:00'" },
         { "ROUND to the quarter from the 16th of its second month", "ORA_ROUND_DATE('2026-02-16 00:00:00','Q')",
             "'2026-04-01 00:00:00'" },
         { "ROUND to the hour from half past", "ORA_ROUND_DATE('2026-03-05 14:30:00','HH')", "'2026-03-05 15:00:00'" },
@@ -93,8 +92,7 @@ TEST_F(FnSqlTest, DateConversionsUseTheSessionFormat)
         { "RR: 99 in the 2020s is 1999", "ORA_TO_DATE('05-MAR-99')", "'1999-03-05 00:00:00'" },
         { "text that does not fit the format", "ORA_TO_DATE('2026-03-05')",
             "ORA-01861: literal does not match format string" },
-        { "with a model", "ORA_TO_CHAR_DATE('2026-03-05 14:07:09','YYYY-MM-DD HH24:MI:SS')",
-            "'2026-03-05 14:07:09'" },
+        { "with a model", "ORA_TO_CHAR_DATE('2026-03-05 14:07:09','YYYY-MM-DD HH24:MI:SS')", "'2026-03-05 14:07:09'" },
         { "the model's case decides the name's case", "ORA_TO_CHAR_DATE('2026-03-05 14:07:09','Dy, DD Mon YYYY')",
             "'Thu, 05 Mar 2026'" },
         { "fields the text leaves out come from SYSDATE's year and month", "ORA_TO_DATE('10:30','HH24:MI')",
@@ -138,4 +136,21 @@ TEST_F(FnSqlTest, EveryListedFunctionIsRegistered)
         std::string sql = "SELECT count(*) FROM pragma_function_list WHERE name = lower('" + std::string(f.name) + "')";
         EXPECT_NE(query(sql), "0");
     }
+}
+
+TEST_F(FnSqlTest, BoundModelIsReadAgainAfterRebinding)
+{
+    // A model bound as a parameter is cached for one execution; after reset and a new bind it must be parsed anew.
+    sqlite3_stmt* stmt = nullptr;
+    ASSERT_EQ(
+        sqlite3_prepare_v2(db, "SELECT ORA_TO_CHAR_DATE('2026-03-05 14:07:09', ?1)", -1, &stmt, nullptr), SQLITE_OK);
+    std::string results;
+    for (const char* model : { "YYYY", "MM", "DD" }) {
+        sqlite3_bind_text(stmt, 1, model, -1, SQLITE_TRANSIENT);
+        ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+        results += cell(stmt, 0);
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
+    EXPECT_EQ(results, "'2026''03''05'");
 }

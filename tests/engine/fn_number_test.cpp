@@ -11,7 +11,10 @@ using engine::fn::OraError;
 
 namespace {
 
-NumberValue num(double v) { return NumberValue::ofReal(v); }
+NumberValue num(double v)
+{
+    return NumberValue::ofReal(v);
+}
 
 std::string toChar(const NumberValue& v, const char* model)
 {
@@ -133,6 +136,8 @@ TEST(FnNumber, FormatModels)
         { "EEEE of a small number", num(0.000123), "9.99EEEE", " 1.23E-04" },
         { "EEEE rounding up to the next power", num(9.99), "9.9EEEE", " 1.0E+01" },
         { "EEEE of a negative number", num(-1234.5), "9.9EEEE", "-1.2E+03" },
+        { "EEEE: one digit before the point, other places blank", num(121.976), "99.99EEEE", "  1.22E+02" },
+        { "EEEE of zero", num(0), "9.9EEEE", " 0.0E+00" },
         { "V multiplies by ten per digit after it", num(12.34), "99V99", " 1234" },
         { "X: hexadecimal with a leading blank", num(255), "XX", " FF" },
         { "x: lower-case hexadecimal", num(255), "xx", " ff" },
@@ -166,9 +171,12 @@ TEST(FnNumber, RoundAndTrunc)
     EXPECT_EQ(engine::fn::numberText(roundNumber(NumberValue::ofInteger(150), -2)), "200");
     EXPECT_EQ(engine::fn::numberText(roundNumber(NumberValue::ofInteger(-150), -2)), "-200");
     EXPECT_EQ(engine::fn::numberText(truncNumber(num(-15.79), 1)), "-15.7");
+    EXPECT_EQ(
+        engine::fn::numberText(roundNumber(NumberValue::ofInteger(9000000000000000000), -19)), "10000000000000000000")
+        << "rounding to more digits than the integer has";
     EXPECT_EQ(engine::fn::numberText(roundNumber(num(0.4), 0)), "0") << "rounds to zero, not -0";
     EXPECT_EQ(engine::fn::numberText(roundNumber(num(-0.4), 0)), "0") << "no negative zero";
     EXPECT_EQ(engine::fn::numberText(roundNumber(num(9.99), 1)), "10") << "carry into a new digit";
-    EXPECT_EQ(engine::fn::numberText(roundNumber(NumberValue::ofInteger(INT64_MAX), -1)),
-        "9223372036854780000") << "beyond 64 bits on rounding up becomes a double";
+    EXPECT_EQ(engine::fn::numberText(roundNumber(NumberValue::ofInteger(INT64_MAX), -1)), "9223372036854780000")
+        << "beyond 64 bits on rounding up becomes a double";
 }

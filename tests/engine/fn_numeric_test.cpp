@@ -91,8 +91,7 @@ TEST_F(FnSqlTest, TextToNumberWithAndWithoutModel)
         { "PR: angle brackets", "ORA_TO_NUMBER('<12>','99PR')", "-12" },
         { "X: hexadecimal", "ORA_TO_NUMBER('FF','XX')", "255" },
         { "more digits than the model is ORA-01722", "ORA_TO_NUMBER('12345','999')", "ORA-01722: invalid number" },
-        { "more decimals than the model is ORA-01722", "ORA_TO_NUMBER('1.234','9.99')",
-            "ORA-01722: invalid number" },
+        { "more decimals than the model is ORA-01722", "ORA_TO_NUMBER('1.234','9.99')", "ORA-01722: invalid number" },
     });
 }
 

@@ -62,8 +62,8 @@ protected:
         }
         default:
             return "'"
-                + std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
-                    size_t(sqlite3_column_bytes(stmt, i)))
+                + std::string(
+                    reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)), size_t(sqlite3_column_bytes(stmt, i)))
                 + "'";
         }
     }

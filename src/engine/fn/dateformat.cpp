@@ -15,17 +15,44 @@ namespace {
 using Element = DateFormat::Element;
 using LetterCase = DateFormat::LetterCase;
 
-[[noreturn]] void fail(int code, std::string_view text) { throw OraError(code, text); }
+[[noreturn]] void fail(int code, std::string_view text)
+{
+    throw OraError(code, text);
+}
 
-[[noreturn]] void formatNotRecognized() { fail(1821, "date format not recognized"); }
+[[noreturn]] void formatNotRecognized()
+{
+    fail(1821, "date format not recognized");
+}
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isAlnum(char c) { return isDigit(c) || isAlpha(c) || (static_cast<unsigned char>(c) & 0x80); }
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool isModelPunctuation(char c) { return isSpace(c) || std::strchr("-/,.;:", c) != nullptr; }
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 32) : c;
+}
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isAlpha(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isAlnum(char c)
+{
+    return isDigit(c) || isAlpha(c) || (static_cast<unsigned char>(c) & 0x80);
+}
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+bool isModelPunctuation(char c)
+{
+    return isSpace(c) || std::strchr("-/,.;:", c) != nullptr;
+}
 
 // Case-insensitive: does text at pos start with word (upper case)?
 bool startsWith(std::string_view text, size_t pos, std::string_view word)
@@ -469,8 +496,21 @@ int matchName(std::string_view text, size_t& pos, const char* const* names, int 
 
 void checkInputModel(const std::vector<DateFormat::Token>& tokens)
 {
-    enum : unsigned { Year = 1, Month = 2, Day = 4, DayOfYear = 8, WeekDay = 16, Hour12 = 32, Hour24 = 64,
-        Minute = 128, Second = 256, SecondsOfDay = 512, Meridian = 1024, Julian = 2048, Era = 4096 };
+    enum : unsigned {
+        Year = 1,
+        Month = 2,
+        Day = 4,
+        DayOfYear = 8,
+        WeekDay = 16,
+        Hour12 = 32,
+        Hour24 = 64,
+        Minute = 128,
+        Second = 256,
+        SecondsOfDay = 512,
+        Meridian = 1024,
+        Julian = 2048,
+        Era = 4096
+    };
     unsigned seen = 0;
     auto mark = [&](unsigned bit) {
         if (seen & bit) {
@@ -858,15 +898,36 @@ DateUnit parseDateUnit(std::string_view model)
         DateUnit unit;
     };
     static constexpr UnitSpelling units[] = {
-        { "CC", DateUnit::Century }, { "SCC", DateUnit::Century }, { "SYYYY", DateUnit::Year },
-        { "YYYY", DateUnit::Year }, { "YEAR", DateUnit::Year }, { "SYEAR", DateUnit::Year },
-        { "YYY", DateUnit::Year }, { "YY", DateUnit::Year }, { "Y", DateUnit::Year }, { "IYYY", DateUnit::IsoYear },
-        { "IYY", DateUnit::IsoYear }, { "IY", DateUnit::IsoYear }, { "I", DateUnit::IsoYear },
-        { "Q", DateUnit::Quarter }, { "MONTH", DateUnit::Month }, { "MON", DateUnit::Month },
-        { "MM", DateUnit::Month }, { "RM", DateUnit::Month }, { "WW", DateUnit::Week }, { "IW", DateUnit::IsoWeek },
-        { "W", DateUnit::MonthWeek }, { "DDD", DateUnit::Day }, { "DD", DateUnit::Day }, { "J", DateUnit::Day },
-        { "DAY", DateUnit::StartOfWeek }, { "DY", DateUnit::StartOfWeek }, { "D", DateUnit::StartOfWeek },
-        { "HH", DateUnit::Hour }, { "HH12", DateUnit::Hour }, { "HH24", DateUnit::Hour },
+        { "CC", DateUnit::Century },
+        { "SCC", DateUnit::Century },
+        { "SYYYY", DateUnit::Year },
+        { "YYYY", DateUnit::Year },
+        { "YEAR", DateUnit::Year },
+        { "SYEAR", DateUnit::Year },
+        { "YYY", DateUnit::Year },
+        { "YY", DateUnit::Year },
+        { "Y", DateUnit::Year },
+        { "IYYY", DateUnit::IsoYear },
+        { "IYY", DateUnit::IsoYear },
+        { "IY", DateUnit::IsoYear },
+        { "I", DateUnit::IsoYear },
+        { "Q", DateUnit::Quarter },
+        { "MONTH", DateUnit::Month },
+        { "MON", DateUnit::Month },
+        { "MM", DateUnit::Month },
+        { "RM", DateUnit::Month },
+        { "WW", DateUnit::Week },
+        { "IW", DateUnit::IsoWeek },
+        { "W", DateUnit::MonthWeek },
+        { "DDD", DateUnit::Day },
+        { "DD", DateUnit::Day },
+        { "J", DateUnit::Day },
+        { "DAY", DateUnit::StartOfWeek },
+        { "DY", DateUnit::StartOfWeek },
+        { "D", DateUnit::StartOfWeek },
+        { "HH", DateUnit::Hour },
+        { "HH12", DateUnit::Hour },
+        { "HH24", DateUnit::Hour },
         { "MI", DateUnit::Minute },
     };
     for (const auto& u : units)

@@ -15,8 +15,36 @@ class DateFormat {
 public:
     enum class Element : uint8_t {
         Literal, // quoted text or punctuation, copied
-        YYYY, YCommaYYY, YYY, YY, Y, RRRR, RR, MM, MON, MONTH, DD, DDD, D, DY, DAY, HH, HH24, MI, SS, SSSSS,
-        AM, AMDots, AD, ADDots, J, Q, WW, W, IW, CC,
+        YYYY,
+        YCommaYYY,
+        YYY,
+        YY,
+        Y,
+        RRRR,
+        RR,
+        MM,
+        MON,
+        MONTH,
+        DD,
+        DDD,
+        D,
+        DY,
+        DAY,
+        HH,
+        HH24,
+        MI,
+        SS,
+        SSSSS,
+        AM,
+        AMDots,
+        AD,
+        ADDots,
+        J,
+        Q,
+        WW,
+        W,
+        IW,
+        CC,
     };
     enum class LetterCase : uint8_t { Upper, Capitalized, Lower };
 
@@ -50,7 +78,20 @@ private:
 };
 
 // The unit of TRUNC and ROUND of a date, from its format model ('DD' when none is given).
-enum class DateUnit { Century, Year, IsoYear, Quarter, Month, Week, IsoWeek, MonthWeek, Day, StartOfWeek, Hour, Minute };
+enum class DateUnit {
+    Century,
+    Year,
+    IsoYear,
+    Quarter,
+    Month,
+    Week,
+    IsoWeek,
+    MonthWeek,
+    Day,
+    StartOfWeek,
+    Hour,
+    Minute
+};
 // Throws ORA-01821 for a model that is not a unit; ORA-01898 for several units at once.
 DateUnit parseDateUnit(std::string_view model);
 DateTime truncDate(const DateTime& value, DateUnit unit);

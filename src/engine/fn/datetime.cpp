@@ -19,7 +19,10 @@ bool isGregorian(int year, int month, int day)
     return day >= 15;
 }
 
-int digit(char c) { return c >= '0' && c <= '9' ? c - '0' : -1; }
+int digit(char c)
+{
+    return c >= '0' && c <= '9' ? c - '0' : -1;
+}
 
 bool readNumber(std::string_view text, size_t pos, size_t width, int& out)
 {
@@ -95,9 +98,15 @@ void fromJulianDay(int64_t julian, int& year, int& month, int& day)
     year = int(100 * b + d - 4800 + m / 10);
 }
 
-int dayOfWeek(const DateTime& d) { return int((julianDay(d.year, d.month, d.day) + 1) % 7); }
+int dayOfWeek(const DateTime& d)
+{
+    return int((julianDay(d.year, d.month, d.day) + 1) % 7);
+}
 
-int dayOfYear(const DateTime& d) { return int(julianDay(d.year, d.month, d.day) - julianDay(d.year, 1, 1)) + 1; }
+int dayOfYear(const DateTime& d)
+{
+    return int(julianDay(d.year, d.month, d.day) - julianDay(d.year, 1, 1)) + 1;
+}
 
 int isoWeek(const DateTime& d, int* isoYear)
 {
@@ -122,26 +131,26 @@ int isoWeek(const DateTime& d, int* isoYear)
     return week;
 }
 
-int secondsOfDay(const DateTime& d) { return d.hour * 3600 + d.minute * 60 + d.second; }
+int secondsOfDay(const DateTime& d)
+{
+    return d.hour * 3600 + d.minute * 60 + d.second;
+}
 
 bool parseStoredDate(std::string_view text, DateTime& out)
 {
-    if (text.size() != 19 && text.size() != 10)
+    if (text.size() != 19)
         return false;
     if (text[4] != '-' || text[7] != '-')
         return false;
     DateTime d;
     if (!readNumber(text, 0, 4, d.year) || !readNumber(text, 5, 2, d.month) || !readNumber(text, 8, 2, d.day))
         return false;
-    if (text.size() == 19) {
-        if (text[10] != ' ' || text[13] != ':' || text[16] != ':')
-            return false;
-        if (!readNumber(text, 11, 2, d.hour) || !readNumber(text, 14, 2, d.minute)
-            || !readNumber(text, 17, 2, d.second))
-            return false;
-        if (d.hour > 23 || d.minute > 59 || d.second > 59)
-            return false;
-    }
+    if (text[10] != ' ' || text[13] != ':' || text[16] != ':')
+        return false;
+    if (!readNumber(text, 11, 2, d.hour) || !readNumber(text, 14, 2, d.minute) || !readNumber(text, 17, 2, d.second))
+        return false;
+    if (d.hour > 23 || d.minute > 59 || d.second > 59)
+        return false;
     if (d.year < 1 || !isValidDate(d.year, d.month, d.day))
         return false;
     out = d;

@@ -38,8 +38,8 @@ int isoWeek(const DateTime& d, int* isoYear = nullptr);
 
 int secondsOfDay(const DateTime& d);
 
-// The stored form. parseStoredDate accepts exactly "YYYY-MM-DD HH:MM:SS" (and "YYYY-MM-DD" as midnight) with a
-// valid date and time; anything else is false.
+// The stored form. parseStoredDate accepts exactly "YYYY-MM-DD HH:MM:SS" with a valid date and time; anything else
+// is false (other text is converted with the session's date format, as Oracle converts text to a date).
 bool parseStoredDate(std::string_view text, DateTime& out);
 // Writes the 19 characters of the stored form (no terminator).
 void formatStoredDate(const DateTime& d, char* out);

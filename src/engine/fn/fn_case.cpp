@@ -16,7 +16,10 @@ bool isAscii(std::string_view s)
     return true;
 }
 
-bool isAsciiAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isAsciiAlnum(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 enum class Mode { Upper, Lower, Initcap };
 

@@ -47,7 +47,10 @@ void dateDiff(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     });
 }
 
-void sysdate(sqlite3_context* ctx, int, sqlite3_value**) { resultDate(ctx, state(ctx)->now()); }
+void sysdate(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    resultDate(ctx, state(ctx)->now());
+}
 
 void addMonths(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {

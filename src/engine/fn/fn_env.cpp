@@ -18,11 +18,20 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b)
     return true;
 }
 
-void user(sqlite3_context* ctx, int, sqlite3_value**) { resultText(ctx, state(ctx)->context->user); }
+void user(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    resultText(ctx, state(ctx)->context->user);
+}
 
-void uid(sqlite3_context* ctx, int, sqlite3_value**) { sqlite3_result_int64(ctx, state(ctx)->context->uid); }
+void uid(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    sqlite3_result_int64(ctx, state(ctx)->context->uid);
+}
 
-[[noreturn]] void invalidParameter() { throw OraError(2003, "invalid USERENV parameter"); }
+[[noreturn]] void invalidParameter()
+{
+    throw OraError(2003, "invalid USERENV parameter");
+}
 
 void userenv(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {

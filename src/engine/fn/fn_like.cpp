@@ -130,6 +130,9 @@ void like(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 
 } // namespace
 
-void registerLike(Registrar& r) { r.add("ORA_LIKE", like); }
+void registerLike(Registrar& r)
+{
+    r.add("ORA_LIKE", like);
+}
 
 } // namespace engine::fn::detail

@@ -35,7 +35,10 @@ DateTime State::now() const
     return d;
 }
 
-State* state(sqlite3_context* ctx) { return static_cast<std::shared_ptr<State>*>(sqlite3_user_data(ctx))->get(); }
+State* state(sqlite3_context* ctx)
+{
+    return static_cast<std::shared_ptr<State>*>(sqlite3_user_data(ctx))->get();
+}
 
 NumberValue numberArg(sqlite3_value* v)
 {
@@ -70,8 +73,9 @@ DateTime dateArg(sqlite3_context* ctx, sqlite3_value* v)
 {
     int type = sqlite3_value_type(v);
     if (type != SQLITE_TEXT)
-        throw OraError(932, type == SQLITE_BLOB ? "inconsistent datatypes: expected DATE got BINARY"
-                                                : "inconsistent datatypes: expected DATE got NUMBER");
+        throw OraError(932,
+            type == SQLITE_BLOB ? "inconsistent datatypes: expected DATE got BINARY"
+                                : "inconsistent datatypes: expected DATE got NUMBER");
     std::string_view text = textArg(v);
     DateTime d;
     if (parseStoredDate(text, d))

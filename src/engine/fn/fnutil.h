@@ -31,7 +31,10 @@ struct State {
 
 State* state(sqlite3_context* ctx);
 
-inline bool isNull(sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; }
+inline bool isNull(sqlite3_value* v)
+{
+    return sqlite3_value_type(v) == SQLITE_NULL;
+}
 
 inline bool anyNull(int argc, sqlite3_value** argv)
 {

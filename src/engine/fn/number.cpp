@@ -11,7 +11,10 @@ namespace engine::fn {
 
 namespace {
 
-[[noreturn]] void invalidNumber() { throw OraError(1722, "invalid number"); }
+[[noreturn]] void invalidNumber()
+{
+    throw OraError(1722, "invalid number");
+}
 
 } // namespace
 
@@ -282,8 +285,11 @@ NumberValue roundOrTrunc(const NumberValue& v, int64_t digits, bool truncate)
     if (v.isInteger) {
         if (digits >= 0)
             return v;
-        if (digits < -18)
-            return NumberValue::ofInteger(0);
+        if (digits < -18) {
+            Decimal d = Decimal::of(v);
+            d.round(int(std::max<int64_t>(digits, -400)), truncate);
+            return d.value();
+        }
         int64_t p = 1;
         for (int64_t i = 0; i < -digits; ++i)
             p *= 10;
@@ -308,8 +314,14 @@ NumberValue roundOrTrunc(const NumberValue& v, int64_t digits, bool truncate)
 
 } // namespace
 
-NumberValue roundNumber(const NumberValue& v, int64_t digits) { return roundOrTrunc(v, digits, false); }
+NumberValue roundNumber(const NumberValue& v, int64_t digits)
+{
+    return roundOrTrunc(v, digits, false);
+}
 
-NumberValue truncNumber(const NumberValue& v, int64_t digits) { return roundOrTrunc(v, digits, true); }
+NumberValue truncNumber(const NumberValue& v, int64_t digits)
+{
+    return roundOrTrunc(v, digits, true);
+}
 
 } // namespace engine::fn

@@ -9,10 +9,19 @@ namespace engine::fn {
 
 namespace {
 
-[[noreturn]] void invalidModel() { throw OraError(1481, "invalid number format model"); }
-[[noreturn]] void invalidNumber() { throw OraError(1722, "invalid number"); }
+[[noreturn]] void invalidModel()
+{
+    throw OraError(1481, "invalid number format model");
+}
+[[noreturn]] void invalidNumber()
+{
+    throw OraError(1722, "invalid number");
+}
 
-char upper(char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; }
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? char(c - 32) : c;
+}
 
 bool startsWith(std::string_view text, size_t pos, std::string_view word)
 {
@@ -328,32 +337,30 @@ void NumberFormat::formatFixed(const NumberValue& value, std::string& out) const
 
 void NumberFormat::formatScientific(const NumberValue& value, std::string& out) const
 {
+    // One digit before the point whatever the model has there; the model's other integer places stay blank.
     Decimal d = Decimal::of(value);
     int e = 0;
     if (d.count) {
-        e = d.exponent - integerDigits;
-        d.exponent = integerDigits;
+        e = d.exponent - 1;
+        d.exponent = 1;
         d.round(decimalDigits);
-        if (d.exponent > integerDigits) {
-            d.exponent = integerDigits;
+        if (d.exponent > 1) {
+            d.exponent = 1;
             ++e;
         }
     }
-    std::string core;
-    for (int k = 0; k < integerDigits; ++k)
-        core.push_back(k < d.count ? d.digits[k] : '0');
-    if (d.count == 0)
-        core.assign(size_t(integerDigits), '0');
+    std::string body;
+    body.push_back(d.count ? d.digits[0] : '0');
     if (hasDecimal) {
-        core.push_back('.');
+        body.push_back('.');
         for (int i = 0; i < decimalDigits; ++i) {
-            int index = d.exponent + i;
-            core.push_back(index >= 0 && index < d.count ? d.digits[index] : '0');
+            int index = 1 + i;
+            body.push_back(index < d.count ? d.digits[index] : '0');
         }
     }
-    appendExponent(core, e);
-    int width = (sign == Sign::Brackets ? 2 : 1) + int(currency.size()) + int(core.size());
-    applySign(out, core, d.negative, width, fm, int(sign), currency);
+    appendExponent(body, e);
+    int width = (sign == Sign::Brackets ? 2 : 1) + int(currency.size()) + integerDigits - 1 + int(body.size());
+    applySign(out, body, d.negative, width, fm, int(sign), currency);
 }
 
 void NumberFormat::formatHex(const NumberValue& value, std::string& out) const
@@ -393,8 +400,8 @@ void NumberFormat::formatRoman(const NumberValue& value, std::string& out) const
     static constexpr struct {
         int value;
         const char* text;
-    } numerals[] = { { 1000, "M" }, { 900, "CM" }, { 500, "D" }, { 400, "CD" }, { 100, "C" }, { 90, "XC" },
-        { 50, "L" }, { 40, "XL" }, { 10, "X" }, { 9, "IX" }, { 5, "V" }, { 4, "IV" }, { 1, "I" } };
+    } numerals[] = { { 1000, "M" }, { 900, "CM" }, { 500, "D" }, { 400, "CD" }, { 100, "C" }, { 90, "XC" }, { 50, "L" },
+        { 40, "XL" }, { 10, "X" }, { 9, "IX" }, { 5, "V" }, { 4, "IV" }, { 1, "I" } };
     std::string s;
     int64_t v = rounded.integer;
     for (const auto& r : numerals)

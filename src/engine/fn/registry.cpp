@@ -88,7 +88,10 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b)
 
 } // namespace
 
-std::span<const FunctionInfo> functionTable() { return table; }
+std::span<const FunctionInfo> functionTable()
+{
+    return table;
+}
 
 const FunctionInfo* findFunction(std::string_view name)
 {
