@@ -50,6 +50,20 @@ namespace {
         sqlite3_result_text(ctx, buf, -1, SQLITE_TRANSIENT);
     }
 
+    void fakeRowidRowno(sqlite3_context* ctx, int, sqlite3_value** argv)
+    {
+        const unsigned char* t = sqlite3_value_text(argv[0]);
+        long long obj = 0, row = 0;
+        if (!t || std::sscanf(reinterpret_cast<const char*>(t), "AAAR%5lldAAB%6lld", &obj, &row) != 2) {
+            sqlite3_result_error(ctx, "ORA-01410: invalid ROWID", -1);
+            return;
+        }
+        if (obj == sqlite3_value_int64(argv[1]))
+            sqlite3_result_int64(ctx, row);
+        else
+            sqlite3_result_null(ctx);
+    }
+
     void fakeNextval(sqlite3_context* ctx, int, sqlite3_value**)
     {
         auto* f = static_cast<Fixture*>(sqlite3_user_data(ctx));
@@ -156,6 +170,7 @@ Fixture::Fixture()
     engine::fn::registerAll(db, &context);
     engine::emit::registerRuntimeFunctions(db);
     sqlite3_create_function_v2(db, "ORA_ROWID", 2, SQLITE_UTF8, nullptr, fakeRowid, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "ORA_ROWID_ROWNO", 2, SQLITE_UTF8, nullptr, fakeRowidRowno, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "ORA_SEQ_NEXTVAL", 1, SQLITE_UTF8, this, fakeNextval, nullptr, nullptr, nullptr);
     context.user = "SCOTT";
     context.currentSchema = "SCOTT";

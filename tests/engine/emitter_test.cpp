@@ -173,6 +173,12 @@ namespace {
             { "COUNT(DISTINCT)", "SELECT COUNT(DISTINCT job) FROM emp", { "5" } },
             { "aggregate of no rows", "SELECT COUNT(*), MAX(sal) FROM emp WHERE 1 = 2", { "0|NULL" } },
             { "ROWID of a row is stable text", "SELECT ROWID FROM emp WHERE empno = 7839", { "AAAR00101AAB000001" } },
+            { "ROWID in WHERE finds its row", "SELECT ename FROM emp WHERE ROWID = 'AAAR00101AAB000002'", { "JONES" } },
+            { "a ROWID of another table finds nothing", "SELECT COUNT(*) FROM emp WHERE 'AAAR00100AAB000002' = ROWID",
+                { "0" } },
+            { "AVG of integers that divides evenly is an integer", "SELECT AVG(sal) FROM emp WHERE deptno = 30 AND comm IS NOT NULL",
+                { "1425" } },
+            { "AVG ignores NULLs", "SELECT AVG(comm) FROM emp", { "400" } },
         });
     }
 
@@ -241,6 +247,9 @@ namespace {
             { "INSERT ... SELECT checks each row", "INSERT INTO nums (id, name) SELECT empno / 100, ename FROM emp WHERE empno = 7839",
                 0, nullptr, "78|NULL|KING|NULL|NULL|NEW" },
             { "NEXTVAL in VALUES", "INSERT INTO nums (id) VALUES (emp_seq.NEXTVAL)", 0, nullptr, "1|NULL|NULL|NULL|NULL|NEW" },
+            { "NEXTVAL in the select list of INSERT ... SELECT",
+                "INSERT INTO nums (id, name) SELECT emp_seq.NEXTVAL, SUBSTR(dname, 1, 5) FROM dept WHERE deptno = 10", 0, nullptr,
+                "1|NULL|ACCOU|NULL|NULL|NEW" },
         };
         for (const auto& c : cases) {
             SCOPED_TRACE(c.name);
@@ -254,6 +263,19 @@ namespace {
                 EXPECT_EQ(f.raw("SELECT ID, AMOUNT, NAME, CODE, D, TAG FROM \"SCOTT$NUMS\""), Rows { c.stored });
             }
         }
+    }
+
+    TEST(Emitter, RownumLimitFromABind)
+    {
+        // WHERE ROWNUM <= :n: Oracle's usual way of fetching the first rows.
+        Fixture f;
+        auto b = f.bind("SELECT ename FROM emp WHERE deptno = 20 AND ROWNUM <= :n");
+        ASSERT_EQ(b->params.size(), 1u);
+        EXPECT_EQ(b->params[0].expected.type, engine::OraType::Number);
+        EXPECT_EQ(f.run(*b, { { "N", TestValue::of(2) } }), (Rows { "JONES", "SCOTT" }));
+        EXPECT_EQ(f.run(*b, { { "N", TestValue::of(0LL) } }), Rows {});
+        auto lt = f.bind("SELECT COUNT(*) FROM (SELECT 1 FROM emp WHERE ROWNUM < :n)");
+        EXPECT_EQ(f.run(*lt, { { "N", TestValue::of(3) } }), Rows { "2" });
     }
 
     TEST(Emitter, UpdateDeleteAndReturning)

@@ -153,8 +153,11 @@ namespace detail {
         Scope empty;
         empty.sequenceAllowed = true;
         std::vector<std::string> names, values;
+        std::string subSql;
         if (s.query) {
+            sequenceBlock = s.query->body->as<sql::QueryBlock>();
             BlockResult sub = query(*s.query, nullptr, false, nullptr);
+            subSql = sub.sql;
             if (sub.types.size() > cols.size())
                 fail(913, "too many values", s.query->offset);
             if (sub.types.size() < cols.size())
@@ -197,9 +200,8 @@ namespace detail {
         if (names.empty())
             out.sql = into + " DEFAULT VALUES";
         else if (s.query) {
-            BlockResult sub = query(*s.query, nullptr, false, nullptr);
             // WHERE 1 keeps SQLite from reading "ON" of an upsert after the FROM subquery.
-            out.sql = into + " (" + list + ") SELECT " + vals + " FROM (" + sub.sql + ") AS q_ WHERE 1";
+            out.sql = into + " (" + list + ") SELECT " + vals + " FROM (" + subSql + ") AS q_ WHERE 1";
         } else
             out.sql = into + " (" + list + ") VALUES (" + vals + ")";
         RowLockTarget target;

@@ -592,6 +592,8 @@ BExpr BinderImpl::pseudo(const sql::PseudoColumnExpr& e, Scope& scope)
                 r.type = ExprType::rowid();
                 r.type.nullable = false;
                 r.local = level == 0;
+                r.rowidObject = found->table->object.objectId;
+                r.rowidRowno = found->rownoSql;
                 return r;
             }
         }
@@ -639,6 +641,17 @@ BExpr BinderImpl::compare(const BExpr& l, const std::string& op, const BExpr& r,
         fail(932, inconsistent(l.type, r.type), offset);
     noteBind(l, r.type);
     noteBind(r, l.type);
+    if (op == "=" && (l.rowidObject != 0) != (r.rowidObject != 0)) {
+        // ROWID = x: a lookup by row number, so that refreshing or updating one row by its ROWID uses the key.
+        const BExpr& rowid = l.rowidObject ? l : r;
+        const BExpr& other = l.rowidObject ? r : l;
+        BExpr out;
+        out.type = ExprType::number();
+        out.local = true;
+        out.sql = "(" + rowid.rowidRowno + " = " + kRowidRownoFunction + "(" + other.sql + ", "
+            + std::to_string(rowid.rowidObject) + "))";
+        return out;
+    }
     std::string ls = emit::convert(l.sql, plan->left, l.type);
     std::string rs = emit::convert(r.sql, plan->right, r.type);
     if (plan->left == Conversion::ToNumber && !l.literalText.empty() && !emit::numberLiteral(l.literalText).empty())
@@ -883,6 +896,9 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
             }
             a = converted(a, OraType::Number, e.args[0]->offset);
             out.sql = name + "(" + distinct + a.sql + ")";
+            // SQLite's AVG is always a real; Oracle's average of 2 and 4 is the NUMBER 3.
+            if (name == "AVG" && fn::findFunction("ORA_DIVIDE"))
+                out.sql = "ORA_DIVIDE(SUM(" + distinct + a.sql + "), NULLIF(COUNT(" + distinct + a.sql + "), 0))";
             out.type = ExprType::number();
             return out;
         }

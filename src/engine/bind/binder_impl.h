@@ -20,6 +20,9 @@ struct BExpr {
     bool local = false; // refers to a column of this query level
     int bindSlot = -1; // a bare bind variable: its parameter index (0-based)
     std::string literalText; // a text literal's value
+    // A ROWID pseudo column: the table's object number and row number, so ROWID = x becomes a key lookup.
+    int64_t rowidObject = 0;
+    std::string rowidRowno;
 };
 
 struct SrcColumn {
@@ -79,6 +82,8 @@ public:
     std::map<std::string, int> paramIndex;
     std::set<int64_t> dependsOn;
     int aliasCounter = 0;
+    // The one query block of INSERT ... SELECT whose select list may use NEXTVAL besides a top-level SELECT's.
+    const sql::QueryBlock* sequenceBlock = nullptr;
 
     [[noreturn]] void fail(int code, const std::string& message, int offset) const;
     std::string newAlias() { return "s" + std::to_string(++aliasCounter); }

@@ -730,7 +730,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     }
     // Select list
     final.aggregatesAllowed = true;
-    final.sequenceAllowed = out != nullptr && !b.distinct && b.groupBy.empty() && !aggregates && !hasOrder;
+    final.sequenceAllowed = (out != nullptr || &b == sequenceBlock) && !b.distinct && b.groupBy.empty() && !aggregates && !hasOrder;
     final.rownumSql = "row_number() OVER ()";
     BlockResult result;
     std::vector<std::string> itemSqls;
