@@ -1,4 +1,4 @@
-// The public API's entry points, stubbed until the storage, catalog and session layers fill them in.
+// Values, errors and the engine's defaults; databases and sessions live in storage/ and session/.
 #include "engine/engine.h"
 
 #include <QStandardPaths>
@@ -6,11 +6,6 @@
 #include <cstdio>
 
 namespace engine {
-
-struct SessionState { };
-struct DatabaseState {
-    std::string dir;
-};
 
 std::string Value::toString() const
 {
@@ -42,44 +37,6 @@ Error oraError(int code, const std::string& text, int offset)
     std::snprintf(prefix, sizeof prefix, "ORA-%05d: ", code);
     return Error(code, prefix + text, offset);
 }
-
-Session::Session(std::unique_ptr<SessionState> state)
-    : state_(std::move(state))
-{
-}
-Session::~Session() = default;
-ExecResult Session::execute(std::string_view, std::vector<Bind>&) { throw oraError(3001, "unimplemented feature"); }
-ExecResult Session::execute(std::string_view sql)
-{
-    std::vector<Bind> none;
-    return execute(sql, none);
-}
-void Session::commit() { }
-void Session::rollback() { }
-bool Session::inTransaction() const { return false; }
-void Session::interrupt() { }
-void Session::enableOutput(int64_t) { }
-void Session::disableOutput() { }
-std::vector<std::string> Session::takeOutputLines() { return {}; }
-void Session::putOutputLine(const std::string&) { }
-std::string Session::user() const { return {}; }
-std::string Session::currentSchema() const { return {}; }
-int64_t Session::sessionId() const { return 0; }
-std::string Session::serverVersion() const { return serverVersionText(); }
-
-Database::Database(std::unique_ptr<DatabaseState> state)
-    : state_(std::move(state))
-{
-}
-Database::~Database() = default;
-std::shared_ptr<Database> Database::open(const std::string&) { throw oraError(3001, "unimplemented feature"); }
-std::shared_ptr<Database> Database::create(const std::string&) { throw oraError(3001, "unimplemented feature"); }
-bool Database::exists(const std::string&) { return false; }
-std::unique_ptr<Session> Database::logOn(const std::string&, const std::string&, bool)
-{
-    throw oraError(1017, "invalid username/password; logon denied");
-}
-const std::string& Database::directory() const { return state_->dir; }
 
 std::string defaultDataDirectory()
 {

@@ -1,0 +1,106 @@
+// Cursors.
+#include "engine/exec/cursor.h"
+
+#include "engine/storage/sqlite.h"
+
+namespace engine::exec {
+
+void CursorCore::release()
+{
+    if (!stmt)
+        return;
+    if (owner)
+        owner->giveBack(stmt);
+    else
+        sqlite3_finalize(stmt);
+    stmt = nullptr;
+    owner.reset();
+}
+
+void readColumn(sqlite3_stmt* stmt, int i, OraType type, Value& v)
+{
+    switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_NULL:
+        v.kind = Value::Kind::Null;
+        v.text.clear();
+        return;
+    case SQLITE_INTEGER:
+        v.kind = Value::Kind::Integer;
+        v.integer = sqlite3_column_int64(stmt, i);
+        return;
+    case SQLITE_FLOAT:
+        v.kind = Value::Kind::Real;
+        v.real = sqlite3_column_double(stmt, i);
+        return;
+    case SQLITE_BLOB: {
+        v.kind = Value::Kind::Blob;
+        const void* p = sqlite3_column_blob(stmt, i);
+        v.text.assign(static_cast<const char*>(p), static_cast<size_t>(sqlite3_column_bytes(stmt, i)));
+        return;
+    }
+    default: {
+        const unsigned char* t = sqlite3_column_text(stmt, i);
+        size_t n = static_cast<size_t>(sqlite3_column_bytes(stmt, i));
+        if (n == 0) {
+            v.kind = Value::Kind::Null;
+            v.text.clear();
+            return;
+        }
+        v.kind = type == OraType::Date ? Value::Kind::Date : Value::Kind::Text;
+        v.text.assign(reinterpret_cast<const char*>(t), n);
+    }
+    }
+}
+
+StreamCursor::StreamCursor(std::shared_ptr<CursorCore> core, std::vector<ColumnDesc> columns)
+    : core_(std::move(core))
+    , columns_(std::move(columns))
+    , values_(columns_.size())
+{
+}
+
+StreamCursor::~StreamCursor() { close(); }
+
+bool StreamCursor::next()
+{
+    std::lock_guard lk(*core_->connMutex);
+    if (!core_->stmt)
+        return false;
+    int rc = sqlite3_step(core_->stmt);
+    if (rc == SQLITE_ROW) {
+        for (size_t i = 0; i < columns_.size(); ++i)
+            readColumn(core_->stmt, static_cast<int>(i), columns_[i].type, values_[i]);
+        return true;
+    }
+    if (rc == SQLITE_DONE) {
+        core_->release();
+        return false;
+    }
+    Error e = storage::sqliteError(core_->db, rc);
+    core_->release();
+    throw e;
+}
+
+void StreamCursor::close()
+{
+    if (!core_)
+        return;
+    std::lock_guard lk(*core_->connMutex);
+    core_->release();
+}
+
+RowsCursor::RowsCursor(std::vector<ColumnDesc> columns, std::vector<std::vector<Value>> rows)
+    : columns_(std::move(columns))
+    , rows_(std::move(rows))
+{
+}
+
+bool RowsCursor::next()
+{
+    if (pos_ >= rows_.size())
+        return false;
+    ++pos_;
+    return true;
+}
+
+} // namespace engine::exec

@@ -1,0 +1,60 @@
+// Cursors the executor hands out: one that streams rows from a SQLite statement as next() is called, and one over
+// rows already in memory (statements that must finish inside the call, such as those using a sequence).
+#pragma once
+
+#include "engine/engine.h"
+#include "engine/exec/statement_cache.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace engine::exec {
+
+// What a streaming cursor shares with its session, so the session can end it when it logs off first.
+struct CursorCore {
+    std::shared_ptr<std::recursive_mutex> connMutex;
+    sqlite3* db = nullptr;
+    sqlite3_stmt* stmt = nullptr; // null once done or closed
+    std::shared_ptr<CachedStatement> owner; // takes the statement back
+    const std::atomic<bool>* interrupted = nullptr;
+
+    // Gives the statement back. The caller holds connMutex.
+    void release();
+};
+
+class StreamCursor : public Cursor {
+public:
+    StreamCursor(std::shared_ptr<CursorCore> core, std::vector<ColumnDesc> columns);
+    ~StreamCursor() override;
+    const std::vector<ColumnDesc>& columns() const override { return columns_; }
+    bool next() override;
+    const Value& value(int i) const override { return values_[static_cast<size_t>(i)]; }
+    void close() override;
+
+private:
+    std::shared_ptr<CursorCore> core_;
+    std::vector<ColumnDesc> columns_;
+    std::vector<Value> values_;
+};
+
+class RowsCursor : public Cursor {
+public:
+    RowsCursor(std::vector<ColumnDesc> columns, std::vector<std::vector<Value>> rows);
+    const std::vector<ColumnDesc>& columns() const override { return columns_; }
+    bool next() override;
+    const Value& value(int i) const override { return rows_[pos_ - 1][static_cast<size_t>(i)]; }
+    void close() override { rows_.clear(); }
+
+private:
+    std::vector<ColumnDesc> columns_;
+    std::vector<std::vector<Value>> rows_;
+    size_t pos_ = 0;
+};
+
+// Reads column i of the current row into v as the Oracle type says (a DATE is Value::Date; text is never empty).
+void readColumn(sqlite3_stmt* stmt, int i, OraType type, Value& v);
+
+} // namespace engine::exec

@@ -1,0 +1,201 @@
+// DDL dispatch: implicit commits around the statement and the SQLite transaction that holds its catalog and
+// physical changes together.
+#include "engine/exec/ddl.h"
+
+#include "engine/exec/executor.h"
+#include "engine/session/session_state.h"
+#include "engine/session/transaction.h"
+#include "engine/storage/database_state.h"
+
+namespace engine::exec {
+
+ExecResult executeDdl(SessionState& s, const sql::Statement& stmt, std::string_view text)
+{
+    // Oracle commits the open transaction before a DDL statement, even one that then fails.
+    session::commit(s);
+    s.readOnlyTransaction = false;
+    ExecResult r;
+    r.kind = StatementKind::Ddl;
+    {
+        DdlContext ctx { s, text, {} };
+        session::WriteScope w(s);
+        s.undo->setCapturing(false);
+        try {
+            runDdl(ctx, stmt, r);
+            w.commitSqlite();
+        } catch (...) {
+            w.rollbackSqlite();
+            s.undo->setCapturing(true);
+            s.checksOff = false;
+            s.db->locks.releaseAll(s.sid);
+            s.db->ddlGeneration++;
+            throw;
+        }
+        s.undo->setCapturing(true);
+        s.checksOff = false;
+    }
+    s.db->locks.releaseAll(s.sid);
+    s.db->ddlGeneration++;
+    s.inTransaction = false;
+    return r;
+}
+
+} // namespace engine::exec
+
+#include "engine/catalog/catalog.h"
+#include "engine/exec/ddl_support.h"
+#include "engine/storage/sqlite.h"
+
+#include <cstring>
+
+namespace engine::exec {
+
+catalog::UserRow ownerOf(DdlContext& ctx, const sql::ObjectName& name)
+{
+    catalog::Catalog cat(ctx.s.conn);
+    if (name.dblink)
+        throw oraError(2021, "DDL operations are not allowed on a remote database", name.dblink->offset);
+    std::string owner = name.schema ? name.schema->name : ctx.s.schema;
+    auto u = cat.user(owner);
+    if (!u || u->type != 1)
+        throw oraError(1918, "user '" + owner + "' does not exist", name.schema ? name.schema->offset : name.offset);
+    return *u;
+}
+
+catalog::ObjectRow tableForDdl(DdlContext& ctx, const sql::ObjectName& name, bool allowView)
+{
+    if (name.dblink)
+        throw oraError(2021, "DDL operations are not allowed on a remote database", name.dblink->offset);
+    catalog::Lookup lookup(ctx.s.conn);
+    auto obj = lookup.resolveObject(name.schema ? name.schema->name : "", name.name.name, ctx.s.schema, !name.schema);
+    if (obj && obj->type == catalog::kTypeSynonym)
+        obj.reset();
+    if (!obj || (obj->type != catalog::kTypeTable && !(allowView && obj->type == catalog::kTypeView)))
+        throw oraError(942, "table or view does not exist", name.name.offset);
+    if (obj->type == catalog::kTypeTable) {
+        locks::WaitPolicy nowait;
+        nowait.nowait = true;
+        ctx.s.db->locks.lockTable(ctx.s.sid, obj->id, locks::TableMode::Exclusive, nowait);
+    }
+    return *obj;
+}
+
+void runDdl(DdlContext& ctx, const sql::Statement& stmt, ExecResult& result)
+{
+    using K = sql::StatementKind;
+    switch (stmt.kind) {
+    case K::CreateTable:
+        createTable(ctx, *stmt.as<sql::CreateTableStmt>());
+        break;
+    case K::AlterTable:
+        alterTable(ctx, *stmt.as<sql::AlterTableStmt>());
+        break;
+    case K::DropTable:
+        dropTable(ctx, *stmt.as<sql::DropTableStmt>());
+        break;
+    case K::Truncate:
+        truncateTable(ctx, *stmt.as<sql::TruncateStmt>());
+        break;
+    case K::CreateIndex:
+        createIndex(ctx, *stmt.as<sql::CreateIndexStmt>());
+        break;
+    case K::DropIndex:
+        dropIndex(ctx, *stmt.as<sql::DropIndexStmt>());
+        break;
+    case K::AlterIndex:
+        alterIndex(ctx, *stmt.as<sql::AlterIndexStmt>());
+        break;
+    case K::CreateSequence:
+        createSequence(ctx, *stmt.as<sql::CreateSequenceStmt>());
+        break;
+    case K::AlterSequence:
+        alterSequence(ctx, *stmt.as<sql::AlterSequenceStmt>());
+        break;
+    case K::DropSequence:
+        dropSequence(ctx, *stmt.as<sql::DropSequenceStmt>());
+        break;
+    case K::CreateView:
+        createView(ctx, *stmt.as<sql::CreateViewStmt>());
+        break;
+    case K::DropView:
+        dropView(ctx, *stmt.as<sql::DropViewStmt>());
+        break;
+    case K::CreateSynonym:
+        createSynonym(ctx, *stmt.as<sql::CreateSynonymStmt>());
+        break;
+    case K::DropSynonym:
+        dropSynonym(ctx, *stmt.as<sql::DropSynonymStmt>());
+        break;
+    case K::Comment:
+        comment(ctx, *stmt.as<sql::CommentStmt>());
+        break;
+    case K::CreateUser:
+        createUser(ctx, *stmt.as<sql::CreateUserStmt>());
+        break;
+    case K::AlterUser:
+        alterUser(ctx, *stmt.as<sql::AlterUserStmt>());
+        break;
+    case K::DropUser:
+        dropUser(ctx, *stmt.as<sql::DropUserStmt>());
+        break;
+    case K::Rename:
+        renameObject(ctx, *stmt.as<sql::RenameStmt>());
+        break;
+    case K::Grant:
+        throw oraError(3001, "unimplemented feature: GRANT", stmt.offset);
+    case K::Revoke:
+        throw oraError(3001, "unimplemented feature: REVOKE", stmt.offset);
+    case K::CreateRole:
+    case K::DropRole:
+        throw oraError(3001, "unimplemented feature: roles", stmt.offset);
+    default:
+        throw oraError(3001, "unimplemented feature", stmt.offset);
+    }
+    if (!ctx.warning.empty())
+        result.warning = Error(24344, ctx.warning);
+}
+
+Error translateConstraintError(SessionState& s, const Error& e)
+{
+    // SQLite: "UNIQUE constraint failed: T1001.C1, T1001.C2"
+    const std::string& m = e.message();
+    size_t at = m.find("UNIQUE constraint failed: ");
+    if (at == std::string::npos)
+        return e;
+    std::string list = m.substr(at + std::strlen("UNIQUE constraint failed: "));
+    size_t closing = list.find(']');
+    if (closing != std::string::npos)
+        list = list.substr(0, closing);
+    int64_t tableId = 0;
+    std::vector<std::string> physCols;
+    size_t pos = 0;
+    while (pos < list.size()) {
+        size_t comma = list.find(", ", pos);
+        std::string item = list.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+        size_t dot = item.find('.');
+        if (dot != std::string::npos && item[0] == 'T') {
+            tableId = std::atoll(item.c_str() + 1);
+            physCols.push_back(item.substr(dot + 1));
+        }
+        if (comma == std::string::npos)
+            break;
+        pos = comma + 2;
+    }
+    catalog::Catalog cat(s.conn);
+    auto cols = cat.columns(tableId);
+    std::vector<int> nos;
+    for (const std::string& pc : physCols)
+        for (const catalog::ColumnRow& c : cols)
+            if (c.physicalName == pc)
+                nos.push_back(c.col);
+    for (const catalog::ConstraintRow& c : cat.constraints(tableId))
+        if ((c.type == catalog::kConPrimary || c.type == catalog::kConUnique) && c.enabled && c.columns == nos)
+            return oraError(1, "unique constraint (" + qualified(c.owner, c.name) + ") violated");
+    for (int64_t idx : cat.indexesOf(tableId))
+        if (cat.indexColumns(idx) == nos && cat.indexIsUnique(idx))
+            if (auto o = cat.objectById(idx))
+                return oraError(1, "unique constraint (" + qualified(o->owner, o->name) + ") violated");
+    return oraError(1, "unique constraint violated");
+}
+
+} // namespace engine::exec

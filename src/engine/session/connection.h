@@ -1,0 +1,30 @@
+// Opening a session's SQLite connection: the pragmas every connection of a database uses and the functions the
+// emitted SQL calls (Oracle's built-ins, ROWID, sequences, the switch of the engine's constraint triggers).
+#pragma once
+
+#include <sqlite3.h>
+
+#include <string>
+
+namespace engine {
+
+struct SessionState;
+
+namespace session {
+
+// Opens the file with the settings of a session's connection; throws Error.
+sqlite3* openConnection(const std::string& file);
+
+// Registers the functions that need the session (ROWID, sequences, constraint switch and Oracle's built-ins).
+void registerSessionFunctions(SessionState& s);
+
+// Name of the function the constraint triggers ask whether they apply: they do not while undo is applied.
+inline constexpr const char* kChecksFunction = "ORA_DML_CHECKS";
+
+// NEXTVAL of a sequence for the session (used by the SQL function and by the executor's DEFAULT handling).
+int64_t sequenceNextval(SessionState& s, int64_t sequenceId);
+// Forgets the cached values of a sequence after ALTER or DROP SEQUENCE.
+void dropSequenceCache(SessionState& s, int64_t sequenceId);
+
+} // namespace session
+} // namespace engine

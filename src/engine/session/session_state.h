@@ -1,0 +1,77 @@
+// The state behind one engine::Session: its SQLite connection, user and schema, the functions' context, the
+// transaction (undo, savepoints, locks), the server output buffer, the statement cache and the cancel flag.
+#pragma once
+
+#include "engine/engine.h"
+#include "engine/fn/context.h"
+#include "engine/undo/undo_log.h"
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace engine {
+
+struct DatabaseState;
+namespace exec {
+class StatementCache;
+struct CursorCore;
+}
+
+struct Savepoint {
+    std::string name;
+    int64_t undoMark = 0;
+    int64_t lockMark = 0;
+};
+
+struct SessionState {
+    std::shared_ptr<Database> database; // keeps the database open while the session lives
+    DatabaseState* db = nullptr;
+    sqlite3* conn = nullptr;
+
+    int64_t sid = 0;
+    int64_t userId = 0;
+    std::string user;
+    std::string schema; // CURRENT_SCHEMA
+    int64_t schemaId = 0;
+    bool sysdba = false;
+    fn::FunctionContext fctx;
+
+    // Calls on one session are serialised by callMutex; connMutex guards the connection itself, which another
+    // session's commit of our pending SQLite transaction and a cursor read from another thread also use.
+    std::recursive_mutex callMutex;
+    std::shared_ptr<std::recursive_mutex> connLock = std::make_shared<std::recursive_mutex>();
+    std::recursive_mutex& connMutex = *connLock;
+    std::atomic<bool> interrupted { false };
+
+    // Transaction.
+    std::unique_ptr<undo::UndoLog> undo;
+    bool sqliteTxnOpen = false; // our SQLite write transaction is open (guarded by db->gate)
+    bool inTransaction = false; // Oracle's meaning
+    std::vector<Savepoint> savepoints;
+    std::map<int64_t, int64_t> seqCurrval; // CURRVAL per sequence
+
+    // Server output (DBMS_OUTPUT's buffer).
+    bool outputEnabled = false;
+    int64_t outputLimit = 20000;
+    int64_t outputBytes = 0;
+    std::deque<std::string> outputLines;
+
+    std::unique_ptr<exec::StatementCache> cache;
+    std::vector<std::weak_ptr<exec::CursorCore>> openCursors; // ended when the session logs off
+    bool readOnlyTransaction = false; // SET TRANSACTION READ ONLY
+    bool checksOff = false; // TRUNCATE and DDL that move rows: the constraint triggers stand aside
+
+    SessionState();
+    ~SessionState();
+};
+
+} // namespace engine

@@ -1,0 +1,82 @@
+// A session's undo journal: the pre-update hook records the old image of every row a statement changes in the
+// physical tables; ROLLBACK (or a failed statement, or ROLLBACK TO SAVEPOINT) applies the records in reverse.
+// Records stay in memory while the SQLite transaction that made the changes is open and are written to UNDO$ in
+// that same transaction before it commits, so changes and their undo reach the file together: undo found at open
+// belongs to a process that died and is applied then.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace engine::undo {
+
+enum class Op : int { Insert = 1, Update = 2, Delete = 3 };
+
+struct Record {
+    int64_t seq = 0;
+    std::string table; // physical table
+    Op op = Op::Insert;
+    int64_t rowno = 0; // the row as it is now (after the change)
+    std::string rowData; // the old row, encoded (Update, Delete)
+};
+
+// Which physical tables carry undo: the engine's tables of user data ("T" followed by the object number).
+bool isUndoTable(const char* name);
+
+class UndoLog {
+public:
+    // seqCounter is shared by every session of the database so records of all sessions have one order.
+    UndoLog(sqlite3* db, int64_t sessionId, std::atomic<int64_t>* seqCounter);
+    ~UndoLog();
+    UndoLog(const UndoLog&) = delete;
+    UndoLog& operator=(const UndoLog&) = delete;
+
+    void setCapturing(bool on) { capturing_ = on; }
+    bool capturing() const { return capturing_; }
+    // True while undo is being applied: the engine's constraint triggers stand aside.
+    bool applying() const { return applying_; }
+    size_t pendingCount() const { return pending_.size(); }
+
+    // The position to come back to (a statement's start, a savepoint); 0 is the transaction's start.
+    int64_t mark() const { return lastSeq_; }
+    // Whether the transaction changed anything since mark.
+    bool changedSince(int64_t mark) const { return lastSeq_ > mark; }
+
+    // Applies every record after mark in reverse and forgets it. The caller holds the write transaction.
+    void undoTo(int64_t mark);
+    // Writes the records still in memory to UNDO$. The caller holds the write transaction, which is about to commit.
+    void persistPending();
+    // The transaction committed: its records go. The caller holds the write transaction.
+    void discardAll();
+    // Whether UNDO$ holds records of this session (so COMMIT must clear them).
+    bool hasPersisted() const { return persisted_; }
+
+    // Applies and removes every record UNDO$ holds: the transactions of a process that ended without COMMIT or
+    // ROLLBACK. Runs at open, before any session exists. Returns how many records were applied.
+    static int64_t recover(sqlite3* db);
+
+private:
+    static void hook(void* self, sqlite3* db, int op, const char* dbName, const char* table, sqlite3_int64 key1,
+        sqlite3_int64 key2);
+    void record(int op, const char* table, sqlite3_int64 key1, sqlite3_int64 key2);
+
+    sqlite3* db_;
+    int64_t sessionId_;
+    std::atomic<int64_t>* seqCounter_;
+    bool capturing_ = false;
+    bool persisted_ = false;
+    bool applying_ = false;
+    int64_t lastSeq_ = 0;
+    std::vector<Record> pending_;
+};
+
+// Applies one record to the database (used by rollback and recovery).
+void applyRecord(sqlite3* db, const Record& r);
+
+std::string encodeRow(const std::vector<sqlite3_value*>& values);
+
+} // namespace engine::undo
