@@ -1153,7 +1153,8 @@ namespace {
 
 std::string dumpIdentifier(const Identifier& id)
 {
-    bool plain = !id.name.empty() && id.name[0] >= 'A' && id.name[0] <= 'Z' && !isReservedWord(id.name);
+    // A reserved word stays bare when it was written bare (PUBLIC as a grantee, ROWID after a qualifier).
+    bool plain = !id.name.empty() && id.name[0] >= 'A' && id.name[0] <= 'Z' && (!id.quoted || !isReservedWord(id.name));
     for (char c : id.name)
         plain = plain && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#');
     return plain ? id.name : "\"" + id.name + "\"";

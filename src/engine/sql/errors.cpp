@@ -104,6 +104,9 @@ std::string formatOraMessage(int code, std::string_view name)
     std::string out = prefix;
     if (code == 904) {
         // Oracle quotes the name as written in the statement's folded form: ORA-00904: "FOO": invalid identifier
+        // a reserved word where a name belongs is reported without a name: "ORA-00904: : invalid identifier"
+        if (name.empty())
+            return out + ": invalid identifier";
         out += '"';
         out += name;
         out += "\": invalid identifier";

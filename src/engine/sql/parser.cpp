@@ -88,6 +88,11 @@ namespace detail {
         // wrong at an earlier token, and Oracle names the first fault.
         if (lexError && offset >= lexError->offset)
             throw Failure { *lexError };
+        // Where the text stops while a name or an option is still required, Oracle says the command ended early.
+        if (offset == toks.back().offset && name.empty()
+            && (code == 904 || code == 922 || code == 931 || code == 987 || code == 988 || code == 1735
+                || code == 1935))
+            code = 921;
         throw Failure { ParseError { code, formatOraMessage(code, name), offset } };
     }
 

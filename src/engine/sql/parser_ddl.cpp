@@ -374,13 +374,11 @@ DataType Parser::parseDataType()
             t.size = number(30088);
             closeSize();
         }
-        if (atWord("WITH")) {
-            const int sb = cur().offset;
-            advance();
-            acceptWord("LOCAL");
+        if (acceptWord("WITH")) {
+            const bool local = acceptWord("LOCAL");
             expectWord("TIME", 905);
             expectWord("ZONE", 905);
-            t.suffix = textBetween(sb, prevEnd());
+            t.suffix = local ? "WITH LOCAL TIME ZONE" : "WITH TIME ZONE";
         }
     } else if (name == "INTERVAL") {
         failHere(3001);
@@ -980,7 +978,12 @@ void Parser::parseUserOptions(UserOptions& o, bool alter)
             q.tablespace = parseIdentifier(922);
             o.quotas.push_back(std::move(q));
         } else if (acceptWord("PROFILE")) {
-            o.profile = parseIdentifier(922);
+            if (atWord("DEFAULT")) {
+                const Token& t = advance();
+                o.profile = Identifier { t.text, false, t.offset };
+            } else {
+                o.profile = parseIdentifier(922);
+            }
         } else if (acceptWord("PASSWORD")) {
             expectWord("EXPIRE", 922);
             o.passwordExpire = true;

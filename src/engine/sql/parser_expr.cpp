@@ -268,6 +268,10 @@ ExprPtr Parser::parsePredicate()
                 q->subquery = parseSubqueryInParens();
             } else {
                 q->list = parseExprListInParens(false);
+                if (q->list.size() == 1 && q->list[0]->kind == ExprKind::Subquery) {
+                    q->subquery = std::move(q->list[0]->as<SubqueryExpr>()->query);
+                    q->list.clear();
+                }
             }
             return finish(std::move(q), begin);
         }
@@ -303,10 +307,19 @@ ExprPtr Parser::parsePredicate()
             in->subquery = parseSubqueryInParens();
             return finish(std::move(in), begin);
         }
+        std::vector<ExprPtr> list = parseExprListInParens(false);
+        if (list.size() == 1 && list[0]->kind == ExprKind::Subquery) {
+            // x IN ((select ...)): the extra parentheses do not make the subquery a scalar one
+            auto in = std::make_unique<InSubqueryExpr>();
+            in->negated = negated;
+            in->left = std::move(left);
+            in->subquery = std::move(list[0]->as<SubqueryExpr>()->query);
+            return finish(std::move(in), begin);
+        }
         auto in = std::make_unique<InListExpr>();
         in->negated = negated;
         in->left = std::move(left);
-        in->list = parseExprListInParens(false);
+        in->list = std::move(list);
         return finish(std::move(in), begin);
     }
     if (atWord("LIKE")) {
@@ -540,7 +553,15 @@ std::vector<ExprPtr> Parser::parseExprListInParens(bool conditionsAllowed)
     do {
         if (out.size() >= MaxListExpressions)
             failHere(1795);
-        out.push_back(conditionsAllowed ? parseCondition() : parseExpr());
+        ExprPtr item = conditionsAllowed ? parseCondition() : parseExpr();
+        if (item->kind == ExprKind::Subquery && atSetOperator()) {
+            // ((select ...) union (select ...)): the first operand came parenthesised
+            const int begin = item->offset;
+            auto s = std::make_unique<SubqueryExpr>();
+            s->query = continueQuery(std::move(item->as<SubqueryExpr>()->query));
+            item = finish(std::move(s), begin);
+        }
+        out.push_back(std::move(item));
     } while (accept(TokenKind::Comma));
     expect(TokenKind::RParen, 907);
     return out;

@@ -310,7 +310,7 @@ void Parser::parseForUpdate(Query& q)
         do {
             ExprPtr col = parseExpr();
             if (col->kind != ExprKind::ColumnRef)
-                fail(904, col->offset, textBetween(col->offset, col->endOffset));
+                fail(1747, col->offset);
             f.columns.push_back(std::move(col));
         } while (accept(TokenKind::Comma));
     }
