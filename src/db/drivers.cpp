@@ -1,0 +1,81 @@
+#include "db/drivers.h"
+
+#include "db/embedded/embeddeddriver.h"
+#include "engine/engine.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <mutex>
+
+namespace db {
+
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    QString dataDirectory;
+    std::shared_ptr<driver::Driver> oracleClient;
+};
+
+Registry& registry()
+{
+    static Registry r;
+    return r;
+}
+
+// A plain name only: "..", separators and the like never reach outside the data directory.
+bool isPlainName(const QString& name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (const QChar c : name)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':'))
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString embeddedDataDirectory()
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    if (!r.dataDirectory.isEmpty())
+        return r.dataDirectory;
+    return QString::fromStdString(engine::defaultDataDirectory());
+}
+
+void setEmbeddedDataDirectory(const QString& dir)
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.dataDirectory = dir;
+}
+
+void setOracleClientDriver(std::shared_ptr<driver::Driver> driver)
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.oracleClient = std::move(driver);
+}
+
+std::shared_ptr<driver::Driver> driverForDatabase(const QString& database)
+{
+    const QString name = database.trimmed();
+    const QString dataDir = embeddedDataDirectory();
+    if (isPlainName(name) && QFileInfo(QDir(dataDir).filePath(name)).isDir())
+        return embedded::driverForDirectory(QDir(dataDir).filePath(name));
+
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    if (r.oracleClient)
+        return r.oracleClient;
+    throw OracleError(12154,
+        QStringLiteral("ORA-12154: TNS:could not resolve the connect identifier specified\n"
+                       "Database \"%1\" is not an embedded database (no directory of that name in %2), and no "
+                       "Oracle client driver is available to reach it.")
+            .arg(name, QDir::toNativeSeparators(dataDir)));
+}
+
+} // namespace db

@@ -1,0 +1,241 @@
+#include "db/session.h"
+
+#include "db/dataset.h"
+#include "db/drivers.h"
+
+#include <QRegularExpression>
+
+namespace db {
+
+Session::Session(QObject* parent)
+    : QObject(parent)
+{
+}
+
+Session::~Session()
+{
+    std::lock_guard calls(callMutex);
+    std::lock_guard lock(connectionMutex);
+    connection.reset();
+}
+
+void Session::setDriver(std::shared_ptr<driver::Driver> driver)
+{
+    fixedDriver = std::move(driver);
+}
+
+void Session::logOn()
+{
+    std::lock_guard calls(callMutex);
+    if (connected())
+        logOff();
+    std::shared_ptr<driver::Driver> driver = fixedDriver ? fixedDriver : driverForDatabase(logon.database);
+    std::shared_ptr<driver::Connection> c = driver->logOn(logon);
+    {
+        std::lock_guard lock(connectionMutex);
+        connection = std::move(c);
+    }
+    kind = driver->databaseKind();
+    nlsDateFormat = QStringLiteral("DD-MON-RR");
+    if (output)
+        connection->enableOutput(100000);
+    emit loggedOn();
+}
+
+void Session::logOff()
+{
+    std::lock_guard calls(callMutex);
+    std::shared_ptr<driver::Connection> c;
+    {
+        std::lock_guard lock(connectionMutex);
+        c = std::move(connection);
+        connection.reset();
+    }
+    if (!c)
+        return;
+    // As Oracle does at a normal logoff, an open transaction is committed only by an explicit commit: roll back.
+    try {
+        if (c->inTransaction())
+            c->rollback();
+    } catch (const OracleError&) {
+    }
+    c.reset();
+    kind.clear();
+    emit loggedOff();
+}
+
+bool Session::connected() const
+{
+    std::lock_guard lock(connectionMutex);
+    return connection != nullptr;
+}
+
+std::shared_ptr<driver::Connection> Session::connectionOrThrow() const
+{
+    std::lock_guard lock(connectionMutex);
+    if (!connection)
+        throw OracleError(3114, QStringLiteral("ORA-03114: not connected to ORACLE"));
+    return connection;
+}
+
+void Session::commit()
+{
+    std::lock_guard calls(callMutex);
+    connectionOrThrow()->commit();
+}
+
+void Session::rollback()
+{
+    std::lock_guard calls(callMutex);
+    connectionOrThrow()->rollback();
+}
+
+bool Session::inTransaction() const
+{
+    std::shared_ptr<driver::Connection> c;
+    {
+        std::lock_guard lock(connectionMutex);
+        c = connection;
+    }
+    // Not behind the call lock: a window asks while its worker runs a statement, and drivers answer this at once.
+    return c && c->inTransaction();
+}
+
+void Session::breakExecution()
+{
+    std::shared_ptr<driver::Connection> c;
+    {
+        std::lock_guard lock(connectionMutex);
+        c = connection;
+    }
+    if (c)
+        c->interrupt();
+}
+
+void Session::enableOutput(qint64 bufferSize)
+{
+    std::lock_guard calls(callMutex);
+    output = true;
+    if (connected())
+        connectionOrThrow()->enableOutput(bufferSize);
+}
+
+void Session::disableOutput()
+{
+    std::lock_guard calls(callMutex);
+    output = false;
+    if (connected())
+        connectionOrThrow()->disableOutput();
+}
+
+QStringList Session::takeOutputLines()
+{
+    std::lock_guard calls(callMutex);
+    if (!connected())
+        return {};
+    return connectionOrThrow()->takeOutputLines();
+}
+
+QString Session::databaseKind() const
+{
+    return connected() ? kind : QString();
+}
+
+QString Session::serverVersion() const
+{
+    std::lock_guard calls(callMutex);
+    return connected() ? connectionOrThrow()->serverVersion() : QString();
+}
+
+QString Session::serverMajorVersion() const
+{
+    static const QRegularExpression release(QStringLiteral("(\\d+)\\.\\d+"));
+    const QRegularExpressionMatch m = release.match(serverVersion());
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+QString Session::dateFormat() const
+{
+    std::lock_guard calls(callMutex);
+    return nlsDateFormat;
+}
+
+driver::Result Session::execute(const QString& sql, std::vector<driver::Bind>& binds)
+{
+    std::lock_guard calls(callMutex);
+    driver::Result r = connectionOrThrow()->execute(sql, binds);
+    noteStatement(sql, r.kind);
+    return r;
+}
+
+bool Session::fetch(driver::Cursor& cursor)
+{
+    std::lock_guard calls(callMutex);
+    return cursor.next();
+}
+
+void Session::noteStatement(const QString& sql, StatementKind statementKind)
+{
+    if (statementKind != StatementKind::AlterSession)
+        return;
+    // The data sets show dates in the session's format; the server does not report it, so follow what was set.
+    static const QRegularExpression setFormat(
+        QStringLiteral("nls_date_format\\s*=\\s*(?:'((?:[^']|'')*)'|\"([^\"]*)\")"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = setFormat.match(sql);
+    if (m.hasMatch())
+        nlsDateFormat
+            = m.capturedLength(1) > 0 ? m.captured(1).replace(QLatin1String("''"), QLatin1String("'")) : m.captured(2);
+}
+
+void Session::applyUpdates(const QList<DataSet*>& dataSets, bool commit)
+{
+    std::lock_guard calls(callMutex);
+    std::shared_ptr<driver::Connection> c = connectionOrThrow();
+    for (DataSet* ds : dataSets)
+        if (ds)
+            ds->postPending();
+
+    static const QString savepoint = QStringLiteral("DREMMOX_APPLY_UPDATES");
+    const bool wasInTransaction = c->inTransaction();
+    bool haveSavepoint = false;
+    try {
+        std::vector<driver::Bind> none;
+        c->execute(QStringLiteral("savepoint ") + savepoint, none);
+        haveSavepoint = true;
+    } catch (const OracleError&) {
+        // Without savepoints a failure can still be undone exactly when no transaction was open before.
+    }
+    try {
+        for (DataSet* ds : dataSets)
+            if (ds)
+                ds->applyPending();
+        if (commit)
+            c->commit();
+    } catch (...) {
+        try {
+            std::vector<driver::Bind> none;
+            if (haveSavepoint)
+                c->execute(QStringLiteral("rollback to savepoint ") + savepoint, none);
+            else if (!wasInTransaction)
+                c->rollback();
+        } catch (const OracleError&) {
+        }
+        for (DataSet* ds : dataSets)
+            if (ds)
+                ds->discardApplied();
+        throw;
+    }
+    for (DataSet* ds : dataSets)
+        if (ds)
+            ds->commitUpdates();
+}
+
+void Session::cancelUpdates(const QList<DataSet*>& dataSets)
+{
+    for (DataSet* ds : dataSets)
+        if (ds)
+            ds->cancelUpdates();
+}
+
+} // namespace db

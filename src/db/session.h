@@ -1,0 +1,96 @@
+// db::Session: one logon to a database through the driver its name resolves to. Safe to use from several
+// threads: calls are serialised, while breakExecution reaches the running call from any thread.
+#pragma once
+
+#include "db/driver.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <mutex>
+
+namespace db {
+
+class DataSet;
+
+class Session : public QObject {
+    Q_OBJECT
+public:
+    explicit Session(QObject* parent = nullptr);
+    ~Session() override;
+
+    // Logon values.
+    void setUserName(const QString& user) { logon.user = user; }
+    QString userName() const { return logon.user; }
+    void setPassword(const QString& password) { logon.password = password; }
+    QString password() const { return logon.password; }
+    void setDatabase(const QString& database) { logon.database = database; }
+    QString database() const { return logon.database; }
+    void setSysdba(bool sysdba) { logon.sysdba = sysdba; }
+    bool sysdba() const { return logon.sysdba; }
+
+    // Serves this session by the given driver instead of resolving the database name (the Oracle client's
+    // driver module and tests use it).
+    void setDriver(std::shared_ptr<driver::Driver> driver);
+
+    void logOn(); // throws OracleError; a connected session logs off first
+    void logOff();
+    bool connected() const;
+
+    void commit();
+    void rollback();
+    // Exactly what the server says: true after DML, SELECT FOR UPDATE, LOCK TABLE or SET TRANSACTION until the
+    // transaction ends. False when not connected.
+    bool inTransaction() const;
+    // Makes the call running on this session (from another thread) fail with ORA-01013. Does nothing when idle.
+    void breakExecution();
+
+    // Server output (DBMS_OUTPUT).
+    void enableOutput(qint64 bufferSize = 100000);
+    void disableOutput();
+    bool outputEnabled() const { return output; }
+    // The lines written since the last call, oldest first.
+    QStringList takeOutputLines();
+
+    // Applies the cached updates of the data sets in one go and, with commit, commits; then the data sets forget
+    // them. On a failure the server is put back to where it was before and every data set keeps its updates.
+    void applyUpdates(const QList<DataSet*>& dataSets, bool commit);
+    // Drops the cached updates of the data sets.
+    void cancelUpdates(const QList<DataSet*>& dataSets);
+
+    // "Embedded" or "Oracle"; empty when not connected.
+    QString databaseKind() const;
+    QString serverVersion() const;
+    // The major version, as the main window keeps it ("11"); empty when not connected.
+    QString serverMajorVersion() const;
+    // The session's NLS_DATE_FORMAT as last set through this session (Oracle's default "DD-MON-RR" until then).
+    QString dateFormat() const;
+
+    // For Query and DataSet: one statement or one fetch, serialised with every other call on the session.
+    driver::Result execute(const QString& sql, std::vector<driver::Bind>& binds);
+    bool fetch(driver::Cursor& cursor);
+
+signals:
+    void loggedOn();
+    void loggedOff();
+
+private:
+    std::shared_ptr<driver::Connection> connectionOrThrow() const;
+    void noteStatement(const QString& sql, StatementKind kind);
+
+    driver::LogonValues logon;
+    std::shared_ptr<driver::Driver> fixedDriver;
+    QString kind;
+    bool output = false;
+    QString nlsDateFormat = QStringLiteral("DD-MON-RR");
+
+    // callMutex serialises calls; connectionMutex only guards the pointer, so breakExecution never waits.
+    mutable std::recursive_mutex callMutex;
+    mutable std::mutex connectionMutex;
+    std::shared_ptr<driver::Connection> connection;
+};
+
+} // namespace db
