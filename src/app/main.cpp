@@ -1,9 +1,12 @@
-// The program block: creates the application and its one main window, and runs the message loop.
+// The program block: creates the application and its one main window, and runs the message loop until the main
+// window closes.
+#include "shell/Main.h"
+
 #include "platform/fileinfo.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+
+#include <memory>
 
 int main(int argc, char* argv[])
 {
@@ -12,14 +15,11 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Dremmox"));
     QApplication::setApplicationVersion(platform::versionText());
 
-    QMainWindow window;
-    window.setObjectName(QStringLiteral("fmMain"));
-    window.setWindowTitle(QStringLiteral("Dremmox %1").arg(platform::versionText()));
-    auto* label = new QLabel(QStringLiteral("Dremmox %1 (built %2)").arg(platform::versionText(), platform::buildDate()),
-                             &window);
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.resize(800, 500);
-    window.show();
-    return QApplication::exec();
+    // Closing the main window ends the program even while tool windows are open; they go with it.
+    auto window = std::make_unique<TfmMain>();
+    QObject::connect(window.get(), &TfmMain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    window->show();
+    const int result = QApplication::exec();
+    window.reset();
+    return result;
 }

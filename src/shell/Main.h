@@ -1,0 +1,186 @@
+// The main window TfmMain, held in the global fmMain: the one window created at start-up, owner of the main
+// session and of all the state the tool windows share (logon values, settings, language, installation users).
+#pragma once
+
+#include "shell/commandline.h"
+#include "shell/macrofile.h"
+#include "shell/settings.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace db {
+class Session;
+}
+
+namespace shell {
+class MainPicture;
+}
+
+// The row of the installation tables that belongs to the connected user (several-installations mode).
+struct TInstallationOfUser {
+    QString instance;
+    int userIndex = 0;
+    QString userVoxa;
+    QString passVoxa;
+    QString userBildor;
+    QString passBildor;
+};
+
+// The settings fields are the window's own fields (shell::MainSettings), so that tool windows read
+// fmMain->currentScript and the like directly.
+class TfmMain : public QMainWindow, public shell::MainSettings {
+    Q_OBJECT
+
+public:
+    // What start-up takes from the process; the program passes the real values, tests their own.
+    struct Environment {
+        QStringList arguments; // the program's parameters, without the program itself
+        QString executableDir; // with its trailing separator
+        QString workingDir;
+        // The saved login data (user, password, alias) live in the user's key store under this path.
+        QString loginDataKeyPath;
+    };
+    static Environment processEnvironment();
+
+    // The steps of activation and closing that belong to the logon, the command runner and the database
+    // services. Each may be left empty: the step then does nothing (and an empty sessionConnected means the
+    // main session is not connected).
+    struct Hooks {
+        std::function<void()> tbConnectClick; // the connection sequence with the logon dialog
+        std::function<bool()> sessionConnected; // osOracle is connected
+        std::function<void()> IzvediCeloSkripto; // the command runner, single-installation mode
+        std::function<void()> IzvediVecInstalacij; // the installation loop of the several-installations mode
+        // The instance is marked as holding several installations in vecInstalacij.
+        std::function<bool(const QString& connServer)> aliJeVecInstacijNaTrenutniInstanci;
+        // "select * from VEXO_UTIL.VEXO_INSTALATIONS" opens on the main session.
+        std::function<bool()> openInstallationsTable;
+        // The installation of the connected user, when the installation tables name one.
+        std::function<std::optional<TInstallationOfUser>(const QString& connUser)> findInstallationOfUser;
+        std::function<void()> mmActivateLargeRBClick; // switches the large rollback segment
+    };
+
+    explicit TfmMain(const Environment& environment = processEnvironment(), QWidget* parent = nullptr);
+    ~TfmMain() override;
+
+    Hooks hooks;
+
+    // Menu items and tool buttons by their names (a submenu is found by the name of its menu).
+    QAction* menuItem(const QString& name) const;
+    QMenu* subMenu(const QString& name) const;
+    QToolButton* toolButton(const QString& name) const;
+
+    void FormCreate();
+    void FormActivate();
+    bool FormCloseQuery();
+    void FormClose();
+    void tiCloseFormTimer();
+    void toggleMinimized(bool force);
+    void setLanguageTexts();
+    void najdiglavnegaUserja();
+    void enableConnectedActions(bool on);
+    // Ends an unattended run: the main window closes from tiCloseForm a second later.
+    void startCloseTimer();
+
+    // Saved login data. Reading takes them only when user, password and alias are all stored and readable;
+    // saving and clearing return false (and say why in loginDataError) when the key store could not be written.
+    void ReadLoginData();
+    bool SaveLoginData(const QString& user, const QString& password, const QString& alias);
+    bool ClearLoginData();
+    QString loginDataError;
+
+    bool mainSessionConnected() const;
+
+    // --- shared state ---
+    // The main session; the logon sequence creates and logs it on.
+    std::shared_ptr<db::Session> osOracle;
+    QString ORACLEVersion;
+    QString ORACLEVersionDod;
+    QString ORACLEVersionAll;
+    QString p_verzijaPLSQL;
+    QString mainString;
+
+    QString nizMain, nizError, nizErrorRB, nizDone, nizStop, nizCommit, nizRollback, nizExit, nizStart, nizSave,
+        nizRefresh, nizWrongVer, nizWrongVerLast, nizWrongVerAll, nizMissingRights, nizRestricted, nizEnd,
+        napakaRestricted;
+
+    bool prvicNaFormi = true;
+    bool declRunParam = false;
+    QString runParamType, runParamValue1, runParamValue2, runParamValue3;
+    bool pAutoG = false;
+    bool p_ScriptAudit = false;
+    QString p_hostAudit, p_hostAuditUpor, p_hostAuditHost;
+    bool bSaveLoginData = false, bUseLoginData = false, bClearLoginData = false, bHaveToSaveLoginData = false;
+    bool currMoreInstall = false;
+    int currUserIndex = 0;
+    QString currInstanceAs, currUserAsVoxa, currPassAsVoxa, currUserAsBildor, currPassAsBildor;
+    bool pExecuteScriptNapaka = false;
+    bool VersionOK = true;
+    QString currLargeRB = QStringLiteral("0");
+    int visinaCela = 0;
+    int visinaSlika = 0;
+    int workSheetStevec = 0;
+    int datasetStevec = 0;
+    QPointer<QWidget> FfmLockOra19;
+    QPointer<QWidget> FfmAuditOra19;
+    std::function<void()> lastPMFunction;
+    int trenOkna = 0;
+    QList<QPointer<QWidget>> aTrenOkna;
+    QString currMacros; // the macro file's text as of the latest activation
+    QString p_newLine = QStringLiteral("\r");
+    shell::MacroTables macroTables;
+
+    // Text buffers: the instances of vecInstalacij, the command list, the several-installations work list.
+    QStringList meVhod;
+    QStringList meVhodParam;
+    QStringList meMU;
+
+    // Where the settings came from, and what in them could not be used.
+    QString settingsFile;
+    QStringList settingsProblems;
+    // The command line as read at start-up.
+    shell::CommandLine commandLine;
+
+    // --- layout ---
+    QMenuBar* mmMain = nullptr;
+    QMenu* popMain = nullptr;
+    QMenu* pmOkna = nullptr;
+    QWidget* paMainToolBar = nullptr;
+    QToolBar* tbMain = nullptr;
+    QWidget* paMain = nullptr;
+    shell::MainPicture* Slika = nullptr;
+    QTimer* tiCloseForm = nullptr;
+
+signals:
+    // The main window has closed: the program ends.
+    void closed();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildMenu();
+    void buildToolBar();
+    void applyCaption();
+
+    Environment env;
+    bool activationAtWork = false;
+    bool activationQueued = false;
+    bool commandRunStarted = false;
+    QString multiUserMark;
+};
+
+extern TfmMain* fmMain;
