@@ -148,7 +148,7 @@ void appendNumberText(std::string& out, const NumberValue& v)
     if (d.negative)
         out.push_back('-');
     // Text longer than 64 characters switches to scientific notation, as Oracle's text-minimum format does.
-    int positional = d.exponent <= 0 ? 1 - d.exponent + d.count : std::max(d.exponent, d.count + 1);
+    int positional = d.exponent <= 0 ? 1 - d.exponent + d.count : d.exponent >= d.count ? d.exponent : d.count + 1;
     if (positional > 64) {
         out.push_back(d.digits[0]);
         if (d.count > 1) {

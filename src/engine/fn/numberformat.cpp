@@ -2,6 +2,7 @@
 
 #include "engine/fn/oraerror.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -244,32 +245,34 @@ int NumberFormat::fixedWidth() const
 
 namespace {
 
+// Writes sign, currency and body into out, right-aligned in width unless fill mode trims the blanks.
+// signMode: 0 default, 1 leading S, 2 trailing S, 3 MI, 4 PR.
 void applySign(std::string& out, std::string_view body, bool negative, int width, bool fm, int signMode,
     const std::string& currency)
 {
-    // signMode: 0 default, 1 leading S, 2 trailing S, 3 MI, 4 PR
-    std::string s;
+    char lead = 0;
     if (signMode == 0 && negative)
-        s.push_back('-');
-    if (signMode == 1)
-        s.push_back(negative ? '-' : '+');
-    if (signMode == 4 && negative)
-        s.push_back('<');
-    s.append(currency);
-    s.append(body);
+        lead = '-';
+    else if (signMode == 1)
+        lead = negative ? '-' : '+';
+    else if (signMode == 4 && negative)
+        lead = '<';
+    char trail = 0;
     if (signMode == 2)
-        s.push_back(negative ? '-' : '+');
-    if (signMode == 3)
-        s.push_back(negative ? '-' : ' ');
-    if (signMode == 4)
-        s.push_back(negative ? '>' : ' ');
-    if (fm) {
-        out.append(trimBlanks(s));
-        return;
-    }
-    for (int k = int(s.size()); k < width; ++k)
-        out.push_back(' ');
-    out.append(s);
+        trail = negative ? '-' : '+';
+    else if (signMode == 3)
+        trail = negative ? '-' : ' ';
+    else if (signMode == 4)
+        trail = negative ? '>' : ' ';
+    int length = (lead ? 1 : 0) + int(currency.size()) + int(body.size()) + (trail ? 1 : 0);
+    if (!fm)
+        out.append(size_t(std::max(0, width - length)), ' ');
+    if (lead)
+        out.push_back(lead);
+    out.append(currency);
+    out.append(body);
+    if (trail && !(fm && trail == ' '))
+        out.push_back(trail);
 }
 
 } // namespace
@@ -277,61 +280,60 @@ void applySign(std::string& out, std::string_view body, bool negative, int width
 void NumberFormat::formatFixed(const NumberValue& value, std::string& out) const
 {
     const int width = fixedWidth();
-    Decimal d = Decimal::of(value);
-    d.multiplyByPowerOfTen(shiftDigits);
-    d.round(decimalDigits);
     if (!std::isfinite(value.toDouble())) {
         out.append(size_t(width), '#');
         return;
     }
-    std::string intDigits;
-    for (int k = 0; k < d.exponent; ++k)
-        intDigits.push_back(k < d.count ? d.digits[k] : '0');
-    if (int(intDigits.size()) > integerDigits) {
+    Decimal d = Decimal::of(value);
+    d.multiplyByPowerOfTen(shiftDigits);
+    d.round(decimalDigits);
+    const int intCount = std::max(d.exponent, 0); // digits left of the point
+    if (intCount > integerDigits) {
         out.append(size_t(width), '#');
         return;
     }
-    bool zeroValue = d.count == 0;
-    if (blankWhenZero && zeroValue) {
+    if (blankWhenZero && d.count == 0) {
         if (!fm)
             out.append(size_t(width), ' ');
         return;
     }
-    std::string core(integerPositions.size(), ' ');
-    int k = int(intDigits.size()) - 1;
-    bool blankInteger = blankWhenZero && intDigits.empty();
+    // The body is built right to left over the model's integer places, then the decimals are appended.
+    thread_local std::string core;
+    core.assign(integerPositions.size(), ' ');
+    int k = intCount - 1; // next integer digit to place, from the right
+    const bool blankInteger = blankWhenZero && intCount == 0;
     for (int pos = int(integerPositions.size()) - 1; pos >= 0; --pos) {
         char c = integerPositions[size_t(pos)];
         bool zeroPad = firstZero >= 0 && pos >= firstZero && !blankInteger;
         if (c == ',')
             core[size_t(pos)] = k >= 0 || (firstZero >= 0 && firstZero < pos && !blankInteger) ? ',' : ' ';
-        else if (k >= 0)
-            core[size_t(pos)] = intDigits[size_t(k--)];
-        else if (zeroPad)
+        else if (k >= 0) {
+            core[size_t(pos)] = k < d.count ? d.digits[k] : '0';
+            --k;
+        } else if (zeroPad)
             core[size_t(pos)] = '0';
     }
     // A value whose integer part is zero shows one 0 when the model has no decimals.
-    if (intDigits.empty() && !hasDecimal && !blankInteger && !core.empty() && core.back() == ' ')
+    if (intCount == 0 && !hasDecimal && !blankInteger && !core.empty() && core.back() == ' ')
         core.back() = '0';
     if (hasDecimal) {
         core.push_back('.');
-        int keep = decimalDigits;
-        std::string frac;
+        size_t fracStart = core.size();
         for (int i = 0; i < decimalDigits; ++i) {
             int index = d.exponent + i;
-            frac.push_back(index >= 0 && index < d.count ? d.digits[index] : '0');
+            core.push_back(index >= 0 && index < d.count ? d.digits[index] : '0');
         }
         if (fm) {
-            while (keep > 0 && keep - 1 > lastDecimalZero && frac[size_t(keep - 1)] == '0')
+            // Fill mode drops trailing zeros of 9 places after the last 0 place.
+            size_t keep = core.size();
+            while (keep > fracStart && int(keep - fracStart) - 1 > lastDecimalZero && core[keep - 1] == '0')
                 --keep;
+            core.resize(keep);
         }
-        core.append(frac, 0, size_t(keep));
     }
-    size_t lead = 0;
-    while (lead < core.size() && core[lead] == ' ')
-        ++lead;
+    size_t lead = core.find_first_not_of(' ');
     std::string_view body(core);
-    body.remove_prefix(lead);
+    body.remove_prefix(lead == std::string::npos ? core.size() : lead);
     applySign(out, body, d.negative, width, fm, int(sign), currency);
 }
 
