@@ -986,6 +986,7 @@ struct Privilege {
     std::string name; // upper case, words joined by one blank
     std::vector<Identifier> columns; // object privilege on columns: UPDATE (a, b)
     int offset = -1;
+    bool quoted = false; // a role written as a quoted name ("My Role"): name is its exact text
 };
 
 struct GrantStmt : Statement {

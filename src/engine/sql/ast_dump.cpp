@@ -664,7 +664,10 @@ namespace {
             for (size_t i = 0; i < list.size(); ++i) {
                 if (i)
                     put(", ");
-                put(list[i].name);
+                if (list[i].quoted)
+                    put("\"" + list[i].name + "\"");
+                else
+                    put(list[i].name);
                 if (!list[i].columns.empty()) {
                     put(" ");
                     idList(list[i].columns);
@@ -819,7 +822,7 @@ namespace {
             put("ALTER SESSION SET");
             for (const SessionSetting& set : s.as<AlterSessionStmt>()->settings) {
                 put(" ");
-                id(set.name);
+                put(set.name.name); // parameter names are never quoted
                 put(" = ");
                 if (set.quoted)
                     text(set.value);

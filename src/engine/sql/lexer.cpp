@@ -33,6 +33,35 @@ namespace {
     bool isIdentPart(unsigned char c) { return isIdentStart(c) || isDigit(c) || c == '_' || c == '$' || c == '#'; }
     bool isSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
+    // Offset in `word` of the first byte that does not start a well-formed UTF-8 letter or digit, or -1. Oracle
+    // takes national letters in unquoted names but no other characters.
+    int badNameByte(std::string_view word)
+    {
+        size_t i = 0;
+        while (i < word.size()) {
+            const auto c = static_cast<unsigned char>(word[i]);
+            if (c < 0x80) {
+                ++i;
+                continue;
+            }
+            int len = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
+            if (len == 0 || c > 0xF4 || i + len > word.size())
+                return static_cast<int>(i);
+            char32_t cp = len == 2 ? c & 0x1F : len == 3 ? c & 0x0F : c & 0x07;
+            for (int k = 1; k < len; ++k) {
+                const auto d = static_cast<unsigned char>(word[i + k]);
+                if ((d & 0xC0) != 0x80)
+                    return static_cast<int>(i);
+                cp = (cp << 6) | (d & 0x3F);
+            }
+            const bool overlong = (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
+            if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) || !QChar::isLetterOrNumber(cp))
+                return static_cast<int>(i);
+            i += static_cast<size_t>(len);
+        }
+        return -1;
+    }
+
     std::string foldUpper(std::string_view word)
     {
         bool ascii = std::all_of(word.begin(), word.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -162,11 +191,17 @@ namespace {
                     size_t nameStart = pos;
                     while (pos < s.size() && isIdentPart(at(pos)))
                         ++pos;
-                    if (pos - nameStart > MaxIdentifierBytes) {
+                    std::string_view raw = s.substr(nameStart, pos - nameStart);
+                    if (int bad = badNameByte(raw); bad >= 0) {
+                        fail(911, nameStart + static_cast<size_t>(bad));
+                        return;
+                    }
+                    std::string name = foldUpper(raw);
+                    if (raw.size() > MaxIdentifierBytes || name.size() > MaxIdentifierBytes) {
                         fail(972, start);
                         return;
                     }
-                    push(TokenKind::Bind, foldUpper(s.substr(nameStart, pos - nameStart)), int(start), int(pos));
+                    push(TokenKind::Bind, std::move(name), int(start), int(pos));
                     return;
                 }
                 if (d == '"') {
@@ -265,11 +300,16 @@ namespace {
         void word(size_t start, TokenKind kind)
         {
             std::string_view raw = s.substr(start, pos - start);
-            if (raw.size() > MaxIdentifierBytes) {
-                fail(972, start);
+            if (int bad = badNameByte(raw); bad >= 0) {
+                fail(911, start + static_cast<size_t>(bad));
                 return;
             }
             std::string text = foldUpper(raw);
+            // the limit holds for the name as stored, after folding (a few letters change length when folded)
+            if (raw.size() > MaxIdentifierBytes || text.size() > MaxIdentifierBytes) {
+                fail(972, start);
+                return;
+            }
             bool reserved = isReservedWord(text);
             Token& t = push(kind, std::move(text), int(start), int(pos));
             t.reserved = reserved;

@@ -1148,8 +1148,11 @@ std::vector<Privilege> Parser::parsePrivileges()
     do {
         Privilege p;
         p.offset = cur().offset;
-        while ((at(TokenKind::Identifier) || at(TokenKind::QuotedIdentifier)) && !atWord("ON") && !atWord("TO")
-            && !atWord("FROM")) {
+        if (at(TokenKind::QuotedIdentifier)) {
+            p.name = advance().text;
+            p.quoted = true;
+        }
+        while (!p.quoted && at(TokenKind::Identifier) && !atWord("ON") && !atWord("TO") && !atWord("FROM")) {
             if (!p.name.empty())
                 p.name += ' ';
             p.name += advance().text;
