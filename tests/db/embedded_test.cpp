@@ -1,0 +1,201 @@
+// The access layer on the embedded engine: a database found by name in the data directory, statements with
+// binds, and a ROWID-editable data set whose cached updates reach the engine's tables.
+#include "db/dataset.h"
+#include "db/drivers.h"
+#include "db/embedded/embeddeddriver.h"
+#include "db/query.h"
+#include "db/session.h"
+#include "engine/engine.h"
+#include "support/tempdir.h"
+
+#include <QDateTime>
+
+namespace {
+
+using db::OracleError;
+
+class EmbeddedTest : public testsupport::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        engine::Database::create(path(QStringLiteral("DEMO")).toStdString());
+        db::setEmbeddedDataDirectory(tmp.path());
+        session.setUserName(QStringLiteral("SYSTEM"));
+        session.setPassword(QStringLiteral("MANAGER"));
+        session.setDatabase(QStringLiteral("DEMO"));
+        session.logOn();
+        run(QStringLiteral("create table emp (empno number(4) primary key, ename varchar2(10), "
+                           "sal number(7,2) check (sal > 0), hiredate date)"));
+        run(QStringLiteral("insert into emp values (7369, 'SMITH', 800, date '1980-12-17')"));
+        run(QStringLiteral("insert into emp values (7499, 'ALLEN', 1600, date '1981-02-20')"));
+        run(QStringLiteral("insert into emp values (7521, 'WARD', 1250, null)"));
+        session.commit();
+    }
+    void TearDown() override
+    {
+        session.logOff();
+        db::setEmbeddedDataDirectory({});
+    }
+    void run(const QString& sql)
+    {
+        db::Query q(&session);
+        q.setSql(sql);
+        q.execute();
+    }
+    QStringList column(const QString& sql)
+    {
+        db::Query q(&session);
+        q.setSql(sql);
+        q.execute();
+        QStringList out;
+        for (; !q.eof(); q.next())
+            out << (q.fieldIsNull(0) ? QStringLiteral("NULL") : q.field(0).toString());
+        return out;
+    }
+
+    db::Session session;
+};
+
+TEST_F(EmbeddedTest, LogsOnByNameAndReportsTheServer)
+{
+    EXPECT_TRUE(session.connected());
+    EXPECT_EQ(session.databaseKind(), QStringLiteral("Embedded"));
+    EXPECT_FALSE(session.serverMajorVersion().isEmpty());
+    db::Session other;
+    other.setUserName(QStringLiteral("SYSTEM"));
+    other.setPassword(QStringLiteral("wrong"));
+    other.setDatabase(QStringLiteral("DEMO"));
+    try {
+        other.logOn();
+        FAIL() << "wrong password accepted";
+    } catch (const OracleError& e) {
+        EXPECT_EQ(e.code(), 1017); // Oracle: ORA-01017 invalid username/password; logon denied
+    }
+}
+
+TEST_F(EmbeddedTest, BindUsedTwiceIsOneValueAndRowsProcessedCountsDml)
+{
+    db::Query q(&session);
+    // Oracle binds a name that occurs twice in a SQL statement by name once.
+    q.setSql(QStringLiteral("update emp set sal = sal + :d where sal < :d * 1000"));
+    q.setVariable(QStringLiteral("d"), 2);
+    q.execute();
+    EXPECT_EQ(q.statementKind(), db::StatementKind::Update);
+    EXPECT_EQ(q.rowsProcessed(), 3); // every salary is below 2 * 1000
+    EXPECT_TRUE(session.inTransaction()); // Oracle: DML opens a transaction
+    session.rollback();
+    EXPECT_FALSE(session.inTransaction());
+    EXPECT_EQ(column(QStringLiteral("select sal from emp order by empno")), (QStringList { "800", "1600", "1250" }));
+}
+
+TEST_F(EmbeddedTest, ErrorLineAndPositionPointAtTheTable)
+{
+    db::Query q(&session);
+    q.setSql(QStringLiteral("select *\n  from nosuchtable"));
+    try {
+        q.execute();
+        FAIL() << "no error";
+    } catch (const OracleError& e) {
+        EXPECT_EQ(e.code(), 942); // Oracle: ORA-00942 table or view does not exist, at the table name
+        EXPECT_EQ(e.line(), 2);
+        EXPECT_EQ(e.position(), 8);
+    }
+}
+
+TEST_F(EmbeddedTest, DataSetEditsThroughRowidAndAFailingApplyLosesNothing)
+{
+    db::DataSet ds(&session);
+    ds.setSql(QStringLiteral("select e.rowid, e.* from emp e order by empno"));
+    ds.setCachedUpdates(true);
+    ds.open();
+    ASSERT_TRUE(ds.editable());
+    EXPECT_EQ(ds.recordCount(), 3);
+    EXPECT_EQ(ds.displayText(0, 4), QStringLiteral("17-DEC-80"));
+
+    ds.edit();
+    ds.setFieldValue(QStringLiteral("ENAME"), QStringLiteral("SMYTHE"));
+    ds.post();
+    ds.next();
+    ds.edit();
+    ds.setFieldValue(QStringLiteral("SAL"), -1); // the check constraint refuses it
+    ds.post();
+    try {
+        session.applyUpdates({ &ds }, true);
+        FAIL() << "refused update reported as applied";
+    } catch (const OracleError& e) {
+        EXPECT_EQ(e.code(), 2290); // Oracle: ORA-02290 check constraint violated
+    }
+    EXPECT_EQ(column(QStringLiteral("select ename from emp where empno = 7369")), QStringList { "SMITH" });
+    EXPECT_EQ(ds.pendingUpdateCount(), 2);
+
+    ds.edit();
+    ds.setFieldValue(QStringLiteral("SAL"), 1700);
+    ds.post();
+    ds.append();
+    ds.setFieldValue(QStringLiteral("EMPNO"), 8000);
+    ds.setFieldValue(QStringLiteral("ENAME"), QStringLiteral("NEW"));
+    ds.post();
+    session.applyUpdates({ &ds }, true);
+    EXPECT_FALSE(session.inTransaction());
+    EXPECT_EQ(column(QStringLiteral("select ename || ' ' || sal from emp order by empno")),
+        (QStringList { "SMYTHE 800", "ALLEN 1700", "WARD 1250", "NEW " })); // || skips NULL
+    // The new record was read back with the ROWID the engine gave it.
+    ds.last();
+    EXPECT_FALSE(ds.fieldIsNull(0));
+    ds.deleteRecord();
+    session.applyUpdates({ &ds }, true);
+    EXPECT_EQ(column(QStringLiteral("select count(*) from emp")), QStringList { "3" });
+}
+
+TEST_F(EmbeddedTest, QueryByExampleAndMasterDetailRunOnTheEngine)
+{
+    db::DataSet ds(&session);
+    ds.setSql(QStringLiteral("select e.rowid, e.* from emp e order by empno"));
+    ds.open();
+    ds.enterQueryByExample();
+    ds.setFieldValue(QStringLiteral("ENAME"), QStringLiteral("%L%"));
+    ds.setFieldValue(QStringLiteral("SAL"), QStringLiteral("> 1000")); // text bound, compared as a number
+    ds.executeQueryByExample();
+    ASSERT_EQ(ds.recordCount(), 1);
+    EXPECT_EQ(ds.fieldValue(QStringLiteral("ENAME")).toString(), QStringLiteral("ALLEN"));
+
+    run(QStringLiteral("create table bonus (empno number(4), amount number)"));
+    run(QStringLiteral("insert into bonus values (7499, 10)"));
+    run(QStringLiteral("insert into bonus values (7499, 20)"));
+    run(QStringLiteral("insert into bonus values (7521, 5)"));
+    db::DataSet master(&session);
+    master.setSql(QStringLiteral("select * from emp order by empno"));
+    master.open();
+    db::DataSet detail(&session);
+    detail.setSql(QStringLiteral("select amount from bonus where empno = :empno order by amount"));
+    detail.setMaster(&master, QStringLiteral("EMPNO"));
+    detail.open();
+    EXPECT_EQ(detail.recordCount(), 0);
+    master.next();
+    EXPECT_EQ(detail.recordCount(), 2);
+    master.next();
+    ASSERT_EQ(detail.recordCount(), 1);
+    EXPECT_EQ(detail.fieldValue(0).toInt(), 5);
+    session.rollback();
+}
+
+TEST(EmbeddedValueTest, ConversionsBothWays)
+{
+    using db::FieldType;
+    using db::embedded::toEngineValue;
+    using db::embedded::toVariant;
+    const QDateTime date(QDate(2024, 2, 29), QTime(13, 5, 9), Qt::UTC);
+    EXPECT_EQ(toEngineValue(date, FieldType::Date), engine::Value::fromDate("2024-02-29 13:05:09"));
+    EXPECT_EQ(toVariant(engine::Value::fromDate("2024-02-29 13:05:09"), FieldType::Date).toDateTime(), date);
+    EXPECT_EQ(toEngineValue(QString(), FieldType::Varchar2), engine::Value::null()); // '' is NULL
+    EXPECT_EQ(toEngineValue(42, FieldType::Number), engine::Value::fromInt(42));
+    EXPECT_EQ(toEngineValue(2.0, FieldType::Number), engine::Value::fromInt(2));
+    EXPECT_EQ(toEngineValue(2.5, FieldType::Number), engine::Value::fromReal(2.5));
+    EXPECT_EQ(
+        toEngineValue(QByteArray("\x01\x02", 2), FieldType::Raw), engine::Value::fromBlob(std::string("\x01\x02", 2)));
+    EXPECT_TRUE(toVariant(engine::Value::null(), FieldType::Number).isNull());
+    EXPECT_EQ(toVariant(engine::Value::fromInt(7), FieldType::Number).toLongLong(), 7);
+    EXPECT_EQ(toVariant(engine::Value::fromText("AB"), FieldType::Varchar2).toString(), QStringLiteral("AB"));
+}
+
+} // namespace
