@@ -35,6 +35,8 @@ namespace {
                 "ORA-00937: not a single-group group function" },
             { "ORA-00979 in ORDER BY of a grouped query", "SELECT deptno FROM emp GROUP BY deptno ORDER BY sal", 979,
                 48, nullptr },
+            { "ORA-00937 for a column beside an aggregate in ORDER BY", "SELECT ename FROM emp ORDER BY COUNT(*)", 937,
+                7, nullptr },
             { "ORA-00934 for an aggregate in WHERE", "SELECT ename FROM emp WHERE COUNT(*) > 1", 934, 28,
                 "ORA-00934: group function is not allowed here" },
             { "ORA-00934 for an aggregate in GROUP BY", "SELECT COUNT(*) FROM emp GROUP BY MAX(sal)", 934, 34, nullptr },

@@ -619,6 +619,14 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                 } catch (const Error&) {
                 }
             }
+        // An aggregate in ORDER BY makes the block an aggregate query too, as in Oracle.
+        if (orderBy)
+            for (const auto& item : *orderBy) {
+                try {
+                    expr(*item.expr, trial);
+                } catch (const Error&) {
+                }
+            }
         aggregates = aggregates || trial.sawAggregate;
     }
     const bool hasOrder = orderBy && !orderBy->empty();

@@ -340,13 +340,14 @@ ExprType firstResultType(const ExprType* const* results, int count)
 
 std::optional<ExprType> setOperationColumn(const ExprType& a, const ExprType& b)
 {
-    if (a.isNull)
-        return ExprType { b }.isNull ? b : [&] {
-            ExprType r = b;
-            r.nullable = true;
-            r.isTextLiteral = false;
-            return r;
-        }();
+    if (a.isNull && b.isNull)
+        return a;
+    if (a.isNull) {
+        ExprType r = b;
+        r.nullable = true;
+        r.isTextLiteral = false;
+        return r;
+    }
     if (b.isNull) {
         ExprType r = a;
         r.nullable = true;
