@@ -153,6 +153,10 @@ TEST(Lexer, ErrorsAsOracleReportsThem)
         { "31-byte quoted name", "\"" + longName + "\"", 972, 0, "ORA-00972: identifier is too long" },
         { "31-byte bind name", "x = :" + longName, 972, 4, "ORA-00972: identifier is too long" },
         { "the limit counts bytes, not letters", "x " + wideName, 972, 2, "ORA-00972: identifier is too long" },
+        { "malformed UTF-8 in a name", "select ab\xFF from t", 911, 9, "ORA-00911: invalid character" },
+        { "a truncated UTF-8 sequence", "x \xC4", 911, 2, "ORA-00911: invalid character" },
+        { "a non-letter character in a name (an ellipsis)", "a\xE2\x80\xA6" "b", 911, 1, "ORA-00911: invalid character" },
+        { "malformed UTF-8 in a bind name", ":b\x9A", 911, 2, "ORA-00911: invalid character" },
     };
     for (const LexErrorCase& c : cases) {
         SCOPED_TRACE(c.name);

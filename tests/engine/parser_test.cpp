@@ -247,6 +247,8 @@ TEST(Parser, DdlAccountsAndPrivileges)
             R"sql(GRANT CREATE SESSION, CREATE TABLE, SELECT ANY TABLE TO U, V WITH ADMIN OPTION)sql" },
         { R"sql(grant select, update (a, b) on voxa.t to public with grant option)sql",
             R"sql(GRANT SELECT, UPDATE (A, B) ON VOXA.T TO PUBLIC WITH GRANT OPTION)sql" },
+        { R"sql(grant "Mixed Role", connect to u)sql",
+            R"sql(GRANT "Mixed Role", CONNECT TO U)sql" },
         { R"sql(grant dba to u)sql",
             R"sql(GRANT DBA TO U)sql" },
         { R"sql(revoke select on t from u)sql",
