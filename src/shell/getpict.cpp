@@ -100,6 +100,8 @@ void TfmGetPict::showEvent(QShowEvent* event)
     // Text can be typed into the field only when the result can be changed.
     DBMemo->setReadOnly(!popravljanje);
     showField();
+    // The control that is not used is hidden before the first paint, so the other one fills the window at once.
+    layout()->activate();
     QDialog::showEvent(event);
 }
 

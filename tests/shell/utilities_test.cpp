@@ -1,4 +1,5 @@
 #include "platform/fileinfo.h"
+#include "shell/about.h"
 #include "shell/fileversioninfo.h"
 #include "shell/getpict.h"
 #include "shell/runprocess.h"
@@ -16,8 +17,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <gtest/gtest.h>
 
@@ -209,4 +213,31 @@ TEST_F(GetPict, RefusedWhenTheResultCannotChange)
     EXPECT_FALSE(asked);
     EXPECT_EQ(model.data(model.index(0, 1)).toString(), QStringLiteral("staro"));
     delete w;
+}
+
+TEST(TfmAbout, PagesExplainTheCommandLanguageAndExitFreesTheWindow)
+{
+    QPointer<TfmAbout> about = new TfmAbout;
+    about->show();
+    auto* pages = about->findChild<QTabWidget*>(QStringLiteral("pcAbout"));
+    ASSERT_NE(pages, nullptr);
+    QStringList titles;
+    for (int i = 0; i < pages->count(); ++i)
+        titles << pages->tabText(i);
+    EXPECT_EQ(titles,
+        (QStringList {
+            QStringLiteral("Version"), QStringLiteral("Instalation Hints"), QStringLiteral("Start Parameters") }));
+
+    QStringList lines;
+    auto* parameters = about->findChild<QTreeWidget*>(QStringLiteral("tvParameters"));
+    for (QTreeWidgetItemIterator it(parameters); *it; ++it)
+        lines << (*it)->text(0);
+    for (const QString& word : TfmAbout::commandWords()) {
+        SCOPED_TRACE(word.toStdString());
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&word](const QString& line) {
+            return line.startsWith(word + QLatin1Char(' ')) || line.startsWith(word + QLatin1Char(':'));
+        }));
+    }
+    about->findChild<QPushButton*>(QStringLiteral("btExit"))->click();
+    EXPECT_TRUE(testsupport::waitFor([&about] { return about.isNull(); }));
 }
