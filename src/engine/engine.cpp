@@ -1,6 +1,8 @@
 // Values, errors and the engine's defaults; databases and sessions live in storage/ and session/.
 #include "engine/engine.h"
 
+#include "engine/fn/number.h"
+
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -13,12 +15,9 @@ std::string Value::toString() const
     case Kind::Null:
         return {};
     case Kind::Integer:
-        return std::to_string(integer);
-    case Kind::Real: {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.15g", real);
-        return buf;
-    }
+        return fn::numberText(fn::NumberValue::ofInteger(integer));
+    case Kind::Real:
+        return fn::numberText(fn::NumberValue::ofReal(real));
     default:
         return text;
     }

@@ -15,17 +15,24 @@
 #include <QFileInfo>
 
 #include <map>
+#include <unistd.h>
 #include <mutex>
 
 namespace engine {
 
 namespace {
 
-// One Database per directory per process: a second open() gets the instance already open.
+// One Database per directory per process: a second open() gets the instance already open. A forked child starts
+// with its own empty registry: the parent's databases are not its own.
 std::mutex registryMutex;
 std::map<std::string, std::weak_ptr<Database>>& registry()
 {
     static std::map<std::string, std::weak_ptr<Database>> r;
+    static pid_t owner = ::getpid();
+    if (owner != ::getpid()) {
+        r.clear();
+        owner = ::getpid();
+    }
     return r;
 }
 
