@@ -1,0 +1,217 @@
+// Transactions: undo journal, COMMIT/ROLLBACK, savepoints, statement atomicity, implicit commit around DDL,
+// inTransaction(), recovery of a process killed mid-transaction, and the statement cache.
+#include "engine_fixture.h"
+
+#include "engine/exec/statement_cache.h"
+#include "engine/session/session_state.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using enginetest::EngineTest;
+
+namespace {
+
+class TransactionTest : public EngineTest {
+protected:
+    std::unique_ptr<engine::Session> s;
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        s = logOn();
+        s->execute("CREATE TABLE t (id NUMBER PRIMARY KEY, v VARCHAR2(20))");
+        s->execute("INSERT INTO t VALUES (1, 'one')");
+        s->execute("INSERT INTO t VALUES (2, 'two')");
+        s->commit();
+    }
+    std::vector<std::string> all() { return rows(*s, "SELECT id, v FROM t ORDER BY id"); }
+};
+
+} // namespace
+
+TEST_F(TransactionTest, RollbackUndoesInsertUpdateDeleteInReverse)
+{
+    // Oracle: ROLLBACK restores every row the transaction changed, whatever the order of the changes.
+    s->execute("INSERT INTO t VALUES (3, 'three')");
+    s->execute("UPDATE t SET v = 'uno' WHERE id = 1");
+    s->execute("DELETE FROM t WHERE id = 2");
+    s->execute("UPDATE t SET v = 'tres' WHERE id = 3");
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 uno", "3 tres" }));
+    s->rollback();
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 one", "2 two" }));
+}
+
+TEST_F(TransactionTest, CommitKeepsChangesAndRollbackAfterItChangesNothing)
+{
+    s->execute("UPDATE t SET v = 'x' WHERE id = 1");
+    s->commit();
+    s->rollback();
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 x", "2 two" }));
+}
+
+TEST_F(TransactionTest, SavepointsRollBackToTheirPoint)
+{
+    // Oracle: ROLLBACK TO SAVEPOINT undoes what came after it and keeps the transaction open; later savepoints go.
+    s->execute("UPDATE t SET v = 'a' WHERE id = 1");
+    s->execute("SAVEPOINT s1");
+    s->execute("UPDATE t SET v = 'b' WHERE id = 1");
+    s->execute("SAVEPOINT s2");
+    s->execute("DELETE FROM t");
+    s->execute("ROLLBACK TO SAVEPOINT s2");
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 b", "2 two" }));
+    s->execute("ROLLBACK TO s1");
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 a", "2 two" }));
+    EXPECT_TRUE(s->inTransaction());
+    EXPECT_EQ(errorOf(*s, "ROLLBACK TO s2"), 1086);
+    s->rollback();
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 one", "2 two" }));
+}
+
+TEST_F(TransactionTest, FailedStatementUndoesOnlyItsOwnChanges)
+{
+    // Oracle: statement-level atomicity. The UPDATE hits a duplicate key on its second row; its first row's change
+    // goes too, the earlier INSERT of the transaction stays.
+    s->execute("INSERT INTO t VALUES (10, 'ten')");
+    EXPECT_EQ(errorOf(*s, "UPDATE t SET id = 10 WHERE id IN (1, 2)"), 1);
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 one", "2 two", "10 ten" }));
+    EXPECT_TRUE(s->inTransaction());
+    s->rollback();
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 one", "2 two" }));
+}
+
+TEST_F(TransactionTest, InTransactionAsOracleSaysIt)
+{
+    struct Step {
+        const char* sql;
+        bool after;
+    };
+    const Step steps[] = {
+        { "SELECT * FROM t", false },
+        { "UPDATE t SET v = v WHERE id = 1", true },
+        { "SELECT * FROM t", true },
+        { "COMMIT", false },
+        { "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD'", false },
+        { "SELECT * FROM t FOR UPDATE", true },
+        { "ROLLBACK", false },
+        { "LOCK TABLE t IN SHARE MODE", true },
+        { "COMMIT", false },
+        { "SET TRANSACTION READ ONLY", true },
+        { "ROLLBACK", false },
+        { "INSERT INTO t VALUES (5, 'five')", true },
+        { "CREATE TABLE u (a NUMBER)", false }, // DDL commits
+    };
+    for (const Step& st : steps) {
+        SCOPED_TRACE(st.sql);
+        s->execute(st.sql);
+        EXPECT_EQ(s->inTransaction(), st.after);
+    }
+    // The INSERT before the DDL was committed by it.
+    s->rollback();
+    EXPECT_EQ(one(*s, "SELECT count(*) FROM t"), "3");
+}
+
+TEST_F(TransactionTest, DdlCommitsEvenWhenItFails)
+{
+    s->execute("INSERT INTO t VALUES (3, 'three')");
+    EXPECT_EQ(errorOf(*s, "CREATE TABLE t (a NUMBER)"), 955);
+    s->rollback();
+    EXPECT_EQ(one(*s, "SELECT count(*) FROM t"), "3");
+}
+
+TEST_F(TransactionTest, ReadOnlyTransactionRefusesDml)
+{
+    s->execute("SET TRANSACTION READ ONLY");
+    EXPECT_EQ(errorOf(*s, "DELETE FROM t"), 1456);
+    EXPECT_EQ(errorOf(*s, "SET TRANSACTION READ WRITE"), 1453);
+    s->commit();
+    EXPECT_EQ(errorOf(*s, "DELETE FROM t WHERE id = 2"), 0);
+}
+
+TEST_F(TransactionTest, LargeTransactionSpillsUndoAndStillRollsBack)
+{
+    std::vector<engine::Bind> b(2);
+    b[0].name = "1";
+    b[1].name = "2";
+    for (int i = 100; i < 30100; ++i) {
+        b[0].value = engine::Value::fromInt(i);
+        b[1].value = engine::Value::fromText("v");
+        s->execute("INSERT INTO t VALUES (:1, :2)", b);
+    }
+    s->execute("UPDATE t SET v = 'w'");
+    s->rollback();
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 one", "2 two" }));
+}
+
+TEST_F(TransactionTest, ChangesOfAnotherSessionThatWroteMeanwhileSurviveRollback)
+{
+    // Two sessions write in turn: each one's SQLite transaction is committed when the other needs to write, and
+    // the first one's ROLLBACK still undoes exactly its own rows.
+    auto other = logOn();
+    s->execute("INSERT INTO t VALUES (3, 'mine')");
+    other->execute("INSERT INTO t VALUES (4, 'theirs')");
+    s->execute("UPDATE t SET v = 'mine too' WHERE id = 1");
+    other->commit();
+    s->rollback();
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 one", "2 two", "4 theirs" }));
+}
+
+TEST_F(TransactionTest, StatementRunAgainIsNotParsedAgain)
+{
+    auto& cache = *s->state().cache;
+    int64_t before = cache.misses();
+    std::vector<engine::Bind> b(1);
+    b[0].name = "ID";
+    for (int i = 1; i <= 2; ++i) {
+        b[0].value = engine::Value::fromInt(i);
+        EXPECT_EQ(rows(*s, "SELECT v FROM t WHERE id = :id", b).size(), 1u);
+    }
+    EXPECT_EQ(cache.misses(), before + 1);
+    // A DDL makes the translation be checked again.
+    s->execute("CREATE TABLE other (a NUMBER)");
+    rows(*s, "SELECT v FROM t WHERE id = :id", b);
+    EXPECT_EQ(cache.misses(), before + 2);
+}
+
+TEST_F(EngineTest, KilledProcessLosesNothingCommittedAndItsOpenTransactionIsUndone)
+{
+    {
+        auto s = logOn();
+        s->execute("CREATE TABLE t (id NUMBER PRIMARY KEY, v VARCHAR2(20))");
+        s->execute("INSERT INTO t VALUES (1, 'before')");
+        s->commit();
+    }
+    db.reset();
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        // The child commits some work, then changes more without committing, with a second session whose SQLite
+        // transaction is forced to commit (so undo records reach the file), and is killed mid-transaction.
+        auto d = engine::Database::open(dir());
+        auto a = d->logOn("SYSTEM", "MANAGER", false);
+        auto b = d->logOn("SYSTEM", "MANAGER", false);
+        a->execute("INSERT INTO t VALUES (2, 'committed')");
+        a->commit();
+        a->execute("UPDATE t SET v = 'uncommitted' WHERE id = 1");
+        a->execute("INSERT INTO t VALUES (3, 'uncommitted')");
+        b->execute("INSERT INTO t VALUES (4, 'uncommitted too')");
+        a->execute("DELETE FROM t WHERE id = 2");
+        char c = 'x';
+        if (write(ready[1], &c, 1) != 1)
+            _exit(2);
+        for (;;)
+            pause();
+    }
+    close(ready[1]);
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(ready[0]);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    db = engine::Database::open(dir());
+    auto s = logOn();
+    EXPECT_EQ(rows(*s, "SELECT id, v FROM t ORDER BY id"), (std::vector<std::string> { "1 before", "2 committed" }));
+}
