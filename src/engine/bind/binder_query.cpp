@@ -147,6 +147,16 @@ namespace {
         return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
     }
 
+    // An aggregate call of this query level: subqueries hold their own.
+    bool containsAggregate(const sql::Expr& e)
+    {
+        if (isAggregateCall(e))
+            return true;
+        bool found = false;
+        forEachChild(e, [&](const sql::Expr& c) { found = found || containsAggregate(c); });
+        return found;
+    }
+
 } // namespace
 
 std::string BinderImpl::heading(const sql::SelectItem& item) const
@@ -606,29 +616,15 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         if (!emitted[i])
             fail(1416, "two tables cannot be outer-joined to each other", b.from[i]->offset);
 
-    // Trial binding of the select list tells whether the block aggregates.
+    // An aggregate in the select list, HAVING or ORDER BY makes the block an aggregate query, as in Oracle.
     bool aggregates = !b.groupBy.empty() || b.having;
-    {
-        Scope trial = scope;
-        trial.aggregatesAllowed = true;
-        trial.rownumSql = "0";
-        for (const auto& item : b.items)
-            if (item.type == sql::SelectItem::Type::Expr) {
-                try {
-                    expr(*item.expr, trial);
-                } catch (const Error&) {
-                }
-            }
-        // An aggregate in ORDER BY makes the block an aggregate query too, as in Oracle.
-        if (orderBy)
-            for (const auto& item : *orderBy) {
-                try {
-                    expr(*item.expr, trial);
-                } catch (const Error&) {
-                }
-            }
-        aggregates = aggregates || trial.sawAggregate;
-    }
+    for (const auto& item : b.items)
+        if (item.type == sql::SelectItem::Type::Expr && containsAggregate(*item.expr))
+            aggregates = true;
+    if (orderBy)
+        for (const auto& item : *orderBy)
+            if (containsAggregate(*item.expr))
+                aggregates = true;
     const bool hasOrder = orderBy && !orderBy->empty();
     const bool hierarchical = b.connectBy != nullptr;
 
