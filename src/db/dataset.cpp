@@ -5,6 +5,8 @@
 #include "db/session.h"
 #include "db/sqltext.h"
 
+#include <QThread>
+
 #include <algorithm>
 #include <climits>
 
@@ -85,10 +87,77 @@ void DataSet::open()
     execute(false);
 }
 
+// Runs the query and reads its first rows without touching the data set, so that a worker thread can do it
+// while the grid still shows the old rows.
+DataSet::Staged DataSet::runQuery(const QString& sql, std::vector<driver::Bind>& binds, int firstRows) const
+{
+    Staged staged;
+    try {
+        driver::Result r = sess->execute(sql, binds);
+        if (!r.cursor)
+            throw OracleError::client(QStringLiteral("The statement of a data set must be a query"));
+        staged.cursor = std::move(r.cursor);
+    } catch (OracleError& e) {
+        e.setStatement(sql);
+        staged.error = e;
+        return staged;
+    }
+    staged.cols = staged.cursor->columns();
+    try {
+        staged.fetchedAll = fetchRaw(*staged.cursor, firstRows, staged.rows);
+    } catch (const OracleError& e) {
+        staged.fetchError = e;
+        staged.fetchedAll = true;
+    }
+    if (staged.fetchedAll)
+        staged.cursor.reset();
+    return staged;
+}
+
+bool DataSet::fetchRaw(driver::Cursor& c, int n, std::vector<std::vector<QVariant>>& out) const
+{
+    const int width = int(c.columns().size());
+    for (int k = 0; k < n; ++k) {
+        if (!sess->fetch(c)) {
+            try {
+                c.close();
+            } catch (const OracleError&) {
+            }
+            return true;
+        }
+        std::vector<QVariant> values(static_cast<size_t>(width));
+        for (int i = 0; i < width; ++i)
+            values[size_t(i)] = c.value(i);
+        out.push_back(std::move(values));
+    }
+    return false;
+}
+
 void DataSet::execute(bool keepPending, const QVariant& keepRowid, int keepRow)
 {
     if (!sess)
         throw OracleError::client(QStringLiteral("The data set has no session"));
+    const QString sql = effectiveSql();
+    Variables all = vars;
+    for (const auto& [name, value] : exampleBinds)
+        all.set(name, value);
+    std::vector<driver::Bind> binds = all.bindsFor(sql);
+    Staged staged = runQuery(sql, binds, queryAll ? INT_MAX : readBufferSize);
+    // The rows change in the data set's own thread, where its grid reads them; a worker hands them over and
+    // waits, as a synchronised call does.
+    if (QThread::currentThread() != thread())
+        QMetaObject::invokeMethod(
+            this, [&] { install(staged, keepPending, keepRowid, keepRow); }, Qt::BlockingQueuedConnection);
+    else
+        install(staged, keepPending, keepRowid, keepRow);
+    if (staged.error)
+        throw *staged.error;
+    if (staged.fetchError) // the rows that came are shown; the failure (a break, a bad value) is reported
+        throw *staged.fetchError;
+}
+
+void DataSet::install(Staged& staged, bool keepPending, const QVariant& keepRowid, int keepRow)
+{
     if (keepPending)
         parkPending();
     else
@@ -99,38 +168,27 @@ void DataSet::execute(bool keepPending, const QVariant& keepRowid, int keepRow)
             cursor->close();
         } catch (const OracleError&) {
         }
-        cursor.reset();
     }
+    cursor = std::move(staged.cursor);
     rows.clear();
     deleted.clear();
     applied.clear();
+    buffer.clear();
     current = -1;
-    errLine = 0;
-    errPosition = 0;
-    const QString sql = effectiveSql();
-    Variables all = vars;
-    for (const auto& [name, value] : exampleBinds)
-        all.set(name, value);
-    std::vector<driver::Bind> binds = all.bindsFor(sql);
-    try {
-        driver::Result r = sess->execute(sql, binds);
-        if (!r.cursor)
-            throw OracleError::client(QStringLiteral("The statement of a data set must be a query"));
-        cursor = std::move(r.cursor);
-    } catch (OracleError& e) {
-        e.setStatement(sql);
-        errLine = e.line();
-        errPosition = e.position();
+    errLine = staged.error ? staged.error->line() : 0;
+    errPosition = staged.error ? staged.error->position() : 0;
+    if (staged.error) {
         cols.clear();
         rowidIndex = -1;
         fetchedAll = true;
         st = State::Inactive;
+        atBof = atEof = true;
         emit reset();
         emit stateChanged(st);
         emit currentChanged();
-        throw;
+        return;
     }
-    cols = cursor->columns();
+    cols = std::move(staged.cols);
     rowidIndex = -1;
     for (int i = 0; i < int(cols.size()); ++i)
         if (cols[size_t(i)].type == FieldType::Rowid
@@ -138,15 +196,11 @@ void DataSet::execute(bool keepPending, const QVariant& keepRowid, int keepRow)
             rowidIndex = i;
             break;
         }
-    fetchedAll = false;
+    fetchedAll = staged.fetchedAll;
     fetchedCount = 0;
     st = State::Browse;
-    bool fetchFailed = false;
-    try {
-        fetchRows(queryAll ? INT_MAX : readBufferSize);
-    } catch (const OracleError&) {
-        fetchFailed = true;
-    }
+    for (auto& values : takeRecords(staged.rows))
+        rows.push_back(std::move(values));
     // The record to show is chosen before anyone hears of the new rows, so a detail runs once, for it.
     current = rows.empty() ? -1 : 0;
     if (keepRowid.isValid() && rowidIndex >= 0) {
@@ -164,70 +218,65 @@ void DataSet::execute(bool keepPending, const QVariant& keepRowid, int keepRow)
     emit reset();
     emit stateChanged(st);
     emit currentChanged();
-    if (fetchFailed) // the first rows failed to come (a break, a conversion error in a row): report it as the open's
-        fetchMore(1);
+}
+
+std::vector<std::unique_ptr<DataSet::Record>> DataSet::takeRecords(std::vector<std::vector<QVariant>>& raw)
+{
+    std::vector<std::unique_ptr<Record>> batch;
+    for (auto& values : raw) {
+        ++fetchedCount;
+        auto r = std::make_unique<Record>();
+        r->id = nextId++;
+        r->ordinal = fetchedCount;
+        r->values = std::move(values);
+        r->original = r->values;
+        if (!parked.empty() && rowidIndex >= 0) {
+            // A record edited or deleted before the query ran again shows its cached state, not the server's.
+            const QVariant& rowid = r->values[size_t(rowidIndex)];
+            auto it = std::find_if(parked.begin(), parked.end(), [&](const auto& p) {
+                return p->status != UpdateStatus::Inserted && sameValue(p->values[size_t(rowidIndex)], rowid);
+            });
+            if (it != parked.end()) {
+                std::unique_ptr<Record> p = std::move(*it);
+                parked.erase(it);
+                p->ordinal = r->ordinal;
+                if (p->status == UpdateStatus::Deleted) {
+                    deleted.push_back(std::move(p));
+                    continue;
+                }
+                r = std::move(p);
+            }
+        }
+        batch.push_back(std::move(r));
+    }
+    raw.clear();
+    return batch;
 }
 
 void DataSet::fetchRows(int n)
 {
     if (fetchedAll || !cursor || n <= 0)
         return;
-    std::vector<std::unique_ptr<Record>> batch;
-    const int width = int(cols.size());
+    std::vector<std::vector<QVariant>> raw;
+    std::optional<OracleError> error;
     try {
-        while (int(batch.size()) < n) {
-            if (!sess->fetch(*cursor)) {
-                fetchedAll = true;
-                cursor->close();
-                cursor.reset();
-                break;
-            }
-            ++fetchedCount;
-            auto r = std::make_unique<Record>();
-            r->id = nextId++;
-            r->ordinal = fetchedCount;
-            r->values.resize(size_t(width));
-            for (int i = 0; i < width; ++i)
-                r->values[size_t(i)] = cursor->value(i);
-            r->original = r->values;
-            if (!parked.empty() && rowidIndex >= 0) {
-                // A record edited or deleted before the query ran again shows its cached state, not the server's.
-                const QVariant& rowid = r->values[size_t(rowidIndex)];
-                auto it = std::find_if(parked.begin(), parked.end(), [&](const auto& p) {
-                    return p->status != UpdateStatus::Inserted && sameValue(p->values[size_t(rowidIndex)], rowid);
-                });
-                if (it != parked.end()) {
-                    std::unique_ptr<Record> p = std::move(*it);
-                    parked.erase(it);
-                    p->ordinal = r->ordinal;
-                    if (p->status == UpdateStatus::Deleted) {
-                        deleted.push_back(std::move(p));
-                        continue;
-                    }
-                    r = std::move(p);
-                }
-            }
-            batch.push_back(std::move(r));
-        }
-    } catch (const OracleError&) {
+        fetchedAll = fetchRaw(*cursor, n, raw);
+    } catch (const OracleError& e) {
+        error = e;
         fetchedAll = true;
-        cursor.reset();
-        if (!batch.empty()) {
-            const int first = int(rows.size());
-            emit rowsAboutToBeInserted(first, first + int(batch.size()) - 1);
-            for (auto& r : batch)
-                rows.push_back(std::move(r));
-            emit rowsInserted();
-        }
-        throw;
     }
-    if (batch.empty())
-        return;
-    const int first = int(rows.size());
-    emit rowsAboutToBeInserted(first, first + int(batch.size()) - 1);
-    for (auto& r : batch)
-        rows.push_back(std::move(r));
-    emit rowsInserted();
+    if (fetchedAll)
+        cursor.reset();
+    std::vector<std::unique_ptr<Record>> batch = takeRecords(raw);
+    if (!batch.empty()) {
+        const int first = int(rows.size());
+        emit rowsAboutToBeInserted(first, first + int(batch.size()) - 1);
+        for (auto& r : batch)
+            rows.push_back(std::move(r));
+        emit rowsInserted();
+    }
+    if (error)
+        throw *error;
 }
 
 int DataSet::fetchMore(int n)

@@ -60,7 +60,9 @@ public:
     QString updatingTable() const;
 
     // Opening runs the query and reads the first buffer of records (all of them with queryAllRecords). Throws
-    // OracleError with line and position in the statement, which errorLine/errorPosition then give too.
+    // OracleError with line and position in the statement, which errorLine/errorPosition then give too. A worker
+    // thread may open (or refresh) the data set: the server work runs in the worker, and the new rows are handed
+    // to the data set's own thread in a blocking call, so that thread must keep serving events meanwhile.
     void open();
     void close();
     bool active() const { return st != State::Inactive; }
@@ -182,9 +184,21 @@ private:
         std::optional<std::vector<QVariant>> values;
     };
 
+    struct Staged {
+        std::shared_ptr<driver::Cursor> cursor;
+        std::vector<driver::Column> cols;
+        std::vector<std::vector<QVariant>> rows;
+        bool fetchedAll = false;
+        std::optional<OracleError> error; // the query failed: nothing to show
+        std::optional<OracleError> fetchError; // a fetch failed after the rows in rows
+    };
+
     void execute(bool keepPending, const QVariant& keepRowid = {}, int keepRow = -1);
+    Staged runQuery(const QString& sql, std::vector<driver::Bind>& binds, int firstRows) const;
+    bool fetchRaw(driver::Cursor& c, int n, std::vector<std::vector<QVariant>>& out) const;
+    void install(Staged& staged, bool keepPending, const QVariant& keepRowid, int keepRow);
+    std::vector<std::unique_ptr<Record>> takeRecords(std::vector<std::vector<QVariant>>& raw);
     void fetchRows(int n);
-    std::unique_ptr<Record> takeParked(const QVariant& rowid, bool* deletedOnServer);
     void setCurrent(int row);
     void setState(State s);
     void checkBrowse();

@@ -31,14 +31,16 @@ void Session::logOn()
         logOff();
     std::shared_ptr<driver::Driver> driver = fixedDriver ? fixedDriver : driverForDatabase(logon.database);
     std::shared_ptr<driver::Connection> c = driver->logOn(logon);
+    const QString serverVersionText = c->serverVersion();
+    if (output)
+        c->enableOutput(outputSize);
     {
         std::lock_guard lock(connectionMutex);
         connection = std::move(c);
+        kind = driver->databaseKind();
+        version = serverVersionText;
+        nlsDateFormat = QStringLiteral("DD-MON-RR");
     }
-    kind = driver->databaseKind();
-    nlsDateFormat = QStringLiteral("DD-MON-RR");
-    if (output)
-        connection->enableOutput(100000);
     emit loggedOn();
 }
 
@@ -60,7 +62,11 @@ void Session::logOff()
     } catch (const OracleError&) {
     }
     c.reset();
-    kind.clear();
+    {
+        std::lock_guard lock(connectionMutex);
+        kind.clear();
+        version.clear();
+    }
     emit loggedOff();
 }
 
@@ -116,6 +122,7 @@ void Session::enableOutput(qint64 bufferSize)
 {
     std::lock_guard calls(callMutex);
     output = true;
+    outputSize = bufferSize;
     if (connected())
         connectionOrThrow()->enableOutput(bufferSize);
 }
@@ -156,7 +163,7 @@ QString Session::serverMajorVersion() const
 
 QString Session::dateFormat() const
 {
-    std::lock_guard calls(callMutex);
+    std::lock_guard lock(connectionMutex);
     return nlsDateFormat;
 }
 

@@ -83,14 +83,17 @@ private:
 
     driver::LogonValues logon;
     std::shared_ptr<driver::Driver> fixedDriver;
-    QString kind;
     bool output = false;
-    QString nlsDateFormat = QStringLiteral("DD-MON-RR");
+    qint64 outputSize = 100000;
 
-    // callMutex serialises calls; connectionMutex only guards the pointer, so breakExecution never waits.
+    // callMutex serialises calls; connectionMutex guards the connection pointer and what the logon found, so
+    // breakExecution and the questions a grid asks while a call runs never wait for the call.
     mutable std::recursive_mutex callMutex;
     mutable std::mutex connectionMutex;
     std::shared_ptr<driver::Connection> connection;
+    QString kind;
+    QString version;
+    QString nlsDateFormat = QStringLiteral("DD-MON-RR");
 };
 
 } // namespace db

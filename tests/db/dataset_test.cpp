@@ -1,8 +1,14 @@
 // The data set over the fake server: states, cached updates, apply and cancel, bookmarks and RecNo, record
 // refresh, master-detail and query by example.
 #include "db/dataset.h"
+#include "db/datasetmodel.h"
 #include "engine/engine.h"
 #include "fixture.h"
+
+#include <QThread>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -467,6 +473,52 @@ TEST_F(DataSetTest, QueryByExample)
     ds->cancel();
     EXPECT_EQ(ds->state(), State::Browse);
     EXPECT_EQ(ds->recordCount(), 2);
+}
+
+TEST_F(DataSetTest, OpenFromAWorkerThreadChangesRowsInTheDataSetsThread)
+{
+    DataSet ds(&session);
+    ds.setSql(QStringLiteral("select e.rowid, e.* from emp e"));
+    db::DataSetModel model;
+    model.setDataSet(&ds);
+    bool signalledElsewhere = false;
+    QObject::connect(
+        &ds, &DataSet::aboutToReset, &ds,
+        [&] { signalledElsewhere = signalledElsewhere || QThread::currentThread() != ds.thread(); },
+        Qt::DirectConnection);
+    std::atomic<bool> done { false };
+    std::thread worker([&] {
+        ds.open();
+        done = true;
+    });
+    // The GUI thread keeps serving events while the worker runs, as the worksheet does.
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.load(); }));
+    worker.join();
+    EXPECT_FALSE(signalledElsewhere);
+    EXPECT_EQ(model.rowCount(), 5);
+    EXPECT_EQ(model.columnCount(), 6);
+}
+
+TEST_F(DataSetTest, BreakWhileTheFirstRowsComeIsReportedNotShownAsAnEmptyResult)
+{
+    DataSet ds(&session);
+    ds.setSql(QStringLiteral("select * from slow"));
+    std::optional<OracleError> error;
+    std::atomic<bool> done { false };
+    std::thread worker([&] {
+        try {
+            ds.open();
+        } catch (const OracleError& e) {
+            error = e;
+        }
+        done = true;
+    });
+    ASSERT_TRUE(testsupport::waitFor([&] { return server->waiting.load(); }));
+    session.breakExecution();
+    ASSERT_TRUE(testsupport::waitFor([&] { return done.load(); }));
+    worker.join();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code(), 1013);
 }
 
 TEST_F(DataSetTest, OpenErrorHasLineAndPosition)
