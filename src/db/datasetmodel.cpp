@@ -42,7 +42,9 @@ void DataSetModel::connectDataSet()
     });
     connect(
         ds, &DataSet::stateChanged, this, [this] { emit headerDataChanged(Qt::Vertical, 0, qMax(0, rowCount() - 1)); });
+    // By the time destroyed() comes the data set is no longer one: forget it before the views ask again.
     connect(ds, &QObject::destroyed, this, [this] {
+        ds = nullptr;
         beginResetModel();
         endResetModel();
     });

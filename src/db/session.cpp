@@ -199,6 +199,10 @@ void Session::applyUpdates(const QList<DataSet*>& dataSets, bool commit)
 {
     std::lock_guard calls(callMutex);
     std::shared_ptr<driver::Connection> c = connectionOrThrow();
+    // One savepoint and one commit cover the data sets only when they all live on this session.
+    for (DataSet* ds : dataSets)
+        if (ds && ds->session() != this)
+            throw OracleError::client(QStringLiteral("Data set %1 belongs to another session").arg(ds->objectName()));
     for (DataSet* ds : dataSets)
         if (ds)
             ds->postPending();

@@ -341,7 +341,9 @@ TEST_F(DataSetTest, DisplayTextOfNumbersDatesAndNull)
     EXPECT_EQ(ds->displayText(0, 5), QStringLiteral("17.12.1980"));
     ds->edit();
     ds->setFieldValue(QStringLiteral("SAL"), 0.5);
-    EXPECT_EQ(ds->displayText(3), QString::fromStdString(engine::Value::fromReal(0.5).toString()));
+    EXPECT_EQ(ds->displayText(3), QStringLiteral(".5")); // Oracle writes no leading zero
+    ds->setFieldValue(QStringLiteral("SAL"), -1250.25);
+    EXPECT_EQ(ds->displayText(3), QStringLiteral("-1250.25"));
     ds->setFieldValue(QStringLiteral("ENAME"), QVariant());
     EXPECT_TRUE(ds->fieldIsNull(2));
     EXPECT_EQ(ds->displayText(2), QString());
@@ -519,6 +521,22 @@ TEST_F(DataSetTest, BreakWhileTheFirstRowsComeIsReportedNotShownAsAnEmptyResult)
     worker.join();
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->code(), 1013);
+}
+
+TEST_F(DataSetTest, ApplyUpdatesRefusesADataSetOfAnotherSession)
+{
+    db::Session other;
+    other.setDriver(driver);
+    other.logOn();
+    DataSet ds(&other);
+    ds.setSql(QStringLiteral("select e.rowid, e.* from emp e"));
+    ds.setCachedUpdates(true);
+    ds.open();
+    ds.edit();
+    ds.setFieldValue(QStringLiteral("SAL"), 1);
+    EXPECT_THROW(session.applyUpdates({ &ds }, true), OracleError);
+    EXPECT_TRUE(ds.updatesPending());
+    EXPECT_EQ(serverValue("EMP", 1, 2).toInt(), 800);
 }
 
 TEST_F(DataSetTest, OpenErrorHasLineAndPosition)

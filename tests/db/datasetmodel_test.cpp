@@ -85,6 +85,24 @@ TEST_F(DataSetModelTest, ShowsFieldsAndNullsAndEditsTheDataSet)
     EXPECT_FALSE(model.lastError().isEmpty());
 }
 
+TEST_F(DataSetModelTest, DataSetDestroyedUnderTheModelLeavesItEmpty)
+{
+    DataSetModel model;
+    QTableView view;
+    view.setModel(&model);
+    {
+        DataSet ds(&session);
+        ds.setSql(QStringLiteral("select * from emp"));
+        ds.open();
+        model.setDataSet(&ds);
+        view.show();
+        EXPECT_EQ(model.rowCount(), 5);
+    }
+    EXPECT_EQ(model.dataSet(), nullptr);
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_FALSE(model.canFetchMore({}));
+}
+
 TEST_F(DataSetModelTest, ExampleRecordIsOneEditableRow)
 {
     DataSet ds(&session);
