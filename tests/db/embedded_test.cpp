@@ -7,8 +7,13 @@
 #include "db/session.h"
 #include "engine/engine.h"
 #include "support/tempdir.h"
+#include "support/waitfor.h"
 
 #include <QDateTime>
+
+#include <atomic>
+#include <optional>
+#include <thread>
 
 namespace {
 
@@ -177,6 +182,46 @@ TEST_F(EmbeddedTest, QueryByExampleAndMasterDetailRunOnTheEngine)
     ASSERT_EQ(detail.recordCount(), 1);
     EXPECT_EQ(detail.fieldValue(0).toInt(), 5);
     session.rollback();
+}
+
+TEST_F(EmbeddedTest, BreakExecutionEndsALongQueryWithOra01013)
+{
+    run(QStringLiteral("create table n (x number)"));
+    db::Query ins(&session);
+    ins.setSql(QStringLiteral("insert into n values (:x)"));
+    for (int i = 0; i < 300; ++i) {
+        ins.setVariable(QStringLiteral("x"), i);
+        ins.execute();
+    }
+    session.commit();
+    db::Query q(&session);
+    // 27 million combinations: long enough to be running when the break comes.
+    q.setSql(QStringLiteral("select count(*) from n a, n b, n c where a.x + b.x + c.x < 0"));
+    std::optional<OracleError> error;
+    std::atomic<bool> started { false };
+    std::atomic<bool> done { false };
+    std::thread worker([&] {
+        started = true;
+        try {
+            q.execute();
+        } catch (const OracleError& e) {
+            error = e;
+        }
+        done = true;
+    });
+    ASSERT_TRUE(testsupport::waitFor([&] { return started.load(); }));
+    // Break until the call ends: the first may come before the statement has begun.
+    ASSERT_TRUE(testsupport::waitFor(
+        [&] {
+            session.breakExecution();
+            return done.load();
+        },
+        60000));
+    worker.join();
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code(), 1013); // Oracle: ORA-01013 user requested cancel of current operation
+    // The session stays usable afterwards.
+    EXPECT_EQ(column(QStringLiteral("select count(*) from n")), QStringList { "300" });
 }
 
 TEST(EmbeddedValueTest, ConversionsBothWays)
