@@ -110,6 +110,10 @@ namespace {
             { "ROWNUM = 1 returns one row", "SELECT COUNT(*) FROM emp WHERE ROWNUM = 1", { "1" } },
             { "ROWNUM = 2 returns nothing", "SELECT COUNT(*) FROM emp WHERE ROWNUM = 2", { "0" } },
             { "aggregation counts the rows ROWNUM let through", "SELECT COUNT(*) FROM emp WHERE ROWNUM <= 5", { "5" } },
+            { "pagination: ROWNUM kept by an inner query, filtered outside",
+                "SELECT ename FROM (SELECT a.*, ROWNUM rnum FROM (SELECT ename FROM emp ORDER BY ename) a "
+                "WHERE ROWNUM <= 4) WHERE rnum > 2",
+                { "FORD", "JONES" } },
             { "ROWNUM in the select list numbers the rows", "SELECT ROWNUM, ename FROM emp WHERE deptno = 30",
                 { "1|BLAKE", "2|ALLEN", "3|WARD" } },
             { "DISTINCT", "SELECT DISTINCT job FROM emp WHERE deptno = 20 ORDER BY job", { "ANALYST", "CLERK", "MANAGER" } },
@@ -199,6 +203,14 @@ namespace {
                 { "ALLEN", "BLAKE", "WARD" } },
             { "NOCYCLE stops at a loop", "SELECT id FROM nodes START WITH id = 4 CONNECT BY NOCYCLE PRIOR id = parent",
                 { "4", "5" } },
+            { "PRIOR in the select list reads the parent row",
+                "SELECT ename, PRIOR ename FROM emp START WITH ename = 'JONES' CONNECT BY PRIOR empno = mgr",
+                { "JONES|NULL", "SCOTT|JONES", "FORD|JONES", "SMITH|FORD" } },
+            { "SYS_CONNECT_BY_PATH builds the path from the root",
+                "SELECT SYS_CONNECT_BY_PATH(ename, '/') FROM emp WHERE LEVEL = 3 START WITH mgr IS NULL "
+                "CONNECT BY PRIOR empno = mgr AND job <> 'SALESMAN'",
+                { "/KING/JONES/SCOTT", "/KING/JONES/FORD" } },
+            { "CONNECT BY LEVEL <= n makes n rows", "SELECT LEVEL FROM dual CONNECT BY LEVEL <= 3", { "1", "2", "3" } },
             { "LEVEL in a condition", "SELECT COUNT(*) FROM emp WHERE LEVEL = 3 START WITH mgr IS NULL CONNECT BY PRIOR empno = mgr",
                 { "4" } },
         });

@@ -179,6 +179,16 @@ BExpr BinderImpl::condition(const sql::Expr& e, Scope& scope) { return expr(e, s
 
 BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
 {
+    if (!scope.precomputed.empty()) {
+        auto it = scope.precomputed.find(&e);
+        if (it != scope.precomputed.end()) {
+            BExpr r;
+            r.sql = it->second.first;
+            r.type = it->second.second;
+            r.local = true;
+            return r;
+        }
+    }
     switch (e.kind) {
     case sql::ExprKind::Literal: {
         const auto& l = *e.as<sql::LiteralExpr>();

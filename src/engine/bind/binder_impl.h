@@ -57,6 +57,8 @@ struct Scope {
     std::set<int>* outerMarks = nullptr; // sources referenced with (+) in the predicate being bound
     std::set<int>* referenced = nullptr; // sources referenced by the predicate being bound
     bool sawAggregate = false;
+    // Expressions computed elsewhere (SYS_CONNECT_BY_PATH in the hierarchy's rows): their SQL and type here.
+    std::map<const sql::Expr*, std::pair<std::string, types::ExprType>> precomputed;
 };
 
 struct BlockResult {

@@ -147,6 +147,25 @@ namespace {
         return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
     }
 
+    bool containsPrior(const sql::Expr& e)
+    {
+        if (const auto* u = e.as<sql::UnaryExpr>(); u && u->op == sql::UnaryExpr::Op::Prior)
+            return true;
+        bool found = false;
+        forEachChild(e, [&](const sql::Expr& c) { found = found || containsPrior(c); });
+        return found;
+    }
+
+    void collectConnectByPaths(const sql::Expr& e, std::vector<const sql::FunctionCallExpr*>& out)
+    {
+        if (const auto* f = e.as<sql::FunctionCallExpr>();
+            f && f->name.size() == 1 && f->functionName().name == "SYS_CONNECT_BY_PATH") {
+            out.push_back(f);
+            return;
+        }
+        forEachChild(e, [&](const sql::Expr& c) { collectConnectByPaths(c, out); });
+    }
+
     // An aggregate call of this query level: subqueries hold their own.
     bool containsAggregate(const sql::Expr& e)
     {
@@ -670,6 +689,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
 
     scope.levelSql.clear();
     Scope final;
+    Scope finalPrior;
     std::string finalFrom = fromSql;
     std::vector<std::string> finalWhere;
     std::string defaultOrder;
@@ -692,21 +712,71 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         flatColumns("b_", start);
         flatColumns("c_", child);
         flatColumns("h_", prior);
+        start.levelSql = "1";
+        child.levelSql = "(h_.lvl_ + 1)";
+        prior.levelSql = "h_.lvl_";
         std::string startSql;
         if (b.startWith)
             startSql = " WHERE " + expr(*b.startWith, start).sql;
         child.priorScope = &prior;
         const std::string connect = expr(*b.connectBy, child).sql;
+        // Oracle looks for loops through the PRIOR columns; CONNECT BY LEVEL <= n has none and makes rows.
         const std::string seen = "instr(h_.path_, '/' || c_.k_ || '/') > 0";
-        const std::string cycle = b.nocycle
+        const std::string cycle = !containsPrior(*b.connectBy) ? "1"
+            : b.nocycle
             ? "NOT (" + seen + ")"
             : "(CASE WHEN " + seen + " THEN ORA_RAISE_ERROR(1436, 'CONNECT BY loop in user data') ELSE 1 END) = 1";
+        // Each row carries its parent's columns (for PRIOR in the select list) and the paths SYS_CONNECT_BY_PATH
+        // builds from the root down.
+        std::string parentNulls, parentCols, parentNames;
+        for (size_t i = 0; i < scope.sources.size(); ++i) {
+            const Source& src = scope.sources[i];
+            auto add = [&](const std::string& n) {
+                parentNulls += ", NULL AS \"p_" + n + "\"";
+                parentCols += ", h_.\"" + n + "\"";
+            };
+            for (size_t k = 0; k < src.columns.size(); ++k)
+                add(std::to_string(i) + "_" + std::to_string(k));
+            if (!src.rownoSql.empty())
+                add(std::to_string(i) + "_r");
+        }
+        std::vector<const sql::FunctionCallExpr*> paths;
+        for (const auto& item : b.items)
+            if (item.expr)
+                collectConnectByPaths(*item.expr, paths);
+        std::string pathAnchors, pathSteps;
+        for (size_t n = 0; n < paths.size(); ++n) {
+            const auto* call = paths[n];
+            if (call->args.size() != 2)
+                fail(909, "invalid number of arguments", call->offset);
+            auto text = [&](Scope& sc, const sql::Expr& x) {
+                return "COALESCE(" + converted(expr(x, sc), OraType::Varchar2, x.offset).sql + ", '')";
+            };
+            const std::string sepStart = text(start, *call->args[1]);
+            const std::string sepChild = text(child, *call->args[1]);
+            pathAnchors += ", " + sepStart + " || " + text(start, *call->args[0]) + " AS cbp" + std::to_string(n);
+            pathSteps += ", h_.cbp" + std::to_string(n) + " || " + sepChild + " || " + text(child, *call->args[0]);
+        }
         finalFrom = "(WITH RECURSIVE b_ AS (" + base + "), h_ AS (SELECT b_.*, 1 AS lvl_, '/' || b_.k_ || '/' AS path_, "
-            + "printf('%020d', b_.k_) AS ord_ FROM b_" + startSql + " UNION ALL SELECT c_.*, h_.lvl_ + 1, h_.path_ || "
-            + "c_.k_ || '/', h_.ord_ || printf('%020d', c_.k_) FROM h_ JOIN b_ AS c_ ON " + connect + " WHERE " + cycle
+            + "printf('%020d', b_.k_) AS ord_" + parentNulls + pathAnchors + " FROM b_" + startSql
+            + " UNION ALL SELECT c_.*, h_.lvl_ + 1, h_.path_ || c_.k_ || '/', h_.ord_ || printf('%020d', c_.k_)"
+            + parentCols + pathSteps + " FROM h_ JOIN b_ AS c_ ON " + connect + " WHERE " + cycle
             + ") SELECT * FROM h_) AS r_";
         flatColumns("r_", final);
         final.levelSql = "r_.lvl_";
+        flatColumns("r_", finalPrior);
+        for (auto& src : finalPrior.sources) {
+            for (auto& c : src.columns)
+                c.sql.insert(4, "p_");
+            if (!src.rownoSql.empty())
+                src.rownoSql.insert(4, "p_");
+        }
+        for (auto& [name, u] : finalPrior.usingColumns)
+            u.first.insert(4, "p_");
+        finalPrior.levelSql = "(r_.lvl_ - 1)";
+        final.priorScope = &finalPrior;
+        for (size_t n = 0; n < paths.size(); ++n)
+            final.precomputed[paths[n]] = { "NULLIF(r_.cbp" + std::to_string(n) + ", '')", ExprType::varchar2() };
         for (const sql::Expr* a : after)
             finalWhere.push_back(expr(*a, final).sql);
         defaultOrder = "r_.ord_";
