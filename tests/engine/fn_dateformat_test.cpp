@@ -72,6 +72,12 @@ TEST(FnDateFormat, ToCharElements)
         { "FM applies to every element after it", "", "FMDD.MM.YYYY", "5.3.2026" },
         { "a second FM switches fill mode off again", "", "FMDD FMMM", "5 03" },
         { "AD for our era", "", "YYYY AD", "2026 AD" },
+        { "SP spells the number", "", "DDSP", "FIVE" },
+        { "SPTH spells the ordinal in the case of the element", "", "Ddspth", "Fifth" },
+        { "THSP is the same as SPTH", "", "ddTHSP", "fifth" },
+        { "RM is the month in Roman numerals, padded to 4", "", "RM", "III " },
+        { "rm in lower case, FM without padding", "", "FMrm.", "iii." },
+        { "IYYY is the ISO year", "", "IYYY-IW", "2026-10" },
         { "an unknown element is ORA-01821", "", "YYYY-XX", "ORA-01821: date format not recognized" },
         { "an unterminated quote is ORA-01821", "", "YYYY \"abc", "ORA-01821: date format not recognized" },
     };
@@ -91,6 +97,12 @@ TEST(FnDateFormat, ToCharCalendarValues)
     EXPECT_EQ(toChar({ 2026, 3, 5, 12, 0, 0 }, "HH AM"), "12 PM") << "noon is 12 PM";
     EXPECT_EQ(toChar({ 2026, 3, 23, 0, 0, 0 }, "DDTH"), "23RD") << "23rd";
     EXPECT_EQ(toChar({ 2026, 3, 12, 0, 0, 0 }, "DDTH"), "12TH") << "12th, not 12nd";
+    EXPECT_EQ(
+        toChar({ 2000, 1, 1, 0, 0, 0 }, "Jsp"), "Two Million Four Hundred Fifty-One Thousand Five Hundred Forty-Five")
+        << "J spelled, each word capitalised";
+    EXPECT_EQ(toChar({ 2026, 3, 23, 0, 0, 0 }, "DDSPTH"), "TWENTY-THIRD") << "spelled ordinal";
+    EXPECT_EQ(toChar({ 2026, 3, 20, 0, 0, 0 }, "DDSPTH"), "TWENTIETH") << "spelled ordinal of a ten";
+    EXPECT_EQ(toChar({ 2021, 1, 1, 0, 0, 0 }, "IYYY IW"), "2020 53") << "1 January 2021 belongs to ISO year 2020";
 }
 
 TEST(FnDateFormat, ToDateReadsText)
@@ -148,6 +160,13 @@ TEST(FnDateFormat, ToDateReadsText)
         { "quoted text that is not there is ORA-01861", "2026x03", "YYYY\"-\"MM",
             "ORA-01861: literal does not match format string" },
         { "an unknown element is ORA-01821", "2026", "YYYY-XX", "ORA-01821: date format not recognized" },
+        { "RM reads a Roman month", "05-viii-2026", "DD-RM-YYYY", "2026-08-05 00:00:00" },
+        { "TH: the ordinal suffix in the text is read over", "5th March 2026", "DDTH Month YYYY",
+            "2026-03-05 00:00:00" },
+        { "spelled numbers cannot be read: ORA-01820", "FIVE", "DDSP",
+            "ORA-01820: format code cannot appear in date input format" },
+        { "the ISO year cannot be read: ORA-01820", "2026", "IYYY",
+            "ORA-01820: format code cannot appear in date input format" },
         { "HH24 with AM is ORA-01818", "10 AM", "HH24 AM", "ORA-01818: 'HH24' precludes use of meridian indicator" },
         { "Q cannot be read is ORA-01820", "1", "Q", "ORA-01820: format code cannot appear in date input format" },
         { "the year twice is ORA-01812", "2026 2026", "YYYY RRRR", "ORA-01812: year may only be specified once" },

@@ -26,9 +26,9 @@ TEST(FnRobustness, RandomDateModelsAndTexts)
 {
     const std::vector<std::string> modelPieces = { "YYYY", "YY", "RR", "RRRR", "Y,YYY", "MM", "MON", "Month", "DD",
         "DDD", "D", "DY", "Day", "HH", "HH24", "MI", "SS", "SSSSS", "AM", "p.m.", "J", "Q", "WW", "W", "IW", "CC", "FM",
-        "FX", "TH", "-", "/", " ", ":", ".", "\"x\"", "\"", "Z", "9", "č" };
+        "FX", "TH", "SP", "SPTH", "RM", "IYYY", "I", "-", "/", " ", ":", ".", "\"x\"", "\"", "Z", "9", "č" };
     const std::vector<std::string> textPieces = { "2026", "05", "5", "12", "99", "0", "1", "31", "60", "MAR", "march",
-        "Thu", "AM", "P.M.", "-", "/", " ", ":", "x", "2451545", "č", "" };
+        "Thu", "AM", "P.M.", "-", "/", " ", ":", "x", "2451545", "č", "th", "XII", "iv", "" };
     std::mt19937 rng(20260305);
     const engine::fn::DateTime now { 2026, 3, 5, 14, 7, 9 };
     int parsed = 0;

@@ -65,7 +65,7 @@ bool startsWith(std::string_view text, size_t pos, std::string_view word)
     return true;
 }
 
-enum class Pseudo : uint8_t { None, FM, FX, TH };
+enum class Pseudo : uint8_t { None, FM, FX, TH, SP, SPTH };
 
 struct ElementSpelling {
     std::string_view text;
@@ -109,9 +109,17 @@ constexpr ElementSpelling spellings[] = {
     { "WW", Element::WW, Pseudo::None },
     { "W", Element::W, Pseudo::None },
     { "IW", Element::IW, Pseudo::None },
+    { "IYYY", Element::IYYY, Pseudo::None },
+    { "IYY", Element::IYY, Pseudo::None },
+    { "IY", Element::IY, Pseudo::None },
+    { "I", Element::I, Pseudo::None },
+    { "RM", Element::RM, Pseudo::None },
     { "CC", Element::CC, Pseudo::None },
     { "FM", Element::Literal, Pseudo::FM },
     { "FX", Element::Literal, Pseudo::FX },
+    { "SPTH", Element::Literal, Pseudo::SPTH },
+    { "THSP", Element::Literal, Pseudo::SPTH },
+    { "SP", Element::Literal, Pseudo::SP },
     { "TH", Element::Literal, Pseudo::TH },
 };
 
@@ -127,6 +135,7 @@ bool isNumeric(Element e)
     case Element::AMDots:
     case Element::AD:
     case Element::ADDots:
+    case Element::RM:
         return false;
     default:
         return true;
@@ -147,6 +156,7 @@ bool isDatePart(Element e)
     case Element::MM:
     case Element::MON:
     case Element::MONTH:
+    case Element::RM:
     case Element::DD:
     case Element::DDD:
     case Element::J:
@@ -237,6 +247,81 @@ void appendName(std::string& out, const char* name, size_t length, LetterCase le
         out.push_back(' ');
 }
 
+// English words of a number, upper case ("TWENTY-THREE"), or their ordinal ("TWENTY-THIRD").
+void appendSpelled(std::string& out, int64_t value, bool ordinal, LetterCase letterCase)
+{
+    static const char* const ones[] = { "ZERO", "ONE", "TWO", "THREE", "FOUR", "FIVE", "SIX", "SEVEN", "EIGHT", "NINE",
+        "TEN", "ELEVEN", "TWELVE", "THIRTEEN", "FOURTEEN", "FIFTEEN", "SIXTEEN", "SEVENTEEN", "EIGHTEEN", "NINETEEN" };
+    static const char* const tens[]
+        = { "", "", "TWENTY", "THIRTY", "FORTY", "FIFTY", "SIXTY", "SEVENTY", "EIGHTY", "NINETY" };
+    std::string words;
+    auto group = [&](int64_t n) {
+        if (n >= 100) {
+            words += ones[n / 100];
+            words += " HUNDRED";
+            n %= 100;
+            if (n)
+                words += ' ';
+        }
+        if (n >= 20) {
+            words += tens[n / 10];
+            if (n % 10) {
+                words += '-';
+                words += ones[n % 10];
+            }
+        } else if (n > 0)
+            words += ones[n];
+    };
+    if (value < 0)
+        value = -value;
+    static constexpr struct {
+        int64_t scale;
+        const char* name;
+    } scales[] = { { 1000000, " MILLION" }, { 1000, " THOUSAND" } };
+    for (const auto& sc : scales) {
+        if (value >= sc.scale) {
+            if (!words.empty())
+                words += ' ';
+            group(value / sc.scale % 1000);
+            words += sc.name;
+            value %= sc.scale;
+        }
+    }
+    if (value > 0) {
+        if (!words.empty())
+            words += ' ';
+        group(value);
+    }
+    if (words.empty())
+        words = "ZERO";
+    if (ordinal) {
+        size_t start = words.find_last_of(" -");
+        start = start == std::string::npos ? 0 : start + 1;
+        std::string last = words.substr(start);
+        static constexpr struct {
+            const char* word;
+            const char* ordinal;
+        } irregular[] = { { "ONE", "FIRST" }, { "TWO", "SECOND" }, { "THREE", "THIRD" }, { "FIVE", "FIFTH" },
+            { "EIGHT", "EIGHTH" }, { "NINE", "NINTH" }, { "TWELVE", "TWELFTH" } };
+        std::string replaced;
+        for (const auto& r : irregular)
+            if (last == r.word)
+                replaced = r.ordinal;
+        if (replaced.empty())
+            replaced = last.back() == 'Y' ? last.substr(0, last.size() - 1) + "IETH" : last + "TH";
+        words.replace(start, std::string::npos, replaced);
+    }
+    bool wordStart = true;
+    for (char c : words) {
+        if (letterCase == LetterCase::Lower || (letterCase == LetterCase::Capitalized && !wordStart))
+            c = lower(c);
+        wordStart = c == ' ' || c == '-';
+        out.push_back(c);
+    }
+}
+
+const char* const romanMonths[12] = { "I", "II", "III", "IV", "V", "VI", "VII", "VIII", "IX", "X", "XI", "XII" };
+
 } // namespace
 
 DateFormat DateFormat::parse(std::string_view model)
@@ -246,6 +331,7 @@ DateFormat DateFormat::parse(std::string_view model)
     bool fx = false;
     size_t i = 0;
     const size_t n = model.size();
+    std::string_view lastWord; // the model word of the last element, whose case a suffix may complete
     auto addLiteral = [&](std::string_view text, bool punctuation) {
         Token t {};
         t.element = Element::Literal;
@@ -293,13 +379,25 @@ DateFormat DateFormat::parse(std::string_view model)
             fx = !fx;
             continue;
         }
-        if (match->pseudo == Pseudo::TH) {
-            if (f.tokenList.empty() || !isNumeric(f.tokenList.back().element) || f.tokenList.back().th)
+        if (match->pseudo == Pseudo::TH || match->pseudo == Pseudo::SP || match->pseudo == Pseudo::SPTH) {
+            // Suffixes follow a number: TH (ordinal), SP (spelled), SPTH and THSP (spelled ordinal).
+            if (f.tokenList.empty() || !isNumeric(f.tokenList.back().element))
                 formatNotRecognized();
-            f.tokenList.back().th = true;
-            f.tokenList.back().letterCase = caseOf(word);
+            Token& last = f.tokenList.back();
+            bool th = match->pseudo != Pseudo::SP;
+            bool sp = match->pseudo != Pseudo::TH;
+            if ((th && last.th) || (sp && last.sp))
+                formatNotRecognized();
+            last.th = last.th || th;
+            last.sp = last.sp || sp;
+            if (th)
+                last.suffixCase = caseOf(word);
+            // Spelled words take the case of element and suffix together: "Jsp" is capitalised.
+            if (sp)
+                last.letterCase = caseOf(std::string(lastWord) + std::string(word));
             continue;
         }
+        lastWord = word;
         Token t {};
         t.element = match->element;
         t.letterCase = caseOf(word);
@@ -341,7 +439,7 @@ void DateFormat::format(const DateTime& v, std::string& out) const
             } else
                 out.append(digits);
             if (t.th)
-                appendOrdinal(out, v.year, t.letterCase);
+                appendOrdinal(out, v.year, t.suffixCase);
             continue;
         }
         case Element::YYY:
@@ -417,6 +515,21 @@ void DateFormat::format(const DateTime& v, std::string& out) const
             number = (v.year + 99) / 100;
             width = 2;
             break;
+        case Element::IYYY:
+        case Element::IYY:
+        case Element::IY:
+        case Element::I: {
+            int isoYear;
+            isoWeek(v, &isoYear);
+            width = t.element == Element::IYYY ? 4 : t.element == Element::IYY ? 3 : t.element == Element::IY ? 2 : 1;
+            number = width == 4 ? isoYear : width == 3 ? isoYear % 1000 : width == 2 ? isoYear % 100 : isoYear % 10;
+            break;
+        }
+        case Element::RM: {
+            const char* numeral = romanMonths[v.month - 1];
+            appendName(out, numeral, std::strlen(numeral), t.letterCase, t.fm ? 0 : 4);
+            continue;
+        }
         case Element::MONTH: {
             const char* name = monthNames[v.month - 1];
             appendName(out, name, std::strlen(name), t.letterCase, t.fm ? 0 : 9);
@@ -446,9 +559,13 @@ void DateFormat::format(const DateTime& v, std::string& out) const
             appendCased(out, "A.D.", t.letterCase);
             continue;
         }
+        if (t.sp) {
+            appendSpelled(out, number, t.th, t.letterCase);
+            continue;
+        }
         appendNumber(out, number, width, t.fm);
         if (t.th)
-            appendOrdinal(out, number, t.letterCase);
+            appendOrdinal(out, number, t.suffixCase);
     }
 }
 
@@ -579,13 +696,23 @@ void checkInputModel(const std::vector<DateFormat::Token>& tokens)
         case Element::J:
             mark(Julian);
             break;
+        case Element::RM:
+            mark(Month);
+            break;
         case Element::Q:
         case Element::WW:
         case Element::W:
         case Element::IW:
         case Element::CC:
+        case Element::IYYY:
+        case Element::IYY:
+        case Element::IY:
+        case Element::I:
             fail(1820, "format code cannot appear in date input format");
         }
+        // Spelled numbers are output only.
+        if (t.sp)
+            fail(1820, "format code cannot appear in date input format");
     }
     if ((seen & Hour24) && (seen & Meridian))
         fail(1818, "'HH24' precludes use of meridian indicator");
@@ -826,13 +953,37 @@ DateTime DateFormat::parseDate(std::string_view text, const DateTime& now) const
             f.julian = j;
             break;
         }
+        case Element::RM: {
+            // Longest numeral first: VIII before VII before VI before V.
+            static constexpr int order[] = { 7, 6, 5, 8, 3, 4, 2, 1, 11, 10, 9, 0 };
+            int m = -1;
+            for (int k : order)
+                if (startsWith(text, p, romanMonths[k])) {
+                    m = k;
+                    break;
+                }
+            if (m < 0)
+                fail(1843, "not a valid month");
+            p += std::strlen(romanMonths[m]);
+            f.month = m + 1;
+            break;
+        }
         case Element::Q:
         case Element::WW:
         case Element::W:
         case Element::IW:
         case Element::CC:
+        case Element::IYYY:
+        case Element::IYY:
+        case Element::IY:
+        case Element::I:
             fail(1820, "format code cannot appear in date input format");
         }
+        // An ordinal suffix after a number written with TH ("5th") is read over.
+        if (t.th && p + 1 < n
+            && (startsWith(text, p, "ST") || startsWith(text, p, "ND") || startsWith(text, p, "RD")
+                || startsWith(text, p, "TH")))
+            p += 2;
     }
     while (p < n && isSpace(text[p]))
         ++p;

@@ -45,6 +45,11 @@ public:
         W,
         IW,
         CC,
+        RM, // month in Roman numerals
+        IYYY, // ISO year and its last three, two, one digits
+        IYY,
+        IY,
+        I,
     };
     enum class LetterCase : uint8_t { Upper, Capitalized, Lower };
 
@@ -53,7 +58,9 @@ public:
         LetterCase letterCase;
         bool fm; // fill mode in force: no padding
         bool fx; // exact matching in force
-        bool th; // followed by TH: ordinal suffix
+        bool th; // followed by TH: ordinal suffix (or ordinal words with SP)
+        bool sp; // followed by SP: the number spelled in English
+        LetterCase suffixCase; // the case TH was written in
         bool punctuation; // a Literal written as punctuation, not quoted
         uint32_t offset; // Literal: its text in literals
         uint32_t length;
