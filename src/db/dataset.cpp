@@ -561,6 +561,24 @@ void DataSet::setRecNo(int recNo)
     atEof = false;
 }
 
+void DataSet::disableControls()
+{
+    if (disabledControls++ == 0)
+        blockSignals(true);
+}
+
+void DataSet::enableControls()
+{
+    if (disabledControls == 0 || --disabledControls > 0)
+        return;
+    blockSignals(false);
+    // Rows may have come and the current record moved meanwhile: everyone starts afresh.
+    emit aboutToReset();
+    emit reset();
+    emit stateChanged(st);
+    emit currentChanged();
+}
+
 DataSet::Bookmark DataSet::bookmark() const
 {
     const Record* r = currentRecord();

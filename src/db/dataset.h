@@ -111,6 +111,11 @@ public:
     int recNo() const { return current < 0 ? 0 : current + 1; } // 1-based; 0 when there is no record
     void setRecNo(int recNo);
     int currentRow() const { return current; }
+    // While disabled (calls nest), moving through the records tells no grid and no detail data set; enabling
+    // them again tells everyone once. Grid utilities that read records (fitting columns) use it.
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return disabledControls > 0; }
     Bookmark bookmark() const;
     bool bookmarkValid(Bookmark b) const;
     bool gotoBookmark(Bookmark b);
@@ -243,6 +248,7 @@ private:
     std::vector<QVariant> buffer; // edit or insert buffer
     UpdateStatus editingStatus = UpdateStatus::Unmodified;
 
+    int disabledControls = 0;
     DataSet* masterSet = nullptr;
     QStringList masterFieldList;
     QStringList detailFieldList;

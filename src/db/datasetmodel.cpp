@@ -19,6 +19,7 @@ void DataSetModel::setDataSet(DataSet* dataSet)
     fetchFailed = false;
     error.clear();
     connectDataSet();
+    takeShape();
     endResetModel();
 }
 
@@ -29,13 +30,22 @@ void DataSetModel::connectDataSet()
     connect(ds, &DataSet::aboutToReset, this, [this] { beginResetModel(); });
     connect(ds, &DataSet::reset, this, [this] {
         fetchFailed = false;
+        takeShape();
         endResetModel();
     });
-    connect(
-        ds, &DataSet::rowsAboutToBeInserted, this, [this](int first, int last) { beginInsertRows({}, first, last); });
-    connect(ds, &DataSet::rowsInserted, this, [this] { endInsertRows(); });
+    connect(ds, &DataSet::rowsAboutToBeInserted, this, [this](int first, int last) {
+        pendingRows = last - first + 1;
+        beginInsertRows({}, first, last);
+    });
+    connect(ds, &DataSet::rowsInserted, this, [this] {
+        knownRows += pendingRows;
+        endInsertRows();
+    });
     connect(ds, &DataSet::rowAboutToBeRemoved, this, [this](int row) { beginRemoveRows({}, row, row); });
-    connect(ds, &DataSet::rowRemoved, this, [this] { endRemoveRows(); });
+    connect(ds, &DataSet::rowRemoved, this, [this] {
+        --knownRows;
+        endRemoveRows();
+    });
     connect(ds, &DataSet::rowChanged, this, [this](int row) {
         if (row >= 0 && row < rowCount())
             emit dataChanged(index(row, 0), index(row, qMax(0, columnCount() - 1)));
@@ -46,27 +56,33 @@ void DataSetModel::connectDataSet()
     connect(ds, &QObject::destroyed, this, [this] {
         ds = nullptr;
         beginResetModel();
+        takeShape();
         endResetModel();
     });
 }
 
+void DataSetModel::takeShape()
+{
+    const bool open = ds && ds->active();
+    knownRows = open ? ds->recordCount() : 0;
+    knownColumns = open ? ds->fieldCount() : 0;
+}
+
+// The shape the views were told of: while the data set's controls are disabled it may differ from the data set's.
 int DataSetModel::rowCount(const QModelIndex& parent) const
 {
-    if (parent.isValid() || !ds || !ds->active())
-        return 0;
-    return ds->recordCount();
+    return parent.isValid() ? 0 : knownRows;
 }
 
 int DataSetModel::columnCount(const QModelIndex& parent) const
 {
-    if (parent.isValid() || !ds || !ds->active())
-        return 0;
-    return ds->fieldCount();
+    return parent.isValid() ? 0 : knownColumns;
 }
 
 QVariant DataSetModel::data(const QModelIndex& index, int role) const
 {
-    if (!ds || !index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+    if (!ds || !ds->active() || !index.isValid() || index.row() >= qMin(rowCount(), ds->recordCount())
+        || index.column() >= qMin(columnCount(), ds->fieldCount()))
         return {};
     switch (role) {
     case Qt::DisplayRole:
@@ -102,7 +118,7 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
 Qt::ItemFlags DataSetModel::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (!ds || !index.isValid())
+    if (!ds || !index.isValid() || index.column() >= ds->fieldCount())
         return f;
     if (ds->state() == DataSet::State::QueryByExample || (ds->editable() && index.column() != ds->rowidField()))
         f |= Qt::ItemIsEditable;
@@ -111,7 +127,8 @@ Qt::ItemFlags DataSetModel::flags(const QModelIndex& index) const
 
 bool DataSetModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!ds || !index.isValid() || role != Qt::EditRole)
+    if (!ds || !index.isValid() || role != Qt::EditRole || index.row() >= ds->recordCount()
+        || index.column() >= ds->fieldCount())
         return false;
     try {
         if (ds->state() == DataSet::State::QueryByExample) {

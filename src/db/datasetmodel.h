@@ -40,11 +40,15 @@ signals:
 private:
     void connectDataSet();
     void fail(const QString& message);
+    void takeShape();
 
     QPointer<DataSet> ds;
     int batch = 0;
     QString error;
     bool fetchFailed = false;
+    int knownRows = 0;
+    int knownColumns = 0;
+    int pendingRows = 0;
 };
 
 } // namespace db

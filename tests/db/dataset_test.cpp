@@ -434,6 +434,40 @@ TEST_F(DataSetTest, MasterDetailWithOtherVariableNames)
     EXPECT_EQ(statementsLike(QStringLiteral("select * from emp")), runs);
 }
 
+TEST_F(DataSetTest, DisabledControlsKeepTheDetailStillUntilEnabled)
+{
+    DataSet dept(&session);
+    dept.setSql(QStringLiteral("select * from dept"));
+    dept.setReadBuffer(1);
+    dept.open();
+    DataSet emp(&session);
+    emp.setSql(QStringLiteral("select * from emp where deptno = :deptno"));
+    emp.setMaster(&dept, QStringLiteral("DEPTNO"));
+    emp.open();
+    db::DataSetModel model;
+    model.setDataSet(&dept);
+    const int runs = statementsLike(QStringLiteral("select * from emp"));
+    // Reading records the way column fitting does: bookmark, walk, go back.
+    dept.disableControls();
+    dept.disableControls();
+    const DataSet::Bookmark b = dept.bookmark();
+    for (dept.first(); !dept.eof(); dept.next()) { }
+    dept.gotoBookmark(b);
+    dept.enableControls();
+    EXPECT_EQ(statementsLike(QStringLiteral("select * from emp")), runs);
+    EXPECT_EQ(model.rowCount(), 1); // not told yet
+    dept.enableControls();
+    EXPECT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(dept.recNo(), 1);
+    // The detail is told once; its master record is the same, so it does not run again.
+    EXPECT_EQ(statementsLike(QStringLiteral("select * from emp")), runs);
+    dept.disableControls();
+    dept.next();
+    dept.enableControls();
+    EXPECT_EQ(statementsLike(QStringLiteral("select * from emp")), runs + 1);
+    EXPECT_EQ(emp.getVariable(QStringLiteral("DEPTNO")).toInt(), 20);
+}
+
 TEST_F(DataSetTest, QueryByExample)
 {
     auto ds = openEmp(true);
