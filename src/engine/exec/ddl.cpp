@@ -67,17 +67,17 @@ catalog::ObjectRow tableForDdl(DdlContext& ctx, const sql::ObjectName& name, boo
     if (name.dblink)
         throw oraError(2021, "DDL operations are not allowed on a remote database", name.dblink->offset);
     catalog::Lookup lookup(ctx.s.conn);
-    auto obj = lookup.resolveObject(name.schema ? name.schema->name : "", name.name.name, ctx.s.schema, !name.schema);
-    if (obj && obj->type == catalog::kTypeSynonym)
-        obj.reset();
-    if (!obj || (obj->type != catalog::kTypeTable && !(allowView && obj->type == catalog::kTypeView)))
+    auto found = lookup.resolveObject(name.schema ? name.schema->name : "", name.name.name, ctx.s.schema, !name.schema);
+    int type = found ? found->type : 0;
+    if (type != catalog::kTypeTable && !(allowView && type == catalog::kTypeView))
         throw oraError(942, "table or view does not exist", name.name.offset);
-    if (obj->type == catalog::kTypeTable) {
+    catalog::ObjectRow obj = *found;
+    if (type == catalog::kTypeTable) {
         locks::WaitPolicy nowait;
         nowait.nowait = true;
-        ctx.s.db->locks.lockTable(ctx.s.sid, obj->id, locks::TableMode::Exclusive, nowait);
+        ctx.s.db->locks.lockTable(ctx.s.sid, obj.id, locks::TableMode::Exclusive, nowait);
     }
-    return *obj;
+    return obj;
 }
 
 void runDdl(DdlContext& ctx, const sql::Statement& stmt, ExecResult& result)

@@ -1,0 +1,250 @@
+// The engine against plain SQLite doing the same work in the same run: fetching a million rows of five columns,
+// 100,000 single-row INSERTs with binds in one transaction (undo recorded), 100,000 primary-key lookups with a
+// bind. Prints each pair's ratio (SQLite's time / the engine's time: 1.0 is as fast as SQLite) and the target.
+#include "engine/engine.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr int kFetchRows = 1000000;
+constexpr int kInserts = 100000;
+constexpr int kLookups = 100000;
+
+struct Fixture {
+    QTemporaryDir tmp;
+    std::shared_ptr<engine::Database> db;
+    std::unique_ptr<engine::Session> session;
+    sqlite3* plain = nullptr;
+
+    Fixture()
+    {
+        db = engine::Database::create(tmp.filePath("engine").toStdString());
+        session = db->logOn("SYSTEM", "MANAGER", false);
+        session->execute("CREATE TABLE d10 (n NUMBER, txt VARCHAR2(20), d DATE)");
+        std::vector<engine::Bind> b(2);
+        b[0].name = "N";
+        b[1].name = "T";
+        for (int i = 0; i < 10; ++i) {
+            b[0].value = engine::Value::fromInt(i);
+            b[1].value = engine::Value::fromText("text " + std::to_string(i));
+            session->execute("INSERT INTO d10 VALUES (:n, :t, DATE '2020-01-01')", b);
+        }
+        session->commit();
+        const char* big = "SELECT a.n + b.n * 10 + c.n * 100 + d.n * 1000 + e.n * 10000 + f.n * 100000 AS id, "
+                          "a.n * 1.5 AS amount, a.txt AS name, a.d AS created, b.txt AS note "
+                          "FROM d10 a, d10 b, d10 c, d10 d, d10 e, d10 f";
+        std::string ctas = "CREATE TABLE big AS ";
+        ctas += big;
+        session->execute(ctas);
+        session->execute("CREATE TABLE ins (id NUMBER PRIMARY KEY, name VARCHAR2(40), amount NUMBER)");
+
+        sqlite3_open((tmp.filePath("plain.sqlite")).toUtf8().constData(), &plain);
+        sqlite3_exec(plain,
+            "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA cache_size = -32768;"
+            "CREATE TABLE d10 (n, txt, d);"
+            "CREATE TABLE big (rid INTEGER PRIMARY KEY, id, amount, name, created, note);"
+            "CREATE TABLE ins (rid INTEGER PRIMARY KEY, id, name, amount);"
+            "CREATE UNIQUE INDEX ins_pk ON ins (id);"
+            "CREATE UNIQUE INDEX big_pk ON big (id);",
+            nullptr, nullptr, nullptr);
+        for (int i = 0; i < 10; ++i) {
+            std::string sql = "INSERT INTO d10 VALUES (" + std::to_string(i) + ", 'text " + std::to_string(i)
+                + "', '2020-01-01 00:00:00')";
+            sqlite3_exec(plain, sql.c_str(), nullptr, nullptr, nullptr);
+        }
+        sqlite3_exec(plain,
+            "INSERT INTO big (id, amount, name, created, note) SELECT a.n + b.n * 10 + c.n * 100 + d.n * 1000 + "
+            "e.n * 10000 + f.n * 100000, a.n * 1.5, a.txt, a.d, b.txt FROM d10 a, d10 b, d10 c, d10 d, d10 e, d10 f",
+            nullptr, nullptr, nullptr);
+        session->execute("ALTER TABLE big ADD CONSTRAINT big_pk PRIMARY KEY (id)");
+    }
+    ~Fixture() { sqlite3_close(plain); }
+};
+
+Fixture& fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+void EngineFetch(benchmark::State& state)
+{
+    auto& f = fixture();
+    for (auto _ : state) {
+        auto r = f.session->execute("SELECT id, amount, name, created, note FROM big");
+        int64_t n = 0;
+        size_t bytes = 0;
+        while (r.cursor->next()) {
+            for (int i = 0; i < 5; ++i)
+                bytes += r.cursor->value(i).text.size();
+            ++n;
+        }
+        if (n != kFetchRows)
+            state.SkipWithError("wrong row count");
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+
+void SqliteFetch(benchmark::State& state)
+{
+    auto& f = fixture();
+    for (auto _ : state) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(f.plain, "SELECT id, amount, name, created, note FROM big", -1, &st, nullptr);
+        int64_t n = 0;
+        size_t bytes = 0;
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            benchmark::DoNotOptimize(sqlite3_column_int64(st, 0));
+            benchmark::DoNotOptimize(sqlite3_column_double(st, 1));
+            for (int i : { 2, 3, 4 }) {
+                std::string copy(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                    static_cast<size_t>(sqlite3_column_bytes(st, i)));
+                bytes += copy.size();
+            }
+            ++n;
+        }
+        sqlite3_finalize(st);
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+
+void EngineInsert(benchmark::State& state)
+{
+    auto& f = fixture();
+    std::vector<engine::Bind> b(3);
+    b[0].name = "ID";
+    b[1].name = "NAME";
+    b[2].name = "AMOUNT";
+    for (auto _ : state) {
+        for (int i = 0; i < kInserts; ++i) {
+            b[0].value = engine::Value::fromInt(i);
+            b[1].value = engine::Value::fromText("name of row");
+            b[2].value = engine::Value::fromReal(i * 0.5);
+            f.session->execute("INSERT INTO ins (id, name, amount) VALUES (:id, :name, :amount)", b);
+        }
+        f.session->commit();
+        state.PauseTiming();
+        f.session->execute("TRUNCATE TABLE ins");
+        state.ResumeTiming();
+    }
+}
+
+void SqliteInsert(benchmark::State& state)
+{
+    auto& f = fixture();
+    for (auto _ : state) {
+        sqlite3_exec(f.plain, "BEGIN", nullptr, nullptr, nullptr);
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(f.plain, "INSERT INTO ins (id, name, amount) VALUES (?1, ?2, ?3)", -1, &st, nullptr);
+        for (int i = 0; i < kInserts; ++i) {
+            sqlite3_bind_int64(st, 1, i);
+            sqlite3_bind_text(st, 2, "name of row", -1, SQLITE_TRANSIENT);
+            sqlite3_bind_double(st, 3, i * 0.5);
+            sqlite3_step(st);
+            sqlite3_reset(st);
+        }
+        sqlite3_finalize(st);
+        sqlite3_exec(f.plain, "COMMIT", nullptr, nullptr, nullptr);
+        state.PauseTiming();
+        sqlite3_exec(f.plain, "DELETE FROM ins", nullptr, nullptr, nullptr);
+        state.ResumeTiming();
+    }
+}
+
+void EngineLookup(benchmark::State& state)
+{
+    auto& f = fixture();
+    std::vector<engine::Bind> b(1);
+    b[0].name = "ID";
+    for (auto _ : state) {
+        size_t bytes = 0;
+        for (int i = 0; i < kLookups; ++i) {
+            b[0].value = engine::Value::fromInt((i * 7919) % kFetchRows);
+            auto r = f.session->execute("SELECT name, note FROM big WHERE id = :id", b);
+            while (r.cursor->next())
+                bytes += r.cursor->value(0).text.size();
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+
+void SqliteLookup(benchmark::State& state)
+{
+    auto& f = fixture();
+    for (auto _ : state) {
+        size_t bytes = 0;
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(f.plain, "SELECT name, note FROM big WHERE id = ?1", -1, &st, nullptr);
+        for (int i = 0; i < kLookups; ++i) {
+            sqlite3_bind_int64(st, 1, (i * 7919) % kFetchRows);
+            while (sqlite3_step(st) == SQLITE_ROW) {
+                std::string copy(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)),
+                    static_cast<size_t>(sqlite3_column_bytes(st, 0)));
+                bytes += copy.size();
+            }
+            sqlite3_reset(st);
+        }
+        sqlite3_finalize(st);
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+
+BENCHMARK(SqliteFetch)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(EngineFetch)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(SqliteInsert)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(EngineInsert)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(SqliteLookup)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(EngineLookup)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Keeps each run's time so the ratios can be printed after the table.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> times;
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& r : runs)
+            times[r.benchmark_name()] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    struct Pair {
+        const char* what;
+        const char* engine;
+        const char* sqlite;
+        double target;
+    };
+    const Pair pairs[] = {
+        { "fetch 1,000,000 rows of five columns", "EngineFetch/iterations:3", "SqliteFetch/iterations:3", 0.5 },
+        { "100,000 single-row INSERTs with binds", "EngineInsert/iterations:3", "SqliteInsert/iterations:3", 0.3 },
+        { "100,000 primary-key lookups with a bind", "EngineLookup/iterations:3", "SqliteLookup/iterations:3", 0.5 },
+    };
+    std::printf("\nspeed relative to plain SQLite (SQLite time / engine time)\n");
+    for (const Pair& p : pairs) {
+        auto e = reporter.times.find(p.engine);
+        auto s = reporter.times.find(p.sqlite);
+        if (e == reporter.times.end() || s == reporter.times.end() || e->second <= 0)
+            continue;
+        double ratio = s->second / e->second;
+        std::printf("  %-45s %.2f (target at least %.1f) %s\n", p.what, ratio, p.target,
+            ratio >= p.target ? "met" : "NOT MET");
+    }
+    benchmark::Shutdown();
+    return 0;
+}
