@@ -8,6 +8,10 @@
 #include <functional>
 #include <optional>
 
+namespace db {
+class Session;
+}
+
 namespace shell {
 
 class TdmUsers {
@@ -31,6 +35,8 @@ public:
     // True when the session has an application user or was just given one; false when the user table does not
     // exist or does not list the logon user, and then no block runs.
     static bool CanSaveParam(const Statements& statements, const QString& logonUser);
+    // The same on the session's server with its logon user. Server errors reach the caller.
+    static bool CanSaveParam(db::Session& session);
 };
 
 } // namespace shell

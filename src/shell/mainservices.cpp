@@ -1,5 +1,8 @@
 #include "shell/mainservices.h"
 
+#include "db/oracleerror.h"
+#include "db/query.h"
+#include "db/session.h"
 #include "shell/macrofile.h"
 
 #include <QAction>
@@ -528,6 +531,89 @@ bool sporocilo(const QString& question, QWidget* parent)
         QMessageBox::Yes | QMessageBox::No, parent);
     box.setObjectName(QStringLiteral("sporocilo"));
     return box.exec() == QMessageBox::Yes;
+}
+
+bool changeDateFormat(db::Session& session, db::Session& mainSession, const QString& format, QString* error)
+{
+    const bool mainWasInTransaction = mainSession.inTransaction();
+    bool ok = true;
+    try {
+        db::Query quDateFormat(&session);
+        quDateFormat.setSql(changeDateFormatStatement(format));
+        quDateFormat.execute();
+    } catch (const db::OracleError&) {
+        ok = false;
+        if (error)
+            *error = QString::fromLatin1(wrongDateFormatMessage);
+    }
+    if (!mainWasInTransaction && mainSession.inTransaction())
+        mainSession.rollback();
+    return ok;
+}
+
+bool execDyn(db::Session& session, const QString& statement, QString* error)
+{
+    try {
+        db::Query quDyn(&session);
+        quDyn.setSql(statement);
+        quDyn.execute();
+        return true;
+    } catch (const db::OracleError& e) {
+        if (error)
+            *error = e.message();
+        return false;
+    }
+}
+
+bool tableExists(db::Session& session, const QString& owner, const QString& tableName)
+{
+    db::Query quTableExists(&session);
+    quTableExists.setSql(QString::fromLatin1(tableExistsQuery));
+    quTableExists.declareVariable(QStringLiteral("lastnik"), db::BindType::String);
+    quTableExists.declareVariable(QStringLiteral("tabela"), db::BindType::String);
+    quTableExists.setVariable(QStringLiteral("lastnik"), owner);
+    quTableExists.setVariable(QStringLiteral("tabela"), tableName);
+    quTableExists.execute();
+    return !quTableExists.eof() && quTableExists.field(QStringLiteral("stevilo")).toLongLong() > 0;
+}
+
+SystemParameter BeriParameter(db::Session& session, const QString& name)
+{
+    SystemParameter result;
+    try {
+        if (!tableExists(session, QStringLiteral("VEXO_UTIL"), QStringLiteral("QUANDRELSYS")))
+            return result;
+        db::Query quOracle(&session);
+        quOracle.setSql(QString::fromLatin1(beriParameterQuery));
+        quOracle.declareVariable(QStringLiteral("sprem"), db::BindType::String);
+        quOracle.setVariable(QStringLiteral("sprem"), name);
+        quOracle.execute();
+        if (!quOracle.eof()) {
+            result.value = quOracle.field(QStringLiteral("sysVred")).toString();
+            result.description = quOracle.field(QStringLiteral("sysOpis")).toString();
+        }
+    } catch (const db::OracleError&) {
+        // A parameter that cannot be read is an empty one.
+    }
+    return result;
+}
+
+QString GetParam107(db::Session& session, const QString& name)
+{
+    try {
+        db::Query quDynSistem(&session);
+        quDynSistem.setSql(GetParam107Query(name));
+        quDynSistem.execute();
+        if (!quDynSistem.eof())
+            return quDynSistem.field(QStringLiteral("value")).toString();
+    } catch (const db::OracleError&) {
+    }
+    return QString();
+}
+
+QStringList userVhodniParametri(db::Session& session)
+{
+    return userVhodniParametri([&session](const QString& name) { return GetParam107(session, name); });
 }
 
 } // namespace shell

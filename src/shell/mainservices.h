@@ -13,6 +13,10 @@ class QMenu;
 class QAction;
 class QWidget;
 
+namespace db {
+class Session;
+}
+
 namespace shell {
 
 struct MacroTables;
@@ -104,5 +108,33 @@ bool SessionInTransaction(
 
 // A Yes/No question in a system message box; true when Yes is pressed.
 bool sporocilo(const QString& question, QWidget* parent = nullptr);
+
+// Database services: they take the session as an argument and return their messages for the caller to show.
+
+inline constexpr const char* wrongDateFormatMessage = "Wrong DATE FORMAT";
+
+// Sets the session's date format. On failure error is "Wrong DATE FORMAT" and the session keeps its format.
+// A transaction that the statement itself opened on the main session is rolled back.
+bool changeDateFormat(db::Session& session, db::Session& mainSession, const QString& format, QString* error = nullptr);
+
+// Runs one statement; on failure error is the server's message.
+bool execDyn(db::Session& session, const QString& statement, QString* error = nullptr);
+
+// Whether owner.table exists for the session's user. A failing query throws db::OracleError.
+bool tableExists(db::Session& session, const QString& owner, const QString& tableName);
+
+// A system parameter of VEXO_UTIL.QUANDRELSYS: value and description, empty when the table or the parameter is
+// missing or the query fails.
+struct SystemParameter {
+    QString value;
+    QString description;
+};
+SystemParameter BeriParameter(db::Session& session, const QString& name);
+
+// An application parameter of VOXA.PR107PAR; empty when missing or on an error.
+QString GetParam107(db::Session& session, const QString& name);
+
+// The organisation header of reports, from the application parameters.
+QStringList userVhodniParametri(db::Session& session);
 
 } // namespace shell

@@ -1,5 +1,12 @@
+#include "db/drivers.h"
+#include "db/oracleerror.h"
+#include "db/query.h"
+#include "db/session.h"
+#include "engine/engine.h"
+#include "shell/dmuser.h"
 #include "shell/macrofile.h"
 #include "shell/mainservices.h"
+#include "support/tempdir.h"
 #include "support/waitfor.h"
 
 #include <QAbstractButton>
@@ -385,4 +392,126 @@ TEST(PreberiMacroTipke, ParsesOnceAndGivesEveryWindowTheItems)
     ASSERT_EQ(secondPopup.actions().size(), 2);
     EXPECT_EQ(secondPopup.actions().at(0)->text(), QStringLiteral("Glava"));
     EXPECT_EQ(secondPopup.actions().at(0)->parent(), &second);
+}
+
+namespace {
+
+// The services on the embedded engine, which answers as Oracle does.
+class DbServices : public testsupport::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        engine::Database::create(path(QStringLiteral("DEMO")).toStdString());
+        db::setEmbeddedDataDirectory(tmp.path());
+        for (db::Session* s : { &main, &other }) {
+            s->setUserName(QStringLiteral("SYSTEM"));
+            s->setPassword(QStringLiteral("MANAGER"));
+            s->setDatabase(QStringLiteral("DEMO"));
+            s->logOn();
+        }
+    }
+    void TearDown() override
+    {
+        other.logOff();
+        main.logOff();
+        db::setEmbeddedDataDirectory({});
+    }
+    // The dictionary views come with the engine's catalog; until then the services that read them cannot be
+    // followed on it.
+    bool hasDictionary()
+    {
+        QString error;
+        return execDyn(main, QStringLiteral("select count(*) from all_tables"), &error);
+    }
+    void run(const QString& sql)
+    {
+        db::Query q(&main);
+        q.setSql(sql);
+        q.execute();
+    }
+
+    db::Session main;
+    db::Session other;
+};
+
+} // namespace
+
+TEST_F(DbServices, ChangeDateFormatSetsTheSessionOrSaysWhy)
+{
+    QString error;
+    EXPECT_TRUE(changeDateFormat(other, main, QStringLiteral("DD.MM.YYYY"), &error));
+    EXPECT_EQ(other.dateFormat(), QStringLiteral("DD.MM.YYYY"));
+    // Oracle refuses an unknown format element (ORA-01821); the session keeps its format.
+    EXPECT_FALSE(changeDateFormat(other, main, QStringLiteral("DD.QQQ.XYZ"), &error));
+    EXPECT_EQ(error, QStringLiteral("Wrong DATE FORMAT"));
+    EXPECT_EQ(other.dateFormat(), QStringLiteral("DD.MM.YYYY"));
+}
+
+TEST_F(DbServices, ChangeDateFormatKeepsTheMainSessionsOwnTransaction)
+{
+    run(QStringLiteral("create table t1 (a number)"));
+    run(QStringLiteral("insert into t1 values (1)"));
+    ASSERT_TRUE(main.inTransaction());
+    EXPECT_TRUE(changeDateFormat(main, main, QStringLiteral("YYYY-MM-DD")));
+    EXPECT_TRUE(main.inTransaction());
+    db::Query q(&main);
+    q.setSql(QStringLiteral("select count(*) from t1"));
+    q.execute();
+    EXPECT_EQ(q.field(0).toInt(), 1);
+}
+
+TEST_F(DbServices, ExecDynRunsOrGivesTheServersMessage)
+{
+    QString error;
+    EXPECT_TRUE(execDyn(main, QStringLiteral("create table osebe (id number)"), &error));
+    // Oracle: ORA-00942 table or view does not exist.
+    EXPECT_FALSE(execDyn(main, QStringLiteral("insert into ni_tabele values (1)"), &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("ORA-00942"))) << error.toStdString();
+}
+
+TEST_F(DbServices, TableExistsAsTheDictionarySays)
+{
+    if (!hasDictionary())
+        GTEST_SKIP() << "the engine has no ALL_TABLES yet";
+    run(QStringLiteral("create table osebe (id number)"));
+    EXPECT_TRUE(tableExists(main, QStringLiteral("SYSTEM"), QStringLiteral("OSEBE")));
+    EXPECT_FALSE(tableExists(main, QStringLiteral("SYSTEM"), QStringLiteral("NI_TABELE")));
+}
+
+TEST_F(DbServices, ParametersAreEmptyWithoutTheirTables)
+{
+    EXPECT_EQ(BeriParameter(main, QStringLiteral("ORACLE_VERSION")).value, QString());
+    EXPECT_EQ(GetParam107(main, QStringLiteral("aiCity")), QString());
+    const QStringList header = userVhodniParametri(main);
+    ASSERT_EQ(header.size(), 8);
+    EXPECT_EQ(header.at(2), QStringLiteral(","));
+}
+
+TEST_F(DbServices, ParametersAreReadAndQuotedNamesFindNothingElse)
+{
+    run(QStringLiteral("create user voxa identified by voxa"));
+    run(QStringLiteral("create table voxa.pr107par (attr_007 varchar2(30), val1_107 varchar2(100))"));
+    run(QStringLiteral("insert into voxa.pr107par values ('aiCity', 'Kranj')"));
+    run(QStringLiteral("insert into voxa.pr107par values ('O''Neil', 'narekovaj')"));
+    run(QStringLiteral("create user vexo_util identified by vexo"));
+    run(QStringLiteral("create table vexo_util.quandrelsys (syssprem varchar2(30), sysvred varchar2(100), "
+                       "sysopis varchar2(100))"));
+    run(QStringLiteral("insert into vexo_util.quandrelsys values ('ORA_VER', '11', 'Oracle version')"));
+    main.commit();
+
+    EXPECT_EQ(GetParam107(main, QStringLiteral("aiCity")), QStringLiteral("Kranj"));
+    EXPECT_EQ(GetParam107(main, QStringLiteral("O'Neil")), QStringLiteral("narekovaj"));
+    EXPECT_EQ(GetParam107(main, QStringLiteral("x' or '1'='1")), QString());
+    if (!hasDictionary())
+        GTEST_SKIP() << "the engine has no ALL_TABLES yet, which the system parameters are looked up in";
+    const SystemParameter p = BeriParameter(main, QStringLiteral("ORA_VER"));
+    EXPECT_EQ(p.value, QStringLiteral("11"));
+    EXPECT_EQ(p.description, QStringLiteral("Oracle version"));
+    EXPECT_EQ(BeriParameter(main, QStringLiteral("NI")).value, QString());
+}
+
+TEST_F(DbServices, CanSaveParamReportsAMissingServerPackage)
+{
+    // Without the application's package the first statement fails, and the caller gets the server's error.
+    EXPECT_THROW(TdmUsers::CanSaveParam(main), db::OracleError);
 }
