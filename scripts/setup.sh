@@ -11,7 +11,7 @@ packages=(
   libsimpleini-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev
-  xvfb x11-apps
+  xvfb x11-apps imagemagick
   fonts-dejavu-core
 )
 
