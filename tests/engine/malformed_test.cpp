@@ -88,6 +88,8 @@ TEST(Malformed, OracleErrorAndPosition)
         { "", 900, 0 },
         { "select 1 from dual where a in (select 1 from dual", 907, 49 },
         // DML and transaction control
+        // a SQL*Plus "/" line is not part of the statement: the server sees a stray operator
+        { "select * from dual\n/", 933, 19 },
         { "insert t values (1)", 925, 7 },
         { "insert into t (a b) values (1)", 917, 17 },
         { "insert into t (a) vals (1)", 926, 18 },
@@ -169,6 +171,10 @@ TEST(Malformed, OracleErrorAndPosition)
         { "create user u identified by", 921, 27 },
         { "rename a b", 946, 9 },
         // Valid Oracle the engine does not run yet: refused, never half-done
+        { "select * from t partition (p1)", 3001, 16 },
+        { "select * from t as of timestamp sysdate", 3001, 16 },
+        { "update (select a from t) set a = 1", 3001, 7 },
+        { "delete from (select a from t)", 3001, 12 },
         { "with x as (select 1 from dual) select * from x", 3001, 0 },
         { "merge into t using u on (1=1) when matched then update set a = 1", 3001, 0 },
         { "select * from t natural join u", 3001, 16 },

@@ -59,6 +59,8 @@ StatementPtr Parser::parseInsert()
     if (atWord("ALL") || atWord("FIRST"))
         failHere(3001);
     expectWord("INTO", 925);
+    if (at(TokenKind::LParen))
+        failHere(3001); // a subquery as the target: valid Oracle, not run here yet
     s->table = parseObjectName(903);
     s->alias = parseOptionalAlias(true);
     if (at(TokenKind::LParen) && !atQueryStart()) {
@@ -106,6 +108,8 @@ StatementPtr Parser::parseUpdate()
 {
     auto s = make<UpdateStmt>(cur().offset);
     advance(); // UPDATE
+    if (at(TokenKind::LParen))
+        failHere(3001); // a subquery as the target: valid Oracle, not run here yet
     s->table = parseObjectName(903);
     s->alias = parseOptionalAlias(true);
     expectWord("SET", 971);
@@ -143,6 +147,8 @@ StatementPtr Parser::parseDelete()
     auto s = make<DeleteStmt>(cur().offset);
     advance(); // DELETE
     acceptWord("FROM");
+    if (at(TokenKind::LParen))
+        failHere(3001); // a subquery as the target: valid Oracle, not run here yet
     s->table = parseObjectName(903);
     s->alias = parseOptionalAlias(true);
     if (acceptWord("WHERE"))

@@ -270,7 +270,13 @@ TableRefPtr Parser::parseTableFactor()
     auto t = std::make_unique<TableName>();
     t->offset = begin;
     t->name = parseObjectName(903);
+    // Valid Oracle row-source clauses the engine does not run yet: refused rather than misread as an alias
+    if (atWord("PARTITION") || atWord("SUBPARTITION") || atWord("SAMPLE") || atWord("PIVOT") || atWord("UNPIVOT")
+        || atWord("MODEL") || (atWord("AS") && peek().isWord("OF")))
+        failHere(3001);
     t->alias = parseOptionalAlias(true);
+    if (atWord("PIVOT") || atWord("UNPIVOT") || atWord("MODEL"))
+        failHere(3001);
     return t;
 }
 
