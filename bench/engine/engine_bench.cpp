@@ -31,12 +31,12 @@ struct Fixture {
         session = db->logOn("SYSTEM", "MANAGER", false);
         session->execute("CREATE TABLE d10 (n NUMBER, txt VARCHAR2(20), d DATE)");
         std::vector<engine::Bind> b(2);
-        b[0].name = "N";
-        b[1].name = "T";
+        b[0].name = "NUM";
+        b[1].name = "TXT";
         for (int i = 0; i < 10; ++i) {
             b[0].value = engine::Value::fromInt(i);
             b[1].value = engine::Value::fromText("text " + std::to_string(i));
-            session->execute("INSERT INTO d10 VALUES (:n, :t, DATE '2020-01-01')", b);
+            session->execute("INSERT INTO d10 VALUES (:num, :txt, DATE '2020-01-01')", b);
         }
         session->commit();
         const char* big = "SELECT a.n + b.n * 10 + c.n * 100 + d.n * 1000 + e.n * 10000 + f.n * 100000 AS id, "
