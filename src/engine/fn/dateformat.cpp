@@ -1013,11 +1013,12 @@ DateTime DateFormat::parseDate(std::string_view text, const DateTime& now) const
         fromJulianDay(julianDay(d.year, 1, 1) + f.dayOfYear - 1, d.year, d.month, d.day);
     }
     checkStoredYear(d.year);
-    if (!isValidDate(d.year, d.month, d.day)) {
-        if (d.day > daysInMonth(d.year, d.month))
-            fail(1847, "day of month must be between 1 and last day of month");
+    // A day up to 31 that this month lacks (30 February, 31 April) is ORA-01839; beyond 31, DD already failed.
+    if (d.day > daysInMonth(d.year, d.month))
         fail(1839, "date not valid for month specified");
-    }
+    // The ten days the Gregorian reform skipped (5 to 14 October 1582) become 15 October, as Oracle makes them.
+    if (!isValidDate(d.year, d.month, d.day))
+        d.day = 15;
     d.hour = 0;
     if (f.hour >= 0)
         d.hour = f.hour;
