@@ -46,6 +46,7 @@ namespace {
                 "SELECT CASE WHEN sal > 1 THEN 1 ELSE 'x' END FROM emp", 932, 37,
                 "ORA-00932: inconsistent datatypes: expected NUMBER got CHAR" },
             { "ORA-00975 adding two dates", "SELECT hiredate + hiredate FROM emp", 975, 7, nullptr },
+            { "ORA-00938 for a function called without its arguments", "SELECT TO_CHAR() FROM dual", 938, -1, nullptr },
             { "ORA-00913 too many values in INSERT", "INSERT INTO dept VALUES (1, 'a', 'b', 'c')", 913, -1,
                 "ORA-00913: too many values" },
             { "ORA-00947 not enough values in INSERT", "INSERT INTO dept (deptno, dname) VALUES (1)", 947, -1,

@@ -1076,7 +1076,7 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
 
     // The engine's functions: pick the variant that fits the first argument's type, as Oracle overloads them.
     const fn::FunctionInfo* best = nullptr;
-    int bestScore = -1;
+    int bestScore = -100;
     for (const fn::FunctionInfo& f : fn::functionTable()) {
         if (f.oracleName != name)
             continue;

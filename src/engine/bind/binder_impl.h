@@ -48,6 +48,7 @@ struct Scope {
     Scope* parent = nullptr;
     std::vector<Source> sources;
     std::map<std::string, std::pair<std::string, types::ExprType>> usingColumns; // JOIN ... USING
+    std::vector<std::string> usingOrder; // the USING columns in the order written: first in SELECT *
     bool aggregatesAllowed = false;
     bool inAggregate = false;
     bool sequenceAllowed = false;

@@ -371,6 +371,7 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
                 fail(904, "\"" + u.name + "\": invalid identifier", u.offset);
             on += (on.empty() ? "" : " AND ") + ("(" + l->sql + " = " + r->sql + ")");
             scope.usingColumns[u.name] = { "COALESCE(" + l->sql + ", " + r->sql + ")", l->type };
+            scope.usingOrder.push_back(u.name);
         }
         fromSql = "(" + left + type + right + (on.empty() ? (j.type == sql::JoinRef::Type::Cross ? "" : " ON 1") : " ON " + on)
             + ")";
@@ -849,6 +850,23 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             continue;
         }
         bool any = false;
+        const bool plainStar = item.type == sql::SelectItem::Type::Star;
+        if (plainStar) {
+            // SELECT * of a join with USING shows each USING column once, first.
+            for (const auto& name : final.usingOrder) {
+                auto u = final.usingColumns.find(name);
+                if (u == final.usingColumns.end())
+                    continue;
+                if (aggregates && std::find(groupSqls.begin(), groupSqls.end(), u->second.first) == groupSqls.end())
+                    fail(b.groupBy.empty() ? 937 : 979,
+                        b.groupBy.empty() ? "not a single-group group function" : "not a GROUP BY expression",
+                        item.offset);
+                result.names.push_back(name);
+                result.types.push_back(u->second.second);
+                itemSqls.push_back(u->second.first);
+                hasAlias.push_back(true);
+            }
+        }
         for (size_t i = 0; i < final.sources.size(); ++i) {
             const Source& src = final.sources[i];
             if (item.type == sql::SelectItem::Type::QualifiedStar) {
@@ -860,7 +878,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             }
             any = true;
             for (const auto& c : src.columns) {
-                if (c.hidden)
+                if (c.hidden || (plainStar && final.usingColumns.count(c.name)))
                     continue;
                 if (aggregates) {
                     if (std::find(groupSqls.begin(), groupSqls.end(), c.sql) == groupSqls.end())
