@@ -6,18 +6,6 @@ namespace engine::fn::detail {
 
 namespace {
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 32) : a[i];
-        if (x != b[i])
-            return false;
-    }
-    return true;
-}
-
 void user(sqlite3_context* ctx, int, sqlite3_value**)
 {
     resultText(ctx, state(ctx)->context->user);
@@ -35,9 +23,9 @@ void uid(sqlite3_context* ctx, int, sqlite3_value**)
 
 void userenv(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
-    if (anyNull(argc, argv))
-        return guarded(ctx, [] { invalidParameter(); });
     guarded(ctx, [&] {
+        if (anyNull(argc, argv))
+            invalidParameter();
         const FunctionContext& c = *state(ctx)->context;
         std::string_view p = textArg(argv[0]);
         // SESSIONID, SID and ENTRYID are numbers; the others text.

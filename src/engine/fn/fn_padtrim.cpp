@@ -107,18 +107,6 @@ std::string_view trimWith(std::string_view s, const TrimSet& set, bool leading, 
     return s.substr(b, e - b);
 }
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 32) : a[i];
-        if (x != b[i])
-            return false;
-    }
-    return true;
-}
-
 void trim(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     // TRIM(LEADING FROM s) passes a NULL character only when the statement wrote NULL: that is NULL.

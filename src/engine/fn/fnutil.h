@@ -108,6 +108,19 @@ private:
     std::unique_ptr<Model> fresh;
 };
 
+// Compares a text with an upper-case ASCII word, ignoring the text's case (keywords, parameter names).
+inline bool equalsIgnoreCase(std::string_view text, std::string_view upperWord)
+{
+    if (text.size() != upperWord.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i] >= 'a' && text[i] <= 'z' ? char(text[i] - 32) : text[i];
+        if (c != upperWord[i])
+            return false;
+    }
+    return true;
+}
+
 // UTF-8 helpers: Oracle counts characters, not bytes.
 size_t charCount(std::string_view s);
 // Byte offset of the character with index chars (the size when beyond the end).

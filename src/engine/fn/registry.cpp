@@ -74,18 +74,6 @@ constexpr FunctionInfo table[] = {
     { "ORA_LIKE", "LIKE", 2, 3, { T, T, T }, N, true },
 };
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? char(a[i] - 32) : a[i];
-        if (x != b[i])
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::span<const FunctionInfo> functionTable()
@@ -96,7 +84,7 @@ std::span<const FunctionInfo> functionTable()
 const FunctionInfo* findFunction(std::string_view name)
 {
     for (const auto& f : table)
-        if (equalsIgnoreCase(name, f.name))
+        if (detail::equalsIgnoreCase(name, f.name))
             return &f;
     return nullptr;
 }
