@@ -17,6 +17,23 @@ void CursorCore::release()
     owner.reset();
 }
 
+void CursorCore::prefetch()
+{
+    int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) {
+        firstStep = 1;
+        return;
+    }
+    if (rc == SQLITE_DONE) {
+        firstStep = 0;
+        release();
+        return;
+    }
+    Error e = storage::sqliteError(db, rc);
+    release();
+    throw e;
+}
+
 void readColumn(sqlite3_stmt* stmt, int i, OraType type, Value& v)
 {
     switch (sqlite3_column_type(stmt, i)) {
@@ -66,7 +83,8 @@ bool StreamCursor::next()
     std::lock_guard lk(*core_->connMutex);
     if (!core_->stmt)
         return false;
-    int rc = sqlite3_step(core_->stmt);
+    int rc = core_->firstStep == 1 ? SQLITE_ROW : sqlite3_step(core_->stmt);
+    core_->firstStep = -1;
     if (rc == SQLITE_ROW) {
         for (size_t i = 0; i < columns_.size(); ++i)
             readColumn(core_->stmt, static_cast<int>(i), columns_[i].type, values_[i]);

@@ -20,9 +20,14 @@ struct CursorCore {
     sqlite3_stmt* stmt = nullptr; // null once done or closed
     std::shared_ptr<CachedStatement> owner; // takes the statement back
     const std::atomic<bool>* interrupted = nullptr;
+    // The executor steps to the first row before the call returns, so an error of the first row is the call's
+    // error, as with Oracle's prefetch: 1 when that row waits to be read, 0 when the query had no row.
+    int firstStep = -1;
 
     // Gives the statement back. The caller holds connMutex.
     void release();
+    // Steps to the first row (the caller holds connMutex); throws Error.
+    void prefetch();
 };
 
 class StreamCursor : public Cursor {

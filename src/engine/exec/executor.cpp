@@ -255,6 +255,7 @@ ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std
         core->release();
         throw;
     }
+    core->prefetch();
     std::erase_if(s.openCursors, [](const std::weak_ptr<CursorCore>& w) { return w.expired(); });
     s.openCursors.push_back(core);
     r.cursor = std::make_unique<StreamCursor>(core, b.columns);
