@@ -70,6 +70,12 @@ namespace {
         sqlite3_result_int64(ctx, ++f->sequenceValue);
     }
 
+    void fakeCurrval(sqlite3_context* ctx, int, sqlite3_value**)
+    {
+        auto* f = static_cast<Fixture*>(sqlite3_user_data(ctx));
+        sqlite3_result_int64(ctx, f->sequenceValue);
+    }
+
     std::string valueText(sqlite3_stmt* s, int i)
     {
         switch (sqlite3_column_type(s, i)) {
@@ -172,6 +178,7 @@ Fixture::Fixture()
     sqlite3_create_function_v2(db, "ORA_ROWID", 2, SQLITE_UTF8, nullptr, fakeRowid, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "ORA_ROWID_ROWNO", 2, SQLITE_UTF8, nullptr, fakeRowidRowno, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "ORA_SEQ_NEXTVAL", 1, SQLITE_UTF8, this, fakeNextval, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "ORA_SEQ_CURRVAL", 1, SQLITE_UTF8, this, fakeCurrval, nullptr, nullptr, nullptr);
     context.user = "SCOTT";
     context.currentSchema = "SCOTT";
     for (const auto& t : catalog.tables) {

@@ -127,6 +127,18 @@ namespace {
         EXPECT_EQ(c[7].size, 2);
     }
 
+    TEST(Binder, PseudoColumnHeadings)
+    {
+        // Oracle names a qualified ROWID "ROWID", not "E.ROWID".
+        Fixture f;
+        auto b = f.bind("SELECT e.ROWID, ROWNUM, USER FROM emp e");
+        ASSERT_EQ(b->columns.size(), 3u);
+        EXPECT_EQ(b->columns[0].name, "ROWID");
+        EXPECT_EQ(b->columns[0].type, engine::OraType::Rowid);
+        EXPECT_EQ(b->columns[1].name, "ROWNUM");
+        EXPECT_EQ(b->columns[2].name, "USER");
+    }
+
     TEST(Binder, BindUsedTwiceIsOneParameter)
     {
         Fixture f;

@@ -262,6 +262,8 @@ namespace {
             { "INSERT ... SELECT checks each row", "INSERT INTO nums (id, name) SELECT empno / 100, ename FROM emp WHERE empno = 7839",
                 0, nullptr, "78|NULL|KING|NULL|NULL|NEW" },
             { "NEXTVAL in VALUES", "INSERT INTO nums (id) VALUES (emp_seq.NEXTVAL)", 0, nullptr, "1|NULL|NULL|NULL|NULL|NEW" },
+            { "NEXTVAL named twice in a row gives one value", "INSERT INTO nums (id, amount) VALUES (emp_seq.NEXTVAL, emp_seq.NEXTVAL)",
+                0, nullptr, "1|1|NULL|NULL|NULL|NEW" },
             { "NEXTVAL in the select list of INSERT ... SELECT",
                 "INSERT INTO nums (id, name) SELECT emp_seq.NEXTVAL, SUBSTR(dname, 1, 5) FROM dept WHERE deptno = 10", 0, nullptr,
                 "1|NULL|ACCOU|NULL|NULL|NEW" },

@@ -258,8 +258,9 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
             fail(2289, "sequence does not exist", s.sequence.offset);
         dependsOn.insert(ref->objectId);
         BExpr r;
-        r.sql = std::string(s.nextVal ? kSeqNextvalFunction : kSeqCurrvalFunction) + "("
-            + std::to_string(ref->objectId) + ")";
+        const bool next = s.nextVal && nextvalTaken.insert(ref->objectId).second;
+        r.sql = std::string(next ? kSeqNextvalFunction : kSeqCurrvalFunction) + "(" + std::to_string(ref->objectId)
+            + ")";
         r.type = ExprType::number();
         r.type.nullable = false;
         return r;

@@ -87,6 +87,9 @@ public:
     int aliasCounter = 0;
     // The one query block of INSERT ... SELECT whose select list may use NEXTVAL besides a top-level SELECT's.
     const sql::QueryBlock* sequenceBlock = nullptr;
+    // Sequences whose NEXTVAL the statement already used: Oracle increments a sequence once per row however often
+    // the row names its NEXTVAL, so later references read the value just taken.
+    std::set<int64_t> nextvalTaken;
 
     [[noreturn]] void fail(int code, const std::string& message, int offset) const;
     std::string newAlias() { return "s" + std::to_string(++aliasCounter); }

@@ -147,6 +147,28 @@ namespace {
         return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
     }
 
+    std::string pseudoName(sql::PseudoColumnExpr::Which w)
+    {
+        using W = sql::PseudoColumnExpr::Which;
+        switch (w) {
+        case W::Rownum:
+            return "ROWNUM";
+        case W::Rowid:
+            return "ROWID";
+        case W::Level:
+            return "LEVEL";
+        case W::Sysdate:
+            return "SYSDATE";
+        case W::Systimestamp:
+            return "SYSTIMESTAMP";
+        case W::User:
+            return "USER";
+        case W::Uid:
+            return "UID";
+        }
+        return "EXPR";
+    }
+
     bool containsPrior(const sql::Expr& e)
     {
         if (const auto* u = e.as<sql::UnaryExpr>(); u && u->op == sql::UnaryExpr::Op::Prior)
@@ -838,6 +860,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                 name = item.alias->name;
             else if (const auto* c = item.expr->as<sql::ColumnRefExpr>())
                 name = c->column().name;
+            else if (const auto* p = item.expr->as<sql::PseudoColumnExpr>())
+                name = pseudoName(p->which);
             else
                 name = heading(item);
             ExprType t = e.type;
