@@ -7,8 +7,8 @@
 #include <string>
 
 using engine::sql::Token;
-using engine::sql::TokenKind;
 using engine::sql::tokenize;
+using engine::sql::TokenKind;
 
 namespace {
 
@@ -73,8 +73,7 @@ TEST(Lexer, TokensWithTextAndByteOffsets)
         { "a number directly followed by a word is two tokens (an alias)", "7x", "Num:7@0 Id:X@1" },
         { "an exponent needs digits, else the e starts a word", "1e", "Num:1@0 Id:E@1" },
         { "'' inside a text literal is one quote", "'it''s' ''", "Str:it's@0 Str:@8" },
-        { "q-quoting with paired and single delimiters", "q'[a]b]' Q'{x}' q'!it's!'",
-            "Str:a]b@0 Str:x@9 Str:it's@16" },
+        { "q-quoting with paired and single delimiters", "q'[a]b]' Q'{x}' q'!it's!'", "Str:a]b@0 Str:x@9 Str:it's@16" },
         { "national literals", "n'nat' NQ'<y>'", "NStr:nat@0 NStr:y@7" },
         { "binds by name, by number and quoted", ":name, :1, :\"Mixed\"",
             "Bind:NAME@0 Op:,@5 Bind:1@7 Op:,@9 Bind:Mixed@11" },
@@ -82,8 +81,10 @@ TEST(Lexer, TokensWithTextAndByteOffsets)
             "Op:||@0 Op:!=@3 Op:<>@6 Op:^=@9 Op:~=@12 Op:<=@15 Op:>=@18 Op:=>@21 Op::=@24 Op:..@27" },
         { "the outer-join mark, blanks allowed inside", "a(+) = b( + )", "Id:A@0 Op:(+)@1 Op:=@5 Id:B@7 Op:(+)@8" },
         { "( + 1) is not an outer-join mark", "(+1)", "Op:(@0 Op:+@1 Num:1@2 Op:)@3" },
-        { "single-character operators", "@%;/ *-+,.", "Op:@@0 Op:%@1 Op:;@2 Op:/@3 Op:*@5 Op:-@6 Op:+@7 Op:,@8 Op:.@9" },
-        { "-- and /* start comments even without blanks", "a--b\n1/*c*/", "Id:A@0 Comment:--b@1 Num:1@5 Comment:/*c*/@6" },
+        { "single-character operators", "@%;/ *-+,.",
+            "Op:@@0 Op:%@1 Op:;@2 Op:/@3 Op:*@5 Op:-@6 Op:+@7 Op:,@8 Op:.@9" },
+        { "-- and /* start comments even without blanks", "a--b\n1/*c*/",
+            "Id:A@0 Comment:--b@1 Num:1@5 Comment:/*c*/@6" },
         { "comments and hints are tokens of their own", "a -- c\n/* b */ /*+ FULL(t) */ b",
             "Id:A@0 Comment:-- c@2 Comment:/* b */@7 Comment:/*+ FULL(t) */@15 Id:B@30" },
         { "Oracle's block comments do not nest", "/* a /* b */ x", "Comment:/* a /* b */@0 Id:X@13" },
@@ -138,7 +139,8 @@ TEST(Lexer, ErrorsAsOracleReportsThem)
     for (int i = 0; i < 16; ++i)
         wideName += "\xC4\x8D";
     const LexErrorCase cases[] = {
-        { "unterminated text literal", "select 'abc from dual", 1756, 7, "ORA-01756: quoted string not properly terminated" },
+        { "unterminated text literal", "select 'abc from dual", 1756, 7,
+            "ORA-01756: quoted string not properly terminated" },
         { "unterminated q-quote", "q'[abc]", 1756, 0, "ORA-01756: quoted string not properly terminated" },
         { "q-quote with a blank delimiter", "q' x '", 1756, 0, "ORA-01756: quoted string not properly terminated" },
         { "unterminated national literal", "x n'abc", 1756, 2, "ORA-01756: quoted string not properly terminated" },
@@ -155,7 +157,10 @@ TEST(Lexer, ErrorsAsOracleReportsThem)
         { "the limit counts bytes, not letters", "x " + wideName, 972, 2, "ORA-00972: identifier is too long" },
         { "malformed UTF-8 in a name", "select ab\xFF from t", 911, 9, "ORA-00911: invalid character" },
         { "a truncated UTF-8 sequence", "x \xC4", 911, 2, "ORA-00911: invalid character" },
-        { "a non-letter character in a name (an ellipsis)", "a\xE2\x80\xA6" "b", 911, 1, "ORA-00911: invalid character" },
+        { "a non-letter character in a name (an ellipsis)",
+            "a\xE2\x80\xA6"
+            "b",
+            911, 1, "ORA-00911: invalid character" },
         { "malformed UTF-8 in a bind name", ":b\x9A", 911, 2, "ORA-00911: invalid character" },
     };
     for (const LexErrorCase& c : cases) {

@@ -45,7 +45,10 @@ struct ObjectName {
 };
 
 template <typename Base> struct KindedNode {
-    template <typename T> T* as() { return static_cast<Base*>(this)->kind == T::Kind ? static_cast<T*>(this) : nullptr; }
+    template <typename T> T* as()
+    {
+        return static_cast<Base*>(this)->kind == T::Kind ? static_cast<T*>(this) : nullptr;
+    }
     template <typename T> const T* as() const
     {
         return static_cast<const Base*>(this)->kind == T::Kind ? static_cast<const T*>(this) : nullptr;

@@ -7,1150 +7,1150 @@ namespace engine::sql {
 
 namespace {
 
-    class Dumper {
-    public:
-        std::string out;
+class Dumper {
+public:
+    std::string out;
 
-        void put(std::string_view s) { out += s; }
+    void put(std::string_view s) { out += s; }
 
-        void id(const Identifier& i) { out += dumpIdentifier(i); }
+    void id(const Identifier& i) { out += dumpIdentifier(i); }
 
-        void ids(const std::vector<Identifier>& list, const char* sep = ".")
-        {
-            for (size_t i = 0; i < list.size(); ++i) {
-                if (i)
-                    put(sep);
-                id(list[i]);
-            }
+    void ids(const std::vector<Identifier>& list, const char* sep = ".")
+    {
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (i)
+                put(sep);
+            id(list[i]);
         }
+    }
 
-        void idList(const std::vector<Identifier>& list)
-        {
+    void idList(const std::vector<Identifier>& list)
+    {
+        put("(");
+        ids(list, ", ");
+        put(")");
+    }
+
+    void object(const ObjectName& n)
+    {
+        if (n.schema) {
+            id(*n.schema);
+            put(".");
+        }
+        id(n.name);
+        if (n.dblink) {
+            put("@");
+            put(n.dblink->name);
+        }
+    }
+
+    void text(const std::string& s)
+    {
+        put("'");
+        for (char c : s) {
+            if (c == '\'')
+                put("'");
+            out += c;
+        }
+        put("'");
+    }
+
+    void exprs(const std::vector<ExprPtr>& list)
+    {
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (i)
+                put(", ");
+            expr(*list[i]);
+        }
+    }
+
+    static const char* compare(CompareOp op)
+    {
+        switch (op) {
+        case CompareOp::Eq:
+            return " = ";
+        case CompareOp::Ne:
+            return " <> ";
+        case CompareOp::Lt:
+            return " < ";
+        case CompareOp::Le:
+            return " <= ";
+        case CompareOp::Gt:
+            return " > ";
+        case CompareOp::Ge:
+            return " >= ";
+        }
+        return " ? ";
+    }
+
+    void dataType(const DataType& t)
+    {
+        put(t.name);
+        if (t.size || t.starPrecision) {
             put("(");
-            ids(list, ", ");
+            if (t.starPrecision)
+                put("*");
+            else
+                put(std::to_string(*t.size));
+            if (t.scale)
+                put(", " + std::to_string(*t.scale));
+            if (t.semantics == DataType::Semantics::Byte)
+                put(" BYTE");
+            else if (t.semantics == DataType::Semantics::Char)
+                put(" CHAR");
             put(")");
         }
-
-        void object(const ObjectName& n)
-        {
-            if (n.schema) {
-                id(*n.schema);
-                put(".");
-            }
-            id(n.name);
-            if (n.dblink) {
-                put("@");
-                put(n.dblink->name);
-            }
+        if (!t.suffix.empty()) {
+            put(" ");
+            put(t.suffix);
         }
+    }
 
-        void text(const std::string& s)
-        {
-            put("'");
-            for (char c : s) {
-                if (c == '\'')
-                    put("'");
-                out += c;
-            }
-            put("'");
-        }
-
-        void exprs(const std::vector<ExprPtr>& list)
-        {
-            for (size_t i = 0; i < list.size(); ++i) {
-                if (i)
-                    put(", ");
-                expr(*list[i]);
-            }
-        }
-
-        static const char* compare(CompareOp op)
-        {
-            switch (op) {
-            case CompareOp::Eq:
-                return " = ";
-            case CompareOp::Ne:
-                return " <> ";
-            case CompareOp::Lt:
-                return " < ";
-            case CompareOp::Le:
-                return " <= ";
-            case CompareOp::Gt:
-                return " > ";
-            case CompareOp::Ge:
-                return " >= ";
-            }
-            return " ? ";
-        }
-
-        void dataType(const DataType& t)
-        {
-            put(t.name);
-            if (t.size || t.starPrecision) {
-                put("(");
-                if (t.starPrecision)
-                    put("*");
-                else
-                    put(std::to_string(*t.size));
-                if (t.scale)
-                    put(", " + std::to_string(*t.scale));
-                if (t.semantics == DataType::Semantics::Byte)
-                    put(" BYTE");
-                else if (t.semantics == DataType::Semantics::Char)
-                    put(" CHAR");
-                put(")");
-            }
-            if (!t.suffix.empty()) {
-                put(" ");
-                put(t.suffix);
-            }
-        }
-
-        void expr(const Expr& e)
-        {
-            switch (e.kind) {
-            case ExprKind::Literal: {
-                const auto* l = e.as<LiteralExpr>();
-                switch (l->type) {
-                case LiteralExpr::Type::Number:
-                    put(l->text);
-                    break;
-                case LiteralExpr::Type::Text:
-                    text(l->text);
-                    break;
-                case LiteralExpr::Type::NationalText:
-                    put("N");
-                    text(l->text);
-                    break;
-                case LiteralExpr::Type::Null:
-                    put("NULL");
-                    break;
-                case LiteralExpr::Type::Date:
-                    put("DATE ");
-                    text(l->text);
-                    break;
-                }
+    void expr(const Expr& e)
+    {
+        switch (e.kind) {
+        case ExprKind::Literal: {
+            const auto* l = e.as<LiteralExpr>();
+            switch (l->type) {
+            case LiteralExpr::Type::Number:
+                put(l->text);
                 break;
-            }
-            case ExprKind::Bind: {
-                const auto& n = e.as<BindExpr>()->name;
-                put(":");
-                bool plain = !n.empty();
-                for (char c : n)
-                    plain = plain && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#');
-                if (plain)
-                    put(n);
-                else
-                    put("\"" + n + "\"");
+            case LiteralExpr::Type::Text:
+                text(l->text);
                 break;
-            }
-            case ExprKind::ColumnRef: {
-                const auto* c = e.as<ColumnRefExpr>();
-                ids(c->parts);
-                if (c->outerJoin)
-                    put("(+)");
+            case LiteralExpr::Type::NationalText:
+                put("N");
+                text(l->text);
                 break;
-            }
-            case ExprKind::PseudoColumn: {
-                const auto* p = e.as<PseudoColumnExpr>();
-                if (!p->qualifier.empty()) {
-                    ids(p->qualifier);
-                    put(".");
-                }
-                static constexpr const char* Names[] = { "ROWNUM", "ROWID", "LEVEL", "SYSDATE", "SYSTIMESTAMP",
-                    "USER", "UID" };
-                put(Names[static_cast<int>(p->which)]);
-                if (p->outerJoin)
-                    put("(+)");
-                break;
-            }
-            case ExprKind::SequenceRef: {
-                const auto* s = e.as<SequenceRefExpr>();
-                ObjectName n = s->sequence;
-                n.dblink.reset();
-                object(n);
-                put(s->nextVal ? ".NEXTVAL" : ".CURRVAL");
-                if (s->sequence.dblink)
-                    put("@" + s->sequence.dblink->name);
-                break;
-            }
-            case ExprKind::FunctionCall: {
-                const auto* f = e.as<FunctionCallExpr>();
-                ids(f->name);
-                if (f->dblink)
-                    put("@" + f->dblink->name);
-                const bool niladic = f->args.empty() && !f->star && f->name.size() == 1 && !f->name[0].quoted
-                    && (f->name[0].name == "CURRENT_DATE" || f->name[0].name == "CURRENT_TIMESTAMP"
-                        || f->name[0].name == "LOCALTIMESTAMP" || f->name[0].name == "SESSIONTIMEZONE"
-                        || f->name[0].name == "DBTIMEZONE");
-                if (niladic)
-                    break;
-                put("(");
-                if (f->castType) {
-                    expr(*f->args[0]);
-                    put(" AS ");
-                    dataType(*f->castType);
-                } else if (f->fromForm) {
-                    if (!f->keyword.empty())
-                        put(f->keyword + " ");
-                    if (f->args.size() == 2) {
-                        expr(*f->args[0]);
-                        put(" ");
-                    }
-                    put("FROM ");
-                    expr(*f->args.back());
-                } else {
-                    if (f->quantifier == FunctionCallExpr::Quantifier::Distinct)
-                        put("DISTINCT ");
-                    else if (f->quantifier == FunctionCallExpr::Quantifier::All)
-                        put("ALL ");
-                    if (f->star)
-                        put("*");
-                    for (size_t i = 0; i < f->args.size(); ++i) {
-                        if (i)
-                            put(", ");
-                        if (i < f->argNames.size() && !f->argNames[i].empty()) {
-                            id(f->argNames[i]);
-                            put(" => ");
-                        }
-                        expr(*f->args[i]);
-                    }
-                }
-                put(")");
-                break;
-            }
-            case ExprKind::Case: {
-                const auto* c = e.as<CaseExpr>();
-                put("CASE");
-                if (c->operand) {
-                    put(" ");
-                    expr(*c->operand);
-                }
-                for (const CaseWhen& w : c->whens) {
-                    put(" WHEN ");
-                    expr(*w.when);
-                    put(" THEN ");
-                    expr(*w.then);
-                }
-                if (c->elseExpr) {
-                    put(" ELSE ");
-                    expr(*c->elseExpr);
-                }
-                put(" END");
-                break;
-            }
-            case ExprKind::Unary: {
-                const auto* u = e.as<UnaryExpr>();
-                static constexpr const char* Ops[] = { "-", "+", "NOT ", "PRIOR " };
-                put("(");
-                put(Ops[static_cast<int>(u->op)]);
-                expr(*u->operand);
-                put(")");
-                break;
-            }
-            case ExprKind::Binary: {
-                const auto* b = e.as<BinaryExpr>();
-                static constexpr const char* Ops[] = { " + ", " - ", " * ", " / ", " || ", " AND ", " OR " };
-                put("(");
-                expr(*b->left);
-                put(Ops[static_cast<int>(b->op)]);
-                expr(*b->right);
-                put(")");
-                break;
-            }
-            case ExprKind::Comparison: {
-                const auto* c = e.as<ComparisonExpr>();
-                put("(");
-                expr(*c->left);
-                put(compare(c->op));
-                expr(*c->right);
-                put(")");
-                break;
-            }
-            case ExprKind::QuantifiedComparison: {
-                const auto* q = e.as<QuantifiedComparisonExpr>();
-                put("(");
-                expr(*q->left);
-                put(compare(q->op));
-                put(q->quantifier == QuantifiedComparisonExpr::Quantifier::All ? "ALL (" : "ANY (");
-                if (q->subquery)
-                    query(*q->subquery);
-                else
-                    exprs(q->list);
-                put("))");
-                break;
-            }
-            case ExprKind::InList: {
-                const auto* in = e.as<InListExpr>();
-                put("(");
-                expr(*in->left);
-                put(in->negated ? " NOT IN (" : " IN (");
-                exprs(in->list);
-                put("))");
-                break;
-            }
-            case ExprKind::InSubquery: {
-                const auto* in = e.as<InSubqueryExpr>();
-                put("(");
-                expr(*in->left);
-                put(in->negated ? " NOT IN (" : " IN (");
-                query(*in->subquery);
-                put("))");
-                break;
-            }
-            case ExprKind::Exists:
-                put("EXISTS (");
-                query(*e.as<ExistsExpr>()->subquery);
-                put(")");
-                break;
-            case ExprKind::Between: {
-                const auto* b = e.as<BetweenExpr>();
-                put("(");
-                expr(*b->value);
-                put(b->negated ? " NOT BETWEEN " : " BETWEEN ");
-                expr(*b->low);
-                put(" AND ");
-                expr(*b->high);
-                put(")");
-                break;
-            }
-            case ExprKind::Like: {
-                const auto* l = e.as<LikeExpr>();
-                put("(");
-                expr(*l->value);
-                put(l->negated ? " NOT LIKE " : " LIKE ");
-                expr(*l->pattern);
-                if (l->escape) {
-                    put(" ESCAPE ");
-                    expr(*l->escape);
-                }
-                put(")");
-                break;
-            }
-            case ExprKind::IsNull: {
-                const auto* n = e.as<IsNullExpr>();
-                put("(");
-                expr(*n->value);
-                put(n->negated ? " IS NOT NULL)" : " IS NULL)");
-                break;
-            }
-            case ExprKind::Subquery:
-                put("(");
-                query(*e.as<SubqueryExpr>()->query);
-                put(")");
-                break;
-            case ExprKind::Tuple:
-                put("(");
-                exprs(e.as<TupleExpr>()->items);
-                put(")");
-                break;
-            }
-        }
-
-        void tableRef(const TableRef& t, bool nested)
-        {
-            switch (t.kind) {
-            case TableRefKind::Table: {
-                const auto* n = t.as<TableName>();
-                object(n->name);
-                if (n->alias) {
-                    put(" ");
-                    id(*n->alias);
-                }
-                break;
-            }
-            case TableRefKind::InlineView: {
-                const auto* v = t.as<InlineView>();
-                put("(");
-                query(*v->query);
-                put(")");
-                if (v->alias) {
-                    put(" ");
-                    id(*v->alias);
-                }
-                break;
-            }
-            case TableRefKind::Join: {
-                const auto* j = t.as<JoinRef>();
-                if (nested)
-                    put("(");
-                tableRef(*j->left, false);
-                static constexpr const char* Types[] = { " INNER JOIN ", " LEFT JOIN ", " RIGHT JOIN ",
-                    " FULL JOIN ", " CROSS JOIN " };
-                put(Types[static_cast<int>(j->type)]);
-                tableRef(*j->right, true);
-                if (j->on) {
-                    put(" ON ");
-                    expr(*j->on);
-                } else if (!j->usingColumns.empty()) {
-                    put(" USING ");
-                    idList(j->usingColumns);
-                }
-                if (nested)
-                    put(")");
-                break;
-            }
-            }
-        }
-
-        void body(const QueryBody& b)
-        {
-            if (const auto* s = b.as<SetOperation>()) {
-                operand(*s->left);
-                static constexpr const char* Ops[] = { " UNION ", " UNION ALL ", " INTERSECT ", " MINUS " };
-                put(Ops[static_cast<int>(s->op)]);
-                operand(*s->right);
-                return;
-            }
-            const auto* q = b.as<QueryBlock>();
-            put("SELECT ");
-            if (!q->hint.empty())
-                put("/*+" + q->hint + "*/ ");
-            if (q->distinct)
-                put("DISTINCT ");
-            for (size_t i = 0; i < q->items.size(); ++i) {
-                if (i)
-                    put(", ");
-                const SelectItem& item = q->items[i];
-                if (item.type == SelectItem::Type::Star) {
-                    put("*");
-                } else if (item.type == SelectItem::Type::QualifiedStar) {
-                    ids(item.qualifier);
-                    put(".*");
-                } else {
-                    expr(*item.expr);
-                }
-                if (item.alias) {
-                    put(" AS ");
-                    id(*item.alias);
-                }
-            }
-            put(" FROM ");
-            for (size_t i = 0; i < q->from.size(); ++i) {
-                if (i)
-                    put(", ");
-                tableRef(*q->from[i], false);
-            }
-            if (q->where) {
-                put(" WHERE ");
-                expr(*q->where);
-            }
-            if (q->startWith) {
-                put(" START WITH ");
-                expr(*q->startWith);
-            }
-            if (q->connectBy) {
-                put(q->nocycle ? " CONNECT BY NOCYCLE " : " CONNECT BY ");
-                expr(*q->connectBy);
-            }
-            if (!q->groupBy.empty()) {
-                put(" GROUP BY ");
-                exprs(q->groupBy);
-            }
-            if (q->having) {
-                put(" HAVING ");
-                expr(*q->having);
-            }
-        }
-
-        void operand(const QueryBody& b)
-        {
-            if (b.kind == QueryBodyKind::SetOperation) {
-                put("(");
-                body(b);
-                put(")");
-            } else {
-                body(b);
-            }
-        }
-
-        void query(const Query& q)
-        {
-            body(*q.body);
-            if (!q.orderBy.empty()) {
-                put(" ORDER BY ");
-                for (size_t i = 0; i < q.orderBy.size(); ++i) {
-                    if (i)
-                        put(", ");
-                    const OrderItem& o = q.orderBy[i];
-                    expr(*o.expr);
-                    if (o.descending)
-                        put(" DESC");
-                    if (o.nullsFirst)
-                        put(*o.nullsFirst ? " NULLS FIRST" : " NULLS LAST");
-                }
-            }
-            if (q.forUpdate) {
-                put(" FOR UPDATE");
-                if (!q.forUpdate->columns.empty()) {
-                    put(" OF ");
-                    exprs(q.forUpdate->columns);
-                }
-                if (q.forUpdate->nowait)
-                    put(" NOWAIT");
-                if (q.forUpdate->wait)
-                    put(" WAIT " + std::to_string(*q.forUpdate->wait));
-                if (q.forUpdate->skipLocked)
-                    put(" SKIP LOCKED");
-            }
-        }
-
-        void returning(const std::optional<Returning>& r)
-        {
-            if (!r)
-                return;
-            put(" RETURNING ");
-            exprs(r->exprs);
-            put(" INTO ");
-            for (size_t i = 0; i < r->into.size(); ++i) {
-                if (i)
-                    put(", ");
-                expr(*r->into[i]);
-            }
-        }
-
-        void constraint(const Constraint& c)
-        {
-            if (c.name) {
-                put("CONSTRAINT ");
-                id(*c.name);
-                put(" ");
-            }
-            switch (c.type) {
-            case ConstraintType::NotNull:
-                put("NOT NULL");
-                break;
-            case ConstraintType::Null:
+            case LiteralExpr::Type::Null:
                 put("NULL");
                 break;
-            case ConstraintType::Check:
-                put("CHECK (");
-                expr(*c.check);
-                put(")");
-                break;
-            case ConstraintType::PrimaryKey:
-                put("PRIMARY KEY");
-                break;
-            case ConstraintType::Unique:
-                put("UNIQUE");
-                break;
-            case ConstraintType::ForeignKey:
-                if (!c.inlineConstraint)
-                    put("FOREIGN KEY");
+            case LiteralExpr::Type::Date:
+                put("DATE ");
+                text(l->text);
                 break;
             }
-            if (!c.inlineConstraint && c.type != ConstraintType::Check) {
-                put(" ");
-                idList(c.columns);
-            }
-            if (c.refTable) {
-                put(c.inlineConstraint ? "REFERENCES " : " REFERENCES ");
-                object(*c.refTable);
-                if (!c.refColumns.empty()) {
-                    put(" ");
-                    idList(c.refColumns);
-                }
-                if (c.onDelete == Constraint::OnDelete::Cascade)
-                    put(" ON DELETE CASCADE");
-                else if (c.onDelete == Constraint::OnDelete::SetNull)
-                    put(" ON DELETE SET NULL");
-            }
-            if (c.deferrable)
-                put(" DEFERRABLE");
-            if (c.initiallyDeferred)
-                put(" INITIALLY DEFERRED");
-            if (c.rely)
-                put(" RELY");
-            if (!c.indexText.empty())
-                put(" " + c.indexText);
-            if (c.enable)
-                put(*c.enable ? " ENABLE" : " DISABLE");
-            if (c.validate)
-                put(*c.validate ? " VALIDATE" : " NOVALIDATE");
+            break;
         }
-
-        void column(const ColumnDef& c)
-        {
-            id(c.name);
-            if (c.type) {
-                put(" ");
-                dataType(*c.type);
-            }
-            if (c.defaultValue) {
-                put(" DEFAULT ");
-                expr(*c.defaultValue);
-            }
-            for (const Constraint& k : c.constraints) {
-                put(" ");
-                constraint(k);
-            }
-        }
-
-        void sequenceOptions(const SequenceOptions& o)
-        {
-            if (o.incrementBy)
-                put(" INCREMENT BY " + *o.incrementBy);
-            if (o.startWith)
-                put(" START WITH " + *o.startWith);
-            if (o.maxValue)
-                put(" MAXVALUE " + *o.maxValue);
-            if (o.noMaxValue)
-                put(" NOMAXVALUE");
-            if (o.minValue)
-                put(" MINVALUE " + *o.minValue);
-            if (o.noMinValue)
-                put(" NOMINVALUE");
-            if (o.cycle)
-                put(*o.cycle ? " CYCLE" : " NOCYCLE");
-            if (o.cache)
-                put(" CACHE " + *o.cache);
-            if (o.noCache)
-                put(" NOCACHE");
-            if (o.order)
-                put(*o.order ? " ORDER" : " NOORDER");
-            if (o.restart)
-                put(" RESTART");
-        }
-
-        void password(const std::string& p, bool quoted)
-        {
-            if (quoted)
-                put("\"" + p + "\"");
+        case ExprKind::Bind: {
+            const auto& n = e.as<BindExpr>()->name;
+            put(":");
+            bool plain = !n.empty();
+            for (char c : n)
+                plain = plain && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#');
+            if (plain)
+                put(n);
             else
-                put(p);
-        }
-
-        void userOptions(const UserOptions& o)
-        {
-            if (o.password) {
-                put(" IDENTIFIED BY ");
-                password(*o.password, o.passwordQuoted);
-            }
-            if (o.identifiedExternally)
-                put(" IDENTIFIED EXTERNALLY");
-            if (o.defaultTablespace) {
-                put(" DEFAULT TABLESPACE ");
-                id(*o.defaultTablespace);
-            }
-            if (o.temporaryTablespace) {
-                put(" TEMPORARY TABLESPACE ");
-                id(*o.temporaryTablespace);
-            }
-            for (const Quota& q : o.quotas) {
-                put(" QUOTA " + q.size + " ON ");
-                id(q.tablespace);
-            }
-            if (o.profile) {
-                put(" PROFILE ");
-                id(*o.profile);
-            }
-            if (o.passwordExpire)
-                put(" PASSWORD EXPIRE");
-            if (o.accountLocked)
-                put(*o.accountLocked ? " ACCOUNT LOCK" : " ACCOUNT UNLOCK");
-            if (o.defaultRoleAll)
-                put(" DEFAULT ROLE ALL");
-            else if (o.defaultRoles) {
-                put(" DEFAULT ROLE ");
-                if (o.defaultRoles->empty())
-                    put("NONE");
-                else
-                    ids(*o.defaultRoles, ", ");
-            }
-        }
-
-        void privileges(const std::vector<Privilege>& list)
-        {
-            for (size_t i = 0; i < list.size(); ++i) {
-                if (i)
-                    put(", ");
-                if (list[i].quoted)
-                    put("\"" + list[i].name + "\"");
-                else
-                    put(list[i].name);
-                if (!list[i].columns.empty()) {
-                    put(" ");
-                    idList(list[i].columns);
-                }
-            }
-        }
-
-        void statement(const Statement& s);
-    };
-
-    void Dumper::statement(const Statement& s)
-    {
-        switch (s.kind) {
-        case StatementKind::Select:
-            query(*s.as<SelectStmt>()->query);
-            break;
-        case StatementKind::Insert: {
-            const auto* i = s.as<InsertStmt>();
-            put("INSERT INTO ");
-            object(i->table);
-            if (i->alias) {
-                put(" ");
-                id(*i->alias);
-            }
-            if (!i->columns.empty()) {
-                put(" ");
-                idList(i->columns);
-            }
-            if (i->query) {
-                put(" ");
-                query(*i->query);
-            } else {
-                put(" VALUES (");
-                for (size_t k = 0; k < i->values.size(); ++k) {
-                    if (k)
-                        put(", ");
-                    if (i->valueIsDefault[k])
-                        put("DEFAULT");
-                    else
-                        expr(*i->values[k]);
-                }
-                put(")");
-            }
-            returning(i->returning);
+                put("\"" + n + "\"");
             break;
         }
-        case StatementKind::Update: {
-            const auto* u = s.as<UpdateStmt>();
-            put("UPDATE ");
-            object(u->table);
-            if (u->alias) {
-                put(" ");
-                id(*u->alias);
-            }
-            put(" SET ");
-            for (size_t k = 0; k < u->sets.size(); ++k) {
-                if (k)
-                    put(", ");
-                const SetClause& c = u->sets[k];
-                if (c.columns.size() == 1 && c.value && c.value->kind != ExprKind::Subquery)
-                    id(c.columns[0]);
-                else if (c.columns.size() == 1)
-                    id(c.columns[0]);
-                else
-                    idList(c.columns);
-                put(" = ");
-                if (c.isDefault)
-                    put("DEFAULT");
-                else
-                    expr(*c.value);
-            }
-            if (u->where) {
-                put(" WHERE ");
-                expr(*u->where);
-            }
-            returning(u->returning);
+        case ExprKind::ColumnRef: {
+            const auto* c = e.as<ColumnRefExpr>();
+            ids(c->parts);
+            if (c->outerJoin)
+                put("(+)");
             break;
         }
-        case StatementKind::Delete: {
-            const auto* d = s.as<DeleteStmt>();
-            put("DELETE FROM ");
-            object(d->table);
-            if (d->alias) {
-                put(" ");
-                id(*d->alias);
+        case ExprKind::PseudoColumn: {
+            const auto* p = e.as<PseudoColumnExpr>();
+            if (!p->qualifier.empty()) {
+                ids(p->qualifier);
+                put(".");
             }
-            if (d->where) {
-                put(" WHERE ");
-                expr(*d->where);
-            }
-            returning(d->returning);
+            static constexpr const char* Names[]
+                = { "ROWNUM", "ROWID", "LEVEL", "SYSDATE", "SYSTIMESTAMP", "USER", "UID" };
+            put(Names[static_cast<int>(p->which)]);
+            if (p->outerJoin)
+                put("(+)");
             break;
         }
-        case StatementKind::LockTable: {
-            const auto* l = s.as<LockTableStmt>();
-            put("LOCK TABLE ");
-            for (size_t k = 0; k < l->tables.size(); ++k) {
-                if (k)
-                    put(", ");
-                object(l->tables[k]);
-            }
-            static constexpr const char* Modes[] = { "ROW SHARE", "ROW EXCLUSIVE", "SHARE", "SHARE ROW EXCLUSIVE",
-                "EXCLUSIVE", "SHARE UPDATE" };
-            put(" IN ");
-            put(Modes[static_cast<int>(l->mode)]);
-            put(" MODE");
-            if (l->nowait)
-                put(" NOWAIT");
-            if (l->wait)
-                put(" WAIT " + std::to_string(*l->wait));
+        case ExprKind::SequenceRef: {
+            const auto* s = e.as<SequenceRefExpr>();
+            ObjectName n = s->sequence;
+            n.dblink.reset();
+            object(n);
+            put(s->nextVal ? ".NEXTVAL" : ".CURRVAL");
+            if (s->sequence.dblink)
+                put("@" + s->sequence.dblink->name);
             break;
         }
-        case StatementKind::Truncate:
-            put("TRUNCATE TABLE ");
-            object(s.as<TruncateStmt>()->table);
-            if (s.as<TruncateStmt>()->reuseStorage)
-                put(" REUSE STORAGE");
-            break;
-        case StatementKind::Commit:
-            put("COMMIT");
-            if (s.as<CommitStmt>()->comment) {
-                put(" COMMENT ");
-                text(*s.as<CommitStmt>()->comment);
-            }
-            break;
-        case StatementKind::Rollback:
-            put("ROLLBACK");
-            if (s.as<RollbackStmt>()->savepoint) {
-                put(" TO SAVEPOINT ");
-                id(*s.as<RollbackStmt>()->savepoint);
-            }
-            break;
-        case StatementKind::Savepoint:
-            put("SAVEPOINT ");
-            id(s.as<SavepointStmt>()->name);
-            break;
-        case StatementKind::SetTransaction: {
-            const auto* t = s.as<SetTransactionStmt>();
-            static constexpr const char* Modes[] = { "READ ONLY", "READ WRITE", "ISOLATION LEVEL SERIALIZABLE",
-                "ISOLATION LEVEL READ COMMITTED", "USE ROLLBACK SEGMENT " };
-            put("SET TRANSACTION ");
-            put(Modes[static_cast<int>(t->mode)]);
-            if (t->rollbackSegment)
-                id(*t->rollbackSegment);
-            if (t->name) {
-                put(" NAME ");
-                text(*t->name);
-            }
-            break;
-        }
-        case StatementKind::AlterSession: {
-            put("ALTER SESSION SET");
-            for (const SessionSetting& set : s.as<AlterSessionStmt>()->settings) {
-                put(" ");
-                put(set.name.name); // parameter names are never quoted
-                put(" = ");
-                if (set.quoted)
-                    text(set.value);
-                else
-                    put(set.value);
-            }
-            break;
-        }
-        case StatementKind::CreateTable: {
-            const auto* t = s.as<CreateTableStmt>();
-            put(t->globalTemporary ? "CREATE GLOBAL TEMPORARY TABLE " : "CREATE TABLE ");
-            object(t->name);
-            if (!t->columns.empty() || !t->constraints.empty()) {
-                put(" (");
-                bool first = true;
-                for (const ColumnDef& c : t->columns) {
-                    if (!first)
-                        put(", ");
-                    first = false;
-                    column(c);
-                }
-                for (const Constraint& c : t->constraints) {
-                    if (!first)
-                        put(", ");
-                    first = false;
-                    constraint(c);
-                }
-                put(")");
-            }
-            if (t->globalTemporary)
-                put(t->onCommitPreserveRows ? " ON COMMIT PRESERVE ROWS" : " ON COMMIT DELETE ROWS");
-            if (!t->physicalText.empty())
-                put(" " + t->physicalText);
-            if (t->asQuery) {
+        case ExprKind::FunctionCall: {
+            const auto* f = e.as<FunctionCallExpr>();
+            ids(f->name);
+            if (f->dblink)
+                put("@" + f->dblink->name);
+            const bool niladic = f->args.empty() && !f->star && f->name.size() == 1 && !f->name[0].quoted
+                && (f->name[0].name == "CURRENT_DATE" || f->name[0].name == "CURRENT_TIMESTAMP"
+                    || f->name[0].name == "LOCALTIMESTAMP" || f->name[0].name == "SESSIONTIMEZONE"
+                    || f->name[0].name == "DBTIMEZONE");
+            if (niladic)
+                break;
+            put("(");
+            if (f->castType) {
+                expr(*f->args[0]);
                 put(" AS ");
-                query(*t->asQuery);
-            }
-            break;
-        }
-        case StatementKind::AlterTable: {
-            const auto* t = s.as<AlterTableStmt>();
-            put("ALTER TABLE ");
-            object(t->table);
-            using Type = AlterTableAction::Type;
-            for (const AlterTableAction& a : t->actions) {
-                switch (a.type) {
-                case Type::AddColumns:
-                case Type::ModifyColumns:
-                    put(a.type == Type::AddColumns ? " ADD (" : " MODIFY (");
-                    for (size_t k = 0; k < a.columns.size(); ++k) {
-                        if (k)
-                            put(", ");
-                        column(a.columns[k]);
-                    }
-                    put(")");
-                    break;
-                case Type::DropColumns:
-                    put(" DROP ");
-                    idList(a.names);
-                    if (a.cascade)
-                        put(" CASCADE CONSTRAINTS");
-                    break;
-                case Type::RenameColumn:
-                    put(" RENAME COLUMN ");
-                    id(a.names[0]);
-                    put(" TO ");
-                    id(a.names[1]);
-                    break;
-                case Type::RenameTable:
-                    put(" RENAME TO ");
-                    id(a.names[0]);
-                    break;
-                case Type::AddConstraint:
-                    for (const Constraint& c : a.constraints) {
-                        put(" ADD ");
-                        constraint(c);
-                    }
-                    break;
-                case Type::DropConstraint:
-                case Type::DropPrimaryKey:
-                case Type::DropUnique:
-                    if (a.type == Type::DropConstraint) {
-                        put(" DROP CONSTRAINT ");
-                        id(a.names[0]);
-                    } else if (a.type == Type::DropPrimaryKey) {
-                        put(" DROP PRIMARY KEY");
-                    } else {
-                        put(" DROP UNIQUE ");
-                        idList(a.names);
-                    }
-                    if (a.cascade)
-                        put(" CASCADE");
-                    if (a.keepIndex)
-                        put(" KEEP INDEX");
-                    break;
-                case Type::EnableConstraint:
-                    put(a.enable ? " ENABLE" : " DISABLE");
-                    if (a.validate)
-                        put(*a.validate ? " VALIDATE" : " NOVALIDATE");
-                    if (a.primaryKey) {
-                        put(" PRIMARY KEY");
-                    } else if (!a.uniqueColumns.empty()) {
-                        put(" UNIQUE ");
-                        idList(a.uniqueColumns);
-                    } else {
-                        put(" CONSTRAINT ");
-                        id(a.names[0]);
-                    }
-                    if (a.cascade)
-                        put(" CASCADE");
-                    if (a.keepIndex)
-                        put(" KEEP INDEX");
-                    break;
-                case Type::EnableAllTriggers:
-                    put(a.enable ? " ENABLE ALL TRIGGERS" : " DISABLE ALL TRIGGERS");
-                    break;
-                case Type::Physical:
-                    put(" " + a.text);
-                    break;
+                dataType(*f->castType);
+            } else if (f->fromForm) {
+                if (!f->keyword.empty())
+                    put(f->keyword + " ");
+                if (f->args.size() == 2) {
+                    expr(*f->args[0]);
+                    put(" ");
                 }
-            }
-            break;
-        }
-        case StatementKind::DropTable: {
-            const auto* d = s.as<DropTableStmt>();
-            put("DROP TABLE ");
-            object(d->table);
-            if (d->cascadeConstraints)
-                put(" CASCADE CONSTRAINTS");
-            if (d->purge)
-                put(" PURGE");
-            break;
-        }
-        case StatementKind::CreateIndex: {
-            const auto* i = s.as<CreateIndexStmt>();
-            put(i->unique ? "CREATE UNIQUE INDEX " : i->bitmap ? "CREATE BITMAP INDEX " : "CREATE INDEX ");
-            object(i->index);
-            put(" ON ");
-            object(i->table);
-            if (i->tableAlias) {
-                put(" ");
-                id(*i->tableAlias);
-            }
-            put(" (");
-            for (size_t k = 0; k < i->columns.size(); ++k) {
-                if (k)
-                    put(", ");
-                expr(*i->columns[k].expr);
-                if (i->columns[k].descending)
-                    put(" DESC");
+                put("FROM ");
+                expr(*f->args.back());
+            } else {
+                if (f->quantifier == FunctionCallExpr::Quantifier::Distinct)
+                    put("DISTINCT ");
+                else if (f->quantifier == FunctionCallExpr::Quantifier::All)
+                    put("ALL ");
+                if (f->star)
+                    put("*");
+                for (size_t i = 0; i < f->args.size(); ++i) {
+                    if (i)
+                        put(", ");
+                    if (i < f->argNames.size() && !f->argNames[i].empty()) {
+                        id(f->argNames[i]);
+                        put(" => ");
+                    }
+                    expr(*f->args[i]);
+                }
             }
             put(")");
-            if (!i->physicalText.empty())
-                put(" " + i->physicalText);
             break;
         }
-        case StatementKind::DropIndex:
-            put("DROP INDEX ");
-            object(s.as<DropIndexStmt>()->index);
-            break;
-        case StatementKind::AlterIndex: {
-            const auto* a = s.as<AlterIndexStmt>();
-            put("ALTER INDEX ");
-            object(a->index);
-            if (a->action == AlterIndexStmt::Action::Rebuild) {
-                put(" REBUILD");
-                if (!a->optionsText.empty())
-                    put(" " + a->optionsText);
-            } else if (a->action == AlterIndexStmt::Action::RenameTo) {
-                put(" RENAME TO ");
-                id(*a->newName);
-            } else {
-                put(" " + a->optionsText);
-            }
-            break;
-        }
-        case StatementKind::CreateSequence:
-            put("CREATE SEQUENCE ");
-            object(s.as<CreateSequenceStmt>()->sequence);
-            sequenceOptions(s.as<CreateSequenceStmt>()->options);
-            break;
-        case StatementKind::AlterSequence:
-            put("ALTER SEQUENCE ");
-            object(s.as<AlterSequenceStmt>()->sequence);
-            sequenceOptions(s.as<AlterSequenceStmt>()->options);
-            break;
-        case StatementKind::DropSequence:
-            put("DROP SEQUENCE ");
-            object(s.as<DropSequenceStmt>()->sequence);
-            break;
-        case StatementKind::CreateView: {
-            const auto* v = s.as<CreateViewStmt>();
-            put("CREATE ");
-            if (v->orReplace)
-                put("OR REPLACE ");
-            if (v->force)
-                put("FORCE ");
-            put("VIEW ");
-            object(v->view);
-            if (!v->columns.empty()) {
+        case ExprKind::Case: {
+            const auto* c = e.as<CaseExpr>();
+            put("CASE");
+            if (c->operand) {
                 put(" ");
-                idList(v->columns);
+                expr(*c->operand);
             }
-            put(" AS ");
+            for (const CaseWhen& w : c->whens) {
+                put(" WHEN ");
+                expr(*w.when);
+                put(" THEN ");
+                expr(*w.then);
+            }
+            if (c->elseExpr) {
+                put(" ELSE ");
+                expr(*c->elseExpr);
+            }
+            put(" END");
+            break;
+        }
+        case ExprKind::Unary: {
+            const auto* u = e.as<UnaryExpr>();
+            static constexpr const char* Ops[] = { "-", "+", "NOT ", "PRIOR " };
+            put("(");
+            put(Ops[static_cast<int>(u->op)]);
+            expr(*u->operand);
+            put(")");
+            break;
+        }
+        case ExprKind::Binary: {
+            const auto* b = e.as<BinaryExpr>();
+            static constexpr const char* Ops[] = { " + ", " - ", " * ", " / ", " || ", " AND ", " OR " };
+            put("(");
+            expr(*b->left);
+            put(Ops[static_cast<int>(b->op)]);
+            expr(*b->right);
+            put(")");
+            break;
+        }
+        case ExprKind::Comparison: {
+            const auto* c = e.as<ComparisonExpr>();
+            put("(");
+            expr(*c->left);
+            put(compare(c->op));
+            expr(*c->right);
+            put(")");
+            break;
+        }
+        case ExprKind::QuantifiedComparison: {
+            const auto* q = e.as<QuantifiedComparisonExpr>();
+            put("(");
+            expr(*q->left);
+            put(compare(q->op));
+            put(q->quantifier == QuantifiedComparisonExpr::Quantifier::All ? "ALL (" : "ANY (");
+            if (q->subquery)
+                query(*q->subquery);
+            else
+                exprs(q->list);
+            put("))");
+            break;
+        }
+        case ExprKind::InList: {
+            const auto* in = e.as<InListExpr>();
+            put("(");
+            expr(*in->left);
+            put(in->negated ? " NOT IN (" : " IN (");
+            exprs(in->list);
+            put("))");
+            break;
+        }
+        case ExprKind::InSubquery: {
+            const auto* in = e.as<InSubqueryExpr>();
+            put("(");
+            expr(*in->left);
+            put(in->negated ? " NOT IN (" : " IN (");
+            query(*in->subquery);
+            put("))");
+            break;
+        }
+        case ExprKind::Exists:
+            put("EXISTS (");
+            query(*e.as<ExistsExpr>()->subquery);
+            put(")");
+            break;
+        case ExprKind::Between: {
+            const auto* b = e.as<BetweenExpr>();
+            put("(");
+            expr(*b->value);
+            put(b->negated ? " NOT BETWEEN " : " BETWEEN ");
+            expr(*b->low);
+            put(" AND ");
+            expr(*b->high);
+            put(")");
+            break;
+        }
+        case ExprKind::Like: {
+            const auto* l = e.as<LikeExpr>();
+            put("(");
+            expr(*l->value);
+            put(l->negated ? " NOT LIKE " : " LIKE ");
+            expr(*l->pattern);
+            if (l->escape) {
+                put(" ESCAPE ");
+                expr(*l->escape);
+            }
+            put(")");
+            break;
+        }
+        case ExprKind::IsNull: {
+            const auto* n = e.as<IsNullExpr>();
+            put("(");
+            expr(*n->value);
+            put(n->negated ? " IS NOT NULL)" : " IS NULL)");
+            break;
+        }
+        case ExprKind::Subquery:
+            put("(");
+            query(*e.as<SubqueryExpr>()->query);
+            put(")");
+            break;
+        case ExprKind::Tuple:
+            put("(");
+            exprs(e.as<TupleExpr>()->items);
+            put(")");
+            break;
+        }
+    }
+
+    void tableRef(const TableRef& t, bool nested)
+    {
+        switch (t.kind) {
+        case TableRefKind::Table: {
+            const auto* n = t.as<TableName>();
+            object(n->name);
+            if (n->alias) {
+                put(" ");
+                id(*n->alias);
+            }
+            break;
+        }
+        case TableRefKind::InlineView: {
+            const auto* v = t.as<InlineView>();
+            put("(");
             query(*v->query);
-            if (v->withReadOnly)
-                put(" WITH READ ONLY");
-            if (v->withCheckOption)
-                put(" WITH CHECK OPTION");
-            if (v->constraintName) {
-                put(" CONSTRAINT ");
-                id(*v->constraintName);
+            put(")");
+            if (v->alias) {
+                put(" ");
+                id(*v->alias);
             }
             break;
         }
-        case StatementKind::DropView:
-            put("DROP VIEW ");
-            object(s.as<DropViewStmt>()->view);
-            if (s.as<DropViewStmt>()->cascadeConstraints)
-                put(" CASCADE CONSTRAINTS");
-            break;
-        case StatementKind::CreateSynonym: {
-            const auto* c = s.as<CreateSynonymStmt>();
-            put("CREATE ");
-            if (c->orReplace)
-                put("OR REPLACE ");
-            if (c->isPublic)
-                put("PUBLIC ");
-            put("SYNONYM ");
-            object(c->synonym);
-            put(" FOR ");
-            object(c->target);
-            break;
-        }
-        case StatementKind::DropSynonym: {
-            const auto* d = s.as<DropSynonymStmt>();
-            put(d->isPublic ? "DROP PUBLIC SYNONYM " : "DROP SYNONYM ");
-            object(d->synonym);
-            if (d->force)
-                put(" FORCE");
-            break;
-        }
-        case StatementKind::Comment: {
-            const auto* c = s.as<CommentStmt>();
-            put(c->target == CommentStmt::Target::Table ? "COMMENT ON TABLE " : "COMMENT ON COLUMN ");
-            object(c->table);
-            if (c->column) {
-                put(".");
-                id(*c->column);
-            }
-            put(" IS ");
-            text(c->text);
-            break;
-        }
-        case StatementKind::CreateUser:
-            put("CREATE USER ");
-            id(s.as<CreateUserStmt>()->user);
-            userOptions(s.as<CreateUserStmt>()->options);
-            break;
-        case StatementKind::AlterUser:
-            put("ALTER USER ");
-            id(s.as<AlterUserStmt>()->user);
-            userOptions(s.as<AlterUserStmt>()->options);
-            break;
-        case StatementKind::DropUser:
-            put("DROP USER ");
-            id(s.as<DropUserStmt>()->user);
-            if (s.as<DropUserStmt>()->cascade)
-                put(" CASCADE");
-            break;
-        case StatementKind::Grant: {
-            const auto* g = s.as<GrantStmt>();
-            put("GRANT ");
-            privileges(g->privileges);
-            if (g->object) {
+        case TableRefKind::Join: {
+            const auto* j = t.as<JoinRef>();
+            if (nested)
+                put("(");
+            tableRef(*j->left, false);
+            static constexpr const char* Types[]
+                = { " INNER JOIN ", " LEFT JOIN ", " RIGHT JOIN ", " FULL JOIN ", " CROSS JOIN " };
+            put(Types[static_cast<int>(j->type)]);
+            tableRef(*j->right, true);
+            if (j->on) {
                 put(" ON ");
-                object(*g->object);
+                expr(*j->on);
+            } else if (!j->usingColumns.empty()) {
+                put(" USING ");
+                idList(j->usingColumns);
             }
-            put(" TO ");
-            ids(g->grantees, ", ");
-            if (g->withAdminOption)
-                put(" WITH ADMIN OPTION");
-            if (g->withGrantOption)
-                put(" WITH GRANT OPTION");
-            break;
-        }
-        case StatementKind::Revoke: {
-            const auto* r = s.as<RevokeStmt>();
-            put("REVOKE ");
-            privileges(r->privileges);
-            if (r->object) {
-                put(" ON ");
-                object(*r->object);
-            }
-            put(" FROM ");
-            ids(r->grantees, ", ");
-            if (r->cascadeConstraints)
-                put(" CASCADE CONSTRAINTS");
-            break;
-        }
-        case StatementKind::CreateRole:
-            put("CREATE ROLE ");
-            id(s.as<CreateRoleStmt>()->role);
-            if (s.as<CreateRoleStmt>()->password)
-                put(" IDENTIFIED BY " + *s.as<CreateRoleStmt>()->password);
-            break;
-        case StatementKind::DropRole:
-            put("DROP ROLE ");
-            id(s.as<DropRoleStmt>()->role);
-            break;
-        case StatementKind::Rename:
-            put("RENAME ");
-            id(s.as<RenameStmt>()->from);
-            put(" TO ");
-            id(s.as<RenameStmt>()->to);
-            break;
-        case StatementKind::PlSql:
-            put(s.as<PlSqlStmt>()->text);
-            break;
-        case StatementKind::DropObject: {
-            const auto* d = s.as<DropObjectStmt>();
-            put(d->isPublic ? "DROP PUBLIC " : "DROP ");
-            put(d->objectType + " ");
-            object(d->name);
+            if (nested)
+                put(")");
             break;
         }
         }
     }
+
+    void body(const QueryBody& b)
+    {
+        if (const auto* s = b.as<SetOperation>()) {
+            operand(*s->left);
+            static constexpr const char* Ops[] = { " UNION ", " UNION ALL ", " INTERSECT ", " MINUS " };
+            put(Ops[static_cast<int>(s->op)]);
+            operand(*s->right);
+            return;
+        }
+        const auto* q = b.as<QueryBlock>();
+        put("SELECT ");
+        if (!q->hint.empty())
+            put("/*+" + q->hint + "*/ ");
+        if (q->distinct)
+            put("DISTINCT ");
+        for (size_t i = 0; i < q->items.size(); ++i) {
+            if (i)
+                put(", ");
+            const SelectItem& item = q->items[i];
+            if (item.type == SelectItem::Type::Star) {
+                put("*");
+            } else if (item.type == SelectItem::Type::QualifiedStar) {
+                ids(item.qualifier);
+                put(".*");
+            } else {
+                expr(*item.expr);
+            }
+            if (item.alias) {
+                put(" AS ");
+                id(*item.alias);
+            }
+        }
+        put(" FROM ");
+        for (size_t i = 0; i < q->from.size(); ++i) {
+            if (i)
+                put(", ");
+            tableRef(*q->from[i], false);
+        }
+        if (q->where) {
+            put(" WHERE ");
+            expr(*q->where);
+        }
+        if (q->startWith) {
+            put(" START WITH ");
+            expr(*q->startWith);
+        }
+        if (q->connectBy) {
+            put(q->nocycle ? " CONNECT BY NOCYCLE " : " CONNECT BY ");
+            expr(*q->connectBy);
+        }
+        if (!q->groupBy.empty()) {
+            put(" GROUP BY ");
+            exprs(q->groupBy);
+        }
+        if (q->having) {
+            put(" HAVING ");
+            expr(*q->having);
+        }
+    }
+
+    void operand(const QueryBody& b)
+    {
+        if (b.kind == QueryBodyKind::SetOperation) {
+            put("(");
+            body(b);
+            put(")");
+        } else {
+            body(b);
+        }
+    }
+
+    void query(const Query& q)
+    {
+        body(*q.body);
+        if (!q.orderBy.empty()) {
+            put(" ORDER BY ");
+            for (size_t i = 0; i < q.orderBy.size(); ++i) {
+                if (i)
+                    put(", ");
+                const OrderItem& o = q.orderBy[i];
+                expr(*o.expr);
+                if (o.descending)
+                    put(" DESC");
+                if (o.nullsFirst)
+                    put(*o.nullsFirst ? " NULLS FIRST" : " NULLS LAST");
+            }
+        }
+        if (q.forUpdate) {
+            put(" FOR UPDATE");
+            if (!q.forUpdate->columns.empty()) {
+                put(" OF ");
+                exprs(q.forUpdate->columns);
+            }
+            if (q.forUpdate->nowait)
+                put(" NOWAIT");
+            if (q.forUpdate->wait)
+                put(" WAIT " + std::to_string(*q.forUpdate->wait));
+            if (q.forUpdate->skipLocked)
+                put(" SKIP LOCKED");
+        }
+    }
+
+    void returning(const std::optional<Returning>& r)
+    {
+        if (!r)
+            return;
+        put(" RETURNING ");
+        exprs(r->exprs);
+        put(" INTO ");
+        for (size_t i = 0; i < r->into.size(); ++i) {
+            if (i)
+                put(", ");
+            expr(*r->into[i]);
+        }
+    }
+
+    void constraint(const Constraint& c)
+    {
+        if (c.name) {
+            put("CONSTRAINT ");
+            id(*c.name);
+            put(" ");
+        }
+        switch (c.type) {
+        case ConstraintType::NotNull:
+            put("NOT NULL");
+            break;
+        case ConstraintType::Null:
+            put("NULL");
+            break;
+        case ConstraintType::Check:
+            put("CHECK (");
+            expr(*c.check);
+            put(")");
+            break;
+        case ConstraintType::PrimaryKey:
+            put("PRIMARY KEY");
+            break;
+        case ConstraintType::Unique:
+            put("UNIQUE");
+            break;
+        case ConstraintType::ForeignKey:
+            if (!c.inlineConstraint)
+                put("FOREIGN KEY");
+            break;
+        }
+        if (!c.inlineConstraint && c.type != ConstraintType::Check) {
+            put(" ");
+            idList(c.columns);
+        }
+        if (c.refTable) {
+            put(c.inlineConstraint ? "REFERENCES " : " REFERENCES ");
+            object(*c.refTable);
+            if (!c.refColumns.empty()) {
+                put(" ");
+                idList(c.refColumns);
+            }
+            if (c.onDelete == Constraint::OnDelete::Cascade)
+                put(" ON DELETE CASCADE");
+            else if (c.onDelete == Constraint::OnDelete::SetNull)
+                put(" ON DELETE SET NULL");
+        }
+        if (c.deferrable)
+            put(" DEFERRABLE");
+        if (c.initiallyDeferred)
+            put(" INITIALLY DEFERRED");
+        if (c.rely)
+            put(" RELY");
+        if (!c.indexText.empty())
+            put(" " + c.indexText);
+        if (c.enable)
+            put(*c.enable ? " ENABLE" : " DISABLE");
+        if (c.validate)
+            put(*c.validate ? " VALIDATE" : " NOVALIDATE");
+    }
+
+    void column(const ColumnDef& c)
+    {
+        id(c.name);
+        if (c.type) {
+            put(" ");
+            dataType(*c.type);
+        }
+        if (c.defaultValue) {
+            put(" DEFAULT ");
+            expr(*c.defaultValue);
+        }
+        for (const Constraint& k : c.constraints) {
+            put(" ");
+            constraint(k);
+        }
+    }
+
+    void sequenceOptions(const SequenceOptions& o)
+    {
+        if (o.incrementBy)
+            put(" INCREMENT BY " + *o.incrementBy);
+        if (o.startWith)
+            put(" START WITH " + *o.startWith);
+        if (o.maxValue)
+            put(" MAXVALUE " + *o.maxValue);
+        if (o.noMaxValue)
+            put(" NOMAXVALUE");
+        if (o.minValue)
+            put(" MINVALUE " + *o.minValue);
+        if (o.noMinValue)
+            put(" NOMINVALUE");
+        if (o.cycle)
+            put(*o.cycle ? " CYCLE" : " NOCYCLE");
+        if (o.cache)
+            put(" CACHE " + *o.cache);
+        if (o.noCache)
+            put(" NOCACHE");
+        if (o.order)
+            put(*o.order ? " ORDER" : " NOORDER");
+        if (o.restart)
+            put(" RESTART");
+    }
+
+    void password(const std::string& p, bool quoted)
+    {
+        if (quoted)
+            put("\"" + p + "\"");
+        else
+            put(p);
+    }
+
+    void userOptions(const UserOptions& o)
+    {
+        if (o.password) {
+            put(" IDENTIFIED BY ");
+            password(*o.password, o.passwordQuoted);
+        }
+        if (o.identifiedExternally)
+            put(" IDENTIFIED EXTERNALLY");
+        if (o.defaultTablespace) {
+            put(" DEFAULT TABLESPACE ");
+            id(*o.defaultTablespace);
+        }
+        if (o.temporaryTablespace) {
+            put(" TEMPORARY TABLESPACE ");
+            id(*o.temporaryTablespace);
+        }
+        for (const Quota& q : o.quotas) {
+            put(" QUOTA " + q.size + " ON ");
+            id(q.tablespace);
+        }
+        if (o.profile) {
+            put(" PROFILE ");
+            id(*o.profile);
+        }
+        if (o.passwordExpire)
+            put(" PASSWORD EXPIRE");
+        if (o.accountLocked)
+            put(*o.accountLocked ? " ACCOUNT LOCK" : " ACCOUNT UNLOCK");
+        if (o.defaultRoleAll)
+            put(" DEFAULT ROLE ALL");
+        else if (o.defaultRoles) {
+            put(" DEFAULT ROLE ");
+            if (o.defaultRoles->empty())
+                put("NONE");
+            else
+                ids(*o.defaultRoles, ", ");
+        }
+    }
+
+    void privileges(const std::vector<Privilege>& list)
+    {
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (i)
+                put(", ");
+            if (list[i].quoted)
+                put("\"" + list[i].name + "\"");
+            else
+                put(list[i].name);
+            if (!list[i].columns.empty()) {
+                put(" ");
+                idList(list[i].columns);
+            }
+        }
+    }
+
+    void statement(const Statement& s);
+};
+
+void Dumper::statement(const Statement& s)
+{
+    switch (s.kind) {
+    case StatementKind::Select:
+        query(*s.as<SelectStmt>()->query);
+        break;
+    case StatementKind::Insert: {
+        const auto* i = s.as<InsertStmt>();
+        put("INSERT INTO ");
+        object(i->table);
+        if (i->alias) {
+            put(" ");
+            id(*i->alias);
+        }
+        if (!i->columns.empty()) {
+            put(" ");
+            idList(i->columns);
+        }
+        if (i->query) {
+            put(" ");
+            query(*i->query);
+        } else {
+            put(" VALUES (");
+            for (size_t k = 0; k < i->values.size(); ++k) {
+                if (k)
+                    put(", ");
+                if (i->valueIsDefault[k])
+                    put("DEFAULT");
+                else
+                    expr(*i->values[k]);
+            }
+            put(")");
+        }
+        returning(i->returning);
+        break;
+    }
+    case StatementKind::Update: {
+        const auto* u = s.as<UpdateStmt>();
+        put("UPDATE ");
+        object(u->table);
+        if (u->alias) {
+            put(" ");
+            id(*u->alias);
+        }
+        put(" SET ");
+        for (size_t k = 0; k < u->sets.size(); ++k) {
+            if (k)
+                put(", ");
+            const SetClause& c = u->sets[k];
+            if (c.columns.size() == 1 && c.value && c.value->kind != ExprKind::Subquery)
+                id(c.columns[0]);
+            else if (c.columns.size() == 1)
+                id(c.columns[0]);
+            else
+                idList(c.columns);
+            put(" = ");
+            if (c.isDefault)
+                put("DEFAULT");
+            else
+                expr(*c.value);
+        }
+        if (u->where) {
+            put(" WHERE ");
+            expr(*u->where);
+        }
+        returning(u->returning);
+        break;
+    }
+    case StatementKind::Delete: {
+        const auto* d = s.as<DeleteStmt>();
+        put("DELETE FROM ");
+        object(d->table);
+        if (d->alias) {
+            put(" ");
+            id(*d->alias);
+        }
+        if (d->where) {
+            put(" WHERE ");
+            expr(*d->where);
+        }
+        returning(d->returning);
+        break;
+    }
+    case StatementKind::LockTable: {
+        const auto* l = s.as<LockTableStmt>();
+        put("LOCK TABLE ");
+        for (size_t k = 0; k < l->tables.size(); ++k) {
+            if (k)
+                put(", ");
+            object(l->tables[k]);
+        }
+        static constexpr const char* Modes[]
+            = { "ROW SHARE", "ROW EXCLUSIVE", "SHARE", "SHARE ROW EXCLUSIVE", "EXCLUSIVE", "SHARE UPDATE" };
+        put(" IN ");
+        put(Modes[static_cast<int>(l->mode)]);
+        put(" MODE");
+        if (l->nowait)
+            put(" NOWAIT");
+        if (l->wait)
+            put(" WAIT " + std::to_string(*l->wait));
+        break;
+    }
+    case StatementKind::Truncate:
+        put("TRUNCATE TABLE ");
+        object(s.as<TruncateStmt>()->table);
+        if (s.as<TruncateStmt>()->reuseStorage)
+            put(" REUSE STORAGE");
+        break;
+    case StatementKind::Commit:
+        put("COMMIT");
+        if (s.as<CommitStmt>()->comment) {
+            put(" COMMENT ");
+            text(*s.as<CommitStmt>()->comment);
+        }
+        break;
+    case StatementKind::Rollback:
+        put("ROLLBACK");
+        if (s.as<RollbackStmt>()->savepoint) {
+            put(" TO SAVEPOINT ");
+            id(*s.as<RollbackStmt>()->savepoint);
+        }
+        break;
+    case StatementKind::Savepoint:
+        put("SAVEPOINT ");
+        id(s.as<SavepointStmt>()->name);
+        break;
+    case StatementKind::SetTransaction: {
+        const auto* t = s.as<SetTransactionStmt>();
+        static constexpr const char* Modes[] = { "READ ONLY", "READ WRITE", "ISOLATION LEVEL SERIALIZABLE",
+            "ISOLATION LEVEL READ COMMITTED", "USE ROLLBACK SEGMENT " };
+        put("SET TRANSACTION ");
+        put(Modes[static_cast<int>(t->mode)]);
+        if (t->rollbackSegment)
+            id(*t->rollbackSegment);
+        if (t->name) {
+            put(" NAME ");
+            text(*t->name);
+        }
+        break;
+    }
+    case StatementKind::AlterSession: {
+        put("ALTER SESSION SET");
+        for (const SessionSetting& set : s.as<AlterSessionStmt>()->settings) {
+            put(" ");
+            put(set.name.name); // parameter names are never quoted
+            put(" = ");
+            if (set.quoted)
+                text(set.value);
+            else
+                put(set.value);
+        }
+        break;
+    }
+    case StatementKind::CreateTable: {
+        const auto* t = s.as<CreateTableStmt>();
+        put(t->globalTemporary ? "CREATE GLOBAL TEMPORARY TABLE " : "CREATE TABLE ");
+        object(t->name);
+        if (!t->columns.empty() || !t->constraints.empty()) {
+            put(" (");
+            bool first = true;
+            for (const ColumnDef& c : t->columns) {
+                if (!first)
+                    put(", ");
+                first = false;
+                column(c);
+            }
+            for (const Constraint& c : t->constraints) {
+                if (!first)
+                    put(", ");
+                first = false;
+                constraint(c);
+            }
+            put(")");
+        }
+        if (t->globalTemporary)
+            put(t->onCommitPreserveRows ? " ON COMMIT PRESERVE ROWS" : " ON COMMIT DELETE ROWS");
+        if (!t->physicalText.empty())
+            put(" " + t->physicalText);
+        if (t->asQuery) {
+            put(" AS ");
+            query(*t->asQuery);
+        }
+        break;
+    }
+    case StatementKind::AlterTable: {
+        const auto* t = s.as<AlterTableStmt>();
+        put("ALTER TABLE ");
+        object(t->table);
+        using Type = AlterTableAction::Type;
+        for (const AlterTableAction& a : t->actions) {
+            switch (a.type) {
+            case Type::AddColumns:
+            case Type::ModifyColumns:
+                put(a.type == Type::AddColumns ? " ADD (" : " MODIFY (");
+                for (size_t k = 0; k < a.columns.size(); ++k) {
+                    if (k)
+                        put(", ");
+                    column(a.columns[k]);
+                }
+                put(")");
+                break;
+            case Type::DropColumns:
+                put(" DROP ");
+                idList(a.names);
+                if (a.cascade)
+                    put(" CASCADE CONSTRAINTS");
+                break;
+            case Type::RenameColumn:
+                put(" RENAME COLUMN ");
+                id(a.names[0]);
+                put(" TO ");
+                id(a.names[1]);
+                break;
+            case Type::RenameTable:
+                put(" RENAME TO ");
+                id(a.names[0]);
+                break;
+            case Type::AddConstraint:
+                for (const Constraint& c : a.constraints) {
+                    put(" ADD ");
+                    constraint(c);
+                }
+                break;
+            case Type::DropConstraint:
+            case Type::DropPrimaryKey:
+            case Type::DropUnique:
+                if (a.type == Type::DropConstraint) {
+                    put(" DROP CONSTRAINT ");
+                    id(a.names[0]);
+                } else if (a.type == Type::DropPrimaryKey) {
+                    put(" DROP PRIMARY KEY");
+                } else {
+                    put(" DROP UNIQUE ");
+                    idList(a.names);
+                }
+                if (a.cascade)
+                    put(" CASCADE");
+                if (a.keepIndex)
+                    put(" KEEP INDEX");
+                break;
+            case Type::EnableConstraint:
+                put(a.enable ? " ENABLE" : " DISABLE");
+                if (a.validate)
+                    put(*a.validate ? " VALIDATE" : " NOVALIDATE");
+                if (a.primaryKey) {
+                    put(" PRIMARY KEY");
+                } else if (!a.uniqueColumns.empty()) {
+                    put(" UNIQUE ");
+                    idList(a.uniqueColumns);
+                } else {
+                    put(" CONSTRAINT ");
+                    id(a.names[0]);
+                }
+                if (a.cascade)
+                    put(" CASCADE");
+                if (a.keepIndex)
+                    put(" KEEP INDEX");
+                break;
+            case Type::EnableAllTriggers:
+                put(a.enable ? " ENABLE ALL TRIGGERS" : " DISABLE ALL TRIGGERS");
+                break;
+            case Type::Physical:
+                put(" " + a.text);
+                break;
+            }
+        }
+        break;
+    }
+    case StatementKind::DropTable: {
+        const auto* d = s.as<DropTableStmt>();
+        put("DROP TABLE ");
+        object(d->table);
+        if (d->cascadeConstraints)
+            put(" CASCADE CONSTRAINTS");
+        if (d->purge)
+            put(" PURGE");
+        break;
+    }
+    case StatementKind::CreateIndex: {
+        const auto* i = s.as<CreateIndexStmt>();
+        put(i->unique ? "CREATE UNIQUE INDEX " : i->bitmap ? "CREATE BITMAP INDEX " : "CREATE INDEX ");
+        object(i->index);
+        put(" ON ");
+        object(i->table);
+        if (i->tableAlias) {
+            put(" ");
+            id(*i->tableAlias);
+        }
+        put(" (");
+        for (size_t k = 0; k < i->columns.size(); ++k) {
+            if (k)
+                put(", ");
+            expr(*i->columns[k].expr);
+            if (i->columns[k].descending)
+                put(" DESC");
+        }
+        put(")");
+        if (!i->physicalText.empty())
+            put(" " + i->physicalText);
+        break;
+    }
+    case StatementKind::DropIndex:
+        put("DROP INDEX ");
+        object(s.as<DropIndexStmt>()->index);
+        break;
+    case StatementKind::AlterIndex: {
+        const auto* a = s.as<AlterIndexStmt>();
+        put("ALTER INDEX ");
+        object(a->index);
+        if (a->action == AlterIndexStmt::Action::Rebuild) {
+            put(" REBUILD");
+            if (!a->optionsText.empty())
+                put(" " + a->optionsText);
+        } else if (a->action == AlterIndexStmt::Action::RenameTo) {
+            put(" RENAME TO ");
+            id(*a->newName);
+        } else {
+            put(" " + a->optionsText);
+        }
+        break;
+    }
+    case StatementKind::CreateSequence:
+        put("CREATE SEQUENCE ");
+        object(s.as<CreateSequenceStmt>()->sequence);
+        sequenceOptions(s.as<CreateSequenceStmt>()->options);
+        break;
+    case StatementKind::AlterSequence:
+        put("ALTER SEQUENCE ");
+        object(s.as<AlterSequenceStmt>()->sequence);
+        sequenceOptions(s.as<AlterSequenceStmt>()->options);
+        break;
+    case StatementKind::DropSequence:
+        put("DROP SEQUENCE ");
+        object(s.as<DropSequenceStmt>()->sequence);
+        break;
+    case StatementKind::CreateView: {
+        const auto* v = s.as<CreateViewStmt>();
+        put("CREATE ");
+        if (v->orReplace)
+            put("OR REPLACE ");
+        if (v->force)
+            put("FORCE ");
+        put("VIEW ");
+        object(v->view);
+        if (!v->columns.empty()) {
+            put(" ");
+            idList(v->columns);
+        }
+        put(" AS ");
+        query(*v->query);
+        if (v->withReadOnly)
+            put(" WITH READ ONLY");
+        if (v->withCheckOption)
+            put(" WITH CHECK OPTION");
+        if (v->constraintName) {
+            put(" CONSTRAINT ");
+            id(*v->constraintName);
+        }
+        break;
+    }
+    case StatementKind::DropView:
+        put("DROP VIEW ");
+        object(s.as<DropViewStmt>()->view);
+        if (s.as<DropViewStmt>()->cascadeConstraints)
+            put(" CASCADE CONSTRAINTS");
+        break;
+    case StatementKind::CreateSynonym: {
+        const auto* c = s.as<CreateSynonymStmt>();
+        put("CREATE ");
+        if (c->orReplace)
+            put("OR REPLACE ");
+        if (c->isPublic)
+            put("PUBLIC ");
+        put("SYNONYM ");
+        object(c->synonym);
+        put(" FOR ");
+        object(c->target);
+        break;
+    }
+    case StatementKind::DropSynonym: {
+        const auto* d = s.as<DropSynonymStmt>();
+        put(d->isPublic ? "DROP PUBLIC SYNONYM " : "DROP SYNONYM ");
+        object(d->synonym);
+        if (d->force)
+            put(" FORCE");
+        break;
+    }
+    case StatementKind::Comment: {
+        const auto* c = s.as<CommentStmt>();
+        put(c->target == CommentStmt::Target::Table ? "COMMENT ON TABLE " : "COMMENT ON COLUMN ");
+        object(c->table);
+        if (c->column) {
+            put(".");
+            id(*c->column);
+        }
+        put(" IS ");
+        text(c->text);
+        break;
+    }
+    case StatementKind::CreateUser:
+        put("CREATE USER ");
+        id(s.as<CreateUserStmt>()->user);
+        userOptions(s.as<CreateUserStmt>()->options);
+        break;
+    case StatementKind::AlterUser:
+        put("ALTER USER ");
+        id(s.as<AlterUserStmt>()->user);
+        userOptions(s.as<AlterUserStmt>()->options);
+        break;
+    case StatementKind::DropUser:
+        put("DROP USER ");
+        id(s.as<DropUserStmt>()->user);
+        if (s.as<DropUserStmt>()->cascade)
+            put(" CASCADE");
+        break;
+    case StatementKind::Grant: {
+        const auto* g = s.as<GrantStmt>();
+        put("GRANT ");
+        privileges(g->privileges);
+        if (g->object) {
+            put(" ON ");
+            object(*g->object);
+        }
+        put(" TO ");
+        ids(g->grantees, ", ");
+        if (g->withAdminOption)
+            put(" WITH ADMIN OPTION");
+        if (g->withGrantOption)
+            put(" WITH GRANT OPTION");
+        break;
+    }
+    case StatementKind::Revoke: {
+        const auto* r = s.as<RevokeStmt>();
+        put("REVOKE ");
+        privileges(r->privileges);
+        if (r->object) {
+            put(" ON ");
+            object(*r->object);
+        }
+        put(" FROM ");
+        ids(r->grantees, ", ");
+        if (r->cascadeConstraints)
+            put(" CASCADE CONSTRAINTS");
+        break;
+    }
+    case StatementKind::CreateRole:
+        put("CREATE ROLE ");
+        id(s.as<CreateRoleStmt>()->role);
+        if (s.as<CreateRoleStmt>()->password)
+            put(" IDENTIFIED BY " + *s.as<CreateRoleStmt>()->password);
+        break;
+    case StatementKind::DropRole:
+        put("DROP ROLE ");
+        id(s.as<DropRoleStmt>()->role);
+        break;
+    case StatementKind::Rename:
+        put("RENAME ");
+        id(s.as<RenameStmt>()->from);
+        put(" TO ");
+        id(s.as<RenameStmt>()->to);
+        break;
+    case StatementKind::PlSql:
+        put(s.as<PlSqlStmt>()->text);
+        break;
+    case StatementKind::DropObject: {
+        const auto* d = s.as<DropObjectStmt>();
+        put(d->isPublic ? "DROP PUBLIC " : "DROP ");
+        put(d->objectType + " ");
+        object(d->name);
+        break;
+    }
+    }
+}
 
 } // namespace
 

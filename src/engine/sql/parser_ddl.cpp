@@ -8,28 +8,28 @@ namespace engine::sql::detail {
 
 namespace {
 
-    template <typename T> std::unique_ptr<T> make(int offset)
-    {
-        auto s = std::make_unique<T>();
-        s->offset = offset;
-        return s;
-    }
+template <typename T> std::unique_ptr<T> make(int offset)
+{
+    auto s = std::make_unique<T>();
+    s->offset = offset;
+    return s;
+}
 
-    // Physical attributes that change nothing an Oracle client can observe here; they are accepted and kept.
-    bool isPhysicalWord(const Token& t)
-    {
-        static constexpr const char* Words[] = { "TABLESPACE", "PCTFREE", "PCTUSED", "INITRANS", "MAXTRANS",
-            "STORAGE", "LOGGING", "NOLOGGING", "COMPRESS", "NOCOMPRESS", "CACHE", "NOCACHE", "MONITORING",
-            "NOMONITORING", "PARALLEL", "NOPARALLEL", "ROWDEPENDENCIES", "NOROWDEPENDENCIES", "ORGANIZATION",
-            "SEGMENT", "LOB", "COMPUTE", "ONLINE", "REVERSE", "NOSORT", "FREELISTS", "FREELIST" };
-        if (t.kind != TokenKind::Identifier)
-            return false;
-        for (const char* w : Words) {
-            if (t.text == w)
-                return true;
-        }
+// Physical attributes that change nothing an Oracle client can observe here; they are accepted and kept.
+bool isPhysicalWord(const Token& t)
+{
+    static constexpr const char* Words[] = { "TABLESPACE", "PCTFREE", "PCTUSED", "INITRANS", "MAXTRANS", "STORAGE",
+        "LOGGING", "NOLOGGING", "COMPRESS", "NOCOMPRESS", "CACHE", "NOCACHE", "MONITORING", "NOMONITORING", "PARALLEL",
+        "NOPARALLEL", "ROWDEPENDENCIES", "NOROWDEPENDENCIES", "ORGANIZATION", "SEGMENT", "LOB", "COMPUTE", "ONLINE",
+        "REVERSE", "NOSORT", "FREELISTS", "FREELIST" };
+    if (t.kind != TokenKind::Identifier)
         return false;
+    for (const char* w : Words) {
+        if (t.text == w)
+            return true;
     }
+    return false;
+}
 
 } // namespace
 
@@ -402,8 +402,8 @@ ColumnDef Parser::parseColumnDef(bool forModify)
         fail(904, cur().offset);
     c.name = parseIdentifier(904);
     const bool typeFollows = at(TokenKind::Identifier) && !atWord("DEFAULT") && !atWord("NOT") && !atWord("NULL")
-        && !atWord("CONSTRAINT") && !atWord("PRIMARY") && !atWord("UNIQUE") && !atWord("CHECK")
-        && !atWord("REFERENCES") && !atWord("ENABLE") && !atWord("DISABLE");
+        && !atWord("CONSTRAINT") && !atWord("PRIMARY") && !atWord("UNIQUE") && !atWord("CHECK") && !atWord("REFERENCES")
+        && !atWord("ENABLE") && !atWord("DISABLE");
     if (typeFollows)
         c.type = parseDataType();
     else if (!forModify && !at(TokenKind::Comma) && !at(TokenKind::RParen) && !atWord("DEFAULT"))
@@ -596,9 +596,8 @@ StatementPtr Parser::parseAlter()
         return parseAlterSession();
     if (acceptWord("USER"))
         return parseAlterUser();
-    static constexpr const char* Later[] = { "PROCEDURE", "FUNCTION", "PACKAGE", "TRIGGER", "VIEW", "TYPE",
-        "SYSTEM", "DATABASE", "TABLESPACE", "ROLE", "PROFILE", "SYNONYM", "MATERIALIZED", "CLUSTER", "RESOURCE",
-        "ROLLBACK" };
+    static constexpr const char* Later[] = { "PROCEDURE", "FUNCTION", "PACKAGE", "TRIGGER", "VIEW", "TYPE", "SYSTEM",
+        "DATABASE", "TABLESPACE", "ROLE", "PROFILE", "SYNONYM", "MATERIALIZED", "CLUSTER", "RESOURCE", "ROLLBACK" };
     for (const char* w : Later) {
         if (atWord(w))
             failHere(3001);
@@ -661,8 +660,8 @@ StatementPtr Parser::parseAlterTable()
             }
         } else if (acceptWord("MODIFY")) {
             a.type = Type::ModifyColumns;
-            if (atWord("CONSTRAINT") || atWord("PRIMARY") || atWord("UNIQUE") || atWord("PARTITION")
-                || atWord("LOB") || atWord("DEFAULT"))
+            if (atWord("CONSTRAINT") || atWord("PRIMARY") || atWord("UNIQUE") || atWord("PARTITION") || atWord("LOB")
+                || atWord("DEFAULT"))
                 failHere(3001);
             if (at(TokenKind::LParen))
                 columnList(a, true);

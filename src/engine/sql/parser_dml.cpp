@@ -8,12 +8,12 @@ namespace engine::sql::detail {
 
 namespace {
 
-    template <typename T> std::unique_ptr<T> make(int offset)
-    {
-        auto s = std::make_unique<T>();
-        s->offset = offset;
-        return s;
-    }
+template <typename T> std::unique_ptr<T> make(int offset)
+{
+    auto s = std::make_unique<T>();
+    s->offset = offset;
+    return s;
+}
 
 } // namespace
 

@@ -8,119 +8,122 @@ namespace engine::sql::detail {
 
 namespace {
 
-    int heightOf(const ExprPtr& e) { return e ? e->height : 0; }
+int heightOf(const ExprPtr& e)
+{
+    return e ? e->height : 0;
+}
 
-    int computeHeight(const Expr& e)
-    {
-        int h = 0;
-        auto take = [&h](const ExprPtr& c) { h = std::max(h, heightOf(c)); };
-        auto takeQuery = [&h](const std::unique_ptr<Query>& q) {
-            if (q)
-                h = std::max(h, q->height);
-        };
-        switch (e.kind) {
-        case ExprKind::Literal:
-        case ExprKind::Bind:
-        case ExprKind::ColumnRef:
-        case ExprKind::PseudoColumn:
-        case ExprKind::SequenceRef:
-            break;
-        case ExprKind::FunctionCall:
-            for (const ExprPtr& a : e.as<FunctionCallExpr>()->args)
-                take(a);
-            break;
-        case ExprKind::Case: {
-            const auto* c = e.as<CaseExpr>();
-            take(c->operand);
-            for (const CaseWhen& w : c->whens) {
-                take(w.when);
-                take(w.then);
-            }
-            take(c->elseExpr);
-            break;
+int computeHeight(const Expr& e)
+{
+    int h = 0;
+    auto take = [&h](const ExprPtr& c) { h = std::max(h, heightOf(c)); };
+    auto takeQuery = [&h](const std::unique_ptr<Query>& q) {
+        if (q)
+            h = std::max(h, q->height);
+    };
+    switch (e.kind) {
+    case ExprKind::Literal:
+    case ExprKind::Bind:
+    case ExprKind::ColumnRef:
+    case ExprKind::PseudoColumn:
+    case ExprKind::SequenceRef:
+        break;
+    case ExprKind::FunctionCall:
+        for (const ExprPtr& a : e.as<FunctionCallExpr>()->args)
+            take(a);
+        break;
+    case ExprKind::Case: {
+        const auto* c = e.as<CaseExpr>();
+        take(c->operand);
+        for (const CaseWhen& w : c->whens) {
+            take(w.when);
+            take(w.then);
         }
-        case ExprKind::Unary:
-            take(e.as<UnaryExpr>()->operand);
-            break;
-        case ExprKind::Binary:
-            take(e.as<BinaryExpr>()->left);
-            take(e.as<BinaryExpr>()->right);
-            break;
-        case ExprKind::Comparison:
-            take(e.as<ComparisonExpr>()->left);
-            take(e.as<ComparisonExpr>()->right);
-            break;
-        case ExprKind::QuantifiedComparison: {
-            const auto* q = e.as<QuantifiedComparisonExpr>();
-            take(q->left);
-            for (const ExprPtr& a : q->list)
-                take(a);
-            takeQuery(q->subquery);
-            break;
-        }
-        case ExprKind::InList:
-            take(e.as<InListExpr>()->left);
-            for (const ExprPtr& a : e.as<InListExpr>()->list)
-                take(a);
-            break;
-        case ExprKind::InSubquery:
-            take(e.as<InSubqueryExpr>()->left);
-            takeQuery(e.as<InSubqueryExpr>()->subquery);
-            break;
-        case ExprKind::Exists:
-            takeQuery(e.as<ExistsExpr>()->subquery);
-            break;
-        case ExprKind::Between:
-            take(e.as<BetweenExpr>()->value);
-            take(e.as<BetweenExpr>()->low);
-            take(e.as<BetweenExpr>()->high);
-            break;
-        case ExprKind::Like:
-            take(e.as<LikeExpr>()->value);
-            take(e.as<LikeExpr>()->pattern);
-            take(e.as<LikeExpr>()->escape);
-            break;
-        case ExprKind::IsNull:
-            take(e.as<IsNullExpr>()->value);
-            break;
-        case ExprKind::Subquery:
-            takeQuery(e.as<SubqueryExpr>()->query);
-            break;
-        case ExprKind::Tuple:
-            for (const ExprPtr& a : e.as<TupleExpr>()->items)
-                take(a);
-            break;
-        }
-        return h + 1;
+        take(c->elseExpr);
+        break;
     }
-
-    bool compareOp(TokenKind k, CompareOp& op)
-    {
-        switch (k) {
-        case TokenKind::Eq:
-            op = CompareOp::Eq;
-            return true;
-        case TokenKind::Ne:
-            op = CompareOp::Ne;
-            return true;
-        case TokenKind::Lt:
-            op = CompareOp::Lt;
-            return true;
-        case TokenKind::Le:
-            op = CompareOp::Le;
-            return true;
-        case TokenKind::Gt:
-            op = CompareOp::Gt;
-            return true;
-        case TokenKind::Ge:
-            op = CompareOp::Ge;
-            return true;
-        default:
-            return false;
-        }
+    case ExprKind::Unary:
+        take(e.as<UnaryExpr>()->operand);
+        break;
+    case ExprKind::Binary:
+        take(e.as<BinaryExpr>()->left);
+        take(e.as<BinaryExpr>()->right);
+        break;
+    case ExprKind::Comparison:
+        take(e.as<ComparisonExpr>()->left);
+        take(e.as<ComparisonExpr>()->right);
+        break;
+    case ExprKind::QuantifiedComparison: {
+        const auto* q = e.as<QuantifiedComparisonExpr>();
+        take(q->left);
+        for (const ExprPtr& a : q->list)
+            take(a);
+        takeQuery(q->subquery);
+        break;
     }
+    case ExprKind::InList:
+        take(e.as<InListExpr>()->left);
+        for (const ExprPtr& a : e.as<InListExpr>()->list)
+            take(a);
+        break;
+    case ExprKind::InSubquery:
+        take(e.as<InSubqueryExpr>()->left);
+        takeQuery(e.as<InSubqueryExpr>()->subquery);
+        break;
+    case ExprKind::Exists:
+        takeQuery(e.as<ExistsExpr>()->subquery);
+        break;
+    case ExprKind::Between:
+        take(e.as<BetweenExpr>()->value);
+        take(e.as<BetweenExpr>()->low);
+        take(e.as<BetweenExpr>()->high);
+        break;
+    case ExprKind::Like:
+        take(e.as<LikeExpr>()->value);
+        take(e.as<LikeExpr>()->pattern);
+        take(e.as<LikeExpr>()->escape);
+        break;
+    case ExprKind::IsNull:
+        take(e.as<IsNullExpr>()->value);
+        break;
+    case ExprKind::Subquery:
+        takeQuery(e.as<SubqueryExpr>()->query);
+        break;
+    case ExprKind::Tuple:
+        for (const ExprPtr& a : e.as<TupleExpr>()->items)
+            take(a);
+        break;
+    }
+    return h + 1;
+}
 
-    constexpr size_t MaxListExpressions = 1000;
+bool compareOp(TokenKind k, CompareOp& op)
+{
+    switch (k) {
+    case TokenKind::Eq:
+        op = CompareOp::Eq;
+        return true;
+    case TokenKind::Ne:
+        op = CompareOp::Ne;
+        return true;
+    case TokenKind::Lt:
+        op = CompareOp::Lt;
+        return true;
+    case TokenKind::Le:
+        op = CompareOp::Le;
+        return true;
+    case TokenKind::Gt:
+        op = CompareOp::Gt;
+        return true;
+    case TokenKind::Ge:
+        op = CompareOp::Ge;
+        return true;
+    default:
+        return false;
+    }
+}
+
+constexpr size_t MaxListExpressions = 1000;
 
 } // namespace
 
@@ -257,8 +260,8 @@ ExprPtr Parser::parsePredicate()
         advance();
         if (atWord("ANY") || atWord("SOME") || atWord("ALL")) {
             auto q = std::make_unique<QuantifiedComparisonExpr>();
-            q->quantifier = atWord("ALL") ? QuantifiedComparisonExpr::Quantifier::All
-                                          : QuantifiedComparisonExpr::Quantifier::Any;
+            q->quantifier
+                = atWord("ALL") ? QuantifiedComparisonExpr::Quantifier::All : QuantifiedComparisonExpr::Quantifier::Any;
             advance();
             q->op = op;
             q->left = std::move(left);

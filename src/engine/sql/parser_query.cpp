@@ -7,7 +7,10 @@
 
 namespace engine::sql::detail {
 
-bool Parser::atSetOperator() const { return atWord("UNION") || atWord("INTERSECT") || atWord("MINUS"); }
+bool Parser::atSetOperator() const
+{
+    return atWord("UNION") || atWord("INTERSECT") || atWord("MINUS");
+}
 
 bool Parser::atQueryStart() const
 {
