@@ -1,5 +1,6 @@
 #include "shell/Main.h"
 
+#include "db/session.h"
 #include "platform/fileinfo.h"
 #include "platform/inifile.h"
 #include "platform/userkeystore.h"
@@ -233,6 +234,9 @@ void TfmMain::buildLayout()
 
     pmOkna = new QMenu(this);
     pmOkna->setObjectName(QStringLiteral("pmOkna"));
+
+    osOracle = new db::Session(this);
+    osOracle->setObjectName(QStringLiteral("osOracle"));
 
     tiCloseForm = new QTimer(this);
     tiCloseForm->setObjectName(QStringLiteral("tiCloseForm"));
@@ -510,7 +514,9 @@ void TfmMain::applyCaption()
 
 bool TfmMain::mainSessionConnected() const
 {
-    return hooks.sessionConnected && hooks.sessionConnected();
+    if (hooks.sessionConnected)
+        return hooks.sessionConnected();
+    return osOracle && osOracle->connected();
 }
 
 void TfmMain::changeEvent(QEvent* event)
@@ -613,6 +619,9 @@ void TfmMain::toggleMinimized(bool force)
 {
     if (force || !paMain->isHidden()) {
         paMain->hide();
+        // The layouts must forget the picture's minimum height before the window can shrink to its tool bar.
+        centralWidget()->layout()->activate();
+        layout()->activate();
         resize(width(), visinaCela - visinaSlika + 1);
         move(currMinLeft, currMinTop);
         return;
@@ -688,4 +697,103 @@ void TfmMain::closeEvent(QCloseEvent* event)
     FormClose();
     event->accept();
     emit closed();
+}
+
+QString TfmMain::pretvoriDescriptor() const
+{
+    return shell::pretvoriDescriptor(currDescriptor);
+}
+
+shell::FileDirNameResult TfmMain::FileDirName(const QString& path) const
+{
+    return shell::FileDirName(path);
+}
+
+QString TfmMain::zamenjaj(const QString& text, const QString& oldName, const QString& newName) const
+{
+    return shell::zamenjaj(text, oldName, newName);
+}
+
+QString TfmMain::zamenjave(const QString& text, const QString& mode) const
+{
+    return shell::zamenjave(text, mode, currUserAsVoxa, currUserAsBildor);
+}
+
+shell::LiveQueryResult TfmMain::postaviLiveQuery(const QString& text) const
+{
+    return shell::postaviLiveQuery(text);
+}
+
+QString TfmMain::prepareInsertTemplate(bool newLine, const QString& templ) const
+{
+    return shell::prepareInsertTemplate(newLine, templ, shell::getClipboard(), p_newLine);
+}
+
+QString TfmMain::getClipboard() const
+{
+    return shell::getClipboard();
+}
+
+void TfmMain::preberiMacroTipke(QWidget* owner, QMenu* popup, const std::function<void(QAction*)>& onClick)
+{
+    shell::preberiMacroTipke(macroTables, currMacros, owner, popup, onClick);
+}
+
+QString TfmMain::brezNL(const QString& text) const
+{
+    return shell::brezNL(text);
+}
+
+QString TfmMain::f_venPodpicje(const QString& text) const
+{
+    return shell::f_venPodpicje(text);
+}
+
+bool TfmMain::sporocilo(const QString& question)
+{
+    return shell::sporocilo(question, this);
+}
+
+bool TfmMain::changeDateFormat(db::Session& session, const QString& format, QString* error)
+{
+    return shell::changeDateFormat(session, *osOracle, format, error);
+}
+
+bool TfmMain::execDyn(const QString& statement, QString* error)
+{
+    QString message;
+    const bool done = shell::execDyn(*osOracle, statement, &message);
+    // A caller that takes the message shows it itself; otherwise the user is told here.
+    if (error)
+        *error = message;
+    else if (!done)
+        QMessageBox::critical(this, nizError, message);
+    return done;
+}
+
+bool TfmMain::tableExists(const QString& owner, const QString& tableName)
+{
+    return shell::tableExists(*osOracle, owner, tableName);
+}
+
+shell::SystemParameter TfmMain::BeriParameter(const QString& name)
+{
+    return shell::BeriParameter(*osOracle, name);
+}
+
+QString TfmMain::GetParam107(const QString& name)
+{
+    return shell::GetParam107(*osOracle, name);
+}
+
+QStringList TfmMain::userVhodniParametri()
+{
+    return shell::userVhodniParametri(*osOracle);
+}
+
+bool TfmMain::SessionInTransaction() const
+{
+    if (!hooks.jeVTransakciji)
+        return false;
+    return shell::SessionInTransaction(osOracle->database(), hooks.jeVTransakciji);
 }

@@ -4,13 +4,13 @@
 
 #include "shell/commandline.h"
 #include "shell/macrofile.h"
+#include "shell/mainservices.h"
 #include "shell/settings.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
 #include <functional>
-#include <memory>
 #include <optional>
 
 class QAction;
@@ -59,7 +59,8 @@ public:
     // main session is not connected).
     struct Hooks {
         std::function<void()> tbConnectClick; // the connection sequence with the logon dialog
-        std::function<bool()> sessionConnected; // osOracle is connected
+        // Whether the main session is connected; when empty, osOracle itself answers.
+        std::function<bool()> sessionConnected;
         std::function<void()> IzvediCeloSkripto; // the command runner, single-installation mode
         std::function<void()> IzvediVecInstalacij; // the installation loop of the several-installations mode
         // The instance is marked as holding several installations in vecInstalacij.
@@ -69,6 +70,8 @@ public:
         // The installation of the connected user, when the installation tables name one.
         std::function<std::optional<TInstallationOfUser>(const QString& connUser)> findInstallationOfUser;
         std::function<void()> mmActivateLargeRBClick; // switches the large rollback segment
+        // Whether a worksheet window holds an open transaction on the database (the worksheet answers).
+        std::function<bool(QWidget* workSheet, const QString& database)> jeVTransakciji;
     };
 
     explicit TfmMain(const Environment& environment = processEnvironment(), QWidget* parent = nullptr);
@@ -102,9 +105,30 @@ public:
 
     bool mainSessionConnected() const;
 
+    // --- services for the tool windows, on the window's own state ---
+    QString pretvoriDescriptor() const;
+    shell::FileDirNameResult FileDirName(const QString& path) const;
+    QString zamenjaj(const QString& text, const QString& oldName, const QString& newName) const;
+    QString zamenjave(const QString& text, const QString& mode) const;
+    shell::LiveQueryResult postaviLiveQuery(const QString& text) const;
+    QString prepareInsertTemplate(bool newLine, const QString& templ) const;
+    QString getClipboard() const;
+    void preberiMacroTipke(QWidget* owner, QMenu* popup, const std::function<void(QAction*)>& onClick);
+    QString brezNL(const QString& text) const;
+    QString f_venPodpicje(const QString& text) const;
+    bool sporocilo(const QString& question);
+    // Database services on the main session (changeDateFormat on the session given).
+    bool changeDateFormat(db::Session& session, const QString& format, QString* error = nullptr);
+    bool execDyn(const QString& statement, QString* error = nullptr);
+    bool tableExists(const QString& owner, const QString& tableName);
+    shell::SystemParameter BeriParameter(const QString& name);
+    QString GetParam107(const QString& name);
+    QStringList userVhodniParametri();
+    bool SessionInTransaction() const;
+
     // --- shared state ---
-    // The main session; the logon sequence creates and logs it on.
-    std::shared_ptr<db::Session> osOracle;
+    // The main session, owned by the window (object name "osOracle"); the logon sequence logs it on.
+    db::Session* osOracle = nullptr;
     QString ORACLEVersion;
     QString ORACLEVersionDod;
     QString ORACLEVersionAll;

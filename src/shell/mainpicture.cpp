@@ -51,13 +51,16 @@ void drawSheet(QPainter& p, const QRectF& sheet)
     p.setPen(QPen(QColor(70, 90, 115), 1.5));
     p.setBrush(QColor(252, 252, 248));
     p.drawRoundedRect(sheet, 6, 6);
-    QRectF bar(sheet.left(), sheet.top(), sheet.width(), 18);
-    p.setBrush(QColor(58, 96, 140));
+    // The title bar follows the sheet's rounded corners; the outline goes over it again.
+    p.save();
+    QPainterPath outline;
+    outline.addRoundedRect(sheet, 6, 6);
+    p.setClipPath(outline);
+    p.fillRect(QRectF(sheet.left(), sheet.top(), sheet.width(), 18), QColor(58, 96, 140));
+    p.restore();
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(sheet, 6, 6);
     p.setPen(Qt::NoPen);
-    QPainterPath header;
-    header.addRoundedRect(bar, 6, 6);
-    header.addRect(bar.adjusted(0, 9, 0, 0));
-    p.drawPath(header.simplified());
     // Lines of a statement, coloured as an editor colours keywords, names and literals.
     const QColor keyword(40, 80, 170);
     const QColor name(60, 60, 60);

@@ -1,5 +1,8 @@
 // The main window: creation from the settings file and the command line, the language texts, activation with
 // the logon and the one-time command run, the minimised form, and closing.
+#include "db/drivers.h"
+#include "db/session.h"
+#include "engine/engine.h"
 #include "shell/Main.h"
 #include "shell/mainpicture.h"
 #include "support/tempdir.h"
@@ -88,6 +91,9 @@ TEST_F(MainWindowTest, StartsWithoutSettingsFileOrParameters)
     auto window = create();
     EXPECT_EQ(fmMain, window.get());
     EXPECT_EQ(window->objectName(), "fmMain");
+    ASSERT_NE(window->osOracle, nullptr);
+    EXPECT_EQ(window->osOracle->objectName(), "osOracle");
+    EXPECT_FALSE(window->mainSessionConnected());
     EXPECT_EQ(window->currLanguage, "ANG");
     EXPECT_EQ(window->nizMain, "PL/SQL Editor");
     EXPECT_EQ(window->nizError, "ERROR");
@@ -413,4 +419,64 @@ TEST_F(MainWindowTest, PictureIsDrawn)
             colours.insert(image.pixel(x, y));
     EXPECT_GT(colours.size(), 50);
     EXPECT_FALSE(shell::toolButtonIcon("tbConnect").isNull());
+}
+
+TEST_F(MainWindowTest, ServicesWorkOnTheWindowsOwnState)
+{
+    writeSettings("[PL/SQL]\r\nCURR_DESCRIPTOR=#9\r\n");
+    auto window = create();
+    EXPECT_EQ(window->pretvoriDescriptor(), "\t");
+    window->currUserAsVoxa = "INST2";
+    window->currUserAsBildor = "BIL2";
+    EXPECT_EQ(window->zamenjave("CONNECT VOXA GESLO BAZA", "UKAZ"), "CONNECT INST2 GESLO BAZA");
+    EXPECT_EQ(window->FileDirName("C:\\Skripte\\upg1.sql").fileName, "upg1.sql");
+
+    // The macro text of the latest activation fills the tables the editors read.
+    window->currMacros = "#a\r\nselect * from\r\n/Glava\r\nbegin null; end;";
+    QWidget editor;
+    QMenu popup;
+    window->preberiMacroTipke(&editor, &popup, nullptr);
+    EXPECT_EQ(window->macroTables.mcKeys, "a");
+    EXPECT_EQ(window->macroTables.nrMacros, 1);
+    ASSERT_EQ(popup.actions().size(), 1);
+    EXPECT_EQ(popup.actions().at(0)->text(), "Glava");
+}
+
+TEST_F(MainWindowTest, MainSessionOnAnEmbeddedDatabase)
+{
+    engine::Database::create(path("DEMO").toStdString());
+    db::setEmbeddedDataDirectory(tmp.path());
+    auto window = create({ "SYSTEM", "MANAGER", "DEMO" });
+    int logons = 0;
+    int runs = 0;
+    // The logon as the connection sequence will make it: the logon values first, then the logon.
+    window->hooks.tbConnectClick = [&] {
+        ++logons;
+        window->osOracle->setUserName(window->connUser);
+        window->osOracle->setPassword(window->connPassword);
+        window->osOracle->setDatabase(window->connServer);
+        window->osOracle->logOn();
+        window->ORACLEVersionAll = window->osOracle->serverVersion();
+    };
+    window->hooks.IzvediCeloSkripto = [&] { ++runs; };
+    // A plain password on the command line is no logon: the list has a command, not a CONNECT.
+    EXPECT_FALSE(window->pAutoG);
+    window->connUser = "SYSTEM";
+    window->connPassword = "MANAGER";
+    window->connServer = "DEMO";
+    showAndActivate(*window, logons, 1);
+    ASSERT_TRUE(waitFor([&] { return !window->prvicNaFormi; }));
+    EXPECT_TRUE(window->mainSessionConnected());
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(window->windowTitle().contains("SYSTEM@DEMO  Oracle:")) << window->windowTitle().toStdString();
+
+    EXPECT_TRUE(window->execDyn("create table notes (id number, text varchar2(40))"));
+    QString error;
+    EXPECT_FALSE(window->execDyn("create table notes (id number)", &error));
+    EXPECT_TRUE(error.contains("ORA-")) << error.toStdString();
+
+    window->osOracle->logOff();
+    EXPECT_FALSE(window->mainSessionConnected());
+    window.reset();
+    db::setEmbeddedDataDirectory({});
 }
