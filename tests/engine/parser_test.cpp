@@ -54,6 +54,8 @@ TEST(Parser, Queries)
             R"sql(SELECT DISTINCT E.ENAME, D.DNAME FROM EMP E INNER JOIN DEPT D ON (E.DEPTNO = D.DEPTNO) LEFT JOIN BONUS B USING (ENAME) CROSS JOIN DUAL)sql" },
         { R"sql(select count(*), count(distinct a), sum(b) from t group by c having count(*) > 1 order by 1 desc nulls last, a)sql",
             R"sql(SELECT COUNT(*), COUNT(DISTINCT A), SUM(B) FROM T GROUP BY C HAVING (COUNT(*) > 1) ORDER BY 1 DESC NULLS LAST, A)sql" },
+        { R"sql(select c from t having count(*) > 1 group by c)sql",
+            R"sql(SELECT C FROM T GROUP BY C HAVING (COUNT(*) > 1))sql" },
         { R"sql(select level, lpad(' ', 2*level) || ename from emp start with mgr is null connect by nocycle prior empno = mgr)sql",
             R"sql(SELECT LEVEL, (LPAD(' ', (2 * LEVEL)) || ENAME) FROM EMP START WITH (MGR IS NULL) CONNECT BY NOCYCLE ((PRIOR EMPNO) = MGR))sql" },
         { R"sql(select * from (select a from t union all select b from u) v where rownum <= 10)sql",

@@ -146,15 +146,18 @@ std::unique_ptr<QueryBlock> Parser::parseQueryBlock()
             b->connectBy = parseCondition();
         }
     }
-    if (atWord("GROUP")) {
-        advance();
-        expectWord("BY", 924);
-        do {
-            b->groupBy.push_back(parseExpr());
-        } while (accept(TokenKind::Comma));
+    // Oracle takes HAVING before GROUP BY as well as after it
+    for (int i = 0; i < 2; ++i) {
+        if (b->groupBy.empty() && atWord("GROUP")) {
+            advance();
+            expectWord("BY", 924);
+            do {
+                b->groupBy.push_back(parseExpr());
+            } while (accept(TokenKind::Comma));
+        } else if (!b->having && acceptWord("HAVING")) {
+            b->having = parseCondition();
+        }
     }
-    if (acceptWord("HAVING"))
-        b->having = parseCondition();
     b->endOffset = prevEnd();
     return b;
 }
