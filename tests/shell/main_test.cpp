@@ -3,7 +3,9 @@
 #include "db/drivers.h"
 #include "db/session.h"
 #include "engine/engine.h"
+#include "platform/inifile.h"
 #include "shell/Main.h"
+#include "shell/iKript.h"
 #include "shell/mainpicture.h"
 #include "support/tempdir.h"
 #include "support/waitfor.h"
@@ -13,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
 
@@ -479,4 +482,53 @@ TEST_F(MainWindowTest, MainSessionOnAnEmbeddedDatabase)
     EXPECT_FALSE(window->mainSessionConnected());
     window.reset();
     db::setEmbeddedDataDirectory({});
+}
+
+TEST_F(MainWindowTest, RememberedPasswordsAreReadWhenSwitchedOn)
+{
+    writeSettings("[PL/SQL]\r\nCURR_USER=voxa\r\nCURR_SERVER=PROD\r\n[MONITOR]\r\nCURR_SHRANI=NFX2\r\n");
+    {
+        platform::IniFile ini(exeDir() + "MONITOR.INI");
+        ASSERT_TRUE(TKript::shraniGeslo(ini, "PROD", "VOXA", "tiger", {}));
+        ASSERT_TRUE(TKript::shraniGeslo(ini, "PROD", "VEXO_UTIL", "util", {}));
+    }
+    auto window = create();
+    EXPECT_EQ(window->connUser, "VOXA");
+    EXPECT_EQ(window->connPassword, "TIGER") << "remembered passwords come back upper case";
+    EXPECT_EQ(window->connPasswordUtil, "UTIL");
+
+    // A password code on the command line takes the remembered password first.
+    auto coded = create({ "VOXA", "8", "PROD" });
+    EXPECT_EQ(coded->connPassword, "TIGER");
+    EXPECT_EQ(coded->connPasswordUtil, "UTIL");
+}
+
+TEST_F(MainWindowTest, AFailingRunIsReportedAndNotStartedAgain)
+{
+    auto window = create({ "ERRORS" });
+    FakeLogon logon;
+    logon.attach(*window);
+    logon.connected = true;
+    window->hooks.IzvediCeloSkripto = [&] {
+        ++logon.runs;
+        throw std::runtime_error("ORA-00942: table or view does not exist");
+    };
+    // The report is a message box; read it and close it when it shows.
+    QString reported;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            reported = box->text();
+            box->accept();
+        }
+    });
+    closer.start(20);
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(waitFor([&] { return !reported.isEmpty(); }));
+    ASSERT_TRUE(waitFor([&] { return !window->prvicNaFormi; }));
+    EXPECT_EQ(reported, "ORA-00942: table or view does not exist");
+    window->FormActivate();
+    EXPECT_EQ(logon.runs, 1);
+    EXPECT_FALSE(window->declRunParam) << "the activation went on after the report";
 }
