@@ -75,8 +75,8 @@ QString DataSet::effectiveSql() const
 
 void DataSet::open()
 {
-    if (active())
-        close();
+    // An open data set is not closed first: the new result replaces the old one in the data set's own thread,
+    // which matters when a worker opens it while its grid shows the previous result.
     if (masterSet) {
         const std::vector<QVariant> values = masterValues();
         for (int i = 0; i < masterFieldList.size(); ++i)

@@ -522,17 +522,33 @@ TEST_F(DataSetTest, OpenFromAWorkerThreadChangesRowsInTheDataSetsThread)
         &ds, &DataSet::aboutToReset, &ds,
         [&] { signalledElsewhere = signalledElsewhere || QThread::currentThread() != ds.thread(); },
         Qt::DirectConnection);
+    for (const QString& where : { QString(), QStringLiteral(" where deptno = :d") }) {
+        // The second run replaces a result the grid shows.
+        ds.setVariable(QStringLiteral("d"), 30);
+        if (!where.isEmpty())
+            ds.setSql(ds.sql() + where);
+        std::atomic<bool> done { false };
+        std::thread worker([&] {
+            ds.open();
+            done = true;
+        });
+        // The GUI thread keeps serving events while the worker runs, as the worksheet does.
+        ASSERT_TRUE(testsupport::waitFor([&] { return done.load(); }));
+        worker.join();
+        EXPECT_FALSE(signalledElsewhere);
+        EXPECT_EQ(model.rowCount(), where.isEmpty() ? 5 : 2);
+        EXPECT_EQ(model.columnCount(), 6);
+    }
+    // Opening an open data set again from the worker does not close it there either.
     std::atomic<bool> done { false };
-    std::thread worker([&] {
+    std::thread again([&] {
         ds.open();
         done = true;
     });
-    // The GUI thread keeps serving events while the worker runs, as the worksheet does.
     ASSERT_TRUE(testsupport::waitFor([&] { return done.load(); }));
-    worker.join();
+    again.join();
     EXPECT_FALSE(signalledElsewhere);
-    EXPECT_EQ(model.rowCount(), 5);
-    EXPECT_EQ(model.columnCount(), 6);
+    EXPECT_EQ(model.rowCount(), 2);
 }
 
 TEST_F(DataSetTest, BreakWhileTheFirstRowsComeIsReportedNotShownAsAnEmptyResult)
