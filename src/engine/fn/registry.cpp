@@ -66,6 +66,8 @@ constexpr FunctionInfo table[] = {
     { "ORA_NVL", "NVL", 2, 2, { A, A }, FnType::SameAsFirst, true },
     { "ORA_NVL2", "NVL2", 3, 3, { A, A, A }, FnType::SameAsSecond, true },
     { "ORA_CONCAT", "||", 2, -1, { T }, T, true },
+    // CONCAT(a, b) is || with two operands.
+    { "ORA_CONCAT", "CONCAT", 2, 2, { T, T }, T, true },
     { "ORA_USER", "USER", 0, 0, {}, T, false },
     { "ORA_UID", "UID", 0, 0, {}, N, false },
     { "ORA_USERENV", "USERENV", 1, 1, { T }, T, false },

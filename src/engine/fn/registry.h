@@ -33,10 +33,11 @@ struct FunctionInfo {
     bool deterministic; // false when the result depends on the session or the statement time
 };
 
-// Every registered function, in the order of the table in registry.cpp.
+// Every registered function, in the order of the table in registry.cpp. Several rows may share one SQLite function
+// when Oracle has several names or shapes for it (|| and CONCAT).
 std::span<const FunctionInfo> functionTable();
 
-// The entry for a SQLite name (case-insensitive), or nullptr.
+// The first entry for a SQLite name (case-insensitive), or nullptr.
 const FunctionInfo* findFunction(std::string_view name);
 
 // Registers every function of functionTable() on the connection. The context must outlive the connection; its
