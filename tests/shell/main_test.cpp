@@ -532,3 +532,14 @@ TEST_F(MainWindowTest, AFailingRunIsReportedAndNotStartedAgain)
     EXPECT_EQ(logon.runs, 1);
     EXPECT_FALSE(window->declRunParam) << "the activation went on after the report";
 }
+
+TEST_F(MainWindowTest, SettingsFileNamedInAnotherCaseIsRead)
+{
+    // Copied from a Windows installation, the file may carry any case.
+    writeFile(exeDir() + "Monitor.ini", "[PL/SQL]\r\nCURR_LANGUAGE=SLO\r\nCURR_SCRIPT_DIR=C:\\Skripte\\\r\n");
+    auto window = create();
+    EXPECT_EQ(window->settingsFile, exeDir() + "Monitor.ini");
+    EXPECT_EQ(window->currLanguage, "SLO");
+    EXPECT_EQ(window->currentScriptDir, "C:\\Skripte\\");
+    EXPECT_FALSE(window->menuItem("mmRefreshTables")->isVisible());
+}
