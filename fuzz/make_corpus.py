@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""Writes a corpus for the SQL front end's fuzz target: random mutations of the statements in the parser tests.
+
+    fuzz/make_corpus.py OUT_DIR [SEED] [COUNT]
+    find OUT_DIR -type f | xargs -n 500 build/<dir>/fuzz/sql_front_fuzz_replay
+
+The same directory seeds libFuzzer: build/<clang dir>/fuzz/sql_front_fuzz OUT_DIR
+"""
+import os
+import random
+import re
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TESTS = [os.path.join(HERE, '..', 'tests', 'engine', n) for n in ('parser_test.cpp', 'malformed_test.cpp')]
+
+
+def statements():
+    out = []
+    for path in TESTS:
+        text = open(path, encoding='utf-8').read()
+        out += re.findall(r'R"sql\((.*?)\)sql"', text, re.S)
+        out += [bytes(s, 'utf-8').decode('unicode_escape') for s in re.findall(r'\{ "((?:[^"\\]|\\.)*)", \d+, \d+ \}', text)]
+    return [s for s in out if s]
+
+
+PIECES = ["(", ")", ",", "'", '"', "q'[", "]'", "n'", ":x", ":1", "(+)", "||", "--", "/*", "*/", "/*+", ";", "/",
+          "\n/\n", "select", "from", "where", "union", "minus", "order by", "group by", "having", "connect by",
+          "prior", "start with", "case", "when", "then", "else", "end", "not", "in", "exists", "between", "and", "or",
+          "like", "escape", "is", "null", "join", "left", "on", "using", "as", "distinct", "count(*)", "date",
+          "rowid", "rownum", "level", "nextval", ".", "create", "table", "alter", "drop", "index", "view",
+          "constraint", "primary key", "references", "check", "default", "number(", "varchar2(", "grant", "to",
+          "with", "begin", "end;", "@", "=>", "*", "-", "+", "=", "<>", "!=", "1e", ".5", "\x00", "\xff", "\xc3",
+          "\xc4\x8d", "?", "&", "\t", "\r\n", "x" * 31, "((((", "))))"]
+
+
+def mutate(rng, base, pool):
+    s = base
+    for _ in range(rng.randint(1, 6)):
+        op = rng.random()
+        p = rng.randint(0, len(s))
+        if op < 0.25:
+            s = s[:p] + rng.choice(PIECES) + s[p:]
+        elif op < 0.45:
+            s = s[:p] + s[rng.randint(p, min(len(s), p + 12)):]
+        elif op < 0.6:
+            q = rng.randint(p, min(len(s), p + 30))
+            s = s[:q] + s[p:q] * rng.randint(1, 40) + s[q:]
+        elif op < 0.7:
+            s = s[:p]
+        elif op < 0.8:
+            t = rng.choice(pool)
+            a = rng.randint(0, len(t))
+            s = s[:p] + t[a:a + rng.randint(1, 40)] + s[p:]
+        elif op < 0.9:
+            k = rng.randint(50, 400)
+            s = s[:p] + "(" * k + s[p:] + ")" * rng.choice([0, k])
+        else:
+            s = s[:p] + chr(rng.randint(0, 255)) + s[p:]
+    return s
+
+
+def main():
+    out = sys.argv[1]
+    rng = random.Random(int(sys.argv[2]) if len(sys.argv) > 2 else 1)
+    count = int(sys.argv[3]) if len(sys.argv) > 3 else 20000
+    pool = statements()
+    os.makedirs(out, exist_ok=True)
+    for i in range(count):
+        s = mutate(rng, rng.choice(pool), pool)
+        data = s.encode('latin-1') if all(ord(c) < 256 for c in s) else s.encode('utf-8')
+        with open(os.path.join(out, 'm%05d.sql' % i), 'wb') as f:
+            f.write(data)
+
+
+if __name__ == '__main__':
+    main()
