@@ -60,7 +60,9 @@ void translate(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             std::string_view to;
             bool remove;
         };
-        std::vector<Mapping> map;
+        // Kept per thread so its storage is reused from row to row.
+        thread_local std::vector<Mapping> map;
+        map.clear();
         size_t t = 0;
         for (size_t f = 0; f < from.size(); f += charLength(from, f)) {
             std::string_view ch = from.substr(f, charLength(from, f));
