@@ -152,6 +152,7 @@ namespace detail {
         }
         Scope empty;
         empty.sequenceAllowed = true;
+        empty.columnsNotAllowed = true;
         std::vector<std::string> names, values;
         std::string subSql;
         if (s.query) {

@@ -514,6 +514,8 @@ BExpr BinderImpl::column(const sql::ColumnRefExpr& e, Scope& scope)
 {
     const auto& parts = e.parts;
     const std::string& name = parts.back().name;
+    if (scope.columnsNotAllowed && scope.sources.empty() && !scope.parent)
+        fail(984, "column not allowed here", e.offset);
     int level = 0;
     for (Scope* s = &scope; s; s = s->parent, ++level) {
         const SrcColumn* found = nullptr;

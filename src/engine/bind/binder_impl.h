@@ -58,6 +58,7 @@ struct Scope {
     std::set<int>* outerMarks = nullptr; // sources referenced with (+) in the predicate being bound
     std::set<int>* referenced = nullptr; // sources referenced by the predicate being bound
     bool sawAggregate = false;
+    bool columnsNotAllowed = false; // VALUES of INSERT: a column name is ORA-00984
     // Expressions computed elsewhere (SYS_CONNECT_BY_PATH in the hierarchy's rows): their SQL and type here.
     std::map<const sql::Expr*, std::pair<std::string, types::ExprType>> precomputed;
 };

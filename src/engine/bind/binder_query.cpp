@@ -600,6 +600,9 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         scope.outerMarks = nullptr;
         scope.referenced = nullptr;
         if (!marks.empty() && scope.sources.size() > 1) {
+            for (const auto& item : b.from)
+                if (item->as<sql::JoinRef>())
+                    fail(25156, "old style outer join (+) cannot be used with ANSI joins", c->offset);
             if (marks.size() > 1)
                 fail(1468, "a predicate may reference only one outer-joined table", c->offset);
             if (mentionsOr(c))

@@ -28,7 +28,8 @@ struct ParamSlot {
     // The executor converts an IN value to it by Oracle's implicit rules before binding (text '10' to 10, text to
     // DATE under NLS_DATE_FORMAT), so the SQL compares like with like. Varchar2 when the context says nothing.
     types::ExprType expected;
-    bool isReturningTarget = false; // the target of RETURNING ... INTO: an OUT bind, not a SQLite parameter
+    // Never set: RETURNING ... INTO targets are not SQLite parameters and are listed in BoundStatement::returning.
+    bool isReturningTarget = false;
 };
 
 // A table whose rows the statement locks (SELECT ... FOR UPDATE, UPDATE, DELETE): the SQL listing the row numbers
