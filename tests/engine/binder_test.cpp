@@ -144,6 +144,15 @@ namespace {
         EXPECT_EQ(b->columns[2].name, "USER");
     }
 
+    TEST(Binder, DecodeResultType)
+    {
+        Fixture f;
+        auto b = f.bind("SELECT DECODE(deptno, 10, 5, 6), DECODE(deptno, 10, NULL, 5) FROM emp");
+        EXPECT_EQ(b->columns[0].type, engine::OraType::Number) << "the first result decides";
+        EXPECT_FALSE(b->columns[0].nullable) << "a default and no NULL result";
+        EXPECT_EQ(b->columns[1].type, engine::OraType::Varchar2) << "a NULL first result gives VARCHAR2";
+    }
+
     TEST(Binder, BindUsedTwiceIsOneParameter)
     {
         Fixture f;

@@ -41,6 +41,8 @@ namespace {
                 { "some", "none" } },
             { "DECODE without a match and no default is NULL", "SELECT DECODE(1, 2, 'a') FROM dual", { "NULL" } },
             { "DECODE converts results to the first result's type", "SELECT DECODE(1, 1, 5, '7') + 1 FROM dual", { "6" } },
+            { "DECODE with a NULL first result gives text", "SELECT DECODE(deptno, 10, NULL, 5) || 'x' FROM emp WHERE empno = 7566",
+                { "5x" } },
             { "NVL replaces NULL", "SELECT NVL(comm, 0) FROM emp WHERE empno = 7839", { "0" } },
             { "NVL converts the second argument to the first's type", "SELECT NVL(comm, '1') + 1 FROM emp WHERE empno = 7839",
                 { "2" } },

@@ -991,8 +991,17 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
         out.type = types::firstResultType(ts.data(), static_cast<int>(ts.size()));
         if (out.type.type == OraType::Char)
             out.type.type = OraType::Varchar2;
-        if (args.size() % 2 == 1)
-            out.type.nullable = true;
+        if (args[2].type.isNull && !out.type.isNull && !types::isCharacter(out.type.type)) {
+            // A NULL first result makes DECODE's result VARCHAR2, whatever the other results are.
+            out.type = ExprType::varchar2(out.type.type == OraType::Date ? 9 : 40);
+        }
+        out.type.nullable = true;
+        if (args.size() % 2 == 0) {
+            bool anyNull = false;
+            for (const ExprType* t : ts)
+                anyNull = anyNull || t->isNull || t->nullable;
+            out.type.nullable = anyNull;
+        }
         std::string s = "(CASE";
         for (size_t i = 1; i + 1 < args.size(); i += 2) {
             auto plan = types::planComparison(args[0].type, args[i].type);
