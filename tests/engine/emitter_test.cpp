@@ -179,6 +179,8 @@ namespace {
             { "GROUP BY an expression used in the select list",
                 "SELECT TO_CHAR(hiredate, 'YYYY') y, COUNT(*) FROM emp GROUP BY TO_CHAR(hiredate, 'YYYY') ORDER BY y",
                 { "1980|1", "1981|6", "1987|1" } },
+            { "nested group functions read the groups", "SELECT MAX(COUNT(*)), MIN(SUM(sal)) FROM emp GROUP BY deptno",
+                { "4|5000" } },
             { "COUNT(DISTINCT)", "SELECT COUNT(DISTINCT job) FROM emp", { "5" } },
             { "aggregate of no rows", "SELECT COUNT(*), MAX(sal) FROM emp WHERE 1 = 2", { "0|NULL" } },
             { "ROWID of a row is stable text", "SELECT ROWID FROM emp WHERE empno = 7839", { "AAAR00101AAB000001" } },

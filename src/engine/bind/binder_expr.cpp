@@ -879,8 +879,10 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
     };
     BExpr out;
     if (isAggregateName(name)) {
-        if (!scope.aggregatesAllowed || scope.inAggregate)
+        if (!scope.aggregatesAllowed)
             fail(934, "group function is not allowed here", e.offset);
+        if (scope.inAggregate)
+            fail(935, "group function is nested too deeply", e.offset);
         scope.sawAggregate = true;
         out.aggregate = true;
         out.local = true;

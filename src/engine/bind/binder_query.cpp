@@ -198,6 +198,20 @@ namespace {
         return found;
     }
 
+    // The aggregate calls that stand inside another aggregate's argument.
+    void collectNestedAggregates(const sql::Expr& e, bool insideAggregate, std::vector<const sql::Expr*>& out)
+    {
+        if (isAggregateCall(e)) {
+            if (insideAggregate) {
+                out.push_back(&e);
+                return;
+            }
+            forEachChild(e, [&](const sql::Expr& c) { collectNestedAggregates(c, true, out); });
+            return;
+        }
+        forEachChild(e, [&](const sql::Expr& c) { collectNestedAggregates(c, insideAggregate, out); });
+    }
+
 } // namespace
 
 std::string BinderImpl::heading(const sql::SelectItem& item) const
@@ -827,6 +841,55 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         final.aggregatesAllowed = false;
         BExpr ge = expr(*g, final);
         groupSqls.push_back(ge.sql);
+    }
+    // Nested group functions (MAX(COUNT(*))): the inner ones group the rows, the outer ones read the groups.
+    std::vector<const sql::Expr*> innerAggregates;
+    for (const auto& item : b.items)
+        if (item.expr)
+            collectNestedAggregates(*item.expr, false, innerAggregates);
+    if (!innerAggregates.empty()) {
+        if (b.groupBy.empty())
+            fail(978, "nested group function without GROUP BY", innerAggregates[0]->offset);
+        if (hasOrder || b.distinct || forUpdate || !limit.empty())
+            fail(3001, "unimplemented feature: nested group functions with ORDER BY, DISTINCT, ROWNUM or FOR UPDATE",
+                innerAggregates[0]->offset);
+        final.aggregatesAllowed = true;
+        Scope outer;
+        outer.aggregatesAllowed = true;
+        std::string inner;
+        for (size_t i = 0; i < innerAggregates.size(); ++i) {
+            BExpr a = expr(*innerAggregates[i], final);
+            inner += (i ? ", " : "") + a.sql + " AS a" + std::to_string(i + 1);
+            outer.precomputed[innerAggregates[i]] = { "n_.a" + std::to_string(i + 1), a.type };
+        }
+        std::string groups;
+        for (const auto& g : groupSqls)
+            groups += (groups.empty() ? "" : ", ") + g;
+        inner = "SELECT " + inner + " FROM " + finalFrom + whereOf(finalWhere) + " GROUP BY " + groups;
+        if (b.having)
+            inner += " HAVING " + expr(*b.having, final).sql;
+        BlockResult nested;
+        std::string select;
+        for (const auto& item : b.items) {
+            if (!item.expr)
+                fail(937, "not a single-group group function", item.offset);
+            BExpr e;
+            try {
+                e = expr(*item.expr, outer);
+            } catch (const Error& err) {
+                // A column beside nested group functions belongs to no single group.
+                if (err.code() == 904)
+                    fail(937, "not a single-group group function", err.offset());
+                throw;
+            }
+            select += (select.empty() ? "" : ", ") + e.sql + " AS c" + std::to_string(nested.types.size() + 1);
+            nested.names.push_back(item.alias ? item.alias->name : heading(item));
+            ExprType t = e.type;
+            t.isTextLiteral = false;
+            nested.types.push_back(t);
+        }
+        nested.sql = "SELECT " + select + " FROM (" + inner + ") AS n_";
+        return nested;
     }
     // Select list
     final.aggregatesAllowed = true;
