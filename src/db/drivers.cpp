@@ -64,8 +64,18 @@ std::shared_ptr<driver::Driver> driverForDatabase(const QString& database)
 {
     const QString name = database.trimmed();
     const QString dataDir = embeddedDataDirectory();
-    if (isPlainName(name) && QFileInfo(QDir(dataDir).filePath(name)).isDir())
-        return embedded::driverForDirectory(QDir(dataDir).filePath(name));
+    if (isPlainName(name)) {
+        QDir dir(dataDir);
+        if (QFileInfo(dir.filePath(name)).isDir())
+            return embedded::driverForDirectory(dir.filePath(name));
+        // Database names are not case-sensitive (command files upper-case everything), directory names may be.
+        QStringList matches;
+        for (const QString& entry : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            if (entry.compare(name, Qt::CaseInsensitive) == 0)
+                matches << entry;
+        if (matches.size() == 1) // two directories differing only in case are ambiguous: none is taken
+            return embedded::driverForDirectory(dir.filePath(matches.front()));
+    }
 
     Registry& r = registry();
     std::lock_guard lock(r.mutex);

@@ -66,6 +66,22 @@ TEST_F(EmbeddedTest, LogsOnByNameAndReportsTheServer)
     EXPECT_TRUE(session.connected());
     EXPECT_EQ(session.databaseKind(), QStringLiteral("Embedded"));
     EXPECT_FALSE(session.serverMajorVersion().isEmpty());
+    // Oracle: SYSDBA needs the privilege (ORA-01031 without it); SYS has it.
+    db::Session dba;
+    dba.setUserName(QStringLiteral("SYS"));
+    dba.setPassword(QStringLiteral("CHANGE_ON_INSTALL"));
+    dba.setDatabase(QStringLiteral("demo"));
+    dba.setSysdba(true);
+    dba.logOn();
+    EXPECT_TRUE(dba.connected());
+    dba.setUserName(QStringLiteral("SYSTEM"));
+    dba.setPassword(QStringLiteral("MANAGER"));
+    try {
+        dba.logOn();
+        FAIL() << "SYSDBA without the privilege";
+    } catch (const OracleError& e) {
+        EXPECT_EQ(e.code(), 1031);
+    }
     db::Session other;
     other.setUserName(QStringLiteral("SYSTEM"));
     other.setPassword(QStringLiteral("wrong"));

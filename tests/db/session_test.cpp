@@ -292,6 +292,13 @@ TEST_F(DatabaseNameTest, DirectoryUnderTheDataDirectoryIsEmbedded)
     auto driver = db::driverForDatabase(QStringLiteral("DEMO"));
     ASSERT_TRUE(driver);
     EXPECT_EQ(driver->databaseKind(), QStringLiteral("Embedded"));
+    // Command files upper-case their words; a database name matches its directory in any case.
+    ASSERT_TRUE(QDir(tmp.path()).mkdir(QStringLiteral("kit")));
+    EXPECT_EQ(db::driverForDatabase(QStringLiteral("KIT"))->databaseKind(), QStringLiteral("Embedded"));
+    EXPECT_EQ(db::driverForDatabase(QStringLiteral(" demo "))->databaseKind(), QStringLiteral("Embedded"));
+    // Two directories that differ only in case leave the name ambiguous: it is not taken for either.
+    ASSERT_TRUE(QDir(tmp.path()).mkdir(QStringLiteral("Kit")));
+    EXPECT_THROW(db::driverForDatabase(QStringLiteral("KIT")), OracleError);
 }
 
 } // namespace
