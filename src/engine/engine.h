@@ -1,5 +1,14 @@
 // The public face of the embedded Oracle-compatible engine: databases, logons, sessions, statements, cursors.
 // The access layer's embedded driver is the one client; it knows nothing of SQLite or of the engine's stages.
+//
+// Where the engine knowingly differs from Oracle:
+// - Read consistency: a session sees another session's uncommitted changes once that other session's statement
+//   has been committed to the file, which happens when any third session writes. Until then it sees the last
+//   committed state.
+// - An INSERT that collides with a key another session inserted but has not committed fails at once with
+//   ORA-00001 instead of waiting for that session to end its transaction.
+// - Rows deleted or updated by ON DELETE CASCADE / SET NULL are not row-locked.
+// - Logging off rolls back what the session did not commit (the access layer commits first when asked to).
 #pragma once
 
 #include <cstdint>

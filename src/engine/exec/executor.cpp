@@ -103,6 +103,8 @@ std::vector<int64_t> targetRows(SessionState& s, const bind::RowLockTarget& t, c
 
 std::shared_ptr<CachedStatement> translate(SessionState& s, std::string_view sql, const sql::Statement& stmt)
 {
+    // The catalog is read on the session's connection, which another session may be committing for us.
+    std::lock_guard conn(s.connMutex);
     catalog::Lookup lookup(s.conn);
     auto entry = std::make_shared<CachedStatement>();
     entry->generation = s.db->ddlGeneration.load();
