@@ -168,6 +168,29 @@ TEST_F(EmbeddedTest, DataSetEditsThroughRowidAndAFailingApplyLosesNothing)
     EXPECT_EQ(column(QStringLiteral("select count(*) from emp")), QStringList { "3" });
 }
 
+TEST_F(EmbeddedTest, FailingApplyInsideAnOpenTransactionKeepsTheEarlierWork)
+{
+    run(QStringLiteral("update emp set sal = 999 where empno = 7521")); // the user's own, uncommitted
+    db::DataSet ds(&session);
+    ds.setSql(QStringLiteral("select e.rowid, e.* from emp e order by empno"));
+    ds.setCachedUpdates(true);
+    ds.open();
+    ds.edit();
+    ds.setFieldValue(QStringLiteral("ENAME"), QStringLiteral("FIRST"));
+    ds.post();
+    ds.next();
+    ds.edit();
+    ds.setFieldValue(QStringLiteral("SAL"), -1);
+    ds.post();
+    EXPECT_THROW(session.applyUpdates({ &ds }, false), OracleError);
+    // Oracle's ROLLBACK TO SAVEPOINT undoes the apply only: the earlier update stays, the transaction stays open.
+    EXPECT_TRUE(session.inTransaction());
+    EXPECT_EQ(column(QStringLiteral("select ename || ' ' || sal from emp order by empno")),
+        (QStringList { "SMITH 800", "ALLEN 1600", "WARD 999" }));
+    EXPECT_EQ(ds.pendingUpdateCount(), 2);
+    session.rollback();
+}
+
 TEST_F(EmbeddedTest, QueryByExampleAndMasterDetailRunOnTheEngine)
 {
     db::DataSet ds(&session);
