@@ -14,6 +14,23 @@ namespace db {
 
 namespace {
 
+// Through the session when there still is one, so that closing waits for a call running on it.
+void closeCursor(Session* session, driver::Cursor& cursor)
+{
+    if (session) {
+        session->closeCursor(cursor);
+        return;
+    }
+    try {
+        cursor.close();
+    } catch (const OracleError&) {
+    }
+}
+
+} // namespace
+
+namespace {
+
 const QString rowidBind = QStringLiteral("DMX_ROWID");
 
 bool sameValue(const QVariant& a, const QVariant& b)
@@ -36,10 +53,7 @@ DataSet::DataSet(Session* session, QObject* parent)
 DataSet::~DataSet()
 {
     if (cursor) {
-        try {
-            cursor->close();
-        } catch (const OracleError&) {
-        }
+        closeCursor(sess, *cursor);
     }
 }
 
@@ -119,10 +133,7 @@ bool DataSet::fetchRaw(driver::Cursor& c, int n, std::vector<std::vector<QVarian
     const int width = int(c.columns().size());
     for (int k = 0; k < n; ++k) {
         if (!sess->fetch(c)) {
-            try {
-                c.close();
-            } catch (const OracleError&) {
-            }
+            closeCursor(sess, c);
             return true;
         }
         std::vector<QVariant> values(static_cast<size_t>(width));
@@ -164,10 +175,7 @@ void DataSet::install(Staged& staged, bool keepPending, const QVariant& keepRowi
         parked.clear();
     emit aboutToReset();
     if (cursor) {
-        try {
-            cursor->close();
-        } catch (const OracleError&) {
-        }
+        closeCursor(sess, *cursor);
     }
     cursor = std::move(staged.cursor);
     rows.clear();
@@ -299,10 +307,7 @@ void DataSet::close()
         return;
     emit aboutToReset();
     if (cursor) {
-        try {
-            cursor->close();
-        } catch (const OracleError&) {
-        }
+        closeCursor(sess, *cursor);
         cursor.reset();
     }
     rows.clear();
@@ -902,7 +907,7 @@ std::optional<std::vector<QVariant>> DataSet::readRecord(const QVariant& rowid)
         for (int i = 0; i < fieldCount(); ++i)
             (*values)[size_t(i)] = r.cursor->value(i);
     }
-    r.cursor->close();
+    closeCursor(sess, *r.cursor);
     return values;
 }
 

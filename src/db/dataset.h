@@ -4,9 +4,11 @@
 #pragma once
 
 #include "db/driver.h"
+#include "db/session.h"
 #include "db/variables.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -217,7 +219,7 @@ private:
     void parkPending();
     std::vector<QVariant> masterValues() const;
 
-    Session* sess;
+    QPointer<Session> sess; // cleared when the session goes first
     QString text;
     Variables vars;
     bool cached = false;

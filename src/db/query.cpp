@@ -4,6 +4,23 @@
 
 namespace db {
 
+namespace {
+
+// Through the session when there still is one, so that closing waits for a call running on it.
+void closeCursor(Session* session, driver::Cursor& cursor)
+{
+    if (session) {
+        session->closeCursor(cursor);
+        return;
+    }
+    try {
+        cursor.close();
+    } catch (const OracleError&) {
+    }
+}
+
+} // namespace
+
 Query::Query(Session* session, QObject* parent)
     : QObject(parent)
     , sess(session)
@@ -24,10 +41,7 @@ void Query::setSql(const QString& sql)
 void Query::close()
 {
     if (cursor) {
-        try {
-            cursor->close();
-        } catch (const OracleError&) {
-        }
+        closeCursor(sess, *cursor);
         cursor.reset();
     }
     row.clear();

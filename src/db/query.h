@@ -3,9 +3,11 @@
 #pragma once
 
 #include "db/driver.h"
+#include "db/session.h"
 #include "db/variables.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 
@@ -69,7 +71,7 @@ private:
     void adopt(std::unique_ptr<driver::Cursor> cursor);
     void fetchRow();
 
-    Session* sess;
+    QPointer<Session> sess; // cleared when the session goes first
     QString text;
     Variables vars;
     std::shared_ptr<driver::Cursor> cursor;

@@ -181,6 +181,15 @@ bool Session::fetch(driver::Cursor& cursor)
     return cursor.next();
 }
 
+void Session::closeCursor(driver::Cursor& cursor)
+{
+    std::lock_guard calls(callMutex);
+    try {
+        cursor.close();
+    } catch (const OracleError&) {
+    }
+}
+
 void Session::noteStatement(const QString& sql, StatementKind statementKind)
 {
     if (statementKind != StatementKind::AlterSession)

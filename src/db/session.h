@@ -72,6 +72,8 @@ public:
     // For Query and DataSet: one statement or one fetch, serialised with every other call on the session.
     driver::Result execute(const QString& sql, std::vector<driver::Bind>& binds);
     bool fetch(driver::Cursor& cursor);
+    // Closes a cursor, serialised with the session's calls; errors of closing are of no interest.
+    void closeCursor(driver::Cursor& cursor);
 
 signals:
     void loggedOn();
