@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 
 #include <map>
 #include <unistd.h>
@@ -203,6 +204,9 @@ std::unique_ptr<Session> Database::logOn(const std::string& userName, const std:
     st->fctx.currentSchema = st->schema;
     st->fctx.sessionId = st->sid;
     st->fctx.isDba = asSysdba || st->userId == catalog::kSysUser || st->userId == catalog::kSystemUser;
+    st->fctx.host = QSysInfo::machineHostName().toStdString();
+    st->fctx.osUser = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME")).toStdString();
+    st->fctx.terminal = st->fctx.host.empty() ? "unknown" : st->fctx.host;
     st->undo = std::make_unique<undo::UndoLog>(st->conn, st->sid, &state_->undoSeq);
     st->undo->setCapturing(true);
     st->cache = std::make_unique<exec::StatementCache>();
