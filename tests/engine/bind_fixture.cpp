@@ -20,90 +20,90 @@ using engine::types::ExprType;
 
 namespace {
 
-    ColumnInfo col(const std::string& name, ExprType type, bool notNull = false, const char* def = nullptr)
-    {
-        ColumnInfo c;
-        c.name = name;
-        c.physicalName = name;
-        c.type = type;
-        c.type.nullable = !notNull;
-        if (def)
-            c.defaultText = def;
-        return c;
-    }
+ColumnInfo col(const std::string& name, ExprType type, bool notNull = false, const char* def = nullptr)
+{
+    ColumnInfo c;
+    c.name = name;
+    c.physicalName = name;
+    c.type = type;
+    c.type.nullable = !notNull;
+    if (def)
+        c.defaultText = def;
+    return c;
+}
 
-    TableInfo makeTable(const std::string& owner, const std::string& name, int64_t id, std::vector<ColumnInfo> cols)
-    {
-        TableInfo t;
-        t.object = { owner, name, ObjectKind::Table, id };
-        t.physicalName = owner + "$" + name;
-        t.rowNumberColumn = "ROWNO_";
-        t.columns = std::move(cols);
-        return t;
-    }
+TableInfo makeTable(const std::string& owner, const std::string& name, int64_t id, std::vector<ColumnInfo> cols)
+{
+    TableInfo t;
+    t.object = { owner, name, ObjectKind::Table, id };
+    t.physicalName = owner + "$" + name;
+    t.rowNumberColumn = "ROWNO_";
+    t.columns = std::move(cols);
+    return t;
+}
 
-    void fakeRowid(sqlite3_context* ctx, int, sqlite3_value** argv)
-    {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "AAAR%05lldAAB%06lld", static_cast<long long>(sqlite3_value_int64(argv[0])),
-            static_cast<long long>(sqlite3_value_int64(argv[1])));
-        sqlite3_result_text(ctx, buf, -1, SQLITE_TRANSIENT);
-    }
+void fakeRowid(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "AAAR%05lldAAB%06lld", static_cast<long long>(sqlite3_value_int64(argv[0])),
+        static_cast<long long>(sqlite3_value_int64(argv[1])));
+    sqlite3_result_text(ctx, buf, -1, SQLITE_TRANSIENT);
+}
 
-    void fakeRowidRowno(sqlite3_context* ctx, int, sqlite3_value** argv)
-    {
-        const unsigned char* t = sqlite3_value_text(argv[0]);
-        long long obj = 0, row = 0;
-        if (!t || std::sscanf(reinterpret_cast<const char*>(t), "AAAR%5lldAAB%6lld", &obj, &row) != 2) {
-            sqlite3_result_error(ctx, "ORA-01410: invalid ROWID", -1);
-            return;
-        }
-        if (obj == sqlite3_value_int64(argv[1]))
-            sqlite3_result_int64(ctx, row);
-        else
-            sqlite3_result_null(ctx);
+void fakeRowidRowno(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const unsigned char* t = sqlite3_value_text(argv[0]);
+    long long obj = 0, row = 0;
+    if (!t || std::sscanf(reinterpret_cast<const char*>(t), "AAAR%5lldAAB%6lld", &obj, &row) != 2) {
+        sqlite3_result_error(ctx, "ORA-01410: invalid ROWID", -1);
+        return;
     }
+    if (obj == sqlite3_value_int64(argv[1]))
+        sqlite3_result_int64(ctx, row);
+    else
+        sqlite3_result_null(ctx);
+}
 
-    void fakeNextval(sqlite3_context* ctx, int, sqlite3_value**)
-    {
-        auto* f = static_cast<Fixture*>(sqlite3_user_data(ctx));
-        sqlite3_result_int64(ctx, ++f->sequenceValue);
-    }
+void fakeNextval(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    auto* f = static_cast<Fixture*>(sqlite3_user_data(ctx));
+    sqlite3_result_int64(ctx, ++f->sequenceValue);
+}
 
-    void fakeCurrval(sqlite3_context* ctx, int, sqlite3_value**)
-    {
-        auto* f = static_cast<Fixture*>(sqlite3_user_data(ctx));
-        sqlite3_result_int64(ctx, f->sequenceValue);
-    }
+void fakeCurrval(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    auto* f = static_cast<Fixture*>(sqlite3_user_data(ctx));
+    sqlite3_result_int64(ctx, f->sequenceValue);
+}
 
-    std::string valueText(sqlite3_stmt* s, int i)
-    {
-        switch (sqlite3_column_type(s, i)) {
-        case SQLITE_NULL:
-            return "NULL";
-        case SQLITE_INTEGER:
-            return std::to_string(sqlite3_column_int64(s, i));
-        case SQLITE_FLOAT: {
-            char buf[40];
-            std::snprintf(buf, sizeof buf, "%.15g", sqlite3_column_double(s, i));
-            return buf;
-        }
-        default:
-            return reinterpret_cast<const char*>(sqlite3_column_text(s, i));
-        }
+std::string valueText(sqlite3_stmt* s, int i)
+{
+    switch (sqlite3_column_type(s, i)) {
+    case SQLITE_NULL:
+        return "NULL";
+    case SQLITE_INTEGER:
+        return std::to_string(sqlite3_column_int64(s, i));
+    case SQLITE_FLOAT: {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, "%.15g", sqlite3_column_double(s, i));
+        return buf;
     }
+    default:
+        return reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+    }
+}
 
-    Failure fromMessage(const std::string& m)
-    {
-        Failure f;
-        f.message = m;
-        int code = 0;
-        if (std::sscanf(m.c_str(), "ORA-%d", &code) == 1)
-            f.code = code;
-        else
-            f.code = -1;
-        return f;
-    }
+Failure fromMessage(const std::string& m)
+{
+    Failure f;
+    f.message = m;
+    int code = 0;
+    if (std::sscanf(m.c_str(), "ORA-%d", &code) == 1)
+        f.code = code;
+    else
+        f.code = -1;
+    return f;
+}
 
 } // namespace
 
@@ -114,11 +114,13 @@ FakeCatalog::FakeCatalog()
             col("LOC", ExprType::varchar2(13)) }));
     tables.push_back(makeTable("SCOTT", "EMP", 101,
         { col("EMPNO", ExprType::number(4, 0, true), true), col("ENAME", ExprType::varchar2(10)),
-            col("JOB", ExprType::varchar2(9)), col("MGR", ExprType::number(4, 0, true)), col("HIREDATE", ExprType::date()),
-            col("SAL", ExprType::number(7, 2, true)), col("COMM", ExprType::number(7, 2, true)),
-            col("DEPTNO", ExprType::number(2, 0, true)) }));
-    tables.push_back(makeTable("SCOTT", "CODES", 102, { col("CODE", ExprType::charType(5)), col("NAME", ExprType::varchar2(10)) }));
-    tables.push_back(makeTable("SCOTT", "NODES", 103, { col("ID", ExprType::number()), col("PARENT", ExprType::number()) }));
+            col("JOB", ExprType::varchar2(9)), col("MGR", ExprType::number(4, 0, true)),
+            col("HIREDATE", ExprType::date()), col("SAL", ExprType::number(7, 2, true)),
+            col("COMM", ExprType::number(7, 2, true)), col("DEPTNO", ExprType::number(2, 0, true)) }));
+    tables.push_back(
+        makeTable("SCOTT", "CODES", 102, { col("CODE", ExprType::charType(5)), col("NAME", ExprType::varchar2(10)) }));
+    tables.push_back(
+        makeTable("SCOTT", "NODES", 103, { col("ID", ExprType::number()), col("PARENT", ExprType::number()) }));
     tables.push_back(makeTable("SCOTT", "NUMS", 104,
         { col("ID", ExprType::number(3, 0, true), true), col("AMOUNT", ExprType::number(5, 2, true)),
             col("NAME", ExprType::varchar2(5)), col("CODE", ExprType::charType(3)), col("D", ExprType::date()),
@@ -131,7 +133,8 @@ FakeCatalog::FakeCatalog()
     synonyms[{ "PUBLIC", "EMPLOYEES" }] = { "SCOTT", "EMP" };
 }
 
-std::optional<ObjectRef> FakeCatalog::resolve(std::string_view owner, std::string_view name, std::string_view currentSchema) const
+std::optional<ObjectRef> FakeCatalog::resolve(
+    std::string_view owner, std::string_view name, std::string_view currentSchema) const
 {
     const std::string o(owner.empty() ? currentSchema : owner);
     const std::string n(name);
@@ -168,7 +171,10 @@ std::optional<engine::bind::ViewInfo> FakeCatalog::view(const ObjectRef& ref) co
     return std::nullopt;
 }
 
-bool FakeCatalog::schemaExists(std::string_view name) const { return name == "SCOTT" || name == "OTHER"; }
+bool FakeCatalog::schemaExists(std::string_view name) const
+{
+    return name == "SCOTT" || name == "OTHER";
+}
 
 Fixture::Fixture()
 {
@@ -176,7 +182,8 @@ Fixture::Fixture()
     engine::fn::registerAll(db, &context);
     engine::emit::registerRuntimeFunctions(db);
     sqlite3_create_function_v2(db, "ORA_ROWID", 2, SQLITE_UTF8, nullptr, fakeRowid, nullptr, nullptr, nullptr);
-    sqlite3_create_function_v2(db, "ORA_ROWID_ROWNO", 2, SQLITE_UTF8, nullptr, fakeRowidRowno, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(
+        db, "ORA_ROWID_ROWNO", 2, SQLITE_UTF8, nullptr, fakeRowidRowno, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "ORA_SEQ_NEXTVAL", 1, SQLITE_UTF8, this, fakeNextval, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "ORA_SEQ_CURRVAL", 1, SQLITE_UTF8, this, fakeCurrval, nullptr, nullptr, nullptr);
     context.user = "SCOTT";
@@ -203,7 +210,10 @@ Fixture::Fixture()
     exec("INSERT INTO \"SCOTT$NODES\" (ID, PARENT) VALUES (1, NULL), (2, 1), (3, 2), (4, 5), (5, 4)");
 }
 
-Fixture::~Fixture() { sqlite3_close(db); }
+Fixture::~Fixture()
+{
+    sqlite3_close(db);
+}
 
 void Fixture::exec(const std::string& sql)
 {

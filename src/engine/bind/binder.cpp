@@ -8,352 +8,352 @@ namespace engine::bind {
 
 namespace detail {
 
-    using types::ExprType;
+using types::ExprType;
 
-    namespace {
+namespace {
 
-        Source targetSource(const TableInfo& t, const std::optional<sql::Identifier>& alias, const std::string& sqlAlias)
-        {
-            Source src;
-            src.name = alias ? alias->name : t.object.name;
-            src.owner = alias ? "" : t.object.owner;
-            src.sqlAlias = sqlAlias;
-            const std::string prefix = sqlAlias.empty() ? "" : sqlAlias + ".";
-            src.fromSql = emit::quoteIdent(t.physicalName) + (sqlAlias.empty() ? "" : " AS " + sqlAlias);
-            src.rownoSql = prefix + emit::quoteIdent(t.rowNumberColumn);
-            for (const auto& col : t.columns) {
-                SrcColumn c;
-                c.name = col.name;
-                c.sql = prefix + emit::quoteIdent(col.physicalName);
-                c.type = col.type;
-                c.hidden = col.hidden;
-                src.columns.push_back(c);
-            }
-            src.table = t;
-            return src;
-        }
-
-        const ColumnInfo* findColumn(const TableInfo& t, const std::string& name)
-        {
-            for (const auto& c : t.columns)
-                if (c.name == name && !c.hidden)
-                    return &c;
-            return nullptr;
-        }
-
-    } // namespace
-
-    TableInfo BinderImpl::dmlTable(const sql::ObjectName& name)
-    {
-        if (name.dblink)
-            fail(2019, "connection description for remote database not found", name.dblink->offset);
-        auto ref = catalog.resolve(name.schema ? name.schema->name : "", name.name.name, context.currentSchema);
-        if (!ref)
-            fail(942, "table or view does not exist", name.offset);
-        dependsOn.insert(ref->objectId);
-        if (ref->kind == ObjectKind::View)
-            fail(1732, "data manipulation operation not legal on this view", name.offset);
-        if (ref->kind != ObjectKind::Table)
-            fail(942, "table or view does not exist", name.offset);
-        auto t = catalog.table(*ref);
-        if (!t)
-            fail(942, "table or view does not exist", name.offset);
-        return *t;
+Source targetSource(const TableInfo& t, const std::optional<sql::Identifier>& alias, const std::string& sqlAlias)
+{
+    Source src;
+    src.name = alias ? alias->name : t.object.name;
+    src.owner = alias ? "" : t.object.owner;
+    src.sqlAlias = sqlAlias;
+    const std::string prefix = sqlAlias.empty() ? "" : sqlAlias + ".";
+    src.fromSql = emit::quoteIdent(t.physicalName) + (sqlAlias.empty() ? "" : " AS " + sqlAlias);
+    src.rownoSql = prefix + emit::quoteIdent(t.rowNumberColumn);
+    for (const auto& col : t.columns) {
+        SrcColumn c;
+        c.name = col.name;
+        c.sql = prefix + emit::quoteIdent(col.physicalName);
+        c.type = col.type;
+        c.hidden = col.hidden;
+        src.columns.push_back(c);
     }
+    src.table = t;
+    return src;
+}
 
-    std::string BinderImpl::storeValue(
-        const TableInfo& t, const ColumnInfo& c, const BExpr& value, bool isUpdate, int offset)
-    {
-        std::string sql = value.sql;
-        if (!value.type.isNull) {
-            OraType to = c.type.type;
-            if (to == OraType::Char || to == OraType::Long)
-                to = OraType::Varchar2;
-            if (to == OraType::Number || to == OraType::Date || to == OraType::Varchar2 || to == OraType::Clob)
-                sql = converted(value, to, offset).sql;
-            else
-                noteBind(value, c.type);
-            if (value.bindSlot >= 0)
-                noteBind(value, c.type);
-        }
-        const std::string name = emit::quoteText(quotedColumnName(t, c));
-        const ExprType& ct = c.type;
-        if (ct.type == OraType::Number && (ct.precision > 0 || ct.scaleDeclared))
-            sql = "ORA_STORE_NUMBER(" + sql + ", " + std::to_string(ct.precision) + ", " + std::to_string(ct.scale)
-                + ", " + name + ")";
-        else if ((ct.type == OraType::Varchar2 || ct.type == OraType::Char) && ct.size > 0)
-            sql = "ORA_STORE_TEXT(" + sql + ", " + std::to_string(ct.size) + ", "
-                + (ct.type == OraType::Char ? "1" : "0") + ", " + name + ")";
-        if (!ct.nullable)
-            sql = "ORA_STORE_NOTNULL(" + sql + ", " + name + ", " + (isUpdate ? "1" : "0") + ")";
-        return sql;
+const ColumnInfo* findColumn(const TableInfo& t, const std::string& name)
+{
+    for (const auto& c : t.columns)
+        if (c.name == name && !c.hidden)
+            return &c;
+    return nullptr;
+}
+
+} // namespace
+
+TableInfo BinderImpl::dmlTable(const sql::ObjectName& name)
+{
+    if (name.dblink)
+        fail(2019, "connection description for remote database not found", name.dblink->offset);
+    auto ref = catalog.resolve(name.schema ? name.schema->name : "", name.name.name, context.currentSchema);
+    if (!ref)
+        fail(942, "table or view does not exist", name.offset);
+    dependsOn.insert(ref->objectId);
+    if (ref->kind == ObjectKind::View)
+        fail(1732, "data manipulation operation not legal on this view", name.offset);
+    if (ref->kind != ObjectKind::Table)
+        fail(942, "table or view does not exist", name.offset);
+    auto t = catalog.table(*ref);
+    if (!t)
+        fail(942, "table or view does not exist", name.offset);
+    return *t;
+}
+
+std::string BinderImpl::storeValue(
+    const TableInfo& t, const ColumnInfo& c, const BExpr& value, bool isUpdate, int offset)
+{
+    std::string sql = value.sql;
+    if (!value.type.isNull) {
+        OraType to = c.type.type;
+        if (to == OraType::Char || to == OraType::Long)
+            to = OraType::Varchar2;
+        if (to == OraType::Number || to == OraType::Date || to == OraType::Varchar2 || to == OraType::Clob)
+            sql = converted(value, to, offset).sql;
+        else
+            noteBind(value, c.type);
+        if (value.bindSlot >= 0)
+            noteBind(value, c.type);
     }
+    const std::string name = emit::quoteText(quotedColumnName(t, c));
+    const ExprType& ct = c.type;
+    if (ct.type == OraType::Number && (ct.precision > 0 || ct.scaleDeclared))
+        sql = "ORA_STORE_NUMBER(" + sql + ", " + std::to_string(ct.precision) + ", " + std::to_string(ct.scale) + ", "
+            + name + ")";
+    else if ((ct.type == OraType::Varchar2 || ct.type == OraType::Char) && ct.size > 0)
+        sql = "ORA_STORE_TEXT(" + sql + ", " + std::to_string(ct.size) + ", " + (ct.type == OraType::Char ? "1" : "0")
+            + ", " + name + ")";
+    if (!ct.nullable)
+        sql = "ORA_STORE_NOTNULL(" + sql + ", " + name + ", " + (isUpdate ? "1" : "0") + ")";
+    return sql;
+}
 
-    namespace {
-        // The DEFAULT of a column as a bound expression: Oracle stores the text and evaluates it per row.
-        BExpr defaultValue(BinderImpl& b, const ColumnInfo& c)
-        {
-            BExpr r;
-            r.sql = "NULL";
-            r.type = ExprType::nullLiteral();
-            if (!c.defaultText || c.defaultText->empty())
-                return r;
-            const std::string text = "SELECT " + *c.defaultText + " FROM DUAL";
-            auto parsed = sql::parse(text);
-            const auto* select = parsed.ok() ? parsed.statement->as<sql::SelectStmt>() : nullptr;
-            const auto* blk = select ? select->query->body->as<sql::QueryBlock>() : nullptr;
-            if (!blk || blk->items.size() != 1 || !blk->items[0].expr)
-                return r;
-            BinderImpl inner(text, b.catalog, b.context);
-            Scope scope;
-            scope.sequenceAllowed = true;
-            r = inner.expr(*blk->items[0].expr, scope);
-            if (!inner.params.empty())
-                b.fail(1008, "not all variables bound", -1);
-            return r;
-        }
-    } // namespace
+namespace {
+// The DEFAULT of a column as a bound expression: Oracle stores the text and evaluates it per row.
+BExpr defaultValue(BinderImpl& b, const ColumnInfo& c)
+{
+    BExpr r;
+    r.sql = "NULL";
+    r.type = ExprType::nullLiteral();
+    if (!c.defaultText || c.defaultText->empty())
+        return r;
+    const std::string text = "SELECT " + *c.defaultText + " FROM DUAL";
+    auto parsed = sql::parse(text);
+    const auto* select = parsed.ok() ? parsed.statement->as<sql::SelectStmt>() : nullptr;
+    const auto* blk = select ? select->query->body->as<sql::QueryBlock>() : nullptr;
+    if (!blk || blk->items.size() != 1 || !blk->items[0].expr)
+        return r;
+    BinderImpl inner(text, b.catalog, b.context);
+    Scope scope;
+    scope.sequenceAllowed = true;
+    r = inner.expr(*blk->items[0].expr, scope);
+    if (!inner.params.empty())
+        b.fail(1008, "not all variables bound", -1);
+    return r;
+}
+} // namespace
 
-    void BinderImpl::returning(const sql::Returning& r, Scope& scope, BoundStatement& out)
-    {
-        if (r.exprs.size() > r.into.size())
-            fail(947, "not enough values", r.offset);
-        if (r.exprs.size() < r.into.size())
-            fail(913, "too many values", r.offset);
-        std::string s;
-        for (size_t i = 0; i < r.exprs.size(); ++i) {
-            BExpr e = expr(*r.exprs[i], scope);
-            ReturningItem item;
-            item.column = types::describe(r.into[i]->name, e.type);
-            item.bindName = r.into[i]->name;
-            out.returning.push_back(item);
-            s += (s.empty() ? "" : ", ") + e.sql;
-        }
-        out.sql += " RETURNING " + s;
+void BinderImpl::returning(const sql::Returning& r, Scope& scope, BoundStatement& out)
+{
+    if (r.exprs.size() > r.into.size())
+        fail(947, "not enough values", r.offset);
+    if (r.exprs.size() < r.into.size())
+        fail(913, "too many values", r.offset);
+    std::string s;
+    for (size_t i = 0; i < r.exprs.size(); ++i) {
+        BExpr e = expr(*r.exprs[i], scope);
+        ReturningItem item;
+        item.column = types::describe(r.into[i]->name, e.type);
+        item.bindName = r.into[i]->name;
+        out.returning.push_back(item);
+        s += (s.empty() ? "" : ", ") + e.sql;
     }
+    out.sql += " RETURNING " + s;
+}
 
-    void BinderImpl::insert(const sql::InsertStmt& s, BoundStatement& out)
-    {
-        const TableInfo t = dmlTable(s.table);
+void BinderImpl::insert(const sql::InsertStmt& s, BoundStatement& out)
+{
+    const TableInfo t = dmlTable(s.table);
+    std::vector<const ColumnInfo*> cols;
+    if (s.columns.empty()) {
+        for (const auto& c : t.columns)
+            if (!c.hidden)
+                cols.push_back(&c);
+    } else {
+        for (const auto& id : s.columns) {
+            const ColumnInfo* c = findColumn(t, id.name);
+            if (!c)
+                fail(904, "\"" + id.name + "\": invalid identifier", id.offset);
+            if (std::find(cols.begin(), cols.end(), c) != cols.end())
+                fail(957, "duplicate column name", id.offset);
+            cols.push_back(c);
+        }
+    }
+    Scope empty;
+    empty.sequenceAllowed = true;
+    empty.columnsNotAllowed = true;
+    std::vector<std::string> names, values;
+    std::string subSql;
+    if (s.query) {
+        sequenceBlock = s.query->body->as<sql::QueryBlock>();
+        BlockResult sub = query(*s.query, nullptr, false, nullptr);
+        subSql = sub.sql;
+        if (sub.types.size() > cols.size())
+            fail(913, "too many values", s.query->offset);
+        if (sub.types.size() < cols.size())
+            fail(947, "not enough values", s.query->offset);
+        for (size_t i = 0; i < cols.size(); ++i) {
+            BExpr v;
+            v.type = sub.types[i];
+            v.sql = "q_.c" + std::to_string(i + 1);
+            names.push_back(emit::quoteIdent(cols[i]->physicalName));
+            values.push_back(storeValue(t, *cols[i], v, false, s.query->offset));
+        }
+    } else {
+        if (s.values.size() > cols.size())
+            fail(913, "too many values", s.values[cols.size()] ? s.values[cols.size()]->offset : s.offset);
+        if (s.values.size() < cols.size())
+            fail(947, "not enough values", s.offset);
+        for (size_t i = 0; i < cols.size(); ++i) {
+            const bool isDefault = i < s.valueIsDefault.size() && s.valueIsDefault[i];
+            BExpr v = isDefault || !s.values[i] ? defaultValue(*this, *cols[i]) : expr(*s.values[i], empty);
+            names.push_back(emit::quoteIdent(cols[i]->physicalName));
+            values.push_back(storeValue(t, *cols[i], v, false, s.values[i] ? s.values[i]->offset : s.offset));
+        }
+    }
+    // Columns left out take their DEFAULT; a NOT NULL one without a default fails as Oracle fails.
+    for (const auto& c : t.columns) {
+        if (c.hidden || std::find(cols.begin(), cols.end(), &c) != cols.end())
+            continue;
+        if (!c.defaultText && c.type.nullable)
+            continue;
+        BExpr v = defaultValue(*this, c);
+        names.push_back(emit::quoteIdent(c.physicalName));
+        values.push_back(storeValue(t, c, v, false, s.offset));
+    }
+    std::string list, vals;
+    for (size_t i = 0; i < names.size(); ++i) {
+        list += (i ? ", " : "") + names[i];
+        vals += (i ? ", " : "") + values[i];
+    }
+    const std::string into = "INSERT INTO " + emit::quoteIdent(t.physicalName);
+    if (names.empty())
+        out.sql = into + " DEFAULT VALUES";
+    else if (s.query) {
+        // WHERE 1 keeps SQLite from reading "ON" of an upsert after the FROM subquery.
+        out.sql = into + " (" + list + ") SELECT " + vals + " FROM (" + subSql + ") AS q_ WHERE 1";
+    } else
+        out.sql = into + " (" + list + ") VALUES (" + vals + ")";
+    RowLockTarget target;
+    target.table = t.object;
+    target.physicalName = t.physicalName;
+    target.rowNumberColumn = t.rowNumberColumn;
+    out.dmlTarget = target;
+    if (s.returning) {
+        Scope scope;
+        scope.sources.push_back(targetSource(t, s.alias, ""));
+        returning(*s.returning, scope, out);
+    }
+}
+
+void BinderImpl::update(const sql::UpdateStmt& s, BoundStatement& out)
+{
+    const TableInfo t = dmlTable(s.table);
+    Scope scope;
+    const std::string alias = newAlias();
+    scope.sources.push_back(targetSource(t, s.alias, alias));
+    std::vector<const ColumnInfo*> done;
+    std::string sets;
+    for (const auto& set : s.sets) {
         std::vector<const ColumnInfo*> cols;
-        if (s.columns.empty()) {
-            for (const auto& c : t.columns)
-                if (!c.hidden)
-                    cols.push_back(&c);
-        } else {
-            for (const auto& id : s.columns) {
-                const ColumnInfo* c = findColumn(t, id.name);
-                if (!c)
-                    fail(904, "\"" + id.name + "\": invalid identifier", id.offset);
-                if (std::find(cols.begin(), cols.end(), c) != cols.end())
-                    fail(957, "duplicate column name", id.offset);
-                cols.push_back(c);
-            }
+        for (const auto& id : set.columns) {
+            const ColumnInfo* c = findColumn(t, id.name);
+            if (!c)
+                fail(904, "\"" + id.name + "\": invalid identifier", id.offset);
+            if (std::find(done.begin(), done.end(), c) != done.end())
+                fail(957, "duplicate column name", id.offset);
+            done.push_back(c);
+            cols.push_back(c);
         }
-        Scope empty;
-        empty.sequenceAllowed = true;
-        empty.columnsNotAllowed = true;
-        std::vector<std::string> names, values;
-        std::string subSql;
-        if (s.query) {
-            sequenceBlock = s.query->body->as<sql::QueryBlock>();
-            BlockResult sub = query(*s.query, nullptr, false, nullptr);
-            subSql = sub.sql;
-            if (sub.types.size() > cols.size())
-                fail(913, "too many values", s.query->offset);
-            if (sub.types.size() < cols.size())
-                fail(947, "not enough values", s.query->offset);
-            for (size_t i = 0; i < cols.size(); ++i) {
-                BExpr v;
-                v.type = sub.types[i];
-                v.sql = "q_.c" + std::to_string(i + 1);
-                names.push_back(emit::quoteIdent(cols[i]->physicalName));
-                values.push_back(storeValue(t, *cols[i], v, false, s.query->offset));
-            }
-        } else {
-            if (s.values.size() > cols.size())
-                fail(913, "too many values", s.values[cols.size()] ? s.values[cols.size()]->offset : s.offset);
-            if (s.values.size() < cols.size())
-                fail(947, "not enough values", s.offset);
-            for (size_t i = 0; i < cols.size(); ++i) {
-                const bool isDefault = i < s.valueIsDefault.size() && s.valueIsDefault[i];
-                BExpr v = isDefault || !s.values[i] ? defaultValue(*this, *cols[i]) : expr(*s.values[i], empty);
-                names.push_back(emit::quoteIdent(cols[i]->physicalName));
-                values.push_back(storeValue(t, *cols[i], v, false, s.values[i] ? s.values[i]->offset : s.offset));
-            }
+        if (cols.size() == 1) {
+            scope.sequenceAllowed = true;
+            BExpr v = set.isDefault || !set.value ? defaultValue(*this, *cols[0]) : expr(*set.value, scope);
+            scope.sequenceAllowed = false;
+            sets += (sets.empty() ? "" : ", ") + emit::quoteIdent(cols[0]->physicalName) + " = "
+                + storeValue(t, *cols[0], v, true, set.value ? set.value->offset : set.offset);
+            continue;
         }
-        // Columns left out take their DEFAULT; a NOT NULL one without a default fails as Oracle fails.
-        for (const auto& c : t.columns) {
-            if (c.hidden || std::find(cols.begin(), cols.end(), &c) != cols.end())
-                continue;
-            if (!c.defaultText && c.type.nullable)
-                continue;
-            BExpr v = defaultValue(*this, c);
-            names.push_back(emit::quoteIdent(c.physicalName));
-            values.push_back(storeValue(t, c, v, false, s.offset));
-        }
-        std::string list, vals;
-        for (size_t i = 0; i < names.size(); ++i) {
-            list += (i ? ", " : "") + names[i];
-            vals += (i ? ", " : "") + values[i];
-        }
-        const std::string into = "INSERT INTO " + emit::quoteIdent(t.physicalName);
-        if (names.empty())
-            out.sql = into + " DEFAULT VALUES";
-        else if (s.query) {
-            // WHERE 1 keeps SQLite from reading "ON" of an upsert after the FROM subquery.
-            out.sql = into + " (" + list + ") SELECT " + vals + " FROM (" + subSql + ") AS q_ WHERE 1";
-        } else
-            out.sql = into + " (" + list + ") VALUES (" + vals + ")";
-        RowLockTarget target;
-        target.table = t.object;
-        target.physicalName = t.physicalName;
-        target.rowNumberColumn = t.rowNumberColumn;
-        out.dmlTarget = target;
-        if (s.returning) {
-            Scope scope;
-            scope.sources.push_back(targetSource(t, s.alias, ""));
-            returning(*s.returning, scope, out);
+        const auto* sq = set.value ? set.value->as<sql::SubqueryExpr>() : nullptr;
+        if (!sq)
+            fail(907, "missing right parenthesis", set.offset);
+        BlockResult sub = query(*sq->query, &scope, false, nullptr);
+        if (sub.types.size() > cols.size())
+            fail(913, "too many values", set.value->offset);
+        if (sub.types.size() < cols.size())
+            fail(947, "not enough values", set.value->offset);
+        for (size_t i = 0; i < cols.size(); ++i) {
+            BExpr v;
+            v.type = sub.types[i];
+            v.sql = "(SELECT CASE WHEN COUNT(*) > 1 THEN ORA_RAISE_ERROR(1427, 'single-row subquery returns more "
+                    "than one row') ELSE MAX(q_.c"
+                + std::to_string(i + 1) + ") END FROM (SELECT * FROM (" + sub.sql + ") LIMIT 2) AS q_)";
+            sets += (sets.empty() ? "" : ", ") + emit::quoteIdent(cols[i]->physicalName) + " = "
+                + storeValue(t, *cols[i], v, true, set.value->offset);
         }
     }
+    std::string where;
+    if (s.where)
+        where = expr(*s.where, scope).sql;
+    const std::string head = "UPDATE " + scope.sources[0].fromSql + " SET " + sets;
+    out.sql = head + (where.empty() ? "" : " WHERE " + where);
+    RowLockTarget target;
+    target.table = t.object;
+    target.physicalName = t.physicalName;
+    target.rowNumberColumn = t.rowNumberColumn;
+    target.rowsSql = "SELECT " + scope.sources[0].rownoSql + " FROM " + scope.sources[0].fromSql
+        + (where.empty() ? "" : " WHERE " + where);
+    out.dmlTarget = target;
+    out.restrictedSql = head + " WHERE " + scope.sources[0].rownoSql + " IN (SELECT R FROM " + kDmlRowsTable + ")"
+        + (where.empty() ? "" : " AND " + where);
+    if (s.returning) {
+        Scope rs;
+        rs.sources.push_back(targetSource(t, s.alias, ""));
+        const std::string plain = out.sql;
+        returning(*s.returning, rs, out);
+        out.restrictedSql += out.sql.substr(plain.size());
+    }
+}
 
-    void BinderImpl::update(const sql::UpdateStmt& s, BoundStatement& out)
-    {
-        const TableInfo t = dmlTable(s.table);
-        Scope scope;
-        const std::string alias = newAlias();
-        scope.sources.push_back(targetSource(t, s.alias, alias));
-        std::vector<const ColumnInfo*> done;
-        std::string sets;
-        for (const auto& set : s.sets) {
-            std::vector<const ColumnInfo*> cols;
-            for (const auto& id : set.columns) {
-                const ColumnInfo* c = findColumn(t, id.name);
-                if (!c)
-                    fail(904, "\"" + id.name + "\": invalid identifier", id.offset);
-                if (std::find(done.begin(), done.end(), c) != done.end())
-                    fail(957, "duplicate column name", id.offset);
-                done.push_back(c);
-                cols.push_back(c);
-            }
-            if (cols.size() == 1) {
-                scope.sequenceAllowed = true;
-                BExpr v = set.isDefault || !set.value ? defaultValue(*this, *cols[0]) : expr(*set.value, scope);
-                scope.sequenceAllowed = false;
-                sets += (sets.empty() ? "" : ", ") + emit::quoteIdent(cols[0]->physicalName) + " = "
-                    + storeValue(t, *cols[0], v, true, set.value ? set.value->offset : set.offset);
-                continue;
-            }
-            const auto* sq = set.value ? set.value->as<sql::SubqueryExpr>() : nullptr;
-            if (!sq)
-                fail(907, "missing right parenthesis", set.offset);
-            BlockResult sub = query(*sq->query, &scope, false, nullptr);
-            if (sub.types.size() > cols.size())
-                fail(913, "too many values", set.value->offset);
-            if (sub.types.size() < cols.size())
-                fail(947, "not enough values", set.value->offset);
-            for (size_t i = 0; i < cols.size(); ++i) {
-                BExpr v;
-                v.type = sub.types[i];
-                v.sql = "(SELECT CASE WHEN COUNT(*) > 1 THEN ORA_RAISE_ERROR(1427, 'single-row subquery returns more "
-                        "than one row') ELSE MAX(q_.c"
-                    + std::to_string(i + 1) + ") END FROM (SELECT * FROM (" + sub.sql + ") LIMIT 2) AS q_)";
-                sets += (sets.empty() ? "" : ", ") + emit::quoteIdent(cols[i]->physicalName) + " = "
-                    + storeValue(t, *cols[i], v, true, set.value->offset);
-            }
-        }
-        std::string where;
-        if (s.where)
-            where = expr(*s.where, scope).sql;
-        const std::string head = "UPDATE " + scope.sources[0].fromSql + " SET " + sets;
-        out.sql = head + (where.empty() ? "" : " WHERE " + where);
-        RowLockTarget target;
-        target.table = t.object;
-        target.physicalName = t.physicalName;
-        target.rowNumberColumn = t.rowNumberColumn;
-        target.rowsSql = "SELECT " + scope.sources[0].rownoSql + " FROM " + scope.sources[0].fromSql
-            + (where.empty() ? "" : " WHERE " + where);
-        out.dmlTarget = target;
-        out.restrictedSql = head + " WHERE " + scope.sources[0].rownoSql + " IN (SELECT R FROM " + kDmlRowsTable + ")"
-            + (where.empty() ? "" : " AND " + where);
-        if (s.returning) {
-            Scope rs;
-            rs.sources.push_back(targetSource(t, s.alias, ""));
-            const std::string plain = out.sql;
-            returning(*s.returning, rs, out);
-            out.restrictedSql += out.sql.substr(plain.size());
-        }
+void BinderImpl::remove(const sql::DeleteStmt& s, BoundStatement& out)
+{
+    const TableInfo t = dmlTable(s.table);
+    Scope scope;
+    const std::string alias = newAlias();
+    scope.sources.push_back(targetSource(t, s.alias, alias));
+    std::string where;
+    if (s.where)
+        where = expr(*s.where, scope).sql;
+    const std::string head = "DELETE FROM " + scope.sources[0].fromSql;
+    out.sql = head + (where.empty() ? "" : " WHERE " + where);
+    RowLockTarget target;
+    target.table = t.object;
+    target.physicalName = t.physicalName;
+    target.rowNumberColumn = t.rowNumberColumn;
+    target.rowsSql = "SELECT " + scope.sources[0].rownoSql + " FROM " + scope.sources[0].fromSql
+        + (where.empty() ? "" : " WHERE " + where);
+    out.dmlTarget = target;
+    out.restrictedSql = head + " WHERE " + scope.sources[0].rownoSql + " IN (SELECT R FROM " + kDmlRowsTable + ")"
+        + (where.empty() ? "" : " AND " + where);
+    if (s.returning) {
+        Scope rs;
+        rs.sources.push_back(targetSource(t, s.alias, ""));
+        const std::string plain = out.sql;
+        returning(*s.returning, rs, out);
+        out.restrictedSql += out.sql.substr(plain.size());
     }
+}
 
-    void BinderImpl::remove(const sql::DeleteStmt& s, BoundStatement& out)
-    {
-        const TableInfo t = dmlTable(s.table);
-        Scope scope;
-        const std::string alias = newAlias();
-        scope.sources.push_back(targetSource(t, s.alias, alias));
-        std::string where;
-        if (s.where)
-            where = expr(*s.where, scope).sql;
-        const std::string head = "DELETE FROM " + scope.sources[0].fromSql;
-        out.sql = head + (where.empty() ? "" : " WHERE " + where);
-        RowLockTarget target;
-        target.table = t.object;
-        target.physicalName = t.physicalName;
-        target.rowNumberColumn = t.rowNumberColumn;
-        target.rowsSql = "SELECT " + scope.sources[0].rownoSql + " FROM " + scope.sources[0].fromSql
-            + (where.empty() ? "" : " WHERE " + where);
-        out.dmlTarget = target;
-        out.restrictedSql = head + " WHERE " + scope.sources[0].rownoSql + " IN (SELECT R FROM " + kDmlRowsTable + ")"
-            + (where.empty() ? "" : " AND " + where);
-        if (s.returning) {
-            Scope rs;
-            rs.sources.push_back(targetSource(t, s.alias, ""));
-            const std::string plain = out.sql;
-            returning(*s.returning, rs, out);
-            out.restrictedSql += out.sql.substr(plain.size());
-        }
+StatementKind kindOf(sql::StatementKind k)
+{
+    switch (k) {
+    case sql::StatementKind::Select:
+        return StatementKind::Select;
+    case sql::StatementKind::Insert:
+        return StatementKind::Insert;
+    case sql::StatementKind::Update:
+        return StatementKind::Update;
+    case sql::StatementKind::Delete:
+        return StatementKind::Delete;
+    case sql::StatementKind::LockTable:
+        return StatementKind::LockTable;
+    case sql::StatementKind::Commit:
+        return StatementKind::Commit;
+    case sql::StatementKind::Rollback:
+        return StatementKind::Rollback;
+    case sql::StatementKind::Savepoint:
+        return StatementKind::Savepoint;
+    case sql::StatementKind::SetTransaction:
+        return StatementKind::SetTransaction;
+    case sql::StatementKind::AlterSession:
+        return StatementKind::AlterSession;
+    case sql::StatementKind::PlSql:
+        return StatementKind::PlSql;
+    default:
+        return StatementKind::Ddl;
     }
+}
 
-    StatementKind kindOf(sql::StatementKind k)
-    {
-        switch (k) {
-        case sql::StatementKind::Select:
-            return StatementKind::Select;
-        case sql::StatementKind::Insert:
-            return StatementKind::Insert;
-        case sql::StatementKind::Update:
-            return StatementKind::Update;
-        case sql::StatementKind::Delete:
-            return StatementKind::Delete;
-        case sql::StatementKind::LockTable:
-            return StatementKind::LockTable;
-        case sql::StatementKind::Commit:
-            return StatementKind::Commit;
-        case sql::StatementKind::Rollback:
-            return StatementKind::Rollback;
-        case sql::StatementKind::Savepoint:
-            return StatementKind::Savepoint;
-        case sql::StatementKind::SetTransaction:
-            return StatementKind::SetTransaction;
-        case sql::StatementKind::AlterSession:
-            return StatementKind::AlterSession;
-        case sql::StatementKind::PlSql:
-            return StatementKind::PlSql;
-        default:
-            return StatementKind::Ddl;
-        }
-    }
-
-    void finish(BinderImpl& b, BoundStatement& out)
-    {
-        out.params = b.params;
-        out.dependsOn.assign(b.dependsOn.begin(), b.dependsOn.end());
-    }
+void finish(BinderImpl& b, BoundStatement& out)
+{
+    out.params = b.params;
+    out.dependsOn.assign(b.dependsOn.begin(), b.dependsOn.end());
+}
 
 } // namespace detail
 
-BoundStatementPtr bindStatement(const sql::Statement& statement, std::string_view text, const CatalogLookup& catalog,
-    const SessionContext& context)
+BoundStatementPtr bindStatement(
+    const sql::Statement& statement, std::string_view text, const CatalogLookup& catalog, const SessionContext& context)
 {
     detail::BinderImpl b(text, catalog, context);
     auto out = std::make_shared<BoundStatement>();
@@ -394,8 +394,8 @@ BoundStatementPtr bindStatement(const sql::Statement& statement, std::string_vie
     return out;
 }
 
-BoundStatementPtr bindQuery(const sql::Query& query, std::string_view text, const CatalogLookup& catalog,
-    const SessionContext& context)
+BoundStatementPtr bindQuery(
+    const sql::Query& query, std::string_view text, const CatalogLookup& catalog, const SessionContext& context)
 {
     detail::BinderImpl b(text, catalog, context);
     auto out = std::make_shared<BoundStatement>();

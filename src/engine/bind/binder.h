@@ -18,8 +18,8 @@ BoundStatementPtr bindStatement(const sql::Statement& statement, std::string_vie
     const SessionContext& context);
 
 // Binds a query alone: CREATE TABLE ... AS SELECT and CREATE VIEW use its columns and SQL.
-BoundStatementPtr bindQuery(const sql::Query& query, std::string_view text, const CatalogLookup& catalog,
-    const SessionContext& context);
+BoundStatementPtr bindQuery(
+    const sql::Query& query, std::string_view text, const CatalogLookup& catalog, const SessionContext& context);
 
 // An expression over one table's columns (a CHECK condition, a DEFAULT), as SQLite SQL naming the physical
 // columns unqualified, with its Oracle type. Throws engine::Error (ORA-00904 for an unknown column).

@@ -12,86 +12,86 @@ using types::ExprType;
 
 namespace {
 
-    int utf8Length(const std::string& s)
-    {
-        int n = 0;
-        for (unsigned char c : s)
-            if ((c & 0xC0) != 0x80)
-                ++n;
-        return n;
-    }
+int utf8Length(const std::string& s)
+{
+    int n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80)
+            ++n;
+    return n;
+}
 
-    std::string compareOp(sql::CompareOp op)
-    {
-        switch (op) {
-        case sql::CompareOp::Eq:
-            return "=";
-        case sql::CompareOp::Ne:
-            return "<>";
-        case sql::CompareOp::Lt:
-            return "<";
-        case sql::CompareOp::Le:
-            return "<=";
-        case sql::CompareOp::Gt:
-            return ">";
-        case sql::CompareOp::Ge:
-            return ">=";
-        }
+std::string compareOp(sql::CompareOp op)
+{
+    switch (op) {
+    case sql::CompareOp::Eq:
         return "=";
+    case sql::CompareOp::Ne:
+        return "<>";
+    case sql::CompareOp::Lt:
+        return "<";
+    case sql::CompareOp::Le:
+        return "<=";
+    case sql::CompareOp::Gt:
+        return ">";
+    case sql::CompareOp::Ge:
+        return ">=";
     }
+    return "=";
+}
 
-    bool isAggregateName(const std::string& n)
-    {
-        return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
-    }
+bool isAggregateName(const std::string& n)
+{
+    return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
+}
 
-    std::string inconsistent(const ExprType& expected, const ExprType& got)
-    {
-        return "inconsistent datatypes: expected " + types::oracleTypeName(expected.type) + " got "
-            + types::oracleTypeName(got.type);
-    }
+std::string inconsistent(const ExprType& expected, const ExprType& got)
+{
+    return "inconsistent datatypes: expected " + types::oracleTypeName(expected.type) + " got "
+        + types::oracleTypeName(got.type);
+}
 
-    ExprType fnType(fn::FnType t, const std::vector<BExpr>& args)
-    {
-        switch (t) {
-        case fn::FnType::Text:
-            return ExprType::varchar2();
-        case fn::FnType::Number:
-            return ExprType::number();
-        case fn::FnType::Date:
-            return ExprType::date();
-        case fn::FnType::SameAsFirst:
-            if (!args.empty()) {
-                ExprType r = args[0].type;
-                r.isTextLiteral = false;
-                if (r.type == OraType::Char && args[0].type.isTextLiteral)
-                    r.type = OraType::Varchar2;
-                return r;
-            }
-            return ExprType::varchar2();
-        case fn::FnType::SameAsSecond:
-            if (args.size() > 1)
-                return args[1].type;
-            return ExprType::varchar2();
-        case fn::FnType::Any:
-            return args.empty() ? ExprType::varchar2() : args[0].type;
+ExprType fnType(fn::FnType t, const std::vector<BExpr>& args)
+{
+    switch (t) {
+    case fn::FnType::Text:
+        return ExprType::varchar2();
+    case fn::FnType::Number:
+        return ExprType::number();
+    case fn::FnType::Date:
+        return ExprType::date();
+    case fn::FnType::SameAsFirst:
+        if (!args.empty()) {
+            ExprType r = args[0].type;
+            r.isTextLiteral = false;
+            if (r.type == OraType::Char && args[0].type.isTextLiteral)
+                r.type = OraType::Varchar2;
+            return r;
         }
         return ExprType::varchar2();
+    case fn::FnType::SameAsSecond:
+        if (args.size() > 1)
+            return args[1].type;
+        return ExprType::varchar2();
+    case fn::FnType::Any:
+        return args.empty() ? ExprType::varchar2() : args[0].type;
     }
+    return ExprType::varchar2();
+}
 
-    bool familyMatches(fn::FnType want, const ExprType& t)
-    {
-        switch (want) {
-        case fn::FnType::Text:
-            return types::isCharacter(t.type) || t.isNull || t.isBind;
-        case fn::FnType::Number:
-            return t.type == OraType::Number;
-        case fn::FnType::Date:
-            return t.type == OraType::Date;
-        default:
-            return true;
-        }
+bool familyMatches(fn::FnType want, const ExprType& t)
+{
+    switch (want) {
+    case fn::FnType::Text:
+        return types::isCharacter(t.type) || t.isNull || t.isBind;
+    case fn::FnType::Number:
+        return t.type == OraType::Number;
+    case fn::FnType::Date:
+        return t.type == OraType::Date;
+    default:
+        return true;
     }
+}
 
 } // namespace
 
@@ -111,7 +111,10 @@ std::string quotedColumnName(const TableInfo& t, const ColumnInfo& c)
     return "\"" + t.object.owner + "\".\"" + t.object.name + "\".\"" + c.name + "\"";
 }
 
-void BinderImpl::fail(int code, const std::string& message, int offset) const { throw oraError(code, message, offset); }
+void BinderImpl::fail(int code, const std::string& message, int offset) const
+{
+    throw oraError(code, message, offset);
+}
 
 int BinderImpl::slotFor(const std::string& name)
 {
@@ -175,7 +178,10 @@ BExpr BinderImpl::converted(const BExpr& e, OraType to, int offset)
     return r;
 }
 
-BExpr BinderImpl::condition(const sql::Expr& e, Scope& scope) { return expr(e, scope); }
+BExpr BinderImpl::condition(const sql::Expr& e, Scope& scope)
+{
+    return expr(e, scope);
+}
 
 BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
 {
@@ -252,15 +258,15 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
         const auto& s = *e.as<sql::SequenceRefExpr>();
         if (!scope.sequenceAllowed)
             fail(2287, "sequence number not allowed here", e.offset);
-        auto ref = catalog.resolve(s.sequence.schema ? s.sequence.schema->name : "", s.sequence.name.name,
-            context.currentSchema);
+        auto ref = catalog.resolve(
+            s.sequence.schema ? s.sequence.schema->name : "", s.sequence.name.name, context.currentSchema);
         if (!ref || ref->kind != ObjectKind::Sequence)
             fail(2289, "sequence does not exist", s.sequence.offset);
         dependsOn.insert(ref->objectId);
         BExpr r;
         const bool next = s.nextVal && nextvalTaken.insert(ref->objectId).second;
-        r.sql = std::string(next ? kSeqNextvalFunction : kSeqCurrvalFunction) + "(" + std::to_string(ref->objectId)
-            + ")";
+        r.sql
+            = std::string(next ? kSeqNextvalFunction : kSeqCurrvalFunction) + "(" + std::to_string(ref->objectId) + ")";
         r.type = ExprType::number();
         r.type.nullable = false;
         return r;
@@ -385,7 +391,8 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
             auto plan = types::planComparison(lt, items[i].type);
             noteBind(items[i], lt);
             noteBind(left, items[i].type);
-            list += (list.empty() ? "" : ", ") + emit::convert(items[i].sql, plan ? plan->right : Conversion::None, items[i].type);
+            list += (list.empty() ? "" : ", ")
+                + emit::convert(items[i].sql, plan ? plan->right : Conversion::None, items[i].type);
             r.local = r.local || items[i].local;
         }
         r.local = r.local || left.local;
@@ -781,7 +788,8 @@ BExpr BinderImpl::binary(const sql::BinaryExpr& e, Scope& scope)
         ExprType want = ExprType::number();
         fail(932, inconsistent(want, leftBad ? l.type : r.type), leftBad ? e.left->offset : e.right->offset);
     }
-    noteBind(l, plan->kind == types::ArithmeticKind::Number || plan->kind == types::ArithmeticKind::DaysPlusDate
+    noteBind(l,
+        plan->kind == types::ArithmeticKind::Number || plan->kind == types::ArithmeticKind::DaysPlusDate
             ? ExprType::number()
             : ExprType::date());
     noteBind(r, plan->kind == types::ArithmeticKind::DateMinusDate ? ExprType::date() : ExprType::number());
@@ -796,8 +804,8 @@ BExpr BinderImpl::binary(const sql::BinaryExpr& e, Scope& scope)
         if (opChar == '/' && fn::findFunction("ORA_DIVIDE"))
             out.sql = "ORA_DIVIDE(" + ls + ", " + rs + ")";
         else if (opChar == '/')
-            out.sql = "(CASE WHEN " + rs + " = 0 THEN ORA_RAISE_ERROR(1476, 'divisor is equal to zero') ELSE "
-                + "CAST(" + ls + " AS REAL) / " + rs + " END)";
+            out.sql = "(CASE WHEN " + rs + " = 0 THEN ORA_RAISE_ERROR(1476, 'divisor is equal to zero') ELSE " + "CAST("
+                + ls + " AS REAL) / " + rs + " END)";
         else
             out.sql = "(" + ls + " " + opChar + " " + rs + ")";
         break;

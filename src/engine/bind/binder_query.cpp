@@ -14,203 +14,203 @@ using types::ExprType;
 
 namespace {
 
-    void splitAnd(const sql::Expr* e, std::vector<const sql::Expr*>& out)
-    {
-        if (!e)
-            return;
-        if (const auto* b = e->as<sql::BinaryExpr>(); b && b->op == sql::BinaryExpr::Op::And) {
-            splitAnd(b->left.get(), out);
-            splitAnd(b->right.get(), out);
-            return;
-        }
-        out.push_back(e);
+void splitAnd(const sql::Expr* e, std::vector<const sql::Expr*>& out)
+{
+    if (!e)
+        return;
+    if (const auto* b = e->as<sql::BinaryExpr>(); b && b->op == sql::BinaryExpr::Op::And) {
+        splitAnd(b->left.get(), out);
+        splitAnd(b->right.get(), out);
+        return;
     }
+    out.push_back(e);
+}
 
-    bool isRownum(const sql::Expr* e)
-    {
-        const auto* p = e ? e->as<sql::PseudoColumnExpr>() : nullptr;
-        return p && p->which == sql::PseudoColumnExpr::Which::Rownum;
-    }
+bool isRownum(const sql::Expr* e)
+{
+    const auto* p = e ? e->as<sql::PseudoColumnExpr>() : nullptr;
+    return p && p->which == sql::PseudoColumnExpr::Which::Rownum;
+}
 
-    // A limit operand ROWNUM can be compared with: a number literal or a bind.
-    const sql::Expr* limitOperand(const sql::Expr* e)
-    {
-        if (!e)
-            return nullptr;
-        if (e->as<sql::BindExpr>())
-            return e;
-        if (const auto* l = e->as<sql::LiteralExpr>(); l && l->type == sql::LiteralExpr::Type::Number)
-            return e;
+// A limit operand ROWNUM can be compared with: a number literal or a bind.
+const sql::Expr* limitOperand(const sql::Expr* e)
+{
+    if (!e)
         return nullptr;
-    }
+    if (e->as<sql::BindExpr>())
+        return e;
+    if (const auto* l = e->as<sql::LiteralExpr>(); l && l->type == sql::LiteralExpr::Type::Number)
+        return e;
+    return nullptr;
+}
 
-    // Does the expression mention ROWNUM outside subqueries?
-    bool mentionsRownum(const sql::Expr* e);
+// Does the expression mention ROWNUM outside subqueries?
+bool mentionsRownum(const sql::Expr* e);
 
-    void forEachChild(const sql::Expr& e, const std::function<void(const sql::Expr&)>& f)
-    {
-        auto one = [&](const sql::ExprPtr& p) {
-            if (p)
-                f(*p);
-        };
-        switch (e.kind) {
-        case sql::ExprKind::FunctionCall:
-            for (const auto& a : e.as<sql::FunctionCallExpr>()->args)
-                one(a);
-            break;
-        case sql::ExprKind::Case: {
-            const auto& c = *e.as<sql::CaseExpr>();
-            one(c.operand);
-            for (const auto& w : c.whens) {
-                one(w.when);
-                one(w.then);
-            }
-            one(c.elseExpr);
-            break;
+void forEachChild(const sql::Expr& e, const std::function<void(const sql::Expr&)>& f)
+{
+    auto one = [&](const sql::ExprPtr& p) {
+        if (p)
+            f(*p);
+    };
+    switch (e.kind) {
+    case sql::ExprKind::FunctionCall:
+        for (const auto& a : e.as<sql::FunctionCallExpr>()->args)
+            one(a);
+        break;
+    case sql::ExprKind::Case: {
+        const auto& c = *e.as<sql::CaseExpr>();
+        one(c.operand);
+        for (const auto& w : c.whens) {
+            one(w.when);
+            one(w.then);
         }
-        case sql::ExprKind::Unary:
-            one(e.as<sql::UnaryExpr>()->operand);
-            break;
-        case sql::ExprKind::Binary:
-            one(e.as<sql::BinaryExpr>()->left);
-            one(e.as<sql::BinaryExpr>()->right);
-            break;
-        case sql::ExprKind::Comparison:
-            one(e.as<sql::ComparisonExpr>()->left);
-            one(e.as<sql::ComparisonExpr>()->right);
-            break;
-        case sql::ExprKind::QuantifiedComparison:
-            one(e.as<sql::QuantifiedComparisonExpr>()->left);
-            for (const auto& a : e.as<sql::QuantifiedComparisonExpr>()->list)
-                one(a);
-            break;
-        case sql::ExprKind::InList:
-            one(e.as<sql::InListExpr>()->left);
-            for (const auto& a : e.as<sql::InListExpr>()->list)
-                one(a);
-            break;
-        case sql::ExprKind::InSubquery:
-            one(e.as<sql::InSubqueryExpr>()->left);
-            break;
-        case sql::ExprKind::Between:
-            one(e.as<sql::BetweenExpr>()->value);
-            one(e.as<sql::BetweenExpr>()->low);
-            one(e.as<sql::BetweenExpr>()->high);
-            break;
-        case sql::ExprKind::Like:
-            one(e.as<sql::LikeExpr>()->value);
-            one(e.as<sql::LikeExpr>()->pattern);
-            one(e.as<sql::LikeExpr>()->escape);
-            break;
-        case sql::ExprKind::IsNull:
-            one(e.as<sql::IsNullExpr>()->value);
-            break;
-        case sql::ExprKind::Tuple:
-            for (const auto& a : e.as<sql::TupleExpr>()->items)
-                one(a);
-            break;
-        default:
-            break;
-        }
+        one(c.elseExpr);
+        break;
     }
-
-    bool mentionsRownum(const sql::Expr* e)
-    {
-        if (!e)
-            return false;
-        if (isRownum(e))
-            return true;
-        bool found = false;
-        forEachChild(*e, [&](const sql::Expr& c) { found = found || mentionsRownum(&c); });
-        return found;
+    case sql::ExprKind::Unary:
+        one(e.as<sql::UnaryExpr>()->operand);
+        break;
+    case sql::ExprKind::Binary:
+        one(e.as<sql::BinaryExpr>()->left);
+        one(e.as<sql::BinaryExpr>()->right);
+        break;
+    case sql::ExprKind::Comparison:
+        one(e.as<sql::ComparisonExpr>()->left);
+        one(e.as<sql::ComparisonExpr>()->right);
+        break;
+    case sql::ExprKind::QuantifiedComparison:
+        one(e.as<sql::QuantifiedComparisonExpr>()->left);
+        for (const auto& a : e.as<sql::QuantifiedComparisonExpr>()->list)
+            one(a);
+        break;
+    case sql::ExprKind::InList:
+        one(e.as<sql::InListExpr>()->left);
+        for (const auto& a : e.as<sql::InListExpr>()->list)
+            one(a);
+        break;
+    case sql::ExprKind::InSubquery:
+        one(e.as<sql::InSubqueryExpr>()->left);
+        break;
+    case sql::ExprKind::Between:
+        one(e.as<sql::BetweenExpr>()->value);
+        one(e.as<sql::BetweenExpr>()->low);
+        one(e.as<sql::BetweenExpr>()->high);
+        break;
+    case sql::ExprKind::Like:
+        one(e.as<sql::LikeExpr>()->value);
+        one(e.as<sql::LikeExpr>()->pattern);
+        one(e.as<sql::LikeExpr>()->escape);
+        break;
+    case sql::ExprKind::IsNull:
+        one(e.as<sql::IsNullExpr>()->value);
+        break;
+    case sql::ExprKind::Tuple:
+        for (const auto& a : e.as<sql::TupleExpr>()->items)
+            one(a);
+        break;
+    default:
+        break;
     }
+}
 
-    bool mentionsOr(const sql::Expr* e)
-    {
-        if (!e)
-            return false;
-        if (const auto* b = e->as<sql::BinaryExpr>(); b && b->op == sql::BinaryExpr::Op::Or)
-            return true;
-        if (e->as<sql::InListExpr>())
-            return true;
-        bool found = false;
-        forEachChild(*e, [&](const sql::Expr& c) { found = found || mentionsOr(&c); });
-        return found;
+bool mentionsRownum(const sql::Expr* e)
+{
+    if (!e)
+        return false;
+    if (isRownum(e))
+        return true;
+    bool found = false;
+    forEachChild(*e, [&](const sql::Expr& c) { found = found || mentionsRownum(&c); });
+    return found;
+}
+
+bool mentionsOr(const sql::Expr* e)
+{
+    if (!e)
+        return false;
+    if (const auto* b = e->as<sql::BinaryExpr>(); b && b->op == sql::BinaryExpr::Op::Or)
+        return true;
+    if (e->as<sql::InListExpr>())
+        return true;
+    bool found = false;
+    forEachChild(*e, [&](const sql::Expr& c) { found = found || mentionsOr(&c); });
+    return found;
+}
+
+bool isAggregateCall(const sql::Expr& e)
+{
+    const auto* f = e.as<sql::FunctionCallExpr>();
+    if (!f || f->name.size() != 1)
+        return false;
+    const std::string& n = f->functionName().name;
+    return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
+}
+
+std::string pseudoName(sql::PseudoColumnExpr::Which w)
+{
+    using W = sql::PseudoColumnExpr::Which;
+    switch (w) {
+    case W::Rownum:
+        return "ROWNUM";
+    case W::Rowid:
+        return "ROWID";
+    case W::Level:
+        return "LEVEL";
+    case W::Sysdate:
+        return "SYSDATE";
+    case W::Systimestamp:
+        return "SYSTIMESTAMP";
+    case W::User:
+        return "USER";
+    case W::Uid:
+        return "UID";
     }
+    return "EXPR";
+}
 
-    bool isAggregateCall(const sql::Expr& e)
-    {
-        const auto* f = e.as<sql::FunctionCallExpr>();
-        if (!f || f->name.size() != 1)
-            return false;
-        const std::string& n = f->functionName().name;
-        return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
+bool containsPrior(const sql::Expr& e)
+{
+    if (const auto* u = e.as<sql::UnaryExpr>(); u && u->op == sql::UnaryExpr::Op::Prior)
+        return true;
+    bool found = false;
+    forEachChild(e, [&](const sql::Expr& c) { found = found || containsPrior(c); });
+    return found;
+}
+
+void collectConnectByPaths(const sql::Expr& e, std::vector<const sql::FunctionCallExpr*>& out)
+{
+    if (const auto* f = e.as<sql::FunctionCallExpr>();
+        f && f->name.size() == 1 && f->functionName().name == "SYS_CONNECT_BY_PATH") {
+        out.push_back(f);
+        return;
     }
+    forEachChild(e, [&](const sql::Expr& c) { collectConnectByPaths(c, out); });
+}
 
-    std::string pseudoName(sql::PseudoColumnExpr::Which w)
-    {
-        using W = sql::PseudoColumnExpr::Which;
-        switch (w) {
-        case W::Rownum:
-            return "ROWNUM";
-        case W::Rowid:
-            return "ROWID";
-        case W::Level:
-            return "LEVEL";
-        case W::Sysdate:
-            return "SYSDATE";
-        case W::Systimestamp:
-            return "SYSTIMESTAMP";
-        case W::User:
-            return "USER";
-        case W::Uid:
-            return "UID";
-        }
-        return "EXPR";
-    }
+// An aggregate call of this query level: subqueries hold their own.
+bool containsAggregate(const sql::Expr& e)
+{
+    if (isAggregateCall(e))
+        return true;
+    bool found = false;
+    forEachChild(e, [&](const sql::Expr& c) { found = found || containsAggregate(c); });
+    return found;
+}
 
-    bool containsPrior(const sql::Expr& e)
-    {
-        if (const auto* u = e.as<sql::UnaryExpr>(); u && u->op == sql::UnaryExpr::Op::Prior)
-            return true;
-        bool found = false;
-        forEachChild(e, [&](const sql::Expr& c) { found = found || containsPrior(c); });
-        return found;
-    }
-
-    void collectConnectByPaths(const sql::Expr& e, std::vector<const sql::FunctionCallExpr*>& out)
-    {
-        if (const auto* f = e.as<sql::FunctionCallExpr>();
-            f && f->name.size() == 1 && f->functionName().name == "SYS_CONNECT_BY_PATH") {
-            out.push_back(f);
+// The aggregate calls that stand inside another aggregate's argument.
+void collectNestedAggregates(const sql::Expr& e, bool insideAggregate, std::vector<const sql::Expr*>& out)
+{
+    if (isAggregateCall(e)) {
+        if (insideAggregate) {
+            out.push_back(&e);
             return;
         }
-        forEachChild(e, [&](const sql::Expr& c) { collectConnectByPaths(c, out); });
+        forEachChild(e, [&](const sql::Expr& c) { collectNestedAggregates(c, true, out); });
+        return;
     }
-
-    // An aggregate call of this query level: subqueries hold their own.
-    bool containsAggregate(const sql::Expr& e)
-    {
-        if (isAggregateCall(e))
-            return true;
-        bool found = false;
-        forEachChild(e, [&](const sql::Expr& c) { found = found || containsAggregate(c); });
-        return found;
-    }
-
-    // The aggregate calls that stand inside another aggregate's argument.
-    void collectNestedAggregates(const sql::Expr& e, bool insideAggregate, std::vector<const sql::Expr*>& out)
-    {
-        if (isAggregateCall(e)) {
-            if (insideAggregate) {
-                out.push_back(&e);
-                return;
-            }
-            forEachChild(e, [&](const sql::Expr& c) { collectNestedAggregates(c, true, out); });
-            return;
-        }
-        forEachChild(e, [&](const sql::Expr& c) { collectNestedAggregates(c, insideAggregate, out); });
-    }
+    forEachChild(e, [&](const sql::Expr& c) { collectNestedAggregates(c, insideAggregate, out); });
+}
 
 } // namespace
 
@@ -218,8 +218,8 @@ std::string BinderImpl::heading(const sql::SelectItem& item) const
 {
     if (item.offset < 0 || item.endOffset <= item.offset || static_cast<size_t>(item.endOffset) > text.size())
         return "EXPR";
-    const std::string_view s = text.substr(static_cast<size_t>(item.offset),
-        static_cast<size_t>(item.endOffset - item.offset));
+    const std::string_view s
+        = text.substr(static_cast<size_t>(item.offset), static_cast<size_t>(item.endOffset - item.offset));
     // Oracle's heading of an expression is its text, upper-cased, without blanks outside quotes.
     std::string r;
     char quote = 0;
@@ -409,10 +409,11 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
             scope.usingColumns[u.name] = { "COALESCE(" + l->sql + ", " + r->sql + ")", l->type };
             scope.usingOrder.push_back(u.name);
         }
-        fromSql = "(" + left + type + right + (on.empty() ? (j.type == sql::JoinRef::Type::Cross ? "" : " ON 1") : " ON " + on)
-            + ")";
+        fromSql = "(" + left + type + right
+            + (on.empty() ? (j.type == sql::JoinRef::Type::Cross ? "" : " ON 1") : " ON " + on) + ")";
         // SQLite does not accept parentheses around a join in every place; a plain join list reads the same.
-        fromSql = left + type + right + (on.empty() ? (j.type == sql::JoinRef::Type::Cross ? "" : " ON 1") : " ON " + on);
+        fromSql
+            = left + type + right + (on.empty() ? (j.type == sql::JoinRef::Type::Cross ? "" : " ON 1") : " ON " + on);
         return;
     }
     }
@@ -472,7 +473,8 @@ BlockResult BinderImpl::query(const sql::Query& q, Scope* parent, bool topLevel,
         }
         if (position == 0)
             fail(1785, "ORDER BY item must be the number of a SELECT-list expression", item.expr->offset);
-        order += (order.empty() ? "" : ", ") + emit::orderTerm(std::to_string(position), item.descending, item.nullsFirst);
+        order += (order.empty() ? "" : ", ")
+            + emit::orderTerm(std::to_string(position), item.descending, item.nullsFirst);
     }
     r.sql += " ORDER BY " + order;
     r.simple = false;
@@ -635,10 +637,12 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         for (int d : deps)
             items.insert(itemOfSource[static_cast<size_t>(d)]);
         if (items.size() > 1)
-            fail(1417, "a table may be outer joined to at most one other table", scope.sources[static_cast<size_t>(t)].offset);
+            fail(1417, "a table may be outer joined to at most one other table",
+                scope.sources[static_cast<size_t>(t)].offset);
         for (int d : deps)
             if (outerDeps.count(d) && outerDeps[d].count(t))
-                fail(1416, "two tables cannot be outer-joined to each other", scope.sources[static_cast<size_t>(t)].offset);
+                fail(1416, "two tables cannot be outer-joined to each other",
+                    scope.sources[static_cast<size_t>(t)].offset);
     }
     // FROM text: inner items first, then each outer-joined item after the items it depends on.
     std::string fromSql;
@@ -797,8 +801,9 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             pathAnchors += ", " + sepStart + " || " + text(start, *call->args[0]) + " AS cbp" + std::to_string(n);
             pathSteps += ", h_.cbp" + std::to_string(n) + " || " + sepChild + " || " + text(child, *call->args[0]);
         }
-        finalFrom = "(WITH RECURSIVE b_ AS (" + base + "), h_ AS (SELECT b_.*, 1 AS lvl_, '/' || b_.k_ || '/' AS path_, "
-            + "printf('%020d', b_.k_) AS ord_" + parentNulls + pathAnchors + " FROM b_" + startSql
+        finalFrom = "(WITH RECURSIVE b_ AS (" + base
+            + "), h_ AS (SELECT b_.*, 1 AS lvl_, '/' || b_.k_ || '/' AS path_, " + "printf('%020d', b_.k_) AS ord_"
+            + parentNulls + pathAnchors + " FROM b_" + startSql
             + " UNION ALL SELECT c_.*, h_.lvl_ + 1, h_.path_ || c_.k_ || '/', h_.ord_ || printf('%020d', c_.k_)"
             + parentCols + pathSteps + " FROM h_ JOIN b_ AS c_ ON " + connect + " WHERE " + cycle
             + ") SELECT * FROM h_) AS r_";
@@ -824,7 +829,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         std::vector<std::string> w;
         for (const auto& f : filters)
             w.push_back(f.sql);
-        finalFrom = "(SELECT " + flatSelect() + " FROM " + fromSql + whereOf(w) + " LIMIT " + limit + " OFFSET 0) AS r_";
+        finalFrom
+            = "(SELECT " + flatSelect() + " FROM " + fromSql + whereOf(w) + " LIMIT " + limit + " OFFSET 0) AS r_";
         flatColumns("r_", final);
         limit.clear();
     } else {
@@ -893,7 +899,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     }
     // Select list
     final.aggregatesAllowed = true;
-    final.sequenceAllowed = (out != nullptr || &b == sequenceBlock) && !b.distinct && b.groupBy.empty() && !aggregates && !hasOrder;
+    final.sequenceAllowed
+        = (out != nullptr || &b == sequenceBlock) && !b.distinct && b.groupBy.empty() && !aggregates && !hasOrder;
     final.rownumSql = "row_number() OVER ()";
     BlockResult result;
     std::vector<std::string> itemSqls;

@@ -50,9 +50,8 @@ public:
     // Resolves `owner.name` (owner empty: the current schema, then a PUBLIC synonym) through private and PUBLIC
     // synonyms to a table, view or sequence. Names are given as Oracle stores them (already upper-cased when
     // unquoted). std::nullopt when nothing of that name exists or the session may not see it.
-    virtual std::optional<ObjectRef> resolve(std::string_view owner, std::string_view name,
-        std::string_view currentSchema) const
-        = 0;
+    virtual std::optional<ObjectRef> resolve(
+        std::string_view owner, std::string_view name, std::string_view currentSchema) const = 0;
 
     // The table behind a reference of kind Table.
     virtual std::optional<TableInfo> table(const ObjectRef& ref) const = 0;

@@ -10,130 +10,128 @@ namespace engine::emit {
 
 namespace {
 
-    void raise(sqlite3_context* ctx, int code, const std::string& text)
-    {
-        char prefix[16];
-        std::snprintf(prefix, sizeof prefix, "ORA-%05d: ", code);
-        const std::string message = prefix + text;
-        sqlite3_result_error(ctx, message.c_str(), static_cast<int>(message.size()));
-    }
+void raise(sqlite3_context* ctx, int code, const std::string& text)
+{
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "ORA-%05d: ", code);
+    const std::string message = prefix + text;
+    sqlite3_result_error(ctx, message.c_str(), static_cast<int>(message.size()));
+}
 
-    std::string textOf(sqlite3_value* v)
-    {
-        const unsigned char* t = sqlite3_value_text(v);
-        return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(sqlite3_value_bytes(v))) : "";
-    }
+std::string textOf(sqlite3_value* v)
+{
+    const unsigned char* t = sqlite3_value_text(v);
+    return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(sqlite3_value_bytes(v))) : "";
+}
 
-    void raiseError(sqlite3_context* ctx, int, sqlite3_value** argv)
-    {
-        raise(ctx, sqlite3_value_int(argv[0]), textOf(argv[1]));
-    }
+void raiseError(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    raise(ctx, sqlite3_value_int(argv[0]), textOf(argv[1]));
+}
 
-    int integerDigits(long double v)
-    {
-        v = std::fabs(v);
-        int digits = 0;
-        while (v >= 1) {
-            v /= 10;
-            ++digits;
-        }
-        return digits;
+int integerDigits(long double v)
+{
+    v = std::fabs(v);
+    int digits = 0;
+    while (v >= 1) {
+        v /= 10;
+        ++digits;
     }
+    return digits;
+}
 
-    void storeNumber(sqlite3_context* ctx, int, sqlite3_value** argv)
-    {
-        const int type = sqlite3_value_type(argv[0]);
-        if (type == SQLITE_NULL) {
-            sqlite3_result_null(ctx);
-            return;
-        }
-        const int precision = sqlite3_value_int(argv[1]);
-        const int scale = sqlite3_value_int(argv[2]);
-        const std::string column = textOf(argv[3]);
-        auto tooLarge = [&] {
-            raise(ctx, 1438, "value larger than specified precision allowed for this column");
-        };
-        (void)column;
-        if (type == SQLITE_INTEGER && scale >= 0) {
-            const sqlite3_int64 i = sqlite3_value_int64(argv[0]);
-            if (precision > 0 && integerDigits(static_cast<long double>(i)) > precision - scale) {
-                tooLarge();
-                return;
-            }
-            sqlite3_result_int64(ctx, i);
-            return;
-        }
-        if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) {
-            raise(ctx, 1722, "invalid number");
-            return;
-        }
-        long double v = sqlite3_value_double(argv[0]);
-        if (type == SQLITE_INTEGER)
-            v = static_cast<long double>(sqlite3_value_int64(argv[0]));
-        if (precision > 0 || scale != 0) {
-            const long double factor = std::pow(10.0L, scale);
-            // Oracle rounds half away from zero.
-            v = std::round(v * factor) / factor;
-        }
-        if (precision > 0 && integerDigits(v) > precision - scale) {
+void storeNumber(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const int type = sqlite3_value_type(argv[0]);
+    if (type == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const int precision = sqlite3_value_int(argv[1]);
+    const int scale = sqlite3_value_int(argv[2]);
+    const std::string column = textOf(argv[3]);
+    auto tooLarge = [&] { raise(ctx, 1438, "value larger than specified precision allowed for this column"); };
+    (void)column;
+    if (type == SQLITE_INTEGER && scale >= 0) {
+        const sqlite3_int64 i = sqlite3_value_int64(argv[0]);
+        if (precision > 0 && integerDigits(static_cast<long double>(i)) > precision - scale) {
             tooLarge();
             return;
         }
-        if (std::floor(v) == v && std::fabs(v) < 9.2e18L)
-            sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v));
-        else
-            sqlite3_result_double(ctx, static_cast<double>(v));
+        sqlite3_result_int64(ctx, i);
+        return;
     }
+    if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) {
+        raise(ctx, 1722, "invalid number");
+        return;
+    }
+    long double v = sqlite3_value_double(argv[0]);
+    if (type == SQLITE_INTEGER)
+        v = static_cast<long double>(sqlite3_value_int64(argv[0]));
+    if (precision > 0 || scale != 0) {
+        const long double factor = std::pow(10.0L, scale);
+        // Oracle rounds half away from zero.
+        v = std::round(v * factor) / factor;
+    }
+    if (precision > 0 && integerDigits(v) > precision - scale) {
+        tooLarge();
+        return;
+    }
+    if (std::floor(v) == v && std::fabs(v) < 9.2e18L)
+        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v));
+    else
+        sqlite3_result_double(ctx, static_cast<double>(v));
+}
 
-    int utf8Length(const std::string& s)
-    {
-        int n = 0;
-        for (unsigned char c : s)
-            if ((c & 0xC0) != 0x80)
-                ++n;
-        return n;
-    }
+int utf8Length(const std::string& s)
+{
+    int n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80)
+            ++n;
+    return n;
+}
 
-    void storeText(sqlite3_context* ctx, int, sqlite3_value** argv)
-    {
-        if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-            sqlite3_result_null(ctx);
-            return;
-        }
-        if (sqlite3_value_type(argv[0]) == SQLITE_BLOB) {
-            sqlite3_result_value(ctx, argv[0]);
-            return;
-        }
-        std::string text = textOf(argv[0]);
-        if (text.empty()) {
-            sqlite3_result_null(ctx);
-            return;
-        }
-        const int maximum = sqlite3_value_int(argv[1]);
-        const bool isChar = sqlite3_value_int(argv[2]) != 0;
-        const int length = utf8Length(text);
-        if (maximum > 0 && length > maximum) {
-            raise(ctx, 12899,
-                "value too large for column " + textOf(argv[3]) + " (actual: " + std::to_string(length)
-                    + ", maximum: " + std::to_string(maximum) + ")");
-            return;
-        }
-        if (isChar && length < maximum)
-            text.append(static_cast<size_t>(maximum - length), ' ');
-        sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+void storeText(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
     }
+    if (sqlite3_value_type(argv[0]) == SQLITE_BLOB) {
+        sqlite3_result_value(ctx, argv[0]);
+        return;
+    }
+    std::string text = textOf(argv[0]);
+    if (text.empty()) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const int maximum = sqlite3_value_int(argv[1]);
+    const bool isChar = sqlite3_value_int(argv[2]) != 0;
+    const int length = utf8Length(text);
+    if (maximum > 0 && length > maximum) {
+        raise(ctx, 12899,
+            "value too large for column " + textOf(argv[3]) + " (actual: " + std::to_string(length)
+                + ", maximum: " + std::to_string(maximum) + ")");
+        return;
+    }
+    if (isChar && length < maximum)
+        text.append(static_cast<size_t>(maximum - length), ' ');
+    sqlite3_result_text(ctx, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
 
-    void storeNotNull(sqlite3_context* ctx, int, sqlite3_value** argv)
-    {
-        if (sqlite3_value_type(argv[0]) != SQLITE_NULL) {
-            sqlite3_result_value(ctx, argv[0]);
-            return;
-        }
-        if (sqlite3_value_int(argv[2]) != 0)
-            raise(ctx, 1407, "cannot update (" + textOf(argv[1]) + ") to NULL");
-        else
-            raise(ctx, 1400, "cannot insert NULL into (" + textOf(argv[1]) + ")");
+void storeNotNull(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) != SQLITE_NULL) {
+        sqlite3_result_value(ctx, argv[0]);
+        return;
     }
+    if (sqlite3_value_int(argv[2]) != 0)
+        raise(ctx, 1407, "cannot update (" + textOf(argv[1]) + ") to NULL");
+    else
+        raise(ctx, 1400, "cannot insert NULL into (" + textOf(argv[1]) + ")");
+}
 
 } // namespace
 

@@ -100,7 +100,10 @@ Family familyOf(OraType t)
     return Family::Other;
 }
 
-bool isCharacter(OraType t) { return familyOf(t) == Family::Character || t == OraType::Clob; }
+bool isCharacter(OraType t)
+{
+    return familyOf(t) == Family::Character || t == OraType::Clob;
+}
 
 std::string oracleTypeName(OraType t)
 {
@@ -130,7 +133,10 @@ std::string oracleTypeName(OraType t)
 
 namespace {
 
-    bool textLike(const ExprType& t) { return t.isNull || t.isBind || isCharacter(t.type) || t.type == OraType::Rowid; }
+bool textLike(const ExprType& t)
+{
+    return t.isNull || t.isBind || isCharacter(t.type) || t.type == OraType::Rowid;
+}
 
 } // namespace
 
@@ -269,21 +275,21 @@ std::optional<ArithmeticPlan> planArithmetic(char op, const ExprType& a, const E
 }
 
 namespace {
-    int textSizeOf(const ExprType& t)
-    {
-        if (t.isNull)
-            return 0;
-        switch (t.type) {
-        case OraType::Number:
-            return 40;
-        case OraType::Date:
-            return 9; // DD-MON-RR and other short models; Oracle describes TO_CHAR(date) by the format length
-        case OraType::Rowid:
-            return 18;
-        default:
-            return t.size;
-        }
+int textSizeOf(const ExprType& t)
+{
+    if (t.isNull)
+        return 0;
+    switch (t.type) {
+    case OraType::Number:
+        return 40;
+    case OraType::Date:
+        return 9; // DD-MON-RR and other short models; Oracle describes TO_CHAR(date) by the format length
+    case OraType::Rowid:
+        return 18;
+    default:
+        return t.size;
     }
+}
 } // namespace
 
 ExprType concatResult(const ExprType& a, const ExprType& b)
