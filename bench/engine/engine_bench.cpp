@@ -242,8 +242,8 @@ int main(int argc, char** argv)
         if (e == reporter.times.end() || s == reporter.times.end() || e->second <= 0)
             continue;
         double ratio = s->second / e->second;
-        std::printf("  %-45s %.2f (target at least %.1f) %s\n", p.what, ratio, p.target,
-            ratio >= p.target ? "met" : "NOT MET");
+        std::printf(
+            "  %-45s %.2f (target at least %.1f) %s\n", p.what, ratio, p.target, ratio >= p.target ? "met" : "NOT MET");
     }
     benchmark::Shutdown();
     return 0;

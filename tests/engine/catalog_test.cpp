@@ -16,7 +16,8 @@ protected:
     {
         EngineTest::SetUp();
         s = logOn();
-        ASSERT_EQ(sqlite3_open_v2((dir() + "/database.sqlite").c_str(), &file, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        ASSERT_EQ(
+            sqlite3_open_v2((dir() + "/database.sqlite").c_str(), &file, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     }
     void TearDown() override { sqlite3_close(file); }
 
@@ -58,8 +59,8 @@ TEST_F(CatalogTest, ObjectsCarryOraclesTypeNumbers)
     // COL$: Oracle's type codes (2 NUMBER, 1 VARCHAR2, 96 CHAR, 12 DATE), lengths, precision, scale, NULL$, DEFAULT.
     EXPECT_EQ(raw(R"(SELECT "COL#", "NAME", "TYPE#", "LENGTH", "PRECISION#", "SCALE", "NULL$", "DEFAULT$" FROM "COL$"
                      WHERE "OBJ#" = (SELECT "OBJ#" FROM "OBJ$" WHERE "NAME" = 'T') ORDER BY "COL#")"),
-        (std::vector<std::string> { "1 ID 2 22 5 0 1 NULL", "2 NAME 1 20 NULL NULL 1 NULL", "3 C 96 3 NULL NULL 0 'abc'",
-            "4 D 12 7 NULL NULL 0 NULL", "5 AMOUNT 2 22 9 2 0 NULL" }));
+        (std::vector<std::string> { "1 ID 2 22 5 0 1 NULL", "2 NAME 1 20 NULL NULL 1 NULL",
+            "3 C 96 3 NULL NULL 0 'abc'", "4 D 12 7 NULL NULL 0 NULL", "5 AMOUNT 2 22 9 2 0 NULL" }));
     // CDEF$.TYPE#: 2 primary key, 7 NOT NULL, 1 check; the key's index is recorded.
     EXPECT_EQ(raw(R"(SELECT c."NAME" LIKE 'SYS_C%', d."TYPE#", d."CONDITION", d."ENABLED", d."VALIDATED",
                      d."ENABLED_IDX#" IS NOT NULL FROM "CON$" c JOIN "CDEF$" d ON d."CON#" = c."CON#" ORDER BY c."CON#")"),

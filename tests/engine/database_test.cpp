@@ -1,7 +1,6 @@
 // Databases: create, open, the lock file that makes one process the owner, damaged files, users and logon.
-#include "engine_fixture.h"
-
 #include "engine/storage/database_state.h"
+#include "engine_fixture.h"
 
 #include <QFile>
 

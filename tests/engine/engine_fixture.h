@@ -27,8 +27,8 @@ protected:
     }
 
     // Every row of a query, each value as text (NULL as "NULL"), values separated by one blank.
-    static std::vector<std::string> rows(engine::Session& s, const std::string& sql,
-        std::vector<engine::Bind> binds = {})
+    static std::vector<std::string> rows(
+        engine::Session& s, const std::string& sql, std::vector<engine::Bind> binds = {})
     {
         engine::ExecResult r = s.execute(sql, binds);
         std::vector<std::string> out;

@@ -1,17 +1,15 @@
 // Locks: Oracle's table lock compatibility, row locks of DML and SELECT FOR UPDATE, waits, NOWAIT, deadlock and
 // cancel, release at COMMIT, ROLLBACK and ROLLBACK TO SAVEPOINT.
-#include "engine_fixture.h"
-
 #include "engine/locks/lock_manager.h"
-
+#include "engine_fixture.h"
 #include "support/waitfor.h"
 
 #include <atomic>
 #include <future>
 #include <thread>
 
-using enginetest::EngineTest;
 using engine::locks::TableMode;
+using enginetest::EngineTest;
 
 TEST(LockCompatibility, OraclesTable)
 {

@@ -28,7 +28,10 @@
 
 namespace {
 
-std::string casesDir() { return QFileInfo(QString(__FILE__)).dir().filePath("cases").toStdString(); }
+std::string casesDir()
+{
+    return QFileInfo(QString(__FILE__)).dir().filePath("cases").toStdString();
+}
 
 std::vector<std::string> caseFiles()
 {
@@ -181,10 +184,11 @@ TEST_P(SqlLogic, Cases)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, SqlLogic, ::testing::ValuesIn(caseFiles()),
-    [](const ::testing::TestParamInfo<std::string>& info) {
+INSTANTIATE_TEST_SUITE_P(
+    Files, SqlLogic, ::testing::ValuesIn(caseFiles()), [](const ::testing::TestParamInfo<std::string>& info) {
         std::string n = info.param.substr(0, info.param.find('.'));
-        std::replace_if(n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+        std::replace_if(
+            n.begin(), n.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
         return n;
     });
 

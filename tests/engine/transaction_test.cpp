@@ -1,9 +1,8 @@
 // Transactions: undo journal, COMMIT/ROLLBACK, savepoints, statement atomicity, implicit commit around DDL,
 // inTransaction(), recovery of a process killed mid-transaction, and the statement cache.
-#include "engine_fixture.h"
-
 #include "engine/exec/statement_cache.h"
 #include "engine/session/session_state.h"
+#include "engine_fixture.h"
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -86,19 +85,11 @@ TEST_F(TransactionTest, InTransactionAsOracleSaysIt)
         bool after;
     };
     const Step steps[] = {
-        { "SELECT * FROM t", false },
-        { "UPDATE t SET v = v WHERE id = 1", true },
-        { "SELECT * FROM t", true },
-        { "COMMIT", false },
-        { "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD'", false },
-        { "SELECT * FROM t FOR UPDATE", true },
-        { "ROLLBACK", false },
-        { "LOCK TABLE t IN SHARE MODE", true },
-        { "COMMIT", false },
-        { "SET TRANSACTION READ ONLY", true },
-        { "ROLLBACK", false },
-        { "INSERT INTO t VALUES (5, 'five')", true },
-        { "CREATE TABLE u (a NUMBER)", false }, // DDL commits
+        { "SELECT * FROM t", false }, { "UPDATE t SET v = v WHERE id = 1", true }, { "SELECT * FROM t", true },
+        { "COMMIT", false }, { "ALTER SESSION SET NLS_DATE_FORMAT = 'YYYY-MM-DD'", false },
+        { "SELECT * FROM t FOR UPDATE", true }, { "ROLLBACK", false }, { "LOCK TABLE t IN SHARE MODE", true },
+        { "COMMIT", false }, { "SET TRANSACTION READ ONLY", true }, { "ROLLBACK", false },
+        { "INSERT INTO t VALUES (5, 'five')", true }, { "CREATE TABLE u (a NUMBER)", false }, // DDL commits
     };
     for (const Step& st : steps) {
         SCOPED_TRACE(st.sql);

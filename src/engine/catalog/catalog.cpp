@@ -41,10 +41,19 @@ constexpr const char* kConstraintSelect = R"(SELECT c."CON#", u."NAME", c."NAME"
 
 } // namespace
 
-int namespaceOf(int type) { return type == kTypeIndex ? 4 : (type == kTypeTrigger ? 3 : 1); }
+int namespaceOf(int type)
+{
+    return type == kTypeIndex ? 4 : (type == kTypeTrigger ? 3 : 1);
+}
 
-std::string physicalTableName(int64_t objectId) { return "T" + std::to_string(objectId); }
-std::string physicalIndexName(int64_t objectId) { return "I" + std::to_string(objectId); }
+std::string physicalTableName(int64_t objectId)
+{
+    return "T" + std::to_string(objectId);
+}
+std::string physicalIndexName(int64_t objectId)
+{
+    return "I" + std::to_string(objectId);
+}
 
 std::optional<UserRow> Catalog::user(std::string_view name) const
 {
@@ -125,7 +134,8 @@ std::vector<ObjectRow> Catalog::objectsOwnedBy(int64_t ownerId) const
 int64_t Catalog::addObject(int64_t ownerId, const std::string& name, int type, int status)
 {
     int64_t id = nextNumber("NEXT_OBJ#");
-    Stmt s(db_, std::string(R"(INSERT INTO "OBJ$" ("OBJ#", "OWNER#", "NAME", "NAMESPACE", "TYPE#", "CTIME", "MTIME",
+    Stmt s(db_,
+        std::string(R"(INSERT INTO "OBJ$" ("OBJ#", "OWNER#", "NAME", "NAMESPACE", "TYPE#", "CTIME", "MTIME",
         "STIME", "STATUS") VALUES (?1, ?2, ?3, ?4, ?5, )")
             + kNow + "," + kNow + "," + kNow + ", ?6)");
     s.bind(1, id).bind(2, ownerId).bind(3, name).bind(4, namespaceOf(type)).bind(5, type).bind(6, status).run();
@@ -134,8 +144,8 @@ int64_t Catalog::addObject(int64_t ownerId, const std::string& name, int type, i
 
 void Catalog::touchObject(int64_t id)
 {
-    Stmt s(db_, std::string(R"(UPDATE "OBJ$" SET "MTIME" = )") + kNow + R"(, "STIME" = )" + kNow
-            + R"( WHERE "OBJ#" = ?1)");
+    Stmt s(db_,
+        std::string(R"(UPDATE "OBJ$" SET "MTIME" = )") + kNow + R"(, "STIME" = )" + kNow + R"( WHERE "OBJ#" = ?1)");
     s.bind(1, id).run();
 }
 
@@ -306,7 +316,8 @@ int64_t Catalog::addConstraint(int64_t ownerId, ConstraintRow& c)
         throw oraError(2264, "name already used by an existing constraint");
     Stmt con(db_, R"(INSERT INTO "CON$" VALUES (?1, ?2, ?3))");
     con.bind(1, c.id).bind(2, ownerId).bind(3, c.name).run();
-    Stmt def(db_, std::string(R"(INSERT INTO "CDEF$" ("CON#", "OBJ#", "TYPE#", "CONDITION", "RCON#", "REFACT",
+    Stmt def(db_,
+        std::string(R"(INSERT INTO "CDEF$" ("CON#", "OBJ#", "TYPE#", "CONDITION", "RCON#", "REFACT",
         "ENABLED", "VALIDATED", "GENERATED", "ENABLED_IDX#", "MTIME") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, )")
             + kNow + ")");
     def.bind(1, c.id).bind(2, c.tableId).bind(3, c.type).bind(4, c.condition);
@@ -329,7 +340,8 @@ int64_t Catalog::addConstraint(int64_t ownerId, ConstraintRow& c)
 
 void Catalog::setConstraintState(int64_t id, bool enabled, bool validated)
 {
-    Stmt s(db_, std::string(R"(UPDATE "CDEF$" SET "ENABLED" = ?2, "VALIDATED" = ?3, "MTIME" = )") + kNow
+    Stmt s(db_,
+        std::string(R"(UPDATE "CDEF$" SET "ENABLED" = ?2, "VALIDATED" = ?3, "MTIME" = )") + kNow
             + R"( WHERE "CON#" = ?1)");
     s.bind(1, id).bind(2, enabled ? 1 : 0).bind(3, validated ? 1 : 0).run();
 }
@@ -501,8 +513,8 @@ static bind::ObjectKind kindOf(int type)
     }
 }
 
-std::optional<ObjectRow> Lookup::resolveObject(std::string_view owner, std::string_view name,
-    std::string_view currentSchema, bool followSynonyms) const
+std::optional<ObjectRow> Lookup::resolveObject(
+    std::string_view owner, std::string_view name, std::string_view currentSchema, bool followSynonyms) const
 {
     std::string o(owner.empty() ? currentSchema : owner);
     std::string n(name);
@@ -529,8 +541,8 @@ std::optional<ObjectRow> Lookup::resolveObject(std::string_view owner, std::stri
     throw oraError(1775, "looping chain of synonyms");
 }
 
-std::optional<bind::ObjectRef> Lookup::resolve(std::string_view owner, std::string_view name,
-    std::string_view currentSchema) const
+std::optional<bind::ObjectRef> Lookup::resolve(
+    std::string_view owner, std::string_view name, std::string_view currentSchema) const
 {
     auto obj = resolveObject(owner, name, currentSchema, true);
     if (!obj || obj->type == kTypeSynonym)

@@ -134,15 +134,15 @@ public:
         : cat_(db)
     {
     }
-    std::optional<bind::ObjectRef> resolve(std::string_view owner, std::string_view name,
-        std::string_view currentSchema) const override;
+    std::optional<bind::ObjectRef> resolve(
+        std::string_view owner, std::string_view name, std::string_view currentSchema) const override;
     std::optional<bind::TableInfo> table(const bind::ObjectRef& ref) const override;
     std::optional<bind::ViewInfo> view(const bind::ObjectRef& ref) const override;
     bool schemaExists(std::string_view name) const override;
 
     // Resolves without following a final synonym when it points nowhere: for DROP SYNONYM and friends.
-    std::optional<ObjectRow> resolveObject(std::string_view owner, std::string_view name,
-        std::string_view currentSchema, bool followSynonyms) const;
+    std::optional<ObjectRow> resolveObject(
+        std::string_view owner, std::string_view name, std::string_view currentSchema, bool followSynonyms) const;
 
 private:
     Catalog cat_;

@@ -84,8 +84,8 @@ Value convertBind(const Value& v, const types::ExprType& expected, const fn::Fun
     }
 }
 
-void bindParameters(sqlite3_stmt* stmt, const bind::BoundStatement& b, const std::vector<Bind>& binds,
-    const fn::FunctionContext& ctx)
+void bindParameters(
+    sqlite3_stmt* stmt, const bind::BoundStatement& b, const std::vector<Bind>& binds, const fn::FunctionContext& ctx)
 {
     int index = 0;
     for (const bind::ParamSlot& slot : b.params) {

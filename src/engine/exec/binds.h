@@ -17,8 +17,8 @@ namespace engine::exec {
 Value convertBind(const Value& v, const types::ExprType& expected, const fn::FunctionContext& ctx);
 
 // Binds every parameter of the statement; ORA-01008 when a bind has no value given.
-void bindParameters(sqlite3_stmt* stmt, const bind::BoundStatement& b, const std::vector<Bind>& binds,
-    const fn::FunctionContext& ctx);
+void bindParameters(
+    sqlite3_stmt* stmt, const bind::BoundStatement& b, const std::vector<Bind>& binds, const fn::FunctionContext& ctx);
 
 // The time a statement starts, as SYSDATE gives it during the statement.
 std::string currentStatementTime();

@@ -2,7 +2,6 @@
 // actions of foreign keys. NOT NULL, NUMBER precision and lengths are checked by the emitted DML itself; keys by
 // unique indexes. The triggers ask ORA_DML_CHECKS() first, so applying undo does not re-run them.
 #include "engine/exec/ddl_support.h"
-
 #include "engine/session/connection.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/sqlite.h"
@@ -92,8 +91,8 @@ void rebuildTriggers(DdlContext& ctx, int64_t tableId)
                     + phys(cols, c.columns[i]);
             }
             std::string check = raise(2291, "integrity constraint (" + name + ") violated - parent key not found")
-                + " WHERE " + where + "NOT EXISTS (SELECT 1 FROM " + quoteIdent(catalog::physicalTableName(parent->tableId))
-                + " WHERE " + match + ");\n";
+                + " WHERE " + where + "NOT EXISTS (SELECT 1 FROM "
+                + quoteIdent(catalog::physicalTableName(parent->tableId)) + " WHERE " + match + ");\n";
             onInsert += check;
             onUpdate += check;
         }
@@ -111,7 +110,8 @@ void rebuildTriggers(DdlContext& ctx, int64_t tableId)
             std::string match;
             std::string changed;
             for (size_t i = 0; i < fk.columns.size(); ++i) {
-                match += std::string(i ? " AND " : "") + phys(ccols, fk.columns[i]) + " = OLD." + phys(cols, key.columns[i]);
+                match += std::string(i ? " AND " : "") + phys(ccols, fk.columns[i]) + " = OLD."
+                    + phys(cols, key.columns[i]);
                 changed += std::string(i ? " OR " : "") + "NEW." + phys(cols, key.columns[i]) + " IS NOT OLD."
                     + phys(cols, key.columns[i]);
             }
@@ -135,8 +135,9 @@ void rebuildTriggers(DdlContext& ctx, int64_t tableId)
     auto create = [&](const char* suffix, const char* event, const std::string& body) {
         if (body.empty())
             return;
-        storage::exec(ctx.s.conn, "CREATE TRIGGER " + quoteIdent(t + suffix) + " BEFORE " + event + " ON "
-                + quoteIdent(t) + " FOR EACH ROW WHEN " + session::kChecksFunction + "() BEGIN\n" + body + "END");
+        storage::exec(ctx.s.conn,
+            "CREATE TRIGGER " + quoteIdent(t + suffix) + " BEFORE " + event + " ON " + quoteIdent(t)
+                + " FOR EACH ROW WHEN " + session::kChecksFunction + "() BEGIN\n" + body + "END");
     };
     create("_BI", "INSERT", onInsert);
     create("_BU", "UPDATE", onUpdate);

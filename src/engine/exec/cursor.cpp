@@ -76,7 +76,10 @@ StreamCursor::StreamCursor(std::shared_ptr<CursorCore> core, std::vector<ColumnD
 {
 }
 
-StreamCursor::~StreamCursor() { close(); }
+StreamCursor::~StreamCursor()
+{
+    close();
+}
 
 bool StreamCursor::next()
 {

@@ -2,8 +2,8 @@
 #include "engine/bind/binder.h"
 #include "engine/exec/ddl_support.h"
 #include "engine/session/connection.h"
-#include "engine/sql/parser.h"
 #include "engine/session/session_state.h"
+#include "engine/sql/parser.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
 
@@ -283,7 +283,8 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
     int64_t id;
     if (existing) {
         id = existing->id;
-        for (const char* sql : { R"(DELETE FROM "VIEW$" WHERE "OBJ#" = ?1)", R"(DELETE FROM "DEPENDENCY$" WHERE "D_OBJ#" = ?1)" }) {
+        for (const char* sql :
+            { R"(DELETE FROM "VIEW$" WHERE "OBJ#" = ?1)", R"(DELETE FROM "DEPENDENCY$" WHERE "D_OBJ#" = ?1)" }) {
             Stmt d(ctx.s.conn, sql);
             d.bind(1, id).run();
         }
@@ -291,8 +292,8 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
         cat.setStatus(id, valid ? catalog::kStatusValid : catalog::kStatusInvalid);
         invalidateDependents(ctx, id);
     } else {
-        id = cat.addObject(owner.id, st.view.name.name, catalog::kTypeView,
-            valid ? catalog::kStatusValid : catalog::kStatusInvalid);
+        id = cat.addObject(
+            owner.id, st.view.name.name, catalog::kTypeView, valid ? catalog::kStatusValid : catalog::kStatusInvalid);
     }
     std::string colNames;
     if (!st.columns.empty())
@@ -389,7 +390,8 @@ void dropSynonym(DdlContext& ctx, const sql::DropSynonymStmt& st)
 void comment(DdlContext& ctx, const sql::CommentStmt& st)
 {
     catalog::Lookup lookup = lookupOf(ctx);
-    auto obj = lookup.resolveObject(st.table.schema ? st.table.schema->name : "", st.table.name.name, ctx.s.schema, true);
+    auto obj
+        = lookup.resolveObject(st.table.schema ? st.table.schema->name : "", st.table.name.name, ctx.s.schema, true);
     if (!obj || (obj->type != catalog::kTypeTable && obj->type != catalog::kTypeView))
         throw oraError(942, "table or view does not exist", st.table.name.offset);
     catalog::Catalog cat(ctx.s.conn);
@@ -405,10 +407,12 @@ void comment(DdlContext& ctx, const sql::CommentStmt& st)
             if (names.empty()) {
                 catalog::Lookup l2 = lookupOf(ctx);
                 try {
-                    std::string text = "SELECT * FROM " + storage::quoteIdent(obj->owner) + "." + storage::quoteIdent(obj->name);
+                    std::string text
+                        = "SELECT * FROM " + storage::quoteIdent(obj->owner) + "." + storage::quoteIdent(obj->name);
                     sql::ParseResult p = sql::parse(text);
                     if (p.ok())
-                        for (const ColumnDesc& c : bind::bindStatement(*p.statement, text, l2, sessionContextOf(ctx))->columns)
+                        for (const ColumnDesc& c :
+                            bind::bindStatement(*p.statement, text, l2, sessionContextOf(ctx))->columns)
                             names.push_back(c.name);
                 } catch (const Error&) {
                 }

@@ -93,9 +93,15 @@ catalog::ColumnRow columnFromType(const sql::DataType& t)
     return c;
 }
 
-catalog::Lookup lookupOf(DdlContext& ctx) { return catalog::Lookup(ctx.s.conn); }
+catalog::Lookup lookupOf(DdlContext& ctx)
+{
+    return catalog::Lookup(ctx.s.conn);
+}
 
-bind::SessionContext sessionContextOf(DdlContext& ctx) { return { ctx.s.schema, ctx.s.user }; }
+bind::SessionContext sessionContextOf(DdlContext& ctx)
+{
+    return { ctx.s.schema, ctx.s.user };
+}
 
 bind::TableInfo tableInfo(DdlContext& ctx, const catalog::ObjectRow& table)
 {
@@ -121,7 +127,10 @@ std::string conditionSql(DdlContext& ctx, const catalog::ObjectRow& table, const
     return bind::bindTableExpression(*block->where, text, tableInfo(ctx, table), lookup, sessionContextOf(ctx)).sql;
 }
 
-std::string qualified(const std::string& owner, const std::string& name) { return owner + "." + name; }
+std::string qualified(const std::string& owner, const std::string& name)
+{
+    return owner + "." + name;
+}
 
 std::string nextPhysicalColumn(const std::vector<ColumnRow>& cols)
 {
@@ -140,8 +149,8 @@ const ColumnRow& columnNamed(const std::vector<ColumnRow>& cols, const sql::Iden
     throw oraError(904, "\"" + name.name + "\": invalid identifier", name.offset);
 }
 
-static std::string physicalColumnsList(const std::vector<ColumnRow>& cols, const std::vector<int>& nos,
-    const std::string& prefix = {})
+static std::string physicalColumnsList(
+    const std::vector<ColumnRow>& cols, const std::vector<int>& nos, const std::string& prefix = {})
 {
     std::string r;
     for (int no : nos)
@@ -162,7 +171,8 @@ void createKeyIndex(DdlContext& ctx, const catalog::ObjectRow& table, Constraint
     int64_t indexId = cat.addObject(table.ownerId, c.name, catalog::kTypeIndex);
     cat.addIndex(indexId, table.id, true, c.columns);
     auto cols = cat.columns(table.id);
-    storage::exec(ctx.s.conn, "CREATE UNIQUE INDEX " + quoteIdent(catalog::physicalIndexName(indexId)) + " ON "
+    storage::exec(ctx.s.conn,
+        "CREATE UNIQUE INDEX " + quoteIdent(catalog::physicalIndexName(indexId)) + " ON "
             + quoteIdent(catalog::physicalTableName(table.id)) + " (" + physicalColumnsList(cols, c.columns) + ")");
     cat.setConstraintIndex(c.id, indexId);
     c.indexId = indexId;
@@ -243,8 +253,8 @@ void validateConstraint(DdlContext& ctx, const ConstraintRow& c)
     }
 }
 
-void addConstraint(DdlContext& ctx, const catalog::ObjectRow& table, const sql::Constraint& d,
-    const std::vector<int>& columns)
+void addConstraint(
+    DdlContext& ctx, const catalog::ObjectRow& table, const sql::Constraint& d, const std::vector<int>& columns)
 {
     catalog::Catalog cat(ctx.s.conn);
     if (d.initiallyDeferred)

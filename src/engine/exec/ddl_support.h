@@ -37,8 +37,8 @@ const catalog::ColumnRow& columnNamed(const std::vector<catalog::ColumnRow>& col
 
 // Creates a constraint of the table from its declaration: catalog rows, its index (keys), validation of the rows
 // already there when it is enabled and validated. Does not rebuild triggers.
-void addConstraint(DdlContext& ctx, const catalog::ObjectRow& table, const sql::Constraint& c,
-    const std::vector<int>& columns);
+void addConstraint(
+    DdlContext& ctx, const catalog::ObjectRow& table, const sql::Constraint& c, const std::vector<int>& columns);
 
 // Checks that the table's rows satisfy the constraint (ORA-02293, ORA-02437, ORA-02299, ORA-02298, ORA-02296).
 void validateConstraint(DdlContext& ctx, const catalog::ConstraintRow& c);

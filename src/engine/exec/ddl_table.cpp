@@ -68,8 +68,9 @@ void checkNewName(DdlContext& ctx, int64_t ownerId, const sql::Identifier& name)
 void addColumnConstraints(DdlContext& ctx, const catalog::ObjectRow& table, const sql::ColumnDef& def, int colNo)
 {
     for (const sql::Constraint& c : def.constraints) {
-        std::vector<int> cols = c.columns.empty() ? std::vector<int> { colNo }
-                                                  : columnNumbers(catalog::Catalog(ctx.s.conn).columns(table.id), c.columns);
+        std::vector<int> cols = c.columns.empty()
+            ? std::vector<int> { colNo }
+            : columnNumbers(catalog::Catalog(ctx.s.conn).columns(table.id), c.columns);
         addConstraint(ctx, table, c, cols);
     }
 }
@@ -116,8 +117,8 @@ std::set<int64_t> relatedTables(DdlContext& ctx, int64_t tableId)
     return r;
 }
 
-std::optional<ConstraintRow> findConstraint(DdlContext& ctx, const catalog::ObjectRow& table,
-    const sql::AlterTableAction& a)
+std::optional<ConstraintRow> findConstraint(
+    DdlContext& ctx, const catalog::ObjectRow& table, const sql::AlterTableAction& a)
 {
     catalog::Catalog cat(ctx.s.conn);
     for (const ConstraintRow& c : cat.constraints(table.id)) {
@@ -144,9 +145,8 @@ std::string renameInCondition(const std::string& text, const std::string& from, 
 {
     std::string r;
     size_t i = 0;
-    auto isWord = [](char ch) {
-        return std::isalnum(static_cast<unsigned char>(ch)) || ch == '_' || ch == '$' || ch == '#';
-    };
+    auto isWord
+        = [](char ch) { return std::isalnum(static_cast<unsigned char>(ch)) || ch == '_' || ch == '$' || ch == '#'; };
     while (i < text.size()) {
         if (text[i] == '\'') {
             size_t j = text.find('\'', i + 1);
@@ -236,8 +236,8 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
     int64_t id = cat.addObject(owner.id, st.name.name.name, catalog::kTypeTable);
     storage::Stmt tab(ctx.s.conn, R"(INSERT INTO "TAB$" ("OBJ#", "COLS") VALUES (?1, ?2))");
     tab.bind(1, id).bind(2, static_cast<int64_t>(cols.size())).run();
-    std::string ddl = "CREATE TABLE " + quoteIdent(catalog::physicalTableName(id)) + " (" + quoteIdent(catalog::kRowNumberColumn)
-        + " INTEGER PRIMARY KEY";
+    std::string ddl = "CREATE TABLE " + quoteIdent(catalog::physicalTableName(id)) + " ("
+        + quoteIdent(catalog::kRowNumberColumn) + " INTEGER PRIMARY KEY";
     for (const ColumnRow& c : cols) {
         cat.addColumn(id, c);
         ddl += ", " + quoteIdent(c.physicalName);
@@ -297,8 +297,8 @@ void truncateTable(DdlContext& ctx, const sql::TruncateStmt& st)
         if (c.type == catalog::kConPrimary || c.type == catalog::kConUnique)
             for (const ConstraintRow& fk : cat.referencing(c.id))
                 if (fk.enabled && fk.tableId != table.id)
-                    throw oraError(2266, "unique/primary keys in table referenced by enabled foreign keys",
-                        st.table.offset);
+                    throw oraError(
+                        2266, "unique/primary keys in table referenced by enabled foreign keys", st.table.offset);
     ctx.s.checksOff = true;
     storage::exec(ctx.s.conn, "DELETE FROM " + quoteIdent(catalog::physicalTableName(table.id)));
     ctx.s.checksOff = false;
@@ -342,8 +342,8 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                 if (c.defaultText && d.defaultValue) {
                     // Oracle gives the rows already there the default.
                     catalog::Lookup lookup = lookupOf(ctx);
-                    auto e = bind::bindTableExpression(*d.defaultValue, ctx.text, tableInfo(ctx, table), lookup,
-                        sessionContextOf(ctx));
+                    auto e = bind::bindTableExpression(
+                        *d.defaultValue, ctx.text, tableInfo(ctx, table), lookup, sessionContextOf(ctx));
                     ctx.s.checksOff = true;
                     storage::exec(ctx.s.conn, "UPDATE " + phys + " SET " + quoteIdent(c.physicalName) + " = " + e.sql);
                     ctx.s.checksOff = false;
@@ -368,20 +368,22 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                         if (!textPair && nonNull())
                             throw oraError(1439, "column to be modified must be empty to change datatype", d.offset);
                     }
-                    if ((n.typeCode == catalog::kColVarchar2 || n.typeCode == catalog::kColChar) && n.length < c.length) {
+                    if ((n.typeCode == catalog::kColVarchar2 || n.typeCode == catalog::kColChar)
+                        && n.length < c.length) {
                         Stmt s(ctx.s.conn, "SELECT 1 FROM " + phys + " WHERE length(" + pc + ") > ?1 LIMIT 1");
                         s.bind(1, n.length);
                         if (s.step())
-                            throw oraError(1441, "cannot decrease column length because some value is too big",
-                                d.offset);
+                            throw oraError(
+                                1441, "cannot decrease column length because some value is too big", d.offset);
                     }
                     if (n.typeCode == catalog::kColNumber && c.typeCode == catalog::kColNumber && nonNull()
                         && ((n.precision && (!c.precision || *n.precision < *c.precision))
                             || n.scale.value_or(0) < c.scale.value_or(0)))
-                        throw oraError(1440, "column to be modified must be empty to decrease precision or scale",
-                            d.offset);
+                        throw oraError(
+                            1440, "column to be modified must be empty to decrease precision or scale", d.offset);
                     if (n.typeCode == catalog::kColChar && c.typeCode != catalog::kColChar)
-                        storage::exec(ctx.s.conn, "UPDATE " + phys + " SET " + pc + " = " + pc + " || substr('"
+                        storage::exec(ctx.s.conn,
+                            "UPDATE " + phys + " SET " + pc + " = " + pc + " || substr('"
                                 + std::string(static_cast<size_t>(n.length), ' ') + "', 1, " + std::to_string(n.length)
                                 + " - length(" + pc + ")) WHERE " + pc + " IS NOT NULL");
                     n.col = c.col;
@@ -405,8 +407,8 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                         if (!dropped)
                             throw oraError(1451, "column to be modified to NULL cannot be modified to NULL", k.offset);
                     } else {
-                        addConstraint(ctx, table, k, k.columns.empty() ? std::vector<int> { c.col }
-                                                                      : columnNumbers(cols, k.columns));
+                        addConstraint(ctx, table, k,
+                            k.columns.empty() ? std::vector<int> { c.col } : columnNumbers(cols, k.columns));
                     }
                 }
                 cols = cat.columns(table.id);
@@ -443,8 +445,8 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
             }
             // Triggers may read the column: they go first and come back without it.
             for (const char* suffix : { "_BI", "_BU", "_BD" })
-                storage::exec(ctx.s.conn,
-                    "DROP TRIGGER IF EXISTS " + quoteIdent(catalog::physicalTableName(table.id) + suffix));
+                storage::exec(
+                    ctx.s.conn, "DROP TRIGGER IF EXISTS " + quoteIdent(catalog::physicalTableName(table.id) + suffix));
             for (int no : drop)
                 for (const ColumnRow& c : cols)
                     if (c.col == no) {
@@ -529,8 +531,9 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                         if (!fk.enabled)
                             continue;
                         if (!a.cascade)
-                            throw oraError(2297, "cannot disable constraint (" + qualified(c->owner, c->name)
-                                    + ") - dependencies exist", a.offset);
+                            throw oraError(2297,
+                                "cannot disable constraint (" + qualified(c->owner, c->name) + ") - dependencies exist",
+                                a.offset);
                         cat.setConstraintState(fk.id, false, false);
                         touched.insert(fk.tableId);
                     }

@@ -15,7 +15,8 @@ void setPassword(DdlContext& ctx, const std::string& user, const std::string& pa
 {
     Stmt s(ctx.s.conn, R"(UPDATE "USER$" SET "PASSWORD" = ?2, "SPARE4" = ?3,
         "PTIME" = strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime') WHERE "NAME" = ?1)");
-    s.bind(1, user).bind(2, catalog::passwordHash(user, password, false))
+    s.bind(1, user)
+        .bind(2, catalog::passwordHash(user, password, false))
         .bind(3, catalog::passwordHash(user, password, true))
         .run();
 }
@@ -52,7 +53,8 @@ void createUser(DdlContext& ctx, const sql::CreateUserStmt& st)
 {
     catalog::Catalog cat(ctx.s.conn);
     if (cat.user(st.user.name))
-        throw oraError(1920, "user name '" + st.user.name + "' conflicts with another user or role name", st.user.offset);
+        throw oraError(
+            1920, "user name '" + st.user.name + "' conflicts with another user or role name", st.user.offset);
     if (!st.options.password && !st.options.identifiedExternally)
         throw oraError(1938, "IDENTIFIED BY must be specified for CREATE USER", st.offset);
     if (st.user.name.size() > 30)
@@ -110,9 +112,9 @@ void dropUser(DdlContext& ctx, const sql::DropUserStmt& st)
     }
     // Constraints named in this schema on tables of other schemas are not possible in the engine (constraints live
     // in their table's schema), so nothing else refers to the user.
-    for (const char* sql : { R"(DELETE FROM "SYSAUTH$" WHERE "GRANTEE#" = ?1)", R"(DELETE FROM "OBJAUTH$" WHERE "GRANTEE#" = ?1)",
-             R"(DELETE FROM "PWFILE$" WHERE "USER#" = ?1)", R"(DELETE FROM "LINK$" WHERE "OWNER#" = ?1)",
-             R"(DELETE FROM "USER$" WHERE "USER#" = ?1)" }) {
+    for (const char* sql : { R"(DELETE FROM "SYSAUTH$" WHERE "GRANTEE#" = ?1)",
+             R"(DELETE FROM "OBJAUTH$" WHERE "GRANTEE#" = ?1)", R"(DELETE FROM "PWFILE$" WHERE "USER#" = ?1)",
+             R"(DELETE FROM "LINK$" WHERE "OWNER#" = ?1)", R"(DELETE FROM "USER$" WHERE "USER#" = ?1)" }) {
         Stmt d(ctx.s.conn, sql);
         d.bind(1, u->id).run();
     }

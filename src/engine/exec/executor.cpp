@@ -52,7 +52,10 @@ StatementKind publicKind(sql::StatementKind k)
     }
 }
 
-bind::SessionContext contextOf(const SessionState& s) { return { s.schema, s.user }; }
+bind::SessionContext contextOf(const SessionState& s)
+{
+    return { s.schema, s.user };
+}
 
 locks::WaitPolicy waitPolicy(SessionState& s, bool nowait = false, int timeoutSeconds = -1)
 {
@@ -89,8 +92,8 @@ void lockRows(SessionState& s, int64_t object, const std::vector<int64_t>& rows,
 }
 
 // Runs rowsSql with the statement's parameters: the row numbers a DML or FOR UPDATE would touch.
-std::vector<int64_t> targetRows(SessionState& s, const bind::RowLockTarget& t, const bind::BoundStatement& b,
-    const std::vector<Bind>& binds)
+std::vector<int64_t> targetRows(
+    SessionState& s, const bind::RowLockTarget& t, const bind::BoundStatement& b, const std::vector<Bind>& binds)
 {
     std::vector<int64_t> rows;
     std::lock_guard conn(s.connMutex);
@@ -264,7 +267,10 @@ ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std
     return r;
 }
 
-std::string upper(const std::string& t) { return QString::fromStdString(t).toUpper().toStdString(); }
+std::string upper(const std::string& t)
+{
+    return QString::fromStdString(t).toUpper().toStdString();
+}
 
 ExecResult alterSession(SessionState& s, const sql::AlterSessionStmt& a)
 {

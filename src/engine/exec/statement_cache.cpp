@@ -19,8 +19,8 @@ sqlite3_stmt* CachedStatement::take(sqlite3* db)
         return s;
     }
     sqlite3_stmt* s = nullptr;
-    int rc = sqlite3_prepare_v3(db, bound->sql.data(), static_cast<int>(bound->sql.size()), SQLITE_PREPARE_PERSISTENT,
-        &s, nullptr);
+    int rc = sqlite3_prepare_v3(
+        db, bound->sql.data(), static_cast<int>(bound->sql.size()), SQLITE_PREPARE_PERSISTENT, &s, nullptr);
     if (rc != SQLITE_OK)
         throw storage::sqliteError(db, rc);
     return s;
@@ -44,8 +44,8 @@ StatementCache::Key StatementCache::key(std::string_view sql, const std::string&
     return k;
 }
 
-std::shared_ptr<CachedStatement> StatementCache::find(std::string_view sql, const std::string& schema,
-    uint64_t generation)
+std::shared_ptr<CachedStatement> StatementCache::find(
+    std::string_view sql, const std::string& schema, uint64_t generation)
 {
     auto it = map_.find(key(sql, schema));
     if (it == map_.end())

@@ -61,8 +61,8 @@ bool LockManager::closesCycle(int64_t session, int64_t blocker) const
     return false;
 }
 
-void LockManager::waitFor(std::unique_lock<std::mutex>& lk, int64_t session, int64_t blocker,
-    const WaitPolicy& policy, std::chrono::steady_clock::time_point deadline)
+void LockManager::waitFor(std::unique_lock<std::mutex>& lk, int64_t session, int64_t blocker, const WaitPolicy& policy,
+    std::chrono::steady_clock::time_point deadline)
 {
     if (policy.nowait)
         throw oraError(54, "resource busy and acquire with NOWAIT specified or timeout expired");
@@ -91,8 +91,7 @@ void LockManager::lockTable(int64_t session, int64_t object, TableMode mode, con
     held_[session].push_back({ false, object, 0, mode });
 }
 
-void LockManager::lockRows(int64_t session, int64_t object, const std::vector<int64_t>& rows,
-    const WaitPolicy& policy)
+void LockManager::lockRows(int64_t session, int64_t object, const std::vector<int64_t>& rows, const WaitPolicy& policy)
 {
     std::unique_lock lk(mutex_);
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(policy.timeoutSeconds, 0));
@@ -154,9 +153,15 @@ void LockManager::releaseAfter(int64_t session, int64_t mark)
     changed_.notify_all();
 }
 
-void LockManager::releaseAll(int64_t session) { releaseAfter(session, 0); }
+void LockManager::releaseAll(int64_t session)
+{
+    releaseAfter(session, 0);
+}
 
-void LockManager::wakeAll() { changed_.notify_all(); }
+void LockManager::wakeAll()
+{
+    changed_.notify_all();
+}
 
 int64_t LockManager::rowHolder(int64_t object, int64_t row)
 {

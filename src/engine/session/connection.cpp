@@ -28,8 +28,9 @@ sqlite3* openConnection(const std::string& file)
         // checkpoint that happens to run at the same moment.
         sqlite3_busy_timeout(db, 60000);
         // NORMAL: a commit is in the WAL before COMMIT returns, so a process that dies loses nothing committed.
-        storage::exec(db, "PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = OFF; PRAGMA temp_store = MEMORY;"
-                          "PRAGMA cache_size = -32768; PRAGMA recursive_triggers = OFF");
+        storage::exec(db,
+            "PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = OFF; PRAGMA temp_store = MEMORY;"
+            "PRAGMA cache_size = -32768; PRAGMA recursive_triggers = OFF");
     } catch (...) {
         sqlite3_close(db);
         throw;
@@ -39,7 +40,10 @@ sqlite3* openConnection(const std::string& file)
 
 namespace {
 
-SessionState& sessionOf(sqlite3_context* ctx) { return *static_cast<SessionState*>(sqlite3_user_data(ctx)); }
+SessionState& sessionOf(sqlite3_context* ctx)
+{
+    return *static_cast<SessionState*>(sqlite3_user_data(ctx));
+}
 
 void fail(sqlite3_context* ctx, const Error& e)
 {
@@ -136,8 +140,8 @@ int64_t sequenceNextval(SessionState& s, int64_t id)
     bool up = c.increment > 0;
     if ((up && c.next > c.maxValue) || (!up && c.next < c.minValue)) {
         if (!c.cycle)
-            throw oraError(8004, "sequence exceeds " + std::string(up ? "MAXVALUE" : "MINVALUE")
-                    + " and cannot be instantiated");
+            throw oraError(
+                8004, "sequence exceeds " + std::string(up ? "MAXVALUE" : "MINVALUE") + " and cannot be instantiated");
         c.next = up ? c.minValue : c.maxValue;
         c.highwater = c.next;
     }
@@ -174,7 +178,8 @@ void registerSessionFunctions(SessionState& s)
     if (rc != SQLITE_OK)
         throw storage::sqliteError(s.conn, rc);
     // The rows an UPDATE or DELETE locked, for the statement restricted to them.
-    storage::exec(s.conn, std::string("CREATE TABLE IF NOT EXISTS ") + bind::kDmlRowsTable + " (R INTEGER PRIMARY KEY)");
+    storage::exec(
+        s.conn, std::string("CREATE TABLE IF NOT EXISTS ") + bind::kDmlRowsTable + " (R INTEGER PRIMARY KEY)");
 }
 
 } // namespace engine::session

@@ -81,7 +81,10 @@ void Session::rollback()
     state_->readOnlyTransaction = false;
 }
 
-bool Session::inTransaction() const { return state_->inTransaction; }
+bool Session::inTransaction() const
+{
+    return state_->inTransaction;
+}
 
 void Session::interrupt()
 {
@@ -121,15 +124,26 @@ void Session::putOutputLine(const std::string& line)
         return;
     int64_t size = static_cast<int64_t>(line.size());
     if (state_->outputLimit > 0 && state_->outputBytes + size > state_->outputLimit)
-        throw oraError(20000, "ORU-10027: buffer overflow, limit of " + std::to_string(state_->outputLimit)
-                + " bytes");
+        throw oraError(20000, "ORU-10027: buffer overflow, limit of " + std::to_string(state_->outputLimit) + " bytes");
     state_->outputBytes += size;
     state_->outputLines.push_back(line);
 }
 
-std::string Session::user() const { return state_->user; }
-std::string Session::currentSchema() const { return state_->schema; }
-int64_t Session::sessionId() const { return state_->sid; }
-std::string Session::serverVersion() const { return serverVersionText(); }
+std::string Session::user() const
+{
+    return state_->user;
+}
+std::string Session::currentSchema() const
+{
+    return state_->schema;
+}
+int64_t Session::sessionId() const
+{
+    return state_->sid;
+}
+std::string Session::serverVersion() const
+{
+    return serverVersionText();
+}
 
 } // namespace engine

@@ -24,7 +24,7 @@ struct DatabaseState;
 namespace exec {
 class StatementCache;
 struct CursorCore;
-}
+} // namespace exec
 
 struct Savepoint {
     std::string name;

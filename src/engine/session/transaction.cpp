@@ -8,7 +8,6 @@ namespace engine::session {
 
 namespace {
 
-
 void commitPendingOf(SessionState& other)
 {
     std::lock_guard conn(other.connMutex);
@@ -137,6 +136,5 @@ void undoStatement(SessionState& s, int64_t undoMark, int64_t lockMark)
     }
     s.db->locks.releaseAfter(s.sid, lockMark);
 }
-
 
 } // namespace engine::session

@@ -16,8 +16,8 @@
 #include <QSysInfo>
 
 #include <map>
-#include <unistd.h>
 #include <mutex>
+#include <unistd.h>
 
 namespace engine {
 
@@ -49,7 +49,10 @@ Error damaged(const std::string& file, const std::string& why)
     return oraError(1122, "database file 1 failed verification check (" + file + ": " + why + ")");
 }
 
-void noChecks(sqlite3_context* ctx, int, sqlite3_value**) { sqlite3_result_int(ctx, 0); }
+void noChecks(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    sqlite3_result_int(ctx, 0);
+}
 
 // Checks that the file is a database of this engine and applies the undo a dead process left behind.
 void verifyAndRecover(const std::string& file)
@@ -159,7 +162,10 @@ std::shared_ptr<Database> Database::create(const std::string& dir)
     return open(dir);
 }
 
-const std::string& Database::directory() const { return state_->dir; }
+const std::string& Database::directory() const
+{
+    return state_->dir;
+}
 
 std::unique_ptr<Session> Database::logOn(const std::string& userName, const std::string& password, bool asSysdba)
 {

@@ -25,7 +25,8 @@ LockFile::LockFile(const std::string& path)
             owner.pop_back();
         ::close(fd_);
         fd_ = -1;
-        throw oraError(1102, "cannot mount database in EXCLUSIVE mode (the database is in use by process " + owner + ")");
+        throw oraError(
+            1102, "cannot mount database in EXCLUSIVE mode (the database is in use by process " + owner + ")");
     }
     std::string pid = std::to_string(::getpid()) + "\n";
     if (::ftruncate(fd_, 0) == 0 && ::pwrite(fd_, pid.data(), pid.size(), 0) < 0) {

@@ -34,13 +34,16 @@ void exec(sqlite3* db, std::string_view sql)
 Stmt::Stmt(sqlite3* db, std::string_view sql)
     : db_(db)
 {
-    int rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt_,
-        nullptr);
+    int rc
+        = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
     if (rc != SQLITE_OK)
         throw sqliteError(db, rc);
 }
 
-Stmt::~Stmt() { sqlite3_finalize(stmt_); }
+Stmt::~Stmt()
+{
+    sqlite3_finalize(stmt_);
+}
 
 Stmt::Stmt(Stmt&& o) noexcept
     : db_(o.db_)
@@ -142,7 +145,10 @@ std::string Stmt::text(int i) const
              : std::string();
 }
 
-Value Stmt::value(int i) const { return toValue(sqlite3_column_value(stmt_, i)); }
+Value Stmt::value(int i) const
+{
+    return toValue(sqlite3_column_value(stmt_, i));
+}
 
 int64_t queryInt(sqlite3* db, std::string_view sql, int64_t fallback)
 {
@@ -181,12 +187,14 @@ Value toValue(sqlite3_value* v)
         return Value::fromReal(sqlite3_value_double(v));
     case SQLITE_TEXT: {
         const unsigned char* t = sqlite3_value_text(v);
-        return Value::fromText(std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(sqlite3_value_bytes(v))));
+        return Value::fromText(
+            std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(sqlite3_value_bytes(v))));
     }
     case SQLITE_BLOB: {
         const void* b = sqlite3_value_blob(v);
         int n = sqlite3_value_bytes(v);
-        return Value::fromBlob(n > 0 ? std::string(static_cast<const char*>(b), static_cast<size_t>(n)) : std::string());
+        return Value::fromBlob(
+            n > 0 ? std::string(static_cast<const char*>(b), static_cast<size_t>(n)) : std::string());
     }
     default:
         return Value::null();

@@ -13,7 +13,10 @@ namespace {
 
 enum Tag : unsigned char { kNull = 0, kInt = 1, kReal = 2, kText = 3, kBlob = 4 };
 
-void put(std::string& out, const void* p, size_t n) { out.append(static_cast<const char*>(p), n); }
+void put(std::string& out, const void* p, size_t n)
+{
+    out.append(static_cast<const char*>(p), n);
+}
 
 void encodeValue(std::string& out, sqlite3_value* v)
 {
@@ -108,7 +111,10 @@ int countValues(const std::string& data)
 
 } // namespace
 
-bool isUndoTable(const char* name) { return name[0] == 'T' && name[1] >= '0' && name[1] <= '9'; }
+bool isUndoTable(const char* name)
+{
+    return name[0] == 'T' && name[1] >= '0' && name[1] <= '9';
+}
 
 std::string encodeRow(const std::vector<sqlite3_value*>& values)
 {
@@ -126,10 +132,13 @@ UndoLog::UndoLog(sqlite3* db, int64_t sessionId, std::atomic<int64_t>* seqCounte
     sqlite3_preupdate_hook(db_, &UndoLog::hook, this);
 }
 
-UndoLog::~UndoLog() { sqlite3_preupdate_hook(db_, nullptr, nullptr); }
+UndoLog::~UndoLog()
+{
+    sqlite3_preupdate_hook(db_, nullptr, nullptr);
+}
 
-void UndoLog::hook(void* self, sqlite3*, int op, const char* dbName, const char* table, sqlite3_int64 key1,
-    sqlite3_int64 key2)
+void UndoLog::hook(
+    void* self, sqlite3*, int op, const char* dbName, const char* table, sqlite3_int64 key1, sqlite3_int64 key2)
 {
     auto* log = static_cast<UndoLog*>(self);
     if (!log->capturing_ || std::strcmp(dbName, "main") != 0 || !isUndoTable(table))

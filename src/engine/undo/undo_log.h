@@ -60,8 +60,8 @@ public:
     static int64_t recover(sqlite3* db);
 
 private:
-    static void hook(void* self, sqlite3* db, int op, const char* dbName, const char* table, sqlite3_int64 key1,
-        sqlite3_int64 key2);
+    static void hook(
+        void* self, sqlite3* db, int op, const char* dbName, const char* table, sqlite3_int64 key1, sqlite3_int64 key2);
     void record(int op, const char* table, sqlite3_int64 key1, sqlite3_int64 key2);
 
     sqlite3* db_;
