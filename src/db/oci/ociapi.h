@@ -131,12 +131,12 @@ using OCIEnvNlsCreate_t = sword (*)(OCIEnv** envhpp, ub4 mode, void* ctxp, void*
 using OCIHandleAlloc_t = sword (*)(const void* parenth, void** hndlpp, ub4 type, size_t xtramemSz, void** usrmempp);
 using OCIHandleFree_t = sword (*)(void* hndlp, ub4 type);
 using OCIDescriptorFree_t = sword (*)(void* descp, ub4 type);
-using OCIErrorGet_t = sword (*)(
-    void* hndlp, ub4 recordno, OraText* sqlstate, sb4* errcodep, OraText* bufp, ub4 bufsiz, ub4 type);
-using OCIAttrGet_t = sword (*)(
-    const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* sizep, ub4 attrtype, OCIError* errhp);
-using OCIAttrSet_t = sword (*)(
-    void* trgthndlp, ub4 trghndltyp, void* attributep, ub4 size, ub4 attrtype, OCIError* errhp);
+using OCIErrorGet_t
+    = sword (*)(void* hndlp, ub4 recordno, OraText* sqlstate, sb4* errcodep, OraText* bufp, ub4 bufsiz, ub4 type);
+using OCIAttrGet_t
+    = sword (*)(const void* trgthndlp, ub4 trghndltyp, void* attributep, ub4* sizep, ub4 attrtype, OCIError* errhp);
+using OCIAttrSet_t
+    = sword (*)(void* trgthndlp, ub4 trghndltyp, void* attributep, ub4 size, ub4 attrtype, OCIError* errhp);
 using OCIServerAttach_t = sword (*)(OCIServer* srvhp, OCIError* errhp, const OraText* dblink, sb4 dblinkLen, ub4 mode);
 using OCIServerDetach_t = sword (*)(OCIServer* srvhp, OCIError* errhp, ub4 mode);
 using OCISessionBegin_t = sword (*)(OCISvcCtx* svchp, OCIError* errhp, OCISession* usrhp, ub4 credt, ub4 mode);
@@ -146,10 +146,11 @@ using OCIStmtPrepare2_t = sword (*)(OCISvcCtx* svchp, OCIStmt** stmthp, OCIError
 using OCIStmtRelease_t = sword (*)(OCIStmt* stmthp, OCIError* errhp, const OraText* key, ub4 keyLen, ub4 mode);
 using OCIStmtExecute_t = sword (*)(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* errhp, ub4 iters, ub4 rowoff,
     const OCISnapshot* snapIn, OCISnapshot* snapOut, ub4 mode);
-using OCIStmtFetch2_t = sword (*)(OCIStmt* stmthp, OCIError* errhp, ub4 nrows, ub2 orientation, sb4 fetchOffset, ub4 mode);
-using OCIBindByName2_t = sword (*)(OCIStmt* stmtp, OCIBind** bindpp, OCIError* errhp, const OraText* placeholder,
-    sb4 placehLen, void* valuep, sb8 valueSz, ub2 dty, void* indp, ub4* alenp, ub2* rcodep, ub4 maxarrLen,
-    ub4* curelep, ub4 mode);
+using OCIStmtFetch2_t
+    = sword (*)(OCIStmt* stmthp, OCIError* errhp, ub4 nrows, ub2 orientation, sb4 fetchOffset, ub4 mode);
+using OCIBindByName2_t
+    = sword (*)(OCIStmt* stmtp, OCIBind** bindpp, OCIError* errhp, const OraText* placeholder, sb4 placehLen,
+        void* valuep, sb8 valueSz, ub2 dty, void* indp, ub4* alenp, ub2* rcodep, ub4 maxarrLen, ub4* curelep, ub4 mode);
 using OCIDefineByPos2_t = sword (*)(OCIStmt* stmtp, OCIDefine** defnpp, OCIError* errhp, ub4 position, void* valuep,
     sb8 valueSz, ub2 dty, void* indp, ub4* rlenp, ub2* rcodep, ub4 mode);
 using OCIParamGet_t = sword (*)(const void* hndlp, ub4 htype, OCIError* errhp, void** parmdpp, ub4 pos);

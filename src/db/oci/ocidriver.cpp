@@ -21,7 +21,10 @@ constexpr ub4 prefetchRows = 200;
 constexpr int maxStringBind = 32767; // the longest PL/SQL VARCHAR2
 constexpr int numberBufferSize = 22;
 
-const OraText* oraText(const QByteArray& bytes) { return reinterpret_cast<const OraText*>(bytes.constData()); }
+const OraText* oraText(const QByteArray& bytes)
+{
+    return reinterpret_cast<const OraText*>(bytes.constData());
+}
 
 // One environment per driver: threaded, so that a break can come from another thread, and AL32UTF8 both ways.
 struct Environment {
@@ -340,7 +343,8 @@ private:
             cols.push_back(c);
             buffers.push_back(std::move(b));
         }
-        // LONG and LOB values are read a row at a time, each in a buffer of the longest value.
+        // LONG and LOB values are read a row at a time, each in a buffer of the longest value (Oracle does not
+        // prefetch rows with a LONG anyway). A REF CURSOR gets its prefetch here, before its first fetch.
         arraySize = anyLong ? 1 : fetchArraySize;
         ub4 prefetch = anyLong ? 0 : prefetchRows;
         lib.attrSet(stmt, OCI_HTYPE_STMT, &prefetch, sizeof prefetch, OCI_ATTR_PREFETCH_ROWS, h->err);
@@ -459,8 +463,8 @@ void fillBind(BindBuffer& b, const driver::Bind& bind)
     }
     case FieldType::Date: {
         if (!null && (v.typeId() == QMetaType::QDateTime || v.typeId() == QMetaType::QDate)) {
-            const QDateTime dt = v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0), Qt::UTC)
-                                                                : v.toDateTime();
+            const QDateTime dt
+                = v.typeId() == QMetaType::QDate ? QDateTime(v.toDate(), QTime(0, 0), Qt::UTC) : v.toDateTime();
             const auto d = toOracleDate(dt);
             setBytes(SQLT_DAT, QByteArray(reinterpret_cast<const char*>(d.data()), 7), 7);
         } else if (!null) {
@@ -488,8 +492,8 @@ void fillBind(BindBuffer& b, const driver::Bind& bind)
     case FieldType::Rowid:
         break;
     }
-    const QByteArray bytes = null ? QByteArray() : (v.typeId() == QMetaType::QByteArray ? v.toByteArray()
-                                                                                             : v.toString().toUtf8());
+    const QByteArray bytes
+        = null ? QByteArray() : (v.typeId() == QMetaType::QByteArray ? v.toByteArray() : v.toString().toUtf8());
     setBytes(SQLT_CHR, bytes, out ? maxStringBind : 0);
 }
 
@@ -507,8 +511,8 @@ public:
         const ClientLibrary& lib = *h->lib;
         const QByteArray text = sql.toUtf8();
         PreparedStatement ps { h.get() };
-        h->check(lib.stmtPrepare2(h->svc, &ps.stmt, h->err, oraText(text), ub4(text.size()), nullptr, 0,
-                     OCI_NTV_SYNTAX, OCI_DEFAULT),
+        h->check(lib.stmtPrepare2(h->svc, &ps.stmt, h->err, oraText(text), ub4(text.size()), nullptr, 0, OCI_NTV_SYNTAX,
+                     OCI_DEFAULT),
             sql, true);
         ub2 type = 0;
         lib.attrGet(ps.stmt, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE, h->err);
@@ -538,8 +542,8 @@ public:
             sword st;
             if (b.dty == SQLT_RSET) {
                 h->alloc(reinterpret_cast<void**>(&b.cursor), OCI_HTYPE_STMT);
-                st = lib.bindByName2(ps.stmt, &handle, h->err, oraText(placeholder), sb4(placeholder.size()),
-                    &b.cursor, 0, SQLT_RSET, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
+                st = lib.bindByName2(ps.stmt, &handle, h->err, oraText(placeholder), sb4(placeholder.size()), &b.cursor,
+                    0, SQLT_RSET, nullptr, nullptr, nullptr, 0, nullptr, OCI_DEFAULT);
             } else {
                 st = lib.bindByName2(ps.stmt, &handle, h->err, oraText(placeholder), sb4(placeholder.size()),
                     b.data.data(), sb8(b.data.size()), b.dty, &b.ind, &b.alen, &b.rcode, 0, nullptr, OCI_DEFAULT);
@@ -548,6 +552,11 @@ public:
         }
 
         const bool query = type == OCI_STMT_SELECT;
+        if (query) {
+            // Set before the execute, so that its round trip already brings the first rows.
+            ub4 prefetch = prefetchRows;
+            lib.attrSet(ps.stmt, OCI_HTYPE_STMT, &prefetch, sizeof prefetch, OCI_ATTR_PREFETCH_ROWS, h->err);
+        }
         const sword st = lib.stmtExecute(h->svc, ps.stmt, h->err, query ? 0 : 1, 0, nullptr, nullptr, OCI_DEFAULT);
         driver::Result r;
         r.kind = statementKindOf(type, sql);
@@ -608,8 +617,8 @@ public:
             return false;
         // Clients from 12.1 on know; older ones are answered from the statements run.
         ub4 inProgress = 0;
-        if (h->lib->attrGet(h->session, OCI_HTYPE_SESSION, &inProgress, nullptr, OCI_ATTR_TRANSACTION_IN_PROGRESS,
-                h->err)
+        if (h->lib->attrGet(
+                h->session, OCI_HTYPE_SESSION, &inProgress, nullptr, OCI_ATTR_TRANSACTION_IN_PROGRESS, h->err)
             == OCI_SUCCESS)
             return inProgress != 0;
         return transactionGuess;
@@ -716,8 +725,8 @@ public:
         h->check(lib.attrSet(
             h->session, OCI_HTYPE_SESSION, password.data(), ub4(password.size()), OCI_ATTR_PASSWORD, h->err));
         password.fill('\0');
-        const sword st = lib.sessionBegin(
-            h->svc, h->err, h->session, OCI_CRED_RDBMS, logon.sysdba ? OCI_SYSDBA : OCI_DEFAULT);
+        const sword st
+            = lib.sessionBegin(h->svc, h->err, h->session, OCI_CRED_RDBMS, logon.sysdba ? OCI_SYSDBA : OCI_DEFAULT);
         h->check(st); // success with info (a password about to expire) still logs on
         h->begun = true;
         h->check(lib.attrSet(h->svc, OCI_HTYPE_SVCCTX, h->session, 0, OCI_ATTR_SESSION, h->err));
@@ -741,8 +750,8 @@ private:
         }
         auto e = std::make_shared<Environment>();
         e->lib = lib;
-        const sword st
-            = lib->envNlsCreate(&e->env, OCI_THREADED, nullptr, nullptr, nullptr, nullptr, 0, nullptr, AL32UTF8, AL32UTF8);
+        const sword st = lib->envNlsCreate(
+            &e->env, OCI_THREADED, nullptr, nullptr, nullptr, nullptr, 0, nullptr, AL32UTF8, AL32UTF8);
         if (st != OCI_SUCCESS) {
             OracleError err = e->env ? errorOf(*lib, e->env, OCI_HTYPE_ENV, st)
                                      : OracleError::client(QStringLiteral("The Oracle client (%1) could not create "
@@ -767,7 +776,10 @@ std::shared_ptr<driver::Driver> clientDriver()
     return driver;
 }
 
-std::shared_ptr<driver::Driver> newClientDriver() { return std::make_shared<OciDriver>(); }
+std::shared_ptr<driver::Driver> newClientDriver()
+{
+    return std::make_shared<OciDriver>();
+}
 
 std::array<std::uint8_t, 7> toOracleDate(const QDateTime& value)
 {
@@ -775,8 +787,7 @@ std::array<std::uint8_t, 7> toOracleDate(const QDateTime& value)
     const QTime t = value.time();
     const int year = d.year();
     return { std::uint8_t(year / 100 + 100), std::uint8_t(year % 100 + 100), std::uint8_t(d.month()),
-        std::uint8_t(d.day()), std::uint8_t(t.hour() + 1), std::uint8_t(t.minute() + 1),
-        std::uint8_t(t.second() + 1) };
+        std::uint8_t(d.day()), std::uint8_t(t.hour() + 1), std::uint8_t(t.minute() + 1), std::uint8_t(t.second() + 1) };
 }
 
 QDateTime fromOracleDate(const std::uint8_t* b)

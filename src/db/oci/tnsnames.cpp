@@ -128,7 +128,6 @@ struct Reader {
         }
         return n + 1; // unbalanced: the end of the text, marked as incomplete
     }
-
 };
 
 } // namespace
