@@ -1,5 +1,7 @@
 // The program block: creates the application and its one main window, and runs the message loop until the main
 // window closes.
+#include "db/drivers.h"
+#include "db/oci/ocidriver.h"
 #include "shell/Main.h"
 
 #include "platform/fileinfo.h"
@@ -14,6 +16,7 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Velmorant"));
     QApplication::setApplicationName(QStringLiteral("Dremmox"));
     QApplication::setApplicationVersion(platform::versionText());
+    db::setOracleClientDriver(db::oci::clientDriver()); // loads the Oracle client only at the first logon to it
 
     // Closing the main window ends the program even while tool windows are open; they go with it.
     auto window = std::make_unique<TfmMain>();
