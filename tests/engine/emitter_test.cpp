@@ -313,6 +313,27 @@ TEST(Emitter, RownumLimitFromABind)
     EXPECT_EQ(f.run(*lt, { { "N", TestValue::of(3) } }), Rows { "2" });
 }
 
+TEST(Emitter, DmlWithRownum)
+{
+    // DELETE ... WHERE ROWNUM <= n deletes n of the rows meeting the other conditions: Oracle's batch idiom.
+    Fixture f;
+    f.rows("DELETE FROM emp WHERE deptno = 20 AND ROWNUM <= 2");
+    EXPECT_EQ(f.raw("SELECT COUNT(*) FROM \"SCOTT$EMP\" WHERE DEPTNO = 20"), Rows { "2" });
+    EXPECT_EQ(f.raw("SELECT COUNT(*) FROM \"SCOTT$EMP\""), Rows { "6" });
+    f.rows("UPDATE emp SET comm = 1 WHERE ROWNUM > 1");
+    EXPECT_EQ(f.raw("SELECT COUNT(*) FROM \"SCOTT$EMP\" WHERE COMM = 1"), Rows { "0" }) << "ROWNUM > 1 never holds";
+    auto b = f.bind("UPDATE emp SET comm = 2 WHERE ROWNUM <= :n");
+    f.run(*b, { { "N", TestValue::of(3) } });
+    EXPECT_EQ(f.raw("SELECT COUNT(*) FROM \"SCOTT$EMP\" WHERE COMM = 2"), Rows { "3" });
+    f.run(*b, {});
+    EXPECT_EQ(f.raw("SELECT COUNT(*) FROM \"SCOTT$EMP\" WHERE COMM = 2"), Rows { "3" }) << "ROWNUM <= NULL";
+    f.run(*b, { { "N", TestValue::of(-1) } });
+    EXPECT_EQ(f.raw("SELECT COUNT(*) FROM \"SCOTT$EMP\" WHERE COMM = 2"), Rows { "3" }) << "ROWNUM <= -1";
+    EXPECT_EQ(f.rows("SELECT COUNT(*) FROM emp WHERE ROWNUM <= -1"), Rows { "0" });
+    EXPECT_EQ(f.rows("SELECT COUNT(*) FROM emp WHERE ROWNUM > 0"), Rows { "6" });
+    EXPECT_EQ(f.rows("SELECT COUNT(*) FROM emp WHERE ROWNUM <= 5 AND ROWNUM > 0"), Rows { "5" });
+}
+
 TEST(Emitter, UpdateDeleteAndReturning)
 {
     Fixture f;

@@ -114,6 +114,40 @@ BExpr defaultValue(BinderImpl& b, const ColumnInfo& c)
 }
 } // namespace
 
+std::string BinderImpl::dmlWhere(const sql::Expr* where, Scope& scope)
+{
+    if (!where)
+        return {};
+    std::vector<const sql::Expr*> conjuncts;
+    std::vector<const sql::Expr*> stack { where };
+    while (!stack.empty()) {
+        const sql::Expr* e = stack.back();
+        stack.pop_back();
+        if (const auto* b = e->as<sql::BinaryExpr>(); b && b->op == sql::BinaryExpr::Op::And) {
+            stack.push_back(b->right.get());
+            stack.push_back(b->left.get());
+        } else {
+            conjuncts.push_back(e);
+        }
+    }
+    std::string limit, cond;
+    bool never = false;
+    for (const sql::Expr* c : conjuncts) {
+        if (rownumBound(*c, scope, limit, never))
+            continue;
+        cond += (cond.empty() ? "" : " AND ") + expr(*c, scope).sql;
+    }
+    if (never)
+        return "0";
+    if (limit.empty())
+        return cond;
+    // DELETE ... WHERE ROWNUM <= n: the first n rows that meet the other conditions. The subquery's alias is the
+    // target's, so the conditions read its rows.
+    const Source& t = scope.sources[0];
+    return t.rownoSql + " IN (SELECT " + t.rownoSql + " FROM " + t.fromSql + (cond.empty() ? "" : " WHERE " + cond)
+        + " LIMIT " + limit + ")";
+}
+
 void BinderImpl::returning(const sql::Returning& r, Scope& scope, BoundStatement& out)
 {
     if (r.exprs.size() > r.into.size())
@@ -262,9 +296,7 @@ void BinderImpl::update(const sql::UpdateStmt& s, BoundStatement& out)
                 + storeValue(t, *cols[i], v, true, set.value->offset);
         }
     }
-    std::string where;
-    if (s.where)
-        where = expr(*s.where, scope).sql;
+    const std::string where = dmlWhere(s.where.get(), scope);
     const std::string head = "UPDATE " + scope.sources[0].fromSql + " SET " + sets;
     out.sql = head + (where.empty() ? "" : " WHERE " + where);
     RowLockTarget target;
@@ -291,9 +323,7 @@ void BinderImpl::remove(const sql::DeleteStmt& s, BoundStatement& out)
     Scope scope;
     const std::string alias = newAlias();
     scope.sources.push_back(targetSource(t, s.alias, alias));
-    std::string where;
-    if (s.where)
-        where = expr(*s.where, scope).sql;
+    const std::string where = dmlWhere(s.where.get(), scope);
     const std::string head = "DELETE FROM " + scope.sources[0].fromSql;
     out.sql = head + (where.empty() ? "" : " WHERE " + where);
     RowLockTarget target;

@@ -115,6 +115,9 @@ public:
     BlockResult body(const sql::QueryBody& b, Scope* parent);
     BlockResult block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
         const sql::ForUpdate* forUpdate, BoundStatement* out);
+    // A ROWNUM condition that bounds the rows of its block (ROWNUM <= n, ROWNUM = 1, ROWNUM > 1...): adds to
+    // `limit` (SQL of a LIMIT) or sets `never`, and returns true; false for any other condition.
+    bool rownumBound(const sql::Expr& c, Scope& scope, std::string& limit, bool& never);
     void addTableRef(const sql::TableRef& t, Scope& scope, std::string& fromSql);
     Source tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);
     Source viewSource(const ObjectRef& ref, const std::optional<sql::Identifier>& alias, int offset);
@@ -127,6 +130,7 @@ public:
     TableInfo dmlTable(const sql::ObjectName& name);
     std::string storeValue(const TableInfo& t, const ColumnInfo& c, const BExpr& value, bool isUpdate, int offset);
     void returning(const sql::Returning& r, Scope& scope, BoundStatement& out);
+    std::string dmlWhere(const sql::Expr* where, Scope& scope);
 };
 
 std::string qualifiedName(const std::vector<sql::Identifier>& parts);

@@ -41,6 +41,9 @@ const sql::Expr* limitOperand(const sql::Expr* e)
         return e;
     if (const auto* l = e->as<sql::LiteralExpr>(); l && l->type == sql::LiteralExpr::Type::Number)
         return e;
+    if (const auto* u = e->as<sql::UnaryExpr>(); u
+        && (u->op == sql::UnaryExpr::Op::Minus || u->op == sql::UnaryExpr::Op::Plus) && limitOperand(u->operand.get()))
+        return e;
     return nullptr;
 }
 
@@ -481,6 +484,98 @@ BlockResult BinderImpl::query(const sql::Query& q, Scope* parent, bool topLevel,
     return r;
 }
 
+bool BinderImpl::rownumBound(const sql::Expr& c, Scope& scope, std::string& limit, bool& never)
+{
+    const auto* cmp = c.as<sql::ComparisonExpr>();
+    if (!cmp || !(isRownum(cmp->left.get()) || isRownum(cmp->right.get())))
+        return false;
+    sql::CompareOp op = cmp->op;
+    const sql::Expr* other = isRownum(cmp->left.get()) ? cmp->right.get() : cmp->left.get();
+    if (!isRownum(cmp->left.get())) {
+        // n > ROWNUM is ROWNUM < n.
+        switch (op) {
+        case sql::CompareOp::Lt:
+            op = sql::CompareOp::Gt;
+            break;
+        case sql::CompareOp::Le:
+            op = sql::CompareOp::Ge;
+            break;
+        case sql::CompareOp::Gt:
+            op = sql::CompareOp::Lt;
+            break;
+        case sql::CompareOp::Ge:
+            op = sql::CompareOp::Le;
+            break;
+        default:
+            break;
+        }
+    }
+    const sql::Expr* operand = limitOperand(other);
+    if (!operand)
+        return false;
+    BExpr n = expr(*operand, scope);
+    noteBind(n, ExprType::number());
+    // ROWNUM is given to a row only when it passes, so ROWNUM > 1 or ROWNUM = 2 never holds, while ROWNUM > 0
+    // holds for every row. kNoLimit stands for "every row".
+    const std::string kNoLimit = "9223372036854775807";
+    std::string bound;
+    if (n.bindSlot < 0 && !n.literalText.empty()) {
+        const double d = std::atof(n.sql.c_str());
+        long long k = 0;
+        bool all = false;
+        switch (op) {
+        case sql::CompareOp::Le:
+            k = static_cast<long long>(std::floor(d));
+            break;
+        case sql::CompareOp::Lt:
+        case sql::CompareOp::Ne:
+            k = static_cast<long long>(std::ceil(d)) - 1;
+            break;
+        case sql::CompareOp::Eq:
+            k = d == 1 ? 1 : 0;
+            break;
+        case sql::CompareOp::Gt:
+            all = d < 1;
+            break;
+        case sql::CompareOp::Ge:
+            all = d <= 1;
+            break;
+        }
+        if (all)
+            return true;
+        if (k <= 0) {
+            never = true;
+            return true;
+        }
+        bound = std::to_string(k);
+    } else {
+        const std::string& v = n.sql;
+        const std::string whole = "CAST(" + v + " AS INTEGER)";
+        switch (op) {
+        case sql::CompareOp::Le:
+            bound = "MAX(0, " + whole + " - (" + whole + " > " + v + "))";
+            break;
+        case sql::CompareOp::Lt:
+        case sql::CompareOp::Ne:
+            bound = "MAX(0, " + whole + " - (" + whole + " >= " + v + "))";
+            break;
+        case sql::CompareOp::Eq:
+            bound = "(CASE WHEN " + v + " = 1 THEN 1 ELSE 0 END)";
+            break;
+        case sql::CompareOp::Gt:
+            bound = "(CASE WHEN " + v + " < 1 THEN " + kNoLimit + " ELSE 0 END)";
+            break;
+        case sql::CompareOp::Ge:
+            bound = "(CASE WHEN " + v + " <= 1 THEN " + kNoLimit + " ELSE 0 END)";
+            break;
+        }
+    }
+    if (n.bindSlot >= 0)
+        bound = "COALESCE(" + bound + ", 0)"; // ROWNUM <= NULL holds for no row
+    limit = limit.empty() ? bound : "MIN(" + limit + ", " + bound + ")";
+    return true;
+}
+
 BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
     const sql::ForUpdate* forUpdate, BoundStatement* out)
 {
@@ -503,94 +598,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     bool never = false;
     std::vector<const sql::Expr*> rest;
     for (const sql::Expr* c : conjuncts) {
-        const auto* cmp = c->as<sql::ComparisonExpr>();
-        if (cmp && (isRownum(cmp->left.get()) || isRownum(cmp->right.get()))) {
-            sql::CompareOp op = cmp->op;
-            const sql::Expr* other = isRownum(cmp->left.get()) ? cmp->right.get() : cmp->left.get();
-            if (!isRownum(cmp->left.get())) {
-                // n > ROWNUM is ROWNUM < n.
-                switch (op) {
-                case sql::CompareOp::Lt:
-                    op = sql::CompareOp::Gt;
-                    break;
-                case sql::CompareOp::Le:
-                    op = sql::CompareOp::Ge;
-                    break;
-                case sql::CompareOp::Gt:
-                    op = sql::CompareOp::Lt;
-                    break;
-                case sql::CompareOp::Ge:
-                    op = sql::CompareOp::Le;
-                    break;
-                default:
-                    break;
-                }
-            }
-            const sql::Expr* operand = limitOperand(other);
-            if (operand) {
-                BExpr n = expr(*operand, scope);
-                noteBind(n, ExprType::number());
-                const std::string& v = n.sql;
-                std::string bound;
-                // ROWNUM is given to a row only when it passes: ROWNUM > 1 or ROWNUM = 2 never holds.
-                switch (op) {
-                case sql::CompareOp::Le:
-                    bound = "CAST(FLOOR(" + v + ") AS INTEGER)";
-                    break;
-                case sql::CompareOp::Lt:
-                    bound = "CAST(CEIL(" + v + ") AS INTEGER) - 1";
-                    break;
-                case sql::CompareOp::Eq:
-                    bound = "(CASE WHEN " + v + " = 1 THEN 1 ELSE 0 END)";
-                    break;
-                case sql::CompareOp::Gt:
-                    bound = "(CASE WHEN " + v + " < 1 THEN -1 ELSE 0 END)";
-                    break;
-                case sql::CompareOp::Ge:
-                    bound = "(CASE WHEN " + v + " <= 1 THEN -1 ELSE 0 END)";
-                    break;
-                case sql::CompareOp::Ne:
-                    bound = "CAST(CEIL(" + v + ") AS INTEGER) - 1";
-                    break;
-                }
-                // FLOOR and CEIL may not exist in this SQLite; integral limits are the usual case.
-                if (n.bindSlot < 0 && !n.literalText.empty()) {
-                    const double d = std::atof(n.sql.c_str());
-                    long long k = 0;
-                    switch (op) {
-                    case sql::CompareOp::Le:
-                        k = static_cast<long long>(std::floor(d));
-                        break;
-                    case sql::CompareOp::Lt:
-                    case sql::CompareOp::Ne:
-                        k = static_cast<long long>(std::ceil(d)) - 1;
-                        break;
-                    case sql::CompareOp::Eq:
-                        k = d == 1 ? 1 : 0;
-                        break;
-                    case sql::CompareOp::Gt:
-                        k = d < 1 ? -1 : 0;
-                        break;
-                    case sql::CompareOp::Ge:
-                        k = d <= 1 ? -1 : 0;
-                        break;
-                    }
-                    if (k == 0)
-                        never = true;
-                    else if (k > 0)
-                        bound = std::to_string(k);
-                    else
-                        bound.clear();
-                } else {
-                    bound = op == sql::CompareOp::Le ? "CAST(" + v + " AS INTEGER)" : bound;
-                    if (op == sql::CompareOp::Lt || op == sql::CompareOp::Ne)
-                        bound = "(CAST(" + v + " AS INTEGER) - (CAST(" + v + " AS INTEGER) = " + v + "))";
-                }
-                if (!bound.empty())
-                    limit = limit.empty() ? bound : "MIN(" + limit + ", " + bound + ")";
-                continue;
-            }
-        }
+        if (rownumBound(*c, scope, limit, never))
+            continue;
         if (mentionsRownum(c))
             fail(3001, "unimplemented feature: ROWNUM in this condition", c->offset);
         rest.push_back(c);
