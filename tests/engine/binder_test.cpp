@@ -92,6 +92,9 @@ TEST(Binder, OracleErrorsAtTheOffendingToken)
             1427, -1, "ORA-01427: single-row subquery returns more than one row" },
         { "ORA-01722 at run time comparing a number with text that is no number",
             "SELECT * FROM emp WHERE empno = 'abc'", 1722, -1, nullptr },
+        { "ORA-01722 for hexadecimal text, which Oracle does not read as a number",
+            "SELECT * FROM emp WHERE empno = '0x10'", 1722, -1, nullptr },
+        { "ORA-01722 for 'nan'", "SELECT * FROM emp WHERE empno = 'nan'", 1722, -1, nullptr },
         { "ORA-01476 at run time dividing by zero", "SELECT sal / 0 FROM emp", 1476, -1, nullptr },
         { "ORA-01861 for a DATE literal that is no date", "SELECT DATE '1981-1-1' FROM dual", 1861, 7, nullptr },
     };

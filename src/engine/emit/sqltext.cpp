@@ -49,6 +49,16 @@ std::string numberLiteral(std::string_view text)
         if (s.size() < 19)
             return s;
     }
+    // Only Oracle's number syntax: strtod would also take hexadecimal, "inf" and "nan".
+    bool digit = false;
+    for (char c : s) {
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (c != '.' && c != 'e' && c != 'E' && c != '+' && c != '-')
+            return {};
+    }
+    if (!digit)
+        return {};
     char* end = nullptr;
     const double d = std::strtod(s.c_str(), &end);
     if (end == s.c_str() || *end != '\0')
