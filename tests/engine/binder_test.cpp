@@ -88,6 +88,8 @@ TEST(Binder, OracleErrorsAtTheOffendingToken)
             1719, -1, nullptr },
         { "ORA-01732 for DML on a view", "DELETE FROM emp20", 1732, 12, nullptr },
         { "ORA-01786 for FOR UPDATE with DISTINCT", "SELECT DISTINCT ename FROM emp FOR UPDATE", 1786, -1, nullptr },
+        { "ORA-03001 rather than a FOR UPDATE that locks nothing", "SELECT ename FROM emp20 FOR UPDATE", 3001, -1,
+            nullptr },
         { "ORA-01427 at run time for a single-row subquery with two rows", "SELECT (SELECT ename FROM emp) FROM dual",
             1427, -1, "ORA-01427: single-row subquery returns more than one row" },
         { "ORA-01722 at run time comparing a number with text that is no number",

@@ -1101,8 +1101,12 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             w.push_back("0");
         for (int i : lockSources) {
             const Source& src = scope.sources[static_cast<size_t>(i)];
-            if (!src.table)
-                continue;
+            if (!src.table) {
+                if (src.fromSql.rfind("(SELECT 'X' AS c1)", 0) == 0)
+                    continue; // DUAL has no rows to lock
+                // Locking a view's rows means locking its base table's rows, which this engine does not yet do.
+                fail(3001, "unimplemented feature: FOR UPDATE of a view or inline view", src.offset);
+            }
             RowLockTarget target;
             target.table = src.table->object;
             target.physicalName = src.table->physicalName;
