@@ -7,7 +7,6 @@
 //   committed state.
 // - An INSERT that collides with a key another session inserted but has not committed fails at once with
 //   ORA-00001 instead of waiting for that session to end its transaction.
-// - Rows deleted or updated by ON DELETE CASCADE / SET NULL are not row-locked.
 // - Logging off rolls back what the session did not commit (the access layer commits first when asked to).
 #pragma once
 

@@ -186,3 +186,31 @@ TEST_F(LockTest, SessionsOnSeveralThreads)
         t.join();
     EXPECT_EQ(one(*a, "SELECT count(*) FROM t"), "202");
 }
+
+TEST_F(LockTest, RowsInsertedAndNotCommittedAreLockedByTheirSession)
+{
+    // Oracle: a row another session inserted is its until it commits or rolls back; an UPDATE that reaches it
+    // waits, and after a rollback finds nothing.
+    a->execute("INSERT INTO t VALUES (5, 0)");
+    b->execute("INSERT INTO t VALUES (6, 0)"); // b writes, so a's row is in the file and visible to b's UPDATE
+    auto f = start(*b, "UPDATE t SET v = 9 WHERE id >= 5");
+    EXPECT_TRUE(stillWaiting(f));
+    a->rollback();
+    EXPECT_EQ(f.get(), 0);
+    b->commit();
+    EXPECT_EQ(rows(*a, "SELECT id, v FROM t WHERE id >= 5 ORDER BY id"), (std::vector<std::string> { "6 9" }));
+}
+
+TEST_F(LockTest, CascadeThatReachesAnotherSessionsRowWaits)
+{
+    a->execute("CREATE TABLE c (id NUMBER PRIMARY KEY, pid NUMBER REFERENCES t ON DELETE CASCADE, v NUMBER)");
+    a->execute("INSERT INTO c VALUES (1, 1, 0)");
+    a->commit();
+    b->execute("UPDATE c SET v = 1 WHERE id = 1");
+    auto f = start(*a, "DELETE FROM t WHERE id = 1");
+    EXPECT_TRUE(stillWaiting(f));
+    b->commit();
+    EXPECT_EQ(f.get(), 0);
+    a->commit();
+    EXPECT_EQ(one(*b, "SELECT count(*) FROM c"), "0");
+}

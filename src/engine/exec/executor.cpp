@@ -16,6 +16,8 @@
 
 #include <QString>
 
+#include <map>
+
 namespace engine::exec {
 
 namespace {
@@ -142,65 +144,91 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
     int64_t undoMark = s.undo->mark();
     int64_t lockMark = s.db->locks.mark(s.sid);
     try {
-        std::vector<int64_t> rows;
-        bool restricted = false;
-        if (b.dmlTarget) {
-            lockTable(s, b.dmlTarget->table.objectId, locks::TableMode::RowExclusive, waitPolicy(s));
-            if (!b.dmlTarget->rowsSql.empty()) {
-                rows = targetRows(s, *b.dmlTarget, b, binds);
-                lockRows(s, b.dmlTarget->table.objectId, rows, waitPolicy(s));
-                restricted = !b.restrictedSql.empty();
+        // Rows the statement changed that another session holds (an uncommitted insert of theirs, a child row a
+        // cascade reached): the statement is undone, waits for them, and runs again.
+        std::map<int64_t, std::vector<int64_t>> conflict;
+        for (;;) {
+            if (!conflict.empty()) {
+                session::releaseWriteLock(s);
+                for (const auto& [object, held] : conflict)
+                    lockRows(s, object, held, waitPolicy(s));
+                conflict.clear();
             }
-        }
-        session::WriteScope w(s);
-        try {
-            if (restricted) {
-                storage::exec(s.conn, std::string("DELETE FROM ") + bind::kDmlRowsTable);
-                storage::Stmt ins(s.conn, std::string("INSERT INTO ") + bind::kDmlRowsTable + " VALUES (?1)");
-                for (int64_t row : rows)
-                    ins.bind(1, row).run();
-            }
-            sqlite3_stmt* stmt = nullptr;
-            storage::Stmt restrictedStmt;
-            if (restricted) {
-                restrictedStmt = storage::Stmt(s.conn, b.restrictedSql);
-                stmt = restrictedStmt.get();
-            } else {
-                stmt = entry.take(s.conn);
-            }
-            struct GiveBack {
-                CachedStatement& e;
-                sqlite3_stmt* st;
-                bool own;
-                ~GiveBack()
-                {
-                    if (own)
-                        e.giveBack(st);
+            std::vector<int64_t> rows;
+            bool restricted = false;
+            if (b.dmlTarget) {
+                lockTable(s, b.dmlTarget->table.objectId, locks::TableMode::RowExclusive, waitPolicy(s));
+                if (!b.dmlTarget->rowsSql.empty()) {
+                    rows = targetRows(s, *b.dmlTarget, b, binds);
+                    lockRows(s, b.dmlTarget->table.objectId, rows, waitPolicy(s));
+                    restricted = !b.restrictedSql.empty();
                 }
-            } giveBack { entry, stmt, !restricted };
-            bindParameters(stmt, b, binds, s.fctx);
-            int64_t returned = 0;
-            for (;;) {
-                int rc = sqlite3_step(stmt);
-                if (rc == SQLITE_ROW) {
-                    setReturning(b, stmt, binds, returned++);
+            }
+            session::WriteScope w(s);
+            try {
+                if (restricted) {
+                    storage::exec(s.conn, std::string("DELETE FROM ") + bind::kDmlRowsTable);
+                    storage::Stmt ins(s.conn, std::string("INSERT INTO ") + bind::kDmlRowsTable + " VALUES (?1)");
+                    for (int64_t row : rows)
+                        ins.bind(1, row).run();
+                }
+                sqlite3_stmt* stmt = nullptr;
+                storage::Stmt restrictedStmt;
+                if (restricted) {
+                    restrictedStmt = storage::Stmt(s.conn, b.restrictedSql);
+                    stmt = restrictedStmt.get();
+                } else {
+                    stmt = entry.take(s.conn);
+                }
+                struct GiveBack {
+                    CachedStatement& e;
+                    sqlite3_stmt* st;
+                    bool own;
+                    ~GiveBack()
+                    {
+                        if (own)
+                            e.giveBack(st);
+                    }
+                } giveBack { entry, stmt, !restricted };
+                bindParameters(stmt, b, binds, s.fctx);
+                int64_t returned = 0;
+                for (;;) {
+                    int rc = sqlite3_step(stmt);
+                    if (rc == SQLITE_ROW) {
+                        setReturning(b, stmt, binds, returned++);
+                        continue;
+                    }
+                    if (rc != SQLITE_DONE)
+                        throw translateConstraintError(s, storage::sqliteError(s.conn, rc));
+                    break;
+                }
+                r.rowsProcessed = sqlite3_changes64(s.conn);
+                if (!b.returning.empty() && returned == 0)
+                    for (const bind::ReturningItem& item : b.returning)
+                        for (Bind& bd : binds)
+                            if (bd.name == item.bindName)
+                                bd.value = Value::null();
+                locks::WaitPolicy nowait = waitPolicy(s, true);
+                for (const auto& [object, touched] : s.undo->rowsChangedSince(undoMark)) {
+                    try {
+                        s.db->locks.lockRows(s.sid, object, touched, nowait);
+                    } catch (const Error& e) {
+                        if (e.code() != 54)
+                            throw;
+                        conflict[object] = touched;
+                    }
+                }
+                if (!conflict.empty()) {
+                    s.undo->undoTo(undoMark);
                     continue;
                 }
-                if (rc != SQLITE_DONE)
-                    throw translateConstraintError(s, storage::sqliteError(s.conn, rc));
-                break;
+                if (s.undo->pendingCount() > kUndoSpill)
+                    s.undo->persistPending();
+            } catch (...) {
+                s.undo->undoTo(undoMark);
+                throw;
             }
-            r.rowsProcessed = sqlite3_changes64(s.conn);
-            if (!b.returning.empty() && returned == 0)
-                for (const bind::ReturningItem& item : b.returning)
-                    for (Bind& bd : binds)
-                        if (bd.name == item.bindName)
-                            bd.value = Value::null();
-            if (s.undo->pendingCount() > kUndoSpill)
-                s.undo->persistPending();
-        } catch (...) {
-            s.undo->undoTo(undoMark);
-            throw;
+            break;
         }
     } catch (...) {
         s.db->locks.releaseAfter(s.sid, lockMark);

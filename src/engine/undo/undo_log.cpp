@@ -5,6 +5,7 @@
 
 #include "engine/storage/sqlite.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace engine::undo {
@@ -234,6 +235,14 @@ void UndoLog::undoTo(int64_t mark)
     capturing_ = was;
     applying_ = false;
     lastSeq_ = mark;
+}
+
+std::map<int64_t, std::vector<int64_t>> UndoLog::rowsChangedSince(int64_t mark) const
+{
+    std::map<int64_t, std::vector<int64_t>> rows;
+    for (auto it = pending_.rbegin(); it != pending_.rend() && it->seq > mark; ++it)
+        rows[std::atoll(it->table.c_str() + 1)].push_back(it->rowno);
+    return rows;
 }
 
 void UndoLog::persistPending()

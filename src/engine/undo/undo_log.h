@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ public:
     // True while undo is being applied: the engine's constraint triggers stand aside.
     bool applying() const { return applying_; }
     size_t pendingCount() const { return pending_.size(); }
+    // The rows changed after mark that are still in memory (a statement's own changes), by table object number.
+    std::map<int64_t, std::vector<int64_t>> rowsChangedSince(int64_t mark) const;
 
     // The position to come back to (a statement's start, a savepoint); 0 is the transaction's start.
     int64_t mark() const { return lastSeq_; }
