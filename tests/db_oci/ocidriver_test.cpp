@@ -370,6 +370,8 @@ TEST_F(OciDriverTest, BreakFromAnotherThreadEndsTheCallAndTheSessionGoesOn)
     script({ statement(R"({"match": "LONG_RUNNING", "blockUntilBreak": true})"),
         statement(R"({"match": "FROM DUAL", "columns": [{"name": "X", "type": 1, "size": 1}], "rows": [["X"]]})") });
     auto c = logOn();
+    c->interrupt(); // idle: no break goes out to fail the next call
+    EXPECT_FALSE(fake.lines().contains(QStringLiteral("break")));
     std::optional<OracleError> failure;
     std::thread worker([&] {
         std::vector<Bind> binds;

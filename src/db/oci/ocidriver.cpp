@@ -9,6 +9,7 @@
 #include <atomic>
 #include <limits>
 #include <mutex>
+#include <optional>
 
 namespace db::oci {
 
@@ -60,6 +61,9 @@ struct SessionHandles {
     OCISession* session = nullptr;
     bool attached = false;
     bool begun = false;
+    // A call is on its way to the server: only then does a break go out, as a break on an idle connection would
+    // fail the next call instead.
+    std::atomic<bool> busy { false };
 
     ~SessionHandles() { end(); }
 
@@ -99,7 +103,7 @@ struct SessionHandles {
         throw failure(status, sql, withOffset);
     }
 
-    OracleError failure(sword status, const QString& sql, bool withOffset)
+    OracleError failure(sword status, const QString& sql, bool withOffset, OCIStmt* stmt = nullptr)
     {
         OracleError e = errorOf(*lib, err, OCI_HTYPE_ERROR, status);
         if (e.code() == ORA_USER_REQUESTED_CANCEL && svc)
@@ -107,6 +111,8 @@ struct SessionHandles {
         if (withOffset) {
             ub2 offset = 0;
             lib->attrGet(err, OCI_HTYPE_ERROR, &offset, nullptr, OCI_ATTR_PARSE_ERROR_OFFSET, err);
+            if (offset == 0 && stmt) // where clients before 12c keep it
+                lib->attrGet(stmt, OCI_HTYPE_STMT, &offset, nullptr, OCI_ATTR_PARSE_ERROR_OFFSET, err);
             // Oracle gives 0 both for the first character and for errors tied to no position; only a later
             // position is a place in the text worth marking.
             if (offset > 0) {
@@ -248,7 +254,9 @@ public:
             return false;
         }
         h->notLoggedOn();
+        h->busy = true;
         const sword st = h->lib->stmtFetch2(stmt, h->err, arraySize, OCI_FETCH_NEXT, 0, OCI_DEFAULT);
+        h->busy = false;
         if (st != OCI_SUCCESS && st != OCI_SUCCESS_WITH_INFO && st != OCI_NO_DATA) {
             OracleError e = h->failure(st, {}, false);
             // A value cut to its buffer comes back as an error on some clients; name the column.
@@ -557,16 +565,19 @@ public:
             ub4 prefetch = prefetchRows;
             lib.attrSet(ps.stmt, OCI_HTYPE_STMT, &prefetch, sizeof prefetch, OCI_ATTR_PREFETCH_ROWS, h->err);
         }
+        h->busy = true;
         const sword st = lib.stmtExecute(h->svc, ps.stmt, h->err, query ? 0 : 1, 0, nullptr, nullptr, OCI_DEFAULT);
+        h->busy = false;
         driver::Result r;
         r.kind = statementKindOf(type, sql);
         if (st == OCI_SUCCESS_WITH_INFO) {
-            OracleError w = h->failure(st, sql, true);
-            r.warning = w;
+            r.warning = h->failure(st, sql, true, ps.stmt);
         } else if (st != OCI_SUCCESS && st != OCI_NO_DATA) {
-            throw h->failure(st, sql, true);
+            OracleError e = h->failure(st, sql, true, ps.stmt);
+            refreshTransaction(std::nullopt); // a failed statement ends no transaction, but one may have begun before
+            throw e;
         }
-        noteTransaction(r.kind);
+        refreshTransaction(r.kind);
 
         for (size_t i = 0; i < binds.size(); ++i) {
             driver::Bind& bind = binds[i];
@@ -600,33 +611,29 @@ public:
     void commit() override
     {
         h->notLoggedOn();
-        h->check(h->lib->transCommit(h->svc, h->err, OCI_DEFAULT));
-        transactionGuess = false;
+        h->busy = true;
+        const sword st = h->lib->transCommit(h->svc, h->err, OCI_DEFAULT);
+        h->busy = false;
+        h->check(st);
+        refreshTransaction(StatementKind::Commit);
     }
 
     void rollback() override
     {
         h->notLoggedOn();
-        h->check(h->lib->transRollback(h->svc, h->err, OCI_DEFAULT));
-        transactionGuess = false;
+        h->busy = true;
+        const sword st = h->lib->transRollback(h->svc, h->err, OCI_DEFAULT);
+        h->busy = false;
+        h->check(st);
+        refreshTransaction(StatementKind::Rollback);
     }
 
-    bool inTransaction() const override
-    {
-        if (!h->loggedOn())
-            return false;
-        // Clients from 12.1 on know; older ones are answered from the statements run.
-        ub4 inProgress = 0;
-        if (h->lib->attrGet(
-                h->session, OCI_HTYPE_SESSION, &inProgress, nullptr, OCI_ATTR_TRANSACTION_IN_PROGRESS, h->err)
-            == OCI_SUCCESS)
-            return inProgress != 0;
-        return transactionGuess;
-    }
+    // Answered at once, also while another thread runs a call (the client would make a question wait for it).
+    bool inTransaction() const override { return h->loggedOn() && transaction; }
 
     void interrupt() override
     {
-        if (h->loggedOn())
+        if (h->loggedOn() && h->busy)
             h->lib->breakCall(h->svc, h->breakErr);
     }
 
@@ -674,21 +681,32 @@ public:
     }
 
 private:
-    void noteTransaction(StatementKind kind)
+    // After each call, on the calling thread: clients from 12.1 on know whether a transaction is open; for older
+    // ones the statements run tell.
+    void refreshTransaction(std::optional<StatementKind> kind)
     {
-        switch (kind) {
+        ub4 inProgress = 0;
+        if (h->lib->attrGet(
+                h->session, OCI_HTYPE_SESSION, &inProgress, nullptr, OCI_ATTR_TRANSACTION_IN_PROGRESS, h->err)
+            == OCI_SUCCESS) {
+            transaction = inProgress != 0;
+            return;
+        }
+        if (!kind)
+            return;
+        switch (*kind) {
         case StatementKind::Insert:
         case StatementKind::Update:
         case StatementKind::Delete:
         case StatementKind::LockTable:
         case StatementKind::PlSql:
         case StatementKind::Other:
-            transactionGuess = true;
+            transaction = true;
             break;
         case StatementKind::Commit:
         case StatementKind::Rollback:
         case StatementKind::Ddl:
-            transactionGuess = false;
+            transaction = false;
             break;
         default:
             break;
@@ -696,7 +714,7 @@ private:
     }
 
     std::shared_ptr<SessionHandles> h;
-    bool transactionGuess = false;
+    std::atomic<bool> transaction { false };
 };
 
 class OciDriver : public driver::Driver {
