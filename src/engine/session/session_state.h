@@ -55,7 +55,7 @@ struct SessionState {
     // Transaction.
     std::unique_ptr<undo::UndoLog> undo;
     bool sqliteTxnOpen = false; // our SQLite write transaction is open (guarded by db->gate)
-    bool inTransaction = false; // Oracle's meaning
+    std::atomic<bool> inTransaction { false }; // Oracle's meaning; read from any thread
     std::vector<Savepoint> savepoints;
     std::map<int64_t, int64_t> seqCurrval; // CURRVAL per sequence
 
