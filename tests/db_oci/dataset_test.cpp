@@ -1,0 +1,75 @@
+// The editable data set on the Oracle client driver: the ROWID fetched as text goes back as a bind, and the ROWID an
+// insert returns finds the new record again.
+#include "../fakeoci/fakeoci.h"
+#include "db/dataset.h"
+#include "db/oci/ociclient.h"
+#include "db/oci/ocidriver.h"
+#include "db/session.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLibrary>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList fakeLog()
+{
+    QLibrary lib(QStringLiteral(DREMMOX_FAKEOCI_LIBRARY));
+    auto log = reinterpret_cast<fakeoci_log_t>(lib.resolve("fakeoci_log"));
+    QStringList out;
+    for (const QJsonValue& v : QJsonDocument::fromJson(QByteArray(log())).array())
+        out << v.toString();
+    return out;
+}
+
+TEST(OciDataSet, RowidRoundTrip)
+{
+    db::oci::setClientLocation(QStringLiteral(DREMMOX_FAKEOCI_HOME));
+    QLibrary lib(QStringLiteral(DREMMOX_FAKEOCI_LIBRARY));
+    ASSERT_TRUE(lib.load());
+    auto configure = reinterpret_cast<fakeoci_configure_t>(lib.resolve("fakeoci_configure"));
+    configure(R"({"users": {"SCOTT": "tiger"}, "version": "Oracle Database 19c", "statements": [
+        {"match": "from emp e", "columns": [{"name": "ROWID", "type": 11, "size": 10},
+            {"name": "ENAME", "type": 1, "size": 10}],
+         "rows": [["AAAR3sAAEAAAACXAAA", "KING"], ["AAAR3sAAEAAAACXAAB", "FORD"]]},
+        {"match": "update emp", "rowCount": 1},
+        {"match": "insert into emp", "rowCount": 1, "out": {"DMX_ROWID": "AAAR3sAAEAAAACXAAC"}}]})");
+    db::Session session;
+    session.setDriver(db::oci::newClientDriver());
+    session.setUserName(QStringLiteral("scott"));
+    session.setPassword(QStringLiteral("tiger"));
+    session.setDatabase(QStringLiteral("ORCL"));
+    session.logOn();
+
+    db::DataSet ds(&session);
+    ds.setSql(QStringLiteral("select e.rowid, e.ename from emp e"));
+    ds.setCachedUpdates(true);
+    ds.open();
+    ASSERT_EQ(ds.rowidField(), 0);
+    ds.next(); // FORD
+    ds.edit();
+    ds.setFieldValue(QStringLiteral("ENAME"), QStringLiteral("FORDE"));
+    ds.post();
+    ds.append();
+    ds.setFieldValue(QStringLiteral("ENAME"), QStringLiteral("NEW"));
+    ds.post();
+    session.applyUpdates({ &ds }, true);
+
+    const QStringList log = fakeLog();
+    const int update
+        = log.indexOf(QRegularExpression(QStringLiteral("^prepare update emp set .* where rowid = :DMX_ROWID$")));
+    ASSERT_GE(update, 0) << log.join('\n').toStdString();
+    EXPECT_TRUE(log.mid(update).contains(QStringLiteral("bind DMX_ROWID 1 AAAR3sAAEAAAACXAAB")));
+    const int insert = log.indexOf(
+        QRegularExpression(QStringLiteral("^prepare insert into emp .* returning rowid into :DMX_ROWID$")));
+    ASSERT_GE(insert, 0) << log.join('\n').toStdString();
+    EXPECT_TRUE(log.mid(insert).contains(QStringLiteral("bind DMX_ROWID 1 NULL"))); // OUT only
+    EXPECT_TRUE(log.contains(QStringLiteral("commit")));
+    db::oci::setClientLocation({});
+}
+
+} // namespace
