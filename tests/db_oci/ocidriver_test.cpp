@@ -352,6 +352,41 @@ TEST_F(OciDriverTest, ErrorsCarryCodeTextAndThePlaceInTheStatement)
     EXPECT_TRUE(session->connected());
 }
 
+TEST_F(OciDriverTest, ErrorOffsetsInBytesBecomeLinesAndPositions)
+{
+    // Oracle counts the offset in bytes of the statement as the client sent it (AL32UTF8).
+    struct Case {
+        const char* sql;
+        int byteOffset;
+        int offset, line, position;
+    } cases[] = {
+        { "SELECT X FROM", 13, 13, 1, 14 }, // just past the end
+        { "SELECT\n  X\nFROM Y Z W", 20, 20, 3, 10 },
+        { "SELECT\r\n  X\r\nFROM Y Z W", 22, 22, 3, 10 }, // CR LF is one line end
+        { "SELECT 'čšž' X,\n  ? FROM DUAL", 21, 18, 2, 3 }, // three two-byte letters before
+        { "SELECT '😀' X,\n  ? FROM DUAL", 19, 17, 2, 3 }, // four bytes, two UTF-16 units, one character
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        QJsonObject s = statement(
+            R"({"match": "SELECT", "error": {"code": 923, "message": "ORA-00923: FROM keyword not found where expected"}})");
+        QJsonObject e = s.value(QStringLiteral("error")).toObject();
+        e.insert(QStringLiteral("offset"), c.byteOffset);
+        s.insert(QStringLiteral("error"), e);
+        script({ s });
+        auto conn = logOn();
+        std::vector<Bind> binds;
+        try {
+            conn->execute(QString::fromUtf8(c.sql), binds);
+            FAIL() << "no error";
+        } catch (const OracleError& err) {
+            EXPECT_EQ(err.offset(), c.offset);
+            EXPECT_EQ(err.line(), c.line);
+            EXPECT_EQ(err.position(), c.position);
+        }
+    }
+}
+
 TEST_F(OciDriverTest, CompilationErrorIsSuccessWithAWarning)
 {
     script({ statement(R"({"match": "CREATE OR REPLACE", "type": 5,

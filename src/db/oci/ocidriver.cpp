@@ -60,7 +60,7 @@ struct SessionHandles {
     OCISvcCtx* svc = nullptr;
     OCISession* session = nullptr;
     bool attached = false;
-    bool begun = false;
+    std::atomic<bool> begun { false }; // read by a break from another thread
     // A call is on its way to the server: only then does a break go out, as a break on an idle connection would
     // fail the next call instead.
     std::atomic<bool> busy { false };
