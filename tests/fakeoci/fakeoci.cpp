@@ -17,7 +17,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 
 using namespace db::oci::api;
@@ -136,7 +135,7 @@ struct Fake {
     QStringList log;
     std::string logText;
     QStringList output;
-    std::set<Handle*> live;
+    std::map<Handle*, std::unique_ptr<Handle>> live; // every handle handed out and not yet freed
     bool inTransaction = false;
     bool waiting = false;
 };
@@ -154,15 +153,15 @@ void note(const QString& line)
 
 template <class T> T* make()
 {
-    auto* h = new T(); // owned by the caller through OCIHandleFree, as OCI hands out handles
-    fake().live.insert(h);
-    return h;
+    auto h = std::make_unique<T>();
+    T* raw = h.get();
+    fake().live.emplace(raw, std::move(h));
+    return raw;
 }
 
 void destroy(Handle* h)
 {
-    if (fake().live.erase(h))
-        delete h;
+    fake().live.erase(h);
 }
 
 Error* errorOf(OCIError* e)
