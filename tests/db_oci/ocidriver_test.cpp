@@ -232,7 +232,7 @@ TEST_F(OciDriverTest, BindsTravelInOraclesFormats)
     script({ statement(R"({"match": "PROC_ALL", "type": 8, "out": {"N_OUT": "-123.45", "S_IO": "changed",
         "D_OUT": "1999-12-31 23:59:59", "L_OUT": null, "C": {"columns": [{"name": "X", "type": 2}], "rows": [[1], [2]]}}})") });
     auto c = logOn();
-    std::vector<Bind> binds(10);
+    std::vector<Bind> binds(11);
     auto set = [&](int i, const char* name, db::FieldType t, db::BindDirection d, QVariant v) {
         binds[size_t(i)].name = name;
         binds[size_t(i)].type = t;
@@ -251,22 +251,18 @@ TEST_F(OciDriverTest, BindsTravelInOraclesFormats)
     set(7, "D_OUT", FieldType::Date, BindDirection::Out, QVariant());
     set(8, "L_OUT", FieldType::Clob, BindDirection::Out, QStringLiteral("ignored: OUT only"));
     set(9, "C", FieldType::RefCursor, BindDirection::Out, QVariant());
+    set(10, "I_CHAR", FieldType::Char, BindDirection::In, QStringLiteral("AB"));
     auto r = c->execute(QStringLiteral("BEGIN PROC_ALL(:I_INT, :I_DBL, :I_TXT, :I_DATE, :I_NULL, :N_OUT, :S_IO, "
-                                       ":D_OUT, :L_OUT, :C); END;"),
+                                       ":D_OUT, :L_OUT, :C, :I_CHAR); END;"),
         binds);
     EXPECT_EQ(r.kind, db::StatementKind::PlSql);
     const QStringList log = fake.lines();
     const QStringList expected {
         "bind I_INT 6 9007199254740993", // exact, not through a double
         "bind I_DBL 6 0.1", // the shortest text of the double, not 0.1000000000000000055
-        "bind I_TXT 1 žabe 'q'",
-        "bind I_DATE 12 2001-02-03 04:05:06",
-        "bind I_NULL 1 NULL",
-        "bind N_OUT 6 NULL",
-        "bind S_IO 1 before",
-        "bind D_OUT 12 NULL",
-        "bind L_OUT 8 NULL",
-        "bind C 116 cursor",
+        "bind I_TXT 1 žabe 'q'", "bind I_DATE 12 2001-02-03 04:05:06", "bind I_NULL 1 NULL", "bind N_OUT 6 NULL",
+        "bind S_IO 1 before", "bind D_OUT 12 NULL", "bind L_OUT 8 NULL", "bind C 116 cursor",
+        "bind I_CHAR 96 AB", // compared blank-padded, as CHAR
     };
     for (const QString& line : expected)
         EXPECT_TRUE(log.contains(line)) << line.toStdString() << "\n" << log.join('\n').toStdString();

@@ -502,7 +502,9 @@ void fillBind(BindBuffer& b, const driver::Bind& bind)
     }
     const QByteArray bytes
         = null ? QByteArray() : (v.typeId() == QMetaType::QByteArray ? v.toByteArray() : v.toString().toUtf8());
-    setBytes(SQLT_CHR, bytes, out ? maxStringBind : 0);
+    // CHAR binds compare blank-padded, as CHAR values do in Oracle; an OUT one stays VARCHAR2, as a CHAR buffer
+    // would come back padded to its whole length.
+    setBytes(bind.type == FieldType::Char && !out ? SQLT_AFC : SQLT_CHR, bytes, out ? maxStringBind : 0);
 }
 
 class OciConnection : public driver::Connection {
