@@ -257,11 +257,8 @@ public:
         h->busy = true;
         const sword st = h->lib->stmtFetch2(stmt, h->err, arraySize, OCI_FETCH_NEXT, 0, OCI_DEFAULT);
         h->busy = false;
-        if (st != OCI_SUCCESS && st != OCI_SUCCESS_WITH_INFO && st != OCI_NO_DATA) {
-            OracleError e = h->failure(st, {}, false);
-            // A value cut to its buffer comes back as an error on some clients; name the column.
-            throw e;
-        }
+        if (st != OCI_SUCCESS && st != OCI_SUCCESS_WITH_INFO && st != OCI_NO_DATA)
+            throw h->failure(st, {}, false);
         if (st == OCI_NO_DATA)
             finished = true;
         ub4 rows = 0;
