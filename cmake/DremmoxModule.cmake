@@ -37,5 +37,5 @@ function(dremmox_test_module name)
   add_test(NAME ${name} COMMAND test_${name})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DREMMOX_SOURCE_DIR=${PROJECT_SOURCE_DIR};DREMMOX_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures"
-    TIMEOUT 1200)
+    TIMEOUT 600)
 endfunction()

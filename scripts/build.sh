@@ -9,7 +9,7 @@ shift || true
 case "$config" in
   release)  args=(-DCMAKE_BUILD_TYPE=Release) ;;
   debug)    args=(-DCMAKE_BUILD_TYPE=Debug) ;;
-  sanitize) args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DDREMMOX_SANITIZE=ON) ;;
+  sanitize) args=(-DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" -DDREMMOX_SANITIZE=ON) ;;
   bench)    args=(-DCMAKE_BUILD_TYPE=Release -DDREMMOX_BENCH=ON -DDREMMOX_TESTS=OFF) ;;
   *) echo "usage: $0 [release|debug|sanitize|bench] [target...]" >&2; exit 2 ;;
 esac
