@@ -426,6 +426,37 @@ TEST_F(OciDriverTest, BreakFromAnotherThreadEndsTheCallAndTheSessionGoesOn)
     EXPECT_EQ(r.cursor->value(0), QStringLiteral("X"));
 }
 
+TEST_F(OciDriverTest, BreakDuringAFetchEndsItToo)
+{
+    QJsonObject s = statement(R"({"match": "FROM BIG", "blockFetchUntilBreak": true,
+        "columns": [{"name": "N", "type": 2}]})");
+    QJsonArray rows;
+    for (int i = 0; i < 150; ++i)
+        rows.append(QJsonArray { i });
+    s.insert(QStringLiteral("rows"), rows);
+    script({ s });
+    auto c = logOn();
+    std::vector<Bind> binds;
+    auto r = c->execute(QStringLiteral("SELECT N FROM BIG"), binds);
+    std::optional<OracleError> failure;
+    int seen = 0;
+    std::thread worker([&] {
+        try {
+            while (r.cursor->next())
+                ++seen;
+        } catch (const OracleError& e) {
+            failure = e;
+        }
+    });
+    ASSERT_TRUE(testsupport::waitFor([&] { return fake.waiting() == 1; }));
+    c->interrupt();
+    worker.join();
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->code(), 1013);
+    EXPECT_EQ(seen, 100); // the first array arrived; the rest was cancelled
+    EXPECT_TRUE(fake.lines().contains(QStringLiteral("reset")));
+}
+
 TEST_F(OciDriverTest, ServerOutputThroughDbmsOutput)
 {
     script({ statement(R"({"match": "DBMS_OUTPUT.ENABLE"})"), statement(R"({"match": "DBMS_OUTPUT.DISABLE"})") },

@@ -85,6 +85,8 @@ struct Define : Handle {
     ub2* rcode = nullptr;
 };
 
+struct SvcCtx;
+
 struct Stmt : Handle {
     Stmt()
         : Handle(OCI_HTYPE_STMT)
@@ -99,6 +101,7 @@ struct Stmt : Handle {
     ub4 prefetch = 0;
     std::map<std::string, std::unique_ptr<Bind>> binds;
     std::map<ub4, std::unique_ptr<Define>> defines;
+    SvcCtx* svc = nullptr; // the connection that executed it
 };
 
 struct Param : Handle {
@@ -607,6 +610,7 @@ FAKE_EXPORT sword OCIStmtExecute(
                      .arg(b->dty)
                      .arg(decode(b->dty, static_cast<const char*>(b->valuep), *b->alen)));
     }
+    s->svc = svc;
     const QJsonObject& script = s->script;
     const QString sql = QString::fromStdString(s->sql);
     if (script.value(QStringLiteral("blockUntilBreak")).toBool()) {
@@ -668,9 +672,22 @@ FAKE_EXPORT sword OCIStmtExecute(
 
 FAKE_EXPORT sword OCIStmtFetch2(OCIStmt* stmthp, OCIError* errhp, ub4 nrows, ub2, sb4, ub4)
 {
-    std::lock_guard lock(fake().mutex);
+    std::unique_lock lock(fake().mutex);
     auto* s = reinterpret_cast<Stmt*>(stmthp);
     note(QStringLiteral("fetch %1").arg(nrows));
+    // A query whose rows are slow to come: the first fetch after the first array waits for a break.
+    if (s->script.value(QStringLiteral("blockFetchUntilBreak")).toBool() && s->next > 0 && s->svc) {
+        Fake& f = fake();
+        s->svc->running = true;
+        f.waiting = true;
+        const bool broken = f.cv.wait_for(lock, std::chrono::seconds(30), [&] { return s->svc->broken; });
+        s->svc->running = false;
+        s->svc->broken = false;
+        f.waiting = false;
+        return broken ? fail(errorOf(errhp), ORA_USER_REQUESTED_CANCEL,
+                   QStringLiteral("ORA-01013: user requested cancel of current operation"))
+                      : fail(errorOf(errhp), 3113, QStringLiteral("ORA-03113: end-of-file on communication channel"));
+    }
     ub4 n = 0;
     bool cut = false;
     while (n < nrows && s->next < s->rows.size()) {
