@@ -3,6 +3,7 @@
 #include "../fakeoci/fakeoci.h"
 #include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
+#include "db/oci/tnsnames.h"
 #include "db/query.h"
 #include "db/session.h"
 #include "support/waitfor.h"
@@ -516,6 +517,9 @@ TEST(OciClientLoading, OracleHomeFindsTheClient)
     db::oci::setClientLocation({});
     auto lib = db::oci::loadClientLibrary();
     EXPECT_EQ(lib->path, QStringLiteral(DREMMOX_FAKEOCI_HOME "/lib/libclntsh.so"));
+    // Its tnsnames.ora is looked for beside it too, as Instant Client keeps it there.
+    EXPECT_TRUE(
+        db::oci::tnsnamesCandidates().contains(QStringLiteral(DREMMOX_FAKEOCI_HOME "/lib/network/admin/tnsnames.ora")));
     qputenv("ORACLE_HOME", old);
 }
 

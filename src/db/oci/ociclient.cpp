@@ -9,6 +9,10 @@
 
 #include <mutex>
 
+#if defined(Q_OS_UNIX)
+#include <dlfcn.h>
+#endif
+
 namespace db::oci {
 
 namespace {
@@ -17,6 +21,7 @@ struct State {
     std::mutex mutex;
     QString location;
     QHash<QString, std::shared_ptr<const ClientLibrary>> loaded; // by candidate
+    QString lastLoaded; // the file of the client loaded last
 };
 
 State& state()
@@ -70,6 +75,12 @@ std::shared_ptr<const ClientLibrary> tryLoad(const QString& candidate, QString& 
     resolve(*lib, "OCIBreak", c->breakCall, missing);
     resolve(*lib, "OCIReset", c->reset, missing);
     resolve(*lib, "OCIServerVersion", c->serverVersion, missing);
+#if defined(Q_OS_UNIX)
+    // The file the loader actually chose, also when it was found on the search path by its bare name.
+    Dl_info info {};
+    if (c->envNlsCreate && dladdr(reinterpret_cast<void*>(c->envNlsCreate), &info) && info.dli_fname)
+        c->path = QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteFilePath();
+#endif
     if (!missing.isEmpty()) {
         reason = QStringLiteral("%1 lacks %2 (an Oracle client of release 12.1 or later is needed)")
                      .arg(QDir::toNativeSeparators(c->path), missing.join(QStringLiteral(", ")));
@@ -93,6 +104,13 @@ QString clientLocation()
     State& s = state();
     std::lock_guard lock(s.mutex);
     return s.location;
+}
+
+QString loadedClientDirectory()
+{
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    return s.lastLoaded.isEmpty() ? QString() : QFileInfo(s.lastLoaded).absolutePath();
 }
 
 QString clientLibraryName()
@@ -149,6 +167,7 @@ std::shared_ptr<const ClientLibrary> loadClientLibrary()
         QString reason;
         if (auto c = tryLoad(candidate, reason)) {
             s.loaded.insert(candidate, c);
+            s.lastLoaded = c->path;
             return c;
         }
         failures << QStringLiteral("  %1: %2")

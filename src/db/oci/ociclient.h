@@ -16,6 +16,10 @@ namespace db::oci {
 void setClientLocation(const QString& location);
 QString clientLocation();
 
+// The directory of the client library loaded last (Instant Client keeps its network/admin there); empty before
+// any was loaded.
+QString loadedClientDirectory();
+
 // The client library's file name on this platform: libclntsh.so, oci.dll, libclntsh.dylib.
 QString clientLibraryName();
 

@@ -161,6 +161,10 @@ QStringList tnsnamesCandidates()
         const QString dir = info.isFile() ? info.absolutePath() : info.absoluteFilePath();
         files << QDir(dir).filePath(QStringLiteral("network/admin/tnsnames.ora"));
     }
+    const QString loaded = loadedClientDirectory();
+    if (!loaded.isEmpty())
+        files << QDir(loaded).filePath(QStringLiteral("network/admin/tnsnames.ora"));
+    files.removeDuplicates();
     return files;
 }
 

@@ -15,8 +15,9 @@ QStringList parseTnsAliases(const QString& text, const QString& baseDir = {});
 // The aliases of the tnsnames.ora file at path, with its IFILE entries; empty when the file cannot be read.
 QStringList readTnsAliases(const QString& path);
 
-// Where the client's tnsnames.ora is looked for, in order: $TNS_ADMIN, $ORACLE_HOME/network/admin, and
-// network/admin of the configured client location.
+// Where the client's tnsnames.ora is looked for, in order: $TNS_ADMIN, $ORACLE_HOME/network/admin,
+// network/admin of the configured client location, and network/admin beside the loaded client library (where
+// Instant Client keeps it).
 QStringList tnsnamesCandidates();
 
 // The aliases of the first tnsnames.ora found, sorted case-insensitively; empty when there is none.
