@@ -299,6 +299,19 @@ TEST_F(OciDriverTest, ANameUsedTwiceIsBoundOnceAndTextThatIsNoNumberIsLeftToTheS
     EXPECT_TRUE(fake.lines().contains(QStringLiteral("commit")));
 }
 
+TEST_F(OciDriverTest, ANameGivenTwiceGetsItsOutValueInBothEntries)
+{
+    script({ statement(R"({"match": "BEGIN :X := :X + 1; END;", "out": {"X": 8}})") });
+    auto c = logOn();
+    std::vector<Bind> binds(2);
+    binds[0] = { "X", db::BindDirection::InOut, db::FieldType::Number, 7, nullptr };
+    binds[1] = { "x", db::BindDirection::InOut, db::FieldType::Number, 7, nullptr };
+    c->execute(QStringLiteral("BEGIN :X := :X + 1; END;"), binds);
+    EXPECT_EQ(fake.linesStarting(QStringLiteral("bind ")), QStringList { "bind X 6 7" });
+    EXPECT_EQ(binds[0].value, QVariant::fromValue<qint64>(8));
+    EXPECT_EQ(binds[1].value, QVariant::fromValue<qint64>(8));
+}
+
 TEST_F(OciDriverTest, TransactionStateWithoutTheClientsAttribute)
 {
     // Clients before 12.1 do not answer OCI_ATTR_TRANSACTION_IN_PROGRESS: the statements run tell.

@@ -419,6 +419,7 @@ struct BindBuffer {
     ub4 alen = 0;
     ub2 rcode = 0;
     OCIStmt* cursor = nullptr; // a REF CURSOR's statement handle
+    std::shared_ptr<driver::Cursor> opened; // the cursor made of it after the execute
 };
 
 QString numberText(const QVariant& v)
@@ -535,13 +536,19 @@ public:
                         lib.handleFree(b.cursor, OCI_HTYPE_STMT);
             }
         } freeCursors { lib, buffers };
-        QStringList boundNames;
+        // A name used several times in the text is one bind: OCI binds every place of it at once. A name given
+        // twice is bound from its first entry, and both entries get what comes back.
+        std::vector<size_t> bufferOf(binds.size());
         for (size_t i = 0; i < binds.size(); ++i) {
             const driver::Bind& bind = binds[i];
-            // A name used several times in the text is one bind: OCI binds every place of it at once.
-            if (boundNames.contains(bind.name, Qt::CaseInsensitive))
+            bufferOf[i] = i;
+            for (size_t k = 0; k < i; ++k)
+                if (binds[k].name.compare(bind.name, Qt::CaseInsensitive) == 0) {
+                    bufferOf[i] = k;
+                    break;
+                }
+            if (bufferOf[i] != i)
                 continue;
-            boundNames << bind.name;
             BindBuffer& b = buffers[i];
             fillBind(b, bind);
             const QByteArray placeholder = (QLatin1Char(':') + bind.name).toUtf8();
@@ -582,16 +589,17 @@ public:
             driver::Bind& bind = binds[i];
             if (bind.direction == BindDirection::In)
                 continue;
-            BindBuffer& b = buffers[i];
+            BindBuffer& b = buffers[bufferOf[i]];
             if (b.dty == SQLT_RSET) {
                 if (b.cursor) {
                     OCIStmt* cursor = std::exchange(b.cursor, nullptr);
                     try {
-                        bind.cursor = std::make_shared<OciCursor>(h, cursor, false);
+                        b.opened = std::make_shared<OciCursor>(h, cursor, false);
                     } catch (const OracleError&) {
-                        bind.cursor.reset(); // a cursor the block never opened
+                        // a cursor the block never opened
                     }
                 }
+                bind.cursor = b.opened;
                 continue;
             }
             if (b.ind == -2 || b.ind > 0 || b.rcode == ORA_TRUNCATED)
