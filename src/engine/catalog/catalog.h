@@ -48,7 +48,11 @@ struct ColumnRow {
     std::optional<int> scale;
     bool notNull = false;
     std::optional<std::string> defaultText;
+    bool charSemantics = false; // VARCHAR2(n CHAR): the length counts characters, else bytes (Oracle's default)
 };
+
+// COL$.PROPERTY bit of a column declared with character length semantics (as Oracle's dictionary has it).
+inline constexpr int64_t kColPropertyCharSemantics = 8388608;
 
 struct ConstraintRow {
     int64_t id = 0;

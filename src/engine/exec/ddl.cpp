@@ -163,6 +163,19 @@ Error translateConstraintError(SessionState& s, const Error& e)
     if (at == std::string::npos)
         return e;
     std::string list = m.substr(at + std::strlen("UNIQUE constraint failed: "));
+    // Keys over several columns are indexes on expressions, which SQLite names: "index 'I1234'".
+    if (list.rfind("index 'I", 0) == 0) {
+        int64_t indexId = std::atoll(list.c_str() + std::strlen("index 'I"));
+        catalog::Catalog cat(s.conn);
+        if (auto o = cat.objectById(indexId)) {
+            if (auto table = cat.tableOfIndex(indexId))
+                for (const catalog::ConstraintRow& c : cat.constraints(*table))
+                    if (c.indexId == indexId)
+                        return oraError(1, "unique constraint (" + qualified(c.owner, c.name) + ") violated");
+            return oraError(1, "unique constraint (" + qualified(o->owner, o->name) + ") violated");
+        }
+        return oraError(1, "unique constraint violated");
+    }
     size_t closing = list.find(']');
     if (closing != std::string::npos)
         list = list.substr(0, closing);

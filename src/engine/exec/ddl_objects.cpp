@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <set>
 
 namespace engine::exec {
@@ -35,11 +36,20 @@ void createIndex(DdlContext& ctx, const sql::CreateIndexStmt& st)
 {
     catalog::UserRow owner = ownerOf(ctx, st.index);
     checkFreeName(ctx, owner.id, st.index.name, 4);
+    {
+        // A view exists but cannot carry an index: ORA-00942 would tell the user it is missing.
+        auto target = lookupOf(ctx).resolveObject(
+            st.table.schema ? st.table.schema->name : "", st.table.name.name, ctx.s.schema, !st.table.schema);
+        if (target && target->type == catalog::kTypeView && !st.table.dblink)
+            throw oraError(1702, "a view is not appropriate here", st.table.name.offset);
+    }
     catalog::ObjectRow table = tableForDdl(ctx, st.table);
     catalog::Catalog cat(ctx.s.conn);
     auto cols = cat.columns(table.id);
     std::vector<int> nos;
     std::string list;
+    std::vector<std::string> pieces;
+    std::vector<std::string> suffixes;
     catalog::Lookup lookup = lookupOf(ctx);
     auto info = tableInfo(ctx, table);
     for (const sql::IndexColumn& ic : st.columns) {
@@ -57,15 +67,17 @@ void createIndex(DdlContext& ctx, const sql::CreateIndexStmt& st)
         if (std::count(nos.begin(), nos.end(), nos.empty() ? 0 : nos.back()) > 1)
             throw oraError(957, "duplicate column name", ic.offset);
         list += (list.empty() ? "" : ", ") + piece + (ic.descending ? " DESC" : "");
+        pieces.push_back(piece);
+        suffixes.push_back(ic.descending ? " DESC" : "");
     }
     for (int64_t idx : cat.indexesOf(table.id))
         if (cat.indexColumns(idx) == nos)
             throw oraError(1408, "such column list already indexed", st.offset);
     int64_t id = cat.addObject(owner.id, st.index.name.name, catalog::kTypeIndex);
     cat.addIndex(id, table.id, st.unique, nos);
-    std::string sql = std::string("CREATE ") + (st.unique ? "UNIQUE " : "") + "INDEX "
-        + quoteIdent(catalog::physicalIndexName(id)) + " ON " + quoteIdent(catalog::physicalTableName(table.id)) + " ("
-        + list + ")";
+    std::string sql = st.unique ? uniqueIndexSql(catalog::physicalIndexName(id), table.id, pieces, suffixes)
+                                : "CREATE INDEX " + quoteIdent(catalog::physicalIndexName(id)) + " ON "
+            + quoteIdent(catalog::physicalTableName(table.id)) + " (" + list + ")";
     try {
         storage::exec(ctx.s.conn, sql);
     } catch (const Error& e) {
@@ -216,14 +228,21 @@ void alterSequence(DdlContext& ctx, const sql::AlterSequenceStmt& st)
     d.cache = q.int64(5);
     int64_t next = q.int64(6);
     q.reset();
+    std::optional<int64_t> last; // the value handed out last, when this process handed one out
     {
         // Values cached but not handed out are given up, as Oracle does on ALTER SEQUENCE.
         std::lock_guard lk(ctx.s.db->sequencesMutex);
         auto it = ctx.s.db->sequences.find(seq.id);
-        if (it != ctx.s.db->sequences.end())
+        if (it != ctx.s.db->sequences.end()) {
             next = it->second.next;
+            last = next - it->second.increment;
+        }
     }
     applyOptions(d, st.options, false);
+    // Oracle goes on from the last value given plus the new increment (the reset idiom
+    // "INCREMENT BY -n; NEXTVAL; INCREMENT BY 1" relies on it), not from a next value worked out with the old one.
+    if (last)
+        next = *last + d.increment;
     if (d.maxValue < next - (d.increment > 0 ? d.increment : 0) && d.increment > 0)
         throw oraError(4009, "MAXVALUE cannot be made to be less than the current value");
     Stmt u(ctx.s.conn, R"(UPDATE "SEQ$" SET "INCREMENT$" = ?2, "MINVALUE" = ?3, "MAXVALUE" = ?4, "CYCLE#" = ?5,
@@ -410,10 +429,13 @@ void comment(DdlContext& ctx, const sql::CommentStmt& st)
                     std::string text
                         = "SELECT * FROM " + storage::quoteIdent(obj->owner) + "." + storage::quoteIdent(obj->name);
                     sql::ParseResult p = sql::parse(text);
-                    if (p.ok())
-                        for (const ColumnDesc& c :
-                            bind::bindStatement(*p.statement, text, l2, sessionContextOf(ctx))->columns)
+                    if (p.ok()) {
+                        // Held in a local: the columns live in the bound statement, which a range-for over a
+                        // temporary would free before the loop body runs.
+                        auto bound = bind::bindStatement(*p.statement, text, l2, sessionContextOf(ctx));
+                        for (const ColumnDesc& c : bound->columns)
                             names.push_back(c.name);
+                    }
                 } catch (const Error&) {
                 }
             }

@@ -31,6 +31,8 @@ catalog::ColumnRow columnFromType(const sql::DataType& t)
     };
     if (!t.suffix.empty())
         throw oraError(3001, "unimplemented feature: datatype " + n + " " + t.suffix, t.offset);
+    // NVARCHAR2 and NCHAR lengths are always in characters.
+    c.charSemantics = t.semantics == sql::DataType::Semantics::Char || n == "NVARCHAR2" || n == "NCHAR";
     if (n == "VARCHAR2" || n == "VARCHAR" || n == "NVARCHAR2") {
         if (!t.size)
             throw oraError(906, "missing left parenthesis", t.endOffset);
@@ -163,6 +165,25 @@ static std::string physicalColumnsList(
     return r;
 }
 
+std::string uniqueIndexSql(const std::string& indexName, int64_t tableId, const std::vector<std::string>& columns,
+    const std::vector<std::string>& suffixes)
+{
+    std::string list;
+    std::string anyNotNull;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        std::string suffix = i < suffixes.size() ? suffixes[i] : std::string();
+        if (!list.empty())
+            list += ", ";
+        // A key over several columns: Oracle leaves out entries whose columns are all NULL but compares the rest
+        // with NULL equal to NULL, where SQLite would take any NULL as distinct. The empty blob stands for NULL:
+        // no Oracle value is ever empty.
+        list += columns.size() == 1 ? columns[i] + suffix : "ifnull(" + columns[i] + ", X'')" + suffix;
+        anyNotNull += (anyNotNull.empty() ? "" : " OR ") + columns[i] + " IS NOT NULL";
+    }
+    return "CREATE UNIQUE INDEX " + quoteIdent(indexName) + " ON " + quoteIdent(catalog::physicalTableName(tableId))
+        + " (" + list + ")" + (columns.size() > 1 ? " WHERE " + anyNotNull : std::string());
+}
+
 void createKeyIndex(DdlContext& ctx, const catalog::ObjectRow& table, ConstraintRow& c)
 {
     catalog::Catalog cat(ctx.s.conn);
@@ -171,9 +192,10 @@ void createKeyIndex(DdlContext& ctx, const catalog::ObjectRow& table, Constraint
     int64_t indexId = cat.addObject(table.ownerId, c.name, catalog::kTypeIndex);
     cat.addIndex(indexId, table.id, true, c.columns);
     auto cols = cat.columns(table.id);
-    storage::exec(ctx.s.conn,
-        "CREATE UNIQUE INDEX " + quoteIdent(catalog::physicalIndexName(indexId)) + " ON "
-            + quoteIdent(catalog::physicalTableName(table.id)) + " (" + physicalColumnsList(cols, c.columns) + ")");
+    std::vector<std::string> names;
+    for (int no : c.columns)
+        names.push_back(physicalColumnsList(cols, { no }));
+    storage::exec(ctx.s.conn, uniqueIndexSql(catalog::physicalIndexName(indexId), table.id, names, {}));
     cat.setConstraintIndex(c.id, indexId);
     c.indexId = indexId;
 }
@@ -206,12 +228,12 @@ void validateConstraint(DdlContext& ctx, const ConstraintRow& c)
         return s.step();
     };
     std::string colList = physicalColumnsList(cols, c.columns);
-    std::string notNull;
+    std::string notNull; // rows a key holds: those with a value in some key column
     std::string anyNull;
     for (int no : c.columns)
         for (const ColumnRow& col : cols)
             if (col.col == no) {
-                notNull += (notNull.empty() ? "" : " AND ") + quoteIdent(col.physicalName) + " IS NOT NULL";
+                notNull += (notNull.empty() ? "" : " OR ") + quoteIdent(col.physicalName) + " IS NOT NULL";
                 anyNull += (anyNull.empty() ? "" : " OR ") + quoteIdent(col.physicalName) + " IS NULL";
             }
     switch (c.type) {
@@ -227,7 +249,7 @@ void validateConstraint(DdlContext& ctx, const ConstraintRow& c)
     case catalog::kConUnique:
         if (c.type == catalog::kConPrimary && any("SELECT 1 FROM " + t + " WHERE " + anyNull + " LIMIT 1"))
             throw oraError(1449, "column contains NULL values; cannot alter to NOT NULL");
-        if (any("SELECT 1 FROM " + t + " WHERE " + notNull + " GROUP BY " + colList + " HAVING count(*) > 1 LIMIT 1")) {
+        if (any("SELECT 1 FROM " + t + " WHERE (" + notNull + ") GROUP BY " + colList + " HAVING count(*) > 1 LIMIT 1")) {
             if (c.type == catalog::kConPrimary)
                 throw oraError(2437, "cannot validate (" + name + ") - primary key violated");
             throw oraError(2299, "cannot validate (" + name + ") - duplicate keys found");

@@ -44,6 +44,10 @@ void addConstraint(
 void validateConstraint(DdlContext& ctx, const catalog::ConstraintRow& c);
 
 // Creates the unique index that enforces an enabled key constraint.
+// CREATE UNIQUE INDEX over the physical columns (each followed by its suffix, e.g. " DESC") with Oracle's rule for
+// NULLs in keys of several columns.
+std::string uniqueIndexSql(const std::string& indexName, int64_t tableId, const std::vector<std::string>& columns,
+    const std::vector<std::string>& suffixes);
 void createKeyIndex(DdlContext& ctx, const catalog::ObjectRow& table, catalog::ConstraintRow& c);
 // Drops the index a key constraint used (the catalog object and its SQLite index).
 void dropKeyIndex(DdlContext& ctx, catalog::ConstraintRow& c);
