@@ -120,9 +120,19 @@ void rebuildTriggers(DdlContext& ctx, int64_t tableId)
             if (fk.deleteRule == 1) {
                 onDelete += "DELETE FROM " + child + " WHERE " + match + ";\n";
             } else if (fk.deleteRule == 2) {
+                // SET NULL is an update of the child rows and obeys their NOT NULL constraints, which the emitted
+                // DML checks and this update would bypass.
+                auto childTable = cat.objectById(fk.tableId);
                 std::string sets;
-                for (size_t i = 0; i < fk.columns.size(); ++i)
+                for (size_t i = 0; i < fk.columns.size(); ++i) {
                     sets += std::string(i ? ", " : "") + phys(ccols, fk.columns[i]) + " = NULL";
+                    for (const ColumnRow& cc : ccols)
+                        if (cc.col == fk.columns[i] && cc.notNull && childTable)
+                            onDelete += raise(1407,
+                                            "cannot update (\"" + childTable->owner + "\".\"" + childTable->name
+                                                + "\".\"" + cc.name + "\") to NULL")
+                                + " WHERE EXISTS (SELECT 1 FROM " + child + " WHERE " + match + ");\n";
+                }
                 onDelete += "UPDATE " + child + " SET " + sets + " WHERE " + match + ";\n";
             } else {
                 onDelete += childFound + " WHERE EXISTS (SELECT 1 FROM " + child + " WHERE " + match + ");\n";

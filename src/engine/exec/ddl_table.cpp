@@ -94,8 +94,10 @@ void dropConstraintRow(DdlContext& ctx, ConstraintRow c, bool cascade, std::set<
 
 void finish(DdlContext& ctx, const std::set<int64_t>& tables)
 {
-    for (int64_t id : tables) {
+    // Nullability first: a parent's ON DELETE SET NULL trigger reads the NOT NULL state of its children.
+    for (int64_t id : tables)
         refreshNullability(ctx, id);
+    for (int64_t id : tables) {
         rebuildTriggers(ctx, id);
         catalog::Catalog(ctx.s.conn).touchObject(id);
     }
@@ -133,10 +135,22 @@ std::optional<ConstraintRow> findConstraint(
             return c;
         }
     }
-    if (a.primaryKey || a.type == sql::AlterTableAction::Type::DropPrimaryKey)
+    // ENABLE and DISABLE have errors of their own: the DROP texts would name the wrong operation.
+    bool enabling = a.type == sql::AlterTableAction::Type::EnableConstraint;
+    if (a.primaryKey || a.type == sql::AlterTableAction::Type::DropPrimaryKey) {
+        if (enabling)
+            throw a.enable
+                ? oraError(2432, "cannot enable primary key - primary key not defined for table", a.offset)
+                : oraError(2433, "cannot disable primary key - primary key not defined for table", a.offset);
         throw oraError(2441, "Cannot drop nonexistent primary key", a.offset);
+    }
     if (a.type == sql::AlterTableAction::Type::DropUnique || !a.uniqueColumns.empty())
         throw oraError(2442, "Cannot drop nonexistent unique key", a.offset);
+    if (enabling && !a.names.empty())
+        throw a.enable
+            ? oraError(2430, "cannot enable constraint (" + a.names[0].name + ") - no such constraint", a.names[0].offset)
+            : oraError(
+                2431, "cannot disable constraint (" + a.names[0].name + ") - no such constraint", a.names[0].offset);
     throw oraError(2443, "Cannot drop constraint  - nonexistent constraint", a.offset);
 }
 
@@ -180,6 +194,42 @@ std::string renameInCondition(const std::string& text, const std::string& from, 
     return r;
 }
 
+// What a CTAS select list item is: a column selected as it is, the bare NULL literal (which gives no column type)
+// or any other expression.
+enum class SelectedAs { Column, Null, Expression };
+
+std::vector<SelectedAs> selectedAs(const sql::Query& q, size_t count)
+{
+    std::vector<SelectedAs> r(count, SelectedAs::Expression);
+    const auto* block = q.body ? q.body->as<sql::QueryBlock>() : nullptr;
+    if (!block)
+        return r;
+    size_t stars = 0;
+    for (const sql::SelectItem& item : block->items)
+        stars += item.type != sql::SelectItem::Type::Expr ? 1 : 0;
+    if (stars > 1 || block->items.size() - stars > count)
+        return r;
+    size_t pos = 0;
+    for (const sql::SelectItem& item : block->items) {
+        if (item.type != sql::SelectItem::Type::Expr) {
+            size_t n = count - (block->items.size() - 1);
+            for (size_t k = 0; k < n && pos < count; ++k)
+                r[pos++] = SelectedAs::Column;
+            continue;
+        }
+        SelectedAs a = SelectedAs::Expression;
+        if (item.expr && item.expr->as<sql::ColumnRefExpr>())
+            a = SelectedAs::Column;
+        else if (const auto* lit = item.expr ? item.expr->as<sql::LiteralExpr>() : nullptr)
+            if (lit->type == sql::LiteralExpr::Type::Null
+                || (lit->type == sql::LiteralExpr::Type::Text && lit->text.empty()))
+                a = SelectedAs::Null;
+        if (pos < count)
+            r[pos++] = a;
+    }
+    return r;
+}
+
 } // namespace
 
 void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
@@ -191,6 +241,7 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
     catalog::Catalog cat(ctx.s.conn);
 
     std::vector<ColumnRow> cols;
+    std::vector<int> keepNotNull;
     bind::BoundStatementPtr query;
     if (st.asQuery) {
         catalog::Lookup lookup = lookupOf(ctx);
@@ -199,8 +250,15 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
             throw oraError(1027, "bind variables not allowed for data definition operations", st.asQuery->offset);
         if (!st.columns.empty() && st.columns.size() != query->columns.size())
             throw oraError(1730, "invalid number of column names specified", st.columns.front().offset);
+        std::vector<SelectedAs> selected = selectedAs(*st.asQuery, query->columns.size());
         for (size_t i = 0; i < query->columns.size(); ++i) {
+            if (selected[i] == SelectedAs::Null)
+                throw oraError(1723, "zero-length columns are not allowed", st.asQuery->offset);
             ColumnRow c = columnFromDesc(query->columns[i]);
+            // Oracle carries the NOT NULL of a column selected as it is over to the new table; an expression,
+            // even over a NOT NULL column, gives a column that takes NULL.
+            if (selected[i] == SelectedAs::Column && !query->columns[i].nullable)
+                keepNotNull.push_back(static_cast<int>(i + 1));
             if (!st.columns.empty()) {
                 c.name = st.columns[i].name.name;
             } else {
@@ -244,6 +302,12 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
     }
     storage::exec(ctx.s.conn, ddl + ")");
     auto table = *cat.objectById(id);
+    for (int no : keepNotNull) {
+        // As a system-named NOT NULL constraint, the way a column definition's NOT NULL is kept.
+        sql::Constraint nn;
+        nn.type = sql::ConstraintType::NotNull;
+        addConstraint(ctx, table, nn, { no });
+    }
 
     if (query) {
         std::string insert = "INSERT INTO " + quoteIdent(catalog::physicalTableName(id)) + " (";
@@ -432,7 +496,19 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                 if ((c.type == catalog::kConPrimary || c.type == catalog::kConUnique) && !cat.referencing(c.id).empty()
                     && !a.cascade)
                     throw oraError(12992, "cannot drop parent key column", a.offset);
-                bool multi = c.columns.size() > 1 || c.type == catalog::kConCheck;
+                // A constraint over the dropped columns alone goes with them; one that also reads a column that
+                // stays needs CASCADE CONSTRAINTS.
+                auto staysInCheck = [&] {
+                    for (const ColumnRow& col : cols)
+                        if (std::find(drop.begin(), drop.end(), col.col) == drop.end()
+                            && renameInCondition(c.condition, col.name, "\x01") != c.condition)
+                            return true;
+                    return false;
+                };
+                bool multi = c.type == catalog::kConCheck ? staysInCheck()
+                                                          : std::any_of(c.columns.begin(), c.columns.end(), [&](int no) {
+                                                                return std::find(drop.begin(), drop.end(), no) == drop.end();
+                                                            });
                 if (multi && !a.cascade)
                     throw oraError(12991, "column is referenced in a multi-column constraint", a.offset);
                 dropConstraintRow(ctx, c, true, touched);
