@@ -33,7 +33,7 @@ namespace {
 constexpr int clientWidth = 824;
 constexpr int clientHeight = 385;
 constexpr int toolBarPanelHeight = 34;
-constexpr int pictureMargin = 50;
+constexpr int pictureMargin = 0; // the picture fills its panel: a margin on two sides only looked cut off
 
 enum class ItemKind { Submenu, Item, Check, Separator };
 
