@@ -17,6 +17,7 @@
 #include <QString>
 
 #include <map>
+#include <set>
 
 namespace engine::exec {
 
@@ -300,6 +301,28 @@ std::string upper(const std::string& t)
     return QString::fromStdString(t).toUpper().toStdString();
 }
 
+// Whether Oracle knows the name as a session parameter: those the engine does not support are refused as
+// unimplemented, names Oracle does not know with Oracle's own error.
+bool isSessionParameter(const std::string& name)
+{
+    static const char* const prefixes[] = { "NLS_", "OPTIMIZER_", "PLSQL_", "PARALLEL_", "_" };
+    for (const char* p : prefixes)
+        if (name.rfind(p, 0) == 0)
+            return true;
+    static const std::set<std::string> names { "CURRENT_SCHEMA", "TIME_ZONE", "SQL_TRACE", "EVENTS", "CURSOR_SHARING",
+        "DDL_LOCK_TIMEOUT", "EDITION", "STATISTICS_LEVEL", "SKIP_UNUSABLE_INDEXES", "GLOBAL_NAMES", "HASH_AREA_SIZE",
+        "SORT_AREA_SIZE", "SORT_AREA_RETAINED_SIZE", "WORKAREA_SIZE_POLICY", "QUERY_REWRITE_ENABLED",
+        "QUERY_REWRITE_INTEGRITY", "RECYCLEBIN", "COMMIT_WRITE", "COMMIT_LOGGING", "COMMIT_WAIT", "CONTAINER",
+        "CONSTRAINTS", "ISOLATION_LEVEL", "DB_FILE_MULTIBLOCK_READ_COUNT", "TRACEFILE_IDENTIFIER",
+        "MAX_DUMP_FILE_SIZE", "TIMED_STATISTICS", "RESULT_CACHE_MODE", "USE_STORED_OUTLINES",
+        "SESSION_CACHED_CURSORS", "ERROR_ON_OVERLAP_TIME", "FLAGGER", "INSTANCE", "STAR_TRANSFORMATION_ENABLED",
+        "DB_BLOCK_CHECKING", "DB_BLOCK_CHECKSUM", "CURSOR_SPACE_FOR_TIME", "LOG_ARCHIVE_DEST_STATE_1",
+        "OBJECT_CACHE_MAX_SIZE_PERCENT", "OBJECT_CACHE_OPTIMAL_SIZE", "REMOTE_DEPENDENCIES_MODE",
+        "RESUMABLE_TIMEOUT", "DB_UNIQUE_NAME", "DEFAULT_COLLATION",
+        "SQLTUNE_CATEGORY", "UNDO_RETENTION", "DB_CREATE_FILE_DEST", "FILESYSTEMIO_OPTIONS" };
+    return names.count(name) != 0;
+}
+
 ExecResult alterSession(SessionState& s, const sql::AlterSessionStmt& a)
 {
     for (const sql::SessionSetting& set : a.settings) {
@@ -334,6 +357,8 @@ ExecResult alterSession(SessionState& s, const sql::AlterSessionStmt& a)
             for (const auto& [n, v] : defaults)
                 if (name == n && upper(set.value) == v)
                     ok = true;
+            if (!ok && !isSessionParameter(name))
+                throw oraError(2248, "invalid option for ALTER SESSION", set.name.offset);
             if (!ok)
                 throw oraError(3001, "unimplemented feature: ALTER SESSION SET " + name, set.name.offset);
         }

@@ -116,6 +116,23 @@ void LockManager::lockRows(int64_t session, int64_t object, const std::vector<in
     }
 }
 
+std::vector<int64_t> LockManager::lockFreeRows(int64_t session, int64_t object, const std::vector<int64_t>& rows)
+{
+    std::lock_guard lk(mutex_);
+    std::vector<int64_t> taken;
+    auto& mine = held_[session];
+    for (int64_t r : rows) {
+        auto [it, inserted] = rows_.emplace(RowKey { object, r }, session);
+        if (inserted)
+            mine.push_back({ true, object, r, TableMode::RowShare });
+        if (it->second == session)
+            taken.push_back(r);
+    }
+    if (mine.empty())
+        held_.erase(session);
+    return taken;
+}
+
 int64_t LockManager::mark(int64_t session)
 {
     std::lock_guard lk(mutex_);

@@ -31,6 +31,9 @@ public:
     // Each call either takes every lock it asks for or none (a failed wait leaves what it held before).
     void lockTable(int64_t session, int64_t object, TableMode mode, const WaitPolicy& policy);
     void lockRows(int64_t session, int64_t object, const std::vector<int64_t>& rows, const WaitPolicy& policy);
+    // FOR UPDATE SKIP LOCKED: takes the rows no other session holds, never waits; returns the rows the session
+    // holds afterwards.
+    std::vector<int64_t> lockFreeRows(int64_t session, int64_t object, const std::vector<int64_t>& rows);
 
     // Position of the session's lock list: locks taken after it go at ROLLBACK TO SAVEPOINT.
     int64_t mark(int64_t session);

@@ -100,6 +100,13 @@ void currvalFn(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int64(ctx, it->second);
 }
 
+void rowLockedFn(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    SessionState& s = sessionOf(ctx);
+    int64_t holder = s.db->locks.rowHolder(sqlite3_value_int64(argv[0]), sqlite3_value_int64(argv[1]));
+    sqlite3_result_int(ctx, holder != 0 && holder != s.sid ? 1 : 0);
+}
+
 void checksFn(sqlite3_context* ctx, int, sqlite3_value**)
 {
     SessionState& s = sessionOf(ctx);
@@ -172,6 +179,7 @@ void registerSessionFunctions(SessionState& s)
     sqlite3_create_function(s.conn, bind::kSeqNextvalFunction, 1, SQLITE_UTF8, &s, nextvalFn, nullptr, nullptr);
     sqlite3_create_function(s.conn, bind::kSeqCurrvalFunction, 1, SQLITE_UTF8, &s, currvalFn, nullptr, nullptr);
     sqlite3_create_function(s.conn, kChecksFunction, 0, SQLITE_UTF8, &s, checksFn, nullptr, nullptr);
+    sqlite3_create_function(s.conn, kRowLockedFunction, 2, SQLITE_UTF8, &s, rowLockedFn, nullptr, nullptr);
     int rc = fn::registerAll(s.conn, &s.fctx);
     if (rc == SQLITE_OK)
         rc = emit::registerRuntimeFunctions(s.conn);

@@ -21,6 +21,10 @@ void registerSessionFunctions(SessionState& s);
 // Name of the function the constraint triggers ask whether they apply: they do not while undo is applied.
 inline constexpr const char* kChecksFunction = "ORA_DML_CHECKS";
 
+// ORA_ROW_LOCKED(objectId, rowNumber): 1 when another session holds the row's lock, else 0. A query FOR UPDATE
+// SKIP LOCKED filters its rows with it, after the executor took the rows that were free.
+inline constexpr const char* kRowLockedFunction = "ORA_ROW_LOCKED";
+
 // NEXTVAL of a sequence for the session (used by the SQL function and by the executor's DEFAULT handling).
 int64_t sequenceNextval(SessionState& s, int64_t sequenceId);
 // Forgets the cached values of a sequence after ALTER or DROP SEQUENCE.
