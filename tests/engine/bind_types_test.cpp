@@ -21,6 +21,8 @@ TEST(OraTypes, ComparisonFollowsOraclesImplicitConversion)
         Conversion right;
         bool blankPadded;
     };
+    ExprType clob;
+    clob.type = OraType::Clob;
     const Case cases[] = {
         { "number vs text converts the text to number", ExprType::number(), ExprType::varchar2(10), true,
             Conversion::None, Conversion::ToNumber, false },
@@ -36,7 +38,11 @@ TEST(OraTypes, ComparisonFollowsOraclesImplicitConversion)
             Conversion::None, Conversion::None, true },
         { "CHAR vs VARCHAR2 is non-padded", ExprType::charType(5), ExprType::varchar2(5), true, Conversion::None,
             Conversion::None, false },
-        { "two literals compare non-padded", ExprType::textLiteral(2), ExprType::textLiteral(3), true, Conversion::None,
+        // Oracle: text literals are CHAR, so two of them compare blank-padded ('a ' = 'a' is true).
+        { "two literals compare blank-padded", ExprType::textLiteral(2), ExprType::textLiteral(3), true,
+            Conversion::None, Conversion::None, true },
+        // Oracle: a LOB cannot be compared with = (ORA-00932); LIKE and the LOB functions read it.
+        { "CLOB vs text is ORA-00932", clob, ExprType::textLiteral(3), false, Conversion::None,
             Conversion::None, false },
         { "a bind is converted by the executor, not in SQL", ExprType::number(), ExprType::bind(), true,
             Conversion::None, Conversion::None, false },

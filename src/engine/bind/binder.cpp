@@ -1,5 +1,6 @@
 // Statements: dispatch, INSERT/UPDATE/DELETE with Oracle's checks on stored values, and the public entry points.
 #include "engine/bind/binder_impl.h"
+#include "engine/emit/runtime_functions.h"
 #include "engine/sql/parser.h"
 
 #include <algorithm>
@@ -79,11 +80,14 @@ std::string BinderImpl::storeValue(
     const std::string name = emit::quoteText(quotedColumnName(t, c));
     const ExprType& ct = c.type;
     if (ct.type == OraType::Number && (ct.precision > 0 || ct.scaleDeclared))
-        sql = "ORA_STORE_NUMBER(" + sql + ", " + std::to_string(ct.precision) + ", " + std::to_string(ct.scale) + ", "
-            + name + ")";
-    else if ((ct.type == OraType::Varchar2 || ct.type == OraType::Char) && ct.size > 0)
-        sql = "ORA_STORE_TEXT(" + sql + ", " + std::to_string(ct.size) + ", " + (ct.type == OraType::Char ? "1" : "0")
-            + ", " + name + ")";
+        sql = "ORA_STORE_NUMBER(" + sql + ", " + std::to_string(ct.precision) + ", "
+            + (ct.scaleDeclared ? std::to_string(ct.scale) : std::string("NULL")) + ", " + name + ")";
+    else if ((ct.type == OraType::Varchar2 || ct.type == OraType::Char) && ct.size > 0) {
+        const int flags = (ct.type == OraType::Char ? emit::kStoreTextPadded : 0)
+            | (ct.byteSemantics ? emit::kStoreTextBytes : 0);
+        sql = "ORA_STORE_TEXT(" + sql + ", " + std::to_string(ct.size) + ", " + std::to_string(flags) + ", " + name
+            + ")";
+    }
     if (!ct.nullable)
         sql = "ORA_STORE_NOTNULL(" + sql + ", " + name + ", " + (isUpdate ? "1" : "0") + ")";
     return sql;

@@ -45,6 +45,19 @@ bool isAggregateName(const std::string& n)
     return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
 }
 
+bool isLob(const ExprType& t)
+{
+    return t.type == OraType::Clob || t.type == OraType::Blob;
+}
+
+// The text of ORA-00932 for two values that cannot be compared: Oracle names no expected type for a LOB.
+std::string notComparable(const ExprType& a, const ExprType& b)
+{
+    if (isLob(a) || isLob(b))
+        return "inconsistent datatypes: expected - got " + types::oracleTypeName(isLob(b) ? b.type : a.type);
+    return "inconsistent datatypes: expected " + types::oracleTypeName(a.type) + " got " + types::oracleTypeName(b.type);
+}
+
 std::string inconsistent(const ExprType& expected, const ExprType& got)
 {
     return "inconsistent datatypes: expected " + types::oracleTypeName(expected.type) + " got "
@@ -114,6 +127,20 @@ std::string quotedColumnName(const TableInfo& t, const ColumnInfo& c)
 void BinderImpl::fail(int code, const std::string& message, int offset) const
 {
     throw oraError(code, message, offset);
+}
+
+void BinderImpl::refuseOrderBy(const sql::Query& q) const
+{
+    // Oracle's grammar ends a condition's subquery before ORDER BY, so it wants the closing parenthesis there.
+    if (!q.orderBy.empty())
+        fail(907, "missing right parenthesis", q.orderBy.front().expr->offset);
+}
+
+void BinderImpl::refuseLob(const ExprType& t, int offset) const
+{
+    // Sorting, grouping and DISTINCT compare values, which Oracle does not do for LOBs.
+    if (isLob(t))
+        fail(932, "inconsistent datatypes: expected - got " + types::oracleTypeName(t.type), offset);
 }
 
 int BinderImpl::slotFor(const std::string& name)
@@ -359,7 +386,7 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
                     BExpr v = expr(*t->items[i], scope);
                     auto plan = types::planComparison(lefts[i].type, v.type);
                     if (!plan)
-                        fail(932, inconsistent(lefts[i].type, v.type), t->items[i]->offset);
+                        fail(932, notComparable(lefts[i].type, v.type), t->items[i]->offset);
                     noteBind(v, lefts[i].type);
                     row += (row.empty() ? "" : ", ") + emit::convert(v.sql, plan->right, v.type);
                 }
@@ -371,13 +398,28 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
         BExpr left = expr(*in.left, scope);
         std::vector<BExpr> items;
         bool leftToNumber = false;
+        bool padded = false;
         for (const auto& item : in.list) {
             items.push_back(expr(*item, scope));
             auto plan = types::planComparison(left.type, items.back().type);
             if (!plan)
-                fail(932, inconsistent(left.type, items.back().type), item->offset);
+                fail(932, notComparable(left.type, items.back().type), item->offset);
             if (plan->left == Conversion::ToNumber)
                 leftToNumber = true;
+            padded = padded || plan->blankPadded;
+        }
+        if (padded) {
+            // IN is a chain of = comparisons; with CHAR on both sides of some, each compares by its own semantics.
+            std::string chain;
+            for (size_t i = 0; i < items.size(); ++i) {
+                BExpr c = compare(left, "=", items[i], in.list[i]->offset);
+                chain += (chain.empty() ? "" : " OR ") + c.sql;
+                r.local = r.local || items[i].local;
+            }
+            r.local = r.local || left.local;
+            r.aggregate = left.aggregate;
+            r.sql = std::string(in.negated ? "(NOT (" : "((") + chain + "))";
+            return r;
         }
         std::string l = left.sql;
         ExprType lt = left.type;
@@ -409,6 +451,7 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
         } else {
             lefts.push_back(expr(*in.left, scope));
         }
+        refuseOrderBy(*in.subquery);
         BlockResult sub = query(*in.subquery, &scope, false, nullptr);
         if (sub.types.size() > lefts.size())
             fail(913, "too many values", in.subquery->offset);
@@ -419,7 +462,7 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
         for (size_t i = 0; i < lefts.size(); ++i) {
             auto plan = types::planComparison(lefts[i].type, sub.types[i]);
             if (!plan)
-                fail(932, inconsistent(lefts[i].type, sub.types[i]), in.left->offset);
+                fail(932, notComparable(lefts[i].type, sub.types[i]), in.left->offset);
             noteBind(lefts[i], sub.types[i]);
             l += (l.empty() ? "" : ", ") + emit::convert(lefts[i].sql, plan->left, lefts[i].type);
             const std::string c = "q_.c" + std::to_string(i + 1);
@@ -436,6 +479,7 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
     }
     case sql::ExprKind::Exists: {
         const auto& ex = *e.as<sql::ExistsExpr>();
+        refuseOrderBy(*ex.subquery);
         BlockResult sub = query(*ex.subquery, &scope, false, nullptr);
         BExpr r;
         r.type = ExprType::number();
@@ -554,6 +598,10 @@ BExpr BinderImpl::column(const sql::ColumnRefExpr& e, Scope& scope)
             }
         }
         if (found) {
+            if (e.outerJoin && level > 0)
+                fail(1705, "an outer join cannot be specified on a correlation column", e.offset);
+            if (found->joinedByUsing && parts.size() > 1)
+                fail(25154, "column part of USING clause cannot have qualifier", e.offset);
             if (level == 0) {
                 if (e.outerJoin && s->outerMarks)
                     s->outerMarks->insert(foundSource);
@@ -658,7 +706,7 @@ BExpr BinderImpl::compare(const BExpr& l, const std::string& op, const BExpr& r,
 {
     auto plan = types::planComparison(l.type, r.type);
     if (!plan)
-        fail(932, inconsistent(l.type, r.type), offset);
+        fail(932, notComparable(l.type, r.type), offset);
     noteBind(l, r.type);
     noteBind(r, l.type);
     if (op == "=" && (l.rowidObject != 0) != (r.rowidObject != 0)) {
@@ -801,13 +849,13 @@ BExpr BinderImpl::binary(const sql::BinaryExpr& e, Scope& scope)
     out.aggregate = l.aggregate || r.aggregate;
     switch (plan->kind) {
     case types::ArithmeticKind::Number:
-        if (opChar == '/' && fn::findFunction("ORA_DIVIDE"))
-            out.sql = "ORA_DIVIDE(" + ls + ", " + rs + ")";
-        else if (opChar == '/')
-            out.sql = "(CASE WHEN " + rs + " = 0 THEN ORA_RAISE_ERROR(1476, 'divisor is equal to zero') ELSE " + "CAST("
-                + ls + " AS REAL) / " + rs + " END)";
-        else
-            out.sql = "(" + ls + " " + opChar + " " + rs + ")";
+        // Decimal arithmetic, as Oracle's NUMBER: SQLite's operators work in binary doubles (100 - 99.99 would not
+        // be .01), divide integers as integers and give NULL for a zero divisor.
+        out.sql = std::string(opChar == '+' ? "ORA_ADD("
+                : opChar == '-'             ? "ORA_SUBTRACT("
+                : opChar == '*'             ? "ORA_MULTIPLY("
+                                            : "ORA_DIVIDE(")
+            + ls + ", " + rs + ")";
         break;
     case types::ArithmeticKind::DatePlusDays:
         out.sql = std::string(emit::kDateAdd) + "(" + ls + ", " + rs + ")";
@@ -918,10 +966,8 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
                 return out;
             }
             a = converted(a, OraType::Number, e.args[0]->offset);
-            out.sql = name + "(" + distinct + a.sql + ")";
-            // SQLite's AVG is always a real; Oracle's average of 2 and 4 is the NUMBER 3.
-            if (name == "AVG" && fn::findFunction("ORA_DIVIDE"))
-                out.sql = "ORA_DIVIDE(SUM(" + distinct + a.sql + "), NULLIF(COUNT(" + distinct + a.sql + "), 0))";
+            // Decimal totals, as Oracle's NUMBER: SQLite's SUM adds binary doubles and its AVG is always a real.
+            out.sql = "ORA_" + name + "(" + distinct + a.sql + ")";
             out.type = ExprType::number();
             return out;
         }
@@ -960,7 +1006,9 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
         out.type.nullable = args[1].type.nullable || args[1].type.isNull;
         if (out.type.type == OraType::Char && args[0].type.isTextLiteral)
             out.type.type = OraType::Varchar2;
-        out.sql = "COALESCE(" + args[0].sql + ", " + coerce(args[1], t, e.args[1]->offset) + ")";
+        // Oracle evaluates both arguments of NVL (unlike COALESCE), so a failing conversion of the second fails
+        // on every row, not only where the first is NULL: a function call, where SQLite's COALESCE would not.
+        out.sql = "ORA_NVL(" + args[0].sql + ", " + coerce(args[1], t, e.args[1]->offset) + ")";
         noteBind(args[0], args[1].type);
         return out;
     }
@@ -1016,7 +1064,7 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
         for (size_t i = 1; i + 1 < args.size(); i += 2) {
             auto plan = types::planComparison(args[0].type, args[i].type);
             if (!plan)
-                fail(932, inconsistent(args[0].type, args[i].type), e.args[i]->offset);
+                fail(932, notComparable(args[0].type, args[i].type), e.args[i]->offset);
             noteBind(args[i], args[0].type);
             s += " WHEN " + emit::convert(args[0].sql, plan->left, args[0].type) + " IS "
                 + emit::convert(args[i].sql, plan->right, args[i].type) + " THEN "

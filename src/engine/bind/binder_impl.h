@@ -30,6 +30,7 @@ struct SrcColumn {
     std::string sql;
     types::ExprType type;
     bool hidden = false;
+    bool joinedByUsing = false; // named in JOIN ... USING: Oracle refuses it with a table qualifier
 };
 
 // One item of a FROM clause: a table, view or inline view.
@@ -91,8 +92,15 @@ public:
     // Sequences whose NEXTVAL the statement already used: Oracle increments a sequence once per row however often
     // the row names its NEXTVAL, so later references read the value just taken.
     std::set<int64_t> nextvalTaken;
+    // Views whose text is being bound on the way here: naming one again is a circular definition (FORCE views may
+    // be created over each other), which must end in an error rather than an endless expansion.
+    std::set<int64_t> expandingViews;
 
     [[noreturn]] void fail(int code, const std::string& message, int offset) const;
+    // ORA-00932 for a CLOB or BLOB where values are compared (ORDER BY, GROUP BY, DISTINCT, UNION...).
+    void refuseLob(const types::ExprType& t, int offset) const;
+    // ORA-00907 for a subquery of IN or EXISTS that has an ORDER BY.
+    void refuseOrderBy(const sql::Query& q) const;
     std::string newAlias() { return "s" + std::to_string(++aliasCounter); }
 
     // expressions

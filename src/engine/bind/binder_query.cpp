@@ -250,6 +250,8 @@ Source BinderImpl::viewSource(const ObjectRef& ref, const std::optional<sql::Ide
     auto view = catalog.view(ref);
     if (!view)
         fail(942, "table or view does not exist", offset);
+    if (expandingViews.count(ref.objectId))
+        fail(1731, "circular view definition encountered", offset);
     auto parsed = sql::parse(view->queryText);
     const sql::SelectStmt* select = parsed.ok() ? parsed.statement->as<sql::SelectStmt>() : nullptr;
     if (!select)
@@ -258,10 +260,14 @@ Source BinderImpl::viewSource(const ObjectRef& ref, const std::optional<sql::Ide
     BinderImpl inner(view->queryText, catalog, context);
     inner.context.currentSchema = ref.owner;
     inner.aliasCounter = aliasCounter + 1000;
+    inner.expandingViews = expandingViews;
+    inner.expandingViews.insert(ref.objectId);
     BlockResult sub;
     try {
         sub = inner.query(*select->query, nullptr, false, nullptr);
-    } catch (const Error&) {
+    } catch (const Error& e) {
+        if (e.code() == 1731) // the cycle is reported as such, not as an error of the innermost view
+            fail(1731, "circular view definition encountered", offset);
         fail(4063, "view \"" + ref.owner + "\".\"" + ref.name + "\" has errors", offset);
     }
     aliasCounter = inner.aliasCounter;
@@ -397,17 +403,19 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
             s.aggregatesAllowed = saved;
         }
         for (const auto& u : j.usingColumns) {
-            auto find = [&](size_t from, size_t to) -> const SrcColumn* {
+            auto find = [&](size_t from, size_t to) -> SrcColumn* {
                 for (size_t i = from; i < to; ++i)
-                    for (const auto& c : scope.sources[i].columns)
+                    for (auto& c : scope.sources[i].columns)
                         if (c.name == u.name)
                             return &c;
                 return nullptr;
             };
-            const SrcColumn* l = find(leftStart, rightStart);
-            const SrcColumn* r = find(rightStart, rightEnd);
+            SrcColumn* l = find(leftStart, rightStart);
+            SrcColumn* r = find(rightStart, rightEnd);
             if (!l || !r)
                 fail(904, "\"" + u.name + "\": invalid identifier", u.offset);
+            l->joinedByUsing = true;
+            r->joinedByUsing = true;
             on += (on.empty() ? "" : " AND ") + ("(" + l->sql + " = " + r->sql + ")");
             scope.usingColumns[u.name] = { "COALESCE(" + l->sql + ", " + r->sql + ")", l->type };
             scope.usingOrder.push_back(u.name);
@@ -437,6 +445,8 @@ BlockResult BinderImpl::body(const sql::QueryBody& b, Scope* parent)
         auto t = types::setOperationColumn(l.types[i], r.types[i]);
         if (!t)
             fail(1790, "expression must have same datatype as corresponding expression", op.right->offset);
+        if (op.op != sql::SetOperation::Op::UnionAll)
+            refuseLob(*t, op.right->offset);
         out.types.push_back(*t);
     }
     const char* word = op.op == sql::SetOperation::Op::Union ? " UNION "
@@ -855,6 +865,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     for (const auto& g : b.groupBy) {
         final.aggregatesAllowed = false;
         BExpr ge = expr(*g, final);
+        refuseLob(ge.type, g->offset);
         groupSqls.push_back(ge.sql);
     }
     // Nested group functions (MAX(COUNT(*))): the inner ones group the rows, the outer ones read the groups.
@@ -879,7 +890,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         }
         std::string groups;
         for (const auto& g : groupSqls)
-            groups += (groups.empty() ? "" : ", ") + g;
+            groups += (groups.empty() ? "" : ", ") + emit::expressionTerm(g);
         inner = "SELECT " + inner + " FROM " + finalFrom + whereOf(finalWhere) + " GROUP BY " + groups;
         if (b.having)
             inner += " HAVING " + expr(*b.having, final).sql;
@@ -957,6 +968,12 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         }
         bool any = false;
         const bool plainStar = item.type == sql::SelectItem::Type::Star;
+        // An unqualified * is the whole select list in Oracle: after it only FROM may follow, and before it no
+        // expression may stand.
+        if (plainStar && &item != &b.items.front())
+            fail(936, "missing expression", item.offset);
+        if (plainStar && b.items.size() > 1)
+            fail(923, "FROM keyword not found where expected", b.items[1].offset);
         if (plainStar) {
             // SELECT * of a join with USING shows each USING column once, first.
             for (const auto& name : final.usingOrder) {
@@ -1017,6 +1034,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                 if (position < 1 || position > static_cast<int>(itemSqls.size()))
                     fail(1785, "ORDER BY item must be the number of a SELECT-list expression", item.expr->offset);
                 term = std::to_string(position);
+                refuseLob(result.types[static_cast<size_t>(position - 1)], item.expr->offset);
             } else if (const auto* c = item.expr->as<sql::ColumnRefExpr>(); c && c->parts.size() == 1) {
                 int found = 0;
                 for (size_t i = 0; i < result.names.size(); ++i) {
@@ -1026,11 +1044,14 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                         found = static_cast<int>(i) + 1;
                     }
                 }
-                if (found)
+                if (found) {
                     term = std::to_string(found);
+                    refuseLob(result.types[static_cast<size_t>(found - 1)], item.expr->offset);
+                }
             }
             if (term.empty()) {
                 BExpr e = expr(*item.expr, final);
+                refuseLob(e.type, item.expr->offset);
                 auto it = std::find(itemSqls.begin(), itemSqls.end(), e.sql);
                 if (it != itemSqls.end())
                     term = std::to_string(it - itemSqls.begin() + 1);
@@ -1039,7 +1060,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                 else {
                     if (aggregates)
                         checkGrouped(*item.expr);
-                    term = e.sql;
+                    term = emit::expressionTerm(e.sql);
                 }
             }
             orderTerms.push_back(emit::orderTerm(term, item.descending, item.nullsFirst));
@@ -1051,6 +1072,9 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     std::string select;
     for (size_t i = 0; i < itemSqls.size(); ++i)
         select += (i ? ", " : "") + itemSqls[i] + " AS c" + std::to_string(i + 1);
+    if (b.distinct)
+        for (const auto& t : result.types)
+            refuseLob(t, b.items.empty() ? -1 : b.items[0].offset);
     std::string s = std::string("SELECT ") + (b.distinct ? "DISTINCT " : "") + select;
     if (!finalFrom.empty())
         s += " FROM " + finalFrom;
@@ -1058,7 +1082,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     if (!groupSqls.empty()) {
         std::string g;
         for (const auto& x : groupSqls)
-            g += (g.empty() ? "" : ", ") + x;
+            g += (g.empty() ? "" : ", ") + emit::expressionTerm(x);
         s += " GROUP BY " + g;
     }
     if (!having.empty())
@@ -1081,6 +1105,10 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     if (forUpdate && out) {
         if (b.distinct || aggregates || hierarchical)
             fail(1786, "FOR UPDATE of this query expression is not allowed", forUpdate->offset);
+        // Skipping the rows other transactions hold needs the lock manager's help; until the executor reads
+        // BoundStatement::skipLocked, refusing openly beats waiting on rows Oracle would pass over.
+        if (forUpdate->skipLocked)
+            fail(3001, "unimplemented feature: FOR UPDATE SKIP LOCKED", forUpdate->offset);
         std::set<int> lockSources;
         if (forUpdate->columns.empty()) {
             for (size_t i = 0; i < scope.sources.size(); ++i)
@@ -1118,6 +1146,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             out->lockTargets.push_back(target);
         }
         out->nowait = forUpdate->nowait;
+        out->skipLocked = forUpdate->skipLocked;
         out->waitSeconds = forUpdate->wait ? static_cast<int>(*forUpdate->wait) : (forUpdate->nowait ? 0 : -1);
     }
     return result;

@@ -64,6 +64,7 @@ struct BoundStatement {
     std::vector<RowLockTarget> lockTargets;
     bool nowait = false;
     int waitSeconds = -1; // FOR UPDATE WAIT n; -1 waits for ever
+    bool skipLocked = false; // FOR UPDATE SKIP LOCKED: rows locked by others are left out, not waited for
 
     // INSERT/UPDATE/DELETE: the target table.
     std::optional<RowLockTarget> dmlTarget; // rowsSql is empty for INSERT

@@ -48,7 +48,10 @@ void storeNumber(sqlite3_context* ctx, int, sqlite3_value** argv)
         return;
     }
     const int precision = sqlite3_value_int(argv[1]);
-    const int scale = sqlite3_value_int(argv[2]);
+    // A NULL scale is a NUMBER(*) or FLOAT-like column without one; a declared scale of 0 (NUMBER(p), INTEGER,
+    // SMALLINT) still rounds away the fraction.
+    const bool scaled = sqlite3_value_type(argv[2]) != SQLITE_NULL;
+    const int scale = scaled ? sqlite3_value_int(argv[2]) : 0;
     const std::string column = textOf(argv[3]);
     auto tooLarge = [&] { raise(ctx, 1438, "value larger than specified precision allowed for this column"); };
     (void)column;
@@ -68,7 +71,7 @@ void storeNumber(sqlite3_context* ctx, int, sqlite3_value** argv)
     long double v = sqlite3_value_double(argv[0]);
     if (type == SQLITE_INTEGER)
         v = static_cast<long double>(sqlite3_value_int64(argv[0]));
-    if (precision > 0 || scale != 0) {
+    if (scaled) {
         const long double factor = std::pow(10.0L, scale);
         // Oracle rounds half away from zero.
         v = std::round(v * factor) / factor;
@@ -108,8 +111,10 @@ void storeText(sqlite3_context* ctx, int, sqlite3_value** argv)
         return;
     }
     const int maximum = sqlite3_value_int(argv[1]);
-    const bool isChar = sqlite3_value_int(argv[2]) != 0;
-    const int length = utf8Length(text);
+    const int flags = sqlite3_value_int(argv[2]);
+    const bool isChar = (flags & kStoreTextPadded) != 0;
+    // The length counts bytes for a column of byte semantics (Oracle's default), characters for (n CHAR).
+    const int length = (flags & kStoreTextBytes) ? static_cast<int>(text.size()) : utf8Length(text);
     if (maximum > 0 && length > maximum) {
         raise(ctx, 12899,
             "value too large for column " + textOf(argv[3]) + " (actual: " + std::to_string(length)

@@ -9,11 +9,16 @@ namespace engine::emit {
 
 // ORA_RAISE_ERROR(code, text)                 fails the statement with "ORA-<code>: <text>"
 // ORA_STORE_NUMBER(value, precision, scale, column)
-//     rounds to the scale and fails with ORA-01438 when the precision is exceeded; precision 0 is unlimited
-// ORA_STORE_TEXT(value, maximum, isChar, column)
-//     fails with ORA-12899 when longer than maximum characters; blank-pads to maximum when isChar
+//     rounds to the scale (NULL: no scale, nothing rounded) and fails with ORA-01438 when the precision is
+//     exceeded; precision 0 is unlimited
+// ORA_STORE_TEXT(value, maximum, flags, column)
+//     fails with ORA-12899 when longer than maximum (bytes with kStoreTextBytes, else characters); blank-pads to
+//     maximum when kStoreTextPadded (a CHAR column)
 // ORA_STORE_NOTNULL(value, column, isUpdate)   fails with ORA-01400 (insert) or ORA-01407 (update) on NULL
 // `column` is the quoted "OWNER"."TABLE"."COLUMN" the messages name.
 int registerRuntimeFunctions(sqlite3* db);
+
+inline constexpr int kStoreTextPadded = 1;
+inline constexpr int kStoreTextBytes = 2;
 
 } // namespace engine::emit

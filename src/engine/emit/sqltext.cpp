@@ -93,6 +93,19 @@ std::string convert(const std::string& sql, types::Conversion conversion, const 
     return sql;
 }
 
+std::string expressionTerm(const std::string& sql)
+{
+    // Signs, blanks and parentheses around digits still make a position for SQLite.
+    bool digits = false;
+    for (char c : sql) {
+        if (std::isdigit(static_cast<unsigned char>(c)))
+            digits = true;
+        else if (c != '+' && c != '-' && c != '(' && c != ')' && !std::isspace(static_cast<unsigned char>(c)))
+            return sql;
+    }
+    return digits ? "CAST(" + sql + " AS INTEGER)" : sql;
+}
+
 std::string orderTerm(const std::string& sql, bool descending, std::optional<bool> nullsFirst)
 {
     const bool first = nullsFirst.value_or(descending);

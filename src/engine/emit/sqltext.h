@@ -22,6 +22,10 @@ std::string convert(const std::string& sql, types::Conversion conversion, const 
 // One ORDER BY term with Oracle's null ordering: NULLS LAST ascending and NULLS FIRST descending by default.
 std::string orderTerm(const std::string& sql, bool descending, std::optional<bool> nullsFirst);
 
+// A GROUP BY or ORDER BY term as an expression: SQLite reads a bare integer there as a select-list position, while
+// Oracle groups (and sorts) by the constant, so integers are wrapped into an expression of the same value.
+std::string expressionTerm(const std::string& sql);
+
 // Names of the engine's conversion functions (registered by the functions module).
 inline constexpr const char* kToNumber = "ORA_TO_NUMBER";
 inline constexpr const char* kToDate = "ORA_TO_DATE";

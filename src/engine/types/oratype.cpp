@@ -193,12 +193,14 @@ std::optional<ComparisonPlan> planComparison(const ExprType& a, const ExprType& 
     const Family fb = familyOf(b.type);
     if (a.isBind || b.isBind)
         return plan;
+    // LOBs are not compared in SQL (LIKE and the LOB functions read them).
+    if (a.type == OraType::Clob || b.type == OraType::Clob)
+        return std::nullopt;
     if (fa == fb || (fa == Family::Rowid && textLike(b)) || (fb == Family::Rowid && textLike(a))) {
         if (fa == Family::Character && fb == Family::Character) {
-            const bool aChar = a.type == OraType::Char && !a.isTextLiteral;
-            const bool bChar = b.type == OraType::Char && !b.isTextLiteral;
-            // Blank-padded semantics when both are CHAR (literals count as CHAR) and no VARCHAR2 is involved.
-            plan.blankPadded = (a.type == OraType::Char && b.type == OraType::Char) && (aChar || bChar);
+            // Blank-padded semantics when both are CHAR, text literals counting as CHAR (two literals included),
+            // and no VARCHAR2 is involved.
+            plan.blankPadded = a.type == OraType::Char && b.type == OraType::Char;
         }
         return plan;
     }
@@ -218,10 +220,6 @@ std::optional<ComparisonPlan> planComparison(const ExprType& a, const ExprType& 
         plan.left = Conversion::ToDate;
         return plan;
     }
-    if (a.type == OraType::Clob && fb == Family::Character)
-        return plan;
-    if (b.type == OraType::Clob && fa == Family::Character)
-        return plan;
     return std::nullopt;
 }
 

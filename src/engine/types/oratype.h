@@ -19,6 +19,9 @@ struct ExprType {
     int precision = 0; // NUMBER(p,s): 0 when not declared
     int scale = 0;
     bool scaleDeclared = false; // NUMBER(p) has scale 0 declared; plain NUMBER has none
+    // VARCHAR2(n)/CHAR(n) of byte semantics (Oracle's default, or n BYTE): size counts bytes of the stored text.
+    // The catalog sets it for such columns; false means character semantics (n CHAR).
+    bool byteSemantics = false;
     bool nullable = true;
     // The literal NULL (or ''): it takes whatever type its context gives it.
     bool isNull = false;
