@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <set>
@@ -177,6 +178,13 @@ void applyOptions(SequenceDef& d, const sql::SequenceOptions& o, bool creating)
         d.cache = 1;
     if (d.minValue >= d.maxValue)
         throw oraError(4004, "MINVALUE must be less than MAXVALUE");
+    if (d.cycle && d.cache > 1) {
+        // A cycling sequence cannot cache more values than one cycle holds.
+        long double span = static_cast<long double>(d.maxValue) - static_cast<long double>(d.minValue);
+        long double perCycle = std::ceil(span / std::fabs(static_cast<long double>(d.increment)));
+        if (static_cast<long double>(d.cache) > perCycle)
+            throw oraError(4013, "number to CACHE must be less than one cycle");
+    }
     if (creating) {
         d.start = o.startWith ? sequenceNumber(*o.startWith) : (d.increment > 0 ? d.minValue : d.maxValue);
         if (d.start < d.minValue)

@@ -3,6 +3,7 @@
 
 #include "engine/bind/binder.h"
 #include "engine/session/session_state.h"
+#include "engine/sql/lexer.h"
 #include "engine/sql/parser.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
@@ -275,6 +276,31 @@ void validateConstraint(DdlContext& ctx, const ConstraintRow& c)
     }
 }
 
+// Oracle's restrictions on check conditions: the value of a row alone decides them, so nothing that changes with
+// the session or the time, and a column's own check reads that column only.
+static void checkConditionRestrictions(
+    const std::vector<ColumnRow>& cols, const sql::Constraint& d, const std::vector<int>& columns)
+{
+    static const std::set<std::string> variable { "SYSDATE", "SYSTIMESTAMP", "CURRENT_DATE", "CURRENT_TIMESTAMP",
+        "LOCALTIMESTAMP", "DBTIMEZONE", "SESSIONTIMEZONE", "UID", "USER", "USERENV" };
+    sql::LexResult lex = sql::tokenize(d.checkText);
+    for (size_t i = 0; i < lex.tokens.size(); ++i) {
+        const sql::Token& t = lex.tokens[i];
+        if (t.kind != sql::TokenKind::Identifier && t.kind != sql::TokenKind::QuotedIdentifier)
+            continue;
+        bool qualifier = i + 1 < lex.tokens.size() && lex.tokens[i + 1].kind == sql::TokenKind::Dot;
+        if (qualifier)
+            continue;
+        if (t.kind == sql::TokenKind::Identifier && variable.count(t.text))
+            throw oraError(2436, "date or system variable wrongly specified in CHECK constraint", d.offset);
+        if (!d.inlineConstraint || columns.size() != 1)
+            continue;
+        for (const ColumnRow& c : cols)
+            if (c.name == t.text && c.col != columns[0])
+                throw oraError(2438, "Column check constraint cannot reference other columns", d.offset);
+    }
+}
+
 void addConstraint(
     DdlContext& ctx, const catalog::ObjectRow& table, const sql::Constraint& d, const std::vector<int>& columns)
 {
@@ -310,6 +336,7 @@ void addConstraint(
         c.condition = d.checkText;
         // Binding now reports an unknown column (ORA-00904) at CREATE time, as Oracle does.
         conditionSql(ctx, table, c.condition);
+        checkConditionRestrictions(cat.columns(table.id), d, columns);
         break;
     case sql::ConstraintType::PrimaryKey:
     case sql::ConstraintType::Unique: {

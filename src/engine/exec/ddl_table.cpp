@@ -283,6 +283,8 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
     }
     if (cols.size() > 1000)
         throw oraError(1792, "maximum number of columns in a table or view is 1000");
+    if (std::count_if(cols.begin(), cols.end(), [](const ColumnRow& c) { return c.typeCode == catalog::kColLong; }) > 1)
+        throw oraError(1754, "a table may contain only one column of type LONG", st.name.offset);
     std::set<std::string> names;
     for (size_t i = 0; i < cols.size(); ++i) {
         if (!names.insert(cols[i].name).second)
@@ -391,6 +393,10 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                     throw oraError(902, "invalid datatype", d.offset);
                 ColumnRow c = columnFromType(*d.type);
                 c.name = d.name.name;
+                if (c.typeCode == catalog::kColLong
+                    && std::any_of(cols.begin(), cols.end(),
+                        [](const ColumnRow& o) { return o.typeCode == catalog::kColLong; }))
+                    throw oraError(1754, "a table may contain only one column of type LONG", d.offset);
                 c.col = static_cast<int>(cols.size() + 1);
                 c.physicalName = nextPhysicalColumn(cols);
                 if (!d.defaultText.empty())
