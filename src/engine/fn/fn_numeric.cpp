@@ -1,5 +1,6 @@
 // Numeric functions: ROUND and TRUNC of numbers, MOD (sign of the dividend), FLOOR, CEIL, POWER, SIGN, ABS, SQRT,
 // EXP, LN, LOG, and division with Oracle's result (7/2 is 3.5, a zero divisor is ORA-01476).
+#include "engine/fn/arithmetic.h"
 #include "engine/fn/fnutil.h"
 
 #include <algorithm>
@@ -27,9 +28,7 @@ NumberValue normalized(const NumberValue& v)
 
 NumberValue fromDouble(double x)
 {
-    if (!std::isfinite(x))
-        throw OraError(1426, "numeric overflow");
-    return NumberValue::ofReal(x);
+    return checkedNumber(x);
 }
 
 template <bool Round> void roundOrTrunc(sqlite3_context* ctx, int argc, sqlite3_value** argv)

@@ -156,6 +156,16 @@ size_t byteOffset(std::string_view s, size_t chars)
 
 void Registrar::add(std::string_view name, ScalarFunction function)
 {
+    addFunction(name, function, nullptr, nullptr);
+}
+
+void Registrar::addAggregate(std::string_view name, ScalarFunction step, FinalFunction final)
+{
+    addFunction(name, nullptr, step, final);
+}
+
+void Registrar::addFunction(std::string_view name, ScalarFunction function, ScalarFunction step, FinalFunction final)
+{
     const FunctionInfo* info = findFunction(name);
     if (!info) {
         rc = SQLITE_ERROR;
@@ -165,8 +175,8 @@ void Registrar::add(std::string_view name, ScalarFunction function)
     std::string zName(name);
     auto registerCount = [&](int nArg) {
         auto holder = std::make_unique<std::shared_ptr<State>>(sharedState);
-        int result = sqlite3_create_function_v2(db, zName.c_str(), nArg, flags, holder.get(), function, nullptr,
-            nullptr, [](void* p) { delete static_cast<std::shared_ptr<State>*>(p); });
+        int result = sqlite3_create_function_v2(db, zName.c_str(), nArg, flags, holder.get(), function, step,
+            final, [](void* p) { delete static_cast<std::shared_ptr<State>*>(p); });
         // SQLite calls the destructor itself when registration fails.
         holder.release();
         if (result != SQLITE_OK && rc == SQLITE_OK)

@@ -131,6 +131,7 @@ size_t charLength(std::string_view s, size_t i);
 // Registration of one function by its name in the function table (registry.cpp): every argument count the table
 // allows, with the table's determinism.
 using ScalarFunction = void (*)(sqlite3_context*, int, sqlite3_value**);
+using FinalFunction = void (*)(sqlite3_context*);
 class Registrar {
 public:
     Registrar(sqlite3* db, std::shared_ptr<State> state)
@@ -139,9 +140,12 @@ public:
     {
     }
     void add(std::string_view name, ScalarFunction function);
+    void addAggregate(std::string_view name, ScalarFunction step, FinalFunction final);
     int status() const { return rc; }
 
 private:
+    void addFunction(std::string_view name, ScalarFunction function, ScalarFunction step, FinalFunction final);
+
     sqlite3* db;
     std::shared_ptr<State> sharedState;
     int rc = SQLITE_OK;
@@ -160,5 +164,6 @@ void registerComparisonFunctions(Registrar& r);
 void registerNullFunctions(Registrar& r);
 void registerEnvironmentFunctions(Registrar& r);
 void registerLike(Registrar& r);
+void registerArithmetic(Registrar& r);
 
 } // namespace engine::fn::detail

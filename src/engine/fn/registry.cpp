@@ -63,6 +63,12 @@ constexpr FunctionInfo table[] = {
     { "ORA_LOG", "LOG", 2, 2, { N, N }, N, true },
     // number / number: SQLite divides integers as integers and gives NULL for a zero divisor; Oracle does neither.
     { "ORA_DIVIDE", "/", 2, 2, { N, N }, N, true },
+    // number + - * number and SUM, AVG in decimal: SQLite's operators and aggregates work in binary doubles.
+    { "ORA_ADD", "+", 2, 2, { N, N }, N, true },
+    { "ORA_SUBTRACT", "-", 2, 2, { N, N }, N, true },
+    { "ORA_MULTIPLY", "*", 2, 2, { N, N }, N, true },
+    { "ORA_SUM", "SUM", 1, 1, { N }, N, true },
+    { "ORA_AVG", "AVG", 1, 1, { N }, N, true },
     { "ORA_NVL", "NVL", 2, 2, { A, A }, FnType::SameAsFirst, true },
     { "ORA_NVL2", "NVL2", 3, 3, { A, A, A }, FnType::SameAsSecond, true },
     { "ORA_CONCAT", "||", 2, -1, { T }, T, true },
@@ -108,6 +114,7 @@ int registerAll(sqlite3* db, FunctionContext* context)
     detail::registerNullFunctions(r);
     detail::registerEnvironmentFunctions(r);
     detail::registerLike(r);
+    detail::registerArithmetic(r);
     return r.status();
 }
 
