@@ -190,7 +190,8 @@ TEST_F(FnSqlTest, EnvironmentFunctionsReadTheSession)
     check({
         { "USER is the session user", "ORA_USER()", "'SCOTT'" },
         { "UID is the user's id", "ORA_UID()", "42" },
-        { "USERENV('SESSIONID') is a number", "ORA_USERENV('SESSIONID')", "1234" },
+        // Oracle: USERENV is VARCHAR2 for every parameter.
+        { "USERENV('SESSIONID') is text", "ORA_USERENV('SESSIONID')", "'1234'" },
         { "USERENV('LANGUAGE')", "ORA_USERENV('language')", "'AMERICAN_AMERICA.AL32UTF8'" },
         { "USERENV('TERMINAL')", "ORA_USERENV('TERMINAL')", "'unknown'" },
         { "USERENV('INSTANCE')", "ORA_USERENV('INSTANCE')", "'1'" },

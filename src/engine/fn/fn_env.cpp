@@ -28,11 +28,12 @@ void userenv(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             invalidParameter();
         const FunctionContext& c = *state(ctx)->context;
         std::string_view p = textArg(argv[0]);
-        // SESSIONID, SID and ENTRYID are numbers; the others text.
+        // USERENV is VARCHAR2 for every parameter, the numeric ones too: a number here would compare unequal to
+        // its own text ('1') where Oracle converts.
         if (equalsIgnoreCase(p, "SESSIONID") || equalsIgnoreCase(p, "SID"))
-            sqlite3_result_int64(ctx, c.sessionId);
+            resultText(ctx, std::to_string(c.sessionId));
         else if (equalsIgnoreCase(p, "ENTRYID"))
-            sqlite3_result_int(ctx, 0);
+            resultText(ctx, "0");
         else if (equalsIgnoreCase(p, "TERMINAL"))
             resultText(ctx, c.terminal);
         else if (equalsIgnoreCase(p, "LANGUAGE"))
