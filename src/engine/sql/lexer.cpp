@@ -12,6 +12,7 @@ namespace engine::sql {
 namespace {
 
 constexpr int MaxIdentifierBytes = 30;
+constexpr size_t MaxLiteralBytes = 4000;
 
 // Oracle's reserved words (V$RESERVED_WORDS with RESERVED = 'Y'), sorted for binary search.
 constexpr std::string_view ReservedWords[] = { "ACCESS", "ADD", "ALL", "ALTER", "AND", "ANY", "AS", "ASC", "AUDIT",
@@ -374,6 +375,16 @@ private:
             pos = q + 1;
             break;
         }
+        pushLiteral(kind, std::move(value), start);
+    }
+
+    // A text literal in SQL holds at most 4000 bytes, as a VARCHAR2 does.
+    void pushLiteral(TokenKind kind, std::string value, size_t start)
+    {
+        if (value.size() > MaxLiteralBytes) {
+            fail(1704, start);
+            return;
+        }
         push(kind, std::move(value), int(start), int(pos));
     }
 
@@ -412,7 +423,7 @@ private:
             if (at(q + 1) == '\'') {
                 std::string value(s.substr(pos + 2, q - (pos + 2)));
                 pos = q + 2;
-                push(kind, std::move(value), int(start), int(pos));
+                pushLiteral(kind, std::move(value), start);
                 return;
             }
             p = q + 1;
