@@ -191,8 +191,8 @@ void Catalog::removeObject(int64_t id)
 std::vector<ColumnRow> Catalog::columns(int64_t tableId) const
 {
     std::vector<ColumnRow> r;
-    Stmt s(db_, R"(SELECT "COL#", "NAME", "PHYNAME", "TYPE#", "LENGTH", "PRECISION#", "SCALE", "NULL$", "DEFAULT$"
-        FROM "COL$" WHERE "OBJ#" = ?1 ORDER BY "COL#")");
+    Stmt s(db_, R"(SELECT "COL#", "NAME", "PHYNAME", "TYPE#", "LENGTH", "PRECISION#", "SCALE", "NULL$", "DEFAULT$",
+        "PROPERTY" FROM "COL$" WHERE "OBJ#" = ?1 ORDER BY "COL#")");
     s.bind(1, tableId);
     while (s.step()) {
         ColumnRow c;
@@ -208,6 +208,7 @@ std::vector<ColumnRow> Catalog::columns(int64_t tableId) const
         c.notNull = s.int64(7) != 0;
         if (!s.isNull(8))
             c.defaultText = s.text(8);
+        c.charSemantics = (s.int64(9) & kColPropertyCharSemantics) != 0;
         r.push_back(std::move(c));
     }
     return r;
@@ -229,12 +230,13 @@ static void bindColumn(Stmt& s, int64_t tableId, const ColumnRow& c)
         s.bind(10, *c.defaultText);
     else
         s.bindNull(10);
+    s.bind(11, c.charSemantics ? kColPropertyCharSemantics : 0);
 }
 
 void Catalog::addColumn(int64_t tableId, const ColumnRow& c)
 {
     Stmt s(db_, R"(INSERT INTO "COL$" ("OBJ#", "COL#", "NAME", "PHYNAME", "TYPE#", "LENGTH", "PRECISION#", "SCALE",
-        "NULL$", "DEFAULT$") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10))");
+        "NULL$", "DEFAULT$", "PROPERTY") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11))");
     bindColumn(s, tableId, c);
     s.run();
 }
@@ -242,7 +244,8 @@ void Catalog::addColumn(int64_t tableId, const ColumnRow& c)
 void Catalog::updateColumn(int64_t tableId, const ColumnRow& c)
 {
     Stmt s(db_, R"(UPDATE "COL$" SET "NAME" = ?3, "PHYNAME" = ?4, "TYPE#" = ?5, "LENGTH" = ?6, "PRECISION#" = ?7,
-        "SCALE" = ?8, "NULL$" = ?9, "DEFAULT$" = ?10 WHERE "OBJ#" = ?1 AND "COL#" = ?2)");
+        "SCALE" = ?8, "NULL$" = ?9, "DEFAULT$" = ?10, "PROPERTY" = ("PROPERTY" & ~8388608) | ?11
+        WHERE "OBJ#" = ?1 AND "COL#" = ?2)");
     bindColumn(s, tableId, c);
     s.run();
 }
@@ -493,6 +496,8 @@ types::ExprType columnType(const ColumnRow& c)
     } else if (t.type == OraType::Date) {
         t.size = types::kDateDisplaySize;
     }
+    if (t.type == OraType::Varchar2 || t.type == OraType::Char)
+        t.byteSemantics = !c.charSemantics; // VARCHAR2(n) and CHAR(n) count bytes unless declared (n CHAR)
     t.nullable = !c.notNull;
     return t;
 }

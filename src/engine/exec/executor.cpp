@@ -134,6 +134,43 @@ void setReturning(const bind::BoundStatement& b, sqlite3_stmt* stmt, std::vector
     }
 }
 
+// Oracle checks keys when the statement ends, so `UPDATE k SET id = id + 1` passes through duplicates on its way;
+// SQLite checks them row by row. An UPDATE that SQLite stops with ORA-00001 is run again with the table's unique
+// indexes set aside, which are then built again: building fails, with the key's own ORA-00001, only when the
+// finished statement leaves duplicates.
+class DeferredKeys {
+public:
+    // Drops the unique indexes of the physical table, keeping their definitions.
+    void setAside(SessionState& s, const std::string& table)
+    {
+        storage::Stmt q(s.conn,
+            "SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ?1 AND sql IS NOT NULL"
+            " AND sql LIKE 'CREATE UNIQUE INDEX%'");
+        q.bind(1, table);
+        while (q.step())
+            indexes_.emplace_back(q.text(0), q.text(1));
+        q.reset();
+        for (const auto& [name, sql] : indexes_)
+            storage::exec(s.conn, "DROP INDEX " + storage::quoteIdent(name));
+    }
+    // Builds them again; throws ORA-00001 naming the key when the table holds duplicates.
+    void restore(SessionState& s)
+    {
+        while (!indexes_.empty()) {
+            try {
+                storage::exec(s.conn, indexes_.back().second);
+            } catch (const Error& e) {
+                throw translateConstraintError(s, e);
+            }
+            indexes_.pop_back();
+        }
+    }
+    bool active() const { return !indexes_.empty(); }
+
+private:
+    std::vector<std::pair<std::string, std::string>> indexes_;
+};
+
 ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& binds)
 {
     const bind::BoundStatement& b = *entry.bound;
@@ -148,6 +185,7 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
         // Rows the statement changed that another session holds (an uncommitted insert of theirs, a child row a
         // cascade reached): the statement is undone, waits for them, and runs again.
         std::map<int64_t, std::vector<int64_t>> conflict;
+        bool deferKeys = false;
         for (;;) {
             if (!conflict.empty()) {
                 session::releaseWriteLock(s);
@@ -166,7 +204,10 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
                 }
             }
             session::WriteScope w(s);
+            DeferredKeys deferred;
             try {
+                if (deferKeys)
+                    deferred.setAside(s, b.dmlTarget->physicalName);
                 if (restricted) {
                     storage::exec(s.conn, std::string("DELETE FROM ") + bind::kDmlRowsTable);
                     storage::Stmt ins(s.conn, std::string("INSERT INTO ") + bind::kDmlRowsTable + " VALUES (?1)");
@@ -204,6 +245,7 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
                     break;
                 }
                 r.rowsProcessed = sqlite3_changes64(s.conn);
+                deferred.restore(s);
                 if (!b.returning.empty() && returned == 0)
                     for (const bind::ReturningItem& item : b.returning)
                         for (Bind& bd : binds)
@@ -221,12 +263,22 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
                 }
                 if (!conflict.empty()) {
                     s.undo->undoTo(undoMark);
+                    deferred.restore(s);
                     continue;
                 }
                 if (s.undo->pendingCount() > kUndoSpill)
                     s.undo->persistPending();
+            } catch (const Error& e) {
+                s.undo->undoTo(undoMark);
+                deferred.restore(s); // the rows are back as they were, so the keys build again
+                if (e.code() == 1 && !deferKeys && b.kind == StatementKind::Update && b.dmlTarget) {
+                    deferKeys = true;
+                    continue;
+                }
+                throw;
             } catch (...) {
                 s.undo->undoTo(undoMark);
+                deferred.restore(s);
                 throw;
             }
             break;
@@ -253,7 +305,10 @@ ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std
             auto policy = waitPolicy(s, b.nowait, b.waitSeconds);
             for (const bind::RowLockTarget& t : b.lockTargets) {
                 lockTable(s, t.table.objectId, locks::TableMode::RowExclusive, policy);
-                lockRows(s, t.table.objectId, targetRows(s, t, b, binds), policy);
+                if (b.skipLocked) // rows others hold are passed over, never waited for; the query leaves them out
+                    s.db->locks.lockFreeRows(s.sid, t.table.objectId, targetRows(s, t, b, binds));
+                else
+                    lockRows(s, t.table.objectId, targetRows(s, t, b, binds), policy);
             }
         } catch (...) {
             s.db->locks.releaseAfter(s.sid, lockMark);
