@@ -750,6 +750,36 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         return w.empty() ? std::string() : " WHERE " + w;
     };
 
+    // The sources FOR UPDATE locks: all of them, or those its OF columns name.
+    auto lockedSources = [&]() {
+        std::set<int> lockSources;
+        if (forUpdate->columns.empty()) {
+            for (size_t i = 0; i < scope.sources.size(); ++i)
+                lockSources.insert(static_cast<int>(i));
+        } else {
+            for (const auto& c : forUpdate->columns) {
+                std::set<int> refs;
+                scope.referenced = &refs;
+                expr(*c, scope);
+                scope.referenced = nullptr;
+                lockSources.insert(refs.begin(), refs.end());
+            }
+        }
+        return lockSources;
+    };
+    if (forUpdate && forUpdate->skipLocked && out && !hierarchical) {
+        // SKIP LOCKED: the executor locks the rows that are free; the query leaves out the rows others hold.
+        for (int i : lockedSources()) {
+            const Source& src = scope.sources[static_cast<size_t>(i)];
+            if (!src.table)
+                continue; // refused below
+            filters.push_back({ nullptr,
+                "(" + src.rownoSql + " IS NULL OR " + kRowLockedFunction + "("
+                    + std::to_string(src.table->object.objectId) + ", " + src.rownoSql + ") = 0)",
+                { i } });
+        }
+    }
+
     scope.levelSql.clear();
     Scope final;
     Scope finalPrior;
@@ -1105,23 +1135,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     if (forUpdate && out) {
         if (b.distinct || aggregates || hierarchical)
             fail(1786, "FOR UPDATE of this query expression is not allowed", forUpdate->offset);
-        // Skipping the rows other transactions hold needs the lock manager's help; until the executor reads
-        // BoundStatement::skipLocked, refusing openly beats waiting on rows Oracle would pass over.
-        if (forUpdate->skipLocked)
-            fail(3001, "unimplemented feature: FOR UPDATE SKIP LOCKED", forUpdate->offset);
-        std::set<int> lockSources;
-        if (forUpdate->columns.empty()) {
-            for (size_t i = 0; i < scope.sources.size(); ++i)
-                lockSources.insert(static_cast<int>(i));
-        } else {
-            for (const auto& c : forUpdate->columns) {
-                std::set<int> refs;
-                scope.referenced = &refs;
-                expr(*c, scope);
-                scope.referenced = nullptr;
-                lockSources.insert(refs.begin(), refs.end());
-            }
-        }
+        const std::set<int> lockSources = lockedSources();
         std::vector<std::string> w;
         for (const auto& f : filters)
             w.push_back(f.sql);

@@ -71,9 +71,11 @@ public:
 //                                     ORA-01410 invalid ROWID for a text that is no ROWID
 //   ORA_SEQ_NEXTVAL(obj#)          -> the sequence's next value
 //   ORA_SEQ_CURRVAL(obj#)          -> the session's current value; ORA-08002 when NEXTVAL was not yet used
+//   ORA_ROW_LOCKED(obj#, rowno)    -> 1 when another session holds the row's lock, else 0 (FOR UPDATE SKIP LOCKED)
 inline constexpr const char* kRowidFunction = "ORA_ROWID";
 inline constexpr const char* kRowidRownoFunction = "ORA_ROWID_ROWNO";
 inline constexpr const char* kSeqNextvalFunction = "ORA_SEQ_NEXTVAL";
 inline constexpr const char* kSeqCurrvalFunction = "ORA_SEQ_CURRVAL";
+inline constexpr const char* kRowLockedFunction = "ORA_ROW_LOCKED";
 
 } // namespace engine::bind
