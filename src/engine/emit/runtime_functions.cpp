@@ -1,5 +1,7 @@
 #include "engine/emit/runtime_functions.h"
 
+#include "engine/fn/number.h"
+
 #include <sqlite3.h>
 
 #include <cmath>
@@ -68,22 +70,20 @@ void storeNumber(sqlite3_context* ctx, int, sqlite3_value** argv)
         raise(ctx, 1722, "invalid number");
         return;
     }
-    long double v = sqlite3_value_double(argv[0]);
-    if (type == SQLITE_INTEGER)
-        v = static_cast<long double>(sqlite3_value_int64(argv[0]));
-    if (scaled) {
-        const long double factor = std::pow(10.0L, scale);
-        // Oracle rounds half away from zero.
-        v = std::round(v * factor) / factor;
-    }
-    if (precision > 0 && integerDigits(v) > precision - scale) {
+    fn::NumberValue v = type == SQLITE_INTEGER ? fn::NumberValue::ofInteger(sqlite3_value_int64(argv[0]))
+                                               : fn::NumberValue::ofReal(sqlite3_value_double(argv[0]));
+    // Oracle rounds the decimal value half away from zero: 99999.995 is 100000.00, though the double nearest it
+    // lies just below.
+    if (scaled)
+        v = fn::roundNumber(v, scale);
+    if (precision > 0 && integerDigits(static_cast<long double>(v.toDouble())) > precision - scale) {
         tooLarge();
         return;
     }
-    if (std::floor(v) == v && std::fabs(v) < 9.2e18L)
-        sqlite3_result_int64(ctx, static_cast<sqlite3_int64>(v));
+    if (v.isInteger)
+        sqlite3_result_int64(ctx, v.integer);
     else
-        sqlite3_result_double(ctx, static_cast<double>(v));
+        sqlite3_result_double(ctx, v.real);
 }
 
 int utf8Length(const std::string& s)
