@@ -615,6 +615,13 @@ BExpr BinderImpl::column(const sql::ColumnRefExpr& e, Scope& scope)
             return r;
         }
     }
+    if (parts.size() == 1 && (name == "CONNECT_BY_ISLEAF" || name == "CONNECT_BY_ISCYCLE")) {
+        // Oracle's hierarchical pseudocolumns: not "invalid identifiers", but not computed here yet.
+        for (Scope* s = &scope; s; s = s->parent)
+            if (!s->levelSql.empty())
+                fail(3001, "unimplemented feature: " + name, e.offset);
+        fail(1788, "CONNECT BY clause required in this query block", e.offset);
+    }
     fail(904, qualifiedName(parts) + ": invalid identifier", e.offset);
 }
 
