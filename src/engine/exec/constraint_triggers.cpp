@@ -69,6 +69,8 @@ void rebuildTriggers(DdlContext& ctx, int64_t tableId)
         return;
     auto cols = cat.columns(tableId);
     std::string onInsert, onUpdate, onDelete;
+    // Foreign key checks step aside while the executor checks them at the end of a statement.
+    const std::string immediate = std::string(session::kForeignKeysImmediateFunction) + "() AND ";
 
     for (const ConstraintRow& c : cat.constraints(tableId)) {
         if (!c.enabled)
@@ -91,7 +93,7 @@ void rebuildTriggers(DdlContext& ctx, int64_t tableId)
                     + phys(cols, c.columns[i]);
             }
             std::string check = raise(2291, "integrity constraint (" + name + ") violated - parent key not found")
-                + " WHERE " + where + "NOT EXISTS (SELECT 1 FROM "
+                + " WHERE " + immediate + where + "NOT EXISTS (SELECT 1 FROM "
                 + quoteIdent(catalog::physicalTableName(parent->tableId)) + " WHERE " + match + ");\n";
             onInsert += check;
             onUpdate += check;
@@ -135,10 +137,11 @@ void rebuildTriggers(DdlContext& ctx, int64_t tableId)
                 }
                 onDelete += "UPDATE " + child + " SET " + sets + " WHERE " + match + ";\n";
             } else {
-                onDelete += childFound + " WHERE EXISTS (SELECT 1 FROM " + child + " WHERE " + match + ");\n";
+                onDelete += childFound + " WHERE " + immediate + "EXISTS (SELECT 1 FROM " + child + " WHERE " + match
+                    + ");\n";
             }
-            onUpdate += childFound + " WHERE (" + changed + ") AND EXISTS (SELECT 1 FROM " + child + " WHERE " + match
-                + ");\n";
+            onUpdate += childFound + " WHERE " + immediate + "(" + changed + ") AND EXISTS (SELECT 1 FROM " + child
+                + " WHERE " + match + ");\n";
         }
     }
 

@@ -5,6 +5,7 @@
 #include "engine/catalog/catalog.h"
 #include "engine/exec/binds.h"
 #include "engine/exec/cursor.h"
+#include "engine/exec/ddl_support.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/fn/dateformat.h"
 #include "engine/fn/oraerror.h"
@@ -16,6 +17,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -171,6 +173,61 @@ private:
     std::vector<std::pair<std::string, std::string>> indexes_;
 };
 
+// Oracle checks foreign keys when the statement ends, so a DELETE of a whole self-referencing table, or an INSERT
+// whose rows refer to each other, succeeds. A statement the row-by-row triggers stopped runs again with them
+// standing aside; then every foreign key of or onto a table it changed must hold.
+void checkDeferredForeignKeys(
+    SessionState& s, const std::map<int64_t, std::vector<int64_t>>& changed, StatementKind kind)
+{
+    catalog::Catalog cat(s.conn);
+    std::set<int64_t> seen;
+    std::vector<catalog::ConstraintRow> fks;
+    for (const auto& [tableId, rows] : changed)
+        for (const catalog::ConstraintRow& c : cat.constraints(tableId)) {
+            if (c.type == catalog::kConForeign && c.enabled && seen.insert(c.id).second)
+                fks.push_back(c);
+            if (c.type == catalog::kConPrimary || c.type == catalog::kConUnique)
+                for (const catalog::ConstraintRow& fk : cat.referencing(c.id))
+                    if (fk.enabled && seen.insert(fk.id).second)
+                        fks.push_back(fk);
+        }
+    auto phys = [](const std::vector<catalog::ColumnRow>& cols, int no) {
+        for (const catalog::ColumnRow& c : cols)
+            if (c.col == no)
+                return storage::quoteIdent(c.physicalName);
+        return std::string("NULL");
+    };
+    for (const catalog::ConstraintRow& fk : fks) {
+        auto parent = fk.refConstraint ? cat.constraintById(*fk.refConstraint) : std::nullopt;
+        if (!parent)
+            continue;
+        auto ccols = cat.columns(fk.tableId);
+        auto pcols = cat.columns(parent->tableId);
+        std::string where, match;
+        for (size_t i = 0; i < fk.columns.size() && i < parent->columns.size(); ++i) {
+            where += "c." + phys(ccols, fk.columns[i]) + " IS NOT NULL AND ";
+            match += std::string(i ? " AND " : "") + "p." + phys(pcols, parent->columns[i]) + " = c."
+                + phys(ccols, fk.columns[i]);
+        }
+        storage::Stmt q(s.conn,
+            "SELECT c." + storage::quoteIdent(catalog::kRowNumberColumn) + " FROM "
+                + storage::quoteIdent(catalog::physicalTableName(fk.tableId)) + " c WHERE " + where
+                + "NOT EXISTS (SELECT 1 FROM " + storage::quoteIdent(catalog::physicalTableName(parent->tableId))
+                + " p WHERE " + match + ") LIMIT 1");
+        if (!q.step())
+            continue;
+        int64_t orphan = q.int64(0);
+        auto it = changed.find(fk.tableId);
+        bool childChanged = kind == StatementKind::Insert
+            || (kind == StatementKind::Update && it != changed.end()
+                && std::find(it->second.begin(), it->second.end(), orphan) != it->second.end());
+        std::string name = qualified(fk.owner, fk.name);
+        if (childChanged)
+            throw oraError(2291, "integrity constraint (" + name + ") violated - parent key not found");
+        throw oraError(2292, "integrity constraint (" + name + ") violated - child record found");
+    }
+}
+
 ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& binds)
 {
     const bind::BoundStatement& b = *entry.bound;
@@ -186,6 +243,7 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
         // cascade reached): the statement is undone, waits for them, and runs again.
         std::map<int64_t, std::vector<int64_t>> conflict;
         bool deferKeys = false;
+        bool deferForeignKeys = false;
         for (;;) {
             if (!conflict.empty()) {
                 session::releaseWriteLock(s);
@@ -234,6 +292,11 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
                 } giveBack { entry, stmt, !restricted };
                 bindParameters(stmt, b, binds, s.fctx);
                 int64_t returned = 0;
+                struct ForeignKeysDeferred {
+                    SessionState& s;
+                    ~ForeignKeysDeferred() { s.foreignKeysDeferred = false; }
+                } fkReset { s };
+                s.foreignKeysDeferred = deferForeignKeys;
                 for (;;) {
                     int rc = sqlite3_step(stmt);
                     if (rc == SQLITE_ROW) {
@@ -245,7 +308,10 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
                     break;
                 }
                 r.rowsProcessed = sqlite3_changes64(s.conn);
+                s.foreignKeysDeferred = false;
                 deferred.restore(s);
+                if (deferForeignKeys)
+                    checkDeferredForeignKeys(s, s.undo->rowsChangedSince(undoMark), b.kind);
                 if (!b.returning.empty() && returned == 0)
                     for (const bind::ReturningItem& item : b.returning)
                         for (Bind& bd : binds)
@@ -273,6 +339,10 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
                 deferred.restore(s); // the rows are back as they were, so the keys build again
                 if (e.code() == 1 && !deferKeys && b.kind == StatementKind::Update && b.dmlTarget) {
                     deferKeys = true;
+                    continue;
+                }
+                if ((e.code() == 2291 || e.code() == 2292) && !deferForeignKeys) {
+                    deferForeignKeys = true;
                     continue;
                 }
                 throw;

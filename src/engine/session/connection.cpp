@@ -28,9 +28,10 @@ sqlite3* openConnection(const std::string& file)
         // checkpoint that happens to run at the same moment.
         sqlite3_busy_timeout(db, 60000);
         // NORMAL: a commit is in the WAL before COMMIT returns, so a process that dies loses nothing committed.
+        // Recursive triggers: ON DELETE CASCADE within one table (a tree) deletes the children's children too.
         storage::exec(db,
             "PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = OFF; PRAGMA temp_store = MEMORY;"
-            "PRAGMA cache_size = -32768; PRAGMA recursive_triggers = OFF");
+            "PRAGMA cache_size = -32768; PRAGMA recursive_triggers = ON");
     } catch (...) {
         sqlite3_close(db);
         throw;
@@ -107,6 +108,11 @@ void rowLockedFn(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_int(ctx, holder != 0 && holder != s.sid ? 1 : 0);
 }
 
+void foreignKeysImmediateFn(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    sqlite3_result_int(ctx, sessionOf(ctx).foreignKeysDeferred ? 0 : 1);
+}
+
 void checksFn(sqlite3_context* ctx, int, sqlite3_value**)
 {
     SessionState& s = sessionOf(ctx);
@@ -180,6 +186,8 @@ void registerSessionFunctions(SessionState& s)
     sqlite3_create_function(s.conn, bind::kSeqCurrvalFunction, 1, SQLITE_UTF8, &s, currvalFn, nullptr, nullptr);
     sqlite3_create_function(s.conn, kChecksFunction, 0, SQLITE_UTF8, &s, checksFn, nullptr, nullptr);
     sqlite3_create_function(s.conn, kRowLockedFunction, 2, SQLITE_UTF8, &s, rowLockedFn, nullptr, nullptr);
+    sqlite3_create_function(
+        s.conn, kForeignKeysImmediateFunction, 0, SQLITE_UTF8, &s, foreignKeysImmediateFn, nullptr, nullptr);
     int rc = fn::registerAll(s.conn, &s.fctx);
     if (rc == SQLITE_OK)
         rc = emit::registerRuntimeFunctions(s.conn);

@@ -21,6 +21,9 @@ void registerSessionFunctions(SessionState& s);
 // Name of the function the constraint triggers ask whether they apply: they do not while undo is applied.
 inline constexpr const char* kChecksFunction = "ORA_DML_CHECKS";
 
+// ORA_FK_IMMEDIATE(): 1 when foreign keys are checked row by row, 0 while a statement defers them to its end.
+inline constexpr const char* kForeignKeysImmediateFunction = "ORA_FK_IMMEDIATE";
+
 // ORA_ROW_LOCKED(objectId, rowNumber): 1 when another session holds the row's lock, else 0. A query FOR UPDATE
 // SKIP LOCKED filters its rows with it, after the executor took the rows that were free.
 inline constexpr const char* kRowLockedFunction = "ORA_ROW_LOCKED";

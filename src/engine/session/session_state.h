@@ -69,6 +69,9 @@ struct SessionState {
     std::vector<std::weak_ptr<exec::CursorCore>> openCursors; // ended when the session logs off
     bool readOnlyTransaction = false; // SET TRANSACTION READ ONLY
     bool checksOff = false; // TRUNCATE and DDL that move rows: the constraint triggers stand aside
+    // A statement run again with its foreign keys checked when it ends (as Oracle checks them): the triggers'
+    // row-by-row foreign key checks stand aside, ON DELETE actions still apply.
+    bool foreignKeysDeferred = false;
 
     SessionState();
     ~SessionState();
