@@ -322,10 +322,11 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
         id = cat.addObject(
             owner.id, st.view.name.name, catalog::kTypeView, valid ? catalog::kStatusValid : catalog::kStatusInvalid);
     }
+    // The columns as the view was created: Oracle expands a * of the defining query then, so columns added to a
+    // table later do not join the view until it is created again.
     std::string colNames;
-    if (!st.columns.empty())
-        for (size_t i = 0; i < names.size(); ++i)
-            colNames += (i ? "\n" : "") + names[i];
+    for (size_t i = 0; i < names.size(); ++i)
+        colNames += (i ? "\n" : "") + names[i];
     Stmt v(ctx.s.conn, R"(INSERT INTO "VIEW$" ("OBJ#", "TEXTLENGTH", "TEXT", "COLS", "COLNAMES", "PROPERTY")
         VALUES (?1, ?2, ?3, ?4, ?5, ?6))");
     v.bind(1, id).bind(2, static_cast<int64_t>(st.queryText.size())).bind(3, st.queryText);
