@@ -10,42 +10,48 @@ namespace shell {
 
 namespace {
 
-    using db::BindDirection;
-    using db::BindType;
+using db::BindDirection;
+using db::BindType;
 
-    struct In {
-        const char* name;
-        QVariant value;
-    };
+struct In {
+    const char* name;
+    QVariant value;
+};
 
-    // A statement with IN binds, executed; the query stays for reading rows or OUT binds.
-    std::unique_ptr<db::Query> run(db::Session& session, const QString& sql, std::initializer_list<In> binds,
-        std::initializer_list<std::pair<const char*, BindType>> outs = {})
-    {
-        auto q = std::make_unique<db::Query>(&session);
-        q->setSql(sql);
-        for (const In& b : binds) {
-            q->declareVariable(QString::fromLatin1(b.name), db::Variables::typeOfValue(b.value));
-            q->setVariable(QString::fromLatin1(b.name), b.value);
-        }
-        for (const auto& [name, type] : outs)
-            q->declareVariable(QString::fromLatin1(name), type, BindDirection::Out);
-        q->execute();
-        return q;
+// A statement with IN binds, executed; the query stays for reading rows or OUT binds.
+std::unique_ptr<db::Query> run(db::Session& session, const QString& sql, std::initializer_list<In> binds,
+    std::initializer_list<std::pair<const char*, BindType>> outs = {})
+{
+    auto q = std::make_unique<db::Query>(&session);
+    q->setSql(sql);
+    for (const In& b : binds) {
+        q->declareVariable(QString::fromLatin1(b.name), db::Variables::typeOfValue(b.value));
+        q->setVariable(QString::fromLatin1(b.name), b.value);
     }
+    for (const auto& [name, type] : outs)
+        q->declareVariable(QString::fromLatin1(name), type, BindDirection::Out);
+    q->execute();
+    return q;
+}
 
-    // The single value of a one-row select; a null QVariant when it is null or there is no row.
-    QVariant single(db::Session& session, const QString& sql, std::initializer_list<In> binds)
-    {
-        auto q = run(session, sql, binds);
-        if (q->eof() || q->fieldIsNull(0))
-            return {};
-        return q->field(0);
-    }
+// The single value of a one-row select; a null QVariant when it is null or there is no row.
+QVariant single(db::Session& session, const QString& sql, std::initializer_list<In> binds)
+{
+    auto q = run(session, sql, binds);
+    if (q->eof() || q->fieldIsNull(0))
+        return {};
+    return q->field(0);
+}
 
-    QString text(const QVariant& v) { return v.isNull() ? QString() : v.toString(); }
+QString text(const QVariant& v)
+{
+    return v.isNull() ? QString() : v.toString();
+}
 
-    QString outText(db::Query& q, const char* name) { return text(q.getVariable(QString::fromLatin1(name))); }
+QString outText(db::Query& q, const char* name)
+{
+    return text(q.getVariable(QString::fromLatin1(name)));
+}
 
 } // namespace
 
@@ -74,8 +80,8 @@ void initParamUserDef(db::Session& session, const QString& userDef1)
 bool canUseLargeRB(db::Session& session)
 {
     try {
-        const QString answer = text(
-            single(session, QStringLiteral(" select VOXA.PCKLogParam.CanUseLargeRB largeRB from dual"), {}));
+        const QString answer
+            = text(single(session, QStringLiteral(" select VOXA.PCKLogParam.CanUseLargeRB largeRB from dual"), {}));
         return answer.toUpper() == QLatin1String("D");
     } catch (const db::OracleError&) {
         return true;
@@ -85,8 +91,7 @@ bool canUseLargeRB(db::Session& session)
 void activateLargeRB(db::Session& session, const QString& segmentName, bool online)
 {
     run(session, QStringLiteral("begin\nvexo_util.activateLARGERB(:segment,:target);\nend;"),
-        { { "segment", segmentName },
-            { "target", online ? QStringLiteral("ONLINE") : QStringLiteral("OFFLINE") } });
+        { { "segment", segmentName }, { "target", online ? QStringLiteral("ONLINE") : QStringLiteral("OFFLINE") } });
 }
 
 QString userIsValid(db::Session& session, const QString& userDef1)
@@ -160,8 +165,8 @@ QString serverJobText(ServerJob job)
 
 qint64 getsequence(db::Session& session, const QString& key)
 {
-    const QVariant v = single(session, QStringLiteral("select voxa.getsequence(:kljuc) seq from dual"),
-        { { "kljuc", key } });
+    const QVariant v
+        = single(session, QStringLiteral("select voxa.getsequence(:kljuc) seq from dual"), { { "kljuc", key } });
     if (v.isNull())
         throw db::OracleError::client(QStringLiteral("getsequence gave no number for %1").arg(key));
     return v.toLongLong();
@@ -284,9 +289,10 @@ void submitMonitor(db::Session& session, const QString& firstRun)
 std::unique_ptr<db::Query> getTerminate(db::Session& session, const TerminateFilter& filter)
 {
     auto q = run(session,
-        QStringLiteral("begin\n"
-                       "voxa.pckVexoLog.getTerminate(:terminate,:dateFrom,:userIpl,:postaja,:modul,:notEQ,:ord,:curs);\n"
-                       "end;"),
+        QStringLiteral(
+            "begin\n"
+            "voxa.pckVexoLog.getTerminate(:terminate,:dateFrom,:userIpl,:postaja,:modul,:notEQ,:ord,:curs);\n"
+            "end;"),
         { { "terminate", filter.terminate }, { "dateFrom", filter.dateFrom }, { "userIpl", filter.userIpl },
             { "postaja", filter.postaja }, { "modul", filter.modul }, { "notEQ", filter.notEQ },
             { "ord", filter.ord } },

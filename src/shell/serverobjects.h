@@ -13,7 +13,7 @@
 namespace db {
 class Session;
 class Query;
-}
+} // namespace db
 
 namespace shell {
 
