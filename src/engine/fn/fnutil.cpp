@@ -175,8 +175,8 @@ void Registrar::addFunction(std::string_view name, ScalarFunction function, Scal
     std::string zName(name);
     auto registerCount = [&](int nArg) {
         auto holder = std::make_unique<std::shared_ptr<State>>(sharedState);
-        int result = sqlite3_create_function_v2(db, zName.c_str(), nArg, flags, holder.get(), function, step,
-            final, [](void* p) { delete static_cast<std::shared_ptr<State>*>(p); });
+        int result = sqlite3_create_function_v2(db, zName.c_str(), nArg, flags, holder.get(), function, step, final,
+            [](void* p) { delete static_cast<std::shared_ptr<State>*>(p); });
         // SQLite calls the destructor itself when registration fails.
         holder.release();
         if (result != SQLITE_OK && rc == SQLITE_OK)
