@@ -42,8 +42,8 @@ TEST(OraTypes, ComparisonFollowsOraclesImplicitConversion)
         { "two literals compare blank-padded", ExprType::textLiteral(2), ExprType::textLiteral(3), true,
             Conversion::None, Conversion::None, true },
         // Oracle: a LOB cannot be compared with = (ORA-00932); LIKE and the LOB functions read it.
-        { "CLOB vs text is ORA-00932", clob, ExprType::textLiteral(3), false, Conversion::None,
-            Conversion::None, false },
+        { "CLOB vs text is ORA-00932", clob, ExprType::textLiteral(3), false, Conversion::None, Conversion::None,
+            false },
         { "a bind is converted by the executor, not in SQL", ExprType::number(), ExprType::bind(), true,
             Conversion::None, Conversion::None, false },
         { "NULL compares with anything", ExprType::date(), ExprType::nullLiteral(), true, Conversion::None,

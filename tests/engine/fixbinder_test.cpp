@@ -17,8 +17,7 @@ struct OffsetCase {
 TEST(FixBinder, RefusalsPointAtTheOffendingToken)
 {
     const OffsetCase cases[] = {
-        { "ORA-25154 at the qualified USING column", "SELECT emp.deptno FROM emp JOIN dept USING (deptno)", 25154,
-            7 },
+        { "ORA-25154 at the qualified USING column", "SELECT emp.deptno FROM emp JOIN dept USING (deptno)", 25154, 7 },
         { "ORA-00923 after a lone *", "SELECT *, 1 FROM dual", 923, 10 },
         { "ORA-00936 at a * after other items", "SELECT 1, * FROM dual", 936, 10 },
         { "ORA-00907 at the ORDER BY of an IN subquery",

@@ -94,8 +94,8 @@ std::string BinderImpl::storeValue(
         sql = "ORA_STORE_NUMBER(" + sql + ", " + std::to_string(ct.precision) + ", "
             + (ct.scaleDeclared ? std::to_string(ct.scale) : std::string("NULL")) + ", " + name + ")";
     else if ((ct.type == OraType::Varchar2 || ct.type == OraType::Char) && ct.size > 0) {
-        const int flags = (ct.type == OraType::Char ? emit::kStoreTextPadded : 0)
-            | (ct.byteSemantics ? emit::kStoreTextBytes : 0);
+        const int flags
+            = (ct.type == OraType::Char ? emit::kStoreTextPadded : 0) | (ct.byteSemantics ? emit::kStoreTextBytes : 0);
         sql = "ORA_STORE_TEXT(" + sql + ", " + std::to_string(ct.size) + ", " + std::to_string(flags) + ", " + name
             + ")";
     }

@@ -55,7 +55,8 @@ std::string notComparable(const ExprType& a, const ExprType& b)
 {
     if (isLob(a) || isLob(b))
         return "inconsistent datatypes: expected - got " + types::oracleTypeName(isLob(b) ? b.type : a.type);
-    return "inconsistent datatypes: expected " + types::oracleTypeName(a.type) + " got " + types::oracleTypeName(b.type);
+    return "inconsistent datatypes: expected " + types::oracleTypeName(a.type) + " got "
+        + types::oracleTypeName(b.type);
 }
 
 std::string inconsistent(const ExprType& expected, const ExprType& got)
