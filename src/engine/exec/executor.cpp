@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace engine::exec {
@@ -142,18 +143,28 @@ void setReturning(const bind::BoundStatement& b, sqlite3_stmt* stmt, std::vector
 // finished statement leaves duplicates.
 class DeferredKeys {
 public:
-    // Drops the unique indexes of the physical table, keeping their definitions.
-    void setAside(SessionState& s, const std::string& table)
+    // Drops the unique indexes of the physical table, keeping their definitions. False when SQLite refuses (a
+    // cursor of the session still reads the table): the indexes dropped so far come back with restore().
+    bool setAside(SessionState& s, const std::string& table)
     {
-        storage::Stmt q(s.conn,
-            "SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ?1 AND sql IS NOT NULL"
-            " AND sql LIKE 'CREATE UNIQUE INDEX%'");
-        q.bind(1, table);
-        while (q.step())
-            indexes_.emplace_back(q.text(0), q.text(1));
-        q.reset();
-        for (const auto& [name, sql] : indexes_)
-            storage::exec(s.conn, "DROP INDEX " + storage::quoteIdent(name));
+        std::vector<std::pair<std::string, std::string>> found;
+        {
+            storage::Stmt q(s.conn,
+                "SELECT name, sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ?1 AND sql IS NOT NULL"
+                " AND sql LIKE 'CREATE UNIQUE INDEX%'");
+            q.bind(1, table);
+            while (q.step())
+                found.emplace_back(q.text(0), q.text(1));
+        }
+        for (auto& index : found) {
+            try {
+                storage::exec(s.conn, "DROP INDEX " + storage::quoteIdent(index.first));
+            } catch (const Error&) {
+                return false;
+            }
+            indexes_.push_back(std::move(index));
+        }
+        return true;
     }
     // Builds them again; throws ORA-00001 naming the key when the table holds duplicates.
     void restore(SessionState& s)
@@ -243,6 +254,7 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
         // cascade reached): the statement is undone, waits for them, and runs again.
         std::map<int64_t, std::vector<int64_t>> conflict;
         bool deferKeys = false;
+        std::optional<Error> keyError; // the row-by-row ORA-00001 that made the statement run again
         bool deferForeignKeys = false;
         for (;;) {
             if (!conflict.empty()) {
@@ -264,8 +276,8 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
             session::WriteScope w(s);
             DeferredKeys deferred;
             try {
-                if (deferKeys)
-                    deferred.setAside(s, b.dmlTarget->physicalName);
+                if (deferKeys && !deferred.setAside(s, b.dmlTarget->physicalName))
+                    throw *keyError;
                 if (restricted) {
                     storage::exec(s.conn, std::string("DELETE FROM ") + bind::kDmlRowsTable);
                     storage::Stmt ins(s.conn, std::string("INSERT INTO ") + bind::kDmlRowsTable + " VALUES (?1)");
@@ -339,6 +351,7 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
                 deferred.restore(s); // the rows are back as they were, so the keys build again
                 if (e.code() == 1 && !deferKeys && b.kind == StatementKind::Update && b.dmlTarget) {
                     deferKeys = true;
+                    keyError = e;
                     continue;
                 }
                 if ((e.code() == 2291 || e.code() == 2292) && !deferForeignKeys) {
