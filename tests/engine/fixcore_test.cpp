@@ -70,8 +70,8 @@ TEST_F(FixCoreKeys, ShiftWithAnOpenCursorKeepsTheKey)
     int code = errorOf(*a, "UPDATE k SET id = id + 1");
     EXPECT_TRUE(code == 0 || code == 1) << code;
     open.cursor->close();
-    EXPECT_EQ(one(*a, "SELECT min(id) || ' ' || max(id) || ' ' || count(*) FROM k"),
-        code == 0 ? "2 301 300" : "1 300 300");
+    EXPECT_EQ(
+        one(*a, "SELECT min(id) || ' ' || max(id) || ' ' || count(*) FROM k"), code == 0 ? "2 301 300" : "1 300 300");
     EXPECT_EQ(errorOf(*a, "INSERT INTO k VALUES (150)"), 1);
 }
 

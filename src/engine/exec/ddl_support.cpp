@@ -250,7 +250,8 @@ void validateConstraint(DdlContext& ctx, const ConstraintRow& c)
     case catalog::kConUnique:
         if (c.type == catalog::kConPrimary && any("SELECT 1 FROM " + t + " WHERE " + anyNull + " LIMIT 1"))
             throw oraError(1449, "column contains NULL values; cannot alter to NOT NULL");
-        if (any("SELECT 1 FROM " + t + " WHERE (" + notNull + ") GROUP BY " + colList + " HAVING count(*) > 1 LIMIT 1")) {
+        if (any("SELECT 1 FROM " + t + " WHERE (" + notNull + ") GROUP BY " + colList
+                + " HAVING count(*) > 1 LIMIT 1")) {
             if (c.type == catalog::kConPrimary)
                 throw oraError(2437, "cannot validate (" + name + ") - primary key violated");
             throw oraError(2299, "cannot validate (" + name + ") - duplicate keys found");

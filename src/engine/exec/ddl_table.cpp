@@ -139,18 +139,17 @@ std::optional<ConstraintRow> findConstraint(
     bool enabling = a.type == sql::AlterTableAction::Type::EnableConstraint;
     if (a.primaryKey || a.type == sql::AlterTableAction::Type::DropPrimaryKey) {
         if (enabling)
-            throw a.enable
-                ? oraError(2432, "cannot enable primary key - primary key not defined for table", a.offset)
-                : oraError(2433, "cannot disable primary key - primary key not defined for table", a.offset);
+            throw a.enable ? oraError(2432, "cannot enable primary key - primary key not defined for table", a.offset)
+                           : oraError(2433, "cannot disable primary key - primary key not defined for table", a.offset);
         throw oraError(2441, "Cannot drop nonexistent primary key", a.offset);
     }
     if (a.type == sql::AlterTableAction::Type::DropUnique || !a.uniqueColumns.empty())
         throw oraError(2442, "Cannot drop nonexistent unique key", a.offset);
     if (enabling && !a.names.empty())
-        throw a.enable
-            ? oraError(2430, "cannot enable constraint (" + a.names[0].name + ") - no such constraint", a.names[0].offset)
-            : oraError(
-                2431, "cannot disable constraint (" + a.names[0].name + ") - no such constraint", a.names[0].offset);
+        throw a.enable ? oraError(
+            2430, "cannot enable constraint (" + a.names[0].name + ") - no such constraint", a.names[0].offset)
+                       : oraError(2431, "cannot disable constraint (" + a.names[0].name + ") - no such constraint",
+                           a.names[0].offset);
     throw oraError(2443, "Cannot drop constraint  - nonexistent constraint", a.offset);
 }
 
@@ -393,9 +392,9 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                     throw oraError(902, "invalid datatype", d.offset);
                 ColumnRow c = columnFromType(*d.type);
                 c.name = d.name.name;
-                if (c.typeCode == catalog::kColLong
-                    && std::any_of(cols.begin(), cols.end(),
-                        [](const ColumnRow& o) { return o.typeCode == catalog::kColLong; }))
+                if (c.typeCode == catalog::kColLong && std::any_of(cols.begin(), cols.end(), [](const ColumnRow& o) {
+                        return o.typeCode == catalog::kColLong;
+                    }))
                     throw oraError(1754, "a table may contain only one column of type LONG", d.offset);
                 c.col = static_cast<int>(cols.size() + 1);
                 c.physicalName = nextPhysicalColumn(cols);
@@ -511,10 +510,10 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                             return true;
                     return false;
                 };
-                bool multi = c.type == catalog::kConCheck ? staysInCheck()
-                                                          : std::any_of(c.columns.begin(), c.columns.end(), [&](int no) {
-                                                                return std::find(drop.begin(), drop.end(), no) == drop.end();
-                                                            });
+                bool multi = c.type == catalog::kConCheck
+                    ? staysInCheck()
+                    : std::any_of(c.columns.begin(), c.columns.end(),
+                        [&](int no) { return std::find(drop.begin(), drop.end(), no) == drop.end(); });
                 if (multi && !a.cascade)
                     throw oraError(12991, "column is referenced in a multi-column constraint", a.offset);
                 dropConstraintRow(ctx, c, true, touched);
