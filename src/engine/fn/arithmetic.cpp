@@ -165,7 +165,42 @@ NumberValue combine(const NumberValue& a, const NumberValue& b, Op op)
     return checkedNumber(r);
 }
 
+// Quotient of exact decimals with more digits than a double holds, rounded half away from zero, so a quotient
+// that is a short decimal (0.3 / 0.1, 7 / 2) comes out exactly.
+NumberValue quotient(Wide m, int exponent, Wide divisor)
+{
+    if (divisor < 0) {
+        divisor = -divisor;
+        m = -m;
+    }
+    const Wide limit = powerOfTen(36);
+    while (m != 0 && m < limit && m > -limit) {
+        m *= 10;
+        --exponent;
+    }
+    Wide q = m / divisor;
+    const Wide r = m % divisor;
+    if ((r < 0 ? -r : r) * 2 >= divisor)
+        q += m < 0 ? -1 : 1;
+    return fromExact(q, exponent);
+}
+
 } // namespace
+
+NumberValue divideNumbers(const NumberValue& a, const NumberValue& b)
+{
+    if (a.isInteger && b.isInteger && b.integer != 0 && !(a.integer == INT64_MIN && b.integer == -1)
+        && a.integer % b.integer == 0)
+        return NumberValue::ofInteger(a.integer / b.integer);
+    Exact x;
+    Exact y;
+    if (toExact(a, x) && toExact(b, y) && y.mantissa != 0)
+        return quotient(x.mantissa, x.exponent - y.exponent, y.mantissa);
+    const double r = a.toDouble() / b.toDouble();
+    if (!std::isfinite(a.toDouble()) || !std::isfinite(b.toDouble()))
+        return NumberValue { false, 0, r };
+    return checkedNumber(r);
+}
 
 NumberValue checkedNumber(double x)
 {
@@ -225,19 +260,7 @@ NumberValue DecimalTotal::average() const
 {
     if (inexact)
         return checkedNumber(approximate / double(count));
-    Wide m = Wide(UWide(uint64_t(mantissaHigh)) << 64 | UWide(mantissaLow));
-    int e = exponent;
-    // Enough digits before dividing that the quotient carries more than a double holds.
-    const Wide limit = powerOfTen(36);
-    while (m != 0 && m < limit && m > -limit) {
-        m *= 10;
-        --e;
-    }
-    Wide q = m / count;
-    const Wide r = m % count;
-    if ((r < 0 ? -r : r) * 2 >= count)
-        q += m < 0 ? -1 : 1;
-    return fromExact(q, e);
+    return quotient(Wide(UWide(uint64_t(mantissaHigh)) << 64 | UWide(mantissaLow)), exponent, count);
 }
 
 } // namespace engine::fn

@@ -1,4 +1,4 @@
-// NUMBER arithmetic as Oracle does it, in decimal: + - * and the SUM and AVG accumulators work on the exact decimal
+// NUMBER arithmetic as Oracle does it, in decimal: + - * / and the SUM and AVG accumulators work on the exact decimal
 // each operand stands for (an integer, or the shortest text that reads back as the double), so 100 - 99.99 is .01
 // and not the binary neighbour of it. Results beyond NUMBER's range fail with ORA-01426.
 #pragma once
@@ -12,6 +12,8 @@ namespace engine::fn {
 NumberValue addNumbers(const NumberValue& a, const NumberValue& b);
 NumberValue subtractNumbers(const NumberValue& a, const NumberValue& b);
 NumberValue multiplyNumbers(const NumberValue& a, const NumberValue& b);
+// The divisor must not be zero (ORA-01476 is the caller's).
+NumberValue divideNumbers(const NumberValue& a, const NumberValue& b);
 
 // A double result checked against NUMBER's range (below 1E+126 in magnitude): ORA-01426 beyond it.
 NumberValue checkedNumber(double x);

@@ -208,11 +208,7 @@ void divide(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         NumberValue b = numberArg(argv[1]);
         if (b.isZero())
             throw OraError(1476, "divisor is equal to zero");
-        if (a.isInteger && b.isInteger && !(a.integer == INT64_MIN && b.integer == -1) && a.integer % b.integer == 0) {
-            resultNumber(ctx, NumberValue::ofInteger(a.integer / b.integer));
-            return;
-        }
-        resultNumber(ctx, fromDouble(a.toDouble() / b.toDouble()));
+        resultNumber(ctx, divideNumbers(a, b));
     });
 }
 
