@@ -34,6 +34,14 @@ Source targetSource(const TableInfo& t, const std::optional<sql::Identifier>& al
     return src;
 }
 
+// The statement's own condition and, through a view, the view's: only the view's rows are changed.
+std::string withViewCondition(const std::string& where, const std::string& view)
+{
+    if (view.empty())
+        return where;
+    return where.empty() ? view : "(" + view + ") AND (" + where + ")";
+}
+
 const ColumnInfo* findColumn(const TableInfo& t, const std::string& name)
 {
     for (const auto& c : t.columns)
@@ -52,25 +60,105 @@ TableInfo BinderImpl::dmlTable(const sql::ObjectName& name)
     if (!ref)
         fail(942, "table or view does not exist", name.offset);
     dependsOn.insert(ref->objectId);
-    if (ref->kind == ObjectKind::View) {
-        // A view with errors (or a circular one) says so first, as on Oracle.
-        viewSource(*ref, std::nullopt, name.offset);
-        auto view = catalog.view(*ref);
-        auto parsed = sql::parse(view ? view->queryText : std::string());
-        const auto* select = parsed.ok() ? parsed.statement->as<sql::SelectStmt>() : nullptr;
-        const auto* blk = select ? select->query->body->as<sql::QueryBlock>() : nullptr;
-        // Set operators, DISTINCT, grouping and hierarchies make a view not updatable in Oracle; any other view
-        // is, but changing rows through it is not done here yet, which must not be passed off as Oracle's rule.
-        if (!blk || blk->distinct || !blk->groupBy.empty() || blk->having || blk->connectBy)
-            fail(1732, "data manipulation operation not legal on this view", name.offset);
-        fail(3001, "unimplemented feature: data manipulation through a view", name.offset);
-    }
+    if (ref->kind == ObjectKind::View)
+        return viewTable(*ref, name.offset);
     if (ref->kind != ObjectKind::Table)
         fail(942, "table or view does not exist", name.offset);
     auto t = catalog.table(*ref);
     if (!t)
         fail(942, "table or view does not exist", name.offset);
     return *t;
+}
+
+TableInfo BinderImpl::viewTable(const ObjectRef& ref, int offset)
+{
+    // A view with errors (or a circular one) says so first, as on Oracle.
+    viewSource(ref, std::nullopt, offset);
+    auto view = catalog.view(ref);
+    auto parsed = std::make_shared<sql::ParseResult>(sql::parse(view ? view->queryText : std::string()));
+    const auto* select = parsed->ok() ? parsed->statement->as<sql::SelectStmt>() : nullptr;
+    const auto* blk = select ? select->query->body->as<sql::QueryBlock>() : nullptr;
+    // Set operators, DISTINCT, grouping and hierarchies make a view not updatable in Oracle.
+    if (!blk || blk->distinct || !blk->groupBy.empty() || blk->having || blk->connectBy)
+        fail(1732, "data manipulation operation not legal on this view", offset);
+    // A view over one table whose columns are that table's columns changes the table's rows. Joins, views over
+    // views and computed columns Oracle may allow too, but they are not done here: refused openly.
+    const auto* from = blk->from.size() == 1 ? blk->from[0]->as<sql::TableName>() : nullptr;
+    std::optional<ObjectRef> baseRef;
+    if (from && !from->name.dblink)
+        baseRef = catalog.resolve(from->name.schema ? from->name.schema->name : "", from->name.name.name, ref.owner);
+    std::optional<TableInfo> base;
+    if (baseRef && baseRef->kind == ObjectKind::Table)
+        base = catalog.table(*baseRef);
+    auto unimplemented = [&] { fail(3001, "unimplemented feature: data manipulation through a view", offset); };
+    if (!base)
+        unimplemented();
+    dependsOn.insert(baseRef->objectId);
+    TableInfo t = *base;
+    t.columns.clear();
+    std::set<std::string> used;
+    auto add = [&](const ColumnInfo& c) {
+        ColumnInfo v = c;
+        const size_t position = t.columns.size();
+        if (position < view->columnNames.size() && !view->columnNames[position].empty())
+            v.name = view->columnNames[position];
+        used.insert(c.name);
+        t.columns.push_back(v);
+    };
+    for (const auto& item : blk->items) {
+        if (item.type != sql::SelectItem::Type::Expr) {
+            for (const auto& c : base->columns)
+                if (!c.hidden)
+                    add(c);
+            continue;
+        }
+        const auto* c = item.expr->as<sql::ColumnRefExpr>();
+        const ColumnInfo* found = c ? findColumn(*base, c->column().name) : nullptr;
+        if (!found || used.count(found->name))
+            unimplemented();
+        const bool listed = t.columns.size() < view->columnNames.size();
+        add(*found);
+        if (item.alias && !listed)
+            t.columns.back().name = item.alias->name;
+    }
+    for (const auto& c : base->columns) {
+        if (c.hidden || used.count(c.name))
+            continue;
+        ColumnInfo v = c;
+        v.hidden = true;
+        v.outsideView = true;
+        t.columns.push_back(v);
+    }
+    dmlView = parsed;
+    dmlViewWhere = blk->where.get();
+    dmlViewName = ref.name;
+    dmlViewOwner = ref.owner;
+    dmlViewSourceName = from->alias ? from->alias->name : base->object.name;
+    dmlViewBase = base;
+    return t;
+}
+
+Source BinderImpl::dmlSource(
+    const TableInfo& t, const std::optional<sql::Identifier>& alias, const std::string& sqlAlias)
+{
+    Source src = targetSource(t, alias, sqlAlias);
+    if (!alias && !dmlViewName.empty()) {
+        // Through a view the statement names the view, not its table.
+        src.name = dmlViewName;
+        src.owner = dmlViewOwner;
+    }
+    return src;
+}
+
+std::string BinderImpl::viewCondition(const std::string& sqlAlias)
+{
+    if (!dmlViewWhere || !dmlViewBase)
+        return {};
+    Scope vs;
+    Source src = targetSource(*dmlViewBase, std::nullopt, sqlAlias);
+    src.name = dmlViewSourceName;
+    vs.sources.push_back(src);
+    return dmlWhere(dmlViewWhere, vs);
 }
 
 std::string BinderImpl::storeValue(
@@ -233,7 +321,7 @@ void BinderImpl::insert(const sql::InsertStmt& s, BoundStatement& out)
     }
     // Columns left out take their DEFAULT; a NOT NULL one without a default fails as Oracle fails.
     for (const auto& c : t.columns) {
-        if (c.hidden || std::find(cols.begin(), cols.end(), &c) != cols.end())
+        if ((c.hidden && !c.outsideView) || std::find(cols.begin(), cols.end(), &c) != cols.end())
             continue;
         if (!c.defaultText && c.type.nullable)
             continue;
@@ -261,7 +349,7 @@ void BinderImpl::insert(const sql::InsertStmt& s, BoundStatement& out)
     out.dmlTarget = target;
     if (s.returning) {
         Scope scope;
-        scope.sources.push_back(targetSource(t, s.alias, ""));
+        scope.sources.push_back(dmlSource(t, s.alias, ""));
         returning(*s.returning, scope, out);
     }
 }
@@ -271,7 +359,7 @@ void BinderImpl::update(const sql::UpdateStmt& s, BoundStatement& out)
     const TableInfo t = dmlTable(s.table);
     Scope scope;
     const std::string alias = newAlias();
-    scope.sources.push_back(targetSource(t, s.alias, alias));
+    scope.sources.push_back(dmlSource(t, s.alias, alias));
     std::vector<const ColumnInfo*> done;
     std::string sets;
     for (const auto& set : s.sets) {
@@ -311,7 +399,7 @@ void BinderImpl::update(const sql::UpdateStmt& s, BoundStatement& out)
                 + storeValue(t, *cols[i], v, true, set.value->offset);
         }
     }
-    const std::string where = dmlWhere(s.where.get(), scope);
+    const std::string where = withViewCondition(dmlWhere(s.where.get(), scope), viewCondition(alias));
     const std::string head = "UPDATE " + scope.sources[0].fromSql + " SET " + sets;
     out.sql = head + (where.empty() ? "" : " WHERE " + where);
     RowLockTarget target;
@@ -325,7 +413,7 @@ void BinderImpl::update(const sql::UpdateStmt& s, BoundStatement& out)
         + (where.empty() ? "" : " AND " + where);
     if (s.returning) {
         Scope rs;
-        rs.sources.push_back(targetSource(t, s.alias, ""));
+        rs.sources.push_back(dmlSource(t, s.alias, ""));
         const std::string plain = out.sql;
         returning(*s.returning, rs, out);
         out.restrictedSql += out.sql.substr(plain.size());
@@ -337,8 +425,8 @@ void BinderImpl::remove(const sql::DeleteStmt& s, BoundStatement& out)
     const TableInfo t = dmlTable(s.table);
     Scope scope;
     const std::string alias = newAlias();
-    scope.sources.push_back(targetSource(t, s.alias, alias));
-    const std::string where = dmlWhere(s.where.get(), scope);
+    scope.sources.push_back(dmlSource(t, s.alias, alias));
+    const std::string where = withViewCondition(dmlWhere(s.where.get(), scope), viewCondition(alias));
     const std::string head = "DELETE FROM " + scope.sources[0].fromSql;
     out.sql = head + (where.empty() ? "" : " WHERE " + where);
     RowLockTarget target;
@@ -352,7 +440,7 @@ void BinderImpl::remove(const sql::DeleteStmt& s, BoundStatement& out)
         + (where.empty() ? "" : " AND " + where);
     if (s.returning) {
         Scope rs;
-        rs.sources.push_back(targetSource(t, s.alias, ""));
+        rs.sources.push_back(dmlSource(t, s.alias, ""));
         const std::string plain = out.sql;
         returning(*s.returning, rs, out);
         out.restrictedSql += out.sql.substr(plain.size());

@@ -3,6 +3,7 @@
 
 #include "engine/bind/binder.h"
 #include "engine/emit/sqltext.h"
+#include "engine/sql/parser.h"
 
 #include <map>
 #include <memory>
@@ -95,6 +96,14 @@ public:
     // Views whose text is being bound on the way here: naming one again is a circular definition (FORCE views may
     // be created over each other), which must end in an error rather than an endless expansion.
     std::set<int64_t> expandingViews;
+    // DML through a simple view: the view's definition (kept parsed while binding), its WHERE, which UPDATE and
+    // DELETE add to their own, and the names the statement and the view's WHERE qualify columns by.
+    std::shared_ptr<sql::ParseResult> dmlView;
+    const sql::Expr* dmlViewWhere = nullptr;
+    std::string dmlViewName;
+    std::string dmlViewOwner;
+    std::string dmlViewSourceName;
+    std::optional<TableInfo> dmlViewBase;
 
     [[noreturn]] void fail(int code, const std::string& message, int offset) const;
     // ORA-00932 for a CLOB or BLOB where values are compared (ORDER BY, GROUP BY, DISTINCT, UNION...).
@@ -136,6 +145,9 @@ public:
     void update(const sql::UpdateStmt& s, BoundStatement& out);
     void remove(const sql::DeleteStmt& s, BoundStatement& out);
     TableInfo dmlTable(const sql::ObjectName& name);
+    TableInfo viewTable(const ObjectRef& ref, int offset);
+    Source dmlSource(const TableInfo& t, const std::optional<sql::Identifier>& alias, const std::string& sqlAlias);
+    std::string viewCondition(const std::string& sqlAlias);
     std::string storeValue(const TableInfo& t, const ColumnInfo& c, const BExpr& value, bool isUpdate, int offset);
     void returning(const sql::Returning& r, Scope& scope, BoundStatement& out);
     std::string dmlWhere(const sql::Expr* where, Scope& scope);

@@ -28,6 +28,9 @@ struct ColumnInfo {
     types::ExprType type; // nullable is false for NOT NULL columns
     std::optional<std::string> defaultText; // DEFAULT expression as written in the DDL
     bool hidden = false; // not part of SELECT * (e.g. a column being dropped)
+    // A base-table column a view leaves out, when rows are changed through the view: hidden, but an INSERT still
+    // gives it its DEFAULT (and fails on NOT NULL) as Oracle does.
+    bool outsideView = false;
 };
 
 struct TableInfo {
