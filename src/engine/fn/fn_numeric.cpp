@@ -61,13 +61,9 @@ void mod(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             resultNumber(ctx, NumberValue::ofInteger(n.integer == -1 ? 0 : m.integer % n.integer));
             return;
         }
-        // m - n * TRUNC(m / n), the quotient taken at 15 digits and the remainder rounded to m's precision.
-        double md = m.toDouble();
-        double nd = n.toDouble();
-        NumberValue q = truncNumber(normalized(NumberValue::ofReal(md / nd)), 0);
-        double r = md - nd * q.toDouble();
-        int magnitude = int(std::floor(std::log10(std::max(std::fabs(md), std::fabs(nd)))));
-        resultNumber(ctx, roundNumber(NumberValue::ofReal(r), 14 - magnitude));
+        // m - n * TRUNC(m / n) in decimal arithmetic, as Oracle defines MOD.
+        const NumberValue q = truncNumber(divideNumbers(m, n), 0);
+        resultNumber(ctx, subtractNumbers(m, multiplyNumbers(n, q)));
     });
 }
 
