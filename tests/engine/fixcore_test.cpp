@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using engine::locks::LockManager;
 using engine::locks::WaitPolicy;
 
@@ -88,4 +92,48 @@ TEST_F(FixCoreKeys, ShiftedKeysHoldForOtherSessions)
     // A failed shift leaves the table as it was, in one statement.
     EXPECT_EQ(errorOf(*a, "UPDATE k SET id = 5 WHERE id < 10"), 1);
     EXPECT_EQ(one(*a, "SELECT count(*) FROM k WHERE id < 10"), "8");
+}
+
+// Oracle: the changes of a transaction whose process died are rolled back and nothing committed is lost. The
+// undo goes through tables whose constraint triggers call the engine's functions, so opening the database must
+// not fail on them (it reported the file as damaged).
+using FixCoreRecovery = enginetest::EngineTest;
+
+TEST_F(FixCoreRecovery, UndoOfADeadProcessOverConstrainedTablesIsApplied)
+{
+    {
+        auto s = logOn();
+        std::vector<engine::Bind> none;
+        for (const char* sql : { "CREATE TABLE p (id NUMBER PRIMARY KEY)",
+                 "CREATE TABLE c (id NUMBER CHECK (id > 0), p NUMBER REFERENCES p ON DELETE CASCADE, "
+                 "n VARCHAR2(10) CHECK (UPPER(n) = n))",
+                 "CREATE TABLE other (x NUMBER)", "INSERT INTO p VALUES (1)", "INSERT INTO c VALUES (1, 1, 'A')",
+                 "COMMIT" })
+            s->execute(sql, none);
+    }
+    db.reset();
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        auto mine = engine::Database::open(dir());
+        auto a = mine->logOn("SYSTEM", "MANAGER", false);
+        auto b = mine->logOn("SYSTEM", "MANAGER", false);
+        std::vector<engine::Bind> none;
+        for (const char* sql : { "INSERT INTO p VALUES (2)", "INSERT INTO c VALUES (2, 2, 'B')",
+                 "UPDATE c SET n = 'Z' WHERE id = 1", "DELETE FROM p WHERE id = 1" })
+            a->execute(sql, none);
+        // Another session's write puts the first session's changes and their undo in the file.
+        b->execute("INSERT INTO other VALUES (1)", none);
+        b->execute("COMMIT", none);
+        raise(SIGKILL);
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_NO_THROW(db = engine::Database::open(dir()));
+    auto s = logOn();
+    EXPECT_EQ(rows(*s, "SELECT id FROM p ORDER BY id"), std::vector<std::string> { "1" });
+    EXPECT_EQ(rows(*s, "SELECT id || ' ' || p || ' ' || n FROM c"), std::vector<std::string> { "1 1 A" });
+    EXPECT_EQ(one(*s, "SELECT count(*) FROM other"), "1");
 }

@@ -177,6 +177,12 @@ void dropSequenceCache(SessionState& s, int64_t id)
     s.db->sequences.erase(id);
 }
 
+int registerBuiltins(sqlite3* db, fn::FunctionContext* context)
+{
+    int rc = fn::registerAll(db, context);
+    return rc == SQLITE_OK ? emit::registerRuntimeFunctions(db) : rc;
+}
+
 void registerSessionFunctions(SessionState& s)
 {
     const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
@@ -188,9 +194,7 @@ void registerSessionFunctions(SessionState& s)
     sqlite3_create_function(s.conn, kRowLockedFunction, 2, SQLITE_UTF8, &s, rowLockedFn, nullptr, nullptr);
     sqlite3_create_function(
         s.conn, kForeignKeysImmediateFunction, 0, SQLITE_UTF8, &s, foreignKeysImmediateFn, nullptr, nullptr);
-    int rc = fn::registerAll(s.conn, &s.fctx);
-    if (rc == SQLITE_OK)
-        rc = emit::registerRuntimeFunctions(s.conn);
+    int rc = registerBuiltins(s.conn, &s.fctx);
     if (rc != SQLITE_OK)
         throw storage::sqliteError(s.conn, rc);
     // The rows an UPDATE or DELETE locked, for the statement restricted to them.

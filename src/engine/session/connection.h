@@ -10,10 +10,18 @@ namespace engine {
 
 struct SessionState;
 
+namespace fn {
+struct FunctionContext;
+}
+
 namespace session {
 
 // Opens the file with the settings of a session's connection; throws Error.
 sqlite3* openConnection(const std::string& file);
+
+// Registers Oracle's built-ins and the engine's runtime functions (ORA_RAISE_ERROR, ORA_STORE_...) on a
+// connection; the context must outlive it. SQLite's result code.
+int registerBuiltins(sqlite3* db, fn::FunctionContext* context);
 
 // Registers the functions that need the session (ROWID, sequences, constraint switch and Oracle's built-ins).
 void registerSessionFunctions(SessionState& s);

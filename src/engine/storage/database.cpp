@@ -4,6 +4,7 @@
 #include "engine/catalog/schema.h"
 #include "engine/engine.h"
 #include "engine/exec/statement_cache.h"
+#include "engine/fn/context.h"
 #include "engine/session/connection.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/database_state.h"
@@ -64,12 +65,19 @@ void verifyAndRecover(const std::string& file)
     if (head != QByteArray("SQLite format 3\0", 16))
         throw damaged(file, "not a database file");
     f.close();
+    fn::FunctionContext functions; // outlives the connection below
     sqlite3* db = session::openConnection(file);
     struct Closer {
         sqlite3* db;
         ~Closer() { sqlite3_close(db); }
     } closer { db };
+    // Undo runs through the tables' constraint triggers, which SQLite compiles with the statement: every function
+    // a trigger names must exist here, though the triggers stand aside while undo is applied.
     sqlite3_create_function(db, session::kChecksFunction, 0, SQLITE_UTF8, nullptr, noChecks, nullptr, nullptr);
+    sqlite3_create_function(
+        db, session::kForeignKeysImmediateFunction, 0, SQLITE_UTF8, nullptr, noChecks, nullptr, nullptr);
+    if (session::registerBuiltins(db, &functions) != SQLITE_OK)
+        throw damaged(file, sqlite3_errmsg(db));
     try {
         int version = catalog::catalogVersion(db);
         if (version == 0)
