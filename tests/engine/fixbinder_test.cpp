@@ -54,5 +54,51 @@ TEST(FixBinder, ConstantGroupTermsAreNoPositions)
         f.raw("SELECT DEPTNO, count(*) FROM \"SCOTT$EMP\" GROUP BY DEPTNO ORDER BY DEPTNO"));
 }
 
+// Two views over DEPT, one WITH READ ONLY, as the catalog describes them.
+void addDeptViews(Fixture& f)
+{
+    engine::bind::ViewInfo v;
+    v.object = { "SCOTT", "DEPT10", engine::bind::ObjectKind::View, 220 };
+    v.queryText = "SELECT d.deptno no, d.dname FROM dept d WHERE d.deptno = 10";
+    v.readOnly = false;
+    f.catalog.views.push_back(v);
+    v.object = { "SCOTT", "DEPTRO", engine::bind::ObjectKind::View, 221 };
+    v.readOnly = true;
+    f.catalog.views.push_back(v);
+    v.object = { "SCOTT", "DEPTQ", engine::bind::ObjectKind::View, 222 };
+    v.readOnly.reset();
+    f.catalog.views.push_back(v);
+}
+
+TEST(FixBinder, DmlThroughASimpleViewChangesTheViewsRowsOfItsTable)
+{
+    // Oracle: UPDATE and DELETE through the view touch only the rows it shows; INSERT gives the columns it leaves
+    // out their DEFAULT (NULL here); its column aliases name the table's columns.
+    Fixture f;
+    addDeptViews(f);
+    const auto before = f.raw("SELECT count(*) FROM \"SCOTT$DEPT\"");
+    EXPECT_EQ(f.failure("UPDATE dept10 SET dname = 'X' WHERE no > 0").code, 0);
+    EXPECT_EQ(f.raw("SELECT DEPTNO FROM \"SCOTT$DEPT\" WHERE DNAME = 'X'"), std::vector<std::string> { "10" });
+    EXPECT_EQ(f.failure("UPDATE dept10 SET dept10.dname = 'Y' WHERE dept10.no = 20").code, 0);
+    EXPECT_TRUE(f.raw("SELECT DEPTNO FROM \"SCOTT$DEPT\" WHERE DNAME = 'Y'").empty());
+    EXPECT_EQ(f.failure("INSERT INTO dept10 VALUES (50, 'NEW')").code, 0);
+    EXPECT_EQ(
+        f.raw("SELECT DNAME, LOC FROM \"SCOTT$DEPT\" WHERE DEPTNO = 50"), std::vector<std::string> { "NEW|NULL" });
+    EXPECT_EQ(f.failure("DELETE FROM dept10").code, 0);
+    EXPECT_TRUE(f.raw("SELECT DEPTNO FROM \"SCOTT$DEPT\" WHERE DEPTNO = 10").empty());
+    EXPECT_EQ(f.raw("SELECT count(*) FROM \"SCOTT$DEPT\""), before); // 10 went, 50 came
+    EXPECT_EQ(f.failure("UPDATE dept10 SET loc = 'Z'").code, 904);
+}
+
+TEST(FixBinder, ReadOnlyViewsRefuseDml)
+{
+    Fixture f;
+    addDeptViews(f);
+    // Oracle: ORA-42399 for DML on a view created WITH READ ONLY.
+    EXPECT_EQ(f.failure("DELETE FROM deptro").code, 42399);
+    // A catalog that does not say whether the view is read-only gets no rows changed through it.
+    EXPECT_EQ(f.failure("DELETE FROM deptq").code, 3001);
+}
+
 } // namespace
 } // namespace bindtest

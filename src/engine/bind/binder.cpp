@@ -81,6 +81,8 @@ TableInfo BinderImpl::viewTable(const ObjectRef& ref, int offset)
     // Set operators, DISTINCT, grouping and hierarchies make a view not updatable in Oracle.
     if (!blk || blk->distinct || !blk->groupBy.empty() || blk->having || blk->connectBy)
         fail(1732, "data manipulation operation not legal on this view", offset);
+    if (view->readOnly.value_or(false))
+        fail(42399, "cannot perform a DML operation on a read-only view", offset);
     // A view over one table whose columns are that table's columns changes the table's rows. Joins, views over
     // views and computed columns Oracle may allow too, but they are not done here: refused openly.
     const auto* from = blk->from.size() == 1 ? blk->from[0]->as<sql::TableName>() : nullptr;
@@ -91,7 +93,7 @@ TableInfo BinderImpl::viewTable(const ObjectRef& ref, int offset)
     if (baseRef && baseRef->kind == ObjectKind::Table)
         base = catalog.table(*baseRef);
     auto unimplemented = [&] { fail(3001, "unimplemented feature: data manipulation through a view", offset); };
-    if (!base)
+    if (!base || !view->readOnly)
         unimplemented();
     dependsOn.insert(baseRef->objectId);
     TableInfo t = *base;
