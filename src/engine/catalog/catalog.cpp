@@ -571,13 +571,14 @@ std::optional<bind::TableInfo> Lookup::table(const bind::ObjectRef& ref) const
 
 std::optional<bind::ViewInfo> Lookup::view(const bind::ObjectRef& ref) const
 {
-    Stmt s(cat_.db(), R"(SELECT "TEXT", "COLNAMES" FROM "VIEW$" WHERE "OBJ#" = ?1)");
+    Stmt s(cat_.db(), R"(SELECT "TEXT", "COLNAMES", "PROPERTY" FROM "VIEW$" WHERE "OBJ#" = ?1)");
     s.bind(1, ref.objectId);
     if (!s.step())
         return std::nullopt;
     bind::ViewInfo v;
     v.object = ref;
     v.queryText = s.text(0);
+    v.readOnly = (s.int64(2) & 1) != 0; // CREATE VIEW ... WITH READ ONLY
     std::string names = s.text(1);
     size_t pos = 0;
     while (!names.empty() && pos <= names.size()) {
