@@ -487,6 +487,8 @@ void finish(BinderImpl& b, BoundStatement& out)
 
 } // namespace detail
 
+StatementKind statementKindOf(sql::StatementKind kind) { return detail::kindOf(kind); }
+
 BoundStatementPtr bindStatement(
     const sql::Statement& statement, std::string_view text, const CatalogLookup& catalog, const SessionContext& context)
 {

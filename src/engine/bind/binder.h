@@ -17,6 +17,9 @@ namespace engine::bind {
 BoundStatementPtr bindStatement(const sql::Statement& statement, std::string_view text, const CatalogLookup& catalog,
     const SessionContext& context);
 
+// The public kind of a parsed statement, as the engine reports it to its clients.
+StatementKind statementKindOf(sql::StatementKind kind);
+
 // Binds a query alone: CREATE TABLE ... AS SELECT and CREATE VIEW use its columns and SQL.
 BoundStatementPtr bindQuery(
     const sql::Query& query, std::string_view text, const CatalogLookup& catalog, const SessionContext& context);

@@ -279,7 +279,15 @@ Source BinderImpl::viewSource(const ObjectRef& ref, const std::optional<sql::Ide
     src.sqlAlias = newAlias();
     src.fromSql = "(" + sub.sql + ") AS " + src.sqlAlias;
     src.offset = offset;
-    for (size_t i = 0; i < sub.types.size(); ++i) {
+    // A view has the columns it was created with: columns added to its tables later (a "*" in its query) are not
+    // its columns, and a view that lost one of its columns has errors until it is created again.
+    size_t columnCount = sub.types.size();
+    if (!view->columnNames.empty()) {
+        if (columnCount < view->columnNames.size())
+            fail(4063, "view \"" + ref.owner + "\".\"" + ref.name + "\" has errors", offset);
+        columnCount = view->columnNames.size();
+    }
+    for (size_t i = 0; i < columnCount; ++i) {
         SrcColumn c;
         c.name = i < view->columnNames.size() ? view->columnNames[i] : sub.names[i];
         c.sql = src.sqlAlias + ".c" + std::to_string(i + 1);

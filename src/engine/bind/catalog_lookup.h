@@ -43,7 +43,7 @@ struct TableInfo {
 struct ViewInfo {
     ObjectRef object;
     std::string queryText; // the view's SELECT as stored
-    std::vector<std::string> columnNames; // the view's column list when one was given, else empty
+    std::vector<std::string> columnNames; // the view's columns as they were when it was created
     // WITH READ ONLY (VIEW$.PROPERTY). Unset when the catalog does not say: no rows are changed through the view
     // then, since a read-only view must refuse them.
     std::optional<bool> readOnly;

@@ -28,36 +28,6 @@ namespace {
 
 constexpr size_t kUndoSpill = 20000;
 
-StatementKind publicKind(sql::StatementKind k)
-{
-    switch (k) {
-    case sql::StatementKind::Select:
-        return StatementKind::Select;
-    case sql::StatementKind::Insert:
-        return StatementKind::Insert;
-    case sql::StatementKind::Update:
-        return StatementKind::Update;
-    case sql::StatementKind::Delete:
-        return StatementKind::Delete;
-    case sql::StatementKind::LockTable:
-        return StatementKind::LockTable;
-    case sql::StatementKind::Commit:
-        return StatementKind::Commit;
-    case sql::StatementKind::Rollback:
-        return StatementKind::Rollback;
-    case sql::StatementKind::Savepoint:
-        return StatementKind::Savepoint;
-    case sql::StatementKind::SetTransaction:
-        return StatementKind::SetTransaction;
-    case sql::StatementKind::AlterSession:
-        return StatementKind::AlterSession;
-    case sql::StatementKind::PlSql:
-        return StatementKind::PlSql;
-    default:
-        return StatementKind::Ddl;
-    }
-}
-
 bind::SessionContext contextOf(const SessionState& s)
 {
     return { s.schema, s.user };
@@ -551,7 +521,7 @@ ExecResult lockTableStmt(SessionState& s, const sql::LockTableStmt& l)
 ExecResult control(SessionState& s, const sql::Statement& stmt)
 {
     ExecResult r;
-    r.kind = publicKind(stmt.kind);
+    r.kind = bind::statementKindOf(stmt.kind);
     switch (stmt.kind) {
     case sql::StatementKind::Commit:
         session::commit(s);

@@ -217,7 +217,7 @@ std::unique_ptr<Session> Database::logOn(const std::string& userName, const std:
     st->fctx.uid = st->userId;
     st->fctx.currentSchema = st->schema;
     st->fctx.sessionId = st->sid;
-    st->fctx.isDba = asSysdba || st->userId == catalog::kSysUser || st->userId == catalog::kSystemUser;
+    st->fctx.isDba = asSysdba; // ISDBA is TRUE only for a SYSDBA logon, as on Oracle
     st->fctx.host = QSysInfo::machineHostName().toStdString();
     st->fctx.osUser = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME")).toStdString();
     st->fctx.terminal = st->fctx.host.empty() ? "unknown" : st->fctx.host;
