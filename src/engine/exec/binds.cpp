@@ -7,6 +7,7 @@
 #include "engine/fn/oraerror.h"
 #include "engine/storage/sqlite.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace engine::exec {
@@ -87,6 +88,10 @@ Value convertBind(const Value& v, const types::ExprType& expected, const fn::Fun
 void bindParameters(
     sqlite3_stmt* stmt, const bind::BoundStatement& b, const std::vector<Bind>& binds, const fn::FunctionContext& ctx)
 {
+    // RETURNING ... INTO targets are no SQLite parameters, but a statement whose target is not bound must not run.
+    for (const bind::ReturningItem& r : b.returning)
+        if (std::none_of(binds.begin(), binds.end(), [&](const Bind& bd) { return bd.name == r.bindName; }))
+            throw oraError(1008, "not all variables bound");
     int index = 0;
     for (const bind::ParamSlot& slot : b.params) {
         ++index; // parameter ?i is params[i-1]

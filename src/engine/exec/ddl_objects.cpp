@@ -292,8 +292,11 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
             throw oraError(1027, "bind variables not allowed for data definition operations", st.queryOffset);
         if (!st.columns.empty() && st.columns.size() != q->columns.size())
             throw oraError(1730, "invalid number of column names specified", st.view.offset);
-        for (size_t i = 0; i < q->columns.size(); ++i)
+        for (size_t i = 0; i < q->columns.size(); ++i) {
+            if (st.columns.empty() && !plainIdentifier(q->columns[i].name))
+                throw oraError(998, "must name this expression with a column alias", st.queryOffset);
             names.push_back(st.columns.empty() ? q->columns[i].name : st.columns[i].name);
+        }
         std::set<std::string> seen;
         for (const std::string& n : names)
             if (!seen.insert(n).second)

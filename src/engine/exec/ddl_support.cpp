@@ -9,9 +9,22 @@
 #include "engine/storage/sqlite.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 
 namespace engine::exec {
+
+bool plainIdentifier(const std::string& name)
+{
+    if (name.empty() || name.size() > 30 || !std::isalpha(static_cast<unsigned char>(name[0])))
+        return false;
+    for (char ch : name)
+        if (!(std::isupper(static_cast<unsigned char>(ch)) || std::isdigit(static_cast<unsigned char>(ch)) || ch == '_'
+                || ch == '$' || ch == '#'))
+            return false;
+    return true;
+}
+
 
 using catalog::ColumnRow;
 using catalog::ConstraintRow;

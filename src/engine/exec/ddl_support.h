@@ -55,6 +55,10 @@ void dropKeyIndex(DdlContext& ctx, catalog::ConstraintRow& c);
 // Drops a whole index: SQLite index and catalog rows.
 void dropIndexObject(DdlContext& ctx, int64_t indexId);
 
+// Whether a result column's heading is a name a table or view column can take as it is (an expression's heading
+// is not: Oracle asks for an alias, ORA-00998).
+bool plainIdentifier(const std::string& name);
+
 // Marks views that depend on the object INVALID, as Oracle does when a table goes or changes.
 void invalidateDependents(DdlContext& ctx, int64_t objectId);
 

@@ -18,17 +18,6 @@ using storage::Stmt;
 
 namespace {
 
-bool plainIdentifier(const std::string& name)
-{
-    if (name.empty() || name.size() > 30 || !std::isalpha(static_cast<unsigned char>(name[0])))
-        return false;
-    for (char ch : name)
-        if (!(std::isupper(static_cast<unsigned char>(ch)) || std::isdigit(static_cast<unsigned char>(ch)) || ch == '_'
-                || ch == '$' || ch == '#'))
-            return false;
-    return true;
-}
-
 ColumnRow columnFromDesc(const ColumnDesc& d)
 {
     ColumnRow c;
