@@ -529,6 +529,8 @@ std::optional<ObjectRow> Lookup::resolveObject(
             obj = cat_.object(u->id, n, 1);
         if (!obj && owner.empty() && depth == 0)
             obj = cat_.object(kPublicUser, n, 1);
+        if (!obj && depth > 0) // a synonym whose object is gone
+            throw oraError(980, "synonym translation is no longer valid");
         if (!obj)
             return std::nullopt;
         if (obj->type != kTypeSynonym || !followSynonyms)
