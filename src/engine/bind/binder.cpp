@@ -403,21 +403,28 @@ void BinderImpl::update(const sql::UpdateStmt& s, BoundStatement& out)
     }
     const std::string where = withViewCondition(dmlWhere(s.where.get(), scope), viewCondition(alias));
     const std::string head = "UPDATE " + scope.sources[0].fromSql + " SET " + sets;
+    finishDml(t, scope.sources[0], head, where, s.alias, s.returning, out);
+}
+
+// The end of an UPDATE or DELETE: the statement itself, the query of the rows it will touch (for row locks), the
+// same statement restricted to the rows that were locked, and RETURNING.
+void BinderImpl::finishDml(const TableInfo& t, const Source& target, const std::string& head, const std::string& where,
+    const std::optional<sql::Identifier>& alias, const std::optional<sql::Returning>& ret, BoundStatement& out)
+{
     out.sql = head + (where.empty() ? "" : " WHERE " + where);
-    RowLockTarget target;
-    target.table = t.object;
-    target.physicalName = t.physicalName;
-    target.rowNumberColumn = t.rowNumberColumn;
-    target.rowsSql = "SELECT " + scope.sources[0].rownoSql + " FROM " + scope.sources[0].fromSql
-        + (where.empty() ? "" : " WHERE " + where);
-    out.dmlTarget = target;
-    out.restrictedSql = head + " WHERE " + scope.sources[0].rownoSql + " IN (SELECT R FROM " + kDmlRowsTable + ")"
+    RowLockTarget lock;
+    lock.table = t.object;
+    lock.physicalName = t.physicalName;
+    lock.rowNumberColumn = t.rowNumberColumn;
+    lock.rowsSql = "SELECT " + target.rownoSql + " FROM " + target.fromSql + (where.empty() ? "" : " WHERE " + where);
+    out.dmlTarget = lock;
+    out.restrictedSql = head + " WHERE " + target.rownoSql + " IN (SELECT R FROM " + kDmlRowsTable + ")"
         + (where.empty() ? "" : " AND " + where);
-    if (s.returning) {
+    if (ret) {
         Scope rs;
-        rs.sources.push_back(dmlSource(t, s.alias, ""));
+        rs.sources.push_back(dmlSource(t, alias, ""));
         const std::string plain = out.sql;
-        returning(*s.returning, rs, out);
+        returning(*ret, rs, out);
         out.restrictedSql += out.sql.substr(plain.size());
     }
 }
@@ -430,23 +437,7 @@ void BinderImpl::remove(const sql::DeleteStmt& s, BoundStatement& out)
     scope.sources.push_back(dmlSource(t, s.alias, alias));
     const std::string where = withViewCondition(dmlWhere(s.where.get(), scope), viewCondition(alias));
     const std::string head = "DELETE FROM " + scope.sources[0].fromSql;
-    out.sql = head + (where.empty() ? "" : " WHERE " + where);
-    RowLockTarget target;
-    target.table = t.object;
-    target.physicalName = t.physicalName;
-    target.rowNumberColumn = t.rowNumberColumn;
-    target.rowsSql = "SELECT " + scope.sources[0].rownoSql + " FROM " + scope.sources[0].fromSql
-        + (where.empty() ? "" : " WHERE " + where);
-    out.dmlTarget = target;
-    out.restrictedSql = head + " WHERE " + scope.sources[0].rownoSql + " IN (SELECT R FROM " + kDmlRowsTable + ")"
-        + (where.empty() ? "" : " AND " + where);
-    if (s.returning) {
-        Scope rs;
-        rs.sources.push_back(dmlSource(t, s.alias, ""));
-        const std::string plain = out.sql;
-        returning(*s.returning, rs, out);
-        out.restrictedSql += out.sql.substr(plain.size());
-    }
+    finishDml(t, scope.sources[0], head, where, s.alias, s.returning, out);
 }
 
 StatementKind kindOf(sql::StatementKind k)

@@ -144,6 +144,8 @@ public:
     void insert(const sql::InsertStmt& s, BoundStatement& out);
     void update(const sql::UpdateStmt& s, BoundStatement& out);
     void remove(const sql::DeleteStmt& s, BoundStatement& out);
+    void finishDml(const TableInfo& t, const Source& target, const std::string& head, const std::string& where,
+        const std::optional<sql::Identifier>& alias, const std::optional<sql::Returning>& ret, BoundStatement& out);
     TableInfo dmlTable(const sql::ObjectName& name);
     TableInfo viewTable(const ObjectRef& ref, int offset);
     Source dmlSource(const TableInfo& t, const std::optional<sql::Identifier>& alias, const std::string& sqlAlias);
