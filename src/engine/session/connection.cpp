@@ -3,8 +3,10 @@
 
 #include "engine/bind/bound.h"
 #include "engine/catalog/rowid.h"
+#include "engine/dict/fixed.h"
 #include "engine/emit/runtime_functions.h"
 #include "engine/fn/registry.h"
+#include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
@@ -197,6 +199,8 @@ void registerSessionFunctions(SessionState& s)
     int rc = registerBuiltins(s.conn, &s.fctx);
     if (rc != SQLITE_OK)
         throw storage::sqliteError(s.conn, rc);
+    priv::registerFunctions(s.conn, s);
+    dict::setupFixedObjects(s.conn, s);
     // The rows an UPDATE or DELETE locked, for the statement restricted to them.
     storage::exec(
         s.conn, std::string("CREATE TABLE IF NOT EXISTS ") + bind::kDmlRowsTable + " (R INTEGER PRIMARY KEY)");
