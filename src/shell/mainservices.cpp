@@ -4,6 +4,7 @@
 #include "db/query.h"
 #include "db/session.h"
 #include "shell/macrofile.h"
+#include "shell/programdate.h"
 
 #include <QAction>
 #include <QApplication>
@@ -541,6 +542,7 @@ bool changeDateFormat(db::Session& session, db::Session& mainSession, const QStr
         db::Query quDateFormat(&session);
         quDateFormat.setSql(changeDateFormatStatement(format));
         quDateFormat.execute();
+        setProgramDateFormat(format);
     } catch (const db::OracleError&) {
         ok = false;
         if (error)

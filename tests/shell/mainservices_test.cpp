@@ -6,6 +6,7 @@
 #include "shell/dmuser.h"
 #include "shell/macrofile.h"
 #include "shell/mainservices.h"
+#include "shell/programdate.h"
 #include "support/tempdir.h"
 #include "support/waitfor.h"
 
@@ -445,6 +446,16 @@ TEST_F(DbServices, ChangeDateFormatSetsTheSessionOrSaysWhy)
     EXPECT_FALSE(changeDateFormat(other, main, QStringLiteral("DD.QQQ.XYZ"), &error));
     EXPECT_EQ(error, QStringLiteral("Wrong DATE FORMAT"));
     EXPECT_EQ(other.dateFormat(), QStringLiteral("DD.MM.YYYY"));
+}
+
+TEST_F(DbServices, ChangeDateFormatMakesItTheProgramsShortDateFormatOnlyWhenAccepted)
+{
+    ASSERT_TRUE(changeDateFormat(other, main, QStringLiteral("YYYY-MM-DD")));
+    EXPECT_EQ(programDateSettings().shortDateFormat, QStringLiteral("YYYY-MM-DD"));
+    EXPECT_EQ(programDateSettings().dateSeparator, QLatin1Char('.'));
+    EXPECT_FALSE(changeDateFormat(other, main, QStringLiteral("DD.QQQ.XYZ")));
+    EXPECT_EQ(programDateSettings().shortDateFormat, QStringLiteral("YYYY-MM-DD"));
+    setProgramDateFormat(QStringLiteral("DD.MM.YYYY"));
 }
 
 TEST_F(DbServices, ChangeDateFormatKeepsTheMainSessionsOwnTransaction)
