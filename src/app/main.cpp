@@ -1,6 +1,7 @@
 // The program block: creates the application and its one main window, and runs the message loop until the main
 // window closes.
 #include "db/drivers.h"
+#include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
 #include "shell/Main.h"
 
@@ -16,7 +17,10 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Velmorant"));
     QApplication::setApplicationName(QStringLiteral("Dremmox"));
     QApplication::setApplicationVersion(platform::versionText());
-    db::setOracleClientDriver(db::oci::clientDriver()); // loads the Oracle client only at the first logon to it
+    // The Oracle client is loaded only at the first logon to an Oracle alias: from DREMMOX_ORACLE_CLIENT when set (a
+    // directory or the library file itself), else ORACLE_HOME, else the loader's search path.
+    db::oci::setClientLocation(qEnvironmentVariable("DREMMOX_ORACLE_CLIENT"));
+    db::setOracleClientDriver(db::oci::clientDriver());
 
     // Closing the main window ends the program even while tool windows are open; they go with it.
     auto window = std::make_unique<TfmMain>();
