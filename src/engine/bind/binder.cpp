@@ -465,6 +465,8 @@ StatementKind kindOf(sql::StatementKind k)
         return StatementKind::AlterSession;
     case sql::StatementKind::PlSql:
         return StatementKind::PlSql;
+    case sql::StatementKind::ExplainPlan:
+        return StatementKind::Other;
     default:
         return StatementKind::Ddl;
     }

@@ -6,6 +6,7 @@
 #include "engine/exec/binds.h"
 #include "engine/exec/cursor.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/exec/explain.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/fn/dateformat.h"
 #include "engine/fn/oraerror.h"
@@ -594,6 +595,8 @@ ExecResult execute(SessionState& s, std::string_view sql, std::vector<Bind>& bin
             return alterSession(s, *stmt.as<sql::AlterSessionStmt>());
         case sql::StatementKind::LockTable:
             return lockTableStmt(s, *stmt.as<sql::LockTableStmt>());
+        case sql::StatementKind::ExplainPlan:
+            return explainPlan(s, *stmt.as<sql::ExplainPlanStmt>(), sql);
         case sql::StatementKind::PlSql:
             throw oraError(3001, "unimplemented feature: PL/SQL", stmt.offset);
         default:

@@ -522,6 +522,7 @@ enum class StatementKind {
     Rename,
     PlSql,
     DropObject,
+    ExplainPlan,
 };
 
 struct Statement : KindedNode<Statement> {
@@ -1071,6 +1072,20 @@ struct DropObjectStmt : Statement {
     std::string objectType; // upper case, words joined by one blank
     bool isPublic = false; // DROP PUBLIC DATABASE LINK
     ObjectName name;
+};
+
+// EXPLAIN PLAN [SET STATEMENT_ID = 'text'] [INTO [schema.]table[@dblink]] FOR statement. The explained statement
+// is parsed in place, so its nodes carry offsets in the whole EXPLAIN text.
+struct ExplainPlanStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::ExplainPlan;
+    ExplainPlanStmt()
+        : Statement(Kind)
+    {
+    }
+    std::optional<std::string> statementId; // SET STATEMENT_ID; '' is NULL as everywhere
+    std::optional<ObjectName> into; // unset: PLAN_TABLE
+    StatementPtr statement; // SELECT, INSERT, UPDATE or DELETE
+    std::string statementText; // the explained statement as written, line breaks kept
 };
 
 } // namespace engine::sql

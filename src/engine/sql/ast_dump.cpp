@@ -1149,6 +1149,21 @@ void Dumper::statement(const Statement& s)
         object(d->name);
         break;
     }
+    case StatementKind::ExplainPlan: {
+        const auto* e = s.as<ExplainPlanStmt>();
+        put("EXPLAIN PLAN");
+        if (e->statementId) {
+            put(" SET STATEMENT_ID = ");
+            text(*e->statementId);
+        }
+        if (e->into) {
+            put(" INTO ");
+            object(*e->into);
+        }
+        put(" FOR ");
+        statement(*e->statement);
+        break;
+    }
     }
 }
 

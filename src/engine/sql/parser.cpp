@@ -221,7 +221,9 @@ StatementPtr Parser::parseStatement()
             stmt = parseRename();
         else if (w == "BEGIN" || w == "DECLARE")
             stmt = parsePlSql(PlSqlStmt::Unit::AnonymousBlock, false, false);
-        else if (w == "MERGE" || w == "EXPLAIN" || w == "CALL" || w == "ANALYZE" || w == "AUDIT" || w == "NOAUDIT"
+        else if (w == "EXPLAIN")
+            stmt = parseExplainPlan();
+        else if (w == "MERGE" || w == "CALL" || w == "ANALYZE" || w == "AUDIT" || w == "NOAUDIT"
             || w == "FLASHBACK" || w == "PURGE" || w == "ASSOCIATE" || w == "DISASSOCIATE")
             fail(3001, first.offset);
         else

@@ -100,6 +100,9 @@ public:
     StatementPtr parseRename();
     StatementPtr parsePlSql(PlSqlStmt::Unit unit, bool orReplace, bool named);
 
+    // --- EXPLAIN PLAN (parser_explain.cpp)
+    StatementPtr parseExplainPlan();
+
     // --- DDL (parser_ddl.cpp)
     StatementPtr parseCreate();
     StatementPtr parseAlter();
