@@ -2,6 +2,7 @@
 #include "engine/engine.h"
 
 #include "engine/fn/number.h"
+#include "engine/sysview/version.h"
 
 #include <QStandardPaths>
 
@@ -44,7 +45,7 @@ std::string defaultDataDirectory()
 
 std::string serverVersionText()
 {
-    return "Oracle Database 11g Enterprise Edition Release 11.2.0.4.0 - 64bit Production";
+    return sysview::versionBanner(sysview::kDefaultVersion);
 }
 
 } // namespace engine

@@ -153,6 +153,20 @@ struct ExecResult {
 class Database;
 struct SessionState;
 
+// Who is at the other end of a logon, as V$SESSION shows it (OSUSER, MACHINE, TERMINAL, PROGRAM).
+struct ClientInfo {
+    std::string osUser, machine, terminal, program;
+};
+
+// The operating-system user from the environment, this host's name, "unknown" and the executable's name.
+ClientInfo defaultClientInfo();
+
+// A rollback segment as V$ROLLNAME and V$ROLLSTAT list it.
+struct RollbackSegment {
+    std::string name;
+    bool online = true;
+};
+
 // One logon. Usable from any thread; calls on one session are serialised. interrupt() may come from any thread.
 class Session {
 public:
@@ -204,7 +218,20 @@ public:
     static bool exists(const std::string& dir);
 
     // ORA-01017 for an unknown user or wrong password; ORA-01031 for SYSDBA without the privilege.
+    // ORA-01035 while restricted session is enabled and the user lacks RESTRICTED SESSION.
     std::unique_ptr<Session> logOn(const std::string& user, const std::string& password, bool asSysdba = false);
+    std::unique_ptr<Session> logOn(
+        const std::string& user, const std::string& password, bool asSysdba, const ClientInfo& client);
+
+    // The Oracle release the database presents in V$VERSION, V$INSTANCE and the compatible parameter: "19",
+    // "12.1", "11.2", "10.2", "9.2", "8.1.7" or a full five-part release. Kept in the database file; the default
+    // is 19. Throws Error (ORA-02097) for a text that is not such a release.
+    void setServerVersion(const std::string& version);
+    // The five-part release, e.g. "19.0.0.0.0".
+    std::string serverVersion();
+    // The rollback segments V$ROLLNAME and V$ROLLSTAT list, kept in the database file. The default is SYSTEM and
+    // ten system-managed undo segments, all online.
+    void setRollbackSegments(const std::vector<RollbackSegment>& segments);
 
     const std::string& directory() const;
     DatabaseState& state() { return *state_; }
@@ -217,7 +244,8 @@ private:
 // The user's data directory + "/dremmox/databases".
 std::string defaultDataDirectory();
 
-// The engine's version text, as V$VERSION and the logon banner give it.
+// The engine's default version text (release 19), as V$VERSION and the logon banner give it; a session gives its
+// database's configured release through Session::serverVersion().
 std::string serverVersionText();
 
 } // namespace engine

@@ -89,6 +89,8 @@ bool StreamCursor::next()
     int rc = core_->firstStep == 1 ? SQLITE_ROW : sqlite3_step(core_->stmt);
     core_->firstStep = -1;
     if (rc == SQLITE_ROW) {
+        if (core_->fetchedRows)
+            core_->fetchedRows->fetch_add(1, std::memory_order_relaxed);
         for (size_t i = 0; i < columns_.size(); ++i)
             readColumn(core_->stmt, static_cast<int>(i), columns_[i].type, values_[i]);
         return true;

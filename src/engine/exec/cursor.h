@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -20,6 +21,8 @@ struct CursorCore {
     sqlite3_stmt* stmt = nullptr; // null once done or closed
     std::shared_ptr<CachedStatement> owner; // takes the statement back
     const std::atomic<bool>* interrupted = nullptr;
+    // The session's counter of rows read (V$SESS_IO.CONSISTENT_GETS), bumped once per row fetched.
+    std::atomic<int64_t>* fetchedRows = nullptr;
     // The executor steps to the first row before the call returns, so an error of the first row is the call's
     // error, as with Oracle's prefetch: 1 when that row waits to be read, 0 when the query had no row.
     int firstStep = -1;

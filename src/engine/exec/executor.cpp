@@ -3,13 +3,18 @@
 
 #include "engine/bind/binder.h"
 #include "engine/catalog/catalog.h"
+#include "engine/dict/fixed.h"
 #include "engine/exec/binds.h"
 #include "engine/exec/cursor.h"
 #include "engine/exec/ddl_support.h"
 #include "engine/exec/explain.h"
 #include "engine/exec/statement_cache.h"
+#include "engine/exec/system.h"
 #include "engine/fn/dateformat.h"
 #include "engine/fn/oraerror.h"
+#include "engine/link/links.h"
+#include "engine/priv/privileges.h"
+#include "engine/plsql/runtime.h"
 #include "engine/session/session_state.h"
 #include "engine/session/transaction.h"
 #include "engine/sql/parser.h"
@@ -29,9 +34,9 @@ namespace {
 
 constexpr size_t kUndoSpill = 20000;
 
-bind::SessionContext contextOf(const SessionState& s)
+bind::SessionContext contextOf(SessionState& s)
 {
-    return { s.schema, s.user };
+    return { s.schema, s.user, priv::visibility(s) };
 }
 
 locks::WaitPolicy waitPolicy(SessionState& s, bool nowait = false, int timeoutSeconds = -1)
@@ -85,7 +90,7 @@ std::shared_ptr<CachedStatement> translate(SessionState& s, std::string_view sql
 {
     // The catalog is read on the session's connection, which another session may be committing for us.
     std::lock_guard conn(s.connMutex);
-    catalog::Lookup lookup(s.conn);
+    link::SessionLookup lookup(s);
     auto entry = std::make_shared<CachedStatement>();
     entry->generation = s.db->ddlGeneration.load();
     entry->bound = bind::bindStatement(stmt, sql, lookup, contextOf(s));
@@ -213,6 +218,7 @@ void checkDeferredForeignKeys(
 ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& binds)
 {
     const bind::BoundStatement& b = *entry.bound;
+    priv::checkAccess(s, b);
     if (s.readOnlyTransaction)
         throw oraError(1456, "may not perform insert/delete/update operation inside a READ ONLY transaction");
     ExecResult r;
@@ -349,6 +355,7 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
 ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std::vector<Bind>& binds)
 {
     const bind::BoundStatement& b = *entry->bound;
+    priv::checkAccess(s, b);
     ExecResult r;
     r.kind = StatementKind::Select;
     if (!b.lockTargets.empty()) {
@@ -389,6 +396,7 @@ ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std
     core->connMutex = s.connLock;
     core->db = s.conn;
     core->interrupted = &s.interrupted;
+    core->fetchedRows = &s.info.io.consistentGets;
     std::lock_guard conn(s.connMutex);
     core->stmt = entry->take(s.conn);
     core->owner = entry;
@@ -451,6 +459,7 @@ ExecResult alterSession(SessionState& s, const sql::AlterSessionStmt& a)
             s.schema = u->name;
             s.schemaId = u->id;
             s.fctx.currentSchema = u->name;
+            s.fctx.schemaId = u->id;
         } else {
             // Settings the engine has no behaviour for are accepted only when they ask for what it does anyway.
             static const std::pair<const char*, const char*> defaults[] = {
@@ -502,6 +511,9 @@ ExecResult lockTableStmt(SessionState& s, const sql::LockTableStmt& l)
         auto ref = lookup.resolve(n.schema ? n.schema->name : "", n.name.name, s.schema);
         if (!ref || ref->kind != bind::ObjectKind::Table)
             throw oraError(942, "table or view does not exist", n.name.offset);
+        if (dict::findFixedObject(ref->objectId))
+            throw oraError(1031, "insufficient privileges", n.name.offset);
+        priv::checkLockTable(s, ref->objectId, n.name.offset);
         ids.push_back(ref->objectId);
     }
     int64_t lockMark = s.db->locks.mark(s.sid);
@@ -555,10 +567,45 @@ ExecResult control(SessionState& s, const sql::Statement& stmt)
 
 } // namespace
 
+std::shared_ptr<CachedStatement> translateEmbedded(
+    SessionState& s, std::string_view sql, const sql::Statement& stmt, const bind::ExternalNames* names)
+{
+    std::lock_guard conn(s.connMutex);
+    link::SessionLookup lookup(s);
+    auto entry = std::make_shared<CachedStatement>();
+    entry->generation = s.db->ddlGeneration.load();
+    entry->bound = bind::bindStatement(stmt, sql, lookup, contextOf(s), names);
+    catalog::Catalog cat(s.conn);
+    for (int64_t id : entry->bound->dependsOn)
+        if (auto o = cat.objectById(id); o && o->type == catalog::kTypeSequence)
+            entry->usesSequence = true;
+    return entry;
+}
+
+ExecResult runTranslated(SessionState& s, const std::shared_ptr<CachedStatement>& entry, std::vector<Bind>& binds)
+{
+    s.fctx.statementTime = currentStatementTime();
+    try {
+        if (entry->bound->kind == StatementKind::Select)
+            return runQuery(s, entry, binds);
+        if (entry->bound->kind == StatementKind::LockTable)
+            throw oraError(3001, "unimplemented feature: LOCK TABLE translated");
+        return runDml(s, *entry, binds);
+    } catch (const fn::OraError& e) {
+        throw Error(e.code(), e.message());
+    }
+}
+
 ExecResult execute(SessionState& s, std::string_view sql, std::vector<Bind>& binds)
 {
     std::lock_guard call(s.callMutex);
     s.interrupted = false;
+    return executeNested(s, sql, binds);
+}
+
+ExecResult executeNested(SessionState& s, std::string_view sql, std::vector<Bind>& binds)
+{
+    std::lock_guard call(s.callMutex);
     s.fctx.statementTime = currentStatementTime();
     try {
         uint64_t generation = s.db->ddlGeneration.load();
@@ -579,6 +626,8 @@ ExecResult execute(SessionState& s, std::string_view sql, std::vector<Bind>& bin
         case sql::StatementKind::Insert:
         case sql::StatementKind::Update:
         case sql::StatementKind::Delete: {
+            if (link::isRemoteDml(stmt))
+                return link::executeRemoteDml(s, stmt, sql, binds);
             s.cache->countMiss();
             entry = translate(s, sql, stmt);
             s.cache->put(sql, s.schema, entry);
@@ -595,10 +644,12 @@ ExecResult execute(SessionState& s, std::string_view sql, std::vector<Bind>& bin
             return alterSession(s, *stmt.as<sql::AlterSessionStmt>());
         case sql::StatementKind::LockTable:
             return lockTableStmt(s, *stmt.as<sql::LockTableStmt>());
+        case sql::StatementKind::AlterSystem:
+            return alterSystem(s, *stmt.as<sql::AlterSystemStmt>());
         case sql::StatementKind::ExplainPlan:
             return explainPlan(s, *stmt.as<sql::ExplainPlanStmt>(), sql);
         case sql::StatementKind::PlSql:
-            throw oraError(3001, "unimplemented feature: PL/SQL", stmt.offset);
+            return plsql::execute(s, *stmt.as<sql::PlSqlStmt>(), sql, binds);
         default:
             return executeDdl(s, stmt, sql);
         }

@@ -21,6 +21,7 @@ struct FunctionContext {
     std::string user; // SESSION_USER, upper case
     int64_t uid = 0;
     std::string currentSchema;
+    int64_t schemaId = 0; // USERENV('SCHEMAID'): the current schema's user number
     int64_t sessionId = 0;
 
     // USERENV / SYS_CONTEXT('USERENV', ...) values.

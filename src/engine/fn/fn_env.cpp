@@ -32,6 +32,8 @@ void userenv(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         // its own text ('1') where Oracle converts.
         if (equalsIgnoreCase(p, "SESSIONID") || equalsIgnoreCase(p, "SID"))
             resultText(ctx, std::to_string(c.sessionId));
+        else if (equalsIgnoreCase(p, "SCHEMAID"))
+            resultText(ctx, std::to_string(c.schemaId));
         else if (equalsIgnoreCase(p, "ENTRYID"))
             resultText(ctx, "0");
         else if (equalsIgnoreCase(p, "TERMINAL"))
@@ -73,6 +75,8 @@ void sysContext(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             value = c.user;
         else if (is("SESSION_USERID") || is("CURRENT_USERID"))
             value = std::to_string(c.uid);
+        else if (is("CURRENT_SCHEMAID"))
+            value = std::to_string(c.schemaId);
         else if (is("CURRENT_SCHEMA"))
             value = c.currentSchema.empty() ? c.user : c.currentSchema;
         else if (is("DB_NAME") || is("DB_UNIQUE_NAME") || is("SERVICE_NAME"))

@@ -4,9 +4,12 @@
 #include "engine/exec/cursor.h"
 #include "engine/exec/executor.h"
 #include "engine/exec/statement_cache.h"
+#include "engine/plsql/native.h"
 #include "engine/session/session_state.h"
 #include "engine/session/transaction.h"
 #include "engine/storage/database_state.h"
+#include "engine/sysview/calls.h"
+#include "engine/sysview/version.h"
 
 namespace engine {
 
@@ -14,6 +17,7 @@ SessionState::SessionState() = default;
 
 SessionState::~SessionState()
 {
+    plsql::releaseNativeState(*this);
     {
         std::lock_guard lk(connMutex);
         for (auto& w : openCursors)
@@ -56,7 +60,13 @@ Session::~Session()
 
 ExecResult Session::execute(std::string_view sql, std::vector<Bind>& binds)
 {
-    return exec::execute(*state_, sql, binds);
+    SessionState& s = *state_;
+    return sysview::runCall(s, [&] {
+        int64_t undoRows = sysview::pendingUndoRows(s);
+        ExecResult r = exec::execute(s, sql, binds);
+        sysview::countStatement(s, r, undoRows);
+        return r;
+    });
 }
 
 ExecResult Session::execute(std::string_view sql)
@@ -67,18 +77,24 @@ ExecResult Session::execute(std::string_view sql)
 
 void Session::commit()
 {
-    std::lock_guard call(state_->callMutex);
-    state_->interrupted = false;
-    session::commit(*state_);
-    state_->readOnlyTransaction = false;
+    sysview::runCall(*state_, [this] {
+        state_->interrupted = false;
+        session::commit(*state_);
+        state_->readOnlyTransaction = false;
+    });
 }
 
 void Session::rollback()
 {
-    std::lock_guard call(state_->callMutex);
-    state_->interrupted = false;
-    session::rollback(*state_);
-    state_->readOnlyTransaction = false;
+    sysview::runCall(*state_, [this] {
+        ExecResult r;
+        r.kind = StatementKind::Rollback;
+        int64_t undoRows = sysview::pendingUndoRows(*state_);
+        state_->interrupted = false;
+        session::rollback(*state_);
+        state_->readOnlyTransaction = false;
+        sysview::countStatement(*state_, r, undoRows);
+    });
 }
 
 bool Session::inTransaction() const
@@ -143,7 +159,7 @@ int64_t Session::sessionId() const
 }
 std::string Session::serverVersion() const
 {
-    return serverVersionText();
+    return sysview::versionBanner(sysview::instanceVersion(*state_->db));
 }
 
 } // namespace engine

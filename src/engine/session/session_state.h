@@ -4,6 +4,7 @@
 
 #include "engine/engine.h"
 #include "engine/fn/context.h"
+#include "engine/sysview/instance_state.h"
 #include "engine/undo/undo_log.h"
 
 #include <sqlite3.h>
@@ -21,10 +22,19 @@
 namespace engine {
 
 struct DatabaseState;
+namespace link {
+struct Links;
+} // namespace link
 namespace exec {
 class StatementCache;
 struct CursorCore;
 } // namespace exec
+namespace plsql {
+struct NativeSessionState;
+}
+namespace priv {
+struct PrivilegeCache;
+}
 
 struct Savepoint {
     std::string name;
@@ -72,6 +82,18 @@ struct SessionState {
     // A statement run again with its foreign keys checked when it ends (as Oracle checks them): the triggers'
     // row-by-row foreign key checks stand aside, ON DELETE actions still apply.
     bool foreignKeysDeferred = false;
+
+    // The built-in packages' state (pipe buffers, DBMS_SQL cursors, open files): plsql/native_state.h.
+    std::shared_ptr<plsql::NativeSessionState> native;
+
+    // Identity, status and I/O counters as V$SESSION and V$SESS_IO show them.
+    sysview::SessionInfo info;
+
+    // The user's rights as last read from the catalog (priv/privilege_cache.h).
+    std::shared_ptr<priv::PrivilegeCache> privileges;
+
+    // Remote sessions opened through database links, and the tables that stand for remote ones; made on first use.
+    std::shared_ptr<link::Links> links;
 
     SessionState();
     ~SessionState();

@@ -1,12 +1,11 @@
 // Oracle transactions on the session's connection.
 #include "engine/session/transaction.h"
 
+#include "engine/link/links.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
 
 namespace engine::session {
-
-namespace {
 
 void commitPendingOf(SessionState& other)
 {
@@ -17,8 +16,6 @@ void commitPendingOf(SessionState& other)
     storage::exec(other.conn, "COMMIT");
     other.sqliteTxnOpen = false;
 }
-
-} // namespace
 
 WriteScope::WriteScope(SessionState& s)
     : s_(s)
@@ -75,6 +72,7 @@ void releaseWriteLock(SessionState& s)
 
 void commit(SessionState& s)
 {
+    link::commitRemote(s);
     if (s.sqliteTxnOpen || s.undo->hasPersisted()) {
         WriteScope w(s);
         s.undo->discardAll();
@@ -98,6 +96,7 @@ void rollback(SessionState& s)
     s.db->locks.releaseAll(s.sid);
     s.savepoints.clear();
     s.inTransaction = false;
+    link::rollbackRemote(s);
 }
 
 void savepoint(SessionState& s, const std::string& name)
@@ -108,6 +107,7 @@ void savepoint(SessionState& s, const std::string& name)
             break;
         }
     s.savepoints.push_back({ name, s.undo->mark(), s.db->locks.mark(s.sid) });
+    link::savepointRemote(s, name);
     s.inTransaction = true;
 }
 
@@ -120,6 +120,7 @@ void rollbackToSavepoint(SessionState& s, const std::string& name)
     if (it == s.savepoints.end())
         throw oraError(1086, "savepoint '" + name + "' never established in this session or is invalid");
     Savepoint sp = *it;
+    link::rollbackRemoteToSavepoint(s, name);
     if (s.undo->changedSince(sp.undoMark)) {
         WriteScope w(s);
         s.undo->undoTo(sp.undoMark);

@@ -34,6 +34,10 @@ private:
 // it waits for an engine lock.
 void releaseWriteLock(SessionState& s);
 
+// Commits the SQLite transaction a session left open (its undo kept in UNDO$). The caller holds the database's
+// gate and clears pendingWriter.
+void commitPendingOf(SessionState& other);
+
 void commit(SessionState& s);
 void rollback(SessionState& s);
 void savepoint(SessionState& s, const std::string& name);

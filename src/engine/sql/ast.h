@@ -522,6 +522,8 @@ enum class StatementKind {
     Rename,
     PlSql,
     DropObject,
+    CreateDatabaseLink,
+    AlterSystem,
     ExplainPlan,
 };
 
@@ -1072,6 +1074,49 @@ struct DropObjectStmt : Statement {
     std::string objectType; // upper case, words joined by one blank
     bool isPublic = false; // DROP PUBLIC DATABASE LINK
     ObjectName name;
+};
+
+// CREATE [PUBLIC] DATABASE LINK name [CONNECT TO user IDENTIFIED BY password] [USING 'connect string'].
+struct CreateDatabaseLinkStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::CreateDatabaseLink;
+    CreateDatabaseLinkStmt()
+        : Statement(Kind)
+    {
+    }
+    bool isPublic = false;
+    Identifier name; // dotted parts joined by '.', each folded like an identifier
+    std::optional<Identifier> user; // CONNECT TO
+    std::string password; // IDENTIFIED BY, as written (without quotes when quoted)
+    std::optional<std::string> connectString; // USING '...'
+    int usingOffset = -1;
+};
+
+// ALTER SYSTEM SET name = value [, value] ... [COMMENT = '...'] [DEFERRED] [SCOPE = MEMORY|SPFILE|BOTH]
+// [SID = '...'], ALTER SYSTEM ENABLE|DISABLE RESTRICTED SESSION, ALTER SYSTEM KILL SESSION 'sid,serial#'
+// [IMMEDIATE].
+struct AlterSystemStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::AlterSystem;
+    AlterSystemStmt()
+        : Statement(Kind)
+    {
+    }
+    enum class Action { Set, EnableRestrictedSession, DisableRestrictedSession, KillSession };
+    Action action = Action::Set;
+    struct Setting {
+        Identifier name;
+        std::vector<std::string> values; // as written, quotes removed
+        bool quoted = false; // the first value was a text literal
+        int valueOffset = -1;
+    };
+    std::vector<Setting> settings;
+    std::optional<std::string> comment;
+    bool deferred = false;
+    std::string scope; // MEMORY, SPFILE, BOTH, or empty when not written
+    int scopeOffset = -1;
+    std::optional<std::string> sid; // SID = '...'
+    std::string session; // KILL SESSION: the text of the literal
+    int sessionOffset = -1;
+    bool immediate = false;
 };
 
 // EXPLAIN PLAN [SET STATEMENT_ID = 'text'] [INTO [schema.]table[@dblink]] FOR statement. The explained statement

@@ -1149,6 +1149,64 @@ void Dumper::statement(const Statement& s)
         object(d->name);
         break;
     }
+    case StatementKind::CreateDatabaseLink: {
+        const auto* l = s.as<CreateDatabaseLinkStmt>();
+        put(l->isPublic ? "CREATE PUBLIC DATABASE LINK " : "CREATE DATABASE LINK ");
+        put(l->name.name);
+        if (l->user) {
+            put(" CONNECT TO ");
+            id(*l->user);
+            put(" IDENTIFIED BY \"" + l->password + "\"");
+        }
+        if (l->connectString) {
+            std::string text;
+            for (char c : *l->connectString)
+                text += c == '\'' ? std::string("''") : std::string(1, c);
+            put(" USING '" + text + "'");
+        }
+        break;
+    }
+    case StatementKind::AlterSystem: {
+        const auto* a = s.as<AlterSystemStmt>();
+        using A = AlterSystemStmt::Action;
+        if (a->action == A::EnableRestrictedSession || a->action == A::DisableRestrictedSession) {
+            put(a->action == A::EnableRestrictedSession ? "ALTER SYSTEM ENABLE RESTRICTED SESSION"
+                                                        : "ALTER SYSTEM DISABLE RESTRICTED SESSION");
+            break;
+        }
+        if (a->action == A::KillSession) {
+            put("ALTER SYSTEM KILL SESSION ");
+            text(a->session);
+            if (a->immediate)
+                put(" IMMEDIATE");
+            break;
+        }
+        put("ALTER SYSTEM SET");
+        for (const AlterSystemStmt::Setting& set : a->settings) {
+            put(" " + set.name.name + " = ");
+            for (size_t i = 0; i < set.values.size(); ++i) {
+                if (i)
+                    put(", ");
+                if (set.quoted)
+                    text(set.values[i]);
+                else
+                    put(set.values[i]);
+            }
+        }
+        if (a->comment) {
+            put(" COMMENT = ");
+            text(*a->comment);
+        }
+        if (a->deferred)
+            put(" DEFERRED");
+        if (!a->scope.empty())
+            put(" SCOPE = " + a->scope);
+        if (a->sid) {
+            put(" SID = ");
+            text(*a->sid);
+        }
+        break;
+    }
     case StatementKind::ExplainPlan: {
         const auto* e = s.as<ExplainPlanStmt>();
         put("EXPLAIN PLAN");

@@ -13,6 +13,7 @@ struct Message {
 };
 
 constexpr Message Messages[] = {
+    { 26, "missing or invalid session ID" },
     { 900, "invalid SQL statement" },
     { 901, "invalid CREATE command" },
     { 902, "invalid datatype" },
@@ -83,6 +84,7 @@ constexpr Message Messages[] = {
     { 1795, "maximum number of expressions in a list is 1000" },
     { 2000, "missing %s keyword" },
     { 1935, "missing user or role name" },
+    { 2065, "illegal option for ALTER SYSTEM" },
     { 2143, "invalid STORAGE option" },
     { 2158, "invalid CREATE INDEX option" },
     { 2181, "invalid option to ROLLBACK WORK" },

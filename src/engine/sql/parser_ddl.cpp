@@ -159,6 +159,14 @@ StatementPtr Parser::parseCreate()
         StatementPtr s = parseCreateView(orReplace, force);
         return s;
     }
+    if (atWordSeq({ "DATABASE", "LINK" }) || atWordSeq({ "PUBLIC", "DATABASE", "LINK" })) {
+        if (orReplace)
+            failHere(922);
+        const bool isPublic = acceptWord("PUBLIC");
+        advance(); // DATABASE
+        advance(); // LINK
+        return parseCreateDatabaseLink(isPublic, begin);
+    }
     if (atWord("PUBLIC") || atWord("SYNONYM")) {
         const bool isPublic = acceptWord("PUBLIC");
         expectWord("SYNONYM", 922);
@@ -596,7 +604,9 @@ StatementPtr Parser::parseAlter()
         return parseAlterSession();
     if (acceptWord("USER"))
         return parseAlterUser();
-    static constexpr const char* Later[] = { "PROCEDURE", "FUNCTION", "PACKAGE", "TRIGGER", "VIEW", "TYPE", "SYSTEM",
+    if (acceptWord("SYSTEM"))
+        return parseAlterSystem();
+    static constexpr const char* Later[] = { "PROCEDURE", "FUNCTION", "PACKAGE", "TRIGGER", "VIEW", "TYPE",
         "DATABASE", "TABLESPACE", "ROLE", "PROFILE", "SYNONYM", "MATERIALIZED", "CLUSTER", "RESOURCE", "ROLLBACK" };
     for (const char* w : Later) {
         if (atWord(w))

@@ -125,9 +125,11 @@ public:
     StatementPtr parseCreateView(bool orReplace, bool force);
     StatementPtr parseCreateSynonym(bool orReplace, bool isPublic);
     StatementPtr parseCreateUser();
+    StatementPtr parseCreateDatabaseLink(bool isPublic, int begin); // after DATABASE LINK (parser_link.cpp)
     StatementPtr parseAlterUser();
     void parseUserOptions(UserOptions& o, bool alter);
     StatementPtr parseAlterSession();
+    StatementPtr parseAlterSystem(); // parser_system.cpp
     std::vector<Privilege> parsePrivileges();
     std::vector<Identifier> parseGrantees(int code);
     std::string parseSignedNumber(int code);

@@ -5,16 +5,17 @@
 #include "engine/engine.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/fn/context.h"
+#include "engine/priv/privileges.h"
 #include "engine/session/connection.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
+#include "engine/sysview/calls.h"
 #include "engine/undo/undo_log.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSysInfo>
 
 #include <map>
 #include <mutex>
@@ -177,6 +178,12 @@ const std::string& Database::directory() const
 
 std::unique_ptr<Session> Database::logOn(const std::string& userName, const std::string& password, bool asSysdba)
 {
+    return logOn(userName, password, asSysdba, defaultClientInfo());
+}
+
+std::unique_ptr<Session> Database::logOn(
+    const std::string& userName, const std::string& password, bool asSysdba, const ClientInfo& client)
+{
     auto st = std::make_unique<SessionState>();
     st->database = shared_from_this();
     st->db = state_.get();
@@ -213,18 +220,19 @@ std::unique_ptr<Session> Database::logOn(const std::string& userName, const std:
     st->schema = user->name;
     st->schemaId = user->id;
     st->sysdba = asSysdba;
+    // Oracle lets in only users who hold CREATE SESSION (directly, through PUBLIC or a role).
+    priv::checkLogOn(*st);
     st->fctx.user = st->user;
     st->fctx.uid = st->userId;
     st->fctx.currentSchema = st->schema;
+    st->fctx.schemaId = st->schemaId;
     st->fctx.sessionId = st->sid;
     st->fctx.isDba = asSysdba; // ISDBA is TRUE only for a SYSDBA logon, as on Oracle
-    st->fctx.host = QSysInfo::machineHostName().toStdString();
-    st->fctx.osUser = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME")).toStdString();
-    st->fctx.terminal = st->fctx.host.empty() ? "unknown" : st->fctx.host;
     st->undo = std::make_unique<undo::UndoLog>(st->conn, st->sid, &state_->undoSeq);
     st->undo->setCapturing(true);
     st->cache = std::make_unique<exec::StatementCache>();
     session::registerSessionFunctions(*st);
+    sysview::onLogon(*st, client);
     {
         std::lock_guard lk(state_->sessionsMutex);
         state_->sessions.insert(st.get());

@@ -4,6 +4,7 @@
 
 #include "engine/locks/lock_manager.h"
 #include "engine/storage/lock_file.h"
+#include "engine/sysview/instance_state.h"
 
 #include <atomic>
 #include <cstdint>
@@ -16,6 +17,9 @@
 namespace engine {
 
 struct SessionState;
+namespace plsql {
+class PipeRegistry;
+}
 
 namespace storage {
 // File names inside a database directory.
@@ -55,9 +59,18 @@ struct DatabaseState {
     std::atomic<int64_t> undoSeq { 0 };
     // Bumped by every DDL: cached translations made before it are checked again.
     std::atomic<uint64_t> ddlGeneration { 0 };
+    // Bumped by every GRANT, REVOKE, DROP ROLE and DROP USER: the sessions' cached rights are read again.
+    std::atomic<uint64_t> privilegeGeneration { 0 };
 
     std::mutex sessionsMutex;
     std::set<SessionState*> sessions;
+
+    // DBMS_PIPE's pipes, shared by every session and gone when the database closes (plsql/native_dbms_pipe.cpp).
+    std::once_flag pipesOnce;
+    std::shared_ptr<plsql::PipeRegistry> pipes;
+
+    // Parameters, restricted logons, version: what V$INSTANCE and V$PARAMETER show (sysview/).
+    sysview::InstanceState instance;
 };
 
 } // namespace engine
