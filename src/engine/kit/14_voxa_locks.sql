@@ -1,0 +1,45 @@
+-- The lock server's tables in VOXA, read and cleared by the lock window.
+--
+-- VEXOSEMAPHOR  one row per lock held: connection (CONN_SEM), user, Oracle session, lock date, type and value;
+--               UUSERSEM and UDATUSEM name a second connection that asked for the value while it was locked
+-- VEXO_ALM      one row per alarm registration: pipe 'ALARM' + connection, type and value
+
+CREATE TABLE VOXA.VEXOSEMAPHOR (
+  CONN_SEM NUMBER(10) NOT NULL,
+  USER_SEM VARCHAR2(30) NOT NULL,
+  SEJA_SEM NUMBER(10),
+  DATUMSEM DATE DEFAULT SYSDATE NOT NULL,
+  TIP__SEM VARCHAR2(30) NOT NULL,
+  VRED_SEM VARCHAR2(100) NOT NULL,
+  UUSERSEM VARCHAR2(30),
+  UDATUSEM DATE,
+  CONSTRAINT VEXOSEMAPHOR_PK PRIMARY KEY (TIP__SEM, VRED_SEM)
+);
+CREATE INDEX VOXA.VEXOSEMAPHOR_CONN_I ON VOXA.VEXOSEMAPHOR (CONN_SEM);
+COMMENT ON TABLE VOXA.VEXOSEMAPHOR IS 'Locks held by the lock server';
+
+CREATE TABLE VOXA.VEXO_ALM (
+  PIPENAME VARCHAR2(30) NOT NULL,
+  TIP__ALM VARCHAR2(30) NOT NULL,
+  VRED_ALM VARCHAR2(100) NOT NULL,
+  CONSTRAINT VEXO_ALM_PK PRIMARY KEY (PIPENAME, TIP__ALM, VRED_ALM)
+);
+COMMENT ON TABLE VOXA.VEXO_ALM IS 'Alarm registrations of the lock server';
+
+-- Connections 12, 15, 21 and 33 hold locks on orders, customers and products, taken during the last hours.
+INSERT INTO VOXA.VEXOSEMAPHOR (CONN_SEM, USER_SEM, SEJA_SEM, DATUMSEM, TIP__SEM, VRED_SEM, UUSERSEM, UDATUSEM)
+SELECT DECODE(MOD(LEVEL, 4), 0, 12, 1, 15, 2, 21, 33),
+       DECODE(MOD(LEVEL, 4), 0, 'MNO', 1, 'AKR', 2, 'JHO', 'TZU'),
+       DECODE(MOD(LEVEL, 4), 0, 112, 1, 115, 2, 121, 133),
+       SYSDATE - LEVEL * 7 / 1440,
+       DECODE(MOD(LEVEL, 3), 0, 'ORDERS', 1, 'CUSTOMERS', 'PRODUCTS'),
+       TO_CHAR(DECODE(MOD(LEVEL, 3), 0, 1000, 1, 0, 0) + LEVEL),
+       CASE WHEN MOD(LEVEL, 5) = 0 THEN 'JHO' END,
+       CASE WHEN MOD(LEVEL, 5) = 0 THEN SYSDATE - LEVEL * 3 / 1440 END
+  FROM DUAL CONNECT BY LEVEL <= 18;
+
+INSERT INTO VOXA.VEXO_ALM (PIPENAME, TIP__ALM, VRED_ALM)
+SELECT 'ALARM' || DECODE(MOD(LEVEL, 3), 0, '12', 1, '15', '21'),
+       DECODE(MOD(LEVEL, 2), 0, 'ORDERS', 'CUSTOMERS'),
+       TO_CHAR(DECODE(MOD(LEVEL, 2), 0, 1000, 0) + LEVEL * 3)
+  FROM DUAL CONNECT BY LEVEL <= 9;
