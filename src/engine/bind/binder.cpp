@@ -482,10 +482,11 @@ void finish(BinderImpl& b, BoundStatement& out)
 
 StatementKind statementKindOf(sql::StatementKind kind) { return detail::kindOf(kind); }
 
-BoundStatementPtr bindStatement(
-    const sql::Statement& statement, std::string_view text, const CatalogLookup& catalog, const SessionContext& context)
+BoundStatementPtr bindStatement(const sql::Statement& statement, std::string_view text, const CatalogLookup& catalog,
+    const SessionContext& context, const ExternalNames* external)
 {
     detail::BinderImpl b(text, catalog, context);
+    b.external = external;
     auto out = std::make_shared<BoundStatement>();
     out->kind = detail::kindOf(statement.kind);
     switch (statement.kind) {

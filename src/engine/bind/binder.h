@@ -5,6 +5,7 @@
 
 #include "engine/bind/bound.h"
 #include "engine/bind/catalog_lookup.h"
+#include "engine/bind/external_names.h"
 #include "engine/sql/ast.h"
 
 #include <string_view>
@@ -14,8 +15,9 @@ namespace engine::bind {
 // Binds one statement (queries and DML; other statements give a BoundStatement of their kind with no SQL, for
 // the executor to run from the tree). `text` is the statement text the tree was parsed from (for column
 // headings). Throws engine::Error.
+// `external` resolves the names that are no column (a PL/SQL block's variables) to binds.
 BoundStatementPtr bindStatement(const sql::Statement& statement, std::string_view text, const CatalogLookup& catalog,
-    const SessionContext& context);
+    const SessionContext& context, const ExternalNames* external = nullptr);
 
 // The public kind of a parsed statement, as the engine reports it to its clients.
 StatementKind statementKindOf(sql::StatementKind kind);

@@ -566,8 +566,11 @@ BExpr BinderImpl::column(const sql::ColumnRefExpr& e, Scope& scope)
 {
     const auto& parts = e.parts;
     const std::string& name = parts.back().name;
-    if (scope.columnsNotAllowed && scope.sources.empty() && !scope.parent)
+    if (scope.columnsNotAllowed && scope.sources.empty() && !scope.parent) {
+        if (auto x = externalName(parts))
+            return *x;
         fail(984, "column not allowed here", e.offset);
+    }
     int level = 0;
     for (Scope* s = &scope; s; s = s->parent, ++level) {
         const SrcColumn* found = nullptr;
@@ -623,6 +626,8 @@ BExpr BinderImpl::column(const sql::ColumnRefExpr& e, Scope& scope)
                 fail(3001, "unimplemented feature: " + name, e.offset);
         fail(1788, "CONNECT BY clause required in this query block", e.offset);
     }
+    if (auto x = externalName(parts))
+        return *x;
     fail(904, qualifiedName(parts) + ": invalid identifier", e.offset);
 }
 

@@ -104,6 +104,8 @@ public:
     std::string dmlViewOwner;
     std::string dmlViewSourceName;
     std::optional<TableInfo> dmlViewBase;
+    // The enclosing PL/SQL block's names, asked when a name is no column (binder_external.cpp).
+    const ExternalNames* external = nullptr;
 
     [[noreturn]] void fail(int code, const std::string& message, int offset) const;
     // ORA-00932 for a CLOB or BLOB where values are compared (ORDER BY, GROUP BY, DISTINCT, UNION...).
@@ -116,6 +118,7 @@ public:
     BExpr expr(const sql::Expr& e, Scope& scope);
     BExpr condition(const sql::Expr& e, Scope& scope);
     BExpr column(const sql::ColumnRefExpr& e, Scope& scope);
+    std::optional<BExpr> externalName(const std::vector<sql::Identifier>& parts);
     BExpr pseudo(const sql::PseudoColumnExpr& e, Scope& scope);
     BExpr function(const sql::FunctionCallExpr& e, Scope& scope);
     BExpr caseExpr(const sql::CaseExpr& e, Scope& scope);

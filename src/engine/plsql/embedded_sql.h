@@ -1,0 +1,34 @@
+// SQL inside PL/SQL: a statement translated once with the block's variables as typed binds (a column of the same
+// name wins, as in Oracle), and run again with their current values. Translated again when the catalog changed.
+#pragma once
+
+#include "engine/plsql/nodes.h"
+#include "engine/sql/parser.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace engine::plsql {
+
+struct EmbeddedSql {
+    std::string text; // the statement as the SQL front end reads it (INTO lists taken out)
+    int baseOffset = 0; // where it begins in the unit's text
+    std::unique_ptr<sql::ParseResult> parsed;
+    std::shared_ptr<exec::CachedStatement> entry;
+    // The block's names the statement uses: bind name -> the value it takes.
+    std::vector<std::pair<std::string, CExprPtr>> externals;
+    std::map<std::string, std::pair<std::string, types::ExprType>> byKey; // "R.ID" -> bind name, type
+    std::vector<std::string> returningBinds; // RETURNING ... INTO: one out bind per target
+    int rowidColumn = -1; // a FOR UPDATE cursor's hidden ROWID column
+    // Per parameter of the translation: >= 0 an external, -1 a bind of the call, -2 a RETURNING target.
+    std::vector<int> sources;
+
+    // Runs the statement; `out` receives the binds as run (RETURNING values). Throws PlError.
+    ExecResult run(Ctx& c, std::vector<Bind>* out = nullptr);
+    void retranslate(Ctx& c);
+    void mapSources();
+};
+
+} // namespace engine::plsql

@@ -1,0 +1,238 @@
+// The tree-walking interpreter's control: statement lists, blocks with exception handlers, subprogram calls with
+// IN, OUT and IN OUT parameters, and cursors.
+#include "engine/plsql/interpreter.h"
+
+#include "engine/plsql/values.h"
+#include "engine/session/session_state.h"
+
+namespace engine::plsql {
+
+namespace {
+constexpr int kMaxCallDepth = 500;
+}
+
+void checkInterrupt(Ctx& c)
+{
+    if (c.s.interrupted)
+        throw plError(1013, "user requested cancel of current operation");
+}
+
+Val initialValue(const PlType& t)
+{
+    Val v;
+    if (t.kind == PlKind::Record && t.record) {
+        v.c = std::make_shared<Composite>();
+        for (const PlType& f : t.record->types)
+            v.c->fields.push_back(initialValue(f));
+    } else if (t.kind == PlKind::Table) {
+        v.c = std::make_shared<Composite>();
+    }
+    return v;
+}
+
+Flow runStatements(const std::vector<CStmtPtr>& list, Ctx& c)
+{
+    for (const CStmtPtr& s : list) {
+        c.frame->line = s->line;
+        Flow f = s->exec(c);
+        if (f != Flow::Normal)
+            return f;
+    }
+    return Flow::Normal;
+}
+
+namespace {
+
+bool handles(const CHandler& h, const PlError& e)
+{
+    if (h.others)
+        return true;
+    if (e.userException) {
+        for (const void* u : h.userExceptions)
+            if (u == e.userException)
+                return true;
+        return false;
+    }
+    for (int code : h.codes)
+        if (code == e.code)
+            return true;
+    return false;
+}
+
+} // namespace
+
+Flow runBlock(const CBlock& b, Ctx& c)
+{
+    // Errors of the declarations go to the enclosing block, as in Oracle.
+    runStatements(b.init, c);
+    if (b.handlers.empty())
+        return runStatements(b.body, c);
+    try {
+        return runStatements(b.body, c);
+    } catch (PlError& e) {
+        if (e.code == 1013)
+            throw;
+        for (const CHandler& h : b.handlers) {
+            if (!handles(h, e))
+                continue;
+            PlError caught = e;
+            caught.stack.clear();
+            c.handling.push_back(&caught);
+            struct Pop {
+                Ctx& c;
+                ~Pop() { c.handling.pop_back(); }
+            } pop { c };
+            return runStatements(h.body, c);
+        }
+        throw;
+    }
+}
+
+void assignTo(const CExpr& target, const Val& v, Ctx& c)
+{
+    Val* slot = target.ref(c);
+    if (!slot)
+        throw plError(6502, "PL/SQL: numeric or value error");
+    *slot = convertTo(v, target.type, c.s);
+}
+
+Val callSubprogram(const CSub& sub, const CUnit* unit, const std::vector<const CExpr*>& args, int linkDepth, Ctx& c)
+{
+    if (!sub.body)
+        throw plError(6508, "PL/SQL: could not find program unit being called");
+    if (c.depth >= kMaxCallDepth)
+        throw plError(6500, "PL/SQL: storage error");
+    Frame f;
+    f.slots.resize(static_cast<size_t>(sub.frameSize));
+    Frame* link = c.frame;
+    for (int i = 0; i < linkDepth && link; ++i)
+        link = link->link;
+    f.link = link;
+    for (size_t i = 0; i < sub.params.size(); ++i) {
+        const CParam& p = sub.params[i];
+        const CExpr* a = i < args.size() ? args[i] : nullptr;
+        Val v;
+        if (a) {
+            if (p.mode != Param::Mode::Out)
+                v = a->eval(c);
+            else
+                v = initialValue(p.type);
+        } else if (p.defaultValue) {
+            v = p.defaultValue->eval(c);
+        }
+        PlType t = p.type;
+        t.notNull = false;
+        f.slots[static_cast<size_t>(p.slot)] = p.mode == Param::Mode::Out && t.isScalar() ? Val {} : convertTo(v, t, c.s);
+    }
+    Frame* saved = c.frame;
+    const CUnit* savedUnit = c.unit;
+    c.frame = &f;
+    c.unit = unit;
+    ++c.depth;
+    Flow flow;
+    try {
+        flow = runBlock(*sub.body, c);
+        if (sub.isFunction && flow != Flow::Return)
+            throw plError(6503, "PL/SQL: Function returned without value");
+    } catch (PlError& e) {
+        e.stack.push_back(unit->where(f.line));
+        c.frame = saved;
+        c.unit = savedUnit;
+        --c.depth;
+        throw;
+    }
+    c.frame = saved;
+    c.unit = savedUnit;
+    --c.depth;
+    Val result;
+    if (sub.isFunction) {
+        result = convertTo(c.returnValue, sub.returnType, c.s);
+        c.returnValue = Val {};
+    }
+    for (size_t i = 0; i < sub.params.size(); ++i) {
+        const CParam& p = sub.params[i];
+        if (p.mode == Param::Mode::In || i >= args.size() || !args[i])
+            continue;
+        assignTo(*args[i], f.slots[static_cast<size_t>(p.slot)], c);
+    }
+    return result;
+}
+
+void openCursor(OpenCursor& cur, EmbeddedSql& sql, Ctx& c)
+{
+    if (cur.isOpen)
+        throw plError(6511, "PL/SQL: cursor already open");
+    ExecResult r = sql.run(c);
+    cur.rows = std::move(r.cursor);
+    cur.columns = cur.rows ? cur.rows->columns() : std::vector<ColumnDesc> {};
+    cur.rowidColumn = sql.rowidColumn;
+    if (cur.rowidColumn >= 0 && static_cast<int>(cur.columns.size()) > cur.rowidColumn)
+        cur.columns.resize(static_cast<size_t>(cur.rowidColumn));
+    cur.isOpen = true;
+    cur.found = -1;
+    cur.rowCount = 0;
+    cur.currentRowid.clear();
+}
+
+bool fetchRow(OpenCursor& cur, Ctx& c)
+{
+    if (!cur.isOpen)
+        throw plError(1001, "invalid cursor");
+    bool ok = false;
+    try {
+        ok = cur.rows && cur.rows->next();
+    } catch (const Error& e) {
+        PlError p;
+        p.code = e.code();
+        p.message = e.message();
+        throw p;
+    }
+    (void)c;
+    cur.found = ok ? 1 : 0;
+    if (ok) {
+        ++cur.rowCount;
+        if (cur.rowidColumn >= 0)
+            cur.currentRowid = cur.rows->value(cur.rowidColumn).text;
+    }
+    return ok;
+}
+
+void closeCursor(OpenCursor& cur)
+{
+    if (!cur.isOpen)
+        throw plError(1001, "invalid cursor");
+    if (cur.rows)
+        cur.rows->close();
+    cur.rows.reset();
+    cur.isOpen = false;
+}
+
+void assignRow(OpenCursor& cur, const std::vector<const CExpr*>& targets, Ctx& c)
+{
+    const size_t n = cur.columns.size();
+    if (targets.size() == 1 && targets[0]->type.kind == PlKind::Record) {
+        Val* rec = targets[0]->ref(c);
+        if (!rec)
+            throw plError(6502, "PL/SQL: numeric or value error");
+        const PlType& t = targets[0]->type;
+        if (!rec->c)
+            *rec = initialValue(t);
+        if (!t.record || t.record->types.size() != n)
+            throw plError(6504, "PL/SQL: Return types of Result Set variables or query do not match");
+        for (size_t i = 0; i < n; ++i) {
+            Val v;
+            v.v = cur.rows->value(static_cast<int>(i));
+            rec->c->fields[i] = convertTo(v, t.record->types[i], c.s);
+        }
+        return;
+    }
+    if (targets.size() != n)
+        throw plError(6504, "PL/SQL: Return types of Result Set variables or query do not match");
+    for (size_t i = 0; i < n; ++i) {
+        Val v;
+        v.v = cur.rows->value(static_cast<int>(i));
+        assignTo(*targets[i], v, c);
+    }
+}
+
+} // namespace engine::plsql

@@ -1,0 +1,396 @@
+// PL/SQL scalar semantics shared by the interpreter: type mapping, conversions with Oracle's VALUE_ERROR texts,
+// comparison and arithmetic on engine values.
+#include "engine/plsql/values.h"
+
+#include "engine/fn/arithmetic.h"
+#include "engine/fn/dateformat.h"
+#include "engine/fn/datetime.h"
+#include "engine/fn/number.h"
+#include "engine/fn/oraerror.h"
+#include "engine/session/session_state.h"
+
+#include <cmath>
+
+namespace engine::plsql {
+
+Val copyVal(const Val& v)
+{
+    Val r;
+    r.v = v.v;
+    if (!v.c)
+        return r;
+    if (v.c->cursor && v.c->fields.empty() && v.c->elements.empty()) {
+        r.c = v.c;
+        return r;
+    }
+    r.c = std::make_shared<Composite>();
+    r.c->atomicallyNull = v.c->atomicallyNull;
+    r.c->cursor = v.c->cursor;
+    r.c->fields.reserve(v.c->fields.size());
+    for (const Val& f : v.c->fields)
+        r.c->fields.push_back(copyVal(f));
+    for (const auto& [k, e] : v.c->elements)
+        r.c->elements.emplace(k, copyVal(e));
+    return r;
+}
+
+types::ExprType sqlTypeOf(const PlType& t)
+{
+    switch (t.kind) {
+    case PlKind::Number:
+        return types::ExprType::number(t.precision, t.scale, t.scaleDeclared);
+    case PlKind::Date:
+        return types::ExprType::date();
+    case PlKind::Char:
+        return types::ExprType::charType(t.size > 0 ? t.size : 1);
+    case PlKind::Rowid:
+        return types::ExprType::rowid();
+    case PlKind::Long: {
+        types::ExprType r = types::ExprType::varchar2(32767);
+        r.type = OraType::Long;
+        return r;
+    }
+    case PlKind::Clob: {
+        types::ExprType r = types::ExprType::varchar2(32767);
+        r.type = OraType::Clob;
+        return r;
+    }
+    case PlKind::Raw: {
+        types::ExprType r = types::ExprType::varchar2(t.size > 0 ? t.size : 2000);
+        r.type = OraType::Raw;
+        return r;
+    }
+    case PlKind::Blob: {
+        types::ExprType r = types::ExprType::varchar2(32767);
+        r.type = OraType::Blob;
+        return r;
+    }
+    default:
+        return types::ExprType::varchar2(t.size > 0 ? t.size : types::kMaxVarchar2);
+    }
+}
+
+PlType plTypeOf(const types::ExprType& t)
+{
+    PlType r;
+    switch (t.type) {
+    case OraType::Number:
+        r.kind = PlKind::Number;
+        r.precision = t.precision;
+        r.scale = t.scale;
+        r.scaleDeclared = t.scaleDeclared;
+        break;
+    case OraType::Date:
+        r.kind = PlKind::Date;
+        break;
+    case OraType::Char:
+        r.kind = PlKind::Char;
+        r.size = t.size;
+        break;
+    case OraType::Long:
+        r.kind = PlKind::Long;
+        break;
+    case OraType::Clob:
+        r.kind = PlKind::Clob;
+        break;
+    case OraType::Blob:
+        r.kind = PlKind::Blob;
+        break;
+    case OraType::Raw:
+        r.kind = PlKind::Raw;
+        r.size = t.size;
+        break;
+    case OraType::Rowid:
+        r.kind = PlKind::Rowid;
+        break;
+    case OraType::RefCursor:
+        r.kind = PlKind::RefCursor;
+        break;
+    default:
+        r.kind = PlKind::Varchar2;
+        r.size = t.size;
+        break;
+    }
+    return r;
+}
+
+PlType plTypeOf(const ColumnDesc& c)
+{
+    types::ExprType t;
+    t.type = c.type;
+    t.size = c.size;
+    t.precision = c.precision;
+    t.scale = c.scale;
+    t.scaleDeclared = c.type == OraType::Number && c.precision > 0;
+    return plTypeOf(t);
+}
+
+OraType oraTypeOf(const PlType& t)
+{
+    switch (t.kind) {
+    case PlKind::Number:
+    case PlKind::Boolean:
+        return OraType::Number;
+    case PlKind::Date:
+        return OraType::Date;
+    case PlKind::Char:
+        return OraType::Char;
+    case PlKind::Long:
+        return OraType::Long;
+    case PlKind::Clob:
+        return OraType::Clob;
+    case PlKind::Blob:
+        return OraType::Blob;
+    case PlKind::Raw:
+        return OraType::Raw;
+    case PlKind::Rowid:
+        return OraType::Rowid;
+    case PlKind::RefCursor:
+        return OraType::RefCursor;
+    default:
+        return OraType::Varchar2;
+    }
+}
+
+std::string typeName(const PlType& t)
+{
+    if (!t.name.empty())
+        return t.name;
+    switch (t.kind) {
+    case PlKind::Number:
+        return "NUMBER";
+    case PlKind::Varchar2:
+        return "VARCHAR2";
+    case PlKind::Char:
+        return "CHAR";
+    case PlKind::Date:
+        return "DATE";
+    case PlKind::Boolean:
+        return "BOOLEAN";
+    case PlKind::Long:
+        return "LONG";
+    case PlKind::Clob:
+        return "CLOB";
+    case PlKind::Blob:
+        return "BLOB";
+    case PlKind::Raw:
+        return "RAW";
+    case PlKind::Rowid:
+        return "ROWID";
+    case PlKind::Record:
+        return "RECORD";
+    case PlKind::Table:
+        return "TABLE";
+    case PlKind::RefCursor:
+        return "REF CURSOR";
+    }
+    return "UNDEFINED";
+}
+
+PlError plError(int code, const std::string& text)
+{
+    PlError e;
+    e.code = code;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "ORA-%05d: ", code);
+    e.message = buf + text;
+    return e;
+}
+
+PlError valueError(const std::string& detail)
+{
+    return plError(6502, "PL/SQL: numeric or value error" + (detail.empty() ? std::string() : ": " + detail));
+}
+
+fn::NumberValue numberOf(const Value& v)
+{
+    switch (v.kind) {
+    case Value::Kind::Integer:
+        return fn::NumberValue::ofInteger(v.integer);
+    case Value::Kind::Real:
+        return fn::NumberValue::ofReal(v.real);
+    case Value::Kind::Text: {
+        fn::NumberValue n;
+        if (!fn::tryParseNumberText(v.text, n))
+            throw valueError("character to number conversion error");
+        return n;
+    }
+    default:
+        throw valueError("");
+    }
+}
+
+Value valueOf(const fn::NumberValue& n)
+{
+    return n.isInteger ? Value::fromInt(n.integer) : Value::fromReal(n.real);
+}
+
+std::string textOf(const Value& v, const SessionState& s)
+{
+    switch (v.kind) {
+    case Value::Kind::Null:
+        return {};
+    case Value::Kind::Integer:
+    case Value::Kind::Real:
+        return fn::numberText(numberOf(v));
+    case Value::Kind::Date: {
+        fn::DateTime d;
+        if (!fn::parseStoredDate(v.text, d))
+            return v.text;
+        return fn::DateFormat::parse(s.fctx.nlsDateFormat).format(d);
+    }
+    default:
+        return v.text;
+    }
+}
+
+Value dateOf(const Value& v, const SessionState& s)
+{
+    if (v.isNull() || v.kind == Value::Kind::Date)
+        return v;
+    if (v.kind == Value::Kind::Text) {
+        try {
+            fn::DateTime now;
+            fn::parseStoredDate(s.fctx.statementTime.empty() ? "2000-01-01 00:00:00" : s.fctx.statementTime, now);
+            fn::DateTime d = fn::DateFormat::parse(s.fctx.nlsDateFormat).parseDate(v.text, now);
+            return Value::fromDate(fn::toStoredDate(d));
+        } catch (const fn::OraError& e) {
+            throw plError(e.code(), e.message().substr(e.message().find(": ") + 2));
+        }
+    }
+    throw plError(932, "inconsistent datatypes: expected DATE got NUMBER");
+}
+
+namespace {
+
+size_t charCount(const std::string& s)
+{
+    size_t n = 0;
+    for (unsigned char c : s)
+        if ((c & 0xC0) != 0x80)
+            ++n;
+    return n;
+}
+
+} // namespace
+
+Val convertTo(const Val& in, const PlType& t, const SessionState& s)
+{
+    if (!t.isScalar()) {
+        if (t.kind == PlKind::RefCursor)
+            return in;
+        return copyVal(in);
+    }
+    Val out;
+    const Value& v = in.v;
+    if (v.isNull()) {
+        if (t.notNull)
+            throw valueError("");
+        return out;
+    }
+    switch (t.kind) {
+    case PlKind::Boolean:
+        out.v = v;
+        return out;
+    case PlKind::Number: {
+        if (v.kind == Value::Kind::Date)
+            throw valueError("");
+        fn::NumberValue n = numberOf(v);
+        if (t.integerOnly && !n.isInteger)
+            n = fn::roundNumber(n, 0);
+        if (t.scaleDeclared || t.precision > 0) {
+            n = fn::roundNumber(n, t.scale);
+            if (t.precision > 0) {
+                double limit = std::pow(10.0, t.precision - t.scale);
+                if (std::fabs(n.toDouble()) >= limit)
+                    throw valueError("number precision too large");
+            }
+        }
+        out.v = valueOf(n);
+        return out;
+    }
+    case PlKind::Date:
+        out.v = dateOf(v, s);
+        return out;
+    case PlKind::Varchar2:
+    case PlKind::Char:
+    case PlKind::Long:
+    case PlKind::Clob:
+    case PlKind::Rowid:
+    case PlKind::Raw: {
+        std::string text = v.kind == Value::Kind::Text ? v.text : textOf(v, s);
+        int limit = t.size > 0 ? t.size : (t.kind == PlKind::Clob ? 0 : 32767);
+        if (limit > 0) {
+            size_t len = t.kind == PlKind::Char && t.size > 0 ? charCount(text) : text.size();
+            if (len > static_cast<size_t>(limit))
+                throw valueError("character string buffer too small");
+            if (t.kind == PlKind::Char && len < static_cast<size_t>(limit))
+                text.append(static_cast<size_t>(limit) - len, ' ');
+        }
+        out.v = Value::fromText(std::move(text));
+        return out;
+    }
+    default:
+        out.v = v;
+        return out;
+    }
+}
+
+int compareValues(const Value& a, const Value& b, const SessionState& s)
+{
+    const bool an = a.kind == Value::Kind::Integer || a.kind == Value::Kind::Real;
+    const bool bn = b.kind == Value::Kind::Integer || b.kind == Value::Kind::Real;
+    if (an || bn) {
+        if (a.kind == Value::Kind::Integer && b.kind == Value::Kind::Integer)
+            return a.integer < b.integer ? -1 : a.integer > b.integer ? 1 : 0;
+        fn::NumberValue x = numberOf(a), y = numberOf(b);
+        if (x.isInteger && y.isInteger)
+            return x.integer < y.integer ? -1 : x.integer > y.integer ? 1 : 0;
+        fn::NumberValue d = fn::subtractNumbers(x, y);
+        return d.isZero() ? 0 : d.isNegative() ? -1 : 1;
+    }
+    if (a.kind == Value::Kind::Date || b.kind == Value::Kind::Date) {
+        Value x = dateOf(a, s), y = dateOf(b, s);
+        return x.text < y.text ? -1 : x.text > y.text ? 1 : 0;
+    }
+    int c = a.text.compare(b.text);
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+Value arithmetic(const std::string& op, const Value& a, const Value& b)
+{
+    if (a.isNull() || b.isNull())
+        return Value::null();
+    if (op == "+" && a.kind == Value::Kind::Integer && b.kind == Value::Kind::Integer) {
+        int64_t r;
+        if (!__builtin_add_overflow(a.integer, b.integer, &r))
+            return Value::fromInt(r);
+    }
+    fn::NumberValue x = numberOf(a), y = numberOf(b);
+    try {
+        if (op == "+")
+            return valueOf(fn::addNumbers(x, y));
+        if (op == "-")
+            return valueOf(fn::subtractNumbers(x, y));
+        if (op == "*")
+            return valueOf(fn::multiplyNumbers(x, y));
+        if (op == "/") {
+            if (y.isZero())
+                throw plError(1476, "divisor is equal to zero");
+            return valueOf(fn::divideNumbers(x, y));
+        }
+        if (op == "MOD") {
+            if (y.isZero())
+                return valueOf(x);
+            fn::NumberValue q = fn::truncNumber(fn::divideNumbers(x, y), 0);
+            return valueOf(fn::subtractNumbers(x, fn::multiplyNumbers(y, q)));
+        }
+        if (op == "**")
+            return valueOf(fn::checkedNumber(std::pow(x.toDouble(), y.toDouble())));
+    } catch (const fn::OraError& e) {
+        throw plError(e.code(), e.message().substr(e.message().find(": ") + 2));
+    }
+    throw plError(3001, "unimplemented feature: operator " + op);
+}
+
+} // namespace engine::plsql
