@@ -32,6 +32,7 @@ struct Op {
     std::optional<double> cost;
     std::optional<double> card;
     std::vector<Op> children;
+    std::string alias; // the row source's name in the translation, for an access
 };
 
 Op op(std::string operation, std::string options = {}, std::vector<Op> children = {})
@@ -163,6 +164,18 @@ bool hasAggregate(const sql::QueryBlock& b)
     return found;
 }
 
+// Whether Oracle merges a query in FROM into the block around it: not when it sorts, groups, counts rows or
+// combines queries.
+bool mergeable(const sql::Query& q)
+{
+    const auto* b = q.body->as<sql::QueryBlock>();
+    if (!b || !q.orderBy.empty() || b->distinct || !b->groupBy.empty() || b->having || b->connectBy || hasAggregate(*b)
+        || mentionsRownum(b->where.get()))
+        return false;
+    return std::none_of(
+        b->items.begin(), b->items.end(), [](const sql::SelectItem& i) { return mentionsRownum(i.expr.get()); });
+}
+
 // What Oracle adds over a query block's row source: ROWNUM counting, grouping, HAVING, DISTINCT, ORDER BY and
 // FOR UPDATE; sorts come from SQLite's temporary b-trees, an Oracle sort it does without is NOSORT.
 struct BlockShape {
@@ -176,13 +189,27 @@ public:
         : db_(db)
         , cat_(db)
     {
-        // The translation names every row source "<physical name> AS <alias>" (tables, CTEs under another name).
-        static const std::regex aliasRe(R"re(("[^"]+"|[A-Za-z_][A-Za-z0-9_$#]*) AS ([A-Za-z_][A-Za-z0-9_]*))re");
-        for (std::sregex_iterator it(sql.begin(), sql.end(), aliasRe), end; it != end; ++it) {
-            std::string target = (*it)[1].str();
-            if (target.size() >= 2 && target.front() == '"')
-                target = target.substr(1, target.size() - 2);
-            aliases_.emplace((*it)[2].str(), target);
+        readAliases(sql);
+        // The views SQLite expands in place (the dictionary's among them) name their row sources in their own
+        // text.
+        static const std::regex quotedRe(R"re("([^"]+)")re");
+        std::set<std::string> seen;
+        std::vector<std::string> texts { sql };
+        for (size_t i = 0; i < texts.size() && i < 64; ++i) {
+            const std::string text = texts[i];
+            for (std::sregex_iterator it(text.begin(), text.end(), quotedRe), end; it != end; ++it) {
+                const std::string name = (*it)[1].str();
+                if (!seen.insert(name).second)
+                    continue;
+                storage::Stmt v(db,
+                    "SELECT sql FROM sqlite_temp_master WHERE type = 'view' AND name = ?1 UNION ALL "
+                    "SELECT sql FROM sqlite_master WHERE type = 'view' AND name = ?1");
+                v.bind(1, name);
+                if (v.step() && !v.isNull(0)) {
+                    texts.push_back(v.text(0));
+                    readAliases(texts.back());
+                }
+            }
         }
         storage::Stmt q(db, "EXPLAIN QUERY PLAN " + sql);
         while (q.step()) {
@@ -207,6 +234,36 @@ public:
     std::optional<Op> top(const BlockShape& shape) { return level(roots_, shape); }
 
 private:
+    // Row sources named "<source> [AS] <alias>" after FROM, JOIN or a comma; LEFT JOIN marks the outer side.
+    void readAliases(const std::string& sql)
+    {
+        static const std::regex aliasRe(
+            R"re((FROM|JOIN|UPDATE|INTO|,)\s+("[^"]+"|[A-Za-z_][A-Za-z0-9_$#.]*)(?=(\s+AS)?\s+([A-Za-z_][A-Za-z0-9_]*)(?![A-Za-z0-9_$#."(])))re",
+            std::regex::icase);
+        static const std::set<std::string> notAliases { "WHERE", "JOIN", "LEFT", "RIGHT", "INNER", "OUTER", "CROSS",
+            "ON", "GROUP", "ORDER", "UNION", "LIMIT", "HAVING", "NATURAL", "USING", "EXCEPT", "INTERSECT", "WINDOW" };
+        static const std::set<std::string> sqlWords { "CASE", "SELECT", "DISTINCT", "NOT", "NULL", "CAST", "WHEN",
+            "THEN", "ELSE", "END", "AND", "OR", "VALUES", "WITH", "RECURSIVE", "ALL" };
+        static const std::regex leftRe(R"re(LEFT\s+(OUTER\s+)?JOIN\s*$)re", std::regex::icase);
+        for (std::sregex_iterator it(sql.begin(), sql.end(), aliasRe), end; it != end; ++it) {
+            std::string alias = (*it)[4].str();
+            std::string upper = alias;
+            std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+            std::string target = (*it)[2].str();
+            std::string source = target;
+            std::transform(source.begin(), source.end(), source.begin(), ::toupper);
+            if (notAliases.count(upper) || sqlWords.count(source))
+                continue;
+            if (target.size() >= 2 && target.front() == '"')
+                target = target.substr(1, target.size() - 2);
+            if (target != alias)
+                aliases_.emplace(alias, target);
+            const std::string before = sql.substr(0, static_cast<size_t>(it->position(0)) + (*it)[1].length());
+            if (std::regex_search(before.size() > 32 ? before.substr(before.size() - 32) : before, leftRe))
+                outer_.insert(alias);
+        }
+    }
+
     struct Table {
         std::string owner;
         std::string name;
@@ -242,8 +299,10 @@ private:
             const EqpNode& n = nodes_[id];
             const std::string& d = n.detail;
             if (startsWith(d, "SCAN ") || startsWith(d, "SEARCH ")) {
-                if (auto a = access(d))
+                if (auto a = access(d)) {
+                    a->alias = sourceName(d);
                     sources.push_back(std::move(*a));
+                }
             } else if (d == "COMPOUND QUERY") {
                 sources.push_back(compound(n));
             } else if (startsWith(d, "MULTI-INDEX OR")) {
@@ -275,7 +334,8 @@ private:
                 plan = std::move(s);
                 continue;
             }
-            Op join = op("NESTED LOOPS", {}, { std::move(*plan), std::move(s) });
+            const bool outerJoin = outer_.count(s.alias) != 0;
+            Op join = op("NESTED LOOPS", outerJoin ? "OUTER" : "", { std::move(*plan), std::move(s) });
             const Op& outer = join.children[0];
             const Op& inner = join.children[1];
             join.card = std::max(1.0, cardOf(outer) * cardOf(inner));
@@ -300,11 +360,13 @@ private:
         // it: it comes before what the outer block does (ROWNUM counts the sorted rows).
         if (sortOrder && b && shape.query && shape.query->orderBy.empty()) {
             sortOrder = false;
-            if (!b->connectBy) {
+            if (!b->connectBy)
                 wrap("SORT", "ORDER BY");
-                if (b->from.size() == 1 && b->from[0]->as<sql::InlineView>())
-                    wrap("VIEW", {});
-            }
+        }
+        // A query in FROM that Oracle cannot merge into its outer block (sorted, grouped, counted) stays a VIEW.
+        if (b && b->from.size() == 1 && plan->operation != "VIEW") {
+            if (const auto* view = b->from[0]->as<sql::InlineView>(); view && !mergeable(*view->query))
+                wrap("VIEW", {});
         }
         if (b && mentionsRownum(b->where.get()))
             wrap("COUNT", "STOPKEY");
@@ -377,6 +439,17 @@ private:
         const bool search = startsWith(detail, "SEARCH ");
         const std::string name = sourceName(detail);
         const std::string rest = detail.substr(detail.find(name) + name.size());
+        if (startsWith(rest, " VIRTUAL TABLE")) {
+            // The engine's live state (sessions, parameters ...) read as Oracle reads its fixed tables.
+            Op o = op("FIXED TABLE", "FULL");
+            o.owner = "SYS";
+            o.name = resolved(name);
+            o.type = "TABLE (FIXED)";
+            o.cost = 1;
+            o.card = 100;
+            o.alias = name;
+            return o;
+        }
         if (auto def = definition(name)) {
             if (name == recursionName_)
                 return op("CONNECT BY PUMP");
@@ -509,7 +582,8 @@ private:
         return std::nullopt;
     }
 
-    std::optional<Table> tableOf(std::string name)
+    // The name an alias stands for, through aliases of aliases.
+    std::string resolved(std::string name) const
     {
         for (int hop = 0; hop < 8; ++hop) {
             auto a = aliases_.find(name);
@@ -517,6 +591,12 @@ private:
                 break;
             name = a->second;
         }
+        return name;
+    }
+
+    std::optional<Table> tableOf(std::string name)
+    {
+        name = resolved(name);
         if (auto dot = name.find('.'); dot != std::string::npos)
             name = name.substr(dot + 1); // main. / temp.
         if (auto t = tables_.find(name); t != tables_.end())
@@ -583,6 +663,7 @@ private:
     std::vector<int> roots_;
     std::map<std::string, int> defs_;
     std::map<std::string, std::string> aliases_;
+    std::set<std::string> outer_; // aliases on the outer-joined side
     std::map<std::string, Table> tables_;
     std::string recursionName_;
 };
@@ -616,7 +697,10 @@ std::vector<PlanRow> explainStatement(SessionState& s, const sql::Statement& sta
 {
     std::lock_guard conn(s.connMutex);
     catalog::Lookup lookup(s.conn);
-    bind::BoundStatementPtr b = bind::bindStatement(statement, text, lookup, { s.schema, s.user });
+    bind::SessionContext context;
+    context.currentSchema = s.schema;
+    context.user = s.user;
+    bind::BoundStatementPtr b = bind::bindStatement(statement, text, lookup, context);
 
     PlanBuilder builder(s.conn, b->sql);
     BlockShape shape;
