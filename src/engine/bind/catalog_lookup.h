@@ -38,6 +38,9 @@ struct TableInfo {
     std::string physicalName; // the SQLite table
     std::string rowNumberColumn; // its INTEGER PRIMARY KEY column, from which ROWID is built
     std::vector<ColumnInfo> columns; // in column order
+    // One of SYS's fixed objects (catalog tables, dictionary and V$ views): read only, without row numbers, so
+    // no ROWID is selected from it and no row of it is changed or locked.
+    bool fixed = false;
 };
 
 struct ViewInfo {
@@ -47,6 +50,15 @@ struct ViewInfo {
     // WITH READ ONLY (VIEW$.PROPERTY). Unset when the catalog does not say: no rows are changed through the view
     // then, since a read-only view must refuse them.
     std::optional<bool> readOnly;
+};
+
+// [owner.]name@link as written, with the offsets errors point at.
+struct RemoteName {
+    std::string link; // dotted parts joined by '.'
+    std::string owner; // empty when not written: the remote user's own name resolution decides
+    std::string name;
+    int linkOffset = -1;
+    int nameOffset = -1;
 };
 
 class CatalogLookup {
@@ -68,6 +80,15 @@ public:
     // Whether a user (schema) of that name exists: decides between ORA-00942 and ORA-01918-like messages and lets
     // "schema.object" be told apart from "table.column" where the grammar is ambiguous.
     virtual bool schemaExists(std::string_view name) const = 0;
+
+    // A table or view of another database named through a database link: the table of the session's connection
+    // that stands for it (its rows are read from the remote side when the statement runs) with the remote columns.
+    // Throws engine::Error: ORA-02019 for a link that does not exist (all a catalog without links knows), the
+    // errors of reaching its database, and the remote side's errors.
+    virtual TableInfo remoteTable(const RemoteName& name) const
+    {
+        throw oraError(2019, "connection description for remote database not found", name.linkOffset);
+    }
 };
 
 // Functions the catalog (core) registers on each session's connection and the emitted SQL calls. Their names

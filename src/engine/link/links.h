@@ -1,0 +1,56 @@
+// Database links as the rest of the engine meets them: CREATE and DROP DATABASE LINK, the binder's catalog that
+// reaches tables of other databases through name@link, DML sent to the database a link names, and the session's
+// COMMIT, ROLLBACK and savepoints carried to the remote sessions it opened.
+#pragma once
+
+#include "engine/bind/catalog_lookup.h"
+#include "engine/catalog/catalog.h"
+#include "engine/engine.h"
+#include "engine/sql/ast.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine {
+struct SessionState;
+}
+
+namespace engine::link {
+
+// CREATE [PUBLIC] DATABASE LINK and DROP [PUBLIC] DATABASE LINK, inside the DDL's SQLite transaction. A link is
+// only written down here; its database is reached when a statement first uses it.
+void createDatabaseLink(SessionState& s, const sql::CreateDatabaseLinkStmt& st);
+void dropDatabaseLink(SessionState& s, const sql::DropObjectStmt& st);
+
+// INSERT, UPDATE or DELETE whose target is name@link.
+bool isRemoteDml(const sql::Statement& st);
+// Runs such a statement on the remote session of the link, as part of the local session's transaction.
+ExecResult executeRemoteDml(SessionState& s, const sql::Statement& st, std::string_view text, std::vector<Bind>& binds);
+
+// The local transaction's end reaches every remote session the session opened: Oracle commits and rolls back a
+// distributed transaction as one.
+void commitRemote(SessionState& s);
+void rollbackRemote(SessionState& s);
+void savepointRemote(SessionState& s, const std::string& name);
+// After the local savepoint was found: remote work done since it is undone too.
+void rollbackRemoteToSavepoint(SessionState& s, const std::string& name);
+
+// The binder's catalog for a session: the local catalog, and through database links the tables and views of
+// other databases, each standing as a virtual table on the session's connection.
+class SessionLookup : public bind::CatalogLookup {
+public:
+    explicit SessionLookup(SessionState& s);
+    std::optional<bind::ObjectRef> resolve(
+        std::string_view owner, std::string_view name, std::string_view currentSchema) const override;
+    std::optional<bind::TableInfo> table(const bind::ObjectRef& ref) const override;
+    std::optional<bind::ViewInfo> view(const bind::ObjectRef& ref) const override;
+    bool schemaExists(std::string_view name) const override;
+    bind::TableInfo remoteTable(const bind::RemoteName& name) const override;
+
+private:
+    SessionState& s_;
+    catalog::Lookup local_;
+};
+
+} // namespace engine::link
