@@ -13,6 +13,11 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace engine::sysview {
 
 namespace {
@@ -107,6 +112,13 @@ ClientInfo defaultClientInfo()
 {
     ClientInfo c;
     c.osUser = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME")).toStdString();
+#ifdef Q_OS_UNIX
+    if (c.osUser.empty()) {
+        // A service or container may run without USER set; the account itself still has a name.
+        if (const passwd* pw = ::getpwuid(::geteuid()))
+            c.osUser = pw->pw_name;
+    }
+#endif
     c.machine = QSysInfo::machineHostName().toStdString();
     c.terminal = "unknown";
     QString exe = QCoreApplication::instance() ? QCoreApplication::applicationFilePath()
