@@ -6,6 +6,7 @@
 
 #include "engine/engine.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,14 +15,17 @@
 
 namespace engine {
 struct SessionState;
-}
+struct DatabaseState;
+} // namespace engine
 
 namespace engine::plsql {
 
 // Parameter and result types of native routines. BOOLEAN travels as an integer Value 0/1; a FILE_TYPE (UTL_FILE) as
 // the integer handle of the open file; AnyScalar takes VARCHAR2, NUMBER or DATE as it comes (PACK_MESSAGE,
 // BIND_VARIABLE), and for an OUT parameter writes a value of the caller's variable's type (see NativeCall).
-enum class NativeType { Varchar2, Number, Integer, Date, Boolean, Raw, AnyScalar, FileType };
+// Varchar2Table is an index-by table of VARCHAR2 (DBMS_OUTPUT.CHARARR): it travels in NativeCall::tables, not in
+// args.
+enum class NativeType { Varchar2, Number, Integer, Date, Boolean, Raw, AnyScalar, FileType, Varchar2Table };
 
 enum class ParamMode { In, Out, InOut };
 
@@ -39,8 +43,17 @@ struct NativeCall {
     // the routine writes OUT and IN OUT values into them.
     std::vector<Value>& args;
     // The declared type of the caller's variable for each OUT or IN OUT argument (Varchar2 when unknown), so an
-    // AnyScalar OUT parameter (UNPACK_MESSAGE, COLUMN_VALUE) knows what to give.
+    // AnyScalar OUT parameter (UNPACK_MESSAGE, COLUMN_VALUE) knows what to give. Indexed by parameter position, like
+    // args; entries of IN parameters are not read.
     std::vector<OraType> outTypes;
+    // The declared type of every argument as the caller wrote it (a variable's type, a literal's type), indexed by
+    // parameter position. An AnyScalar IN parameter reads it when its value is NULL and so cannot tell a NULL
+    // NUMBER from a NULL VARCHAR2 (PACK_MESSAGE, DEFINE_COLUMN). May be left empty: the value's kind decides.
+    std::vector<OraType> argTypes;
+    // Collections, indexed by parameter position: for a Varchar2Table parameter the elements in index order (the
+    // first element is index 1). The caller fills IN and IN OUT tables; the routine fills OUT tables, which the
+    // caller then assigns to its variable as elements 1..n. Entries of scalar parameters stay empty.
+    std::vector<std::vector<Value>> tables;
 };
 
 // A routine fails by throwing engine::Error with Oracle's code: a package exception (UTL_FILE.INVALID_PATH) is the
@@ -72,14 +85,38 @@ struct NativePackage {
     std::vector<NativeConstant> constants;
     std::vector<NativeException> exceptions;
     std::vector<std::string> types; // type names the package declares (FILE_TYPE)
+    std::vector<NativeType> typeKinds; // what each of `types` is, in the same order (FileType, Varchar2Table)
 };
 
 // Every native package.
 const std::vector<NativePackage>& nativePackages();
 const NativePackage* findNativePackage(std::string_view name);
 
-// Package state that lives with the session (open files, DBMS_SQL cursors, the pipe message buffer) is released
-// when the session ends; the interpreter calls this from the session's teardown.
+// What a package's type stands for (UTL_FILE.FILE_TYPE is FileType, DBMS_OUTPUT.CHARARR is Varchar2Table).
+std::optional<NativeType> findNativeType(std::string_view package, std::string_view type);
+
+// A database pipe as V$DB_PIPES lists it: OWNERID (the creator's user# for a private pipe, NULL for a public one),
+// NAME, TYPE ("PUBLIC" or "PRIVATE") and PIPE_SIZE (bytes of the messages it holds).
+struct PipeInfo {
+    std::optional<int64_t> ownerId;
+    std::string name;
+    std::string type;
+    int64_t size = 0;
+};
+std::vector<PipeInfo> listPipes(DatabaseState& db);
+
+// What only the interpreter knows, asked for by DBMS_UTILITY.FORMAT_ERROR_STACK, FORMAT_ERROR_BACKTRACE and
+// FORMAT_CALL_STACK. The interpreter sets the ones it can answer; an unset hook gives NULL.
+struct NativeInterpreterHooks {
+    std::function<std::string(SessionState&)> errorStack;
+    std::function<std::string(SessionState&)> errorBacktrace;
+    std::function<std::string(SessionState&)> callStack;
+};
+NativeInterpreterHooks& nativeInterpreterHooks();
+
+// Package state that lives with the session (open files, DBMS_SQL cursors, the pipe message buffers, a partial
+// DBMS_OUTPUT line) is released when the session ends: the session's own teardown calls this, and calling it
+// again does nothing.
 void releaseNativeState(SessionState& s);
 
 } // namespace engine::plsql
