@@ -95,9 +95,6 @@ struct SessionState {
     // Remote sessions opened through database links, and the tables that stand for remote ones; made on first use.
     std::shared_ptr<link::Links> links;
 
-    // The built-in packages' state (pipe buffers, DBMS_SQL cursors, open files): plsql/native_state.h.
-    std::shared_ptr<plsql::NativeSessionState> native;
-
     SessionState();
     ~SessionState();
 };
