@@ -67,6 +67,8 @@ TableInfo BinderImpl::dmlTable(const sql::ObjectName& name)
     auto t = catalog.table(*ref);
     if (!t)
         fail(942, "table or view does not exist", name.offset);
+    if (t->fixed)
+        fail(1031, "insufficient privileges", name.offset);
     return *t;
 }
 
@@ -92,6 +94,8 @@ TableInfo BinderImpl::viewTable(const ObjectRef& ref, int offset)
     std::optional<TableInfo> base;
     if (baseRef && baseRef->kind == ObjectKind::Table)
         base = catalog.table(*baseRef);
+    if (base && base->fixed)
+        fail(1031, "insufficient privileges", offset);
     auto unimplemented = [&] { fail(3001, "unimplemented feature: data manipulation through a view", offset); };
     if (!base || !view->readOnly)
         unimplemented();

@@ -334,7 +334,8 @@ Source BinderImpl::tableSource(const sql::ObjectName& name, const std::optional<
     src.owner = alias ? "" : ref->owner;
     src.sqlAlias = newAlias();
     src.fromSql = emit::quoteIdent(table->physicalName) + " AS " + src.sqlAlias;
-    src.rownoSql = src.sqlAlias + "." + emit::quoteIdent(table->rowNumberColumn);
+    if (!table->fixed)
+        src.rownoSql = src.sqlAlias + "." + emit::quoteIdent(table->rowNumberColumn);
     src.offset = offset;
     for (const auto& col : table->columns) {
         SrcColumn c;
@@ -1157,6 +1158,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                 // Locking a view's rows means locking its base table's rows, which this engine does not yet do.
                 fail(3001, "unimplemented feature: FOR UPDATE of a view or inline view", src.offset);
             }
+            if (src.table->fixed)
+                fail(1031, "insufficient privileges", src.offset);
             RowLockTarget target;
             target.table = src.table->object;
             target.physicalName = src.table->physicalName;

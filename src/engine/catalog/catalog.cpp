@@ -1,6 +1,7 @@
 // Catalog reads and writes.
 #include "engine/catalog/catalog.h"
 
+#include "engine/dict/fixed.h"
 #include "engine/storage/sqlite.h"
 
 #include <cstdio>
@@ -548,10 +549,48 @@ std::optional<ObjectRow> Lookup::resolveObject(
     throw oraError(1775, "looping chain of synonyms");
 }
 
+std::optional<bind::ObjectRef> Lookup::resolveFixed(
+    std::string_view owner, std::string_view name, bool viaPublicSynonym) const
+{
+    SessionState* session = session_ ? session_ : dict::sessionOf(cat_.db());
+    if (!session)
+        return std::nullopt;
+    const dict::NumberedFixedObject* f = dict::findFixedObject(viaPublicSynonym ? "SYS" : owner, name);
+    if (!f || (viaPublicSynonym && !f->object->publicSynonym) || !dict::mayRead(*session, *f))
+        return std::nullopt;
+    return bind::ObjectRef { f->object->owner, f->object->name, bind::ObjectKind::Table, f->objectId };
+}
+
 std::optional<bind::ObjectRef> Lookup::resolve(
     std::string_view owner, std::string_view name, std::string_view currentSchema) const
 {
-    auto obj = resolveObject(owner, name, currentSchema, true);
+    // SYS's fixed objects are SYS's own; an unqualified name reaches one through its PUBLIC synonym only after
+    // the schema's objects, private synonyms and the real PUBLIC synonyms, as Oracle resolves names.
+    if (owner == "SYS")
+        if (auto f = resolveFixed(owner, name, false))
+            return f;
+    std::optional<ObjectRow> obj;
+    try {
+        obj = resolveObject(owner, name, currentSchema, true);
+    } catch (const Error& e) {
+        // A synonym for a fixed object (CREATE SYNONYM t FOR SYS.ALL_TABLES) ends where the catalog has no row.
+        if (e.code() != 980)
+            throw;
+        auto target = resolveObject(owner, name, currentSchema, false);
+        for (int depth = 0; target && target->type == kTypeSynonym && depth < 32; ++depth) {
+            Stmt s(cat_.db(), R"(SELECT "OWNER", "NAME" FROM "SYN$" WHERE "OBJ#" = ?1)");
+            s.bind(1, target->id);
+            if (!s.step())
+                break;
+            const std::string o = s.text(0), n = s.text(1);
+            if (auto f = resolveFixed(o, n, false))
+                return f;
+            target = resolveObject(o, n, o, false);
+        }
+        throw;
+    }
+    if (!obj && owner.empty())
+        return resolveFixed("", name, true);
     if (!obj || obj->type == kTypeSynonym)
         return std::nullopt;
     return bind::ObjectRef { obj->owner, obj->name, kindOf(obj->type), obj->id };
@@ -559,6 +598,20 @@ std::optional<bind::ObjectRef> Lookup::resolve(
 
 std::optional<bind::TableInfo> Lookup::table(const bind::ObjectRef& ref) const
 {
+    SessionState* session = session_ ? session_ : dict::sessionOf(cat_.db());
+    if (session && ref.objectId < 1000) {
+        const dict::NumberedFixedObject* f = dict::findFixedObject(ref.objectId);
+        if (!f)
+            return std::nullopt;
+        // A fixed object has no row numbers: no ROWID, no changes, no locks.
+        bind::TableInfo t;
+        t.object = ref;
+        t.physicalName = dict::ensureFixedObject(*session, *f);
+        t.fixed = true;
+        for (const dict::FixedColumn& c : f->object->columns)
+            t.columns.push_back({ c.name, c.name, c.type, std::nullopt, false });
+        return t;
+    }
     auto cols = cat_.columns(ref.objectId);
     if (cols.empty())
         return std::nullopt;

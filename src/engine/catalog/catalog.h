@@ -14,6 +14,10 @@
 #include <string_view>
 #include <vector>
 
+namespace engine {
+struct SessionState;
+}
+
 namespace engine::catalog {
 
 struct UserRow {
@@ -131,11 +135,13 @@ private:
     sqlite3* db_;
 };
 
-// The binder's view of the catalog on a session's connection.
+// The binder's view of the catalog on a session's connection. Given the session, it also resolves the fixed
+// objects (SYS.OBJ$, ALL_TABLES, V$SESSION, ...) the session may read, and makes their views on first use.
 class Lookup : public bind::CatalogLookup {
 public:
-    explicit Lookup(sqlite3* db)
+    explicit Lookup(sqlite3* db, SessionState* session = nullptr)
         : cat_(db)
+        , session_(session)
     {
     }
     std::optional<bind::ObjectRef> resolve(
@@ -149,7 +155,11 @@ public:
         std::string_view owner, std::string_view name, std::string_view currentSchema, bool followSynonyms) const;
 
 private:
+    std::optional<bind::ObjectRef> resolveFixed(
+        std::string_view owner, std::string_view name, bool viaPublicSynonym) const;
+
     Catalog cat_;
+    SessionState* session_;
 };
 
 // The type of a column as the binder sees it.

@@ -63,10 +63,22 @@ const NumberedFixedObject* findFixedObject(std::string_view owner, std::string_v
 const NumberedFixedObject* findFixedObject(int64_t objectId);
 const std::vector<NumberedFixedObject>& fixedObjects();
 
+// The SELECT that makes the fixed object's view, ready for SQLite.
+std::string fixedObjectSource(const NumberedFixedObject& o);
+
 // The SQLite name of a fixed object's view on a session connection, made there on first use.
 std::string ensureFixedObject(SessionState& s, const NumberedFixedObject& o);
 
+// Whether the session may read the dictionary: SYS, a SYSDBA logon or SELECT ANY DICTIONARY.
+bool maySeeDictionary(SessionState& s);
+// Whether the session may read the fixed object at all (else it does not exist for it: ORA-00942).
+bool mayRead(SessionState& s, const NumberedFixedObject& o);
+
 // Runs every family's setup on a new session connection.
 void setupFixedObjects(sqlite3* conn, SessionState& s);
+
+// The session a connection was set up for (nullptr for any other connection): what lets the catalog's lookups on
+// a session's connection reach the fixed objects without being handed the session.
+SessionState* sessionOf(sqlite3* conn);
 
 } // namespace engine::dict
