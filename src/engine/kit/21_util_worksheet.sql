@@ -19,7 +19,8 @@ SELECT LEVEL - 1,
        DECODE(LEVEL - 1, 0, '5',
               1, 'select * from voxa.customers where city = ''Ljubljana''',
               2, 'select o.order_id, o.order_date, c.name' || CHR(13) || CHR(10)
-                   || '  from voxa.orders o, voxa.customers c' || CHR(13) || CHR(10) || ' where c.customer_id = o.customer_id',
+                   || '  from voxa.orders o, voxa.customers c' || CHR(13) || CHR(10)
+                   || ' where c.customer_id = o.customer_id',
               3, 'select status, count(*) from voxa.orders group by status',
               4, 'select * from voxa.v_unpaid_invoices order by due_date',
               5, 'select rowid, p.* from voxa.products p where price > 100'),
