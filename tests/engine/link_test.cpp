@@ -321,4 +321,20 @@ TEST_F(LinkTest, DmlNeedingLocalObjectsIsRefused)
     local->rollback();
 }
 
+// Oracle: seq.NEXTVAL@link takes the next number of the remote sequence, and CURRVAL@link is the remote session's
+// current value; a sequence of that name in this database is not touched.
+TEST_F(LinkTest, RemoteSequence)
+{
+    remote->execute("CREATE SEQUENCE AUD_SEQ START WITH 100");
+    local->execute("CREATE SEQUENCE AUD_SEQ START WITH 1");
+    EXPECT_EQ(one(*local, "SELECT AUD_SEQ.NEXTVAL@AUDITLNK FROM DUAL"), "100");
+    EXPECT_EQ(one(*local, "SELECT SYSTEM.AUD_SEQ.NEXTVAL@AUDITLNK FROM DUAL"), "101");
+    EXPECT_EQ(one(*local, "SELECT AUD_SEQ.CURRVAL@AUDITLNK FROM DUAL"), "101");
+    local->execute("INSERT INTO EMP (ID, NAME) VALUES (AUD_SEQ.NEXTVAL@AUDITLNK, 'SEQ')");
+    EXPECT_EQ(one(*local, "SELECT ID FROM EMP WHERE NAME = 'SEQ'"), "102");
+    EXPECT_EQ(one(*local, "SELECT AUD_SEQ.NEXTVAL FROM DUAL"), "1");
+    EXPECT_EQ(errorOf(*local, "SELECT NOSUCH_SEQ.NEXTVAL@AUDITLNK FROM DUAL"), 2289);
+    EXPECT_EQ(errorOf(*local, "SELECT AUD_SEQ.NEXTVAL@NOSUCH FROM DUAL"), 2019);
+}
+
 } // namespace

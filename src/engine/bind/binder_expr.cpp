@@ -286,11 +286,25 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
         const auto& s = *e.as<sql::SequenceRefExpr>();
         if (!scope.sequenceAllowed)
             fail(2287, "sequence number not allowed here", e.offset);
+        if (s.sequence.dblink) {
+            RemoteName remote;
+            remote.link = s.sequence.dblink->name;
+            remote.linkOffset = s.sequence.dblink->offset;
+            remote.owner = s.sequence.schema ? s.sequence.schema->name : "";
+            remote.name = s.sequence.name.name;
+            remote.nameOffset = s.sequence.name.offset;
+            BExpr r;
+            r.sql = catalog.remoteSequence(remote, s.nextVal);
+            r.type = ExprType::number();
+            r.type.nullable = false;
+            return r;
+        }
         auto ref = catalog.resolve(
             s.sequence.schema ? s.sequence.schema->name : "", s.sequence.name.name, context.currentSchema);
         if (!ref || ref->kind != ObjectKind::Sequence)
             fail(2289, "sequence does not exist", s.sequence.offset);
         dependsOn.insert(ref->objectId);
+        noteAccess(*ref, AccessKind::Select, s.sequence.offset);
         BExpr r;
         const bool next = s.nextVal && nextvalTaken.insert(ref->objectId).second;
         r.sql

@@ -89,6 +89,14 @@ public:
     {
         throw oraError(2019, "connection description for remote database not found", name.linkOffset);
     }
+
+    // The SQL that reads NEXTVAL (next) or CURRVAL of a sequence of another database named through a database
+    // link, one call per row. Throws engine::Error as remoteTable.
+    virtual std::string remoteSequence(const RemoteName& name, bool next) const
+    {
+        (void)next;
+        throw oraError(2019, "connection description for remote database not found", name.linkOffset);
+    }
 };
 
 // Functions the catalog (core) registers on each session's connection and the emitted SQL calls. Their names

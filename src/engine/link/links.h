@@ -47,6 +47,7 @@ public:
     std::optional<bind::ViewInfo> view(const bind::ObjectRef& ref) const override;
     bool schemaExists(std::string_view name) const override;
     bind::TableInfo remoteTable(const bind::RemoteName& name) const override;
+    std::string remoteSequence(const bind::RemoteName& name, bool next) const override;
 
 private:
     SessionState& s_;

@@ -39,6 +39,7 @@ struct Links {
     std::vector<std::unique_ptr<RemoteObject>> objects;
     std::map<std::string, RemoteObject*> objectsByKey; // link identity + remote name
     bool moduleRegistered = false;
+    bool sequenceFunctionRegistered = false;
 };
 
 // The session's link state, made on first use.

@@ -87,16 +87,19 @@ void setError(sqlite3_vtab* vtab, const std::string& message)
     vtab->zErrMsg = sqlite3_mprintf("%s", message.c_str());
 }
 
+RemoteObject* objectById(SessionState& s, int64_t id)
+{
+    if (!s.links || id < 1 || static_cast<size_t>(id) > s.links->objects.size())
+        return nullptr;
+    return s.links->objects[static_cast<size_t>(id - 1)].get();
+}
+
 int connectTable(sqlite3* db, void* aux, int argc, const char* const* argv, sqlite3_vtab** out, char** err)
 {
     auto* s = static_cast<SessionState*>(aux);
     RemoteObject* object = nullptr;
-    if (argc >= 4 && s->links) {
-        const int64_t id = std::atoll(argv[3]);
-        for (auto& o : s->links->objects)
-            if (o->id == id)
-                object = o.get();
-    }
+    if (argc >= 4)
+        object = objectById(*s, std::atoll(argv[3]));
     if (!object) {
         *err = sqlite3_mprintf("ORA-02019: connection description for remote database not found");
         return SQLITE_ERROR;
@@ -323,6 +326,41 @@ sqlite3_module makeModule()
 
 const sqlite3_module kModule = makeModule();
 
+// ORA_LINK_SEQ(object, next): NEXTVAL (next = 1) or CURRVAL of a remote sequence, asked of the remote session for
+// every row, so its CURRVAL is the remote session's own as in Oracle.
+void linkSequence(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    auto* s = static_cast<SessionState*>(sqlite3_user_data(ctx));
+    RemoteObject* object = objectById(*s, sqlite3_value_int64(argv[0]));
+    if (!object) {
+        sqlite3_result_error(ctx, "ORA-02019: connection description for remote database not found", -1);
+        return;
+    }
+    const bool next = sqlite3_value_int(argv[1]) != 0;
+    try {
+        RemoteConnection& remote = connection(*s, object->link);
+        ExecResult r
+            = remote.session->execute("SELECT " + object->fromText + (next ? ".NEXTVAL" : ".CURRVAL") + " FROM DUAL");
+        if (!r.cursor || !r.cursor->next()) {
+            sqlite3_result_null(ctx);
+            return;
+        }
+        const Value& v = r.cursor->value(0);
+        if (v.kind == Value::Kind::Integer)
+            sqlite3_result_int64(ctx, v.integer);
+        else if (v.kind == Value::Kind::Real)
+            sqlite3_result_double(ctx, v.real);
+        else
+            sqlite3_result_null(ctx);
+        r.cursor->close();
+    } catch (const Error& e) {
+        const std::string message = e.message().find("ORA-02063") != std::string::npos || e.code() == 12154
+            ? e.message()
+            : remoteError(e, object->link).message();
+        sqlite3_result_error(ctx, message.c_str(), -1);
+    }
+}
+
 bool tableExists(sqlite3* db, const std::string& name)
 {
     storage::Stmt q(db, "SELECT 1 FROM sqlite_temp_master WHERE type = 'table' AND name = ?1");
@@ -357,6 +395,46 @@ std::optional<bind::ViewInfo> SessionLookup::view(const bind::ObjectRef& ref) co
 bool SessionLookup::schemaExists(std::string_view name) const
 {
     return local_.schemaExists(name);
+}
+
+std::string SessionLookup::remoteSequence(const bind::RemoteName& name, bool next) const
+{
+    auto link = findLink(s_.conn, s_.userId, name.link);
+    if (!link)
+        throw oraError(2019, "connection description for remote database not found", name.linkOffset);
+    RemoteConnection* remote = nullptr;
+    try {
+        remote = &connection(s_, *link);
+    } catch (const Error& e) {
+        throw Error(e.code(), e.message(), name.linkOffset);
+    }
+    // The remote session would need the write lock of the very database whose statement holds it.
+    if (remote->session->state().db == s_.db)
+        throw oraError(
+            3001, "unimplemented feature: a sequence through a database link to the same database", name.nameOffset);
+    Links& links = linksOf(s_);
+    const std::string fromText = name.owner.empty() ? quoted(name.name) : quoted(name.owner) + "." + quoted(name.name);
+    const std::string key = link->identity() + "\nsequence\n" + fromText;
+    RemoteObject* object = nullptr;
+    if (auto it = links.objectsByKey.find(key); it != links.objectsByKey.end())
+        object = it->second;
+    if (!object) {
+        auto made = std::make_unique<RemoteObject>();
+        made->id = static_cast<int64_t>(links.objects.size()) + 1;
+        made->link = *link;
+        made->fromText = fromText;
+        object = made.get();
+        links.objects.push_back(std::move(made));
+        links.objectsByKey[key] = object;
+    }
+    if (!links.sequenceFunctionRegistered) {
+        int rc = sqlite3_create_function_v2(
+            s_.conn, "ORA_LINK_SEQ", 2, SQLITE_UTF8, &s_, linkSequence, nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            throw storage::sqliteError(s_.conn, rc);
+        links.sequenceFunctionRegistered = true;
+    }
+    return "ORA_LINK_SEQ(" + std::to_string(object->id) + ", " + (next ? "1" : "0") + ")";
 }
 
 bind::TableInfo SessionLookup::remoteTable(const bind::RemoteName& name) const
