@@ -7,12 +7,14 @@
 #include <QFile>
 
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 // Resources of a static library are linked in only when something names them.
 static void initKitResources()
 {
-    Q_INIT_RESOURCE(kit);
+    static std::once_flag once;
+    std::call_once(once, [] { Q_INIT_RESOURCE(kit); });
 }
 
 namespace engine::kit {

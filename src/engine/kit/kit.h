@@ -42,8 +42,9 @@ private:
 // an offset). See script.h for how the text is split.
 void runScript(Session& session, const std::string& fileName, std::string_view text);
 
-// Called before each file with the file's name, the number of files done and the total; returning false stops the
-// creation (it then fails with ORA-01013 and leaves nothing behind).
+// Called before each file with the file's name, the number of files done and the total, and once more with an empty
+// name when all are done; returning false before a file stops the creation (it then fails with ORA-01013 and
+// leaves nothing behind).
 using Progress = std::function<bool(const std::string& file, int done, int total)>;
 
 // Creates a database in dir (see Database::create) and runs every kit file on it as SYSTEM. On failure the files
