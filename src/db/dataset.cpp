@@ -419,6 +419,7 @@ void DataSet::setFieldValue(int i, const QVariant& value)
     // Oracle has no empty text: an emptied field is null.
     const bool emptyText = value.typeId() == QMetaType::QString && value.toString().isEmpty();
     buffer[size_t(i)] = emptyText ? QVariant() : value;
+    typed = true;
     emit rowChanged(current);
 }
 
@@ -474,6 +475,7 @@ void DataSet::setState(State s)
     if (s == st)
         return;
     st = s;
+    typed = false;
     emit stateChanged(st);
 }
 

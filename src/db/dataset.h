@@ -129,6 +129,8 @@ public:
     void append(); // a new record at the end
     void post();
     void cancel();
+    // Whether a field was given a value since the edit or insert began: a change the user may not want to lose.
+    bool editModified() const { return typed && (st == State::Edit || st == State::Insert); }
     void deleteRecord();
 
     // Cached updates.
@@ -250,6 +252,7 @@ private:
     std::vector<QVariant> buffer; // edit or insert buffer
     UpdateStatus editingStatus = UpdateStatus::Unmodified;
 
+    bool typed = false; // a field was given a value since the edit or insert began
     int disabledControls = 0;
     DataSet* masterSet = nullptr;
     QStringList masterFieldList;
