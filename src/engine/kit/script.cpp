@@ -212,8 +212,10 @@ private:
             return true;
         }
         // q'[...]' and nq'[...]': Oracle's alternative quoting, which may hold single quotes.
+        auto wordStartsAt = [&](size_t k) { return k == stmtStart || !isIdentChar(t[k - 1]); };
         bool alternative = i > stmtStart && (t[i - 1] == 'q' || t[i - 1] == 'Q')
-            && (i - 1 == stmtStart || !isIdentChar(t[i - 2]) || t[i - 2] == 'n' || t[i - 2] == 'N');
+            && (wordStartsAt(i - 1)
+                || (i - 1 > stmtStart && (t[i - 2] == 'n' || t[i - 2] == 'N') && wordStartsAt(i - 2)));
         if (alternative && i + 1 < t.size()) {
             char close = closingQuoteDelimiter(t[i + 1]);
             for (size_t k = i + 2; k + 1 < t.size(); ++k) {
