@@ -29,8 +29,8 @@ CREATE INDEX VOXA.VEXO_LOG_DATEFROM_I ON VOXA.VEXO_LOG (LOG_DATEFROM);
 CREATE INDEX VOXA.VEXO_LOG_USER_I ON VOXA.VEXO_LOG (LOG_IPLUSER);
 COMMENT ON TABLE VOXA.VEXO_LOG IS 'Logins and logouts of the application users';
 
--- Sixty logins over the last thirty days; the last four are still logged in (their sessions are gone, so the
--- window's connection check logs them out).
+-- Sixty logins over the last month, up to yesterday; the last four are still logged in (their sessions are gone,
+-- so the window's connection check logs them out).
 INSERT INTO VOXA.VEXO_LOG (LOG_COUNTER, LOG_TERMINATE, LOG_IPLUSER, LOG_OSUSER, LOG_STATION, LOG_DATEFROM,
   LOG_DATETO, LOG_TIME, LOG_LOGINFROM, LOG_MODULE, LOG_VERSION, LOG_CONN, LOG_BLOCK_GETS, LOG_BLOCK_CHANGES,
   LOG_CONSISTENT_GETS, LOG_CONSISTENT_CHANGES, LOG_PHYSICAL_READS)
@@ -39,10 +39,10 @@ SELECT LEVEL,
        DECODE(MOD(LEVEL, 4), 0, 'MNO', 1, 'AKR', 2, 'JHO', 'TZU'),
        DECODE(MOD(LEVEL, 4), 0, 'MNOVAK', 1, 'AKRALJ', 2, 'JHORVAT', 'TZUPAN'),
        'PC-' || DECODE(MOD(LEVEL, 5), 0, 'PRODAJA1', 1, 'PRODAJA2', 2, 'RACUN1', 3, 'SKLAD1', 'IT1'),
-       TRUNC(SYSDATE) - 30 + TRUNC(LEVEL / 2) + (7 + MOD(LEVEL, 5)) / 24,
-       CASE WHEN LEVEL <= 56 THEN TRUNC(SYSDATE) - 30 + TRUNC(LEVEL / 2) + (8 + MOD(LEVEL, 5) * 2) / 24 END,
+       TRUNC(SYSDATE) - 31 + TRUNC(LEVEL / 2) + (7 + MOD(LEVEL, 5)) / 24,
+       CASE WHEN LEVEL <= 56 THEN TRUNC(SYSDATE) - 31 + TRUNC(LEVEL / 2) + (8 + MOD(LEVEL, 5) * 2) / 24 END,
        CASE WHEN LEVEL <= 56 THEN (1 + MOD(LEVEL, 5)) * 60 END,
-       TRUNC(SYSDATE) - 30 + TRUNC(LEVEL / 2) + (7 + MOD(LEVEL, 5)) / 24 - 1 / 1440,
+       TRUNC(SYSDATE) - 31 + TRUNC(LEVEL / 2) + (7 + MOD(LEVEL, 5)) / 24 - 1 / 1440,
        DECODE(MOD(LEVEL, 3), 0, 'PRODAJA', 1, 'FAKTURE', 'SKLADISCE'),
        DECODE(MOD(LEVEL, 3), 0, '7.2.1', 1, '7.2.0', '7.1.9'),
        100 + LEVEL,
