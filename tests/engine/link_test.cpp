@@ -1,6 +1,7 @@
 // Database links between embedded databases: two databases side by side in one data directory, the local one with a
 // link to the other. Each test names the Oracle behaviour it checks.
 #include "engine/link/link_catalog.h"
+#include "engine/link/remote_sessions.h"
 #include "engine/session/session_state.h"
 #include "engine/sql/ast_dump.h"
 #include "engine/sql/parser.h"
@@ -218,6 +219,25 @@ TEST_F(LinkTest, LinkToTheSameDatabase)
     local->execute("UPDATE EMP@SELF SET NAME = 'WARD' WHERE ID = 30");
     local->commit();
     EXPECT_EQ(one(*local, "SELECT NAME FROM EMP WHERE ID = 30"), "WARD");
+}
+
+// Oracle: a statement sent through a link that waits for a row lock gives up after distributed_lock_timeout with
+// ORA-02049, also when the lock is the sending session's own (through a link to its own database) rather than
+// waiting for ever. The limit is shortened here to keep the test quick.
+TEST_F(LinkTest, LoopbackLockWaitEndsWithDistributedTimeout)
+{
+    local->execute("CREATE DATABASE LINK SELF CONNECT TO SYSTEM IDENTIFIED BY MANAGER USING 'db'");
+    EXPECT_EQ(one(*local, "SELECT COUNT(*) FROM EMP@SELF"), "3");
+    ASSERT_TRUE(local->state().links);
+    for (auto& [key, c] : local->state().links->connections)
+        c->session->state().lockWaitLimit = 1;
+    local->execute("UPDATE EMP SET NAME = 'HELD' WHERE ID = 10");
+    EXPECT_EQ(errorText(*local, "UPDATE EMP@SELF SET NAME = 'OTHER' WHERE ID = 10"),
+        "ORA-02049: timeout: distributed transaction waiting for lock\nORA-02063: preceding line from SELF");
+    local->rollback();
+    EXPECT_EQ(local->execute("UPDATE EMP@SELF SET NAME = 'FREE' WHERE ID = 10").rowsProcessed, 1);
+    local->commit();
+    EXPECT_EQ(one(*local, "SELECT NAME FROM EMP WHERE ID = 10"), "FREE");
 }
 
 // Oracle resolves name@link through the remote user's own names: its dictionary views answer through the link.

@@ -41,7 +41,7 @@ bind::SessionContext contextOf(SessionState& s)
 
 locks::WaitPolicy waitPolicy(SessionState& s, bool nowait = false, int timeoutSeconds = -1)
 {
-    return { nowait, timeoutSeconds, &s.interrupted };
+    return { nowait, timeoutSeconds < 0 ? s.lockWaitLimit : timeoutSeconds, &s.interrupted };
 }
 
 // Takes a lock, first without waiting; when it must wait, the session gives up SQLite's write lock so that the

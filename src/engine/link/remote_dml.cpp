@@ -299,6 +299,11 @@ ExecResult executeRemoteDml(SessionState& s, const sql::Statement& st, std::stri
     try {
         r = remote.session->execute(remoteText, binds);
     } catch (const Error& e) {
+        // A DML statement sets no WAIT: a wait that ran out is the link's distributed lock timeout, as when the
+        // lock is held by this very session through a link to its own database.
+        if (e.code() == 30006)
+            throw remoteError(oraError(2049, "timeout: distributed transaction waiting for lock"), *link,
+                originalOffset(e.offset(), cuts));
         throw remoteError(e, *link, originalOffset(e.offset(), cuts));
     }
     if (remote.session->inTransaction())

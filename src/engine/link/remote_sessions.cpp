@@ -96,6 +96,7 @@ RemoteConnection& connection(SessionState& s, const LinkRow& link)
     } catch (const Error& e) {
         throw remoteError(e, link);
     }
+    remote->session->state().lockWaitLimit = kDistributedLockTimeout;
     RemoteConnection& made = *remote;
     links.connections[key] = std::move(remote);
     return made;

@@ -17,6 +17,9 @@ struct SessionState;
 
 namespace engine::link {
 
+// Oracle's default distributed_lock_timeout: how long a statement sent through a link waits for a row lock.
+inline constexpr int kDistributedLockTimeout = 60;
+
 struct RemoteConnection {
     LinkRow link;
     std::unique_ptr<Session> session;

@@ -94,6 +94,9 @@ struct SessionState {
 
     // Remote sessions opened through database links, and the tables that stand for remote ones; made on first use.
     std::shared_ptr<link::Links> links;
+    // Seconds a lock wait lasts when the statement sets no WAIT, -1 for ever. A session opened through a database
+    // link waits no longer than Oracle's distributed_lock_timeout: its caller may hold the lock it waits for.
+    int lockWaitLimit = -1;
 
     SessionState();
     ~SessionState();
