@@ -383,3 +383,26 @@ TEST_F(ExplainPlanTest, TreeOfOneStatementId)
 }
 
 } // namespace
+
+// Tables behind a database link: a query reads them REMOTE, DML sent whole to the other database has no local
+// plan, and the plan table itself may be the other database's.
+TEST_F(ExplainPlanTest, DatabaseLinks)
+{
+    auto remoteDb = engine::Database::create(tmp.filePath("audit").toStdString());
+    {
+        auto remote = remoteDb->logOn("SYSTEM", "MANAGER");
+        remote->execute("create table aud (id number primary key, what varchar2(20))");
+        remote->execute(planTableDdl("plan_table"));
+        remote->commit();
+    }
+    s->execute("create database link auditlnk connect to system identified by manager using 'audit'");
+    s->execute("explain plan for select e.name, a.what from emp e, aud@auditlnk a where a.id = e.id");
+    EXPECT_EQ(count("select count(*) from plan_table where operation = 'REMOTE'"), 1);
+    EXPECT_EQ(count("select count(*) from plan_table where operation = 'TABLE ACCESS' and object_name = 'EMP'"), 1);
+    EXPECT_EQ(errorOf(*s, "explain plan for delete from aud@auditlnk"), 3001);
+
+    s->execute("explain plan set statement_id = 'there' into plan_table@auditlnk for select * from emp");
+    EXPECT_EQ(count("select count(*) from plan_table@auditlnk where statement_id = 'there'"), 2);
+    s->rollback();
+    EXPECT_EQ(count("select count(*) from plan_table@auditlnk"), 0) << "the remote rows are part of the transaction";
+}

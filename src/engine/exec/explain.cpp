@@ -105,7 +105,7 @@ Target resolveTarget(SessionState& s, const sql::ExplainPlanStmt& stmt)
         Target t;
         t.name = (n.schema ? quoted(n.schema->name) + "." : std::string()) + quoted(n.name.name) + "@" + n.dblink->name;
         std::vector<Bind> none;
-        ExecResult probe = execute(s, "SELECT * FROM " + t.name + " WHERE 1 = 0", none);
+        ExecResult probe = executeNested(s, "SELECT * FROM " + t.name + " WHERE 1 = 0", none);
         if (probe.cursor) {
             for (const ColumnDesc& c : probe.cursor->columns())
                 t.columns.insert(c.name);
@@ -219,7 +219,7 @@ ExecResult explainPlan(SessionState& s, const sql::ExplainPlanStmt& stmt, std::s
                 }
                 binds.push_back(std::move(b));
             }
-            execute(s, insert, binds);
+            executeNested(s, insert, binds);
         }
     } catch (const Error& e) {
         session::undoStatement(s, undoMark, lockMark);

@@ -2,7 +2,9 @@
 // loops and searches turned into table and index accesses under the operations Oracle would show for them.
 #include "engine/bind/binder.h"
 #include "engine/catalog/catalog.h"
+#include "engine/exec/executor.h"
 #include "engine/exec/explain.h"
+#include "engine/link/links.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/sqlite.h"
 
@@ -439,6 +441,14 @@ private:
         const bool search = startsWith(detail, "SEARCH ");
         const std::string name = sourceName(detail);
         const std::string rest = detail.substr(detail.find(name) + name.size());
+        if (startsWith(resolved(name), "ORA_LINK$")) {
+            // A table behind a database link: its rows come from the other database.
+            Op o = op("REMOTE");
+            o.cost = 1;
+            o.card = 100;
+            o.alias = name;
+            return o;
+        }
         if (startsWith(rest, " VIRTUAL TABLE")) {
             // The engine's live state (sessions, parameters ...) read as Oracle reads its fixed tables.
             Op o = op("FIXED TABLE", "FULL");
@@ -695,13 +705,13 @@ void number(const Op& o, std::optional<int> parent, int position, int depth, std
 
 std::vector<PlanRow> explainStatement(SessionState& s, const sql::Statement& statement, std::string_view text)
 {
+    // DML sent whole to another database through a link has no local plan.
+    if (link::isRemoteDml(statement))
+        throw oraError(3001, "unimplemented feature: EXPLAIN PLAN of DML through a database link", statement.offset);
+    // Bound as the executor binds it: names through links, the dictionary and what the user may see.
+    std::shared_ptr<CachedStatement> entry = translateEmbedded(s, text, statement, nullptr);
+    const bind::BoundStatementPtr& b = entry->bound;
     std::lock_guard conn(s.connMutex);
-    catalog::Lookup lookup(s.conn);
-    bind::SessionContext context;
-    context.currentSchema = s.schema;
-    context.user = s.user;
-    bind::BoundStatementPtr b = bind::bindStatement(statement, text, lookup, context);
-
     PlanBuilder builder(s.conn, b->sql);
     BlockShape shape;
     const sql::Query* query = nullptr;
