@@ -103,6 +103,20 @@ TEST_F(DbmsSqlTest, DmlReturnsRowsProcessed)
     EXPECT_EQ(one(*s, "SELECT count(*) FROM emp"), "3");
 }
 
+// Oracle: an anonymous block runs at EXECUTE; VARIABLE_VALUE reads what it left in a bind.
+TEST_F(DbmsSqlTest, BlockAndVariableValue)
+{
+    Value c = open();
+    parse(c, "BEGIN :x := :y * 2; END;");
+    bindVar(c, "x", Value::null(), OraType::Number);
+    bindVar(c, "y", num(21), OraType::Number);
+    EXPECT_EQ(call("EXECUTE", { c }), num(0));
+    NativeResult r = callNative(*s, "DBMS_SQL", "VARIABLE_VALUE",
+        NativeArgs { { c, txt("X"), Value::null() }, { OraType::Number, OraType::Varchar2, OraType::Number }, {}, {} });
+    EXPECT_EQ(r.args[2], num(42));
+    EXPECT_EQ(oraCodeOf([&] { callNative(*s, "DBMS_SQL", "VARIABLE_VALUE", { c, txt("Z"), Value::null() }); }), 1006);
+}
+
 // Oracle: PARSE runs DDL at once; EXECUTE afterwards does nothing more and returns 0.
 TEST_F(DbmsSqlTest, DdlRunsAtParse)
 {

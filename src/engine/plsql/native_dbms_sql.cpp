@@ -155,7 +155,7 @@ std::optional<Value> parse(NativeCall& c)
     if (runNow) {
         // DDL is done by PARSE, with its implicit commits; EXECUTE has nothing left to do.
         std::vector<Bind> none;
-        exec::execute(s, text, none);
+        exec::executeNested(s, text, none);
         cur.ranAtParse = true;
     } else if (cur.kind == StatementKind::Select || cur.kind == StatementKind::Insert
         || cur.kind == StatementKind::Update || cur.kind == StatementKind::Delete) {
@@ -246,7 +246,8 @@ int64_t execute(NativeCall& c, SqlCursor& cur)
             fail(1008, "not all variables bound");
         binds.push_back(it->second);
     }
-    ExecResult r = exec::execute(c.session, cur.text, binds);
+    // Run inside the caller's call: a cancel of that call is not forgotten by the statement.
+    ExecResult r = exec::executeNested(c.session, cur.text, binds);
     for (const Bind& b : binds)
         cur.binds[b.name].value = b.value;
     cur.executed = true;
