@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -176,7 +177,12 @@ TEST_F(DictViews, ColumnsInOraclesOrder)
 TEST_F(DictViews, EveryFixedObjectAnswersSelectStar)
 {
     auto s = db->logOn("SYS", "CHANGE_ON_INSTALL", true);
+    std::set<std::string> dictionary;
+    for (const engine::dict::FixedObject& o : engine::dict::dictionaryFamily().objects)
+        dictionary.insert(o.name);
     for (const engine::dict::NumberedFixedObject& o : engine::dict::fixedObjects()) {
+        if (!dictionary.count(o.object->name))
+            continue; // the dynamic performance views are tested with their family
         SCOPED_TRACE(o.object->name);
         std::vector<std::string> got;
         try {

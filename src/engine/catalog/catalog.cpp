@@ -416,6 +416,32 @@ bool Catalog::indexIsUnique(int64_t indexId) const
     return s.step() && (s.int64(0) & 1);
 }
 
+void Catalog::setViewColumns(int64_t viewId, const std::vector<ColumnDesc>& columns)
+{
+    Stmt del(db_, R"(DELETE FROM "COL$" WHERE "OBJ#" = ?1)");
+    del.bind(1, viewId).run();
+    int no = 0;
+    for (const ColumnDesc& d : columns) {
+        ColumnRow c;
+        c.col = ++no;
+        c.name = d.name;
+        c.physicalName = d.name;
+        c.typeCode = typeCode(d.type);
+        c.length = d.size;
+        if (d.type == OraType::Number) {
+            c.length = 22;
+            if (d.precision > 0) {
+                c.precision = d.precision;
+                c.scale = d.scale;
+            }
+        } else if (d.type == OraType::Date) {
+            c.length = 7;
+        }
+        c.notNull = !d.nullable;
+        addColumn(viewId, c);
+    }
+}
+
 void Catalog::setComment(int64_t objectId, std::optional<int> col, const std::string& text)
 {
     Stmt del(db_, R"(DELETE FROM "COM$" WHERE "OBJ#" = ?1 AND ifnull("COL#", 0) = ?2)");

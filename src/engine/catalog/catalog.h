@@ -128,6 +128,10 @@ public:
     std::vector<int> indexColumns(int64_t indexId) const;
     bool indexIsUnique(int64_t indexId) const;
 
+    // The columns of a view with the types its query gives them (COL$ rows, as Oracle keeps them), for the
+    // dictionary; the view's own definition stays in VIEW$.
+    void setViewColumns(int64_t viewId, const std::vector<ColumnDesc>& columns);
+
     // Comments.
     void setComment(int64_t objectId, std::optional<int> col, const std::string& text);
 

@@ -104,7 +104,7 @@ void addColumns(std::vector<FixedObject>& out)
         v.suffix = all ? "TAB_COLS" : "TAB_COLUMNS";
         v.cols = columnCols(all);
         v.from = std::string(kObjectOwner) + "JOIN \"COL$\" c ON c.\"OBJ#\" = o.\"OBJ#\"";
-        v.where = "o.\"TYPE#\" = 2";
+        v.where = "o.\"TYPE#\" IN (2, 4)"; // a view's columns too, with the types its query gives them
         v.ownerIdExpr = "o.\"OWNER#\"";
         v.objectIdExpr = "o.\"OBJ#\"";
         addTrio(out, v);
@@ -133,7 +133,7 @@ void addComments(std::vector<FixedObject>& out)
     c.from = std::string(kObjectOwner)
         + "JOIN \"COL$\" c ON c.\"OBJ#\" = o.\"OBJ#\" "
           "LEFT JOIN \"COM$\" m ON m.\"OBJ#\" = c.\"OBJ#\" AND ifnull(m.\"COL#\", 0) = c.\"COL#\"";
-    c.where = "o.\"TYPE#\" = 2";
+    c.where = "o.\"TYPE#\" IN (2, 4)";
     addTrio(out, c);
 }
 

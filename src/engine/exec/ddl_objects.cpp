@@ -282,6 +282,7 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
         throw oraError(3001, "unimplemented feature: WITH CHECK OPTION", st.offset);
 
     std::vector<std::string> names;
+    std::vector<ColumnDesc> described;
     std::vector<int64_t> depends;
     bool valid = true;
     try {
@@ -302,6 +303,7 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
             if (!seen.insert(n).second)
                 throw oraError(957, "duplicate column name", st.view.offset);
         depends = q->dependsOn;
+        described = q->columns;
     } catch (const Error&) {
         if (!st.force)
             throw;
@@ -318,6 +320,7 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
             Stmt d(ctx.s.conn, sql);
             d.bind(1, id).run();
         }
+        cat.setViewColumns(id, {});
         cat.touchObject(id);
         cat.setStatus(id, valid ? catalog::kStatusValid : catalog::kStatusInvalid);
         invalidateDependents(ctx, id);
@@ -338,6 +341,12 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
     for (int64_t p : depends)
         if (p != id)
             dep.bind(1, id).bind(2, p).run();
+    std::vector<ColumnDesc> viewColumns;
+    for (size_t i = 0; i < described.size() && i < names.size(); ++i) {
+        viewColumns.push_back(described[i]);
+        viewColumns.back().name = names[i];
+    }
+    cat.setViewColumns(id, viewColumns);
 }
 
 void dropView(DdlContext& ctx, const sql::DropViewStmt& st)
