@@ -193,4 +193,17 @@ bool LockManager::holdsAny(int64_t session)
     return held_.count(session) > 0;
 }
 
+LockManager::Snapshot LockManager::snapshot()
+{
+    std::lock_guard lk(mutex_);
+    Snapshot s;
+    for (const auto& [object, holders] : tables_)
+        for (const TableHolder& h : holders)
+            s.tables.push_back({ h.session, object, h.mode });
+    for (const auto& [key, session] : rows_)
+        s.rowHolders.insert(session);
+    s.waitsFor.insert(waitsFor_.begin(), waitsFor_.end());
+    return s;
+}
+
 } // namespace engine::locks

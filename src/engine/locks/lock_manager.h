@@ -47,6 +47,19 @@ public:
     int64_t rowHolder(int64_t object, int64_t row);
     bool holdsAny(int64_t session);
 
+    // Who holds and waits for what at one moment, for V$LOCK and V$LOCKED_OBJECT.
+    struct Snapshot {
+        struct Table {
+            int64_t session;
+            int64_t object;
+            TableMode mode;
+        };
+        std::vector<Table> tables;
+        std::set<int64_t> rowHolders; // sessions holding at least one row lock
+        std::map<int64_t, int64_t> waitsFor; // waiting session -> the session in its way
+    };
+    Snapshot snapshot();
+
 private:
     struct RowKey {
         int64_t object;

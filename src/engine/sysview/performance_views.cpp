@@ -5,12 +5,14 @@
 #include "engine/storage/database_state.h"
 #include "engine/sysview/live_table.h"
 #include "engine/sysview/parameters.h"
+#include "engine/sysview/pipes.h"
 #include "engine/sysview/version.h"
 
 #include <QDateTime>
 #include <QSysInfo>
 
 #include <map>
+#include <set>
 
 namespace engine::dict {
 
@@ -211,6 +213,108 @@ const LiveTable& rollbackTable()
             }
             return rows;
         } };
+    return t;
+}
+
+// The transaction of a session as V$LOCK names it: an undo segment and slot from its SID, its serial number.
+int64_t txId1(int64_t sid)
+{
+    return 65536 * (sid % 10 + 1) + sid;
+}
+
+const LiveTable& locksTable()
+{
+    static const LiveTable t { "ORA$LOCKS",
+        { "ADDR", "SID", "TYPE", "ID1", "ID2", "LMODE", "REQUEST", "BLOCK", "USERNAME", "OSUSER", "PROCESS", "XIDUSN",
+            "XIDSLOT", "XIDSQN" },
+        [](SessionState& self) {
+            locks::LockManager::Snapshot snap = self.db->locks.snapshot();
+            std::set<int64_t> blockers;
+            for (const auto& [waiter, blocker] : snap.waitsFor)
+                blockers.insert(blocker);
+            struct Who {
+                std::string user, osUser, process;
+                int64_t serial = 0;
+                bool inTransaction = false;
+            };
+            std::map<int64_t, Who> who;
+            {
+                std::lock_guard lk(self.db->sessionsMutex);
+                for (SessionState* s : self.db->sessions)
+                    who[s->sid]
+                        = { s->user, s->info.client.osUser, s->info.process, s->info.serial, s->inTransaction.load() };
+            }
+            LiveRows rows;
+            int64_t n = 0;
+            auto add = [&](int64_t sid, const char* type, int64_t id1, int64_t id2, int64_t lmode, int64_t request,
+                           bool block) {
+                const Who& w = who[sid];
+                bool tx = w.inTransaction || snap.rowHolders.count(sid);
+                rows.push_back({ address(0x60000000, ++n), num(sid), text(type), num(id1), num(id2), num(lmode),
+                    num(request), num(block ? 1 : 0), text(w.user), text(w.osUser), text(w.process),
+                    num(tx ? sid % 10 + 1 : 0), num(tx ? sid : 0), num(tx ? w.serial : 0) });
+            };
+            for (const auto& [sid, w] : who) {
+                if (w.inTransaction || snap.rowHolders.count(sid))
+                    add(sid, "TX", txId1(sid), w.serial, 6, 0, blockers.count(sid) > 0);
+                if (auto it = snap.waitsFor.find(sid); it != snap.waitsFor.end())
+                    add(sid, "TX", txId1(it->second), who[it->second].serial, 0, 6, false);
+            }
+            for (const auto& l : snap.tables)
+                add(l.session, "TM", l.object, 0, static_cast<int>(l.mode), 0, blockers.count(l.session) > 0);
+            return rows;
+        } };
+    return t;
+}
+
+const LiveTable& pipesTable()
+{
+    static const LiveTable t { "ORA$PIPES", { "OWNERID", "NAME", "TYPE", "PIPE_SIZE" }, [](SessionState& s) {
+                                  LiveRows rows;
+                                  for (const sysview::PipeRow& p : sysview::listPipes(*s.db))
+                                      rows.push_back({ p.ownerId ? num(*p.ownerId) : Value::null(), text(p.name),
+                                          text(p.isPrivate ? "PRIVATE" : "PUBLIC"), num(p.size) });
+                                  return rows;
+                              } };
+    return t;
+}
+
+// The session statistics Oracle keeps under these names, numbered in this list's order.
+struct Statistic {
+    const char* name;
+    int cls;
+    std::atomic<int64_t> sysview::IoCounters::*counter;
+};
+const std::vector<Statistic>& statistics()
+{
+    using C = sysview::IoCounters;
+    static const std::vector<Statistic> s {
+        { "db block gets", 8, &C::blockGets },
+        { "consistent gets", 8, &C::consistentGets },
+        { "physical reads", 8, &C::physicalReads },
+        { "db block changes", 8, &C::blockChanges },
+        { "consistent changes", 8, &C::consistentChanges },
+    };
+    return s;
+}
+
+const LiveTable& statsTable()
+{
+    static const LiveTable t { "ORA$SESSION_STATS", { "SID", "STATISTIC#", "VALUE", "MINE" }, [](SessionState& self) {
+                                  LiveRows rows;
+                                  std::lock_guard lk(self.db->sessionsMutex);
+                                  std::map<int64_t, SessionState*> bySid;
+                                  for (SessionState* s : self.db->sessions)
+                                      bySid[s->sid] = s;
+                                  for (const auto& [sid, s] : bySid) {
+                                      const auto& list = statistics();
+                                      for (size_t i = 0; i < list.size(); ++i)
+                                          rows.push_back({ num(sid), num(static_cast<int64_t>(i)),
+                                              num((s->info.io.*(list[i].counter)).load(std::memory_order_relaxed)),
+                                              num(s == &self ? 1 : 0) });
+                                  }
+                                  return rows;
+                              } };
     return t;
 }
 
@@ -548,10 +652,53 @@ std::vector<Col> versionColumns()
         { "CON_ID", N(), "0" } };
 }
 
+std::vector<Col> lockColumns()
+{
+    return {
+        { "ADDR", R(8), "" },
+        { "KADDR", R(8), "\"ADDR\"" },
+        { "SID", N(), "" },
+        { "TYPE", V(2), "" },
+        { "ID1", N(), "" },
+        { "ID2", N(), "" },
+        { "LMODE", N(), "" },
+        { "REQUEST", N(), "" },
+        { "CTIME", N(), "0" },
+        { "BLOCK", N(), "" },
+        { "CON_ID", N(), "0" },
+    };
+}
+
+std::vector<Col> lockedObjectColumns()
+{
+    return {
+        { "XIDUSN", N(), "" },
+        { "XIDSLOT", N(), "" },
+        { "XIDSQN", N(), "" },
+        { "OBJECT_ID", N(), "\"ID1\"" },
+        { "SESSION_ID", N(), "\"SID\"" },
+        { "ORACLE_USERNAME", V(128), "\"USERNAME\"" },
+        { "OS_USER_NAME", V(128), "\"OSUSER\"" },
+        { "PROCESS", V(24), "" },
+        { "LOCKED_MODE", N(), "\"LMODE\"" },
+        { "CON_ID", N(), "0" },
+    };
+}
+
+std::string statNames()
+{
+    std::string values;
+    const auto& list = statistics();
+    for (size_t i = 0; i < list.size(); ++i)
+        values += std::string(i ? ", " : "") + "(" + std::to_string(i) + ", '" + list[i].name + "', "
+            + std::to_string(list[i].cls) + ")";
+    return "(SELECT column1 AS \"STATISTIC#\", column2 AS \"NAME\", column3 AS \"CLASS\" FROM (VALUES " + values + "))";
+}
+
 const std::vector<const LiveTable*>& liveTables()
 {
     static const std::vector<const LiveTable*> tables { &sessionsTable(), &instanceTable(), &versionTable(),
-        &parametersTable(), &rollbackTable() };
+        &parametersTable(), &rollbackTable(), &locksTable(), &pipesTable(), &statsTable() };
     return tables;
 }
 
@@ -574,6 +721,21 @@ FixedFamily performanceFamily()
     f.objects.push_back(view("V$VERSION", versionColumns(), quoted("ORA$VERSION"), FixedAccess::Public));
     f.objects.push_back(view("V$ROLLNAME", rollnameColumns(), quoted("ORA$ROLLBACK_SEGMENTS")));
     f.objects.push_back(view("V$ROLLSTAT", rollstatColumns(), quoted("ORA$ROLLBACK_SEGMENTS")));
+    f.objects.push_back(view("V$LOCK", lockColumns(), quoted("ORA$LOCKS")));
+    f.objects.push_back(view("V$LOCKED_OBJECT", lockedObjectColumns(), quoted("ORA$LOCKS") + " WHERE \"TYPE\" = 'TM'"));
+    f.objects.push_back(view("V$DB_PIPES",
+        { { "OWNERID", N(), "" }, { "NAME", V(1000), "" }, { "TYPE", V(7), "" }, { "PIPE_SIZE", N(), "" },
+            { "CON_ID", N(), "0" } },
+        quoted("ORA$PIPES")));
+    f.objects.push_back(view("V$STATNAME",
+        { { "STATISTIC#", N(), "" }, { "NAME", V(64), "" }, { "CLASS", N(), "" },
+            { "STAT_ID", N(), "\"STATISTIC#\" + 1000" }, { "DISPLAY_NAME", V(64), "\"NAME\"" },
+            { "CON_ID", N(), "0" } },
+        statNames()));
+    const std::vector<Col> statColumns { { "SID", N(), "" }, { "STATISTIC#", N(), "" }, { "VALUE", N(), "" },
+        { "CON_ID", N(), "0" } };
+    f.objects.push_back(view("V$SESSTAT", statColumns, quoted("ORA$SESSION_STATS")));
+    f.objects.push_back(view("V$MYSTAT", statColumns, quoted("ORA$SESSION_STATS") + " WHERE \"MINE\" = 1"));
     f.setup = [](sqlite3* conn, SessionState& s) {
         for (const LiveTable* t : liveTables())
             sysview::registerLiveTable(conn, s, *t);
