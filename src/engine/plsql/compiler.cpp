@@ -1143,6 +1143,7 @@ public:
     CExprPtr condition(const Expr& e);
     CExprPtr name(const Expr& e, bool asStatement = false);
     CExprPtr sqlExpr(const Expr& e);
+    CExprPtr sqlWith(const std::string& exprText, std::vector<CExprPtr> args, const Expr& e);
     CExprPtr target(const Expr& e);
     CExprPtr tryVariable(const std::vector<std::string>& parts, const Pos& p);
     CExprPtr callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement);
@@ -1405,8 +1406,12 @@ CExprPtr Compiler::expr(const Expr& e)
             n->r = std::move(r);
             return n;
         }
-        if (refersToDate(*l) || refersToDate(*r))
-            return sqlExpr(e);
+        if (refersToDate(*l) || refersToDate(*r)) {
+            std::vector<CExprPtr> args;
+            args.push_back(std::move(l));
+            args.push_back(std::move(r));
+            return sqlWith("PLSQL$A1 " + e.op + " PLSQL$A2", std::move(args), e);
+        }
         auto n = node<CArith>(e, PlType::number());
         n->op = e.op;
         n->l = std::move(l);
@@ -1590,6 +1595,46 @@ CExprPtr Compiler::sqlExpr(const Expr& e)
         }
         fail(err.offset() >= 0 ? pos(es->baseOffset + err.offset()) : e.pos, "PLS-00306: wrong number or types of "
                                                                               "arguments in call to '"
+                + (e.parts.empty() ? std::string("?") : e.parts[0].name) + "'");
+    }
+    es->mapSources();
+    auto n = std::make_unique<CSqlExpr>();
+    n->pos = e.pos;
+    n->type = es->entry->bound->columns.empty() ? PlType::varchar2() : plTypeOf(es->entry->bound->columns[0]);
+    if (n->type.kind == PlKind::Varchar2)
+        n->type.size = 32767;
+    if (n->type.kind == PlKind::Number)
+        n->type.precision = 0, n->type.scale = 0, n->type.scaleDeclared = false;
+    n->sql = std::move(es);
+    return n;
+}
+
+// An expression of SQL over values PL/SQL computes: the arguments are evaluated here and passed as binds named
+// PLSQL$A1, PLSQL$A2 ... in exprText (SQLERRM, cursor attributes and local functions are no names of SQL).
+CExprPtr Compiler::sqlWith(const std::string& exprText, std::vector<CExprPtr> args, const Expr& e)
+{
+    std::string q = "SELECT " + exprText + " FROM DUAL";
+    auto es = std::make_unique<EmbeddedSql>();
+    es->text = q;
+    es->baseOffset = e.pos.offset;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string n = "PLSQL$A" + std::to_string(i + 1);
+        if (args[i]->type.kind == PlKind::Boolean || !args[i]->type.isScalar())
+            fail(args[i]->pos, "PLS-00306: wrong number or types of arguments in call to '"
+                    + (e.parts.empty() ? std::string("?") : e.parts[0].name) + "'");
+        types::ExprType t = sqlTypeOf(args[i]->type);
+        es->byKey[n] = { n, t };
+        es->externals.emplace_back(n, std::move(args[i]));
+    }
+    es->parsed = std::make_unique<sql::ParseResult>(sql::parse(q));
+    if (!es->parsed->ok())
+        fail(e.pos, "PLS-00306: wrong number or types of arguments in call to '"
+                + (e.parts.empty() ? std::string("?") : e.parts[0].name) + "'");
+    BlockNames names(*this, *es);
+    try {
+        es->entry = exec::translateEmbedded(s, q, *es->parsed->statement, &names);
+    } catch (const Error& err) {
+        fail(e.pos, "PLS-00306: wrong number or types of arguments in call to '"
                 + (e.parts.empty() ? std::string("?") : e.parts[0].name) + "'");
     }
     es->mapSources();
@@ -1851,7 +1896,15 @@ CExprPtr Compiler::name(const Expr& e, bool asStatement)
             for (const Arg& a : first.args)
                 if (!a.name.empty())
                     fail(first.pos, "PLS-00306: wrong number or types of arguments in call to '" + n + "'");
-            return sqlExpr(e);
+            if (!first.hasArgs || n == "ORA$DATE_LITERAL")
+                return sqlExpr(e);
+            std::vector<CExprPtr> args;
+            std::string call = n + "(";
+            for (size_t i = 0; i < first.args.size(); ++i) {
+                args.push_back(expr(*first.args[i].value));
+                call += (i ? ", PLSQL$A" : "PLSQL$A") + std::to_string(i + 1);
+            }
+            return sqlWith(call + ")", std::move(args), e);
         }
     }
     if (parts.size() == 2) {
@@ -2200,7 +2253,12 @@ void Compiler::declare(const Decl& d, CBlock& out)
                 CParam cp;
                 cp.name = prm.name;
                 cp.mode = prm.mode;
+                // a formal parameter takes the actual's length and precision: CHAR is any CHAR
                 cp.type = resolveType(prm.type);
+                cp.type.size = 0;
+                cp.type.precision = 0;
+                cp.type.scale = 0;
+                cp.type.scaleDeclared = false;
                 cp.slot = alloc();
                 if (prm.defaultValue)
                     cp.defaultValue = expr(*prm.defaultValue);

@@ -28,9 +28,8 @@ bool isPlsqlReserved(const Token& t)
     if (t.reserved)
         return true;
     static const char* const words[] = { "BEGIN", "END", "DECLARE", "EXCEPTION", "IF", "THEN", "ELSIF", "LOOP",
-        "WHILE", "RETURN", "WHEN", "CASE", "EXIT", "RAISE", "CURSOR", "TYPE", "PROCEDURE", "FUNCTION", "OPEN",
-        "CLOSE", "FETCH", "GOTO", "CONSTANT", "PRAGMA", "SUBTYPE", "TRUE", "FALSE", "ELSE", "USING", "REVERSE",
-        "EXECUTE", "PACKAGE", "BODY" };
+        "WHILE", "RETURN", "WHEN", "CASE", "EXIT", "RAISE", "PROCEDURE", "FUNCTION", "GOTO", "TRUE", "FALSE",
+        "ELSE" };
     for (const char* w : words)
         if (t.text == w)
             return true;

@@ -42,7 +42,8 @@ types::ExprType sqlTypeOf(const PlType& t)
     case PlKind::Date:
         return types::ExprType::date();
     case PlKind::Char:
-        return types::ExprType::charType(t.size > 0 ? t.size : 1);
+        // an unconstrained CHAR (a parameter) holds the actual's text as it is
+        return t.size > 0 ? types::ExprType::charType(t.size) : types::ExprType::varchar2();
     case PlKind::Rowid:
         return types::ExprType::rowid();
     case PlKind::Long: {
@@ -66,7 +67,7 @@ types::ExprType sqlTypeOf(const PlType& t)
         return r;
     }
     default:
-        return types::ExprType::varchar2(t.size > 0 ? t.size : types::kMaxVarchar2);
+        return types::ExprType::varchar2(t.size > 0 && t.size <= types::kMaxVarchar2 ? t.size : types::kMaxVarchar2);
     }
 }
 
@@ -324,7 +325,7 @@ Val convertTo(const Val& in, const PlType& t, const SessionState& s)
             size_t len = t.kind == PlKind::Char && t.size > 0 ? charCount(text) : text.size();
             if (len > static_cast<size_t>(limit))
                 throw valueError("character string buffer too small");
-            if (t.kind == PlKind::Char && len < static_cast<size_t>(limit))
+            if (t.kind == PlKind::Char && t.size > 0 && len < static_cast<size_t>(limit))
                 text.append(static_cast<size_t>(limit) - len, ' ');
         }
         out.v = Value::fromText(std::move(text));

@@ -1,0 +1,107 @@
+// A PL/SQL cursor FOR loop over 100,000 rows doing one keyed UPDATE per row, run as one block, against the same
+// 100,000 keyed UPDATEs sent one by one from C++ through the engine's API with binds (the statement cache keeps them
+// prepared). Prints the ratio block time / C++ time; the target is at most 3.
+#include "engine/engine.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr int kRows = 100000;
+
+struct Fixture {
+    QTemporaryDir tmp;
+    std::shared_ptr<engine::Database> db;
+    std::unique_ptr<engine::Session> session;
+
+    Fixture()
+    {
+        db = engine::Database::create(tmp.filePath("engine").toStdString());
+        session = db->logOn("SYSTEM", "MANAGER", false);
+        session->execute("CREATE TABLE d10 (n NUMBER)");
+        for (int i = 0; i < 10; ++i)
+            session->execute("INSERT INTO d10 VALUES (" + std::to_string(i) + ")");
+        session->execute("CREATE TABLE src AS SELECT a.n + b.n * 10 + c.n * 100 + d.n * 1000 + e.n * 10000 AS id "
+                         "FROM d10 a, d10 b, d10 c, d10 d, d10 e");
+        session->execute("CREATE TABLE dst (id NUMBER PRIMARY KEY, amount NUMBER)");
+        session->execute("INSERT INTO dst SELECT id, 0 FROM src");
+        session->commit();
+    }
+};
+
+Fixture& fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+void CppUpdates(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    for (auto _ : state) {
+        std::vector<engine::Bind> b(1);
+        b[0].name = "ID";
+        b[0].type = engine::OraType::Number;
+        auto r = f.session->execute("SELECT id FROM src");
+        std::vector<int64_t> ids;
+        while (r.cursor->next())
+            ids.push_back(r.cursor->value(0).integer);
+        for (int64_t id : ids) {
+            b[0].value = engine::Value::fromInt(id);
+            f.session->execute("UPDATE dst SET amount = amount + 1 WHERE id = :id", b);
+        }
+        f.session->commit();
+    }
+}
+
+void BlockUpdates(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    for (auto _ : state) {
+        f.session->execute("BEGIN\n"
+                           "  FOR r IN (SELECT id FROM src) LOOP\n"
+                           "    UPDATE dst SET amount = amount + 1 WHERE id = r.id;\n"
+                           "  END LOOP;\n"
+                           "END;");
+        f.session->commit();
+    }
+}
+
+BENCHMARK(CppUpdates)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BlockUpdates)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> times;
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& r : runs)
+            times[r.benchmark_name()] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto c = reporter.times.find("CppUpdates/iterations:2");
+    auto b = reporter.times.find("BlockUpdates/iterations:2");
+    if (c != reporter.times.end() && b != reporter.times.end() && c->second > 0) {
+        double ratio = b->second / c->second;
+        std::printf("\nblock time / C++ time for %d keyed UPDATEs: %.2f (target at most 3) %s\n", kRows, ratio,
+            ratio <= 3 ? "met" : "NOT MET");
+    }
+    benchmark::Shutdown();
+    return 0;
+}
