@@ -207,6 +207,26 @@ TEST_F(PlsqlBlock, UnhandledErrorRollsBackTheCallOnly)
     EXPECT_TRUE(s->inTransaction());
 }
 
+// Oracle: COMMIT inside a block makes what came before it permanent, so a later error undoes only what followed;
+// ROLLBACK TO SAVEPOINT inside a block undoes to the savepoint; DDL in EXECUTE IMMEDIATE commits.
+TEST_F(PlsqlBlock, TransactionControlInsideBlocks)
+{
+    EXPECT_EQ(errorText("BEGIN\n  UPDATE t SET name = 'kept' WHERE id = 1;\n  COMMIT;\n  UPDATE t SET name = 'lost' WHERE "
+                        "id = 2;\n  RAISE VALUE_ERROR;\nEND;"),
+        "ORA-06502: PL/SQL: numeric or value error\nORA-06512: at line 5");
+    s->execute("ROLLBACK");
+    EXPECT_EQ(one(*s, "SELECT name FROM t WHERE id = 1"), "kept");
+    EXPECT_EQ(one(*s, "SELECT name FROM t WHERE id = 2"), "two");
+
+    s->execute("BEGIN UPDATE t SET name = 'a' WHERE id = 3; SAVEPOINT sp; UPDATE t SET name = 'b' WHERE id = 3; "
+               "ROLLBACK TO SAVEPOINT sp; END;");
+    EXPECT_EQ(one(*s, "SELECT name FROM t WHERE id = 3"), "a");
+    s->execute("BEGIN EXECUTE IMMEDIATE 'CREATE TABLE made_here (x NUMBER)'; END;");
+    s->execute("ROLLBACK");
+    EXPECT_EQ(one(*s, "SELECT name FROM t WHERE id = 3"), "a");
+    EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM made_here"), "0");
+}
+
 // Oracle: the stack names the line in each subprogram the error passed through; user exceptions are ORA-06510.
 TEST_F(PlsqlBlock, ErrorStackLines)
 {
