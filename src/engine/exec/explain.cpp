@@ -10,8 +10,6 @@
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
 
-#include <algorithm>
-#include <functional>
 #include <set>
 
 namespace engine::exec {
