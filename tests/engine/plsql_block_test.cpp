@@ -183,6 +183,11 @@ TEST_F(PlsqlBlock, EmbeddedSqlUsesVariablesAndColumns)
                            "'YYYY-MM-DD'); END;",
             "2024-01-02" },
         { "sequence in expression", "BEGIN EXECUTE IMMEDIATE 'CREATE SEQUENCE sq'; :r := 'made'; END;", "made" },
+        { "sequence through a cursor in a local function",
+            "DECLARE iSeq INTEGER; FUNCTION f_getSequence RETURN INTEGER IS cursor cSeq is select sq.nextval from "
+            "dual; seq INTEGER; BEGIN OPEN cSeq; FETCH cSeq INTO seq; CLOSE cSeq; RETURN seq; END; BEGIN iSeq := "
+            "f_getSequence; iSeq := f_getSequence; :r := iSeq || '/' || sq.currval; END;",
+            "2/2" },
     };
     for (const ResultCase& c : cases) {
         SCOPED_TRACE(c.name);
