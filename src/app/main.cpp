@@ -3,6 +3,8 @@
 #include "db/drivers.h"
 #include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
+#include "db/oci/tnsnames.h"
+#include "shell/connect.h"
 #include "shell/Main.h"
 
 #include "platform/fileinfo.h"
@@ -21,10 +23,14 @@ int main(int argc, char* argv[])
     // directory or the library file itself), else ORACLE_HOME, else the loader's search path.
     db::oci::setClientLocation(qEnvironmentVariable("DREMMOX_ORACLE_CLIENT"));
     db::setOracleClientDriver(db::oci::clientDriver());
+    db::setOracleAliasProvider(&db::oci::clientAliases);
 
     // Closing the main window ends the program even while tool windows are open; they go with it.
     auto window = std::make_unique<TfmMain>();
-    QObject::connect(window.get(), &TfmMain::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    shell::installConnectionSequence(*window);
+    TfmMain* main = window.get();
+    QObject::connect(
+        main, &TfmMain::closed, &app, [main] { QCoreApplication::exit(main->exitStatus); }, Qt::QueuedConnection);
     window->show();
     const int result = QApplication::exec();
     window.reset();

@@ -16,6 +16,7 @@ struct Registry {
     std::mutex mutex;
     QString dataDirectory;
     std::shared_ptr<driver::Driver> oracleClient;
+    std::function<QStringList()> oracleAliases;
 };
 
 Registry& registry()
@@ -58,6 +59,40 @@ void setOracleClientDriver(std::shared_ptr<driver::Driver> driver)
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
     r.oracleClient = std::move(driver);
+}
+
+QStringList embeddedDatabaseNames()
+{
+    QStringList names;
+    const QDir dir(embeddedDataDirectory());
+    for (const QString& entry : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase)) {
+        if (isPlainName(entry) && engine::Database::exists(dir.filePath(entry).toStdString()))
+            names << entry;
+    }
+    return names;
+}
+
+void setOracleAliasProvider(std::function<QStringList()> provider)
+{
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.oracleAliases = std::move(provider);
+}
+
+QStringList databaseAliases()
+{
+    std::function<QStringList()> provider;
+    {
+        Registry& r = registry();
+        std::lock_guard lock(r.mutex);
+        provider = r.oracleAliases;
+    }
+    QStringList names = provider ? provider() : QStringList();
+    for (const QString& n : embeddedDatabaseNames()) {
+        if (!names.contains(n, Qt::CaseInsensitive))
+            names << n;
+    }
+    return names;
 }
 
 std::shared_ptr<driver::Driver> driverForDatabase(const QString& database)

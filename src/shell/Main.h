@@ -139,6 +139,8 @@ public:
         nizRefresh, nizWrongVer, nizWrongVerLast, nizWrongVerAll, nizMissingRights, nizRestricted, nizEnd,
         napakaRestricted;
 
+    // The program's exit status: not 0 when an unattended run ended because it could not do its work.
+    int exitStatus = 0;
     bool prvicNaFormi = true;
     bool declRunParam = false;
     QString runParamType, runParamValue1, runParamValue2, runParamValue3;
