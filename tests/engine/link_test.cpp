@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace enginetest;
@@ -238,6 +240,28 @@ TEST_F(LinkTest, LoopbackLockWaitEndsWithDistributedTimeout)
     EXPECT_EQ(local->execute("UPDATE EMP@SELF SET NAME = 'FREE' WHERE ID = 10").rowsProcessed, 1);
     local->commit();
     EXPECT_EQ(one(*local, "SELECT NAME FROM EMP WHERE ID = 10"), "FREE");
+}
+
+// Oracle: cancelling a call also stops the work it waits for on the remote database (ORA-01013). The remote
+// statement here waits for a row lock the session itself holds, through a link to its own database.
+TEST_F(LinkTest, InterruptReachesTheRemoteSession)
+{
+    local->execute("CREATE DATABASE LINK SELF CONNECT TO SYSTEM IDENTIFIED BY MANAGER USING 'db'");
+    EXPECT_EQ(one(*local, "SELECT COUNT(*) FROM EMP@SELF"), "3");
+    local->execute("UPDATE EMP SET NAME = 'HELD' WHERE ID = 10");
+    std::atomic<bool> done { false };
+    std::thread canceller([&] {
+        // The remote call clears its flag when it starts: cancel until the call has returned.
+        while (!done) {
+            local->interrupt();
+            std::this_thread::yield();
+        }
+    });
+    const int code = errorOf(*local, "UPDATE EMP@SELF SET NAME = 'OTHER' WHERE ID = 10");
+    done = true;
+    canceller.join();
+    EXPECT_EQ(code, 1013);
+    local->rollback();
 }
 
 // Oracle resolves name@link through the remote user's own names: its dictionary views answer through the link.

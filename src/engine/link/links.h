@@ -35,6 +35,8 @@ void rollbackRemote(SessionState& s);
 void savepointRemote(SessionState& s, const std::string& name);
 // After the local savepoint was found: remote work done since it is undone too.
 void rollbackRemoteToSavepoint(SessionState& s, const std::string& name);
+// Session::interrupt(), from any thread: a call running on a remote session for this one stops too (ORA-01013).
+void interruptRemote(SessionState& s);
 
 // The binder's catalog for a session: the local catalog, and through database links the tables and views of
 // other databases, each standing as a virtual table on the session's connection.

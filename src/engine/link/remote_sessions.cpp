@@ -8,11 +8,22 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <mutex>
 #include <optional>
+#include <utility>
 
 namespace engine::link {
 
 namespace {
+
+// Guards every session's link state against Session::interrupt() from another thread: the state is made and its
+// connections added or removed only while it is held. Recursive: interrupting a remote session goes on to the
+// sessions it opened through links of its own.
+std::recursive_mutex& linkStateMutex()
+{
+    static std::recursive_mutex m;
+    return m;
+}
 
 std::string connectionKey(const LinkRow& link)
 {
@@ -34,8 +45,10 @@ std::string quotedName(const std::string& name)
 
 Links& linksOf(SessionState& s)
 {
-    if (!s.links)
+    if (!s.links) {
+        std::lock_guard lk(linkStateMutex());
         s.links = std::make_shared<Links>();
+    }
     return *s.links;
 }
 
@@ -98,7 +111,11 @@ RemoteConnection& connection(SessionState& s, const LinkRow& link)
     }
     remote->session->state().lockWaitLimit = kDistributedLockTimeout;
     RemoteConnection& made = *remote;
-    links.connections[key] = std::move(remote);
+    std::unique_ptr<RemoteConnection> replaced;
+    {
+        std::lock_guard lk(linkStateMutex());
+        replaced = std::exchange(links.connections[key], std::move(remote));
+    }
     return made;
 }
 
@@ -106,12 +123,29 @@ void closeConnection(SessionState& s, const LinkRow& link)
 {
     if (!s.links)
         return;
-    s.links->connections.erase(connectionKey(link));
+    std::unique_ptr<RemoteConnection> closed;
+    {
+        std::lock_guard lk(linkStateMutex());
+        auto it = s.links->connections.find(connectionKey(link));
+        if (it != s.links->connections.end()) {
+            closed = std::move(it->second);
+            s.links->connections.erase(it);
+        }
+    }
     for (auto it = s.links->objectsByKey.begin(); it != s.links->objectsByKey.end();)
         if (it->second->link.ownerId == link.ownerId && it->second->link.name == link.name)
             it = s.links->objectsByKey.erase(it);
         else
             ++it;
+}
+
+void interruptRemote(SessionState& s)
+{
+    std::lock_guard lk(linkStateMutex());
+    if (!s.links)
+        return;
+    for (auto& [key, c] : s.links->connections)
+        c->session->interrupt();
 }
 
 void commitRemote(SessionState& s)

@@ -4,6 +4,7 @@
 #include "engine/exec/cursor.h"
 #include "engine/exec/executor.h"
 #include "engine/exec/statement_cache.h"
+#include "engine/link/links.h"
 #include "engine/plsql/native.h"
 #include "engine/session/session_state.h"
 #include "engine/session/transaction.h"
@@ -107,6 +108,7 @@ void Session::interrupt()
     state_->interrupted = true;
     sqlite3_interrupt(state_->conn);
     state_->db->locks.wakeAll();
+    link::interruptRemote(*state_);
 }
 
 void Session::enableOutput(int64_t bufferSize)
