@@ -7,11 +7,32 @@
 #include "shell/connect.h"
 #include "shell/Main.h"
 
+#include "engine/engine.h"
+#include "engine/kit/kit.h"
 #include "platform/fileinfo.h"
 
 #include <QApplication>
+#include <QDir>
+
+#include <cstdio>
 
 #include <memory>
+
+// The embedded demo database DEMO is made from the kit the first time the program runs, so there is always a
+// database to log on to.
+static void ensureDemoDatabase()
+{
+    const QString dataDir = db::embeddedDataDirectory();
+    const QString demo = QDir(dataDir).filePath(QStringLiteral("DEMO"));
+    if (engine::Database::exists(demo.toStdString()))
+        return;
+    try {
+        QDir().mkpath(dataDir);
+        engine::kit::createDemoDatabase(demo.toStdString());
+    } catch (const engine::Error& e) {
+        std::fprintf(stderr, "The demo database could not be made in %s: %s\n", qPrintable(demo), e.what());
+    }
+}
 
 int main(int argc, char* argv[])
 {
@@ -26,12 +47,14 @@ int main(int argc, char* argv[])
     db::setOracleAliasProvider(&db::oci::clientAliases);
 
     // Closing the main window ends the program even while tool windows are open; they go with it.
+    ensureDemoDatabase();
     auto window = std::make_unique<TfmMain>();
     shell::installConnectionSequence(*window);
     TfmMain* main = window.get();
     QObject::connect(
         main, &TfmMain::closed, &app, [main] { QCoreApplication::exit(main->exitStatus); }, Qt::QueuedConnection);
     window->show();
+    window->activateWindow(); // a display without a window manager activates nothing by itself
     const int result = QApplication::exec();
     window.reset();
     return result;

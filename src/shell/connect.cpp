@@ -51,7 +51,7 @@ TfmConnect::TfmConnect(TfmMain* main, QWidget* parent)
     cbDatabases->setEditable(false);
     cbDatabases->setMinimumContentsLength(18);
     cbSysdba = new QCheckBox(QStringLiteral("Sysdba"), this);
-    cbConnect = new QCheckBox(tr2("Save", "Shrani"), this);
+    cbConnect = new QCheckBox(tr2("Save ", "Shrani:"), this);
     btConnect = new QPushButton(tr2("&Connect", "Prijava"), this);
     btExit = new QPushButton(tr2("&Exit", "Izhod"), this);
     btConnect->setDefault(true);
