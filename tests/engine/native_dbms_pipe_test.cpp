@@ -219,6 +219,17 @@ TEST_F(DbmsPipeTest, ImplicitAndExplicitPipeLifetime)
     EXPECT_EQ(call(*a, "REMOVE_PIPE", { txt("refresh") }), num(0));
 }
 
+// Oracle: V$DB_PIPES lists every pipe with its owner (private pipes only), type and size, for any session.
+TEST_F(DbmsPipeTest, ListedInVDbPipes)
+{
+    EXPECT_EQ(call(*a, "CREATE_PIPE", { txt("lock1") }), num(0));
+    pack(*a, txt("abc"), OraType::Varchar2);
+    EXPECT_EQ(call(*a, "SEND_MESSAGE", { txt("alarm") }), num(0));
+    auto listed = rows(*b, "SELECT ownerid, name, type, pipe_size FROM v$db_pipes ORDER BY name");
+    EXPECT_EQ(listed,
+        (std::vector<std::string> { "NULL ALARM PUBLIC 7", std::to_string(a->state().userId) + " LOCK1 PRIVATE 0" }));
+}
+
 // Oracle: UNPACK_MESSAGE wants a variable of the item's type (ORA-06559 names both type codes) and fails with
 // ORA-06556 past the last item; RESET_BUFFER empties the buffers.
 TEST_F(DbmsPipeTest, UnpackChecksTypeAndEnd)

@@ -4,6 +4,7 @@
 #include "engine/plsql/native_state.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/database_state.h"
+#include "engine/sysview/pipes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,9 +57,15 @@ namespace {
 
 using namespace native;
 
+std::vector<sysview::PipeRow> pipeRows(DatabaseState& db);
+
 PipeRegistry& registry(DatabaseState& db)
 {
-    std::call_once(db.pipesOnce, [&] { db.pipes = std::make_shared<PipeRegistry>(); });
+    std::call_once(db.pipesOnce, [&] {
+        // V$DB_PIPES lists the pipes from the first one on.
+        sysview::setPipeSource(&pipeRows);
+        db.pipes = std::make_shared<PipeRegistry>();
+    });
     return *db.pipes;
 }
 
@@ -433,6 +440,24 @@ std::vector<PipeInfo> listPipes(DatabaseState& db)
     }
     return out;
 }
+
+namespace {
+
+std::vector<sysview::PipeRow> pipeRows(DatabaseState& db)
+{
+    std::vector<sysview::PipeRow> rows;
+    for (PipeInfo& p : listPipes(db)) {
+        sysview::PipeRow r;
+        r.ownerId = p.ownerId;
+        r.name = std::move(p.name);
+        r.isPrivate = p.type == "PRIVATE";
+        r.size = p.size;
+        rows.push_back(std::move(r));
+    }
+    return rows;
+}
+
+} // namespace
 
 NativePackage makeDbmsPipe()
 {
