@@ -363,6 +363,10 @@ TEST_F(LinkTest, DmlNeedingLocalObjectsIsRefused)
         1);
     EXPECT_EQ(local->execute("INSERT INTO AUD@AUDITLNK (ID, NAME) SELECT 50, 'Y' FROM DUAL").rowsProcessed, 1);
     local->rollback();
+    // Inside PL/SQL the change is not sent on: refused, after the link itself was checked.
+    EXPECT_NE(errorText(*local, "BEGIN DELETE FROM AUD@NOSUCH; END;").find("ORA-02019"), std::string::npos);
+    EXPECT_NE(errorText(*local, "BEGIN DELETE FROM AUD@AUDITLNK; END;").find("ORA-03001"), std::string::npos);
+    EXPECT_EQ(one(*remote, "SELECT COUNT(*) FROM AUD"), "3");
 }
 
 // Oracle: seq.NEXTVAL@link takes the next number of the remote sequence, and CURRVAL@link is the remote session's

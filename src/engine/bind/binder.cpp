@@ -54,8 +54,14 @@ const ColumnInfo* findColumn(const TableInfo& t, const std::string& name)
 
 TableInfo BinderImpl::dmlTable(const sql::ObjectName& name)
 {
-    if (name.dblink)
-        fail(2019, "connection description for remote database not found", name.dblink->offset);
+    if (name.dblink) {
+        // A top-level statement changing a remote table goes whole to the remote session (link/remote_dml.cpp)
+        // and never gets here. Elsewhere the link is checked (ORA-02019, ORA-12154...) and the change refused.
+        RemoteName remote { name.dblink->name, name.schema ? name.schema->name : "", name.name.name,
+            name.dblink->offset, name.name.offset };
+        catalog.remoteTable(remote);
+        fail(3001, "unimplemented feature: changing a table through a database link here", name.dblink->offset);
+    }
     auto ref = catalog.resolve(name.schema ? name.schema->name : "", name.name.name, context.currentSchema);
     if (!ref)
         fail(942, "table or view does not exist", name.offset);

@@ -140,6 +140,7 @@ public:
     bool rownumBound(const sql::Expr& c, Scope& scope, std::string& limit, bool& never);
     void addTableRef(const sql::TableRef& t, Scope& scope, std::string& fromSql);
     Source tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);
+    Source remoteSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias);
     Source viewSource(const ObjectRef& ref, const std::optional<sql::Identifier>& alias, int offset);
     std::string heading(const sql::SelectItem& item) const;
 

@@ -297,10 +297,37 @@ Source BinderImpl::viewSource(const ObjectRef& ref, const std::optional<sql::Ide
     return src;
 }
 
+// name@link: the remote table or view stands as a table of the session's connection whose rows come from the
+// remote side. It has no local row numbers, so no ROWID and no row locks here.
+Source BinderImpl::remoteSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias)
+{
+    RemoteName remote;
+    remote.link = name.dblink->name;
+    remote.linkOffset = name.dblink->offset;
+    remote.owner = name.schema ? name.schema->name : "";
+    remote.name = name.name.name;
+    remote.nameOffset = name.name.offset;
+    TableInfo table = catalog.remoteTable(remote);
+    Source src;
+    src.name = alias ? alias->name : name.name.name;
+    src.owner = alias ? "" : remote.owner;
+    src.sqlAlias = newAlias();
+    src.fromSql = emit::quoteIdent(table.physicalName) + " AS " + src.sqlAlias;
+    src.offset = name.offset;
+    for (const auto& col : table.columns) {
+        SrcColumn c;
+        c.name = col.name;
+        c.sql = src.sqlAlias + "." + emit::quoteIdent(col.physicalName);
+        c.type = col.type;
+        src.columns.push_back(c);
+    }
+    return src;
+}
+
 Source BinderImpl::tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset)
 {
     if (name.dblink)
-        fail(2019, "connection description for remote database not found", name.dblink->offset);
+        return remoteSource(name, alias);
     const std::string owner = name.schema ? name.schema->name : "";
     auto ref = catalog.resolve(owner, name.name.name, context.currentSchema);
     if (!ref) {

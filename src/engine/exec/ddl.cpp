@@ -44,6 +44,7 @@ ExecResult executeDdl(SessionState& s, const sql::Statement& stmt, std::string_v
 
 #include "engine/catalog/catalog.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/link/links.h"
 #include "engine/storage/sqlite.h"
 
 #include <cstring>
@@ -148,6 +149,15 @@ void runDdl(DdlContext& ctx, const sql::Statement& stmt, ExecResult& result)
     case K::CreateRole:
     case K::DropRole:
         throw oraError(3001, "unimplemented feature: roles", stmt.offset);
+    case K::CreateDatabaseLink:
+        link::createDatabaseLink(ctx.s, *stmt.as<sql::CreateDatabaseLinkStmt>());
+        break;
+    case K::DropObject:
+        if (stmt.as<sql::DropObjectStmt>()->objectType == "DATABASE LINK") {
+            link::dropDatabaseLink(ctx.s, *stmt.as<sql::DropObjectStmt>());
+            break;
+        }
+        throw oraError(3001, "unimplemented feature", stmt.offset);
     default:
         throw oraError(3001, "unimplemented feature", stmt.offset);
     }
