@@ -93,9 +93,11 @@ void bindParameters(
         if (std::none_of(binds.begin(), binds.end(), [&](const Bind& bd) { return bd.name == r.bindName; }))
             throw oraError(1008, "not all variables bound");
     int index = 0;
+    // The lock query of an UPDATE reads only the WHERE clause's parameters, not those of its SET list.
+    const int present = sqlite3_bind_parameter_count(stmt);
     for (const bind::ParamSlot& slot : b.params) {
         ++index; // parameter ?i is params[i-1]
-        if (slot.isReturningTarget)
+        if (slot.isReturningTarget || index > present)
             continue;
         const Bind* found = nullptr;
         for (const Bind& bd : binds)
