@@ -68,6 +68,7 @@ TEST_F(EngineTest, CreateAlterDropUser)
 {
     auto sys = logOn();
     sys->execute("CREATE USER scott IDENTIFIED BY tiger");
+    sys->execute("GRANT CREATE SESSION, CREATE TABLE TO scott");
     EXPECT_EQ(logOn("SCOTT", "TIGER")->user(), "SCOTT");
     EXPECT_EQ(errorOf(*sys, "CREATE USER scott IDENTIFIED BY x"), 1920);
     sys->execute("ALTER USER scott IDENTIFIED BY lion");

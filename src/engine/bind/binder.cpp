@@ -52,7 +52,17 @@ const ColumnInfo* findColumn(const TableInfo& t, const std::string& name)
 
 } // namespace
 
-TableInfo BinderImpl::dmlTable(const sql::ObjectName& name)
+void BinderImpl::noteAccess(const ObjectRef& ref, AccessKind access, int offset)
+{
+    if (context.maySee && !context.maySee(ref.objectId, definer)) {
+        if (ref.kind == ObjectKind::Sequence)
+            fail(2289, "sequence does not exist", offset);
+        fail(942, "table or view does not exist", offset);
+    }
+    accesses.push_back({ ref, access, definer, definerView, offset });
+}
+
+TableInfo BinderImpl::dmlTable(const sql::ObjectName& name, AccessKind access, bool reads)
 {
     if (name.dblink) {
         // A top-level statement changing a remote table goes whole to the remote session (link/remote_dml.cpp)
@@ -66,6 +76,12 @@ TableInfo BinderImpl::dmlTable(const sql::ObjectName& name)
     if (!ref)
         fail(942, "table or view does not exist", name.offset);
     dependsOn.insert(ref->objectId);
+    noteAccess(*ref, access, name.offset);
+    dmlAccessIndex = accesses.size() - 1;
+    // A WHERE reads the rows: Oracle asks for SELECT besides (SQL92_SECURITY, TRUE by default).
+    if (reads)
+        noteAccess(*ref, AccessKind::Select, name.offset);
+    dmlAccess = access;
     if (ref->kind == ObjectKind::View)
         return viewTable(*ref, name.offset);
     if (ref->kind != ObjectKind::Table)
@@ -106,6 +122,8 @@ TableInfo BinderImpl::viewTable(const ObjectRef& ref, int offset)
     if (!base || !view->readOnly)
         unimplemented();
     dependsOn.insert(baseRef->objectId);
+    // The view's owner changes the table with its own rights.
+    accesses.push_back({ *baseRef, dmlAccess, ref.owner, "\"" + ref.owner + "\".\"" + ref.name + "\"", offset });
     TableInfo t = *base;
     t.columns.clear();
     std::set<std::string> used;
@@ -283,7 +301,7 @@ void BinderImpl::returning(const sql::Returning& r, Scope& scope, BoundStatement
 
 void BinderImpl::insert(const sql::InsertStmt& s, BoundStatement& out)
 {
-    const TableInfo t = dmlTable(s.table);
+    const TableInfo t = dmlTable(s.table, AccessKind::Insert);
     std::vector<const ColumnInfo*> cols;
     if (s.columns.empty()) {
         for (const auto& c : t.columns)
@@ -299,6 +317,8 @@ void BinderImpl::insert(const sql::InsertStmt& s, BoundStatement& out)
             cols.push_back(c);
         }
     }
+    for (const ColumnInfo* c : cols) // a grant on some columns allows an INSERT naming only those
+        accesses[dmlAccessIndex].columns.push_back(c->name);
     Scope empty;
     empty.sequenceAllowed = true;
     empty.columnsNotAllowed = true;
@@ -368,7 +388,7 @@ void BinderImpl::insert(const sql::InsertStmt& s, BoundStatement& out)
 
 void BinderImpl::update(const sql::UpdateStmt& s, BoundStatement& out)
 {
-    const TableInfo t = dmlTable(s.table);
+    const TableInfo t = dmlTable(s.table, AccessKind::Update, s.where != nullptr);
     Scope scope;
     const std::string alias = newAlias();
     scope.sources.push_back(dmlSource(t, s.alias, alias));
@@ -384,6 +404,7 @@ void BinderImpl::update(const sql::UpdateStmt& s, BoundStatement& out)
                 fail(957, "duplicate column name", id.offset);
             done.push_back(c);
             cols.push_back(c);
+            accesses[dmlAccessIndex].columns.push_back(c->name);
         }
         if (cols.size() == 1) {
             scope.sequenceAllowed = true;
@@ -441,7 +462,7 @@ void BinderImpl::finishDml(const TableInfo& t, const Source& target, const std::
 
 void BinderImpl::remove(const sql::DeleteStmt& s, BoundStatement& out)
 {
-    const TableInfo t = dmlTable(s.table);
+    const TableInfo t = dmlTable(s.table, AccessKind::Delete, s.where != nullptr);
     Scope scope;
     const std::string alias = newAlias();
     scope.sources.push_back(dmlSource(t, s.alias, alias));
@@ -486,6 +507,7 @@ void finish(BinderImpl& b, BoundStatement& out)
 {
     out.params = b.params;
     out.dependsOn.assign(b.dependsOn.begin(), b.dependsOn.end());
+    out.accesses = b.accesses;
 }
 
 } // namespace detail

@@ -106,8 +106,16 @@ public:
     std::optional<TableInfo> dmlViewBase;
     // The enclosing PL/SQL block's names, asked when a name is no column (binder_external.cpp).
     const ExternalNames* external = nullptr;
+    // Whose privileges decide on the objects named here: empty for the session's user; a view's owner while its
+    // query is bound (definerView names the view), and what the statement does to each object.
+    std::string definer;
+    std::string definerView;
+    std::vector<ObjectAccess> accesses;
 
     [[noreturn]] void fail(int code, const std::string& message, int offset) const;
+    // Notes that the statement does `access` to the object; ORA-00942 (ORA-02289 for a sequence) at once when the
+    // user whose privileges decide may not see it.
+    void noteAccess(const ObjectRef& ref, AccessKind access, int offset);
     // ORA-00932 for a CLOB or BLOB where values are compared (ORDER BY, GROUP BY, DISTINCT, UNION...).
     void refuseLob(const types::ExprType& t, int offset) const;
     // ORA-00907 for a subquery of IN or EXISTS that has an ORDER BY.
@@ -150,7 +158,11 @@ public:
     void remove(const sql::DeleteStmt& s, BoundStatement& out);
     void finishDml(const TableInfo& t, const Source& target, const std::string& head, const std::string& where,
         const std::optional<sql::Identifier>& alias, const std::optional<sql::Returning>& ret, BoundStatement& out);
-    TableInfo dmlTable(const sql::ObjectName& name);
+    // The target of a DML statement (or LOCK TABLE), noting `access` to it (and SELECT when the statement reads
+    // its rows).
+    TableInfo dmlTable(const sql::ObjectName& name, AccessKind access = AccessKind::Select, bool reads = false);
+    AccessKind dmlAccess = AccessKind::Select; // what dmlTable's statement does, for a view's base table
+    size_t dmlAccessIndex = 0; // its entry in accesses, which INSERT and UPDATE give their columns
     TableInfo viewTable(const ObjectRef& ref, int offset);
     Source dmlSource(const TableInfo& t, const std::optional<sql::Identifier>& alias, const std::string& sqlAlias);
     std::string viewCondition(const std::string& sqlAlias);

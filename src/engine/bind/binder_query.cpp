@@ -262,6 +262,9 @@ Source BinderImpl::viewSource(const ObjectRef& ref, const std::optional<sql::Ide
     inner.aliasCounter = aliasCounter + 1000;
     inner.expandingViews = expandingViews;
     inner.expandingViews.insert(ref.objectId);
+    // Oracle uses a view's objects with the view owner's rights, whoever queries it.
+    inner.definer = ref.owner;
+    inner.definerView = "\"" + ref.owner + "\".\"" + ref.name + "\"";
     BlockResult sub;
     try {
         sub = inner.query(*select->query, nullptr, false, nullptr);
@@ -273,6 +276,7 @@ Source BinderImpl::viewSource(const ObjectRef& ref, const std::optional<sql::Ide
     aliasCounter = inner.aliasCounter;
     for (auto id : inner.dependsOn)
         dependsOn.insert(id);
+    accesses.insert(accesses.end(), inner.accesses.begin(), inner.accesses.end());
     Source src;
     src.name = alias ? alias->name : ref.name;
     src.owner = alias ? "" : ref.owner;
@@ -347,6 +351,7 @@ Source BinderImpl::tableSource(const sql::ObjectName& name, const std::optional<
         fail(942, "table or view does not exist", offset);
     }
     dependsOn.insert(ref->objectId);
+    noteAccess(*ref, AccessKind::Select, offset);
     if (ref->kind == ObjectKind::View)
         return viewSource(*ref, alias, offset);
     if (ref->kind == ObjectKind::Sequence)

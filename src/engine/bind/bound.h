@@ -8,6 +8,7 @@
 #include "engine/types/oratype.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,21 @@ namespace engine::bind {
 struct SessionContext {
     std::string currentSchema; // ALTER SESSION SET CURRENT_SCHEMA, else the user
     std::string user;
+    // Whether an object may be seen by the session's user (definer empty) or by the owner of a view the object is
+    // used in: a name the user may not see is ORA-00942 as soon as it is met, before its columns. Unset: all are.
+    std::function<bool(int64_t objectId, const std::string& definer)> maySee;
+};
+
+// What a statement does to an object it names; checked against the privileges on every execution.
+enum class AccessKind { Select, Insert, Update, Delete };
+
+struct ObjectAccess {
+    ObjectRef object;
+    AccessKind access = AccessKind::Select;
+    std::string definer; // empty: the session's user; else the owner of the view the object is used in
+    std::string view; // that view, as ORA-04063 names it: "OWNER"."NAME"
+    int offset = -1;
+    std::vector<std::string> columns; // INSERT and UPDATE: the columns given values
 };
 
 // One SQLite parameter. The SQL uses numbered parameters ?1, ?2, ...: parameter i (1-based) is params[i-1]. An
@@ -75,6 +91,9 @@ struct BoundStatement {
 
     // Objects the translation relies on: a change to any of them drops the cached translation.
     std::vector<int64_t> dependsOn;
+
+    // The objects the statement reads and changes, with the user whose privileges decide.
+    std::vector<ObjectAccess> accesses;
 };
 
 using BoundStatementPtr = std::shared_ptr<const BoundStatement>;

@@ -2,6 +2,7 @@
 #include "engine/catalog/schema.h"
 
 #include "engine/catalog/passwords.h"
+#include "engine/priv/builtin_roles.h"
 #include "engine/storage/sqlite.h"
 
 namespace engine::catalog {
@@ -110,6 +111,7 @@ void createCatalog(sqlite3* db)
     addUser(kPublicUser, "PUBLIC", 0, nullptr, "SYSTEM");
     addUser(kSystemUser, "SYSTEM", 1, "MANAGER", "SYSTEM");
     storage::exec(db, R"(INSERT INTO "PWFILE$" VALUES (0, 1, 1))");
+    priv::createBuiltInRoles(db);
 }
 
 int catalogVersion(sqlite3* db)

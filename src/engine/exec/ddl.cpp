@@ -29,6 +29,7 @@ ExecResult executeDdl(SessionState& s, const sql::Statement& stmt, std::string_v
             s.checksOff = false;
             s.db->locks.releaseAll(s.sid);
             s.db->ddlGeneration++;
+            s.db->privilegeGeneration++;
             throw;
         }
         s.undo->setCapturing(true);
@@ -36,6 +37,8 @@ ExecResult executeDdl(SessionState& s, const sql::Statement& stmt, std::string_v
     }
     s.db->locks.releaseAll(s.sid);
     s.db->ddlGeneration++;
+    // Rights read while the statement ran may be gone with it or changed by it.
+    s.db->privilegeGeneration++;
     s.inTransaction = false;
     return r;
 }
@@ -45,6 +48,7 @@ ExecResult executeDdl(SessionState& s, const sql::Statement& stmt, std::string_v
 #include "engine/catalog/catalog.h"
 #include "engine/exec/ddl_support.h"
 #include "engine/link/links.h"
+#include "engine/priv/ddl_rights.h"
 #include "engine/storage/sqlite.h"
 
 #include <cstring>
@@ -84,6 +88,7 @@ catalog::ObjectRow tableForDdl(DdlContext& ctx, const sql::ObjectName& name, boo
 void runDdl(DdlContext& ctx, const sql::Statement& stmt, ExecResult& result)
 {
     using K = sql::StatementKind;
+    priv::checkDdl(ctx.s, stmt);
     switch (stmt.kind) {
     case K::CreateTable:
         createTable(ctx, *stmt.as<sql::CreateTableStmt>());
@@ -143,12 +148,17 @@ void runDdl(DdlContext& ctx, const sql::Statement& stmt, ExecResult& result)
         renameObject(ctx, *stmt.as<sql::RenameStmt>());
         break;
     case K::Grant:
-        throw oraError(3001, "unimplemented feature: GRANT", stmt.offset);
+        grant(ctx, *stmt.as<sql::GrantStmt>());
+        break;
     case K::Revoke:
-        throw oraError(3001, "unimplemented feature: REVOKE", stmt.offset);
+        revoke(ctx, *stmt.as<sql::RevokeStmt>());
+        break;
     case K::CreateRole:
+        createRole(ctx, *stmt.as<sql::CreateRoleStmt>());
+        break;
     case K::DropRole:
-        throw oraError(3001, "unimplemented feature: roles", stmt.offset);
+        dropRole(ctx, *stmt.as<sql::DropRoleStmt>());
+        break;
     case K::CreateDatabaseLink:
         link::createDatabaseLink(ctx.s, *stmt.as<sql::CreateDatabaseLinkStmt>());
         break;

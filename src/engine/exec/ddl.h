@@ -1,6 +1,6 @@
 // The DDL statements the executor runs from the syntax tree, each against the catalog and the physical tables in
 // one SQLite transaction. Split by subject: tables and constraints, indexes, sequences, views and synonyms,
-// comments, users.
+// comments, users, privileges.
 #pragma once
 
 #include "engine/catalog/catalog.h"
@@ -56,5 +56,10 @@ void renameObject(DdlContext& ctx, const sql::RenameStmt& st);
 void createUser(DdlContext& ctx, const sql::CreateUserStmt& st);
 void alterUser(DdlContext& ctx, const sql::AlterUserStmt& st);
 void dropUser(DdlContext& ctx, const sql::DropUserStmt& st);
+// Privileges and roles (ddl_grants.cpp).
+void grant(DdlContext& ctx, const sql::GrantStmt& st);
+void revoke(DdlContext& ctx, const sql::RevokeStmt& st);
+void createRole(DdlContext& ctx, const sql::CreateRoleStmt& st);
+void dropRole(DdlContext& ctx, const sql::DropRoleStmt& st);
 
 } // namespace engine::exec

@@ -1,6 +1,8 @@
 // Indexes, sequences, views, synonyms, comments and RENAME.
 #include "engine/bind/binder.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/priv/ddl_rights.h"
+#include "engine/priv/privileges.h"
 #include "engine/session/connection.h"
 #include "engine/session/session_state.h"
 #include "engine/sql/parser.h"
@@ -287,8 +289,9 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
     bool valid = true;
     try {
         catalog::Lookup lookup = lookupOf(ctx);
-        bind::SessionContext sc { owner.name, ctx.s.user };
+        bind::SessionContext sc { owner.name, ctx.s.user, priv::visibility(ctx.s) };
         auto q = bind::bindQuery(*st.query, ctx.text, lookup, sc);
+        priv::checkViewQuery(ctx.s, owner.name, *q);
         if (!q->params.empty())
             throw oraError(1027, "bind variables not allowed for data definition operations", st.queryOffset);
         if (!st.columns.empty() && st.columns.size() != q->columns.size())

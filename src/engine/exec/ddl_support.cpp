@@ -2,6 +2,7 @@
 #include "engine/exec/ddl_support.h"
 
 #include "engine/bind/binder.h"
+#include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/sql/lexer.h"
 #include "engine/sql/parser.h"
@@ -116,7 +117,7 @@ catalog::Lookup lookupOf(DdlContext& ctx)
 
 bind::SessionContext sessionContextOf(DdlContext& ctx)
 {
-    return { ctx.s.schema, ctx.s.user };
+    return { ctx.s.schema, ctx.s.user, priv::visibility(ctx.s) };
 }
 
 bind::TableInfo tableInfo(DdlContext& ctx, const catalog::ObjectRow& table)

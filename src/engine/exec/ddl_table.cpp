@@ -1,6 +1,7 @@
 // CREATE, ALTER, DROP and TRUNCATE TABLE.
 #include "engine/bind/binder.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
@@ -234,6 +235,7 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
     if (st.asQuery) {
         catalog::Lookup lookup = lookupOf(ctx);
         query = bind::bindQuery(*st.asQuery, ctx.text, lookup, sessionContextOf(ctx));
+        priv::checkAccess(ctx.s, *query);
         if (!query->params.empty())
             throw oraError(1027, "bind variables not allowed for data definition operations", st.asQuery->offset);
         if (!st.columns.empty() && st.columns.size() != query->columns.size())
