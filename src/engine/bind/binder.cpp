@@ -59,7 +59,7 @@ void BinderImpl::noteAccess(const ObjectRef& ref, AccessKind access, int offset)
             fail(2289, "sequence does not exist", offset);
         fail(942, "table or view does not exist", offset);
     }
-    accesses.push_back({ ref, access, definer, definerView, offset });
+    accesses.push_back({ ref, access, definer, definerView, offset, {} });
 }
 
 TableInfo BinderImpl::dmlTable(const sql::ObjectName& name, AccessKind access, bool reads)
@@ -123,7 +123,7 @@ TableInfo BinderImpl::viewTable(const ObjectRef& ref, int offset)
         unimplemented();
     dependsOn.insert(baseRef->objectId);
     // The view's owner changes the table with its own rights.
-    accesses.push_back({ *baseRef, dmlAccess, ref.owner, "\"" + ref.owner + "\".\"" + ref.name + "\"", offset });
+    accesses.push_back({ *baseRef, dmlAccess, ref.owner, "\"" + ref.owner + "\".\"" + ref.name + "\"", offset, {} });
     TableInfo t = *base;
     t.columns.clear();
     std::set<std::string> used;

@@ -14,6 +14,11 @@
 #include <regex>
 #include <set>
 
+// GCC 12 reports a false "may be used uninitialized" inside std::regex's automaton at -O1 (libstdc++ bug 105562).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
 namespace engine::exec {
 
 namespace {
