@@ -5,6 +5,7 @@
 #include "engine/exec/executor.h"
 #include "engine/exec/explain.h"
 #include "engine/link/links.h"
+#include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/sqlite.h"
 
@@ -716,6 +717,8 @@ std::vector<PlanRow> explainStatement(SessionState& s, const sql::Statement& sta
     // Bound as the executor binds it: names through links, the dictionary and what the user may see.
     std::shared_ptr<CachedStatement> entry = translateEmbedded(s, text, statement, nullptr);
     const bind::BoundStatementPtr& b = entry->bound;
+    // Explaining needs the rights to run the statement, as Oracle asks.
+    priv::checkAccess(s, *b);
     std::lock_guard conn(s.connMutex);
     PlanBuilder builder(s.conn, b->sql);
     BlockShape shape;

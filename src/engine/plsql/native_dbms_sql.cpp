@@ -6,6 +6,7 @@
 #include "engine/exec/binds.h"
 #include "engine/exec/executor.h"
 #include "engine/plsql/native_state.h"
+#include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/sql/parser.h"
 #include "engine/types/oratype.h"
@@ -167,6 +168,7 @@ std::optional<Value> parse(NativeCall& c)
             bind::SessionContext context;
             context.currentSchema = s.schema;
             context.user = s.user;
+            context.maySee = priv::visibility(s);
             bound = bind::bindStatement(stmt, text, lookup, context);
         }
         for (const bind::ParamSlot& p : bound->params)
