@@ -278,24 +278,7 @@ int column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int i)
 {
     auto* cursor = reinterpret_cast<LinkCursor*>(cur);
     const Value& v = cursor->rows->value(i);
-    switch (v.kind) {
-    case Value::Kind::Null:
-        sqlite3_result_null(ctx);
-        break;
-    case Value::Kind::Integer:
-        sqlite3_result_int64(ctx, v.integer);
-        break;
-    case Value::Kind::Real:
-        sqlite3_result_double(ctx, v.real);
-        break;
-    case Value::Kind::Text:
-    case Value::Kind::Date:
-        sqlite3_result_text(ctx, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
-        break;
-    case Value::Kind::Blob:
-        sqlite3_result_blob(ctx, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
-        break;
-    }
+    storage::resultValue(ctx, v);
     return SQLITE_OK;
 }
 

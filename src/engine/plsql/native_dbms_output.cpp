@@ -144,15 +144,6 @@ std::optional<Value> getLines(NativeCall& c)
     return std::nullopt;
 }
 
-NativeRoutine routine(std::string name, std::vector<NativeParam> params, NativeFunction run)
-{
-    NativeRoutine r;
-    r.name = std::move(name);
-    r.params = std::move(params);
-    r.run = std::move(run);
-    return r;
-}
-
 } // namespace
 
 NativePackage makeDbmsOutput()

@@ -410,18 +410,6 @@ std::optional<Value> uniqueSessionName(NativeCall& c)
     return Value::fromText(std::string("ORA$PIPE$") + hex);
 }
 
-NativeRoutine routine(std::string name, std::vector<NativeParam> params, NativeFunction run,
-    std::optional<NativeType> returns = std::nullopt, bool usableInSql = false)
-{
-    NativeRoutine r;
-    r.name = std::move(name);
-    r.params = std::move(params);
-    r.run = std::move(run);
-    r.returns = returns;
-    r.usableInSql = usableInSql;
-    return r;
-}
-
 } // namespace
 
 std::vector<PipeInfo> listPipes(DatabaseState& db)

@@ -385,17 +385,6 @@ std::optional<Value> lastRowCount(NativeCall& c)
     return Value::fromInt(nativeState(c.session).sqlLastRowCount);
 }
 
-NativeRoutine routine(std::string name, std::vector<NativeParam> params, NativeFunction run,
-    std::optional<NativeType> returns = std::nullopt)
-{
-    NativeRoutine r;
-    r.name = std::move(name);
-    r.params = std::move(params);
-    r.run = std::move(run);
-    r.returns = returns;
-    return r;
-}
-
 } // namespace
 
 NativePackage makeDbmsSql()

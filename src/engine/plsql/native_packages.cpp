@@ -80,6 +80,18 @@ void releaseNativeState(SessionState& s)
 
 namespace native {
 
+NativeRoutine routine(std::string name, std::vector<NativeParam> params, NativeFunction run,
+    std::optional<NativeType> returns, bool usableInSql)
+{
+    NativeRoutine r;
+    r.name = std::move(name);
+    r.params = std::move(params);
+    r.run = std::move(run);
+    r.returns = returns;
+    r.usableInSql = usableInSql;
+    return r;
+}
+
 NativeParam in(std::string name, NativeType type)
 {
     NativeParam p;

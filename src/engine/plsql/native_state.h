@@ -109,6 +109,9 @@ NativeParam in(std::string name, NativeType type);
 NativeParam inDefault(std::string name, NativeType type, Value defaultValue);
 NativeParam out(std::string name, NativeType type);
 NativeParam inOut(std::string name, NativeType type);
+// A routine of a package: a function when `returns` is set.
+NativeRoutine routine(std::string name, std::vector<NativeParam> params, NativeFunction run,
+    std::optional<NativeType> returns = std::nullopt, bool usableInSql = false);
 
 // Arguments read by position; the caller has converted each to its parameter's type.
 const Value& arg(NativeCall& c, size_t i);

@@ -373,17 +373,6 @@ std::optional<Value> frename(NativeCall& c)
     return std::nullopt;
 }
 
-NativeRoutine routine(std::string name, std::vector<NativeParam> params, NativeFunction run,
-    std::optional<NativeType> returns = std::nullopt)
-{
-    NativeRoutine r;
-    r.name = std::move(name);
-    r.params = std::move(params);
-    r.run = std::move(run);
-    r.returns = returns;
-    return r;
-}
-
 } // namespace
 
 NativePackage makeUtlFile()

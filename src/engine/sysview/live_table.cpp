@@ -1,6 +1,8 @@
 // The virtual-table module behind every live source.
 #include "engine/sysview/live_table.h"
 
+#include "engine/storage/sqlite.h"
+
 #include <memory>
 
 namespace engine::sysview {
@@ -105,24 +107,7 @@ int column(sqlite3_vtab_cursor* cur, sqlite3_context* ctx, int i)
         return SQLITE_OK;
     }
     const Value& val = row[static_cast<size_t>(i)];
-    switch (val.kind) {
-    case Value::Kind::Null:
-        sqlite3_result_null(ctx);
-        break;
-    case Value::Kind::Integer:
-        sqlite3_result_int64(ctx, val.integer);
-        break;
-    case Value::Kind::Real:
-        sqlite3_result_double(ctx, val.real);
-        break;
-    case Value::Kind::Text:
-    case Value::Kind::Date:
-        sqlite3_result_text(ctx, val.text.data(), static_cast<int>(val.text.size()), SQLITE_TRANSIENT);
-        break;
-    case Value::Kind::Blob:
-        sqlite3_result_blob(ctx, val.text.data(), static_cast<int>(val.text.size()), SQLITE_TRANSIENT);
-        break;
-    }
+    storage::resultValue(ctx, val);
     return SQLITE_OK;
 }
 
