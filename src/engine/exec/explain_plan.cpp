@@ -1,5 +1,11 @@
 // The plan of a statement in Oracle's terms: SQLite's EXPLAIN QUERY PLAN of the statement's translation, its
 // loops and searches turned into table and index accesses under the operations Oracle would show for them.
+
+// GCC 12 reports a false "may be used uninitialized" inside std::regex's automaton at -O1 (libstdc++ bug 105562).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
 #include "engine/bind/binder.h"
 #include "engine/catalog/catalog.h"
 #include "engine/exec/executor.h"
@@ -14,11 +20,6 @@
 #include <map>
 #include <regex>
 #include <set>
-
-// GCC 12 reports a false "may be used uninitialized" inside std::regex's automaton at -O1 (libstdc++ bug 105562).
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
 
 namespace engine::exec {
 
