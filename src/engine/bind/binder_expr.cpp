@@ -1155,6 +1155,16 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
         v.type.type = to;
         if (to == OraType::Varchar2 && e.castType->size)
             v.type.size = static_cast<int>(*e.castType->size);
+        if (tn == "CHAR") {
+            // CHAR(n) is blank-padded to n; a longer value is out of range.
+            const int n = e.castType->size ? static_cast<int>(*e.castType->size) : 1;
+            const std::string len = std::to_string(n);
+            v.sql = "(CASE WHEN LENGTH(" + v.sql + ") > " + len
+                + " THEN ORA_RAISE_ERROR(25137, 'Data value out of range') ELSE ORA_RPAD(" + v.sql + ", " + len
+                + ") END)";
+            v.type.type = OraType::Char;
+            v.type.size = n;
+        }
         if (to == OraType::Number && e.castType->size) {
             v.type.precision = static_cast<int>(*e.castType->size);
             v.type.scale = static_cast<int>(e.castType->scale.value_or(0));
