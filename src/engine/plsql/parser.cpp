@@ -1410,8 +1410,7 @@ ExprPtr Parser::primary()
         if (atWord("SELECT"))
             unexpected("( - + case mod new not null <an identifier> <a double-quoted delimited-identifier> <a bind "
                        "variable> continue avg count current exists max min prior sql stddev sum variance execute "
-                       "forall merge time timestamp interval date <a string literal with character set "
-                       "specification> <a number> <a single-quoted SQL string> pipe");
+                       "forall merge time timestamp interval date <a number> <a single-quoted SQL string> pipe");
         ExprPtr e = expr();
         expect(TokenKind::RParen, ") , * & = - + < / > at in is mod remainder not rem <an exponent (**)> <> or != or "
                                   "~= >= <= <> and or like like2 like4 likec between || multiset member submultiset");
@@ -1462,9 +1461,8 @@ ExprPtr Parser::primary()
     }
     unexpected("( - + case mod new not null <an identifier> <a double-quoted delimited-identifier> <a bind variable> "
                "continue avg count current exists max min prior sql stddev sum variance execute forall merge time "
-               "timestamp interval date <a string literal with character set specification> <a number> <a "
-               "single-quoted SQL string> pipe <an alternatively-quoted string literal with character set "
-               "specification> <an alternatively-quoted SQL string>");
+               "timestamp interval date <a number> <a single-quoted SQL string> pipe <an alternatively-quoted SQL "
+               "string>");
 }
 
 std::vector<Arg> Parser::args()
