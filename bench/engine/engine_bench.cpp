@@ -2,6 +2,7 @@
 // 100,000 single-row INSERTs with binds in one transaction (undo recorded), 100,000 primary-key lookups with a
 // bind. Prints each pair's ratio (SQLite's time / the engine's time: 1.0 is as fast as SQLite) and the target.
 #include "engine/engine.h"
+#include "support/ratio_reporter.h"
 
 #include <QTemporaryDir>
 
@@ -205,24 +206,12 @@ BENCHMARK(EngineInsert)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(SqliteLookup)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(EngineLookup)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// Keeps each run's time so the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    benchsupport::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     struct Pair {
         const char* what;

@@ -2,6 +2,7 @@
 // 100,000 keyed UPDATEs sent one by one from C++ through the engine's API with binds (the statement cache keeps them
 // prepared). Prints the ratio block time / C++ time; the target is at most 3.
 #include "engine/engine.h"
+#include "support/ratio_reporter.h"
 
 #include <QTemporaryDir>
 
@@ -77,23 +78,12 @@ void BlockUpdates(benchmark::State& state)
 BENCHMARK(CppUpdates)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BlockUpdates)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    benchsupport::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     auto c = reporter.times.find("CppUpdates/iterations:2");
     auto b = reporter.times.find("BlockUpdates/iterations:2");
