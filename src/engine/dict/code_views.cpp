@@ -125,24 +125,16 @@ void addProceduresAndArguments(std::vector<FixedObject>& out)
     addTrio(out, p);
 
     // The catalog keeps no arguments of subprograms yet: the views have Oracle's columns and no rows.
-    ViewTrio a;
-    a.suffix = "ARGUMENTS";
-    a.cols = { { "OWNER!", vc(128), "" }, { "OBJECT_NAME", vc(128), "" }, { "PACKAGE_NAME", vc(128), "" },
-        { "OBJECT_ID!", N, "" }, { "OVERLOAD", vc(40), "" }, { "SUBPROGRAM_ID", N, "" },
-        { "ARGUMENT_NAME", vc(128), "" }, { "POSITION!", N, "" }, { "SEQUENCE!", N, "" }, { "DATA_LEVEL!", N, "" },
-        { "DATA_TYPE", vc(30), "" }, { "DEFAULTED", vc(1), "" }, { "DEFAULT_VALUE", longText(), "" },
-        { "DEFAULT_LENGTH", N, "" }, { "IN_OUT", vc(9), "" }, { "DATA_LENGTH", N, "" }, { "DATA_PRECISION", N, "" },
-        { "DATA_SCALE", N, "" }, { "RADIX", N, "" }, { "CHARACTER_SET_NAME", vc(44), "" },
-        { "TYPE_OWNER", vc(128), "" }, { "TYPE_NAME", vc(128), "" }, { "TYPE_SUBNAME", vc(128), "" },
-        { "TYPE_LINK", vc(128), "" }, { "TYPE_OBJECT_TYPE", vc(7), "" }, { "PLS_TYPE", vc(128), "" },
-        { "CHAR_LENGTH", N, "" }, { "CHAR_USED", vc(1), "" }, { "ORIGIN_CON_ID", N, "" } };
-    a.from = "FROM (SELECT 1)";
-    a.where = "0";
-    a.ownerIdExpr = "0";
-    a.objectIdExpr = "0";
-    a.allFilter = "1";
-    a.userFilter = "1";
-    addTrio(out, a);
+    addEmptyTrio(out, "ARGUMENTS",
+        { { "OWNER!", vc(128), "" }, { "OBJECT_NAME", vc(128), "" }, { "PACKAGE_NAME", vc(128), "" },
+            { "OBJECT_ID!", N, "" }, { "OVERLOAD", vc(40), "" }, { "SUBPROGRAM_ID", N, "" },
+            { "ARGUMENT_NAME", vc(128), "" }, { "POSITION!", N, "" }, { "SEQUENCE!", N, "" }, { "DATA_LEVEL!", N, "" },
+            { "DATA_TYPE", vc(30), "" }, { "DEFAULTED", vc(1), "" }, { "DEFAULT_VALUE", longText(), "" },
+            { "DEFAULT_LENGTH", N, "" }, { "IN_OUT", vc(9), "" }, { "DATA_LENGTH", N, "" }, { "DATA_PRECISION", N, "" },
+            { "DATA_SCALE", N, "" }, { "RADIX", N, "" }, { "CHARACTER_SET_NAME", vc(44), "" },
+            { "TYPE_OWNER", vc(128), "" }, { "TYPE_NAME", vc(128), "" }, { "TYPE_SUBNAME", vc(128), "" },
+            { "TYPE_LINK", vc(128), "" }, { "TYPE_OBJECT_TYPE", vc(7), "" }, { "PLS_TYPE", vc(128), "" },
+            { "CHAR_LENGTH", N, "" }, { "CHAR_USED", vc(1), "" }, { "ORIGIN_CON_ID", N, "" } });
 }
 
 } // namespace

@@ -253,16 +253,7 @@ void addMaterializedViews(std::vector<FixedObject>& out)
         { "SEGMENT_CREATED", vc(3), "" }, { "EVALUATION_EDITION", vc(128), "" }, { "UNUSABLE_BEFORE", vc(128), "" },
         { "UNUSABLE_BEGINNING", vc(128), "" }, { "DEFAULT_COLLATION", vc(100), "" },
         { "ON_QUERY_COMPUTATION", vc(1), "" } };
-    ViewTrio v;
-    v.suffix = "MVIEWS";
-    v.cols = cols;
-    v.from = "FROM (SELECT 1)";
-    v.where = "0";
-    v.ownerIdExpr = "0";
-    v.objectIdExpr = "0";
-    v.allFilter = "1";
-    v.userFilter = "1";
-    addTrio(out, v);
+    addEmptyTrio(out, "MVIEWS", std::move(cols));
 }
 
 } // namespace

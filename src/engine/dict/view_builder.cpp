@@ -87,6 +87,20 @@ std::string whereOf(const std::string& a, const std::string& b)
 
 } // namespace
 
+void addEmptyTrio(std::vector<FixedObject>& out, std::string suffix, std::vector<Col> cols)
+{
+    ViewTrio v;
+    v.suffix = std::move(suffix);
+    v.cols = std::move(cols);
+    v.from = "FROM (SELECT 1)";
+    v.where = "0";
+    v.ownerIdExpr = "0";
+    v.objectIdExpr = "0";
+    v.allFilter = "1";
+    v.userFilter = "1";
+    addTrio(out, v);
+}
+
 void addTrio(std::vector<FixedObject>& out, const ViewTrio& v)
 {
     out.push_back(makeFixed("DBA_" + v.suffix, v.cols, v.from + whereOf(v.where, ""), FixedAccess::Dictionary));

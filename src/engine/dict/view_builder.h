@@ -49,6 +49,8 @@ struct ViewTrio {
     bool withAll = true;
 };
 void addTrio(std::vector<FixedObject>& out, const ViewTrio& v);
+// The three forms of a view whose rows the catalog does not keep: Oracle's columns and no rows.
+void addEmptyTrio(std::vector<FixedObject>& out, std::string suffix, std::vector<Col> cols);
 
 // SQL pieces the views share.
 // Functions the dictionary family registers on each session connection:
