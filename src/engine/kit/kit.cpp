@@ -60,11 +60,13 @@ KitError::KitError(const Error& cause, std::string file, int line)
 {
 }
 
-std::vector<KitFile> kitFiles()
+namespace {
+
+std::vector<KitFile> filesIn(const QString& folder)
 {
     initKitResources();
     std::vector<KitFile> files;
-    QDir dir(QStringLiteral(":/kit"));
+    QDir dir(folder);
     for (const QString& name : dir.entryList({ QStringLiteral("*.sql") }, QDir::Files, QDir::Name)) {
         QFile f(dir.filePath(name));
         if (!f.open(QIODevice::ReadOnly))
@@ -72,6 +74,18 @@ std::vector<KitFile> kitFiles()
         files.push_back({ name.toStdString(), f.readAll().toStdString() });
     }
     return files;
+}
+
+} // namespace
+
+std::vector<KitFile> kitFiles()
+{
+    return filesIn(QStringLiteral(":/kit"));
+}
+
+std::vector<KitFile> waitingKitFiles()
+{
+    return filesIn(QStringLiteral(":/kit/waiting"));
 }
 
 void runScript(Session& session, const std::string& fileName, std::string_view text)

@@ -21,6 +21,10 @@ struct KitFile {
 // The files of the kit in the order they run (by name: each begins with its two-digit place).
 std::vector<KitFile> kitFiles();
 
+// Files of the application's PL/SQL that are compiled into the program but kept out of the run order until the
+// engine runs everything they hold (see the README's list); empty once they all run.
+std::vector<KitFile> waitingKitFiles();
+
 // A failure while the kit runs: the engine's error with the file and the line of the statement that failed.
 // code() is the engine's code; message() ends with " (file, line n)".
 class KitError : public Error {

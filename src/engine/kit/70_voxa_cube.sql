@@ -1,0 +1,58 @@
+-- VOXA.FILL_ETL_MDW: the cube job ("begin voxa.FILL_ETL_MDW('<company>', 'TRUE'); end;", every night). It sums the
+-- company's order lines per month and product into VOXA.ETL_MDW_SALES, which the analysts' cube reads, and notes
+-- each run in VOXA.ETL_MDW_RUNS. With 'TRUE' every month is filled anew, otherwise only the current one.
+-- The demo's company is DEMO (aiOrganizationBPI); another company is refused (ORA-20181).
+
+CONNECT VOXA/VOXA
+
+CREATE TABLE VOXA.ETL_MDW_SALES (
+  COMPANY    VARCHAR2(20) NOT NULL,
+  PERIOD     VARCHAR2(7) NOT NULL,
+  PRODUCT_ID NUMBER(10) NOT NULL,
+  QUANTITY   NUMBER(14,3) NOT NULL,
+  AMOUNT     NUMBER(16,2) NOT NULL,
+  CONSTRAINT ETL_MDW_SALES_PK PRIMARY KEY (COMPANY, PERIOD, PRODUCT_ID)
+);
+COMMENT ON TABLE VOXA.ETL_MDW_SALES IS 'Sales per month and product for the cube';
+
+CREATE TABLE VOXA.ETL_MDW_RUNS (
+  COMPANY     VARCHAR2(20) NOT NULL,
+  RUN_START   DATE NOT NULL,
+  RUN_END     DATE,
+  FULL_FILL   CHAR(1) NOT NULL,
+  ROWS_FILLED NUMBER(10)
+);
+COMMENT ON TABLE VOXA.ETL_MDW_RUNS IS 'Runs of the cube job';
+
+CREATE OR REPLACE PROCEDURE VOXA.FILL_ETL_MDW(pCompany IN VARCHAR2, pFull IN VARCHAR2) IS
+  VEXO_VERSION CONSTANT VARCHAR2(10) := 'V03.05';
+  vCompany VARCHAR2(20) := UPPER(TRIM(pCompany));
+  vFull    CHAR(1) := 'N';
+  vFrom    VARCHAR2(7) := '0000-00';
+  vStart   DATE := SYSDATE;
+  vKnown   NUMBER;
+  vRows    NUMBER;
+BEGIN
+  SELECT COUNT(*) INTO vKnown FROM VOXA.PR107PAR
+   WHERE ATTR_007 = 'aiOrganizationBPI' AND STAT_107 = '1' AND UPPER(VAL1_107) = vCompany;
+  IF vKnown = 0 THEN
+    RAISE_APPLICATION_ERROR(-20181, 'FILL_ETL_MDW: unknown company ' || pCompany);
+  END IF;
+  IF UPPER(TRIM(pFull)) = 'TRUE' THEN
+    vFull := 'D';
+  ELSE
+    vFrom := TO_CHAR(SYSDATE, 'YYYY-MM');
+  END IF;
+  DELETE FROM VOXA.ETL_MDW_SALES WHERE COMPANY = vCompany AND PERIOD >= vFrom;
+  INSERT INTO VOXA.ETL_MDW_SALES (COMPANY, PERIOD, PRODUCT_ID, QUANTITY, AMOUNT)
+  SELECT vCompany, TO_CHAR(o.ORDER_DATE, 'YYYY-MM'), i.PRODUCT_ID, SUM(i.QUANTITY),
+         SUM(ROUND(i.QUANTITY * i.PRICE * (100 - NVL(i.DISCOUNT, 0)) / 100, 2))
+    FROM VOXA.ORDERS o, VOXA.ITEMS i
+   WHERE i.ORDER_ID = o.ORDER_ID AND o.STATUS <> 'S' AND TO_CHAR(o.ORDER_DATE, 'YYYY-MM') >= vFrom
+   GROUP BY TO_CHAR(o.ORDER_DATE, 'YYYY-MM'), i.PRODUCT_ID;
+  vRows := SQL%ROWCOUNT;
+  INSERT INTO VOXA.ETL_MDW_RUNS (COMPANY, RUN_START, RUN_END, FULL_FILL, ROWS_FILLED)
+  VALUES (vCompany, vStart, SYSDATE, vFull, vRows);
+  COMMIT;
+END FILL_ETL_MDW;
+/
