@@ -1,6 +1,7 @@
 #include "engine/kit/kit.h"
 
 #include "engine/kit/script.h"
+#include "engine/kit/server_logs.h"
 #include "engine/session/session_state.h"
 
 #include <QDir>
@@ -133,6 +134,8 @@ std::shared_ptr<Database> createDemoDatabase(const std::string& dir, const Progr
             runScript(*system, f.name, f.text);
             ++done;
         }
+        // The application's server logs lie in the database's own server directory, where UTL_FILE reads them.
+        writeServerLogs(db->directory() + "/files", QDate::currentDate());
         if (progress)
             progress(std::string(), done, done);
     } catch (...) {
