@@ -44,6 +44,9 @@ constexpr const char* kConstraintSelect = R"(SELECT c."CON#", u."NAME", c."NAME"
 
 int namespaceOf(int type)
 {
+    // A package body shares its package's name, in a namespace of its own.
+    if (type == kTypePackageBody)
+        return 2;
     return type == kTypeIndex ? 4 : (type == kTypeTrigger ? 3 : 1);
 }
 
@@ -180,6 +183,7 @@ void Catalog::removeObject(int64_t id)
         R"(DELETE FROM "SOURCE$" WHERE "OBJ#" = ?1)",
         R"(DELETE FROM "ERROR$" WHERE "OBJ#" = ?1)",
         R"(DELETE FROM "TRIGGER$" WHERE "OBJ#" = ?1)",
+        R"(DELETE FROM "ARGUMENT$" WHERE "OBJ#" = ?1)",
         R"(DELETE FROM "DEPENDENCY$" WHERE "D_OBJ#" = ?1)",
         R"(DELETE FROM "OBJ$" WHERE "OBJ#" = ?1)",
     };

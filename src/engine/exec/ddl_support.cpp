@@ -2,6 +2,7 @@
 #include "engine/exec/ddl_support.h"
 
 #include "engine/bind/binder.h"
+#include "engine/plsql/unit_store.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/sql/lexer.h"
@@ -425,9 +426,7 @@ void addConstraint(
 
 void invalidateDependents(DdlContext& ctx, int64_t objectId)
 {
-    Stmt s(ctx.s.conn, R"(UPDATE "OBJ$" SET "STATUS" = 5 WHERE "OBJ#" IN
-        (SELECT "D_OBJ#" FROM "DEPENDENCY$" WHERE "P_OBJ#" = ?1))");
-    s.bind(1, objectId).run();
+    plsql::invalidateDependents(ctx.s, objectId);
 }
 
 } // namespace engine::exec

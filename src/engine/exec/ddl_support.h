@@ -59,7 +59,8 @@ void dropIndexObject(DdlContext& ctx, int64_t indexId);
 // is not: Oracle asks for an alias, ORA-00998).
 bool plainIdentifier(const std::string& name);
 
-// Marks views that depend on the object INVALID, as Oracle does when a table goes or changes.
+// Marks the objects that depend on the object (views, stored units, and what depends on them) INVALID, as Oracle
+// does when a table goes or changes.
 void invalidateDependents(DdlContext& ctx, int64_t objectId);
 
 } // namespace engine::exec
