@@ -1,0 +1,325 @@
+#include "develop/worksheet_run.h"
+
+#include "db/dataset.h"
+#include "db/query.h"
+#include "db/session.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+namespace develop {
+
+QString statementFromText(const QString& text)
+{
+    QString s = text;
+    for (;;) {
+        const QString before = s;
+        qsizetype i = 0;
+        while (i < s.size()) {
+            if (s.at(i) == QLatin1Char(' '))
+                ++i;
+            else if (s.at(i) == QLatin1Char('\r'))
+                i += 2;
+            else
+                break;
+        }
+        s = s.mid(qMin(i, s.size()));
+        if (s.startsWith(QLatin1String("--"))) {
+            const qsizetype cr = s.indexOf(QLatin1Char('\r'));
+            s = cr < 0 ? QString() : s.mid(qMin(cr + 2, s.size()));
+        }
+        if (s == before)
+            return s;
+    }
+}
+
+EditorPlace editorPlace(const QString& text, const QString& statement, int line, int position)
+{
+    if (line <= 0 || !text.endsWith(statement))
+        return { line, position };
+    const QString dropped = text.left(text.size() - statement.size());
+    const int lines = int(dropped.count(QLatin1Char('\r')));
+    const qsizetype lastCr = dropped.lastIndexOf(QLatin1Char('\r'));
+    // The blanks dropped in front of the statement's first line shift the positions on that line only.
+    const int blanks = int(dropped.size() - (lastCr < 0 ? 0 : qMin(lastCr + 2, dropped.size())));
+    return { line + lines, line == 1 ? position + blanks : position };
+}
+
+StatementClass classifyStatement(const QString& statement)
+{
+    StatementClass c;
+    const QString head = statement.left(6).toUpper();
+    c.desc = head.startsWith(QLatin1String("DESC"));
+    c.lSelect = head == QLatin1String("SELECT") || head.startsWith(QLatin1String("WITH"));
+    c.lUpdate = head == QLatin1String("UPDATE");
+    c.lDelete = head == QLatin1String("DELETE");
+    c.lInsert = head == QLatin1String("INSERT");
+    return c;
+}
+
+namespace {
+
+QString sqlLiteralText(const QString& s)
+{
+    QString out = s;
+    out.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return out;
+}
+
+} // namespace
+
+QString descQuery(const QString& statement)
+{
+    // "DESCRIBE" is taken as SQL*Plus users type it; the short form names the object from its sixth character.
+    const bool longForm = statement.left(9).toUpper() == QLatin1String("DESCRIBE ")
+        || statement.left(9).toUpper() == QLatin1String("DESCRIBE\r");
+    QString name = statement.mid(longForm ? 9 : 5, 200);
+    while (name.startsWith(QLatin1Char(' ')))
+        name.remove(0, 1);
+    name = name.toUpper();
+    const qsizetype crlf = name.indexOf(QLatin1String("\r\n"));
+    if (crlf >= 0)
+        name.truncate(crlf);
+    // A final semicolon or blanks, as typed after the name, are no part of it.
+    while (!name.isEmpty() && (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char(';'))))
+        name.chop(1);
+    if (name.isEmpty())
+        return {};
+    QString condition;
+    const qsizetype point = name.indexOf(QLatin1Char('.'));
+    if (point >= 0)
+        condition = QStringLiteral("owner='%1' and table_name='%2'")
+                        .arg(sqlLiteralText(name.left(point)), sqlLiteralText(name.mid(point + 1, 200)));
+    else
+        condition = QStringLiteral("owner=user and table_name='%1'").arg(sqlLiteralText(name));
+    return QStringLiteral("select substr(column_name,1,20) column_name,substr(data_type,1,20) data_type,"
+                          "decode(data_type,'NUMBER',data_precision,data_length) data_length,"
+                          "decode(data_type,'NUMBER',data_scale,null) data_precision,nullable,data_default \r\n"
+                          " from all_tab_columns \r\n"
+                          "where %1 order by column_id")
+        .arg(condition);
+}
+
+bool wantsCachedUpdates(const QString& statement)
+{
+    return statement.contains(QLatin1String("ROWID"), Qt::CaseInsensitive);
+}
+
+int errorTokenLength(const QString& line, int position)
+{
+    if (position < 1 || position - 1 > line.size())
+        return 0;
+    const QString part = line.mid(position - 1);
+    static const QString stops = QStringLiteral(" ,()+-/*\r\n");
+    qsizetype n = part.size() + 1;
+    for (qsizetype i = 0; i < part.size(); ++i)
+        if (stops.contains(part.at(i))) {
+            n = i + 1;
+            break;
+        }
+    return int(qMin<qsizetype>(n, 20) - 1);
+}
+
+QStringList errorViewLines(const QStringList& editorLines, int line, int position, const QString& message)
+{
+    QStringList out;
+    if (line != 0 || position != 0) {
+        for (int i = 0; i < editorLines.size(); ++i) {
+            out << editorLines.at(i);
+            if (i + 1 == line)
+                out << QString(qMax(0, position - 1), QLatin1Char(' '))
+                        + QString(errorTokenLength(editorLines.at(i), position), QLatin1Char('*'));
+        }
+        out << QString();
+    }
+    const QStringList pieces = message.split(QLatin1Char('\n'));
+    for (int i = 0; i + 1 < pieces.size(); ++i)
+        out << pieces.at(i);
+    out << QString();
+    if (!pieces.last().isEmpty())
+        out << pieces.last();
+    return out;
+}
+
+QString elapsedText(qint64 milliseconds, bool withMilliseconds)
+{
+    milliseconds = qMax<qint64>(0, milliseconds);
+    const qint64 hours = milliseconds / 3600000;
+    const qint64 minutes = milliseconds / 60000 % 60;
+    const qint64 seconds = milliseconds / 1000 % 60;
+    const qint64 millis = milliseconds % 1000;
+    auto two = [](qint64 n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); };
+    QString out;
+    if (hours > 0)
+        out += two(hours) + QLatin1Char(':');
+    if (minutes > 0 || hours > 0)
+        out += two(minutes) + QLatin1Char(':');
+    out += two(seconds);
+    if (withMilliseconds)
+        out += QLatin1Char(':') + two(millis);
+    return out;
+}
+
+QString compileErrorSql(const QString& oracleVersion)
+{
+    const bool newer = oracleVersion > QLatin1String("7") || oracleVersion.size() > 1;
+    return QStringList {
+        newer ? QStringLiteral("select  o.name object, e.line line,e.position# position,e.text text")
+              : QStringLiteral("select  o.name object, e.line line,e.position position,e.text text"),
+        QStringLiteral(" from sys.obj$ o, sys.error$ e"),
+        QStringLiteral(" where o.obj#=e.obj#"),
+        newer ? QStringLiteral(" and  o.type# in (4,7,8,9,11,12)") : QStringLiteral(" and  o.type in (4,7,8,9,11,12)"),
+        QStringLiteral(" and o.owner#=userenv('SCHEMAID')"),
+        QStringLiteral(" and o.mtime >= :trenCas"),
+        QStringLiteral(" order by o.name,line"),
+    }
+        .join(QStringLiteral("\r\n"));
+}
+
+QStringList readCompileErrors(db::Session& session, const QString& oracleVersion, const QDateTime& since)
+{
+    db::Query q(&session);
+    q.setSql(compileErrorSql(oracleVersion));
+    q.declareVariable(QStringLiteral("trenCas"), db::BindType::Date);
+    q.setVariable(QStringLiteral("trenCas"), since);
+    q.execute();
+    QStringList out;
+    QString first;
+    bool any = false;
+    while (!q.eof()) {
+        const QString name = q.field(QStringLiteral("OBJECT")).toString();
+        if (!any) {
+            first = name;
+            any = true;
+        } else if (name != first) {
+            break;
+        }
+        out << QStringLiteral("%1/%2").arg(
+            q.field(QStringLiteral("LINE")).toString(), q.field(QStringLiteral("POSITION")).toString());
+        out << q.field(QStringLiteral("TEXT")).toString();
+        q.next();
+    }
+    q.close();
+    return out;
+}
+
+namespace {
+
+RunOutcome failure(const db::OracleError& e, int line, int position)
+{
+    RunOutcome o;
+    o.failed = true;
+    o.errorCode = e.code();
+    o.errorLine = line;
+    o.errorPosition = position;
+    o.errorMessage = e.message();
+    return o;
+}
+
+} // namespace
+
+RunOutcome openDataSet(db::DataSet& dataSet)
+{
+    try {
+        dataSet.open();
+    } catch (const db::OracleError& e) {
+        return failure(e, dataSet.errorLine() ? dataSet.errorLine() : e.line(),
+            dataSet.errorPosition() ? dataSet.errorPosition() : e.position());
+    } catch (const std::exception& e) {
+        return failure(db::OracleError::client(QString::fromUtf8(e.what())), 0, 0);
+    }
+    return {};
+}
+
+RunOutcome executeQuery(db::Query& query)
+{
+    RunOutcome o;
+    try {
+        query.execute();
+        o.rowsProcessed = query.rowsProcessed();
+        o.warning = query.warning();
+        query.close();
+    } catch (const db::OracleError& e) {
+        return failure(e, query.errorLine() ? query.errorLine() : e.line(),
+            query.errorPosition() ? query.errorPosition() : e.position());
+    } catch (const std::exception& e) {
+        return failure(db::OracleError::client(QString::fromUtf8(e.what())), 0, 0);
+    }
+    return o;
+}
+
+// ---- the runner
+
+StatementRunner::StatementRunner(QObject* parent)
+    : QObject(parent)
+    , thread(std::make_unique<QThread>())
+{
+    qRegisterMetaType<develop::RunOutcome>();
+    thread->setObjectName(QStringLiteral("WorksheetRunner"));
+    worker = new QObject; // moved to the thread below; deleteLater when the thread ends
+    worker->moveToThread(thread.get());
+    connect(thread.get(), &QThread::finished, worker, &QObject::deleteLater);
+    thread->start();
+}
+
+StatementRunner::~StatementRunner()
+{
+    // The window waits for its run before it goes; this is the last guard. Nothing is reported any more, but the
+    // worker may still hand rows over in a blocking call, so events are served until it is done.
+    closing = true;
+    waitForIdle();
+    thread->quit();
+    thread->wait();
+}
+
+bool StatementRunner::start(std::function<RunOutcome()> work)
+{
+    if (busy)
+        return false;
+    busy = true;
+    // The runner outlives every run it starts (its destructor waits until the outcome has been delivered), so
+    // the worker may post to it; the window hears of the outcome only through finished().
+    StatementRunner* runner = this;
+    QMetaObject::invokeMethod(
+        worker,
+        [runner, work = std::move(work)] {
+            const RunOutcome outcome = work();
+            QMetaObject::invokeMethod(
+                runner, [runner, outcome] { runner->done(outcome); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+    return true;
+}
+
+bool StatementRunner::startQuery(db::DataSet* dataSet)
+{
+    return start([dataSet] { return openDataSet(*dataSet); });
+}
+
+bool StatementRunner::startStatement(db::Query* query)
+{
+    return start([query] { return executeQuery(*query); });
+}
+
+void StatementRunner::done(const RunOutcome& outcome)
+{
+    busy = false;
+    if (!closing)
+        emit finished(outcome);
+}
+
+bool StatementRunner::waitForIdle(int timeoutMs)
+{
+    QDeadlineTimer deadline = timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
+    while (busy) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+        if (busy)
+            QThread::yieldCurrentThread();
+    }
+    return true;
+}
+
+} // namespace develop

@@ -1,0 +1,224 @@
+// TfmWorkSheet: the SQL worksheet. An editor for one statement below and a stack of result pages above; each
+// Execute runs the editor's statement on a worker thread, so the window stays alive and a second press breaks it.
+#pragma once
+
+#include "develop/worksheet_run.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <array>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTabWidget;
+class QTimer;
+class QToolButton;
+class TThemedDBGrid;
+class TfmMain;
+
+namespace db {
+class DataSet;
+class Query;
+class Session;
+} // namespace db
+
+namespace shell {
+class SqlEditor;
+}
+
+namespace develop {
+class DataSetNavigator;
+}
+
+class TfmWorkSheet : public QMainWindow {
+    Q_OBJECT
+public:
+    // Worksheets are made by the main window, which names them "WorkSheet_" and a number and sets WorkStevec.
+    explicit TfmWorkSheet(TfmMain* main, QWidget* parent = nullptr);
+    ~TfmWorkSheet() override;
+
+    // Whether this worksheet holds an open transaction on the named database (the main window asks every
+    // worksheet before it ends a transaction of its own).
+    bool jeVTransakciji(const QString& dataBase) const;
+    bool running() const;
+
+    // --- handlers (public so the menu, keys and tests reach the same paths) ---
+    void spExeClick();
+    // F9 and Ctrl + Enter: start a run whatever the state of the button; nothing while a run is at work.
+    void startRunFromKeyboard();
+    void btCommitClick();
+    void btRollbackClick();
+    void mnDbmsOutputClick();
+    void setTexts();
+
+    int WorkStevec = 0;
+    QString sCaption;
+    QString sUserCaption;
+
+    // --- state ---
+    TfmMain* mainWindow = nullptr;
+    db::Session* currDataBase = nullptr;
+    db::Session* tmpDataBase = nullptr; // the own session, a child of the window
+    bool lError = false;
+    bool lSelect = false, lUpdate = false, lDelete = false, lInsert = false;
+    bool pTipkaF9 = false;
+    QDateTime dtOra;
+    QDateTime currdt;
+    QString zadnjiEkran;
+    int ORACLESid = -1;
+    qint64 iBlock = 0, iCGts = 0, iPhRd = 0, iBlChg = 0, iCChg = 0;
+    qint64 sBlock = 0, sCGts = 0, sPhRd = 0, sBlChg = 0, sCChg = 0;
+    std::array<QString, 100> aSQLUkazi; // slot k is aSQLUkazi[k - 1]
+    int iSQLUkazi = 0;
+    int iSkokSQLUkazi = 0;
+    QString ORACLEVersion;
+    QString currentFile;
+
+    QString nizErrThread, nizErrStat, nizErrHist, nizErrExp, nizErrOn, nizCloseForm, nizComCur, nizErrStr, nizSpExeHint,
+        nizSpExeHintBreak, nizMainSessionTransaction, nizPendingEdits, nizStatementProcessed;
+
+    // --- components ---
+    db::DataSet* quDynWork = nullptr;
+    db::Query* quDynQuery = nullptr;
+    db::Query* quGetTime = nullptr;
+    db::Query* quSid = nullptr;
+    db::Query* quTmp = nullptr;
+    db::Query* quSesStat = nullptr;
+    develop::StatementRunner* runner = nullptr;
+
+    // --- layout ---
+    QSplitter* spSplitter = nullptr;
+    QWidget* paResp = nullptr;
+    QTabWidget* pcResp = nullptr;
+    QWidget* TabRespGrid = nullptr;
+    TThemedDBGrid* dbgSelect = nullptr;
+    QPlainTextEdit* dbmMemo = nullptr;
+    QToolButton* spConvertToAscii = nullptr;
+    QWidget* TabRespSQL = nullptr;
+    QPlainTextEdit* meRespSQL = nullptr;
+    QPushButton* btClearContents = nullptr;
+    QWidget* TabRespError = nullptr;
+    QPlainTextEdit* meRespError = nullptr;
+    QWidget* tabExplain = nullptr;
+    QPlainTextEdit* meExplain = nullptr;
+    QWidget* tabSesStat = nullptr;
+    QLabel* laStatTitle = nullptr;
+    QLabel* laBlocks = nullptr;
+    QLabel* laConsGets = nullptr;
+    QLabel* laPhReads = nullptr;
+    QLabel* laConsChanges = nullptr;
+    QLabel* laBlockChanges = nullptr;
+    QWidget* tabHist = nullptr;
+    QWidget* TabHelp = nullptr;
+    QPlainTextEdit* meHelp = nullptr;
+    QPushButton* btHints = nullptr;
+    QPushButton* btExamples = nullptr;
+    QWidget* tabProcFunc = nullptr;
+    QWidget* tabTabela = nullptr;
+
+    QWidget* paSQL = nullptr;
+    QWidget* paSQLLeft = nullptr;
+    QToolButton* spExe = nullptr;
+    QToolButton* spBack = nullptr;
+    QToolButton* spNext = nullptr;
+    QToolButton* spClear = nullptr;
+    QToolButton* spExplain = nullptr;
+    QToolButton* spLive = nullptr;
+    QToolButton* spSaveHist = nullptr;
+    shell::SqlEditor* meWork = nullptr;
+    QWidget* paRespBottom = nullptr;
+    QLabel* laTimeCaption = nullptr;
+    QLabel* laTime = nullptr;
+    QLabel* laCursor = nullptr;
+    QPushButton* btCommit = nullptr;
+    QPushButton* btRollback = nullptr;
+    develop::DataSetNavigator* oNavigator = nullptr;
+    QTimer* tiCas = nullptr;
+    QTimer* breakRetry = nullptr;
+
+    QMenu* mnFile = nullptr;
+    QAction* miConnect = nullptr;
+    QAction* miDisconnect = nullptr;
+    QAction* miOpen = nullptr;
+    QAction* miSave = nullptr;
+    QAction* miSaveAs = nullptr;
+    QMenu* mnView = nullptr;
+    QAction* miViewData = nullptr;
+    QAction* miViewStatistics = nullptr;
+    QAction* miViewOutput = nullptr;
+    QMenu* mnSetup = nullptr;
+    QAction* miStatisticsScreen = nullptr;
+    QAction* miQueryAllRecords = nullptr;
+    QAction* miQueryByExample = nullptr;
+    QAction* miDbmsOutput = nullptr;
+    QAction* miClearOutput = nullptr;
+    QAction* miEcho = nullptr;
+    QMenu* mnUtilities = nullptr;
+    QAction* miPrepareSelect = nullptr;
+    QAction* miFuncProc = nullptr;
+    QAction* miConvertDelphi = nullptr;
+    QAction* miMakeLive = nullptr;
+    QAction* miLargeRB = nullptr;
+    QAction* mnHistory = nullptr;
+    QAction* mnHelp = nullptr;
+    QAction* mnExit = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildMenu();
+    void FormCreate();
+    bool FormCloseQuery();
+
+    // The run: A to K of the run's steps.
+    void startRun();
+    bool settlePendingEdits();
+    void runQuery(const QString& sql);
+    void runStatement(const QString& statement);
+    void runFinished(const develop::RunOutcome& outcome);
+    void queryDone(const develop::RunOutcome& outcome);
+    void statementDone(const develop::RunOutcome& outcome);
+    void showError(const develop::RunOutcome& outcome);
+    void showElapsed(bool withMilliseconds);
+    void endOfRun();
+    void breakRun();
+    void releaseExecute();
+    void tiCasTimer();
+
+    void enableTransactionButtons(bool on);
+    void followTransaction();
+    void showPage(QWidget* page);
+    void addOutputLine(const QString& line);
+    void addErrorLine(const QString& line);
+    void titleClick(int dataColumn);
+    void showMemoField();
+    void adjustResultColumns();
+
+    // Command history in memory and statistics, as far as the run needs them.
+    void recordInHistory(const QString& text);
+    void historyStep(int direction);
+    void readCounters(qint64& block, qint64& cgts, qint64& phrd, qint64& blchg, qint64& cchg);
+    void showStatistics();
+    void readSid();
+
+    QElapsedTimer elapsed;
+    QString runText; // the editor text of the run at work
+    QString runStatementText;
+    develop::StatementClass runClass;
+    bool runProducedOutput = false;
+    int memoColumn = -1;
+    bool statisticsOn = true;
+};
