@@ -131,7 +131,7 @@ CREATE OR REPLACE PACKAGE BODY VEXO_UTIL.PCKSTRUKTURE IS
     vName  VARCHAR2(128) := NVL(UPPER(TRIM(pName)), '%');
     vType  VARCHAR2(30) := UPPER(TRIM(pType));
   BEGIN
-    gLines.DELETE;
+    -- Lines left from an earlier dump lie beyond gCount and are overwritten or never read.
     gCount := 0;
     gNext := 1;
     IF vType IS NULL OR vType = 'TABLE' THEN

@@ -57,7 +57,7 @@ CREATE OR REPLACE PACKAGE BODY VOXA.pckSemaphorServer IS
   PROCEDURE handle(pMessage IN VARCHAR2, pAnswer OUT VARCHAR2, pStop OUT BOOLEAN) IS
     vCode    VARCHAR2(10) := field(pMessage, 1);
     vUser    VARCHAR2(30) := field(pMessage, 3);
-    vSession VARCHAR2(30) := field(pMessage, 4);
+    vSession NUMBER := num(field(pMessage, 4));
     vTip     VARCHAR2(30) := field(pMessage, 5);
     vVred    VARCHAR2(100) := field(pMessage, 6);
     vConn    NUMBER := connection(field(pMessage, 2));
@@ -83,7 +83,7 @@ CREATE OR REPLACE PACKAGE BODY VOXA.pckSemaphorServer IS
       EXCEPTION
         WHEN NO_DATA_FOUND THEN
           INSERT INTO VOXA.VEXOSEMAPHOR (CONN_SEM, USER_SEM, SEJA_SEM, DATUMSEM, TIP__SEM, VRED_SEM)
-          VALUES (vConn, vUser, num(vSession), SYSDATE, vTip, vVred);
+          VALUES (vConn, vUser, vSession, SYSDATE, vTip, vVred);
       END;
     ELSIF vCode = 'O' THEN
       DELETE FROM VOXA.VEXOSEMAPHOR WHERE TIP__SEM = vTip AND VRED_SEM = vVred AND CONN_SEM = vConn;
@@ -132,6 +132,9 @@ CREATE OR REPLACE PACKAGE BODY VOXA.pckSemaphorServer IS
     vAnswer  VARCHAR2(4000);
     vStop    BOOLEAN := FALSE;
     vStart   DATE;
+    vUser    VARCHAR2(30);
+    vSession NUMBER;
+    vConn    NUMBER;
     vRegistered BOOLEAN := FALSE;
   BEGIN
     -- Requests left from before the start were given up by their senders.
@@ -154,9 +157,12 @@ CREATE OR REPLACE PACKAGE BODY VOXA.pckSemaphorServer IS
             ROLLBACK;
             vAnswer := 'NOK#' || SUBSTR(SQLERRM, 1, 150) || '#';
         END;
+        -- The body's own functions cannot be called inside SQL: the log's values are taken first.
+        vUser := SUBSTR(field(vMessage, 3), 1, 30);
+        vSession := num(field(vMessage, 4));
+        vConn := connection(field(vMessage, 2));
         INSERT INTO VEXO_UTIL.VEXO_LOCK (LOCKDATE, LOCKMESS, LOCKRESP, LOCKRESPDATE, LOCKUSER, LOCKSEJA, LOCKCONN)
-        VALUES (vStart, SUBSTR(vMessage, 1, 200), SUBSTR(vAnswer, 1, 200), SYSDATE,
-                SUBSTR(field(vMessage, 3), 1, 30), num(field(vMessage, 4)), connection(field(vMessage, 2)));
+        VALUES (vStart, SUBSTR(vMessage, 1, 200), SUBSTR(vAnswer, 1, 200), SYSDATE, vUser, vSession, vConn);
         COMMIT;
         VOXA.pckVexoServer.answer(vReply, vAnswer);
       ELSIF vStatus <> 1 THEN

@@ -39,8 +39,8 @@ CREATE OR REPLACE PACKAGE BODY VOXA.pckOsnUtil IS
 
   PROCEDURE reset IS
   BEGIN
+    -- Pieces left from an earlier read lie beyond gCount and are overwritten or never read.
     gKey := NULL;
-    gPieces.DELETE;
     gCount := 0;
     gNext := 1;
   END reset;
