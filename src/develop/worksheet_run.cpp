@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QRegularExpression>
 #include <QThread>
 
 namespace develop {
@@ -78,9 +79,10 @@ QString descQuery(const QString& statement)
     while (name.startsWith(QLatin1Char(' ')))
         name.remove(0, 1);
     name = name.toUpper();
-    const qsizetype crlf = name.indexOf(QLatin1String("\r\n"));
-    if (crlf >= 0)
-        name.truncate(crlf);
+    // The name ends with its line (a "desc" alone on its line leaves only the line end after it).
+    const qsizetype lineEnd = name.indexOf(QRegularExpression(QStringLiteral("[\r\n]")));
+    if (lineEnd >= 0)
+        name.truncate(lineEnd);
     // A final semicolon or blanks, as typed after the name, are no part of it.
     while (!name.isEmpty() && (name.endsWith(QLatin1Char(' ')) || name.endsWith(QLatin1Char(';'))))
         name.chop(1);
