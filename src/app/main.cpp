@@ -4,6 +4,7 @@
 #include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
 #include "db/oci/tnsnames.h"
+#include "develop/registerwindows.h"
 #include "shell/connect.h"
 #include "shell/Main.h"
 
@@ -48,6 +49,7 @@ int main(int argc, char* argv[])
 
     // Closing the main window ends the program even while tool windows are open; they go with it.
     ensureDemoDatabase();
+    develop::registerWindows();
     auto window = std::make_unique<TfmMain>();
     shell::installConnectionSequence(*window);
     TfmMain* main = window.get();
@@ -56,6 +58,9 @@ int main(int argc, char* argv[])
     window->show();
     window->activateWindow(); // a display without a window manager activates nothing by itself
     const int result = QApplication::exec();
+    // The last window closing quits the loop with 0 before the queued exit with the run's status comes: a run that
+    // failed says so whichever comes first.
+    const int status = main->exitStatus != 0 ? main->exitStatus : result;
     window.reset();
-    return result;
+    return status;
 }

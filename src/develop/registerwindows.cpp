@@ -1,8 +1,14 @@
 #include "develop/registerwindows.h"
 
+#include "db/oracleerror.h"
+#include "db/session.h"
 #include "develop/workshet.h"
 #include "shell/Main.h"
+#include "shell/sqleditor.h"
 #include "shell/windowregistry.h"
+
+#include <QTimer>
+#include <QToolButton>
 
 namespace develop {
 
@@ -23,8 +29,45 @@ TfmWorkSheet* openWorkSheet(TfmMain& main)
     return sheet;
 }
 
+namespace {
+
+// For screenshots of the program (scripts/screenshot.sh): DREMMOX_SHOT_WORKSHEET holds a statement, which a worksheet
+// opened at start-up runs, logged on as DREMMOX_SHOT_LOGON ("user/password@database", default the demo's VOXA).
+void openShotWorksheet()
+{
+    const QString statement = qEnvironmentVariable("DREMMOX_SHOT_WORKSHEET");
+    if (statement.isEmpty() || !fmMain)
+        return;
+    TfmMain& main = *fmMain;
+    if (!main.osOracle->connected()) {
+        const QString logon = qEnvironmentVariable("DREMMOX_SHOT_LOGON", QStringLiteral("VOXA/VOXA@DEMO"));
+        const QString user = logon.section(QLatin1Char('/'), 0, 0);
+        const QString rest = logon.section(QLatin1Char('/'), 1);
+        main.osOracle->setUserName(user.toUpper());
+        main.osOracle->setPassword(rest.section(QLatin1Char('@'), 0, 0));
+        main.osOracle->setDatabase(rest.section(QLatin1Char('@'), 1));
+        try {
+            main.osOracle->logOn();
+        } catch (const db::OracleError&) {
+            return;
+        }
+        main.connUser = user.toUpper();
+        main.connServer = main.osOracle->database();
+        main.ORACLEVersion = main.osOracle->serverMajorVersion();
+    }
+    TfmWorkSheet* sheet = openWorkSheet(main);
+    sheet->resize(1000, 720);
+    sheet->move(40, 30);
+    sheet->meWork->setText(QString(statement).replace(QLatin1String("\\n"), QLatin1String("\r\n")));
+    sheet->spExe->click();
+}
+
+} // namespace
+
 void registerWindows()
 {
+    if (qEnvironmentVariableIsSet("DREMMOX_SHOT_WORKSHEET"))
+        QTimer::singleShot(0, [] { openShotWorksheet(); });
     const shell::WindowOpener worksheet = [](TfmMain& main) { openWorkSheet(main); };
     shell::registerWindowOpener(QStringLiteral("mmNormal"), worksheet);
     shell::registerWindowOpener(QStringLiteral("tbWorkSheet"), worksheet);

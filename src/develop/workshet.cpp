@@ -4,6 +4,7 @@
 #include "db/datasetmodel.h"
 #include "db/query.h"
 #include "db/session.h"
+#include "develop/ownsession.h"
 #include "develop/worksheet_navigator.h"
 #include "shell/Main.h"
 #include "shell/gridutils.h"
@@ -113,6 +114,7 @@ TfmWorkSheet::TfmWorkSheet(TfmMain* main, QWidget* parent)
 {
     buildLayout();
     buildMenu();
+    buildToolPages();
     FormCreate();
 }
 
@@ -244,7 +246,6 @@ void TfmWorkSheet::buildLayout()
     }
 
     tabHist = page(pcResp, "tabHist", QStringLiteral("History"));
-    new QVBoxLayout(tabHist);
 
     TabHelp = page(pcResp, "TabHelp", QStringLiteral("Help"));
     {
@@ -268,9 +269,7 @@ void TfmWorkSheet::buildLayout()
     }
 
     tabProcFunc = page(pcResp, "tabProcFunc", QStringLiteral("Procedures"));
-    new QVBoxLayout(tabProcFunc);
     tabTabela = page(pcResp, "tabTabela", QStringLiteral("Select builder"));
-    new QVBoxLayout(tabTabela);
 
     // Statement area.
     paSQL = new QWidget(spSplitter);
@@ -360,8 +359,8 @@ void TfmWorkSheet::buildLayout()
     connect(spNext, &QToolButton::clicked, this, [this] { historyStep(1); });
     connect(spClear, &QToolButton::clicked, this, [this] {
         meWork->clear();
-        currentFile.clear();
-        setWindowTitle(sUserCaption + QStringLiteral("  FILE:"));
+        file.clear();
+        setWindowTitle(develop::WorksheetFile::caption(sUserCaption, QString()));
     });
     connect(meWork, &shell::SqlEditor::cursorPositionChanged, this,
         [this](int line, int index) { laCursor->setText(QStringLiteral("%1 : %2").arg(line + 1).arg(index + 1)); });
@@ -467,20 +466,12 @@ void TfmWorkSheet::FormCreate()
     quGetTime = new db::Query(currDataBase, this);
     quGetTime->setObjectName(QStringLiteral("quGetTime"));
     quGetTime->setSql(QStringLiteral("select  sysdate cas from dual"));
-    // The statistics belong to this worksheet's own session: the session number is asked of that session,
-    // not looked up among the user's active sessions, where another session of the same user may come first.
-    quSid = new db::Query(currDataBase, this);
-    quSid->setObjectName(QStringLiteral("quSid"));
-    quSid->setSql(QStringLiteral("select sid from v$mystat where rownum=1"));
     quTmp = new db::Query(currDataBase, this);
     quTmp->setObjectName(QStringLiteral("quTmp"));
-    quSesStat = new db::Query(currDataBase, this);
-    quSesStat->setObjectName(QStringLiteral("quSesStat"));
-    quSesStat->setSql(QStringLiteral("select * from v$sess_io where sid=:sid"));
-    quSesStat->declareVariable(QStringLiteral("sid"), db::BindType::Integer);
     runner = new develop::StatementRunner(this);
     connect(runner, &develop::StatementRunner::finished, this, &TfmWorkSheet::runFinished);
 
+    quHistory->setSession(currDataBase);
     dbgSelect->setDataSet(quDynWork);
     oNavigator->setDataSet(quDynWork);
     connect(oNavigator, &develop::DataSetNavigator::clicked, this, [this](develop::DataSetNavigator::Button b) {
@@ -510,9 +501,6 @@ void TfmWorkSheet::FormCreate()
     sCaption = windowTitle();
     laTime->clear();
     showPage(TabRespError);
-    aSQLUkazi.fill(QString());
-    iSQLUkazi = 0;
-    iSkokSQLUkazi = 0;
     if (mainWindow) {
         sUserCaption = sCaption + QStringLiteral("  (") + mainWindow->connUser + QLatin1Char('@')
             + mainWindow->connServer + QLatin1Char(')');
@@ -522,10 +510,12 @@ void TfmWorkSheet::FormCreate()
         sUserCaption = sCaption;
     }
 
-    tmpDataBase = new db::Session(this);
-    if (mainWindow)
-        ++mainWindow->datasetStevec;
-    tmpDataBase->setObjectName(QStringLiteral("ORA_TMP%1").arg(mainWindow ? mainWindow->datasetStevec : 0));
+    if (mainWindow) {
+        tmpDataBase = develop::createOwnSession(*mainWindow, this);
+    } else {
+        tmpDataBase = new db::Session(this);
+        tmpDataBase->setObjectName(QStringLiteral("ORA_TMP0"));
+    }
 
     if (currDataBase && currDataBase->connected()) {
         try {
@@ -540,7 +530,9 @@ void TfmWorkSheet::FormCreate()
     if (ORACLEVersion.isEmpty() && currDataBase)
         ORACLEVersion = currDataBase->serverMajorVersion();
     mnDbmsOutputClick();
-    readSid();
+    if (currDataBase && currDataBase->connected())
+        statistics.attach(*currDataBase);
+    loadHistoryRing();
     followTransaction();
     if (mainWindow && mainWindow->currUnicode) {
         // The output pane shows the letters of the configured character set; Qt's fonts carry them all.
@@ -640,6 +632,7 @@ void TfmWorkSheet::setTexts()
         pcResp->setTabText(pcResp->indexOf(tabProcFunc), QStringLiteral("Procedure"));
         pcResp->setTabText(pcResp->indexOf(tabTabela), QStringLiteral("Tabela"));
     }
+    setToolTexts(slo);
     spExe->setToolTip(nizSpExeHint);
 }
 
@@ -777,7 +770,7 @@ void TfmWorkSheet::startRun()
     lUpdate = cls.lUpdate;
     lDelete = cls.lDelete;
     lInsert = cls.lInsert;
-    readCounters(iBlock, iCGts, iPhRd, iBlChg, iCChg);
+    readCountersBefore();
     lError = true;
     setCursor(Qt::BusyCursor);
     // Nothing else runs on the session while the statement does: the grid of the previous result stops
@@ -1130,81 +1123,48 @@ void TfmWorkSheet::showMemoField()
 
 void TfmWorkSheet::recordInHistory(const QString& text)
 {
-    if (iSQLUkazi == 0 || aSQLUkazi[size_t(iSQLUkazi - 1)] != text) {
-        iSQLUkazi = iSQLUkazi >= 100 ? 1 : iSQLUkazi + 1;
-        aSQLUkazi[size_t(iSQLUkazi - 1)] = text;
-        iSkokSQLUkazi = iSQLUkazi;
-    }
+    history.record(text);
 }
 
 void TfmWorkSheet::historyStep(int direction)
 {
-    int target;
-    if (direction < 0)
-        target = iSkokSQLUkazi <= 1 ? 100 : iSkokSQLUkazi - 1;
-    else
-        target = iSkokSQLUkazi >= 100 ? 1 : iSkokSQLUkazi + 1;
-    if (aSQLUkazi[size_t(target - 1)].isEmpty())
+    const std::optional<QString> t = direction < 0 ? history.previous() : history.next();
+    if (!t)
         return;
-    QString t = aSQLUkazi[size_t(target - 1)];
-    if (t.endsWith(QLatin1String("\r\n")))
-        t.chop(2);
-    meWork->setText(t);
-    iSkokSQLUkazi = target;
+    QString text = *t;
+    if (text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    meWork->setText(text);
 }
 
-void TfmWorkSheet::readSid()
+void TfmWorkSheet::readCountersBefore()
 {
-    ORACLESid = -1;
-    if (!currDataBase || !currDataBase->connected())
-        return;
-    try {
-        quSid->setSession(currDataBase);
-        quSid->execute();
-        if (!quSid->eof())
-            ORACLESid = quSid->field(QStringLiteral("SID")).toInt();
-        quSid->close();
-    } catch (const db::OracleError&) {
-        ORACLESid = -1;
-    }
+    if (statistics.enabled() && currDataBase && !statistics.before(*currDataBase))
+        statisticsFailed();
 }
 
-void TfmWorkSheet::readCounters(qint64& block, qint64& cgts, qint64& phrd, qint64& blchg, qint64& cchg)
+void TfmWorkSheet::statisticsFailed()
 {
-    if (!statisticsOn || !miViewStatistics->isEnabled())
-        return;
-    try {
-        quSesStat->setSession(currDataBase);
-        quSesStat->setVariable(QStringLiteral("sid"), ORACLESid);
-        quSesStat->execute();
-        if (quSesStat->eof())
-            throw db::OracleError::client(QStringLiteral("no session %1").arg(ORACLESid));
-        block = quSesStat->field(QStringLiteral("BLOCK_GETS")).toLongLong();
-        cgts = quSesStat->field(QStringLiteral("CONSISTENT_GETS")).toLongLong();
-        phrd = quSesStat->field(QStringLiteral("PHYSICAL_READS")).toLongLong();
-        blchg = quSesStat->field(QStringLiteral("BLOCK_CHANGES")).toLongLong();
-        cchg = quSesStat->field(QStringLiteral("CONSISTENT_CHANGES")).toLongLong();
-        quSesStat->close();
-    } catch (const db::OracleError&) {
-        statisticsOn = false;
-        miViewStatistics->setEnabled(false);
-        miStatisticsScreen->setEnabled(false);
-        miStatisticsScreen->setChecked(false);
-        block = cgts = phrd = blchg = cchg = 0;
-        QMessageBox::warning(this, windowTitle(), nizErrStat);
-    }
+    miViewStatistics->setEnabled(false);
+    miStatisticsScreen->setEnabled(false);
+    miStatisticsScreen->setChecked(false);
+    QMessageBox::warning(this, windowTitle(), nizErrStat);
 }
 
 void TfmWorkSheet::showStatistics()
 {
-    if (!statisticsOn)
+    if (!statistics.enabled() || !currDataBase)
         return;
-    readCounters(sBlock, sCGts, sPhRd, sBlChg, sCChg);
-    laBlocks->setText(QString::number(sBlock - iBlock));
-    laConsGets->setText(QString::number(sCGts - iCGts));
-    laPhReads->setText(QString::number(sPhRd - iPhRd));
-    laConsChanges->setText(QString::number(sCChg - iCChg));
-    laBlockChanges->setText(QString::number(sBlChg - iBlChg));
+    if (!statistics.after(*currDataBase)) {
+        statisticsFailed();
+        return;
+    }
+    const develop::SessionIo d = statistics.differences();
+    laBlocks->setText(QString::number(d.blockGets));
+    laConsGets->setText(QString::number(d.consistentGets));
+    laPhReads->setText(QString::number(d.physicalReads));
+    laConsChanges->setText(QString::number(d.consistentChanges));
+    laBlockChanges->setText(QString::number(d.blockChanges));
     if (miStatisticsScreen->isChecked())
         showPage(tabSesStat);
 }

@@ -2,6 +2,9 @@
 // Execute runs the editor's statement on a worker thread, so the window stays alive and a second press breaks it.
 #pragma once
 
+#include "develop/commandhistory.h"
+#include "develop/sessionstats.h"
+#include "develop/sqlfile.h"
 #include "develop/worksheet_run.h"
 
 #include <QDateTime>
@@ -13,7 +16,12 @@
 #include <array>
 
 class QAction;
+class QCheckBox;
+class QComboBox;
 class QLabel;
+class QTableWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
@@ -59,6 +67,27 @@ public:
     void btRollbackClick();
     void mnDbmsOutputClick();
     void setTexts();
+    // File, history, explain, builders and the export (the tools around the run).
+    void miConnectClick();
+    void miDisconnectClick();
+    void miOpenClick();
+    void miSaveClick();
+    void miSaveAsClick();
+    void spExplainClick();
+    void spSaveHistClick();
+    void refreshHistoryList();
+    void updateHistoryEntryClick();
+    void deleteHistoryEntryClick();
+    void spConvertToAsciiClick();
+    void convertDelphiStringClick();
+    void makeQueryLiveClick();
+    void funcProcClick();
+    void fillProcedureTree();
+    void listParameters(QTreeWidgetItem* item);
+    void prepareCallStatement();
+    void listTables();
+    void listColumns();
+    void buildSelectStatement();
 
     int WorkStevec = 0;
     QString sCaption;
@@ -74,14 +103,11 @@ public:
     QDateTime dtOra;
     QDateTime currdt;
     QString zadnjiEkran;
-    int ORACLESid = -1;
-    qint64 iBlock = 0, iCGts = 0, iPhRd = 0, iBlChg = 0, iCChg = 0;
-    qint64 sBlock = 0, sCGts = 0, sPhRd = 0, sBlChg = 0, sCChg = 0;
-    std::array<QString, 100> aSQLUkazi; // slot k is aSQLUkazi[k - 1]
-    int iSQLUkazi = 0;
-    int iSkokSQLUkazi = 0;
+    develop::SessionStatistics statistics; // ORACLESid and the counters before and after a run
+    develop::CommandHistory history; // aSQLUkazi, iSQLUkazi, iSkokSQLUkazi
+    develop::WorksheetFile file; // currentFile and the format it keeps
     QString ORACLEVersion;
-    QString currentFile;
+    bool firstTimeFunc = true;
 
     QString nizErrThread, nizErrStat, nizErrHist, nizErrExp, nizErrOn, nizCloseForm, nizComCur, nizErrStr, nizSpExeHint,
         nizSpExeHintBreak, nizMainSessionTransaction, nizPendingEdits, nizStatementProcessed;
@@ -90,9 +116,7 @@ public:
     db::DataSet* quDynWork = nullptr;
     db::Query* quDynQuery = nullptr;
     db::Query* quGetTime = nullptr;
-    db::Query* quSid = nullptr;
     db::Query* quTmp = nullptr;
-    db::Query* quSesStat = nullptr;
     develop::StatementRunner* runner = nullptr;
 
     // --- layout ---
@@ -118,12 +142,33 @@ public:
     QLabel* laConsChanges = nullptr;
     QLabel* laBlockChanges = nullptr;
     QWidget* tabHist = nullptr;
+    TThemedDBGrid* dbgHist = nullptr;
+    db::DataSet* quHistory = nullptr;
+    QPushButton* btRefreshHistory = nullptr;
+    QPushButton* btUpdateHistory = nullptr;
+    QPushButton* btDeleteHistory = nullptr;
+    QLineEdit* edOwner = nullptr;
     QWidget* TabHelp = nullptr;
     QPlainTextEdit* meHelp = nullptr;
     QPushButton* btHints = nullptr;
     QPushButton* btExamples = nullptr;
     QWidget* tabProcFunc = nullptr;
+    QLineEdit* edUser = nullptr;
+    QLineEdit* edFilter = nullptr;
+    QPushButton* btRefresh = nullptr;
+    QPushButton* btInsert = nullptr;
+    QTreeWidget* tvSQL = nullptr;
+    QTreeWidgetItem* tnProc = nullptr;
+    QTreeWidgetItem* tnFunc = nullptr;
+    QTreeWidgetItem* tnPck = nullptr;
+    QTableWidget* sgParams = nullptr;
     QWidget* tabTabela = nullptr;
+    QLineEdit* edUserTabela = nullptr;
+    QLineEdit* edFilterTabela = nullptr;
+    QComboBox* cbTabela = nullptr;
+    QCheckBox* cbLive = nullptr;
+    QPushButton* btStavek = nullptr;
+    QTableWidget* sgColumns = nullptr;
 
     QWidget* paSQL = nullptr;
     QWidget* paSQLLeft = nullptr;
@@ -210,9 +255,13 @@ private:
     // Command history in memory and statistics, as far as the run needs them.
     void recordInHistory(const QString& text);
     void historyStep(int direction);
-    void readCounters(qint64& block, qint64& cgts, qint64& phrd, qint64& blchg, qint64& cchg);
+    void readCountersBefore();
     void showStatistics();
-    void readSid();
+    void statisticsFailed();
+    void loadHistoryRing();
+    void bindComponents(db::Session* session);
+    void buildToolPages();
+    void setToolTexts(bool slo);
 
     QElapsedTimer elapsed;
     QString runText; // the editor text of the run at work
@@ -220,5 +269,4 @@ private:
     develop::StatementClass runClass;
     bool runProducedOutput = false;
     int memoColumn = -1;
-    bool statisticsOn = true;
 };

@@ -391,7 +391,7 @@ TEST_F(WorksheetWindow, QueryShowsRowsTimeAndStatistics)
     EXPECT_FALSE(sheet->btCommit->isEnabled());
     EXPECT_FALSE(sheet->quDynWork->cachedUpdates()); // no ROWID: not editable
     EXPECT_GE(sheet->laConsGets->text().toLongLong(), 0);
-    EXPECT_EQ(sheet->iSQLUkazi, 1);
+    EXPECT_EQ(sheet->history.lastWritten(), 1);
     EXPECT_EQ(sheet->meWork->selectedText(), sheet->meWork->text()); // ready to be typed over
 }
 
@@ -552,12 +552,12 @@ TEST_F(WorksheetWindow, DescListsTheColumnsInOrder)
     run(QStringLiteral("desc customers"));
     EXPECT_EQ(cell(0, 0), QStringLiteral("CUSTOMER_ID"));
     // Without a name nothing runs.
-    const int before = sheet->iSQLUkazi;
+    const int before = sheet->history.lastWritten();
     sheet->meWork->setText(QStringLiteral("desc"));
     sheet->spExe->click();
     EXPECT_FALSE(sheet->running());
     EXPECT_FALSE(sheet->spExe->isChecked());
-    EXPECT_EQ(sheet->iSQLUkazi, before);
+    EXPECT_EQ(sheet->history.lastWritten(), before);
 }
 
 TEST_F(WorksheetWindow, OnlyCommentsRunNothing)
@@ -566,7 +566,7 @@ TEST_F(WorksheetWindow, OnlyCommentsRunNothing)
     sheet->spExe->click();
     EXPECT_FALSE(sheet->running());
     EXPECT_FALSE(sheet->spExe->isChecked());
-    EXPECT_EQ(sheet->iSQLUkazi, 0);
+    EXPECT_EQ(sheet->history.lastWritten(), 0);
 }
 
 TEST_F(WorksheetWindow, CompileErrorsOfAChangedProcedure)
