@@ -48,6 +48,7 @@ ExecResult executeDdl(SessionState& s, const sql::Statement& stmt, std::string_v
 #include "engine/catalog/catalog.h"
 #include "engine/exec/ddl_support.h"
 #include "engine/link/links.h"
+#include "engine/plsql/stored_units.h"
 #include "engine/priv/ddl_rights.h"
 #include "engine/storage/sqlite.h"
 
@@ -167,7 +168,11 @@ void runDdl(DdlContext& ctx, const sql::Statement& stmt, ExecResult& result)
             link::dropDatabaseLink(ctx.s, *stmt.as<sql::DropObjectStmt>());
             break;
         }
-        throw oraError(3001, "unimplemented feature", stmt.offset);
+        plsql::dropUnit(ctx.s, *stmt.as<sql::DropObjectStmt>());
+        break;
+    case K::PlSql:
+        plsql::createUnit(ctx.s, *stmt.as<sql::PlSqlStmt>(), ctx.text, ctx.warning);
+        break;
     default:
         throw oraError(3001, "unimplemented feature", stmt.offset);
     }

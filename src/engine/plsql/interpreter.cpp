@@ -2,8 +2,11 @@
 // IN, OUT and IN OUT parameters, and cursors.
 #include "engine/plsql/interpreter.h"
 
+#include "engine/plsql/stored_units.h"
 #include "engine/plsql/values.h"
 #include "engine/session/session_state.h"
+
+#include <optional>
 
 namespace engine::plsql {
 
@@ -98,15 +101,20 @@ void assignTo(const CExpr& target, const Val& v, Ctx& c)
 
 Val callSubprogram(const CSub& sub, const CUnit* unit, const std::vector<const CExpr*>& args, int linkDepth, Ctx& c)
 {
+    Frame* link = c.frame;
+    for (int i = 0; i < linkDepth && link; ++i)
+        link = link->link;
+    return callSubprogramAt(sub, unit, args, link, c);
+}
+
+Val callSubprogramAt(const CSub& sub, const CUnit* unit, const std::vector<const CExpr*>& args, Frame* link, Ctx& c)
+{
     if (!sub.body)
         throw plError(6508, "PL/SQL: could not find program unit being called");
     if (c.depth >= kMaxCallDepth)
         throw plError(6500, "PL/SQL: storage error");
     Frame f;
     f.slots.resize(static_cast<size_t>(sub.frameSize));
-    Frame* link = c.frame;
-    for (int i = 0; i < linkDepth && link; ++i)
-        link = link->link;
     f.link = link;
     for (size_t i = 0; i < sub.params.size(); ++i) {
         const CParam& p = sub.params[i];
@@ -131,6 +139,10 @@ Val callSubprogram(const CSub& sub, const CUnit* unit, const std::vector<const C
     ++c.depth;
     Flow flow;
     try {
+        // A stored unit runs with its owner's rights and names (Oracle's AUTHID DEFINER).
+        std::optional<DefinerRights> definer;
+        if (unit->ownerId >= 0)
+            definer.emplace(c.s, unit->ownerId, unit->owner);
         flow = runBlock(*sub.body, c);
         if (sub.isFunction && flow != Flow::Return)
             throw plError(6503, "PL/SQL: Function returned without value");

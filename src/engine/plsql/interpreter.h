@@ -13,6 +13,8 @@ Flow runStatements(const std::vector<CStmtPtr>& list, Ctx& c);
 Flow runBlock(const CBlock& b, Ctx& c);
 // Calls a subprogram with its arguments (null where the parameter's default applies).
 Val callSubprogram(const CSub& sub, const CUnit* unit, const std::vector<const CExpr*>& args, int linkDepth, Ctx& c);
+// The same with the frame the subprogram's own names are found in (a package's state for a stored subprogram).
+Val callSubprogramAt(const CSub& sub, const CUnit* unit, const std::vector<const CExpr*>& args, Frame* link, Ctx& c);
 
 // Cursors.
 void openCursor(OpenCursor& cur, EmbeddedSql& sql, Ctx& c);

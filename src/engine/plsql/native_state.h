@@ -67,7 +67,12 @@ struct OpenFile {
     bool pendingReadValid = false;
 };
 
+struct LoadedUnit;
+
 struct NativeSessionState {
+    // Stored units as this session has compiled them, with their package state (stored_units.h), by OBJ#.
+    std::map<int64_t, std::shared_ptr<LoadedUnit>> storedUnits;
+
     // DBMS_OUTPUT: text written by PUT and not yet ended by NEW_LINE, and whether GET_LINE has read since the last
     // write (Oracle then discards the unread lines at the next write).
     std::string outputPartial;

@@ -103,6 +103,7 @@ struct CSub {
 // A compiled unit: the top block's frame, its subprograms and the unit's name for ORA-06512 lines.
 struct CUnit {
     std::string owner, name; // empty for an anonymous block
+    int64_t ownerId = -1; // a stored unit's owner, whose rights it runs with; -1 for an anonymous block
     int frameSize = 0;
     std::unique_ptr<CBlock> block;
     std::vector<std::shared_ptr<CSub>> subs;

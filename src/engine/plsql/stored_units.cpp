@@ -1,0 +1,383 @@
+// Stored procedures, functions and packages: their DDL, and the session's compiled forms and package state.
+#include "engine/plsql/stored_units.h"
+
+#include "engine/catalog/catalog.h"
+#include "engine/plsql/interpreter.h"
+#include "engine/plsql/native_state.h"
+#include "engine/plsql/parser.h"
+#include "engine/plsql/values.h"
+#include "engine/session/session_state.h"
+#include "engine/sql/lexer.h"
+#include "engine/storage/database_state.h"
+#include "engine/storage/sqlite.h"
+
+#include <optional>
+#include <set>
+
+namespace engine::plsql {
+
+namespace {
+
+// The text as ALL_SOURCE keeps it: from the unit's type word on ("CREATE [OR REPLACE] [EDITIONABLE]" dropped), up to
+// its last line, without the "/" line that ends it in a script.
+std::string storedText(std::string_view statement)
+{
+    sql::LexResult lx = sql::tokenize(statement);
+    size_t begin = 0;
+    for (const sql::Token& t : lx.tokens) {
+        if (t.isWord("CREATE") || t.isWord("OR") || t.isWord("REPLACE") || t.isWord("EDITIONABLE")
+            || t.isWord("NONEDITIONABLE"))
+            continue;
+        begin = static_cast<size_t>(t.offset);
+        break;
+    }
+    std::string text(statement.substr(begin));
+    auto trimEnd = [&] {
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+    };
+    trimEnd();
+    size_t lastLine = text.rfind('\n');
+    if (lastLine != std::string::npos && text.substr(lastLine + 1) == "/") {
+        text.resize(lastLine);
+        trimEnd();
+    }
+    return text;
+}
+
+int typeOf(sql::PlSqlStmt::Unit u)
+{
+    switch (u) {
+    case sql::PlSqlStmt::Unit::Procedure:
+        return catalog::kTypeProcedure;
+    case sql::PlSqlStmt::Unit::Function:
+        return catalog::kTypeFunction;
+    case sql::PlSqlStmt::Unit::Package:
+        return catalog::kTypePackage;
+    case sql::PlSqlStmt::Unit::PackageBody:
+        return catalog::kTypePackageBody;
+    default:
+        return 0;
+    }
+}
+
+std::string quotedName(const StoredUnit& u)
+{
+    return "\"" + u.owner + "." + u.name + "\"";
+}
+
+struct AsOwner : DefinerRights {
+    AsOwner(SessionState& s, const StoredUnit& u)
+        : DefinerRights(s, u.ownerId, u.owner)
+    {
+    }
+};
+
+struct Parsed {
+    std::string text;
+    std::shared_ptr<Unit> unit;
+    std::optional<CompileError> error;
+};
+
+Parsed parseStored(SessionState& s, int64_t id)
+{
+    Parsed p;
+    p.text = loadSource(s, id);
+    ParseOutput out = parseUnit(p.text);
+    p.unit = std::move(out.unit);
+    p.error = out.error;
+    return p;
+}
+
+// Compiles a unit from its stored text and writes what the compile found: errors, dependencies, status.
+bool compileAndStore(SessionState& s, const StoredUnit& u, const std::string& text, const ParseOutput& parsed)
+{
+    std::vector<CompileError> errors;
+    std::vector<int64_t> uses;
+    if (parsed.error) {
+        errors.push_back(*parsed.error);
+    } else if (u.type == catalog::kTypePackageBody) {
+        std::optional<StoredUnit> spec = findUnit(s, u.ownerId, u.name, catalog::kTypePackage);
+        if (!spec) {
+            errors.push_back({ parsed.unit->namePos.line, parsed.unit->namePos.col,
+                "PLS-00201: identifier '" + u.name + "' must be declared", parsed.unit->namePos.offset });
+        } else {
+            uses.push_back(spec->id);
+            Parsed sp = parseStored(s, spec->id);
+            if (sp.error || !sp.unit || sp.unit->kind != Unit::Kind::Package) {
+                errors.push_back({ parsed.unit->namePos.line, parsed.unit->namePos.col,
+                    "PLS-00905: object " + u.owner + "." + u.name + " is invalid", parsed.unit->namePos.offset });
+            } else {
+                AsOwner as(s, u);
+                StoredCompileOutput out = compileStored(s, *spec, sp.text, *sp.unit, text, parsed.unit.get(), false);
+                errors = std::move(out.errors);
+                uses.insert(uses.end(), out.dependsOn.begin(), out.dependsOn.end());
+            }
+        }
+    } else {
+        AsOwner as(s, u);
+        StoredCompileOutput out = compileStored(s, u, text, *parsed.unit, {}, nullptr, false);
+        errors = std::move(out.errors);
+        uses.insert(uses.end(), out.dependsOn.begin(), out.dependsOn.end());
+    }
+    storeErrors(s, u.id, errors);
+    storeDependencies(s, u.id, uses);
+    setCompiled(s, u.id, errors.empty());
+    return errors.empty();
+}
+
+constexpr const char* kCompileWarning = "ORA-24344: success with compilation error";
+
+std::string ownerOf(SessionState& s, const sql::ObjectName& name)
+{
+    return name.schema ? name.schema->name : s.schema;
+}
+
+catalog::UserRow ownerRow(SessionState& s, const sql::ObjectName& name)
+{
+    std::string owner = ownerOf(s, name);
+    auto u = catalog::Catalog(s.conn).user(owner);
+    if (!u || u->type != 1)
+        throw oraError(1918, "user '" + owner + "' does not exist", name.schema ? name.schema->offset : name.offset);
+    return *u;
+}
+
+} // namespace
+
+void createUnit(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view, std::string& warning)
+{
+    const int type = typeOf(stmt.unit);
+    if (!type || !stmt.name)
+        throw oraError(3001, "unimplemented feature", stmt.offset);
+    catalog::UserRow owner = ownerRow(s, *stmt.name);
+    std::string text = storedText(stmt.text);
+    ParseOutput parsed = parseUnit(text);
+    StoredUnit u = defineUnit(s, owner.id, stmt.name->name.name, type, stmt.orReplace, stmt.name->name.offset);
+    storeSource(s, u.id, text);
+    invalidateDependents(s, u.id);
+    if (!compileAndStore(s, u, text, parsed))
+        warning = kCompileWarning;
+}
+
+void alterCompile(SessionState& s, const std::string& ownerName, const std::string& name, const std::string& what,
+    int offset, std::string& warning)
+{
+    auto owner = catalog::Catalog(s.conn).user(ownerName);
+    if (!owner || owner->type != 1)
+        throw oraError(1918, "user '" + ownerName + "' does not exist", offset);
+    std::vector<int> types;
+    if (what == "PROCEDURE")
+        types = { catalog::kTypeProcedure };
+    else if (what == "FUNCTION")
+        types = { catalog::kTypeFunction };
+    else if (what == "BODY")
+        types = { catalog::kTypePackageBody };
+    else if (what == "SPECIFICATION")
+        types = { catalog::kTypePackage };
+    else
+        types = { catalog::kTypePackage, catalog::kTypePackageBody };
+    // COMPILE BODY names the package; its body must be there.
+    if (!findUnit(s, owner->id, name, types.front()))
+        throw oraError(4043, "object " + name + " does not exist", offset);
+    bool ok = true;
+    for (int type : types) {
+        std::optional<StoredUnit> u = findUnit(s, owner->id, name, type);
+        if (!u)
+            continue;
+        std::string text = loadSource(s, u->id);
+        ParseOutput parsed = parseUnit(text);
+        ok = compileAndStore(s, *u, text, parsed) && ok;
+    }
+    if (!ok)
+        warning = kCompileWarning;
+}
+
+void dropUnit(SessionState& s, const sql::DropObjectStmt& stmt)
+{
+    catalog::UserRow owner = ownerRow(s, stmt.name);
+    const std::string& name = stmt.name.name.name;
+    int type = 0;
+    if (stmt.objectType == "PROCEDURE")
+        type = catalog::kTypeProcedure;
+    else if (stmt.objectType == "FUNCTION")
+        type = catalog::kTypeFunction;
+    else if (stmt.objectType == "PACKAGE")
+        type = catalog::kTypePackage;
+    else if (stmt.objectType == "PACKAGE BODY")
+        type = catalog::kTypePackageBody;
+    std::optional<StoredUnit> u = type ? findUnit(s, owner.id, name, type) : std::nullopt;
+    if (!u)
+        throw oraError(4043, "object " + name + " does not exist", stmt.name.name.offset);
+    if (type == catalog::kTypePackage)
+        if (auto body = findUnit(s, owner.id, name, catalog::kTypePackageBody))
+            removeUnit(s, body->id);
+    removeUnit(s, u->id);
+}
+
+// ---- the session's compiled units
+
+namespace {
+
+// What the catalog says of the unit (and its body) now: a compiled form made under another stamp is stale.
+std::string stampOf(SessionState& s, const StoredUnit& u)
+{
+    storage::Stmt q(s.conn, R"(SELECT "OBJ#", "TYPE#", "STIME", "STATUS" FROM "OBJ$"
+        WHERE "OWNER#" = ?1 AND "NAME" = ?2 AND ("OBJ#" = ?3 OR ("TYPE#" = 11 AND ?4 = 9)) ORDER BY "TYPE#")");
+    q.bind(1, u.ownerId).bind(2, u.name).bind(3, u.id).bind(4, u.type);
+    std::string stamp;
+    while (q.step())
+        stamp += std::to_string(q.int64(0)) + ":" + q.text(2) + ":" + std::to_string(q.int64(3)) + ";";
+    return stamp;
+}
+
+// Units whose interface is being compiled on this thread: a unit that reaches itself again through others waits
+// for nothing and is taken as not there.
+thread_local std::set<int64_t> compiling;
+
+struct LoadedSources {
+    Parsed spec, body;
+};
+
+} // namespace
+
+std::shared_ptr<LoadedUnit> unitInterface(SessionState& s, int64_t objectId)
+{
+    auto& cache = nativeState(s).storedUnits;
+    auto it = cache.find(objectId);
+    const uint64_t generation = s.db->ddlGeneration.load();
+    if (it != cache.end()) {
+        LoadedUnit& lu = *it->second;
+        if (lu.checkedGeneration == generation)
+            return it->second;
+        if (stampOf(s, lu.info) == lu.stamp) {
+            lu.checkedGeneration = generation;
+            return it->second;
+        }
+        cache.erase(it);
+    }
+    if (compiling.count(objectId))
+        return nullptr;
+    auto o = catalog::Catalog(s.conn).objectById(objectId);
+    if (!o
+        || (o->type != catalog::kTypeProcedure && o->type != catalog::kTypeFunction
+            && o->type != catalog::kTypePackage))
+        return nullptr;
+    auto lu = std::make_shared<LoadedUnit>();
+    lu->info = StoredUnit { o->id, o->ownerId, o->owner, o->name, o->type, o->status == catalog::kStatusValid };
+    if (o->type == catalog::kTypePackage)
+        if (auto body = findUnit(s, o->ownerId, o->name, catalog::kTypePackageBody))
+            lu->bodyId = body->id;
+    lu->stamp = stampOf(s, lu->info);
+    lu->checkedGeneration = generation;
+    auto sources = std::make_shared<LoadedSources>();
+    sources->spec = parseStored(s, objectId);
+    if (!sources->spec.error && sources->spec.unit && objectTypeOf(sources->spec.unit->kind) == o->type) {
+        compiling.insert(objectId);
+        try {
+            AsOwner as(s, lu->info);
+            auto out = std::make_shared<StoredCompileOutput>(compileStored(
+                s, lu->info, sources->spec.text, *sources->spec.unit, {}, nullptr, true));
+            if (out->errors.empty())
+                lu->interface = std::move(out);
+        } catch (...) {
+            compiling.erase(objectId);
+            throw;
+        }
+        compiling.erase(objectId);
+    }
+    lu->sources = sources;
+    cache[objectId] = lu;
+    return lu;
+}
+
+std::shared_ptr<LoadedUnit> loadForCall(Ctx& c, int64_t objectId)
+{
+    SessionState& s = c.s;
+    std::shared_ptr<LoadedUnit> lu = unitInterface(s, objectId);
+    if (!lu)
+        throw plError(6508, "PL/SQL: could not find program unit being called");
+    if (!lu->interface)
+        throw plError(4063, objectWord(lu->info.type) + " " + quotedName(lu->info) + " has errors");
+    if (!lu->runnable) {
+        auto sources = std::static_pointer_cast<LoadedSources>(lu->sources);
+        const Unit* body = nullptr;
+        if (lu->bodyId) {
+            sources->body = parseStored(s, lu->bodyId);
+            if (sources->body.error || !sources->body.unit || sources->body.unit->kind != Unit::Kind::PackageBody)
+                throw plError(4063, "package body " + quotedName(lu->info) + " has errors");
+            body = sources->body.unit.get();
+        }
+        AsOwner as(s, lu->info);
+        auto out = std::make_shared<StoredCompileOutput>(compileStored(s, lu->info, sources->spec.text,
+            *sources->spec.unit, sources->body.text, body, false, lu->interface));
+        if (!out->errors.empty())
+            throw plError(4063,
+                (body ? std::string("package body") : objectWord(lu->info.type)) + " " + quotedName(lu->info)
+                    + " has errors");
+        lu->runnable = std::move(out);
+        lu->state = std::make_shared<Frame>();
+        lu->state->slots.resize(static_cast<size_t>(lu->runnable->unit->frameSize));
+        lu->initialised = false;
+    }
+    if (!lu->initialised) {
+        // The package's declarations and initialisation section run once per session, at its first use.
+        lu->initialised = true;
+        const CUnit& unit = *lu->runnable->unit;
+        Ctx ic(s);
+        ic.frame = lu->state.get();
+        ic.unit = &unit;
+        ic.depth = c.depth + 1;
+        try {
+            AsOwner as(s, lu->info);
+            runBlock(*unit.block, ic);
+        } catch (PlError& e) {
+            lu->initialised = false;
+            e.stack.push_back(unit.where(lu->state->line));
+            throw;
+        }
+    }
+    return lu;
+}
+
+DefinerRights::DefinerRights(SessionState& s, int64_t ownerId, const std::string& owner)
+    : s_(s)
+{
+    if (s.userId == ownerId && s.schema == owner && !s.sysdba)
+        return;
+    active_ = true;
+    userId_ = s.userId;
+    schemaId_ = s.schemaId;
+    fctxSchemaId_ = s.fctx.schemaId;
+    user_ = s.user;
+    schema_ = s.schema;
+    fctxSchema_ = s.fctx.currentSchema;
+    sysdba_ = s.sysdba;
+    s.userId = ownerId;
+    s.user = owner;
+    s.schema = owner;
+    s.schemaId = ownerId;
+    s.fctx.currentSchema = owner;
+    s.fctx.schemaId = ownerId;
+    s.sysdba = false;
+}
+
+DefinerRights::~DefinerRights()
+{
+    if (!active_)
+        return;
+    s_.userId = userId_;
+    s_.user = user_;
+    s_.schema = schema_;
+    s_.schemaId = schemaId_;
+    s_.fctx.currentSchema = fctxSchema_;
+    s_.fctx.schemaId = fctxSchemaId_;
+    s_.sysdba = sysdba_;
+}
+
+Val* packageVariable(Ctx& c, int64_t objectId, int slot)
+{
+    std::shared_ptr<LoadedUnit> lu = loadForCall(c, objectId);
+    return &lu->state->slots[static_cast<size_t>(slot)];
+}
+
+} // namespace engine::plsql
