@@ -154,7 +154,8 @@ void addCatalogTables(std::vector<FixedObject>& out)
     table(out, "TRIGGER$",
         { { "OBJ#!", N, "\"OBJ#\"" }, { "TYPE#!", N, "\"TYPE#\"" }, { "UPDATE$!", N, "\"UPDATE$\"" },
             { "INSERT$!", N, "\"INSERT$\"" }, { "DELETE$!", N, "\"DELETE$\"" }, { "BASEOBJECT", N, "\"BASEOBJECT\"" },
-            { "REFOLDNAME", vc(128), "'OLD'" }, { "REFNEWNAME", vc(128), "'NEW'" }, { "DEFINITION", vc(4000), "" },
+            { "REFOLDNAME", vc(128), "COALESCE(\"REFOLDNAME\", 'OLD')" },
+            { "REFNEWNAME", vc(128), "COALESCE(\"REFNEWNAME\", 'NEW')" }, { "DEFINITION", vc(4000), "\"DEFINITION\"" },
             { "WHENCLAUSE", vc(4000), "\"WHENCLAUSE\"" }, { "ACTION#", longText(), "\"ACTION#\"" },
             { "ACTIONSIZE", N, "length(\"ACTION#\")" }, { "ENABLED", N, "\"ENABLED\"" }, { "PROPERTY", N, "0" } },
         "FROM \"TRIGGER$\"");

@@ -74,9 +74,12 @@ void addTriggers(std::vector<FixedObject>& out)
                                " || CASE WHEN t.\"DELETE$\" <> 0 THEN ' OR DELETE' ELSE '' END, 5)";
     const std::string when = "CASE t.\"TYPE#\" WHEN 0 THEN 'before' WHEN 1 THEN 'before' WHEN 2 THEN 'after' "
                              "WHEN 3 THEN 'after' ELSE 'instead of' END";
-    const std::string description = "o.\"NAME\" || char(10) || " + when + " || ' ' || lower(" + events
+    // The header as its author wrote it, from the name on; a row made before the header was kept gets one made
+    // up from the other columns.
+    const std::string description = "COALESCE(t.\"DEFINITION\", o.\"NAME\" || char(10) || " + when + " || ' ' || lower("
+        + events
         + ") || ' on ' || b.\"NAME\" || CASE WHEN t.\"TYPE#\" IN (1, 3, 4) THEN char(10) || 'for each row' ELSE '' END"
-          " || char(10)";
+          " || char(10))";
     const std::string isType = "CASE WHEN t.\"TYPE#\" = ";
     ViewTrio v;
     v.suffix = "TRIGGERS";
@@ -85,7 +88,9 @@ void addTriggers(std::vector<FixedObject>& out)
         { "TABLE_OWNER", vc(128), "bu.\"NAME\"" },
         { "BASE_OBJECT_TYPE", vc(18), "CASE b.\"TYPE#\" WHEN 4 THEN 'VIEW' ELSE 'TABLE' END" },
         { "TABLE_NAME", vc(128), "b.\"NAME\"" }, { "COLUMN_NAME", vc(4000), "" },
-        { "REFERENCING_NAMES", vc(422), "'REFERENCING NEW AS NEW OLD AS OLD'" },
+        { "REFERENCING_NAMES", vc(422),
+            "'REFERENCING NEW AS ' || COALESCE(t.\"REFNEWNAME\", 'NEW') || ' OLD AS ' || COALESCE(t.\"REFOLDNAME\", "
+            "'OLD')" },
         { "WHEN_CLAUSE", vc(4000), "t.\"WHENCLAUSE\"" },
         { "STATUS", vc(8), "CASE WHEN t.\"ENABLED\" <> 0 THEN 'ENABLED' ELSE 'DISABLED' END" },
         { "DESCRIPTION", vc(4000), description }, { "ACTION_TYPE", vc(11), "'PL/SQL     '" },

@@ -128,7 +128,7 @@ void storeText(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 void storeNotNull(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    if (sqlite3_value_type(argv[0]) != SQLITE_NULL) {
+    if (sqlite3_value_type(argv[0]) != SQLITE_NULL || notNullDeferred) {
         sqlite3_result_value(ctx, argv[0]);
         return;
     }

@@ -18,6 +18,10 @@ namespace engine::emit {
 // `column` is the quoted "OWNER"."TABLE"."COLUMN" the messages name.
 int registerRuntimeFunctions(sqlite3* db);
 
+// Set on the thread that runs a statement whose BEFORE EACH ROW triggers may still fill a NOT NULL column:
+// ORA_STORE_NOTNULL lets NULL through, and the executor checks the rows once the triggers have run.
+inline thread_local bool notNullDeferred = false;
+
 inline constexpr int kStoreTextPadded = 1;
 inline constexpr int kStoreTextBytes = 2;
 

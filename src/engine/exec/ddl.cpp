@@ -48,7 +48,7 @@ ExecResult executeDdl(SessionState& s, const sql::Statement& stmt, std::string_v
 #include "engine/catalog/catalog.h"
 #include "engine/exec/ddl_support.h"
 #include "engine/link/links.h"
-#include "engine/plsql/stored_units.h"
+#include "engine/plsql/trigger_ddl.h"
 #include "engine/priv/ddl_rights.h"
 #include "engine/storage/sqlite.h"
 
@@ -168,10 +168,20 @@ void runDdl(DdlContext& ctx, const sql::Statement& stmt, ExecResult& result)
             link::dropDatabaseLink(ctx.s, *stmt.as<sql::DropObjectStmt>());
             break;
         }
-        plsql::dropUnit(ctx.s, *stmt.as<sql::DropObjectStmt>());
-        break;
+        if (stmt.as<sql::DropObjectStmt>()->objectType == "TRIGGER") {
+            plsql::dropTrigger(ctx.s, *stmt.as<sql::DropObjectStmt>());
+            break;
+        }
+        throw oraError(3001, "unimplemented feature", stmt.offset);
     case K::PlSql:
-        plsql::createUnit(ctx.s, *stmt.as<sql::PlSqlStmt>(), ctx.text, ctx.warning);
+        if (stmt.as<sql::PlSqlStmt>()->unit != sql::PlSqlStmt::Unit::Trigger)
+            throw oraError(3001, "unimplemented feature", stmt.offset);
+        plsql::createTrigger(ctx.s, *stmt.as<sql::PlSqlStmt>(), ctx.text, ctx.warning);
+        break;
+    case K::AlterCode:
+        if (stmt.as<sql::AlterCodeStmt>()->objectType != "TRIGGER")
+            throw oraError(3001, "unimplemented feature", stmt.offset);
+        plsql::alterTrigger(ctx.s, *stmt.as<sql::AlterCodeStmt>(), ctx.warning);
         break;
     default:
         throw oraError(3001, "unimplemented feature", stmt.offset);

@@ -1,6 +1,7 @@
 // CREATE, ALTER, DROP and TRUNCATE TABLE.
 #include "engine/bind/binder.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/plsql/trigger_ddl.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/database_state.h"
@@ -339,6 +340,7 @@ void dropTable(DdlContext& ctx, const sql::DropTableStmt& st)
     for (const ConstraintRow& c : cat.constraints(table.id))
         cat.removeConstraint(c.id);
     storage::exec(ctx.s.conn, "DROP TABLE " + quoteIdent(catalog::physicalTableName(table.id)));
+    plsql::dropTableTriggers(ctx.s, table.id);
     invalidateDependents(ctx, table.id);
     cat.removeObject(table.id);
     touched.erase(table.id);
@@ -617,6 +619,8 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
             break;
         }
         case Type::EnableAllTriggers:
+            plsql::setTableTriggers(ctx.s, table.id, a.enable);
+            break;
         case Type::Physical:
             break;
         }

@@ -7,6 +7,7 @@
 #include "engine/exec/binds.h"
 #include "engine/exec/cursor.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/exec/dml_triggers.h"
 #include "engine/exec/explain.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/exec/system.h"
@@ -215,7 +216,18 @@ void checkDeferredForeignKeys(
     }
 }
 
+ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<Bind>& binds);
+
 ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& binds)
+{
+    const bind::BoundStatement& b = *entry.bound;
+    if (!b.dmlTarget || !mayFireTriggers(s, b.dmlTarget->table.objectId))
+        return runDmlStatement(s, entry, binds);
+    priv::checkAccess(s, b);
+    return runWithTriggers(s, b, binds, [&] { return runDmlStatement(s, entry, binds); });
+}
+
+ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<Bind>& binds)
 {
     const bind::BoundStatement& b = *entry.bound;
     priv::checkAccess(s, b);
@@ -585,6 +597,7 @@ std::shared_ptr<CachedStatement> translateEmbedded(
 ExecResult runTranslated(SessionState& s, const std::shared_ptr<CachedStatement>& entry, std::vector<Bind>& binds)
 {
     s.fctx.statementTime = currentStatementTime();
+    checkMutating(*entry->bound);
     try {
         if (entry->bound->kind == StatementKind::Select)
             return runQuery(s, entry, binds);
@@ -649,7 +662,7 @@ ExecResult executeNested(SessionState& s, std::string_view sql, std::vector<Bind
         case sql::StatementKind::ExplainPlan:
             return explainPlan(s, *stmt.as<sql::ExplainPlanStmt>(), sql);
         case sql::StatementKind::PlSql:
-            if (stmt.as<sql::PlSqlStmt>()->unit != sql::PlSqlStmt::Unit::AnonymousBlock)
+            if (stmt.as<sql::PlSqlStmt>()->unit == sql::PlSqlStmt::Unit::Trigger)
                 return executeDdl(s, stmt, sql);
             return plsql::execute(s, *stmt.as<sql::PlSqlStmt>(), sql, binds);
         default:

@@ -250,6 +250,7 @@ struct Unit {
     int whenBegin = -1, whenEnd = -1; // WHEN ( condition ): the condition's text
     ExprPtr when;
     int bodyBegin = 0; // trigger: offset of its PL/SQL block (DECLARE or BEGIN)
+    bool disabled = false; // trigger: CREATE ... DISABLE
     std::string descriptionText; // trigger: text from its name up to the block
 };
 

@@ -9,12 +9,12 @@
 #include "engine/plsql/interpreter.h"
 #include "engine/plsql/native.h"
 #include "engine/plsql/parser.h"
-#include "engine/plsql/stored_units.h"
 #include "engine/plsql/values.h"
-#include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/sql/lexer.h"
 #include "engine/storage/database_state.h"
+
+#include <QString>
 
 #include <map>
 
@@ -273,6 +273,23 @@ struct CNvl : CExpr {
         if (!x.v.isNull())
             return x;
         return b->eval(c);
+    }
+};
+
+// UPDATING('COLUMN') in a trigger: whether the UPDATE that fired it sets that column.
+struct CUpdatingColumn : CExpr {
+    CExprPtr updating, columns, column;
+    Val eval(Ctx& c) const override
+    {
+        Val name = column->eval(c);
+        bool yes = false;
+        Val on = updating->eval(c);
+        if (!name.v.isNull() && on.v.kind == Value::Kind::Integer && on.v.integer != 0) {
+            std::string n = QString::fromStdString(textOf(name.v, c.s)).trimmed().toUpper().toStdString();
+            Val list = columns->eval(c);
+            yes = !list.v.isNull() && textOf(list.v, c.s).find("," + n + ",") != std::string::npos;
+        }
+        return Val { Value::fromInt(yes ? 1 : 0), nullptr };
     }
 };
 
@@ -1002,48 +1019,6 @@ struct Scope {
     std::string label;
 };
 
-} // namespace
-
-// The names a stored unit offers to others: a package spec's declarations, or a procedure or function itself.
-struct PackageSymbols {
-    std::map<std::string, Sym> names;
-};
-
-namespace {
-
-// A call of a stored subprogram: which one is decided when the caller is compiled (the unit and the overload), the
-// subprogram itself is found when the call runs, in the unit as the session has it compiled then.
-struct CStoredCall : CExpr {
-    int64_t unitId = 0;
-    std::string name;
-    size_t overload = 0;
-    std::vector<CExprPtr> args; // per parameter; null where the default applies
-    Val eval(Ctx& c) const override
-    {
-        std::shared_ptr<LoadedUnit> lu = loadForCall(c, unitId);
-        std::shared_ptr<StoredCompileOutput> runnable = lu->runnable;
-        std::shared_ptr<Frame> state = lu->state;
-        auto it = runnable->symbols->names.find(name);
-        if (it == runnable->symbols->names.end() || overload >= it->second.subs.size())
-            throw plError(6508, "PL/SQL: could not find program unit being called");
-        std::vector<const CExpr*> a;
-        for (const auto& x : args)
-            a.push_back(x.get());
-        return callSubprogramAt(*it->second.subs[overload], runnable->unit.get(), a, state.get(), c);
-    }
-};
-
-// A variable of a package's spec, in the package's state of the session.
-struct CPackageVar : CExpr {
-    int64_t unitId = 0;
-    int slot = 0;
-    Val* ref(Ctx& c) const override
-    {
-        return packageVariable(c, unitId, slot);
-    }
-    Val eval(Ctx& c) const override { return *ref(c); }
-};
-
 struct Predefined {
     const char* name;
     int code;
@@ -1118,30 +1093,7 @@ public:
     bool inFunction = false;
     int loopDepth = 0;
     std::string currentCursorOf; // WHERE CURRENT OF being compiled
-    // A stored unit being compiled: itself (its own package's members are named through it), what it uses, and
-    // whether only the subprograms' headers are wanted (the interface other units compile against).
-    const StoredUnit* self = nullptr;
-    std::vector<int64_t> dependsOn;
-    bool headersOnly = false;
-    bool formalType = false; // resolving a parameter's or a function result's type
-    PlType formal(const TypeSpec& t)
-    {
-        formalType = true;
-        try {
-            PlType r = resolveType(t);
-            formalType = false;
-            return r;
-        } catch (...) {
-            formalType = false;
-            throw;
-        }
-    }
-    void uses(const std::vector<int64_t>& ids) { dependsOn.insert(dependsOn.end(), ids.begin(), ids.end()); }
-    // Interfaces of other units whose symbols the compiled form points at, kept alive with it.
-    std::vector<std::shared_ptr<const StoredCompileOutput>> keepInterfaces;
-    // The spec's exceptions lent by the interface when the runnable form of a package is compiled.
-    const PackageSymbols* lentExceptions = nullptr;
-    const Sym* storedSymbol(const std::vector<std::string>& chain, int64_t* unitId = nullptr);
+    const TriggerNames* trigger = nullptr; // set while a trigger's body or WHEN condition is compiled
 
     Pos pos(int offset) const { return positionOf(text, offset); }
     [[noreturn]] void fail(const Pos& p, const std::string& message) const
@@ -1214,10 +1166,7 @@ public:
     CExprPtr sqlWith(const std::string& exprText, std::vector<CExprPtr> args, const Expr& e);
     CExprPtr target(const Expr& e);
     CExprPtr tryVariable(const std::vector<std::string>& parts, const Pos& p);
-    CExprPtr callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement, int64_t storedUnit = 0);
-    CExprPtr storedName(const Expr& e, bool asStatement);
-    CExprPtr member(const PackageSymbols& pkg, int64_t unitId, const std::vector<NamePart>& parts, size_t i,
-        bool asStatement);
+    CExprPtr callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement);
     CExprPtr nativeCall(const NativePackage& pkg, const NamePart& routine, const Pos& p, bool asStatement);
     CExprPtr cursorRef(const Expr& e, const CursorDecl** decl);
 
@@ -1284,8 +1233,7 @@ PlType Compiler::resolveType(const TypeSpec& t)
             || n == "SIMPLE_INTEGER")
             return PlType::integer();
         if (n == "VARCHAR2" || n == "VARCHAR" || n == "NVARCHAR2" || n == "STRING") {
-            // A formal parameter and a function's result take no length: the actual value brings its own.
-            if (t.size <= 0 && !formalType)
+            if (t.size <= 0)
                 fail(t.pos, "PLS-00215: String length constraints must be in range (1 .. 32767)");
             if (t.size > 32767)
                 fail(t.pos, "PLS-00215: String length constraints must be in range (1 .. 32767)");
@@ -1329,11 +1277,6 @@ PlType Compiler::resolveType(const TypeSpec& t)
             vt.notNull = false;
             return vt;
         }
-        if (const Sym* sym = storedSymbol(t.name); sym && sym->k == Sym::K::Var) {
-            PlType vt = sym->type;
-            vt.notNull = false;
-            return vt;
-        }
         if (t.name.size() >= 2) {
             // table.column or owner.table.column
             std::string owner = t.name.size() == 3 ? t.name[0] : "";
@@ -1357,18 +1300,6 @@ PlType Compiler::resolveType(const TypeSpec& t)
     }
     if (const Sym* sym = lookup(full); sym && sym->k == Sym::K::Type)
         return sym->type;
-    if (t.name.size() == 2)
-        if (auto native = findNativeType(t.name[0], t.name[1])) {
-            if (*native == NativeType::Varchar2Table) {
-                PlType table = PlType::of(PlKind::Table);
-                table.element = std::make_shared<PlType>(PlType::varchar2(32767));
-                table.name = full;
-                return table;
-            }
-            return PlType::integer(); // a handle, as the package hands it out
-        }
-    if (const Sym* sym = storedSymbol(t.name); sym && sym->k == Sym::K::Type)
-        return sym->type;
     fail(t.pos, "PLS-00201: identifier '" + full + "' must be declared");
 }
 
@@ -1380,7 +1311,6 @@ PlType Compiler::rowTypeOfQuery(const std::string& query, const Pos& p)
     std::shared_ptr<exec::CachedStatement> entry;
     try {
         entry = exec::translateEmbedded(s, query, *parsed.statement, nullptr);
-        uses(entry->bound->dependsOn);
     } catch (const Error& e) {
         std::string what = query.substr(14);
         if (e.code() == 942)
@@ -1445,6 +1375,16 @@ CExprPtr Compiler::expr(const Expr& e)
         return n;
     }
     case ExprKind::Bind: {
+        if (trigger) {
+            const bool rowName = e.bindName == trigger->newName || e.bindName == trigger->oldName;
+            if (rowName && !trigger->row)
+                fail(e.pos, "ORA-04082: NEW or OLD references not allowed in table level triggers");
+            const Sym* sym = rowName ? lookup(e.bindName + "$") : nullptr;
+            if (!sym || e.bindField.empty() || sym->type.record->find(e.bindField) < 0)
+                fail(e.pos, "PLS-00049: bad bind variable '" + e.bindName
+                        + (e.bindField.empty() ? "" : "." + e.bindField) + "'");
+            return tryVariable({ e.bindName + "$", e.bindField }, e.pos);
+        }
         for (size_t i = 0; i < binds.size(); ++i)
             if (binds[i].name == e.bindName) {
                 PlType t;
@@ -1636,30 +1576,9 @@ CExprPtr Compiler::tryVariable(const std::vector<std::string>& parts, const Pos&
         sym = lookup(parts[0]);
         i = 1;
     }
-    CExprPtr cur;
-    if (!sym && parts.size() >= 2) {
-        // a package's variable: PKG.V or OWNER.PKG.V, with fields after it
-        for (size_t n = 2; n <= 3 && n <= parts.size() && !cur; ++n) {
-            int64_t unitId = 0;
-            const Sym* ps = storedSymbol(std::vector<std::string>(parts.begin(), parts.begin() + static_cast<long>(n)), &unitId);
-            if (!ps || ps->k != Sym::K::Var)
-                continue;
-            auto v = std::make_unique<CPackageVar>();
-            v->unitId = unitId;
-            v->slot = ps->slot;
-            v->type = ps->type;
-            v->pos = p;
-            v->assignable = !ps->constant;
-            cur = std::move(v);
-            i = n;
-        }
-        if (!cur)
-            return nullptr;
-    } else {
-        if (!sym || sym->k != Sym::K::Var)
-            return nullptr;
-        cur = var(*sym, p);
-    }
+    if (!sym || sym->k != Sym::K::Var)
+        return nullptr;
+    CExprPtr cur = var(*sym, p);
     for (; i < parts.size(); ++i) {
         if (cur->type.kind != PlKind::Record || !cur->type.record)
             return nullptr;
@@ -1692,7 +1611,6 @@ CExprPtr Compiler::sqlExpr(const Expr& e)
     BlockNames names(*this, *es);
     try {
         es->entry = exec::translateEmbedded(s, q, *es->parsed->statement, &names);
-        uses(es->entry->bound->dependsOn);
     } catch (const Error& err) {
         if (err.code() == 904) {
             // the name that is neither a column nor a variable
@@ -1745,7 +1663,6 @@ CExprPtr Compiler::sqlWith(const std::string& exprText, std::vector<CExprPtr> ar
     BlockNames names(*this, *es);
     try {
         es->entry = exec::translateEmbedded(s, q, *es->parsed->statement, &names);
-        uses(es->entry->bound->dependsOn);
     } catch (const Error& err) {
         fail(e.pos, "PLS-00306: wrong number or types of arguments in call to '"
                 + (e.parts.empty() ? std::string("?") : e.parts[0].name) + "'");
@@ -1762,7 +1679,7 @@ CExprPtr Compiler::sqlWith(const std::string& exprText, std::vector<CExprPtr> ar
     return n;
 }
 
-CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement, int64_t storedUnit)
+CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement)
 {
     // Overloads: the first whose parameters take the arguments.
     std::string lastError;
@@ -1809,16 +1726,6 @@ CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bo
                 ok = false;
         if (!ok)
             continue;
-        if (storedUnit) {
-            auto c = std::make_unique<CStoredCall>();
-            c->pos = p;
-            c->unitId = storedUnit;
-            c->name = sym.subs[k]->name;
-            c->overload = k;
-            c->args = std::move(args);
-            c->type = sub->returnType;
-            return c;
-        }
         auto c = std::make_unique<CCall>();
         c->pos = p;
         c->sub = sub.get();
@@ -1897,6 +1804,17 @@ CExprPtr Compiler::name(const Expr& e, bool asStatement)
     const NamePart& first = parts[0];
     if (e.op == "SQL")
         return sqlExpr(e);
+    if (trigger && parts.size() == 1 && first.name == "UPDATING" && first.hasArgs) {
+        const Sym* updating = lookup("UPDATING");
+        const Sym* columns = lookup("TRG$COLUMNS");
+        if (first.args.size() != 1 || !first.args[0].name.empty() || !updating || !columns)
+            fail(first.pos, "PLS-00306: wrong number or types of arguments in call to 'UPDATING'");
+        auto n = node<CUpdatingColumn>(e, PlType::boolean());
+        n->updating = var(*updating, first.pos);
+        n->columns = var(*columns, first.pos);
+        n->column = expr(*first.args[0].value);
+        return n;
+    }
     const Sym* sym = nullptr;
     size_t i = 1;
     if (parts.size() >= 2 && isLabel(first.name) && !first.hasArgs) {
@@ -2031,21 +1949,11 @@ CExprPtr Compiler::name(const Expr& e, bool asStatement)
         }
     }
     if (parts.size() == 2) {
-        if (const NativePackage* pkg = findNativePackage(first.name)) {
-            for (const NativeConstant& k : pkg->constants)
-                if (k.name == parts[1].name && !parts[1].hasArgs) {
-                    auto c = node<CLiteral>(e, k.type == NativeType::Varchar2 ? PlType::varchar2(32767)
-                                                                              : PlType::number());
-                    c->value = k.value;
-                    return c;
-                }
+        if (const NativePackage* pkg = findNativePackage(first.name))
             return nativeCall(*pkg, parts[1], parts[1].pos, asStatement);
-        }
         if (parts[1].name == "NEXTVAL" || parts[1].name == "CURRVAL")
             return sqlExpr(e);
     }
-    if (CExprPtr stored = storedName(e, asStatement))
-        return stored;
     std::string full;
     for (const NamePart& p : parts)
         full += (full.empty() ? "" : ".") + p.name;
@@ -2112,6 +2020,16 @@ std::unique_ptr<EmbeddedSql> Compiler::embedded(
                 break;
             }
     }
+    if (trigger && trigger->row) {
+        // :NEW.COL becomes NEW$.COL, of the same length so that positions stay: a name of the block, which the
+        // statement takes as a bind.
+        sql::LexResult lx = sql::tokenize(t);
+        for (const sql::Token& x : lx.tokens)
+            if (x.kind == sql::TokenKind::Bind && (x.text == trigger->newName || x.text == trigger->oldName)
+                && static_cast<size_t>(x.endOffset) < t.size() && t[static_cast<size_t>(x.endOffset)] == '.'
+                && x.endOffset - x.offset == static_cast<int>(x.text.size()) + 1)
+                t.replace(static_cast<size_t>(x.offset), x.text.size() + 1, x.text + "$");
+    }
     es->text = t;
     es->baseOffset = begin;
     es->parsed = std::make_unique<sql::ParseResult>(sql::parse(es->text));
@@ -2162,7 +2080,6 @@ std::unique_ptr<EmbeddedSql> Compiler::embedded(
     BlockNames names(*this, *es);
     try {
         es->entry = exec::translateEmbedded(s, es->text, *es->parsed->statement, &names);
-        uses(es->entry->bound->dependsOn);
     } catch (const Error& err) {
         int off = err.offset() >= 0 ? begin + err.offset() : stmtPos.offset;
         note(pos(off), "PL/SQL: " + err.message());
@@ -2226,18 +2143,10 @@ void Compiler::declare(const Decl& d, CBlock& out)
         return;
     }
     case DeclKind::Exception: {
-        Sym sym;
-        sym.k = Sym::K::Exception;
-        if (lentExceptions && level == 0) {
-            auto lent = lentExceptions->names.find(d.name);
-            if (lent != lentExceptions->names.end() && lent->second.k == Sym::K::Exception) {
-                sym.exception = lent->second.exception;
-                scope->names.emplace(d.name, sym);
-                return;
-            }
-        }
         exceptions.push_back(std::make_unique<ExceptionDecl>());
         exceptions.back()->name = d.name;
+        Sym sym;
+        sym.k = Sym::K::Exception;
         sym.exception = exceptions.back().get();
         scope->names.emplace(d.name, sym);
         return;
@@ -2267,7 +2176,7 @@ void Compiler::declare(const Decl& d, CBlock& out)
         for (const Param& prm : d.params) {
             CParam cp;
             cp.name = prm.name;
-            cp.type = formal(prm.type);
+            cp.type = resolveType(prm.type);
             cp.slot = alloc();
             if (prm.defaultValue)
                 cp.defaultValue = expr(*prm.defaultValue);
@@ -2396,7 +2305,7 @@ void Compiler::declare(const Decl& d, CBlock& out)
                 cp.name = prm.name;
                 cp.mode = prm.mode;
                 // a formal parameter takes the actual's length and precision: CHAR is any CHAR
-                cp.type = formal(prm.type);
+                cp.type = resolveType(prm.type);
                 cp.type.size = 0;
                 cp.type.precision = 0;
                 cp.type.scale = 0;
@@ -2407,7 +2316,7 @@ void Compiler::declare(const Decl& d, CBlock& out)
                 target->params.push_back(std::move(cp));
             }
             if (sp.isFunction)
-                target->returnType = formal(sp.returnType);
+                target->returnType = resolveType(sp.returnType);
             target->frameSize = frameSize.back();
             pop();
             frameSize.pop_back();
@@ -2416,7 +2325,7 @@ void Compiler::declare(const Decl& d, CBlock& out)
             sym->subDecls.push_back(&sp);
             unit.subs.push_back(target);
         }
-        if (sp.hasBody && !headersOnly)
+        if (sp.hasBody)
             compileSub(sp, target);
         return;
     }
@@ -2516,14 +2425,6 @@ void Compiler::handlers(const Block& b, CBlock& out)
                             found = true;
                         }
             }
-            if (!found && chain.size() >= 2)
-                if (const Sym* ps = storedSymbol(chain); ps && ps->k == Sym::K::Exception) {
-                    if (ps->exception->code)
-                        ch.codes.push_back(ps->exception->code);
-                    else
-                        ch.userExceptions.push_back(ps->exception);
-                    found = true;
-                }
             if (!found) {
                 std::string full;
                 for (const std::string& n : chain)
@@ -2700,8 +2601,7 @@ CStmtPtr Compiler::statement(const Stmt& s)
         auto n = std::make_unique<SEval>();
         n->call = name(e, true);
         if (n->call->type.kind != PlKind::Varchar2 || dynamic_cast<CCall*>(n->call.get()) == nullptr) {
-            if (!dynamic_cast<CCall*>(n->call.get()) && !dynamic_cast<CNativeCall*>(n->call.get())
-                && !dynamic_cast<CStoredCall*>(n->call.get()))
+            if (!dynamic_cast<CCall*>(n->call.get()) && !dynamic_cast<CNativeCall*>(n->call.get()))
                 fail(e.pos, "PLS-00221: '" + e.parts.back().name + "' is not a procedure or is undefined");
         }
         return n;
@@ -2754,12 +2654,6 @@ CStmtPtr Compiler::statement(const Stmt& s)
             return n;
         const Expr& e = *s.value;
         const Sym* sym = e.parts.size() == 1 ? lookup(e.parts[0].name) : nullptr;
-        if (!sym && e.parts.size() >= 2) {
-            std::vector<std::string> chain;
-            for (const NamePart& p : e.parts)
-                chain.push_back(p.name);
-            sym = storedSymbol(chain);
-        }
         if (sym && sym->k == Sym::K::Exception) {
             if (sym->exception->code) {
                 n->code = sym->exception->code;
@@ -2930,162 +2824,6 @@ CStmtPtr Compiler::statement(const Stmt& s)
     fail(s.pos, "PLS-00103");
 }
 
-// ---- stored units
-
-namespace {
-
-// An object a name stands for, synonyms followed; the synonyms passed are noted as used too.
-std::optional<catalog::ObjectRow> resolveCode(
-    SessionState& s, const std::string& owner, const std::string& name, std::vector<int64_t>& used)
-{
-    catalog::Lookup lookup(s.conn, &s);
-    std::optional<catalog::ObjectRow> o;
-    try {
-        o = lookup.resolveObject(owner, name, s.schema, false);
-        if (o && o->type == catalog::kTypeSynonym) {
-            used.push_back(o->id);
-            o = lookup.resolveObject(owner, name, s.schema, true);
-        }
-    } catch (const Error&) {
-        return std::nullopt;
-    }
-    return o;
-}
-
-} // namespace
-
-const Sym* Compiler::storedSymbol(const std::vector<std::string>& chain, int64_t* unitId)
-{
-    if (chain.size() < 2 || chain.size() > 3)
-        return nullptr;
-    std::vector<int64_t> used;
-    auto o = resolveCode(s, chain.size() == 3 ? chain[0] : "", chain[chain.size() - 2], used);
-    if (!o || o->type != catalog::kTypePackage)
-        return nullptr;
-    if (o->ownerId != s.userId && !priv::hasObjectPrivilege(s, o->id, priv::ObjectPrivilege::Execute))
-        return nullptr;
-    std::shared_ptr<LoadedUnit> lu = unitInterface(s, o->id);
-    if (!lu || !lu->interface)
-        return nullptr;
-    auto it = lu->interface->symbols->names.find(chain.back());
-    if (it == lu->interface->symbols->names.end())
-        return nullptr;
-    uses(used);
-    dependsOn.push_back(o->id);
-    keepInterfaces.push_back(lu->interface);
-    if (unitId)
-        *unitId = o->id;
-    return &it->second;
-}
-
-CExprPtr Compiler::storedName(const Expr& e, bool asStatement)
-{
-    const auto& parts = e.parts;
-    std::vector<int64_t> used;
-    std::optional<catalog::ObjectRow> o;
-    size_t i = 1;
-    o = resolveCode(s, "", parts[0].name, used);
-    if ((!o || o->type == catalog::kTypeTable || o->type == catalog::kTypeView) && parts.size() >= 2
-        && !parts[0].hasArgs) {
-        used.clear();
-        o = resolveCode(s, parts[0].name, parts[1].name, used);
-        i = 2;
-        if (!o && parts.size() == 3 && parts[0].name == "SYS")
-            if (const NativePackage* pkg = findNativePackage(parts[1].name))
-                return nativeCall(*pkg, parts[2], parts[2].pos, asStatement);
-    }
-    if (!o)
-        return nullptr;
-    const int type = o->type;
-    if (type != catalog::kTypeProcedure && type != catalog::kTypeFunction && type != catalog::kTypePackage)
-        return nullptr;
-    // Without EXECUTE the unit is not there for this user, as Oracle says it.
-    if (o->ownerId != s.userId && !priv::hasObjectPrivilege(s, o->id, priv::ObjectPrivilege::Execute))
-        return nullptr;
-    if (self && o->id == self->id) {
-        // a procedure naming itself (recursion) finds itself in its own scope
-        const Sym* own = lookup(o->name);
-        if (own && own->k == Sym::K::Sub && i == parts.size())
-            return callOf(*own, parts[i - 1], parts[i - 1].pos, asStatement);
-    }
-    std::shared_ptr<LoadedUnit> lu = unitInterface(s, o->id);
-    if (!lu)
-        return nullptr;
-    if (!lu->interface)
-        fail(parts[0].pos, "PLS-00905: object " + o->owner + "." + o->name + " is invalid");
-    uses(used);
-    dependsOn.push_back(o->id);
-    keepInterfaces.push_back(lu->interface);
-    const PackageSymbols& pkg = *lu->interface->symbols;
-    if (type != catalog::kTypePackage) {
-        auto it = pkg.names.find(o->name);
-        if (it == pkg.names.end() || it->second.k != Sym::K::Sub)
-            return nullptr;
-        if (i != parts.size())
-            fail(parts[i].pos, "PLS-00302: component '" + parts[i].name + "' must be declared");
-        return callOf(it->second, parts[i - 1], parts[i - 1].pos, asStatement, o->id);
-    }
-    if (i >= parts.size())
-        fail(parts[i - 1].pos, "PLS-00221: '" + parts[i - 1].name + "' is not a procedure or is undefined");
-    return member(pkg, o->id, parts, i, asStatement);
-}
-
-CExprPtr Compiler::member(
-    const PackageSymbols& pkg, int64_t unitId, const std::vector<NamePart>& parts, size_t i, bool asStatement)
-{
-    const NamePart& part = parts[i];
-    auto it = pkg.names.find(part.name);
-    if (it == pkg.names.end())
-        fail(part.pos, "PLS-00302: component '" + part.name + "' must be declared");
-    const Sym& sym = it->second;
-    CExprPtr cur;
-    if (sym.k == Sym::K::Sub) {
-        cur = callOf(sym, part, part.pos, asStatement && i + 1 == parts.size(), unitId);
-    } else if (sym.k == Sym::K::Var) {
-        auto v = std::make_unique<CPackageVar>();
-        v->unitId = unitId;
-        v->slot = sym.slot;
-        v->type = sym.type;
-        v->pos = part.pos;
-        v->assignable = !sym.constant;
-        cur = std::move(v);
-        if (part.hasArgs) {
-            if (cur->type.kind != PlKind::Table || part.args.size() != 1)
-                fail(part.pos, "PLS-00222: no function with name '" + part.name + "' exists in this scope");
-            auto el = std::make_unique<CElement>();
-            el->pos = part.pos;
-            el->type = *cur->type.element;
-            el->key = expr(*part.args[0].value);
-            el->assignable = cur->assignable;
-            el->base = std::move(cur);
-            cur = std::move(el);
-        }
-    } else if (sym.k == Sym::K::Exception) {
-        fail(part.pos, "PLS-00321: expression '" + part.name + "' is inappropriate as the left hand side of an "
-                                                              "assignment statement");
-    } else if (sym.k == Sym::K::Cursor) {
-        fail(part.pos, "ORA-03001: unimplemented feature: a package's cursor used from another unit");
-    } else {
-        fail(part.pos, "PLS-00330: invalid use of type name or subtype name");
-    }
-    for (++i; i < parts.size(); ++i) {
-        const NamePart& field = parts[i];
-        if (cur->type.kind != PlKind::Record || !cur->type.record || field.hasArgs)
-            fail(field.pos, "PLS-00302: component '" + field.name + "' must be declared");
-        int idx = cur->type.record->find(field.name);
-        if (idx < 0)
-            fail(field.pos, "PLS-00302: component '" + field.name + "' must be declared");
-        auto f = std::make_unique<CField>();
-        f->pos = field.pos;
-        f->type = cur->type.record->types[static_cast<size_t>(idx)];
-        f->index = idx;
-        f->assignable = cur->assignable;
-        f->base = std::move(cur);
-        cur = std::move(f);
-    }
-    return cur;
-}
-
 } // namespace
 
 CompileOutput compileBlock(SessionState& s, std::string_view text, const Unit& unit, const std::vector<Bind>& binds)
@@ -3116,91 +2854,55 @@ CompileOutput compileBlock(SessionState& s, std::string_view text, const Unit& u
     return out;
 }
 
-StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::string_view specText, const Unit& spec,
-    std::string_view bodyText, const Unit* body, bool headersOnly, std::shared_ptr<const StoredCompileOutput> interface)
+CompileOutput compileTrigger(SessionState& s, std::string_view text, const Unit& unit, const TriggerNames& names)
 {
     static const std::vector<Bind> noBinds;
-    StoredCompileOutput out;
+    CompileOutput out;
     out.unit = std::make_unique<CUnit>();
-    out.unit->owner = info.owner;
-    out.unit->ownerId = info.ownerId;
-    out.unit->name = info.name;
-    out.symbols = std::make_shared<PackageSymbols>();
-    out.interface = interface;
-    Compiler c(s, specText, *out.unit, std::make_shared<std::vector<Val>>(), noBinds);
-    c.self = &info;
-    c.headersOnly = headersOnly;
-    if (interface)
-        c.lentExceptions = interface->symbols.get();
+    out.bindValues = std::make_shared<std::vector<Val>>();
+    Compiler c(s, text, *out.unit, out.bindValues, noBinds);
+    c.trigger = &names;
     Scope root;
-    // The package's own name qualifies its members inside it (PKG.X), as a label does.
-    root.label = info.name;
     c.scope = &root;
-    auto top = std::make_unique<CBlock>();
-    if (spec.kind == Unit::Kind::Procedure || spec.kind == Unit::Kind::Function) {
-        Decl d;
-        d.kind = DeclKind::Subprogram;
-        d.name = spec.subprogram->name;
-        d.pos = spec.subprogram->pos;
-        d.subprogram = spec.subprogram;
-        try {
-            c.declare(d, *top);
-        } catch (const Fail& f) {
-            c.errors.push_back(f.error);
-        }
-        out.symbols->names = root.names;
-    } else {
-        c.declarations(spec.decls, *top);
-        out.symbols->names = root.names;
-        if (body) {
-            // The spec's errors are its own: the body reports only what is wrong in it.
-            std::vector<CompileError> specErrors = std::move(c.errors);
-            c.errors.clear();
-            if (!specErrors.empty())
-                c.note(body->namePos,
-                    "PLS-00905: object " + info.owner + "." + info.name + " is invalid");
-            c.text = bodyText;
-            c.unit.name = info.name;
-            c.declarations(body->decls, *top);
-            for (const Decl& d : spec.decls)
-                if (d.kind == DeclKind::Subprogram) {
-                    const Sym* sym = c.lookup(d.name);
-                    bool defined = false;
-                    if (sym)
-                        for (const auto& sub : sym->subs)
-                            defined = defined || sub->defined;
-                    if (!defined)
-                        c.note(d.pos, "PLS-00323: subprogram or cursor '" + d.name
-                                + "' is declared in a package specification and must be defined in the package body");
-                }
-            if (body->block) {
-                try {
-                    CBlock init;
-                    std::unique_ptr<CBlock> b = c.block(*body->block);
-                    top->body = std::move(b->body);
-                    top->handlers = std::move(b->handlers);
-                    for (CStmtPtr& st : b->init)
-                        top->init.push_back(std::move(st));
-                } catch (const Fail& f) {
-                    c.errors.push_back(f.error);
-                }
-            }
+    auto add = [&](const std::string& name, PlType type, int slot, bool constant) {
+        Sym sym;
+        sym.type = std::move(type);
+        sym.slot = slot;
+        sym.constant = constant;
+        root.names[name] = sym;
+    };
+    if (names.row) {
+        PlType row;
+        row.kind = PlKind::Record;
+        row.record = names.row;
+        add(names.newName + "$", row, kTriggerNew, !names.newWritable);
+        add(names.oldName + "$", row, kTriggerOld, true);
+        if (names.plainNames) {
+            add(names.newName, row, kTriggerNew, true);
+            add(names.oldName, row, kTriggerOld, true);
         }
     }
-    out.unit->block = std::move(top);
+    add("INSERTING", PlType::boolean(), kTriggerInserting, true);
+    add("UPDATING", PlType::boolean(), kTriggerUpdating, true);
+    add("DELETING", PlType::boolean(), kTriggerDeleting, true);
+    add("TRG$COLUMNS", PlType::varchar2(32767), kTriggerColumns, true);
+    add("TRG$RESULT", PlType::boolean(), kTriggerResult, false);
+    c.frameSize[0] = kTriggerSlots;
+    try {
+        out.unit->block = c.block(*unit.block);
+    } catch (const Fail& f) {
+        c.errors.push_back(f.error);
+    }
     out.unit->frameSize = c.frameSize[0];
     out.errors = std::move(c.errors);
-    out.dependsOn = std::move(c.dependsOn);
     struct Holder : CExpr {
         std::vector<std::unique_ptr<CursorDecl>> cursors;
         std::vector<std::unique_ptr<ExceptionDecl>> exceptions;
-        std::vector<std::shared_ptr<const StoredCompileOutput>> interfaces;
         Val eval(Ctx&) const override { return {}; }
     };
     auto h = std::make_unique<Holder>();
     h->cursors = std::move(c.cursors);
     h->exceptions = std::move(c.exceptions);
-    h->interfaces = std::move(c.keepInterfaces);
     out.unit->keep.push_back(std::move(h));
     return out;
 }

@@ -392,6 +392,10 @@ std::unique_ptr<Unit> Parser::parseTop()
             unit->forEachRow = true;
         }
         int descEnd = toks[p - 1].endOffset;
+        if (acceptWord("DISABLE"))
+            unit->disabled = true;
+        else
+            acceptWord("ENABLE");
         if (atWord("WHEN")) {
             advance();
             expect(TokenKind::LParen, "(");

@@ -2,6 +2,7 @@
 #include "engine/catalog/schema.h"
 #include "engine/engine.h"
 #include "engine/exec/cursor.h"
+#include "engine/exec/dml_triggers.h"
 #include "engine/exec/executor.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/link/links.h"
@@ -19,6 +20,7 @@ SessionState::SessionState() = default;
 SessionState::~SessionState()
 {
     plsql::releaseNativeState(*this);
+    exec::forgetCompiledTriggers(*this);
     {
         std::lock_guard lk(connMutex);
         for (auto& w : openCursors)

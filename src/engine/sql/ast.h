@@ -525,6 +525,7 @@ enum class StatementKind {
     CreateDatabaseLink,
     AlterSystem,
     ExplainPlan,
+    AlterCode,
 };
 
 struct Statement : KindedNode<Statement> {
@@ -1074,6 +1075,21 @@ struct DropObjectStmt : Statement {
     std::string objectType; // upper case, words joined by one blank
     bool isPublic = false; // DROP PUBLIC DATABASE LINK
     ObjectName name;
+};
+
+// ALTER of a stored unit: TRIGGER ... ENABLE | DISABLE | COMPILE, and PROCEDURE, FUNCTION, PACKAGE ... COMPILE
+// [PACKAGE | BODY | SPECIFICATION].
+struct AlterCodeStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::AlterCode;
+    AlterCodeStmt()
+        : Statement(Kind)
+    {
+    }
+    enum class Action { Compile, Enable, Disable };
+    std::string objectType; // PROCEDURE, FUNCTION, PACKAGE, TRIGGER
+    ObjectName name;
+    Action action = Action::Compile;
+    std::string compileWhat; // PACKAGE, BODY, SPECIFICATION, or empty
 };
 
 // CREATE [PUBLIC] DATABASE LINK name [CONNECT TO user IDENTIFIED BY password] [USING 'connect string'].

@@ -1149,6 +1149,17 @@ void Dumper::statement(const Statement& s)
         object(d->name);
         break;
     }
+    case StatementKind::AlterCode: {
+        const auto* a = s.as<AlterCodeStmt>();
+        put("ALTER " + a->objectType + " ");
+        object(a->name);
+        put(a->action == AlterCodeStmt::Action::Enable ? " ENABLE"
+                : a->action == AlterCodeStmt::Action::Disable ? " DISABLE"
+                                                              : " COMPILE");
+        if (!a->compileWhat.empty())
+            put(" " + a->compileWhat);
+        break;
+    }
     case StatementKind::CreateDatabaseLink: {
         const auto* l = s.as<CreateDatabaseLinkStmt>();
         put(l->isPublic ? "CREATE PUBLIC DATABASE LINK " : "CREATE DATABASE LINK ");

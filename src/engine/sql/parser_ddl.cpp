@@ -606,7 +606,24 @@ StatementPtr Parser::parseAlter()
         return parseAlterUser();
     if (acceptWord("SYSTEM"))
         return parseAlterSystem();
-    static constexpr const char* Later[] = { "PROCEDURE", "FUNCTION", "PACKAGE", "TRIGGER", "VIEW", "TYPE",
+    if (atWord("PROCEDURE") || atWord("FUNCTION") || atWord("PACKAGE") || atWord("TRIGGER")) {
+        auto s = make<AlterCodeStmt>(begin);
+        s->objectType = advance().text;
+        s->name = parseObjectName(903, false);
+        using Action = AlterCodeStmt::Action;
+        if (s->objectType == "TRIGGER" && acceptWord("ENABLE"))
+            s->action = Action::Enable;
+        else if (s->objectType == "TRIGGER" && acceptWord("DISABLE"))
+            s->action = Action::Disable;
+        else {
+            expectWord("COMPILE", 922);
+            if (s->objectType == "PACKAGE" && (atWord("PACKAGE") || atWord("BODY") || atWord("SPECIFICATION")))
+                s->compileWhat = advance().text;
+            acceptWord("DEBUG");
+        }
+        return s;
+    }
+    static constexpr const char* Later[] = { "VIEW", "TYPE",
         "DATABASE", "TABLESPACE", "ROLE", "PROFILE", "SYNONYM", "MATERIALIZED", "CLUSTER", "RESOURCE", "ROLLBACK" };
     for (const char* w : Later) {
         if (atWord(w))
