@@ -51,8 +51,9 @@ QString declaration(const ArgumentRow& r)
         return r.dataType + QStringLiteral("(200) :=") + quoted(v);
     if (type == QLatin1String("DATE"))
         return r.dataType + QStringLiteral(" :=") + (v.isEmpty() ? QStringLiteral("NULL") : dateLiteral(v));
+    // A BOOLEAN starts as NULL by itself.
     if (isBoolean(type))
-        return QStringLiteral("BOOLEAN :=") + (v.isEmpty() ? QStringLiteral("NULL") : v);
+        return v.isEmpty() ? QStringLiteral("BOOLEAN") : QStringLiteral("BOOLEAN :=") + v;
     if (type == QLatin1String("REF CURSOR"))
         return QStringLiteral("SYS_REFCURSOR");
     if (isNumeric(type))

@@ -53,8 +53,7 @@ TEST(CallBlock, BuildsTheBlockForEachKindOfParameter)
                 "  C char(200) :='x';", "begin ", "  N(", "        D=> D,", "        M=> M,", "        K=> K,",
                 "        C=> C);", "end;" } },
         { "BOOLEAN in and out", { arg("F", "pl/sql boolean", "IN", "TRUE"), arg("G", "pl/sql boolean", "OUT") }, true,
-            { "-- N", "DECLARE ", "  G BOOLEAN :=NULL;", "begin ", "  N(", "        F=> TRUE,", "        G=> G);",
-                "end;" } },
+            { "-- N", "DECLARE ", "  G BOOLEAN;", "begin ", "  N(", "        F=> TRUE,", "        G=> G);", "end;" } },
         { "BOOLEAN result", { arg("", "pl/sql boolean", "OUT"), arg("A", "number", "IN", "1") }, true,
             { "-- N", "DECLARE ", "  l_rezultat BOOLEAN;", "begin ", "  l_rezultat := N(", "        A=> 1  );",
                 "  dbms_output.put_line(case when l_rezultat then 'TRUE' when not l_rezultat then 'FALSE' end);",
@@ -117,6 +116,71 @@ protected:
 };
 
 } // namespace
+
+namespace {
+
+// The block with the called subprograms defined locally, after its own declarations (where PL/SQL wants
+// subprogram bodies), so the produced text is compiled and run whether or not stored units can be created.
+QString withLocalUnits(const QString& block, const QString& units)
+{
+    QStringList lines = block.split(QLatin1Char('\r'));
+    const qsizetype begin = lines.indexOf(QStringLiteral("begin "));
+    lines.insert(begin, units);
+    if (!lines.contains(QStringLiteral("DECLARE ")))
+        lines.insert(begin, QStringLiteral("DECLARE "));
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+TEST_F(CallBuilderOnDemo, TheBlocksCompileWithLocalSubprograms)
+{
+    session->enableOutput();
+    session->takeOutputLines();
+    const QString units = QStringLiteral(
+        "  procedure ws_call(p_num number, p_day date, p_flag boolean, p_text varchar2,\n"
+        "    p_out out varchar2, p_io in out number, p_dout out date, p_bout out boolean) is\n"
+        "  begin\n"
+        "    p_out := p_text || to_char(p_day, 'YYYY-MM-DD') || case when p_flag then 'T' else 'F' end;\n"
+        "    p_io := nvl(p_io, 0) + nvl(p_num, 100);\n"
+        "    p_dout := p_day; p_bout := p_flag;\n"
+        "    dbms_output.put_line(p_out || ' ' || p_io);\n"
+        "  end;\n"
+        "  function ws_flag(p_n number) return boolean is begin return p_n > 0; end;\n"
+        "  function ws_next(p_day date) return varchar2 is begin return to_char(p_day + 1, 'DD.MM.YYYY'); end;");
+    const std::vector<ArgumentRow> procRows { arg("P_NUM", "number", "IN"), arg("P_DAY", "date", "IN", "01.02.2024"),
+        arg("P_FLAG", "pl/sql boolean", "IN", "TRUE"), arg("P_TEXT", "varchar2", "IN", "it's "),
+        arg("P_OUT", "varchar2", "OUT"), arg("P_IO", "number", "IN/OUT", "5"), arg("P_DOUT", "date", "OUT"),
+        arg("P_BOUT", "pl/sql boolean", "OUT") };
+    struct Case {
+        const char* name;
+        QString block;
+        QStringList output;
+    };
+    const Case cases[] = {
+        { "procedure with DATE, BOOLEAN, OUT and IN OUT",
+            develop::buildCallBlock(QStringLiteral("ws_call"), procRows, true),
+            { QStringLiteral("it's 2024-02-01T 105") } },
+        { "function with a BOOLEAN result",
+            develop::buildCallBlock(
+                QStringLiteral("ws_flag"), { arg("", "pl/sql boolean", "OUT"), arg("P_N", "number", "IN", "2") }, true),
+            { QStringLiteral("TRUE") } },
+        { "function with a text result and a DATE parameter",
+            develop::buildCallBlock(QStringLiteral("ws_next"),
+                { arg("", "varchar2", "OUT"), arg("P_DAY", "date", "IN", "28.02.2024") }, true),
+            { QStringLiteral("29.02.2024") } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString sql = withLocalUnits(c.block, units);
+        try {
+            run(*session, sql);
+        } catch (const db::OracleError& e) {
+            ADD_FAILURE() << e.message().toStdString() << "\n" << sql.toStdString();
+        }
+        EXPECT_EQ(session->takeOutputLines(), c.output);
+    }
+}
 
 TEST_F(CallBuilderOnDemo, TheBlocksCompileAndRunForDateBooleanAndOutParameters)
 {
