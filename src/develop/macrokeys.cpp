@@ -2,6 +2,8 @@
 
 #include "shell/macrofile.h"
 
+#include <QKeyEvent>
+
 namespace develop {
 
 MacroKeys::Typed MacroKeys::typed(QChar c, qint64 nowMs)
@@ -48,6 +50,47 @@ MacroKeys::Released MacroKeys::released(int key, Qt::KeyboardModifiers modifiers
     lastKey = QChar();
     lastMacro = false;
     return out;
+}
+
+MacroKeyFilter::MacroKeyFilter(
+    const shell::MacroTables& tables, QObject* editor, Actions actions, std::function<qint64()> clock)
+    : QObject(editor)
+    , keys(tables)
+    , actions(std::move(actions))
+    , clock(std::move(clock))
+{
+    started.start();
+    editor->installEventFilter(this);
+}
+
+bool MacroKeyFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return QObject::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto insert = [this](const QString& text) {
+        if (!text.isEmpty() && actions.insert)
+            actions.insert(text);
+    };
+    if (event->type() == QEvent::KeyPress) {
+        const QString typed = key->text();
+        // Only characters count; a held Ctrl or Alt makes a command, not a character.
+        if (typed.size() != 1 || !typed.at(0).isPrint()
+            || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != Qt::NoModifier)
+            return false;
+        const MacroKeys::Typed t = keys.typed(typed.at(0), clock ? clock() : started.elapsed());
+        insert(t.insert);
+        return t.suppress;
+    }
+    if (key->isAutoRepeat())
+        return false;
+    const MacroKeys::Released r = keys.released(key->key(), key->modifiers());
+    insert(r.insert);
+    if (r.command == MacroKeys::Command::ClearEditor && actions.clearEditor)
+        actions.clearEditor();
+    else if (r.command == MacroKeys::Command::LargeRollbackSegment && actions.largeRollbackSegment)
+        actions.largeRollbackSegment();
+    return false;
 }
 
 } // namespace develop

@@ -5,8 +5,12 @@
 #pragma once
 
 #include <QChar>
+#include <QElapsedTimer>
+#include <QObject>
 #include <QString>
 #include <QtGlobal>
+
+#include <functional>
 
 namespace shell {
 struct MacroTables;
@@ -50,6 +54,32 @@ private:
     QChar lastKey;
     qint64 currNow = none;
     bool lastMacro = false;
+};
+
+// Feeds an editor's key events to MacroKeys: installed on the editor (meWork), it holds back macro keys, inserts
+// what MacroKeys returns through actions.insert (which the worksheet passes through prepareInsertTemplate) and
+// runs the Ctrl+D and Ctrl+T commands. The keyboard's repeated releases are not releases: a key counts as released
+// when it really goes up.
+class MacroKeyFilter : public QObject {
+    Q_OBJECT
+public:
+    struct Actions {
+        std::function<void(const QString& text)> insert;
+        std::function<void()> clearEditor;
+        std::function<void()> largeRollbackSegment;
+    };
+    // clock gives milliseconds of a monotonic clock; a timer started with the filter when none is given.
+    MacroKeyFilter(
+        const shell::MacroTables& tables, QObject* editor, Actions actions, std::function<qint64()> clock = {});
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    MacroKeys keys;
+    Actions actions;
+    std::function<qint64()> clock;
+    QElapsedTimer started;
 };
 
 } // namespace develop

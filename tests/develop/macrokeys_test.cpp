@@ -3,6 +3,10 @@
 #include "develop/macrokeys.h"
 #include "shell/macrofile.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+
 #include <gtest/gtest.h>
 
 using develop::MacroKeys;
@@ -72,4 +76,47 @@ TEST(MacroKeys, ControlKeysGiveTheirCommands)
     EXPECT_EQ(keys.released(Qt::Key_T, Qt::NoModifier).command, MacroKeys::Command::None);
     keys.typed(QLatin1Char('s'), 1000);
     EXPECT_EQ(keys.released(Qt::Key_S, Qt::AltModifier).insert, QString()) << "Alt alone types no held character";
+}
+
+TEST(MacroKeyFilter, DrivesAnEditorByItsKeyEvents)
+{
+    const shell::MacroTables t = tables();
+    QPlainTextEdit editor;
+    qint64 now = 1000;
+    int cleared = 0;
+    develop::MacroKeyFilter filter(t, &editor,
+        { [&editor](const QString& text) { editor.insertPlainText(text); }, [&cleared] { ++cleared; }, {} },
+        [&now] { return now; });
+    auto press = [&editor](Qt::Key key, const QString& text, bool repeat = false,
+                     Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent e(QEvent::KeyPress, key, modifiers, text, repeat);
+        QApplication::sendEvent(&editor, &e);
+    };
+    auto release = [&editor](Qt::Key key, const QString& text, bool repeat = false,
+                       Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent e(QEvent::KeyRelease, key, modifiers, text, repeat);
+        QApplication::sendEvent(&editor, &e);
+    };
+
+    press(Qt::Key_X, QStringLiteral("x"));
+    release(Qt::Key_X, QStringLiteral("x"));
+    press(Qt::Key_S, QStringLiteral("s"));
+    EXPECT_EQ(editor.toPlainText(), QStringLiteral("x")) << "the macro key is held back";
+    release(Qt::Key_S, QStringLiteral("s"));
+    EXPECT_EQ(editor.toPlainText(), QStringLiteral("xs")) << "tapped: its own character";
+
+    press(Qt::Key_W, QStringLiteral("w"));
+    now += 500;
+    release(Qt::Key_W, QStringLiteral("w"), true); // the keyboard's repeat: a release that is none
+    press(Qt::Key_W, QStringLiteral("w"), true);
+    now += 30;
+    release(Qt::Key_W, QStringLiteral("w"), true);
+    press(Qt::Key_W, QStringLiteral("w"), true);
+    release(Qt::Key_W, QStringLiteral("w"));
+    EXPECT_EQ(editor.toPlainText(), QStringLiteral("xswhere ")) << "held: its macro, once";
+
+    press(Qt::Key_D, QStringLiteral("\x04"), false, Qt::ControlModifier);
+    release(Qt::Key_D, QString(), false, Qt::ControlModifier);
+    EXPECT_EQ(cleared, 1);
+    EXPECT_EQ(editor.toPlainText(), QStringLiteral("xswhere ")) << "Ctrl+D is a command, not a character";
 }
