@@ -1,13 +1,19 @@
 #include "shell/Main.h"
 
+#include "db/oracleerror.h"
 #include "db/session.h"
 #include "platform/fileinfo.h"
 #include "platform/inifile.h"
 #include "platform/userkeystore.h"
+#include "shell/about.h"
 #include "shell/iKript.h"
+#include "shell/mainmenu.h"
 #include "shell/mainpicture.h"
+#include "shell/serverobjects.h"
+#include "shell/windowregistry.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -23,6 +29,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <exception>
 
 TfmMain* fmMain = nullptr;
@@ -34,116 +41,6 @@ constexpr int clientWidth = 824;
 constexpr int clientHeight = 385;
 constexpr int toolBarPanelHeight = 34;
 constexpr int pictureMargin = 0; // the picture fills its panel: a margin on two sides only looked cut off
-
-enum class ItemKind { Submenu, Item, Check, Separator };
-
-struct MenuEntry {
-    const char* name;
-    const char* parent; // nullptr: on the menu bar
-    ItemKind kind;
-    const char* english;
-    const char* slovenian; // nullptr: the same in both languages
-    bool visible = true;
-    bool enabled = true;
-};
-
-// The menu bar as laid out. Items the tools need only once they connect start disabled; items shown only under
-// a condition start hidden.
-const MenuEntry menuEntries[] = {
-    { "mmConnDisc", nullptr, ItemKind::Submenu, "&Connect/Setup", "&Prijava/Odjava" },
-    { "mmConnect", "mmConnDisc", ItemKind::Item, "&Connect", "Prijava" },
-    { "mmDisconnect", "mmConnDisc", ItemKind::Item, "&Disconnect", "Odjava" },
-    { "N1", "mmConnDisc", ItemKind::Separator, "", nullptr },
-    { "mmSetup", "mmConnDisc", ItemKind::Item, "Setup", "Nastavitve" },
-    { "N3", "mmConnDisc", ItemKind::Separator, "", nullptr },
-    { "mmUserComments", "mmConnDisc", ItemKind::Item, "User Comments", "Komentarji" },
-    { "mmWorkSheet", nullptr, ItemKind::Submenu, "&WorkSheet", "P&oizvedbe", true, false },
-    { "mmNormal", "mmWorkSheet", ItemKind::Item, "&Normal", "Klasične" },
-    { "mmMasterDetail", "mmWorkSheet", ItemKind::Item, "Master-Detail", "Oče/otrok" },
-    { "mmScript", "mmWorkSheet", ItemKind::Item, "&Script", "Skripta" },
-    { "mmProject", nullptr, ItemKind::Submenu, "&Version", "&Verzije", true, false },
-    { "Project1", "mmProject", ItemKind::Item, "Project", "Projekt", false },
-    { "mmVersionCheck", "mmProject", ItemKind::Item, "Version Check", "Verzije" },
-    { "mmInstalations", "mmProject", ItemKind::Item, "Instalations", "Instalacije", false },
-    { "mmEditPL", nullptr, ItemKind::Item, "Edit P&L ", "&Urejevalnik", true, false },
-    { "mmExecScript", nullptr, ItemKind::Item, "execute &Script", "&Skripte", true, false },
-    { "mmStructures", nullptr, ItemKind::Submenu, "Stru&ctures", "S&trukture", true, false },
-    { "mmTabStru", "mmStructures", ItemKind::Item, "&Tables", "Tabele" },
-    { "mmPLSQLStru", "mmStructures", ItemKind::Item, "PL/SQL blocks", "PL/SQL bloki" },
-    { "N4", "mmStructures", ItemKind::Separator, "", nullptr },
-    { "mmGrantRevokerights", "mmStructures", ItemKind::Item, "Grant/Revoke rigjts", "Pravice" },
-    { "mmStatus", nullptr, ItemKind::Item, "&Errors", "&Napake", true, false },
-    { "mmCompare", nullptr, ItemKind::Submenu, "&Utilities", "Ra&zno", true, false },
-    { "mmActivateLargeRB", "mmCompare", ItemKind::Check, "Large RB Online", "Velik RB Online" },
-    { "N5", "mmCompare", ItemKind::Separator, "", nullptr },
-    { "mmQuandrelLOGactivities", "mmCompare", ItemKind::Item, "Quandrel LOG activities", "Prijava/Odjava" },
-    { "mmShowQUANDRELlog", "mmCompare", ItemKind::Item, "Show QUANDREL log", "Prikaži QUANDREL log" },
-    { "mmShowOraclesfile", "mmCompare", ItemKind::Item, "Show Oracle's file", "Prikaži Oracle datoteko" },
-    { "mmPipe", "mmCompare", ItemKind::Item, "Pipes", "Pipe" },
-    { "mmSistemskiParametri", "mmCompare", ItemKind::Item, "System Params", "Sistemski parametri", false },
-    { "N7", "mmCompare", ItemKind::Separator, "", nullptr },
-    { "mmRestrictedEnable", "mmCompare", ItemKind::Item, "Restricted Session ON", "Omejitev prijav na Oracle" },
-    { "mmRestrictedDisable", "mmCompare", ItemKind::Item, "Restricted Session OFF", "Sprostitev prijav na Oracle" },
-    { "mmShowSession", "mmCompare", ItemKind::Item, "Show Unrestricted sessions", "Prikaz nedovoljenih prijav" },
-    { "mmLongLogin", "mmCompare", ItemKind::Item, "Show logins under...", "Predolge prijave" },
-    { "N2", "mmCompare", ItemKind::Separator, "", nullptr, false },
-    { "mmRefreshTables", "mmCompare", ItemKind::Item, "Refresh &Tables", "Osveževanje tabel" },
-    { "mmCompare2", "mmCompare", ItemKind::Item, "C&ompare", "Primerjava struktur" },
-    { "mmChecktables", "mmCompare", ItemKind::Item, "C&heck tables", "Preveri tabele" },
-    { "mmRepairtables", "mmCompare", ItemKind::Item, "&Repair table", "Popravi Tabelo" },
-    { "mmConstraints", "mmCompare", ItemKind::Item, "Search for disabled constraints",
-        "Iskanje ukinjenih konstraintov" },
-    { "mmSearchfordisabledtriggers", "mmCompare", ItemKind::Item, "Search for disabled triggers",
-        "Iskanje ukinjenih triggerjev" },
-    { "mmSQLUtil", "mmCompare", ItemKind::Item, "&SQLUtil", "Razni programi", false, false },
-    { "mmTablesreccount", "mmCompare", ItemKind::Item, "Tables-reccount", "Tabele-pomožni progami" },
-    { "mmSistem", "mmCompare", ItemKind::Item, "Oracle-view ", "Oracle-pregled" },
-    { "mmGenerateProc", "mmCompare", ItemKind::Item, "Generate Replace procedure", "generiraj Replace proceduro" },
-    { "mmMoreInstalationsCrtica", "mmCompare", ItemKind::Separator, "", nullptr, false },
-    { "mmInstalationsformoreusers", "mmCompare", ItemKind::Item, "Instalations for more users",
-        "Več uporabnikov-hosting", false },
-    { "mmLockAudit", nullptr, ItemKind::Submenu, "System Jobs", "Sistemska opravila" },
-    { "mmLock", "mmLockAudit", ItemKind::Item, "Lock", "Zaklepanje" },
-    { "mmAudit", "mmLockAudit", ItemKind::Item, "Auditing", "Auditing" },
-    { "N8", "mmLockAudit", ItemKind::Separator, "", nullptr },
-    { "mmKocka", "mmLockAudit", ItemKind::Item, "Cube", "Kocka", false },
-    { "mmMonitor", "mmLockAudit", ItemKind::Item, "Monitor", nullptr },
-    { "mmTableLength", "mmLockAudit", ItemKind::Item, "Table's length", "Dolžine tabel" },
-    { "mmAnalyzeTable", "mmLockAudit", ItemKind::Item, "Analyze table", nullptr, false },
-    { "mmAbout", nullptr, ItemKind::Item, "About", "Pomoč" },
-    { "mmExit", nullptr, ItemKind::Item, "E&xit", "&Konec" },
-};
-
-struct ToolButtonEntry {
-    const char* name;
-    const char* hint; // nullptr: hints are off for the button
-    const char* slovenianHint;
-    bool enabled;
-    bool separatorBefore;
-};
-
-const ToolButtonEntry toolButtonEntries[] = {
-    { "tbConnect", "Connect to Database", "Prijava", true, false },
-    { "tbWorkSheet", "Work Sheet", "Poizvedbe", false, true },
-    { "tbMasterDetail", "Master/Detail Form", "Poizvedbe-Oče/otrok", true, false },
-    { "tbWSPart", "WorkSheet-SCRIPT", "Poizvedbe-skripta", false, false },
-    { "tbEditPL", "Edit PL/SQL Script", "Urejevalnik PL/SQL skript", false, true },
-    { "tbOpenProject", "Version", "Verzije", false, false },
-    { "tbExecScript", "Execute Script", "Izvajanje Skript", false, false },
-    { "tbErrors", "Errors", "Pregled napak", false, false },
-    { "tbStructures", "Table Structures", "Strukture tabel,podatki,odvisnosti,indeksi", false, true },
-    { "tbPLBlocks", "PL/SQL structures", "Strukture PL/SQL blokov", true, false },
-    { "tbMin", "Minimize/Maximize Main Form", "Zmanjševanje glavne forme", true, true },
-    { "tbOkna", "Select Window", "Prikaz odprtih oken", true, false },
-    { "ToolButton4", nullptr, nullptr, true, true },
-    { "tbExit", "Exit", "Izhod iz programa", true, true },
-};
-
-// The database tools: enabled while the main session is connected.
-const char* const connectedToolButtons[] = { "tbWorkSheet", "tbWSPart", "tbOpenProject", "tbEditPL", "tbExecScript",
-    "tbErrors", "tbStructures", "tbPLBlocks" };
-const char* const connectedMenuItems[]
-    = { "mmWorkSheet", "mmProject", "mmEditPL", "mmExecScript", "mmCompare", "mmStructures", "mmStatus" };
 
 QRect screenGeometry()
 {
@@ -170,7 +67,12 @@ TfmMain::TfmMain(const Environment& environment, QWidget* parent)
 {
     fmMain = this;
     setObjectName(QStringLiteral("fmMain"));
+    // The about window is the shell's own; every other tool window is registered by the module that has it.
+    if (!shell::windowOpener(QStringLiteral("mmAbout")))
+        shell::registerWindowOpener(
+            QStringLiteral("mmAbout"), [](TfmMain& main) { (new shell::TfmAbout(&main))->show(); });
     buildLayout();
+    refreshMenuStates();
     FormCreate();
 }
 
@@ -249,12 +151,13 @@ void TfmMain::buildLayout()
 
 void TfmMain::buildMenu()
 {
-    for (const MenuEntry& entry : menuEntries) {
+    using shell::MenuItemKind;
+    for (const shell::MenuEntry& entry : shell::menuEntries()) {
         const QString name = QLatin1String(entry.name);
         QMenu* parentMenu = entry.parent ? subMenu(QLatin1String(entry.parent)) : nullptr;
         QAction* action = nullptr;
         switch (entry.kind) {
-        case ItemKind::Submenu: {
+        case MenuItemKind::Submenu: {
             auto* menu = new QMenu(QString::fromUtf8(entry.english), this);
             menu->setObjectName(name);
             action = menu->menuAction();
@@ -264,49 +167,56 @@ void TfmMain::buildMenu()
                 mmMain->addMenu(menu);
             break;
         }
-        case ItemKind::Separator:
+        case MenuItemKind::Separator:
             action = new QAction(this);
             action->setSeparator(true);
             action->setObjectName(name);
             break;
-        case ItemKind::Item:
-        case ItemKind::Check:
+        case MenuItemKind::Item:
+        case MenuItemKind::Check:
             action = new QAction(QString::fromUtf8(entry.english), this);
             action->setObjectName(name);
-            action->setCheckable(entry.kind == ItemKind::Check);
+            action->setCheckable(entry.kind == MenuItemKind::Check);
             break;
         }
-        if (entry.kind != ItemKind::Submenu) {
+        if (entry.kind != MenuItemKind::Submenu) {
             if (parentMenu)
                 parentMenu->addAction(action);
             else
                 mmMain->addAction(action);
         }
         action->setVisible(entry.visible);
-        action->setEnabled(entry.enabled);
+        if (entry.kind == MenuItemKind::Item)
+            connect(action, &QAction::triggered, this, [this, name] { menuItemClick(name); });
     }
-    menuItem(QStringLiteral("mmActivateLargeRB"))
-        ->setStatusTip(QStringLiteral("Large RB ONLINE, other public RB OFFLINE"));
-    menuItem(QStringLiteral("mmActivateLargeRB"))
-        ->setToolTip(QStringLiteral("Large RB ONLINE, other public RB OFFLINE"));
+    QAction* largeRB = menuItem(QStringLiteral("mmActivateLargeRB"));
+    largeRB->setStatusTip(QStringLiteral("Large RB ONLINE, other public RB OFFLINE"));
+    largeRB->setToolTip(QStringLiteral("Large RB ONLINE, other public RB OFFLINE"));
+    // The item shows the segment's state; only a successful switch changes it, so the toggle of the click is
+    // taken back before the switch is tried.
+    connect(largeRB, &QAction::triggered, this, [this, largeRB](bool checked) {
+        largeRB->setChecked(!checked);
+        mmActivateLargeRBClick();
+    });
     for (QMenu* menu : findChildren<QMenu*>())
         menu->setToolTipsVisible(true);
-    connect(menuItem(QStringLiteral("mmExit")), &QAction::triggered, this, &QWidget::close);
 }
 
 void TfmMain::buildToolBar()
 {
-    for (const ToolButtonEntry& entry : toolButtonEntries) {
+    for (const shell::ToolButtonEntry& entry : shell::toolButtonEntries()) {
         if (entry.separatorBefore)
             tbMain->addSeparator();
         auto* button = new QToolButton(tbMain);
-        button->setObjectName(QLatin1String(entry.name));
-        button->setIcon(shell::toolButtonIcon(QLatin1String(entry.name)));
+        const QString name = QLatin1String(entry.name);
+        button->setObjectName(name);
+        button->setIcon(shell::toolButtonIcon(name));
         button->setAutoRaise(true);
-        button->setEnabled(entry.enabled);
         if (entry.hint)
             button->setToolTip(QString::fromUtf8(entry.hint));
         tbMain->addWidget(button);
+        if (entry.enabling != shell::Enabling::Always)
+            connect(button, &QToolButton::clicked, this, [this, name] { toolButtonClick(name); });
     }
     toolButton(QStringLiteral("tbConnect"))->setCheckable(true);
     connect(toolButton(QStringLiteral("tbConnect")), &QToolButton::clicked, this, [this] {
@@ -316,6 +226,7 @@ void TfmMain::buildToolBar()
             toolButton(QStringLiteral("tbConnect"))->setChecked(false);
     });
     connect(toolButton(QStringLiteral("tbMin")), &QToolButton::clicked, this, [this] { toggleMinimized(false); });
+    connect(toolButton(QStringLiteral("tbOkna")), &QToolButton::clicked, this, &TfmMain::tbOknaClick);
     connect(toolButton(QStringLiteral("tbExit")), &QToolButton::clicked, this, &QWidget::close);
 }
 
@@ -461,20 +372,18 @@ void TfmMain::setLanguageTexts()
         = QStringLiteral("CHECK  SELECT ANY DICTIONARY(FROM 10G)  or  SELECT ANY TABLE(TILL 10G)  rights !");
     nizDone.clear();
 
-    const bool slovenian = currLanguage == QLatin1String("SLO");
-    for (const MenuEntry& entry : menuEntries) {
-        if (entry.kind == ItemKind::Separator)
+    for (const shell::MenuEntry& entry : shell::menuEntries()) {
+        if (entry.kind == shell::MenuItemKind::Separator)
             continue;
-        const char* text = slovenian && entry.slovenian ? entry.slovenian : entry.english;
         if (QAction* action = menuItem(QLatin1String(entry.name)))
-            action->setText(QString::fromUtf8(text));
+            action->setText(shell::menuCaption(entry, currLanguage));
     }
-    for (const ToolButtonEntry& entry : toolButtonEntries) {
-        const char* hint = slovenian && entry.slovenianHint ? entry.slovenianHint : entry.hint;
-        if (hint)
-            toolButton(QLatin1String(entry.name))->setToolTip(QString::fromUtf8(hint));
+    for (const shell::ToolButtonEntry& entry : shell::toolButtonEntries()) {
+        if (entry.hint)
+            toolButton(QLatin1String(entry.name))->setToolTip(shell::toolButtonHint(entry, currLanguage));
     }
 
+    const bool slovenian = currLanguage == QLatin1String("SLO");
     if (slovenian) {
         nizError = QStringLiteral("NAPAKA");
         nizStart = QStringLiteral("Začni");
@@ -565,6 +474,11 @@ void TfmMain::FormActivate()
     prvicNaFormi = false;
     if (runNow) {
         commandRunStarted = true;
+        commandRunAtWork = true;
+        struct EndRun {
+            bool& flag;
+            ~EndRun() { flag = false; }
+        } endRun { commandRunAtWork };
         try {
             if (currMoreInstall) {
                 if (hooks.IzvediVecInstalacij)
@@ -589,6 +503,7 @@ void TfmMain::FormActivate()
 
     declRunParam = false;
     najdiglavnegaUserja();
+    refreshMenuStates();
     menuItem(QStringLiteral("mmKocka"))->setVisible(!currCubeCompany.isEmpty());
 }
 
@@ -609,10 +524,24 @@ void TfmMain::najdiglavnegaUserja()
 
 void TfmMain::enableConnectedActions(bool on)
 {
-    for (const char* name : connectedToolButtons)
-        toolButton(QLatin1String(name))->setEnabled(on);
-    for (const char* name : connectedMenuItems)
-        menuItem(QLatin1String(name))->setEnabled(on);
+    connectedActions = on;
+    refreshMenuStates();
+}
+
+void TfmMain::refreshMenuStates()
+{
+    for (const shell::MenuEntry& entry : shell::menuEntries()) {
+        if (entry.kind == shell::MenuItemKind::Separator)
+            continue;
+        const QString name = QLatin1String(entry.name);
+        const bool hasOpener = shell::registeredOpener(name).has_value();
+        menuItem(name)->setEnabled(shell::entryEnabled(entry.enabling, connectedActions, hasOpener));
+    }
+    for (const shell::ToolButtonEntry& entry : shell::toolButtonEntries()) {
+        const QString name = QLatin1String(entry.name);
+        const bool hasOpener = shell::registeredOpener(name).has_value();
+        toolButton(name)->setEnabled(shell::entryEnabled(entry.enabling, connectedActions, hasOpener));
+    }
 }
 
 void TfmMain::toggleMinimized(bool force)
@@ -683,8 +612,11 @@ void TfmMain::FormClose()
     if (currLargeRB == QLatin1String("D")) {
         currLargeRB = QStringLiteral("N");
         menuItem(QStringLiteral("mmActivateLargeRB"))->setChecked(true);
+        // The program is ending: nobody is left to read a message, so the outcome goes to the error output.
         if (hooks.mmActivateLargeRBClick)
             hooks.mmActivateLargeRBClick();
+        else
+            switchLargeRB(true);
     }
 }
 
@@ -796,4 +728,258 @@ bool TfmMain::SessionInTransaction() const
     if (!hooks.jeVTransakciji)
         return false;
     return shell::SessionInTransaction(osOracle->database(), hooks.jeVTransakciji);
+}
+
+// --- menus, tool bar and window chooser ---
+
+void TfmMain::menuItemClick(const QString& name)
+{
+    if (name == QLatin1String("mmExit")) {
+        close();
+    } else if (name == QLatin1String("mmConnect") || name == QLatin1String("mmDisconnect")) {
+        // The connection sequence connects its own handlers to these two.
+    } else if (name == QLatin1String("mmRestrictedEnable")) {
+        mmRestrictedEnableClick();
+    } else if (name == QLatin1String("mmRestrictedDisable")) {
+        mmRestrictedDisableClick();
+    } else if (name == QLatin1String("mmShowSession")) {
+        mmShowSessionClick();
+    } else if (name == QLatin1String("mmMonitor")) {
+        mmMonitorClick();
+    } else if (name == QLatin1String("mmTableLength")) {
+        mmTableLengthClick();
+    } else if (name == QLatin1String("mmGrantRevokerights")) {
+        openWithChooser(name, QStringLiteral("fmGrantAll"), toolButton(QStringLiteral("tbStructures")));
+    } else {
+        openWindow(name);
+    }
+}
+
+void TfmMain::toolButtonClick(const QString& name)
+{
+    const shell::ToolButtonEntry* entry = shell::findToolButtonEntry(name);
+    if (!entry)
+        return;
+    if (entry->chooserPrefix)
+        openWithChooser(name, QLatin1String(entry->chooserPrefix), toolButton(name));
+    else
+        openWindow(name);
+}
+
+bool TfmMain::openWindow(const QString& entryName)
+{
+    const std::optional<QString> opener = shell::registeredOpener(entryName);
+    if (!opener)
+        return false;
+    // The opener may replace registrations while it runs; it is called through a copy.
+    const shell::WindowOpener open = *shell::windowOpener(*opener);
+    open(*this);
+    return true;
+}
+
+void TfmMain::openWithChooser(const QString& entryName, const QString& prefix, QWidget* nearWidget)
+{
+    if (!shell::registeredOpener(entryName))
+        return;
+    lastPMFunction = [this, entryName] { openWindow(entryName); };
+    const int x = nearWidget ? nearWidget->mapTo(this, QPoint(0, 0)).x() : 0;
+    if (chooseOpenWindow(prefix, x))
+        lastPMFunction();
+}
+
+void TfmMain::tbErrorsClick()
+{
+    toolButtonClick(QStringLiteral("tbErrors"));
+}
+
+void TfmMain::fillWindowList(const std::optional<QString>& prefix)
+{
+    QCoreApplication::processEvents();
+    pmOkna->clear();
+    aTrenOkna.clear();
+    trenOkna = 0;
+    const QList<QWidget*> windows = shell::chooserWindows(QApplication::topLevelWidgets(), this, prefix);
+    for (QWidget* window : windows) {
+        QAction* entry
+            = pmOkna->addAction(window->windowTitle().isEmpty() ? window->objectName() : window->windowTitle());
+        entry->setObjectName(window->objectName());
+        const int index = static_cast<int>(aTrenOkna.size());
+        connect(entry, &QAction::triggered, this, [this, index] { activateChosenWindow(index); });
+        aTrenOkna.append(window);
+        ++trenOkna;
+    }
+}
+
+void TfmMain::showWindowList(int x)
+{
+    // Below the tool bar, at the button that asked.
+    pmOkna->popup(mapToGlobal(QPoint(x, paMainToolBar->mapTo(this, QPoint(0, paMainToolBar->height())).y())));
+}
+
+bool TfmMain::chooseOpenWindow(const QString& prefix, int x)
+{
+    fillWindowList(prefix);
+    if (trenOkna == 0)
+        return true;
+    QAction* entry = pmOkna->addAction(QStringLiteral("New"));
+    entry->setObjectName(QStringLiteral("New"));
+    connect(entry, &QAction::triggered, this, &TfmMain::openNewWindow);
+    ++trenOkna;
+    showWindowList(x);
+    return false;
+}
+
+void TfmMain::openNewWindow()
+{
+    if (lastPMFunction)
+        lastPMFunction();
+}
+
+void TfmMain::activateChosenWindow(int index)
+{
+    if (index < 0 || index >= aTrenOkna.size())
+        return;
+    // The window may have closed since the list was shown.
+    QWidget* window = aTrenOkna.at(index);
+    if (!window || !window->isVisible())
+        return;
+    if (window->isMinimized())
+        window->showNormal();
+    window->raise();
+    window->activateWindow();
+}
+
+void TfmMain::tbOknaClick()
+{
+    fillWindowList(std::nullopt);
+    if (trenOkna > 0)
+        showWindowList(toolButton(QStringLiteral("tbOkna"))->mapTo(this, QPoint(0, 0)).x());
+}
+
+bool TfmMain::unattendedRun() const
+{
+    return declRunParam || commandRunAtWork;
+}
+
+void TfmMain::showMessage(
+    QMessageBox::Icon icon, const QString& text, const QString& detail, const QString& boxName, bool quiet)
+{
+    // A message box would wait for a person who is not there: an unattended run writes to the error output.
+    if (quiet || unattendedRun()) {
+        std::fprintf(stderr, "%s\n", qPrintable(detail.isEmpty() ? text : text + QStringLiteral(": ") + detail));
+        return;
+    }
+    QMessageBox box(icon, windowTitle(), text, QMessageBox::Ok, this);
+    box.setObjectName(boxName);
+    if (!detail.isEmpty())
+        box.setInformativeText(detail);
+    box.exec();
+}
+
+void TfmMain::mmLockClick()
+{
+    openWindow(QStringLiteral("mmLock"));
+}
+
+void TfmMain::mmAuditClick()
+{
+    openWindow(QStringLiteral("mmAudit"));
+}
+
+void TfmMain::openAfterCount(const QString& entryName, const char* query, bool (*ready)(qint64), const char* notReady)
+{
+    qint64 count = 0;
+    try {
+        count = shell::countTables(*osOracle, QString::fromLatin1(query));
+    } catch (const db::OracleError& e) {
+        showMessage(QMessageBox::Critical, nizError, e.message(), QStringLiteral("precondition"));
+        return;
+    }
+    if (ready(count))
+        openWindow(entryName);
+    else
+        showMessage(QMessageBox::Information, QString::fromUtf8(notReady), {}, QStringLiteral("precondition"));
+}
+
+void TfmMain::mmTableLengthClick()
+{
+    openAfterCount(QStringLiteral("mmTableLength"), shell::tableLengthCountQuery, &shell::tableLengthReady,
+        shell::tableLengthNotReady);
+}
+
+void TfmMain::mmMonitorClick()
+{
+    openAfterCount(QStringLiteral("mmMonitor"), shell::monitorCountQuery, &shell::monitorReady, shell::monitorNotReady);
+}
+
+void TfmMain::mmRestrictedEnableClick()
+{
+    if (sporocilo(QString::fromUtf8(shell::restrictedEnableQuestion)))
+        setRestrictedSession(QStringLiteral("ENABLE"));
+}
+
+void TfmMain::mmRestrictedDisableClick()
+{
+    if (sporocilo(QString::fromUtf8(shell::restrictedDisableQuestion)))
+        setRestrictedSession(QStringLiteral("DISABLE"));
+}
+
+bool TfmMain::setRestrictedSession(const QString& mode)
+{
+    try {
+        shell::setRestrictedSession(*osOracle, mode);
+        return true;
+    } catch (const db::OracleError& e) {
+        showMessage(QMessageBox::Critical, napakaRestricted, e.message(), QStringLiteral("restrictedError"));
+        return false;
+    }
+}
+
+QString TfmMain::listUnrestrictedSessions(const QString& mode)
+{
+    QString text;
+    try {
+        text = shell::unrestrictedSessions(*osOracle);
+    } catch (const db::OracleError& e) {
+        showMessage(QMessageBox::Critical, nizError, e.message(), QStringLiteral("unrestrictedSessions"));
+        return {};
+    }
+    if (mode == QLatin1String("K"))
+        return text;
+    showMessage(QMessageBox::Information, text, {}, QStringLiteral("unrestrictedSessions"));
+    return text;
+}
+
+void TfmMain::mmShowSessionClick()
+{
+    listUnrestrictedSessions(QStringLiteral("P"));
+}
+
+bool TfmMain::mmActivateLargeRBClick()
+{
+    return switchLargeRB(false);
+}
+
+bool TfmMain::switchLargeRB(bool atExit)
+{
+    QAction* item = menuItem(QStringLiteral("mmActivateLargeRB"));
+    const QString target = shell::largeRBTarget(item->isChecked());
+    const bool quiet = atExit || unattendedRun();
+    if (!shell::canUseLargeRB(*osOracle))
+        return false;
+    try {
+        shell::activateLargeRB(*osOracle, currLargeRBName, target == QLatin1String("ONLINE"));
+    } catch (const db::OracleError& e) {
+        showMessage(QMessageBox::Critical, nizErrorRB + QLatin1Char(' ') + currLargeRBName + QLatin1Char(' ') + target,
+            e.message(), QStringLiteral("largeRBError"), atExit);
+        // A segment left online after an unattended run is a failure of that run.
+        if (atExit && exitStatus == 0)
+            exitStatus = 1;
+        return false;
+    }
+    item->setChecked(!item->isChecked());
+    if (!quiet)
+        showMessage(QMessageBox::Information, currLargeRBName + QStringLiteral(" :") + target, {},
+            QStringLiteral("largeRBDone"));
+    return true;
 }

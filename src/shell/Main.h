@@ -8,6 +8,7 @@
 #include "shell/settings.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPointer>
 
 #include <functional>
@@ -69,7 +70,8 @@ public:
         std::function<bool()> openInstallationsTable;
         // The installation of the connected user, when the installation tables name one.
         std::function<std::optional<TInstallationOfUser>(const QString& connUser)> findInstallationOfUser;
-        std::function<void()> mmActivateLargeRBClick; // switches the large rollback segment
+        // Switches the large rollback segment off at closing; when empty, the window's own switch does it.
+        std::function<void()> mmActivateLargeRBClick;
         // Whether a worksheet window holds an open transaction on the database (the worksheet answers).
         std::function<bool(QWidget* workSheet, const QString& database)> jeVTransakciji;
     };
@@ -92,7 +94,11 @@ public:
     void toggleMinimized(bool force);
     void setLanguageTexts();
     void najdiglavnegaUserja();
+    // The database tools follow the main session (on after a logon, off after a disconnect).
     void enableConnectedActions(bool on);
+    // Enables every menu item and tool button by its rule: a window's entry only once its opener is registered
+    // (shell/windowregistry.h), a database tool only while connected. Call it after registering an opener late.
+    void refreshMenuStates();
     // Ends an unattended run: the main window closes from tiCloseForm a second later.
     void startCloseTimer();
 
@@ -104,6 +110,36 @@ public:
     QString loginDataError;
 
     bool mainSessionConnected() const;
+
+    // --- menus, tool bar and window chooser ---
+    // Opens the window of a menu item or tool button through its registered opener; false when none.
+    bool openWindow(const QString& entryName);
+    // Lists the open windows whose name begins with the prefix in pmOkna, with an entry "New" that calls
+    // lastPMFunction, below the tool bar at x (main-window coordinates). True, with nothing shown, when none is open.
+    bool chooseOpenWindow(const QString& prefix, int x);
+    void openNewWindow();
+    // Brings the window of entry `index` of aTrenOkna to the front, restored when minimised.
+    void activateChosenWindow(int index);
+    // Lists every open window but the main one.
+    void tbOknaClick();
+    // The object-status window: the chooser of its kind, else a new one (also the command runner's ERRORS).
+    void tbErrorsClick();
+    void mmLockClick();
+    void mmAuditClick();
+    void mmMonitorClick();
+    void mmTableLengthClick();
+    void mmRestrictedEnableClick();
+    void mmRestrictedDisableClick();
+    void mmShowSessionClick();
+    // "ALTER SYSTEM ENABLE|DISABLE RESTRICTED SESSION"; false, after napakaRestricted is shown (written to the
+    // error output in an unattended run), when the server refuses or the mode is neither.
+    bool setRestrictedSession(const QString& mode);
+    // The sessions restricted session would lock out, one line each; mode "K" only returns the text, any other
+    // mode also shows it.
+    QString listUnrestrictedSessions(const QString& mode);
+    // Switches the large rollback segment currLargeRBName to the state the menu item does not show; true when
+    // switched. The worksheet and the script executor mirror menuItem("mmActivateLargeRB")->isChecked().
+    bool mmActivateLargeRBClick();
 
     // --- services for the tool windows, on the window's own state ---
     QString pretvoriDescriptor() const;
@@ -201,11 +237,24 @@ private:
     void buildMenu();
     void buildToolBar();
     void applyCaption();
+    void menuItemClick(const QString& name);
+    void toolButtonClick(const QString& name);
+    void openWithChooser(const QString& entryName, const QString& prefix, QWidget* nearWidget);
+    void fillWindowList(const std::optional<QString>& prefix);
+    void showWindowList(int x);
+    void openAfterCount(const QString& entryName, const char* query, bool (*ready)(qint64), const char* notReady);
+    bool switchLargeRB(bool atExit);
+    bool unattendedRun() const;
+    // A message for the user; with `quiet` or in an unattended run it goes to the error output instead.
+    void showMessage(
+        QMessageBox::Icon icon, const QString& text, const QString& detail, const QString& boxName, bool quiet = false);
 
     Environment env;
     bool activationAtWork = false;
     bool activationQueued = false;
     bool commandRunStarted = false;
+    bool commandRunAtWork = false;
+    bool connectedActions = false;
     QString multiUserMark;
 };
 
