@@ -48,6 +48,7 @@ ExecResult executeDdl(SessionState& s, const sql::Statement& stmt, std::string_v
 #include "engine/catalog/catalog.h"
 #include "engine/exec/ddl_support.h"
 #include "engine/link/links.h"
+#include "engine/plsql/stored_units.h"
 #include "engine/plsql/trigger_ddl.h"
 #include "engine/priv/ddl_rights.h"
 #include "engine/storage/sqlite.h"
@@ -172,15 +173,23 @@ void runDdl(DdlContext& ctx, const sql::Statement& stmt, ExecResult& result)
             plsql::dropTrigger(ctx.s, *stmt.as<sql::DropObjectStmt>());
             break;
         }
-        throw oraError(3001, "unimplemented feature", stmt.offset);
+        plsql::dropUnit(ctx.s, *stmt.as<sql::DropObjectStmt>());
+        break;
     case K::PlSql:
-        if (stmt.as<sql::PlSqlStmt>()->unit != sql::PlSqlStmt::Unit::Trigger)
-            throw oraError(3001, "unimplemented feature", stmt.offset);
+        if (stmt.as<sql::PlSqlStmt>()->unit != sql::PlSqlStmt::Unit::Trigger) {
+            plsql::createUnit(ctx.s, *stmt.as<sql::PlSqlStmt>(), ctx.text, ctx.warning);
+            break;
+        }
         plsql::createTrigger(ctx.s, *stmt.as<sql::PlSqlStmt>(), ctx.text, ctx.warning);
         break;
     case K::AlterCode:
-        if (stmt.as<sql::AlterCodeStmt>()->objectType != "TRIGGER")
-            throw oraError(3001, "unimplemented feature", stmt.offset);
+        if (stmt.as<sql::AlterCodeStmt>()->objectType != "TRIGGER") {
+            const auto& a = *stmt.as<sql::AlterCodeStmt>();
+            plsql::alterCompile(ctx.s, a.name.schema ? a.name.schema->name : ctx.s.schema, a.name.name.name,
+                a.compileWhat.empty() || a.compileWhat == "PACKAGE" ? a.objectType : a.compileWhat,
+                a.name.name.offset, ctx.warning);
+            break;
+        }
         plsql::alterTrigger(ctx.s, *stmt.as<sql::AlterCodeStmt>(), ctx.warning);
         break;
     default:

@@ -662,7 +662,7 @@ ExecResult executeNested(SessionState& s, std::string_view sql, std::vector<Bind
         case sql::StatementKind::ExplainPlan:
             return explainPlan(s, *stmt.as<sql::ExplainPlanStmt>(), sql);
         case sql::StatementKind::PlSql:
-            if (stmt.as<sql::PlSqlStmt>()->unit == sql::PlSqlStmt::Unit::Trigger)
+            if (stmt.as<sql::PlSqlStmt>()->unit != sql::PlSqlStmt::Unit::AnonymousBlock)
                 return executeDdl(s, stmt, sql);
             return plsql::execute(s, *stmt.as<sql::PlSqlStmt>(), sql, binds);
         default:

@@ -9,7 +9,9 @@
 #include "engine/plsql/interpreter.h"
 #include "engine/plsql/native.h"
 #include "engine/plsql/parser.h"
+#include "engine/plsql/stored_units.h"
 #include "engine/plsql/values.h"
+#include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/sql/lexer.h"
 #include "engine/storage/database_state.h"
@@ -470,6 +472,16 @@ struct CNativeCall : CExpr {
         NativeCall call { c.s, values, outTypes };
 #pragma GCC diagnostic pop
         fillArgTypes(call, argTypes);
+        // Collections travel apart: the elements of an IN table in index order, an OUT table as elements 1..n.
+        call.tables.resize(routine->params.size());
+        for (size_t i = 0; i < routine->params.size() && i < args.size(); ++i)
+            if (routine->params[i].type == NativeType::Varchar2Table && args[i]
+                && routine->params[i].mode != ParamMode::Out) {
+                Val t = args[i]->eval(c);
+                if (t.c)
+                    for (const auto& [k, v] : t.c->elements)
+                        call.tables[i].push_back(v.v);
+            }
         std::optional<Value> r;
         try {
             r = routine->run(call);
@@ -479,9 +491,21 @@ struct CNativeCall : CExpr {
             p.message = e.message();
             throw p;
         }
-        for (size_t i = 0; i < routine->params.size(); ++i)
-            if (routine->params[i].mode != ParamMode::In && i < args.size() && args[i])
-                assignTo(*args[i], Val { values[i], nullptr }, c);
+        for (size_t i = 0; i < routine->params.size(); ++i) {
+            if (routine->params[i].mode == ParamMode::In || i >= args.size() || !args[i])
+                continue;
+            if (routine->params[i].type == NativeType::Varchar2Table) {
+                Val* t = args[i]->ref(c);
+                if (!t)
+                    continue;
+                *t = initialValue(args[i]->type);
+                int64_t k = 1;
+                for (const Value& v : call.tables[i])
+                    t->c->elements[TableKey { k++ }] = Val { v, nullptr };
+                continue;
+            }
+            assignTo(*args[i], Val { values[i], nullptr }, c);
+        }
         return Val { r ? *r : Value::null(), nullptr };
     }
 };
@@ -1019,6 +1043,48 @@ struct Scope {
     std::string label;
 };
 
+} // namespace
+
+// The names a stored unit offers to others: a package spec's declarations, or a procedure or function itself.
+struct PackageSymbols {
+    std::map<std::string, Sym> names;
+};
+
+namespace {
+
+// A call of a stored subprogram: which one is decided when the caller is compiled (the unit and the overload), the
+// subprogram itself is found when the call runs, in the unit as the session has it compiled then.
+struct CStoredCall : CExpr {
+    int64_t unitId = 0;
+    std::string name;
+    size_t overload = 0;
+    std::vector<CExprPtr> args; // per parameter; null where the default applies
+    Val eval(Ctx& c) const override
+    {
+        std::shared_ptr<LoadedUnit> lu = loadForCall(c, unitId);
+        std::shared_ptr<StoredCompileOutput> runnable = lu->runnable;
+        std::shared_ptr<Frame> state = lu->state;
+        auto it = runnable->symbols->names.find(name);
+        if (it == runnable->symbols->names.end() || overload >= it->second.subs.size())
+            throw plError(6508, "PL/SQL: could not find program unit being called");
+        std::vector<const CExpr*> a;
+        for (const auto& x : args)
+            a.push_back(x.get());
+        return callSubprogramAt(*it->second.subs[overload], runnable->unit.get(), a, state.get(), c);
+    }
+};
+
+// A variable of a package's spec, in the package's state of the session.
+struct CPackageVar : CExpr {
+    int64_t unitId = 0;
+    int slot = 0;
+    Val* ref(Ctx& c) const override
+    {
+        return packageVariable(c, unitId, slot);
+    }
+    Val eval(Ctx& c) const override { return *ref(c); }
+};
+
 struct Predefined {
     const char* name;
     int code;
@@ -1093,6 +1159,30 @@ public:
     bool inFunction = false;
     int loopDepth = 0;
     std::string currentCursorOf; // WHERE CURRENT OF being compiled
+    // A stored unit being compiled: itself (its own package's members are named through it), what it uses, and
+    // whether only the subprograms' headers are wanted (the interface other units compile against).
+    const StoredUnit* self = nullptr;
+    std::vector<int64_t> dependsOn;
+    bool headersOnly = false;
+    bool formalType = false; // resolving a parameter's or a function result's type
+    PlType formal(const TypeSpec& t)
+    {
+        formalType = true;
+        try {
+            PlType r = resolveType(t);
+            formalType = false;
+            return r;
+        } catch (...) {
+            formalType = false;
+            throw;
+        }
+    }
+    void uses(const std::vector<int64_t>& ids) { dependsOn.insert(dependsOn.end(), ids.begin(), ids.end()); }
+    // Interfaces of other units whose symbols the compiled form points at, kept alive with it.
+    std::vector<std::shared_ptr<const StoredCompileOutput>> keepInterfaces;
+    // The spec's exceptions lent by the interface when the runnable form of a package is compiled.
+    const PackageSymbols* lentExceptions = nullptr;
+    const Sym* storedSymbol(const std::vector<std::string>& chain, int64_t* unitId = nullptr);
     const TriggerNames* trigger = nullptr; // set while a trigger's body or WHEN condition is compiled
 
     Pos pos(int offset) const { return positionOf(text, offset); }
@@ -1166,7 +1256,10 @@ public:
     CExprPtr sqlWith(const std::string& exprText, std::vector<CExprPtr> args, const Expr& e);
     CExprPtr target(const Expr& e);
     CExprPtr tryVariable(const std::vector<std::string>& parts, const Pos& p);
-    CExprPtr callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement);
+    CExprPtr callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement, int64_t storedUnit = 0);
+    CExprPtr storedName(const Expr& e, bool asStatement);
+    CExprPtr member(const PackageSymbols& pkg, int64_t unitId, const std::vector<NamePart>& parts, size_t i,
+        bool asStatement);
     CExprPtr nativeCall(const NativePackage& pkg, const NamePart& routine, const Pos& p, bool asStatement);
     CExprPtr cursorRef(const Expr& e, const CursorDecl** decl);
 
@@ -1233,7 +1326,8 @@ PlType Compiler::resolveType(const TypeSpec& t)
             || n == "SIMPLE_INTEGER")
             return PlType::integer();
         if (n == "VARCHAR2" || n == "VARCHAR" || n == "NVARCHAR2" || n == "STRING") {
-            if (t.size <= 0)
+            // A formal parameter and a function's result take no length: the actual value brings its own.
+            if (t.size <= 0 && !formalType)
                 fail(t.pos, "PLS-00215: String length constraints must be in range (1 .. 32767)");
             if (t.size > 32767)
                 fail(t.pos, "PLS-00215: String length constraints must be in range (1 .. 32767)");
@@ -1277,6 +1371,11 @@ PlType Compiler::resolveType(const TypeSpec& t)
             vt.notNull = false;
             return vt;
         }
+        if (const Sym* sym = storedSymbol(t.name); sym && sym->k == Sym::K::Var) {
+            PlType vt = sym->type;
+            vt.notNull = false;
+            return vt;
+        }
         if (t.name.size() >= 2) {
             // table.column or owner.table.column
             std::string owner = t.name.size() == 3 ? t.name[0] : "";
@@ -1300,6 +1399,18 @@ PlType Compiler::resolveType(const TypeSpec& t)
     }
     if (const Sym* sym = lookup(full); sym && sym->k == Sym::K::Type)
         return sym->type;
+    if (t.name.size() == 2)
+        if (auto native = findNativeType(t.name[0], t.name[1])) {
+            if (*native == NativeType::Varchar2Table) {
+                PlType table = PlType::of(PlKind::Table);
+                table.element = std::make_shared<PlType>(PlType::varchar2(32767));
+                table.name = full;
+                return table;
+            }
+            return PlType::integer(); // a handle, as the package hands it out
+        }
+    if (const Sym* sym = storedSymbol(t.name); sym && sym->k == Sym::K::Type)
+        return sym->type;
     fail(t.pos, "PLS-00201: identifier '" + full + "' must be declared");
 }
 
@@ -1311,6 +1422,7 @@ PlType Compiler::rowTypeOfQuery(const std::string& query, const Pos& p)
     std::shared_ptr<exec::CachedStatement> entry;
     try {
         entry = exec::translateEmbedded(s, query, *parsed.statement, nullptr);
+        uses(entry->bound->dependsOn);
     } catch (const Error& e) {
         std::string what = query.substr(14);
         if (e.code() == 942)
@@ -1576,9 +1688,30 @@ CExprPtr Compiler::tryVariable(const std::vector<std::string>& parts, const Pos&
         sym = lookup(parts[0]);
         i = 1;
     }
-    if (!sym || sym->k != Sym::K::Var)
-        return nullptr;
-    CExprPtr cur = var(*sym, p);
+    CExprPtr cur;
+    if (!sym && parts.size() >= 2) {
+        // a package's variable: PKG.V or OWNER.PKG.V, with fields after it
+        for (size_t n = 2; n <= 3 && n <= parts.size() && !cur; ++n) {
+            int64_t unitId = 0;
+            const Sym* ps = storedSymbol(std::vector<std::string>(parts.begin(), parts.begin() + static_cast<long>(n)), &unitId);
+            if (!ps || ps->k != Sym::K::Var)
+                continue;
+            auto v = std::make_unique<CPackageVar>();
+            v->unitId = unitId;
+            v->slot = ps->slot;
+            v->type = ps->type;
+            v->pos = p;
+            v->assignable = !ps->constant;
+            cur = std::move(v);
+            i = n;
+        }
+        if (!cur)
+            return nullptr;
+    } else {
+        if (!sym || sym->k != Sym::K::Var)
+            return nullptr;
+        cur = var(*sym, p);
+    }
     for (; i < parts.size(); ++i) {
         if (cur->type.kind != PlKind::Record || !cur->type.record)
             return nullptr;
@@ -1611,6 +1744,7 @@ CExprPtr Compiler::sqlExpr(const Expr& e)
     BlockNames names(*this, *es);
     try {
         es->entry = exec::translateEmbedded(s, q, *es->parsed->statement, &names);
+        uses(es->entry->bound->dependsOn);
     } catch (const Error& err) {
         if (err.code() == 904) {
             // the name that is neither a column nor a variable
@@ -1663,6 +1797,7 @@ CExprPtr Compiler::sqlWith(const std::string& exprText, std::vector<CExprPtr> ar
     BlockNames names(*this, *es);
     try {
         es->entry = exec::translateEmbedded(s, q, *es->parsed->statement, &names);
+        uses(es->entry->bound->dependsOn);
     } catch (const Error& err) {
         fail(e.pos, "PLS-00306: wrong number or types of arguments in call to '"
                 + (e.parts.empty() ? std::string("?") : e.parts[0].name) + "'");
@@ -1679,7 +1814,7 @@ CExprPtr Compiler::sqlWith(const std::string& exprText, std::vector<CExprPtr> ar
     return n;
 }
 
-CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement)
+CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement, int64_t storedUnit)
 {
     // Overloads: the first whose parameters take the arguments.
     std::string lastError;
@@ -1726,6 +1861,16 @@ CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bo
                 ok = false;
         if (!ok)
             continue;
+        if (storedUnit) {
+            auto c = std::make_unique<CStoredCall>();
+            c->pos = p;
+            c->unitId = storedUnit;
+            c->name = sym.subs[k]->name;
+            c->overload = k;
+            c->args = std::move(args);
+            c->type = sub->returnType;
+            return c;
+        }
         auto c = std::make_unique<CCall>();
         c->pos = p;
         c->sub = sub.get();
@@ -1949,11 +2094,21 @@ CExprPtr Compiler::name(const Expr& e, bool asStatement)
         }
     }
     if (parts.size() == 2) {
-        if (const NativePackage* pkg = findNativePackage(first.name))
+        if (const NativePackage* pkg = findNativePackage(first.name)) {
+            for (const NativeConstant& k : pkg->constants)
+                if (k.name == parts[1].name && !parts[1].hasArgs) {
+                    auto c = node<CLiteral>(e, k.type == NativeType::Varchar2 ? PlType::varchar2(32767)
+                                                                              : PlType::number());
+                    c->value = k.value;
+                    return c;
+                }
             return nativeCall(*pkg, parts[1], parts[1].pos, asStatement);
+        }
         if (parts[1].name == "NEXTVAL" || parts[1].name == "CURRVAL")
             return sqlExpr(e);
     }
+    if (CExprPtr stored = storedName(e, asStatement))
+        return stored;
     std::string full;
     for (const NamePart& p : parts)
         full += (full.empty() ? "" : ".") + p.name;
@@ -2080,6 +2235,7 @@ std::unique_ptr<EmbeddedSql> Compiler::embedded(
     BlockNames names(*this, *es);
     try {
         es->entry = exec::translateEmbedded(s, es->text, *es->parsed->statement, &names);
+        uses(es->entry->bound->dependsOn);
     } catch (const Error& err) {
         int off = err.offset() >= 0 ? begin + err.offset() : stmtPos.offset;
         note(pos(off), "PL/SQL: " + err.message());
@@ -2143,10 +2299,18 @@ void Compiler::declare(const Decl& d, CBlock& out)
         return;
     }
     case DeclKind::Exception: {
-        exceptions.push_back(std::make_unique<ExceptionDecl>());
-        exceptions.back()->name = d.name;
         Sym sym;
         sym.k = Sym::K::Exception;
+        if (lentExceptions && level == 0) {
+            auto lent = lentExceptions->names.find(d.name);
+            if (lent != lentExceptions->names.end() && lent->second.k == Sym::K::Exception) {
+                sym.exception = lent->second.exception;
+                scope->names.emplace(d.name, sym);
+                return;
+            }
+        }
+        exceptions.push_back(std::make_unique<ExceptionDecl>());
+        exceptions.back()->name = d.name;
         sym.exception = exceptions.back().get();
         scope->names.emplace(d.name, sym);
         return;
@@ -2176,7 +2340,7 @@ void Compiler::declare(const Decl& d, CBlock& out)
         for (const Param& prm : d.params) {
             CParam cp;
             cp.name = prm.name;
-            cp.type = resolveType(prm.type);
+            cp.type = formal(prm.type);
             cp.slot = alloc();
             if (prm.defaultValue)
                 cp.defaultValue = expr(*prm.defaultValue);
@@ -2305,7 +2469,7 @@ void Compiler::declare(const Decl& d, CBlock& out)
                 cp.name = prm.name;
                 cp.mode = prm.mode;
                 // a formal parameter takes the actual's length and precision: CHAR is any CHAR
-                cp.type = resolveType(prm.type);
+                cp.type = formal(prm.type);
                 cp.type.size = 0;
                 cp.type.precision = 0;
                 cp.type.scale = 0;
@@ -2316,7 +2480,7 @@ void Compiler::declare(const Decl& d, CBlock& out)
                 target->params.push_back(std::move(cp));
             }
             if (sp.isFunction)
-                target->returnType = resolveType(sp.returnType);
+                target->returnType = formal(sp.returnType);
             target->frameSize = frameSize.back();
             pop();
             frameSize.pop_back();
@@ -2325,7 +2489,7 @@ void Compiler::declare(const Decl& d, CBlock& out)
             sym->subDecls.push_back(&sp);
             unit.subs.push_back(target);
         }
-        if (sp.hasBody)
+        if (sp.hasBody && !headersOnly)
             compileSub(sp, target);
         return;
     }
@@ -2425,6 +2589,14 @@ void Compiler::handlers(const Block& b, CBlock& out)
                             found = true;
                         }
             }
+            if (!found && chain.size() >= 2)
+                if (const Sym* ps = storedSymbol(chain); ps && ps->k == Sym::K::Exception) {
+                    if (ps->exception->code)
+                        ch.codes.push_back(ps->exception->code);
+                    else
+                        ch.userExceptions.push_back(ps->exception);
+                    found = true;
+                }
             if (!found) {
                 std::string full;
                 for (const std::string& n : chain)
@@ -2601,7 +2773,8 @@ CStmtPtr Compiler::statement(const Stmt& s)
         auto n = std::make_unique<SEval>();
         n->call = name(e, true);
         if (n->call->type.kind != PlKind::Varchar2 || dynamic_cast<CCall*>(n->call.get()) == nullptr) {
-            if (!dynamic_cast<CCall*>(n->call.get()) && !dynamic_cast<CNativeCall*>(n->call.get()))
+            if (!dynamic_cast<CCall*>(n->call.get()) && !dynamic_cast<CNativeCall*>(n->call.get())
+                && !dynamic_cast<CStoredCall*>(n->call.get()))
                 fail(e.pos, "PLS-00221: '" + e.parts.back().name + "' is not a procedure or is undefined");
         }
         return n;
@@ -2654,6 +2827,12 @@ CStmtPtr Compiler::statement(const Stmt& s)
             return n;
         const Expr& e = *s.value;
         const Sym* sym = e.parts.size() == 1 ? lookup(e.parts[0].name) : nullptr;
+        if (!sym && e.parts.size() >= 2) {
+            std::vector<std::string> chain;
+            for (const NamePart& p : e.parts)
+                chain.push_back(p.name);
+            sym = storedSymbol(chain);
+        }
         if (sym && sym->k == Sym::K::Exception) {
             if (sym->exception->code) {
                 n->code = sym->exception->code;
@@ -2824,6 +3003,162 @@ CStmtPtr Compiler::statement(const Stmt& s)
     fail(s.pos, "PLS-00103");
 }
 
+// ---- stored units
+
+namespace {
+
+// An object a name stands for, synonyms followed; the synonyms passed are noted as used too.
+std::optional<catalog::ObjectRow> resolveCode(
+    SessionState& s, const std::string& owner, const std::string& name, std::vector<int64_t>& used)
+{
+    catalog::Lookup lookup(s.conn, &s);
+    std::optional<catalog::ObjectRow> o;
+    try {
+        o = lookup.resolveObject(owner, name, s.schema, false);
+        if (o && o->type == catalog::kTypeSynonym) {
+            used.push_back(o->id);
+            o = lookup.resolveObject(owner, name, s.schema, true);
+        }
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+    return o;
+}
+
+} // namespace
+
+const Sym* Compiler::storedSymbol(const std::vector<std::string>& chain, int64_t* unitId)
+{
+    if (chain.size() < 2 || chain.size() > 3)
+        return nullptr;
+    std::vector<int64_t> used;
+    auto o = resolveCode(s, chain.size() == 3 ? chain[0] : "", chain[chain.size() - 2], used);
+    if (!o || o->type != catalog::kTypePackage)
+        return nullptr;
+    if (o->ownerId != s.userId && !priv::hasObjectPrivilege(s, o->id, priv::ObjectPrivilege::Execute))
+        return nullptr;
+    std::shared_ptr<LoadedUnit> lu = unitInterface(s, o->id);
+    if (!lu || !unitCompiles(s, *lu))
+        return nullptr;
+    auto it = lu->interface->symbols->names.find(chain.back());
+    if (it == lu->interface->symbols->names.end())
+        return nullptr;
+    uses(used);
+    dependsOn.push_back(o->id);
+    keepInterfaces.push_back(lu->interface);
+    if (unitId)
+        *unitId = o->id;
+    return &it->second;
+}
+
+CExprPtr Compiler::storedName(const Expr& e, bool asStatement)
+{
+    const auto& parts = e.parts;
+    std::vector<int64_t> used;
+    std::optional<catalog::ObjectRow> o;
+    size_t i = 1;
+    o = resolveCode(s, "", parts[0].name, used);
+    if ((!o || o->type == catalog::kTypeTable || o->type == catalog::kTypeView) && parts.size() >= 2
+        && !parts[0].hasArgs) {
+        used.clear();
+        o = resolveCode(s, parts[0].name, parts[1].name, used);
+        i = 2;
+        if (!o && parts.size() == 3 && parts[0].name == "SYS")
+            if (const NativePackage* pkg = findNativePackage(parts[1].name))
+                return nativeCall(*pkg, parts[2], parts[2].pos, asStatement);
+    }
+    if (!o)
+        return nullptr;
+    const int type = o->type;
+    if (type != catalog::kTypeProcedure && type != catalog::kTypeFunction && type != catalog::kTypePackage)
+        return nullptr;
+    // Without EXECUTE the unit is not there for this user, as Oracle says it.
+    if (o->ownerId != s.userId && !priv::hasObjectPrivilege(s, o->id, priv::ObjectPrivilege::Execute))
+        return nullptr;
+    if (self && o->id == self->id) {
+        // a procedure naming itself (recursion) finds itself in its own scope
+        const Sym* own = lookup(o->name);
+        if (own && own->k == Sym::K::Sub && i == parts.size())
+            return callOf(*own, parts[i - 1], parts[i - 1].pos, asStatement);
+    }
+    std::shared_ptr<LoadedUnit> lu = unitInterface(s, o->id);
+    if (!lu)
+        return nullptr;
+    if (!unitCompiles(s, *lu))
+        fail(parts[0].pos, "PLS-00905: object " + o->owner + "." + o->name + " is invalid");
+    uses(used);
+    dependsOn.push_back(o->id);
+    keepInterfaces.push_back(lu->interface);
+    const PackageSymbols& pkg = *lu->interface->symbols;
+    if (type != catalog::kTypePackage) {
+        auto it = pkg.names.find(o->name);
+        if (it == pkg.names.end() || it->second.k != Sym::K::Sub)
+            return nullptr;
+        if (i != parts.size())
+            fail(parts[i].pos, "PLS-00302: component '" + parts[i].name + "' must be declared");
+        return callOf(it->second, parts[i - 1], parts[i - 1].pos, asStatement, o->id);
+    }
+    if (i >= parts.size())
+        fail(parts[i - 1].pos, "PLS-00221: '" + parts[i - 1].name + "' is not a procedure or is undefined");
+    return member(pkg, o->id, parts, i, asStatement);
+}
+
+CExprPtr Compiler::member(
+    const PackageSymbols& pkg, int64_t unitId, const std::vector<NamePart>& parts, size_t i, bool asStatement)
+{
+    const NamePart& part = parts[i];
+    auto it = pkg.names.find(part.name);
+    if (it == pkg.names.end())
+        fail(part.pos, "PLS-00302: component '" + part.name + "' must be declared");
+    const Sym& sym = it->second;
+    CExprPtr cur;
+    if (sym.k == Sym::K::Sub) {
+        cur = callOf(sym, part, part.pos, asStatement && i + 1 == parts.size(), unitId);
+    } else if (sym.k == Sym::K::Var) {
+        auto v = std::make_unique<CPackageVar>();
+        v->unitId = unitId;
+        v->slot = sym.slot;
+        v->type = sym.type;
+        v->pos = part.pos;
+        v->assignable = !sym.constant;
+        cur = std::move(v);
+        if (part.hasArgs) {
+            if (cur->type.kind != PlKind::Table || part.args.size() != 1)
+                fail(part.pos, "PLS-00222: no function with name '" + part.name + "' exists in this scope");
+            auto el = std::make_unique<CElement>();
+            el->pos = part.pos;
+            el->type = *cur->type.element;
+            el->key = expr(*part.args[0].value);
+            el->assignable = cur->assignable;
+            el->base = std::move(cur);
+            cur = std::move(el);
+        }
+    } else if (sym.k == Sym::K::Exception) {
+        fail(part.pos, "PLS-00321: expression '" + part.name + "' is inappropriate as the left hand side of an "
+                                                              "assignment statement");
+    } else if (sym.k == Sym::K::Cursor) {
+        fail(part.pos, "ORA-03001: unimplemented feature: a package's cursor used from another unit");
+    } else {
+        fail(part.pos, "PLS-00330: invalid use of type name or subtype name");
+    }
+    for (++i; i < parts.size(); ++i) {
+        const NamePart& field = parts[i];
+        if (cur->type.kind != PlKind::Record || !cur->type.record || field.hasArgs)
+            fail(field.pos, "PLS-00302: component '" + field.name + "' must be declared");
+        int idx = cur->type.record->find(field.name);
+        if (idx < 0)
+            fail(field.pos, "PLS-00302: component '" + field.name + "' must be declared");
+        auto f = std::make_unique<CField>();
+        f->pos = field.pos;
+        f->type = cur->type.record->types[static_cast<size_t>(idx)];
+        f->index = idx;
+        f->assignable = cur->assignable;
+        f->base = std::move(cur);
+        cur = std::move(f);
+    }
+    return cur;
+}
+
 } // namespace
 
 CompileOutput compileBlock(SessionState& s, std::string_view text, const Unit& unit, const std::vector<Bind>& binds)
@@ -2903,6 +3238,99 @@ CompileOutput compileTrigger(SessionState& s, std::string_view text, const Unit&
     auto h = std::make_unique<Holder>();
     h->cursors = std::move(c.cursors);
     h->exceptions = std::move(c.exceptions);
+    out.unit->keep.push_back(std::move(h));
+    return out;
+}
+
+} // namespace engine::plsql
+
+namespace engine::plsql {
+
+StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::string_view specText, const Unit& spec,
+    std::string_view bodyText, const Unit* body, bool headersOnly, std::shared_ptr<const StoredCompileOutput> interface)
+{
+    static const std::vector<Bind> noBinds;
+    StoredCompileOutput out;
+    out.unit = std::make_unique<CUnit>();
+    out.unit->owner = info.owner;
+    out.unit->ownerId = info.ownerId;
+    out.unit->name = info.name;
+    out.symbols = std::make_shared<PackageSymbols>();
+    out.interface = interface;
+    Compiler c(s, specText, *out.unit, std::make_shared<std::vector<Val>>(), noBinds);
+    c.self = &info;
+    c.headersOnly = headersOnly;
+    if (interface)
+        c.lentExceptions = interface->symbols.get();
+    Scope root;
+    // The package's own name qualifies its members inside it (PKG.X), as a label does.
+    root.label = info.name;
+    c.scope = &root;
+    auto top = std::make_unique<CBlock>();
+    if (spec.kind == Unit::Kind::Procedure || spec.kind == Unit::Kind::Function) {
+        Decl d;
+        d.kind = DeclKind::Subprogram;
+        d.name = spec.subprogram->name;
+        d.pos = spec.subprogram->pos;
+        d.subprogram = spec.subprogram;
+        try {
+            c.declare(d, *top);
+        } catch (const Fail& f) {
+            c.errors.push_back(f.error);
+        }
+        out.symbols->names = root.names;
+    } else {
+        c.declarations(spec.decls, *top);
+        out.symbols->names = root.names;
+        if (body) {
+            // The spec's errors are its own: the body reports only what is wrong in it.
+            std::vector<CompileError> specErrors = std::move(c.errors);
+            c.errors.clear();
+            if (!specErrors.empty())
+                c.note(body->namePos,
+                    "PLS-00905: object " + info.owner + "." + info.name + " is invalid");
+            c.text = bodyText;
+            c.unit.name = info.name;
+            c.declarations(body->decls, *top);
+            for (const Decl& d : spec.decls)
+                if (d.kind == DeclKind::Subprogram) {
+                    const Sym* sym = c.lookup(d.name);
+                    bool defined = false;
+                    if (sym)
+                        for (const auto& sub : sym->subs)
+                            defined = defined || sub->defined;
+                    if (!defined)
+                        c.note(d.pos, "PLS-00323: subprogram or cursor '" + d.name
+                                + "' is declared in a package specification and must be defined in the package body");
+                }
+            if (body->block) {
+                try {
+                    CBlock init;
+                    std::unique_ptr<CBlock> b = c.block(*body->block);
+                    top->body = std::move(b->body);
+                    top->handlers = std::move(b->handlers);
+                    for (CStmtPtr& st : b->init)
+                        top->init.push_back(std::move(st));
+                } catch (const Fail& f) {
+                    c.errors.push_back(f.error);
+                }
+            }
+        }
+    }
+    out.unit->block = std::move(top);
+    out.unit->frameSize = c.frameSize[0];
+    out.errors = std::move(c.errors);
+    out.dependsOn = std::move(c.dependsOn);
+    struct Holder : CExpr {
+        std::vector<std::unique_ptr<CursorDecl>> cursors;
+        std::vector<std::unique_ptr<ExceptionDecl>> exceptions;
+        std::vector<std::shared_ptr<const StoredCompileOutput>> interfaces;
+        Val eval(Ctx&) const override { return {}; }
+    };
+    auto h = std::make_unique<Holder>();
+    h->cursors = std::move(c.cursors);
+    h->exceptions = std::move(c.exceptions);
+    h->interfaces = std::move(c.keepInterfaces);
     out.unit->keep.push_back(std::move(h));
     return out;
 }

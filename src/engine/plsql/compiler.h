@@ -5,6 +5,7 @@
 
 #include "engine/plsql/ast.h"
 #include "engine/plsql/nodes.h"
+#include "engine/plsql/unit_store.h"
 
 #include <memory>
 #include <string_view>
@@ -25,6 +26,27 @@ struct CompileOutput {
 
 // Compiles an anonymous block; `binds` are the call's binds, which :NAME refers to.
 CompileOutput compileBlock(SessionState& s, std::string_view text, const Unit& unit, const std::vector<Bind>& binds);
+
+// The names a stored unit offers to the units that use it (a package spec's declarations; a procedure or function
+// itself).
+struct PackageSymbols;
+
+struct StoredCompileOutput {
+    std::unique_ptr<CUnit> unit; // its top frame is the package's state (empty for a procedure or function)
+    std::shared_ptr<PackageSymbols> symbols;
+    std::vector<CompileError> errors;
+    std::vector<int64_t> dependsOn; // objects the unit uses, synonyms on the way included
+    std::shared_ptr<const StoredCompileOutput> interface; // kept alive: its exceptions are the runnable form's
+};
+
+// Compiles a stored procedure, function or package spec (`spec`, parsed from `specText`) and, for a package, its
+// body (`body` from `bodyText`, or null), with the session acting as the unit's owner (the caller sees to that).
+// With `headersOnly` subprograms' bodies are left out: the interface callers compile against. `interface`, given
+// when the runnable form is compiled, lends it the spec's exceptions so that callers compiled against the
+// interface catch what the unit raises. The errors are those of the body when one is given, else of the spec.
+StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::string_view specText, const Unit& spec,
+    std::string_view bodyText, const Unit* body, bool headersOnly,
+    std::shared_ptr<const StoredCompileOutput> interface = nullptr);
 
 // What a trigger's body names besides its own declarations: :NEW and :OLD (under their REFERENCING names) as
 // records of the table's row, and INSERTING, UPDATING, UPDATING('COLUMN'), DELETING. They live in the first slots

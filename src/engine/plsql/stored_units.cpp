@@ -11,6 +11,7 @@
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
 
+#include <functional>
 #include <optional>
 #include <set>
 
@@ -61,9 +62,22 @@ int typeOf(sql::PlSqlStmt::Unit u)
     }
 }
 
-std::string quotedName(const StoredUnit& u)
+// Inside CREATE or ALTER ... COMPILE of a unit: recompiling what it uses may store the outcome.
+thread_local int unitDdlDepth = 0;
+struct UnitDdl {
+    UnitDdl() { ++unitDdlDepth; }
+    ~UnitDdl() { --unitDdlDepth; }
+};
+
+// Units whose runnable form is being compiled on this thread (two units calling each other).
+thread_local std::set<int64_t> compilingRunnable;
+
+std::string hasErrors(const std::string& word, const StoredUnit& u)
 {
-    return "\"" + u.owner + "." + u.name + "\"";
+    std::string lower;
+    for (char ch : word)
+        lower += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+    return lower + " \"" + u.owner + "." + u.name + "\" has errors";
 }
 
 struct AsOwner : DefinerRights {
@@ -146,6 +160,7 @@ catalog::UserRow ownerRow(SessionState& s, const sql::ObjectName& name)
 
 void createUnit(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view, std::string& warning)
 {
+    UnitDdl inDdl;
     const int type = typeOf(stmt.unit);
     if (!type || !stmt.name)
         throw oraError(3001, "unimplemented feature", stmt.offset);
@@ -162,6 +177,7 @@ void createUnit(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view, s
 void alterCompile(SessionState& s, const std::string& ownerName, const std::string& name, const std::string& what,
     int offset, std::string& warning)
 {
+    UnitDdl inDdl;
     auto owner = catalog::Catalog(s.conn).user(ownerName);
     if (!owner || owner->type != 1)
         throw oraError(1918, "user '" + ownerName + "' does not exist", offset);
@@ -225,8 +241,12 @@ std::string stampOf(SessionState& s, const StoredUnit& u)
         WHERE "OWNER#" = ?1 AND "NAME" = ?2 AND ("OBJ#" = ?3 OR ("TYPE#" = 11 AND ?4 = 9)) ORDER BY "TYPE#")");
     q.bind(1, u.ownerId).bind(2, u.name).bind(3, u.id).bind(4, u.type);
     std::string stamp;
-    while (q.step())
-        stamp += std::to_string(q.int64(0)) + ":" + q.text(2) + ":" + std::to_string(q.int64(3)) + ";";
+    while (q.step()) {
+        // Two replacements within one second leave STIME alone: the text tells them apart.
+        int64_t id = q.int64(0);
+        stamp += std::to_string(id) + ":" + q.text(2) + ":" + std::to_string(q.int64(3)) + ":"
+            + std::to_string(std::hash<std::string> {}(loadSource(s, id))) + ";";
+    }
     return stamp;
 }
 
@@ -297,23 +317,21 @@ std::shared_ptr<LoadedUnit> loadForCall(Ctx& c, int64_t objectId)
     if (!lu)
         throw plError(6508, "PL/SQL: could not find program unit being called");
     if (!lu->interface)
-        throw plError(4063, objectWord(lu->info.type) + " " + quotedName(lu->info) + " has errors");
+        throw plError(4063, hasErrors(objectWord(lu->info.type), lu->info));
     if (!lu->runnable) {
         auto sources = std::static_pointer_cast<LoadedSources>(lu->sources);
         const Unit* body = nullptr;
         if (lu->bodyId) {
             sources->body = parseStored(s, lu->bodyId);
             if (sources->body.error || !sources->body.unit || sources->body.unit->kind != Unit::Kind::PackageBody)
-                throw plError(4063, "package body " + quotedName(lu->info) + " has errors");
+                throw plError(4063, hasErrors("PACKAGE BODY", lu->info));
             body = sources->body.unit.get();
         }
         AsOwner as(s, lu->info);
         auto out = std::make_shared<StoredCompileOutput>(compileStored(s, lu->info, sources->spec.text,
             *sources->spec.unit, sources->body.text, body, false, lu->interface));
         if (!out->errors.empty())
-            throw plError(4063,
-                (body ? std::string("package body") : objectWord(lu->info.type)) + " " + quotedName(lu->info)
-                    + " has errors");
+            throw plError(4063, hasErrors(body ? "PACKAGE BODY" : objectWord(lu->info.type), lu->info));
         lu->runnable = std::move(out);
         lu->state = std::make_shared<Frame>();
         lu->state->slots.resize(static_cast<size_t>(lu->runnable->unit->frameSize));
@@ -372,6 +390,53 @@ DefinerRights::~DefinerRights()
     s_.fctx.currentSchema = fctxSchema_;
     s_.fctx.schemaId = fctxSchemaId_;
     s_.sysdba = sysdba_;
+}
+
+bool unitCompiles(SessionState& s, LoadedUnit& lu)
+{
+    if (!lu.interface)
+        return false;
+    if (lu.info.valid || lu.runnable || compilingRunnable.count(lu.info.id))
+        return true;
+    compilingRunnable.insert(lu.info.id);
+    struct Done {
+        int64_t id;
+        ~Done() { compilingRunnable.erase(id); }
+    } done { lu.info.id };
+    if (unitDdlDepth > 0) {
+        // Stored as a recompile would store it: errors, dependencies and status.
+        bool ok = true;
+        for (int64_t id : { lu.info.id, lu.bodyId }) {
+            if (!id)
+                continue;
+            auto o = catalog::Catalog(s.conn).objectById(id);
+            if (!o)
+                continue;
+            StoredUnit u { o->id, o->ownerId, o->owner, o->name, o->type, false };
+            std::string text = loadSource(s, id);
+            ok = compileAndStore(s, u, text, parseUnit(text)) && ok;
+        }
+        lu.info.valid = ok;
+        return ok;
+    }
+    auto sources = std::static_pointer_cast<LoadedSources>(lu.sources);
+    const Unit* body = nullptr;
+    if (lu.bodyId) {
+        sources->body = parseStored(s, lu.bodyId);
+        if (sources->body.error || !sources->body.unit || sources->body.unit->kind != Unit::Kind::PackageBody)
+            return false;
+        body = sources->body.unit.get();
+    }
+    AsOwner as(s, lu.info);
+    auto out = std::make_shared<StoredCompileOutput>(compileStored(
+        s, lu.info, sources->spec.text, *sources->spec.unit, sources->body.text, body, false, lu.interface));
+    if (!out->errors.empty())
+        return false;
+    lu.runnable = std::move(out);
+    lu.state = std::make_shared<Frame>();
+    lu.state->slots.resize(static_cast<size_t>(lu.runnable->unit->frameSize));
+    lu.initialised = false;
+    return true;
 }
 
 Val* packageVariable(Ctx& c, int64_t objectId, int slot)

@@ -52,6 +52,10 @@ struct LoadedUnit {
 // object is not a procedure, function or package.
 std::shared_ptr<LoadedUnit> unitInterface(SessionState& s, int64_t objectId);
 
+// For compiling a caller: whether the unit compiles. A unit the catalog has INVALID is compiled again first (and,
+// inside CREATE or ALTER ... COMPILE, its new state stored), as Oracle recompiles what a unit being compiled uses.
+bool unitCompiles(SessionState& s, LoadedUnit& lu);
+
 // The unit ready to run: compiled with its body (recompiled first when INVALID or changed) and its package state
 // initialised. Throws PlError: ORA-04063 when it has errors, ORA-06508 when it is gone.
 std::shared_ptr<LoadedUnit> loadForCall(Ctx& c, int64_t objectId);

@@ -1,0 +1,155 @@
+// Stored PL/SQL units through the engine's session API: what CREATE reports, the error stack of a failing call,
+// definer's rights and EXECUTE, package state per session, and the native packages' types and constants in
+// declarations. Each case states the Oracle behaviour it checks.
+#include "engine_fixture.h"
+
+namespace {
+
+using enginetest::EngineTest;
+
+class PlsqlStored : public EngineTest {
+protected:
+    std::unique_ptr<engine::Session> s;
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        s = logOn();
+        s->execute("CREATE TABLE st (id NUMBER PRIMARY KEY, txt VARCHAR2(20))");
+    }
+    engine::ExecResult run(engine::Session& on, const std::string& sql)
+    {
+        std::vector<engine::Bind> none;
+        return on.execute(sql, none);
+    }
+    std::string errorText(engine::Session& on, const std::string& sql)
+    {
+        try {
+            std::vector<engine::Bind> binds;
+            if (sql.find(":r") != std::string::npos) {
+                binds.resize(1);
+                binds[0].name = "R";
+                binds[0].dir = engine::BindDir::Out;
+            }
+            on.execute(sql, binds);
+        } catch (const engine::Error& e) {
+            return e.message();
+        }
+        return "<no error>";
+    }
+    // Runs a block with one OUT bind :R and returns its value.
+    std::string result(engine::Session& on, const std::string& block)
+    {
+        std::vector<engine::Bind> binds(1);
+        binds[0].name = "R";
+        binds[0].dir = engine::BindDir::Out;
+        on.execute(block, binds);
+        return binds[0].value.isNull() ? "NULL" : binds[0].value.toString();
+    }
+};
+
+// Oracle: CREATE of a unit with errors succeeds with ORA-24344 "success with compilation error"; a unit without
+// errors has no warning, and neither has CREATE OR REPLACE that repairs it.
+TEST_F(PlsqlStored, CreateWithErrorsWarns)
+{
+    engine::ExecResult bad = run(*s, "CREATE OR REPLACE PROCEDURE w IS BEGIN nothing_here; END;");
+    ASSERT_TRUE(bad.warning.has_value());
+    EXPECT_EQ(bad.warning->code(), 24344);
+    EXPECT_NE(bad.warning->message().find("success with compilation error"), std::string::npos);
+    engine::ExecResult good = run(*s, "CREATE OR REPLACE PROCEDURE w IS BEGIN NULL; END;");
+    EXPECT_FALSE(good.warning.has_value());
+    EXPECT_EQ(one(*s, "SELECT status FROM user_objects WHERE object_name = 'W'"), "VALID");
+    EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM user_errors WHERE name = 'W'"), "0");
+}
+
+// Oracle: an error raised in a stored unit ends the call with one ORA-06512 line per unit on the way out, naming
+// the unit as "OWNER.NAME" with the line in its own text; what the call did is undone.
+TEST_F(PlsqlStored, FailingCallShowsUnitsInTheStack)
+{
+    run(*s, "CREATE OR REPLACE PROCEDURE inner_p IS\nBEGIN\n  INSERT INTO st VALUES (1, 'x');\n"
+            "  RAISE_APPLICATION_ERROR(-20001, 'stop');\nEND;");
+    run(*s, "CREATE OR REPLACE PACKAGE outer_k IS PROCEDURE go; END;");
+    run(*s, "CREATE OR REPLACE PACKAGE BODY outer_k IS\n  PROCEDURE go IS\n  BEGIN\n    inner_p;\n  END;\nEND;");
+    EXPECT_EQ(errorText(*s, "BEGIN\n  outer_k.go;\nEND;"),
+        "ORA-20001: stop\nORA-06512: at \"SYSTEM.INNER_P\", line 4\nORA-06512: at \"SYSTEM.OUTER_K\", line 4\n"
+        "ORA-06512: at line 2");
+    EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM st"), "0");
+}
+
+// Oracle: a package body with errors is stored INVALID; calling the package then fails with ORA-04063 naming the
+// package body, while its spec stays VALID.
+TEST_F(PlsqlStored, CallOfPackageWithInvalidBody)
+{
+    run(*s, "CREATE OR REPLACE PACKAGE pb IS FUNCTION f RETURN NUMBER; END;");
+    engine::ExecResult r = run(*s, "CREATE OR REPLACE PACKAGE BODY pb IS FUNCTION f RETURN NUMBER IS BEGIN "
+                                   "RETURN missing_name; END; END;");
+    ASSERT_TRUE(r.warning.has_value());
+    EXPECT_EQ(rows(*s, "SELECT object_type || ' ' || status FROM user_objects WHERE object_name = 'PB' ORDER BY 1"),
+        (std::vector<std::string> { "PACKAGE BODY INVALID", "PACKAGE VALID" }));
+    EXPECT_EQ(errorText(*s, "BEGIN :r := pb.f; END;").substr(0, 54),
+        "ORA-04063: package body \"SYSTEM.PB\" has errors\nORA-065");
+}
+
+// Oracle: each session has its own package state, initialised at the package's first use in that session.
+TEST_F(PlsqlStored, PackageStateIsPerSession)
+{
+    run(*s, "CREATE OR REPLACE PACKAGE ctr IS n NUMBER := 0; FUNCTION next RETURN NUMBER; END;");
+    run(*s, "CREATE OR REPLACE PACKAGE BODY ctr IS FUNCTION next RETURN NUMBER IS BEGIN n := n + 1; RETURN n; END; "
+            "BEGIN n := 100; END;");
+    auto other = logOn();
+    EXPECT_EQ(result(*s, "BEGIN :r := ctr.next; END;"), "101");
+    EXPECT_EQ(result(*s, "BEGIN :r := ctr.next; END;"), "102");
+    EXPECT_EQ(result(*other, "BEGIN :r := ctr.next; END;"), "101");
+    // Replacing the body starts the state again, in every session.
+    run(*s, "CREATE OR REPLACE PACKAGE BODY ctr IS FUNCTION next RETURN NUMBER IS BEGIN n := n + 10; RETURN n; END; "
+            "END;");
+    EXPECT_EQ(result(*other, "BEGIN :r := ctr.next; END;"), "10");
+}
+
+// Oracle: a unit runs with its owner's rights (AUTHID DEFINER): a user with EXECUTE on it reaches the owner's
+// table through it without any right on the table. Without EXECUTE the unit is not there for that user
+// (PLS-00201), and a unit of another schema is named OWNER.UNIT.
+TEST_F(PlsqlStored, DefinerRightsAndExecute)
+{
+    run(*s, "CREATE USER app IDENTIFIED BY app");
+    run(*s, "GRANT CREATE SESSION, CREATE PROCEDURE, CREATE SYNONYM TO app");
+    run(*s, "CREATE OR REPLACE PROCEDURE add_row(p_id NUMBER) IS BEGIN INSERT INTO st VALUES (p_id, USER); END;");
+    auto app = logOn("APP", "APP");
+    std::string denied = errorText(*app, "BEGIN system.add_row(1); END;");
+    EXPECT_NE(denied.find("PLS-00201: identifier 'SYSTEM.ADD_ROW' must be declared"), std::string::npos) << denied;
+    run(*s, "GRANT EXECUTE ON add_row TO app");
+    run(*app, "BEGIN system.add_row(2); COMMIT; END;");
+    EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM st WHERE id = 2"), "1");
+    EXPECT_NE(errorText(*app, "SELECT * FROM system.st").find("ORA-00942"), std::string::npos);
+    // A synonym of the caller's own names the unit too.
+    run(*app, "CREATE SYNONYM add_it FOR system.add_row");
+    run(*app, "BEGIN add_it(3); COMMIT; END;");
+    EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM st WHERE id = 3"), "1");
+}
+
+// Oracle: the native packages' types and constants are usable in declarations and expressions
+// (UTL_FILE.FILE_TYPE, DBMS_OUTPUT.CHARARR, DBMS_SQL.NATIVE).
+TEST_F(PlsqlStored, NativePackageTypesAndConstants)
+{
+    EXPECT_EQ(result(*s, "DECLARE f UTL_FILE.FILE_TYPE; lines DBMS_OUTPUT.CHARARR; n INTEGER := 2; BEGIN "
+                         "DBMS_OUTPUT.ENABLE; DBMS_OUTPUT.PUT_LINE('a'); DBMS_OUTPUT.PUT_LINE('b'); "
+                         "DBMS_OUTPUT.GET_LINES(lines, n); :r := n || lines(1) || lines(2) || DBMS_SQL.NATIVE; END;"),
+        "2ab1");
+}
+
+// Oracle: package members are named by PACKAGE.MEMBER and OWNER.PACKAGE.MEMBER, inside the package by their own
+// name or the package's; a package's variable may stand in SQL inside a block and its %TYPE in declarations.
+TEST_F(PlsqlStored, PackageMembersByEveryName)
+{
+    run(*s, "CREATE OR REPLACE PACKAGE names_k IS lim NUMBER := 3; FUNCTION twice(x NUMBER) RETURN NUMBER; END;");
+    run(*s, "CREATE OR REPLACE PACKAGE BODY names_k IS FUNCTION twice(x NUMBER) RETURN NUMBER IS BEGIN "
+            "RETURN x * 2 + names_k.lim - lim; END; END;");
+    run(*s, "INSERT INTO st VALUES (1, 'a')");
+    run(*s, "INSERT INTO st VALUES (5, 'b')");
+    EXPECT_EQ(result(*s, "DECLARE v names_k.lim%TYPE; c NUMBER; BEGIN v := system.names_k.twice(4); "
+                         "SELECT COUNT(*) INTO c FROM st WHERE id < names_k.lim; :r := v || '/' || c; END;"),
+        "8/1");
+    std::string e = errorText(*s, "BEGIN :r := names_k.nothing; END;");
+    EXPECT_NE(e.find("PLS-00302: component 'NOTHING' must be declared"), std::string::npos) << e;
+}
+
+} // namespace
