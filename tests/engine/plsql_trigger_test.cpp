@@ -124,6 +124,24 @@ TEST_F(PlsqlTrigger, BeforeRowChangesTheStoredRow)
     EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM t"), "3");
 }
 
+// Oracle: RETURNING ... INTO gives the row as stored, with the key a BEFORE trigger filled in.
+TEST_F(PlsqlTrigger, ReturningSeesWhatTheTriggerStored)
+{
+    run("CREATE TRIGGER t_key BEFORE INSERT OR UPDATE ON t FOR EACH ROW\nBEGIN\n"
+        "  IF INSERTING THEN :NEW.id := 500; END IF;\n  :NEW.note := :NEW.note || '!';\nEND;");
+    std::vector<engine::Bind> binds(2);
+    binds[0].name = "ID";
+    binds[0].dir = engine::BindDir::Out;
+    binds[0].type = engine::OraType::Number;
+    binds[1].name = "NOTE";
+    binds[1].dir = engine::BindDir::Out;
+    s->execute("INSERT INTO t (amount, note) VALUES (1, 'n') RETURNING id, note INTO :id, :note", binds);
+    EXPECT_EQ(binds[0].value.toString(), "500");
+    EXPECT_EQ(binds[1].value.toString(), "n!");
+    s->execute("UPDATE t SET note = 'u' WHERE id = 500 RETURNING id, note INTO :id, :note", binds);
+    EXPECT_EQ(binds[1].value.toString(), "u!");
+}
+
 // Oracle: :NEW has the column's type, so a value too long for it fails in the trigger (ORA-06502); a value the
 // column takes but its CHECK constraint refuses fails the statement with ORA-02290. Nothing is changed.
 TEST_F(PlsqlTrigger, BeforeRowValuesAreCheckedAsStored)

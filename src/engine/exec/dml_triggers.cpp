@@ -316,6 +316,27 @@ bool singleRowInsert(const bind::BoundStatement& b)
     return b.kind == StatementKind::Insert && b.sql.find(") SELECT ") == std::string::npos;
 }
 
+// RETURNING ... INTO gives the row as stored, with what its BEFORE triggers put in it: read again once they ran.
+void returnStored(SessionState& s, const bind::BoundStatement& b, std::vector<Bind>& binds, int64_t tableId, int64_t row)
+{
+    const size_t at = b.sql.rfind(" RETURNING ");
+    if (b.returning.empty() || at == std::string::npos)
+        return;
+    const int rowParam = static_cast<int>(b.params.size()) + 1;
+    std::lock_guard conn(s.connMutex);
+    storage::Stmt q(s.conn,
+        "SELECT " + b.sql.substr(at + 11) + " FROM " + storage::quoteIdent(catalog::physicalTableName(tableId))
+            + " WHERE " + storage::quoteIdent(catalog::kRowNumberColumn) + " = ?" + std::to_string(rowParam));
+    bindParameters(q.get(), b, binds, s.fctx);
+    sqlite3_bind_int64(q.get(), rowParam, row);
+    if (!q.step())
+        return;
+    for (size_t i = 0; i < b.returning.size(); ++i)
+        for (Bind& bd : binds)
+            if (bd.name == b.returning[i].bindName)
+                readColumn(q.get(), static_cast<int>(i), b.returning[i].column.type, bd.value);
+}
+
 } // namespace
 
 bool mayFireTriggers(SessionState& s, int64_t tableId)
@@ -457,6 +478,7 @@ ExecResult runWithTriggers(
                 }
             } unguard { guard };
             RowWriter writer(s, *reader, tableId);
+            bool rewritten = false;
             for (size_t i = 0; i < rows.size(); ++i) {
                 plsql::Val oldRow = i < olds.size() ? olds[i] : reader->empty();
                 plsql::Val newRow = ev.kind == StatementKind::Delete ? reader->empty() : reader->read(rows[i]);
@@ -466,13 +488,17 @@ ExecResult runWithTriggers(
                         fire(s, *t, ev, &newRow, &oldRow);
                     if (fillsRows) {
                         checkNotNull(*reader, newRow, ev.kind);
-                        if (!sameRow(stored, newRow))
+                        if (!sameRow(stored, newRow)) {
                             writer.write(rows[i], newRow);
+                            rewritten = true;
+                        }
                     }
                 }
                 for (const auto& t : afterRow)
                     fire(s, *t, ev, &newRow, &oldRow);
             }
+            if (rewritten && rows.size() == 1)
+                returnStored(s, b, binds, tableId, rows[0]);
         }
         for (const auto& t : afterStatement)
             fire(s, *t, ev, nullptr, nullptr);
