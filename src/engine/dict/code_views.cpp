@@ -129,17 +129,40 @@ void addProceduresAndArguments(std::vector<FixedObject>& out)
     p.objectIdExpr = "o.\"OBJ#\"";
     addTrio(out, p);
 
-    // The catalog keeps no arguments of subprograms yet: the views have Oracle's columns and no rows.
-    addEmptyTrio(out, "ARGUMENTS",
-        { { "OWNER!", vc(128), "" }, { "OBJECT_NAME", vc(128), "" }, { "PACKAGE_NAME", vc(128), "" },
-            { "OBJECT_ID!", N, "" }, { "OVERLOAD", vc(40), "" }, { "SUBPROGRAM_ID", N, "" },
-            { "ARGUMENT_NAME", vc(128), "" }, { "POSITION!", N, "" }, { "SEQUENCE!", N, "" }, { "DATA_LEVEL!", N, "" },
-            { "DATA_TYPE", vc(30), "" }, { "DEFAULTED", vc(1), "" }, { "DEFAULT_VALUE", longText(), "" },
-            { "DEFAULT_LENGTH", N, "" }, { "IN_OUT", vc(9), "" }, { "DATA_LENGTH", N, "" }, { "DATA_PRECISION", N, "" },
-            { "DATA_SCALE", N, "" }, { "RADIX", N, "" }, { "CHARACTER_SET_NAME", vc(44), "" },
-            { "TYPE_OWNER", vc(128), "" }, { "TYPE_NAME", vc(128), "" }, { "TYPE_SUBNAME", vc(128), "" },
-            { "TYPE_LINK", vc(128), "" }, { "TYPE_OBJECT_TYPE", vc(7), "" }, { "PLS_TYPE", vc(128), "" },
-            { "CHAR_LENGTH", N, "" }, { "CHAR_USED", vc(1), "" }, { "ORIGIN_CON_ID", N, "" } });
+    // ARGUMENT$ rows of procedures, functions and package specs; a package's member is OBJECT_NAME under its
+    // PACKAGE_NAME.
+    const std::string type = "a.\"TYPE#\"";
+    ViewTrio a;
+    a.suffix = "ARGUMENTS";
+    a.cols = { { "OWNER!", vc(128), "u.\"NAME\"" },
+        { "OBJECT_NAME", vc(128), "CASE WHEN o.\"TYPE#\" = 9 THEN a.\"PROCEDURE$\" ELSE o.\"NAME\" END" },
+        { "PACKAGE_NAME", vc(128), "CASE WHEN o.\"TYPE#\" = 9 THEN o.\"NAME\" END" }, { "OBJECT_ID!", N, "o.\"OBJ#\"" },
+        { "OVERLOAD", vc(40), "CASE WHEN a.\"OVERLOAD#\" > 0 THEN CAST(a.\"OVERLOAD#\" AS TEXT) END" },
+        { "SUBPROGRAM_ID", N, "a.\"PROCEDURE#\"" }, { "ARGUMENT_NAME", vc(128), "a.\"ARGUMENT\"" },
+        { "POSITION!", N, "a.\"POSITION#\"" }, { "SEQUENCE!", N, "a.\"SEQUENCE#\"" },
+        { "DATA_LEVEL!", N, "a.\"LEVEL#\"" },
+        { "DATA_TYPE", vc(30),
+            "CASE " + type + " WHEN 1 THEN 'VARCHAR2' WHEN 2 THEN 'NUMBER' WHEN 3 THEN CASE WHEN a.\"PLS_TYPE\" = "
+                "'PLS_INTEGER' THEN 'PL/SQL PLS_INTEGER' ELSE 'BINARY_INTEGER' END WHEN 8 THEN 'LONG' WHEN 12 THEN "
+                "'DATE' WHEN 23 THEN 'RAW' WHEN 69 THEN 'ROWID' WHEN 96 THEN 'CHAR' WHEN 112 THEN 'CLOB' WHEN 113 "
+                "THEN 'BLOB' WHEN 102 THEN 'REF CURSOR' WHEN 250 THEN 'PL/SQL RECORD' WHEN 251 THEN 'PL/SQL TABLE' "
+                "WHEN 252 THEN 'PL/SQL BOOLEAN' END" },
+        { "DEFAULTED", vc(1), "CASE WHEN a.\"DEFAULT#\" = 1 THEN 'Y' ELSE 'N' END" },
+        { "DEFAULT_VALUE", longText(), "a.\"DEFAULT$\"" }, { "DEFAULT_LENGTH", N, "a.\"DEFLENGTH\"" },
+        { "IN_OUT", vc(9), "CASE a.\"IN_OUT\" WHEN 1 THEN 'OUT' WHEN 2 THEN 'IN/OUT' ELSE 'IN' END" },
+        { "DATA_LENGTH", N, "a.\"LENGTH\"" }, { "DATA_PRECISION", N, "a.\"PRECISION#\"" },
+        { "DATA_SCALE", N, "a.\"SCALE\"" }, { "RADIX", N, "a.\"RADIX\"" },
+        { "CHARACTER_SET_NAME", vc(44), "CASE WHEN " + type + " IN (1, 8, 96, 112) THEN 'CHAR_CS' END" },
+        { "TYPE_OWNER", vc(128), "a.\"TYPE_OWNER\"" }, { "TYPE_NAME", vc(128), "a.\"TYPE_NAME\"" },
+        { "TYPE_SUBNAME", vc(128), "a.\"TYPE_SUBNAME\"" }, { "TYPE_LINK", vc(128), "" },
+        { "TYPE_OBJECT_TYPE", vc(7), "CASE WHEN a.\"TYPE_NAME\" IS NOT NULL THEN 'PACKAGE' END" },
+        { "PLS_TYPE", vc(128), "a.\"PLS_TYPE\"" }, { "CHAR_LENGTH", N, "CASE WHEN a.\"CHAR_USED\" IS NOT NULL THEN 0 END" },
+        { "CHAR_USED", vc(1), "a.\"CHAR_USED\"" }, { "ORIGIN_CON_ID", N, "0" } };
+    a.from = std::string(kObjectOwner) + "JOIN \"ARGUMENT$\" a ON a.\"OBJ#\" = o.\"OBJ#\"";
+    a.where = "o.\"TYPE#\" IN (7, 8, 9)";
+    a.ownerIdExpr = "o.\"OWNER#\"";
+    a.objectIdExpr = "o.\"OBJ#\"";
+    addTrio(out, a);
 }
 
 } // namespace

@@ -3336,3 +3336,145 @@ StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::
 }
 
 } // namespace engine::plsql
+
+namespace engine::plsql {
+
+namespace {
+
+void describeType(ArgumentRow& r, const PlType& t, const TypeSpec* ts, const StoredUnit& info)
+{
+    const std::string word = ts && ts->attr == TypeSpec::Attr::None && ts->name.size() == 1 ? ts->name[0] : "";
+    switch (t.kind) {
+    case PlKind::Number:
+        if (word == "PLS_INTEGER" || word == "BINARY_INTEGER") {
+            r.typeNo = 3;
+            r.plsType = word;
+        } else {
+            r.typeNo = 2;
+            r.plsType = t.integerOnly ? "INTEGER" : "NUMBER";
+            if (t.integerOnly)
+                r.precision = 38, r.scale = 0;
+            else if (t.precision > 0)
+                r.precision = t.precision, r.scale = t.scale;
+        }
+        break;
+    case PlKind::Varchar2:
+        r.typeNo = 1, r.plsType = "VARCHAR2", r.charUsed = true;
+        break;
+    case PlKind::Char:
+        r.typeNo = 96, r.plsType = "CHAR", r.charUsed = true;
+        break;
+    case PlKind::Long:
+        r.typeNo = 8, r.plsType = "LONG";
+        break;
+    case PlKind::Clob:
+        r.typeNo = 112, r.plsType = "CLOB";
+        break;
+    case PlKind::Blob:
+        r.typeNo = 113, r.plsType = "BLOB";
+        break;
+    case PlKind::Raw:
+        r.typeNo = 23, r.plsType = "RAW";
+        break;
+    case PlKind::Rowid:
+        r.typeNo = 69, r.plsType = "ROWID";
+        break;
+    case PlKind::Date:
+        r.typeNo = 12, r.plsType = "DATE";
+        break;
+    case PlKind::Boolean:
+        r.typeNo = 252, r.plsType = "BOOLEAN";
+        break;
+    case PlKind::RefCursor:
+        r.typeNo = 102;
+        break;
+    case PlKind::Record:
+        r.typeNo = 250;
+        break;
+    case PlKind::Table:
+        r.typeNo = 251;
+        break;
+    }
+    if ((t.kind == PlKind::Record || t.kind == PlKind::Table || t.kind == PlKind::RefCursor) && ts
+        && ts->attr == TypeSpec::Attr::None && word != "SYS_REFCURSOR") {
+        // A type of a package: TYPE_OWNER, TYPE_NAME (the package) and TYPE_SUBNAME (the type).
+        if (ts->name.size() == 1) {
+            r.typeOwner = info.owner, r.typeName = info.name, r.typeSubname = ts->name[0];
+        } else if (ts->name.size() >= 2) {
+            r.typeOwner = ts->name.size() == 3 ? ts->name[0] : info.owner;
+            r.typeName = ts->name[ts->name.size() - 2];
+            r.typeSubname = ts->name.back();
+        }
+    }
+}
+
+void addArgument(std::vector<ArgumentRow>& rows, const ArgumentRow& base, const std::string& name, int position,
+    int level, const PlType& t, const TypeSpec* ts, int inOut, bool defaulted, const StoredUnit& info)
+{
+    ArgumentRow r = base;
+    r.argument = name;
+    r.position = position;
+    r.sequence = static_cast<int>(rows.size()) + 1;
+    r.level = level;
+    r.inOut = inOut;
+    r.defaulted = defaulted;
+    describeType(r, t, ts, info);
+    rows.push_back(r);
+    if (level > 8)
+        return;
+    if (t.kind == PlKind::Record && t.record)
+        for (size_t i = 0; i < t.record->names.size(); ++i)
+            addArgument(rows, base, t.record->names[i], static_cast<int>(i) + 1, level + 1, t.record->types[i],
+                nullptr, inOut, false, info);
+    if (t.kind == PlKind::Table && t.element)
+        addArgument(rows, base, "", 1, level + 1, *t.element, nullptr, inOut, false, info);
+}
+
+} // namespace
+
+std::vector<ArgumentRow> argumentsOf(const StoredCompileOutput& out, const Unit& spec, const StoredUnit& info)
+{
+    std::vector<ArgumentRow> all;
+    std::vector<const Subprogram*> subs;
+    const bool package = spec.kind == Unit::Kind::Package;
+    if (package) {
+        for (const Decl& d : spec.decls)
+            if (d.kind == DeclKind::Subprogram && d.subprogram)
+                subs.push_back(d.subprogram.get());
+    } else if (spec.subprogram) {
+        subs.push_back(spec.subprogram.get());
+    }
+    std::map<std::string, int> seen, total;
+    for (const Subprogram* sp : subs)
+        ++total[sp->name];
+    for (size_t k = 0; k < subs.size(); ++k) {
+        const Subprogram& sp = *subs[k];
+        const int index = seen[sp.name]++;
+        auto it = out.symbols->names.find(package ? sp.name : info.name);
+        if (it == out.symbols->names.end() || it->second.k != Sym::K::Sub
+            || static_cast<size_t>(index) >= it->second.subs.size())
+            continue;
+        const CSub& sub = *it->second.subs[static_cast<size_t>(index)];
+        std::vector<ArgumentRow> rows;
+        ArgumentRow base;
+        base.procedure = package ? sp.name : "";
+        base.overload = total[sp.name] > 1 ? index + 1 : 0;
+        base.subprogramId = static_cast<int>(k) + 1;
+        if (sub.isFunction)
+            addArgument(rows, base, "", 0, 0, sub.returnType, &sp.returnType, 1, false, info);
+        if (sub.params.empty() && !sub.isFunction) {
+            ArgumentRow r = base;
+            rows.push_back(r);
+        }
+        for (size_t j = 0; j < sub.params.size() && j < sp.params.size(); ++j) {
+            const CParam& p = sub.params[j];
+            int inOut = p.mode == Param::Mode::Out ? 1 : p.mode == Param::Mode::InOut ? 2 : 0;
+            addArgument(rows, base, p.name, static_cast<int>(j) + 1, 0, p.type, &sp.params[j].type, inOut,
+                p.defaultValue != nullptr, info);
+        }
+        all.insert(all.end(), rows.begin(), rows.end());
+    }
+    return all;
+}
+
+} // namespace engine::plsql

@@ -48,6 +48,9 @@ StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::
     std::string_view bodyText, const Unit* body, bool headersOnly,
     std::shared_ptr<const StoredCompileOutput> interface = nullptr);
 
+// The ARGUMENT$ rows of a compiled procedure, function or package spec, `spec` being the tree it was compiled from.
+std::vector<ArgumentRow> argumentsOf(const StoredCompileOutput& out, const Unit& spec, const StoredUnit& info);
+
 // What a trigger's body names besides its own declarations: :NEW and :OLD (under their REFERENCING names) as
 // records of the table's row, and INSERTING, UPDATING, UPDATING('COLUMN'), DELETING. They live in the first slots
 // of the trigger's frame, which the caller fills before each firing.

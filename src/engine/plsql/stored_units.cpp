@@ -133,7 +133,11 @@ bool compileAndStore(SessionState& s, const StoredUnit& u, const std::string& te
         StoredCompileOutput out = compileStored(s, u, text, *parsed.unit, {}, nullptr, false);
         errors = std::move(out.errors);
         uses.insert(uses.end(), out.dependsOn.begin(), out.dependsOn.end());
+        // The call builder reads the arguments of what compiles; an invalid unit shows none, as in Oracle.
+        storeArguments(s, u.id, errors.empty() ? argumentsOf(out, *parsed.unit, u) : std::vector<ArgumentRow> {});
     }
+    if (parsed.error)
+        storeArguments(s, u.id, {});
     storeErrors(s, u.id, errors);
     storeDependencies(s, u.id, uses);
     setCompiled(s, u.id, errors.empty());

@@ -155,6 +155,35 @@ void storeDependencies(SessionState& s, int64_t id, const std::vector<int64_t>& 
     }
 }
 
+void storeArguments(SessionState& s, int64_t id, const std::vector<ArgumentRow>& rows)
+{
+    SqlStmt del(s.conn, R"(DELETE FROM "ARGUMENT$" WHERE "OBJ#" = ?1)");
+    del.bind(1, id).run();
+    SqlStmt ins(s.conn, R"(INSERT INTO "ARGUMENT$" ("OBJ#", "PROCEDURE$", "OVERLOAD#", "PROCEDURE#", "POSITION#",
+        "SEQUENCE#", "LEVEL#", "ARGUMENT", "TYPE#", "DEFAULT#", "IN_OUT", "LENGTH", "PRECISION#", "SCALE", "RADIX",
+        "TYPE_OWNER", "TYPE_NAME", "TYPE_SUBNAME", "PLS_TYPE", "CHAR_USED")
+        VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20))");
+    for (const ArgumentRow& r : rows) {
+        ins.bind(1, id).bind(2, r.procedure).bind(3, r.overload).bind(4, r.subprogramId).bind(5, r.position);
+        ins.bind(6, r.sequence).bind(7, r.level).bind(8, r.argument).bind(9, r.typeNo);
+        ins.bind(10, r.defaulted ? 1 : 0).bind(11, r.inOut);
+        auto opt = [&](int i, const std::optional<int>& v) {
+            if (v)
+                ins.bind(i, *v);
+            else
+                ins.bindNull(i);
+        };
+        opt(12, r.length);
+        opt(13, r.precision);
+        opt(14, r.scale);
+        opt(15, r.typeNo == 2 || r.typeNo == 3 ? std::optional<int>(10) : std::nullopt);
+        ins.bind(16, r.typeOwner).bind(17, r.typeName).bind(18, r.typeSubname).bind(19, r.plsType);
+        ins.bind(20, r.charUsed ? "B" : "");
+        ins.run();
+        ins.reset();
+    }
+}
+
 void setCompiled(SessionState& s, int64_t id, bool valid)
 {
     catalog::Catalog cat(s.conn);

@@ -55,6 +55,28 @@ void storeErrors(SessionState& s, int64_t id, const std::vector<CompileError>& e
 // unit itself and duplicates are left out.
 void storeDependencies(SessionState& s, int64_t id, const std::vector<int64_t>& referenced);
 
+// One row of ARGUMENT$: an argument of a subprogram (or a record's field one level down, or a function's result
+// at POSITION 0), as ALL_ARGUMENTS shows it.
+struct ArgumentRow {
+    std::string procedure; // the package's member; empty for a procedure or function of its own
+    int overload = 0; // 0 when the name is not overloaded, else 1, 2 ...
+    int subprogramId = 1;
+    std::string argument; // empty: no name (a result, or the row of a subprogram without arguments)
+    int position = 1;
+    int sequence = 1;
+    int level = 0;
+    int typeNo = 0; // Oracle's type code (1 VARCHAR2, 2 NUMBER, 252 PL/SQL BOOLEAN ...); 0 for no argument
+    bool defaulted = false;
+    int inOut = 0; // 0 IN, 1 OUT, 2 IN/OUT
+    std::optional<int> length, precision, scale;
+    std::string plsType; // PLS_TYPE: VARCHAR2, NUMBER, PLS_INTEGER ...
+    std::string typeOwner, typeName, typeSubname; // a record or table type declared in a package
+    bool charUsed = false; // a character argument: CHAR_USED 'B'
+};
+
+// Replaces the unit's ARGUMENT$ rows.
+void storeArguments(SessionState& s, int64_t id, const std::vector<ArgumentRow>& rows);
+
 // After a compile: STATUS VALID or INVALID; LAST_DDL_TIME and TIMESTAMP move on.
 void setCompiled(SessionState& s, int64_t id, bool valid);
 
