@@ -748,8 +748,9 @@ void TfmMain::menuItemClick(const QString& name)
         mmMonitorClick();
     } else if (name == QLatin1String("mmTableLength")) {
         mmTableLengthClick();
-    } else if (name == QLatin1String("mmGrantRevokerights")) {
-        openWithChooser(name, QStringLiteral("fmGrantAll"), toolButton(QStringLiteral("tbStructures")));
+    } else if (const shell::MenuEntry* entry = shell::findMenuEntry(name); entry && entry->chooserPrefix) {
+        // Grant/Revoke rights: its chooser opens where the table-structure button is.
+        openWithChooser(name, QLatin1String(entry->chooserPrefix), toolButton(QStringLiteral("tbStructures")));
     } else {
         openWindow(name);
     }

@@ -555,6 +555,22 @@ TEST_F(MenusTest, TheWindowChooser)
     EXPECT_FALSE(listed.contains("New"));
     main->pmOkna->hide();
 
+    // Grant/Revoke offers the open windows of its kind like a button does.
+    int grants = 0;
+    openers.count("mmGrantRevokerights", grants);
+    main->refreshMenuStates();
+    main->menuItem("mmGrantRevokerights")->trigger();
+    EXPECT_EQ(grants, 1);
+    auto grantWindow = std::make_unique<QWidget>();
+    grantWindow->setObjectName("fmGrantAll_1");
+    grantWindow->show();
+    main->menuItem("mmGrantRevokerights")->trigger();
+    ASSERT_TRUE(waitFor([&] { return main->pmOkna->isVisible(); }));
+    EXPECT_EQ(entryNames(main->pmOkna), QStringList({ "fmGrantAll_1", "New" }));
+    main->pmOkna->hide();
+    EXPECT_EQ(grants, 1);
+    grantWindow.reset();
+
     // Nothing open but the main window: the window button shows nothing.
     windows.clear();
     other.reset();
