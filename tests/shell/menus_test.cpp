@@ -683,8 +683,8 @@ TEST_F(MenusTest, SystemJobWindowsAfterTheirPreconditions)
     EXPECT_EQ(monitor, 1);
 }
 
-// The demo database cannot switch a rollback segment (the engine keeps no rollback segments): the switch reports
-// the failure with the segment's name and the item keeps its state.
+// The demo database cannot switch the segment RBBIG (it has no such segment, and the procedure that would switch it
+// may not be installed): the switch reports the failure with the segment's name and the item keeps its state.
 TEST_F(MenusTest, LargeRollbackSegmentFailureAgainstTheEngine)
 {
     create("[PL/SQL]\r\nCURR_LARGERB=rbbig\r\n");
@@ -695,6 +695,41 @@ TEST_F(MenusTest, LargeRollbackSegmentFailureAgainstTheEngine)
     ASSERT_TRUE(waitFor([&] { return answers->done(); }));
     EXPECT_TRUE(message.startsWith("ERROR ON PUTING RBBIG ONLINE|ORA-")) << message.toStdString();
     EXPECT_FALSE(main->menuItem("mmActivateLargeRB")->isChecked());
+}
+
+// Oracle runs the application's own procedures: with a CanUseLargeRB that answers "D" and an activateLARGERB that
+// records its calls, the switch puts the segment online and offline again and shows each new state.
+TEST_F(MenusTest, LargeRollbackSegmentSwitchedThroughTheApplicationsProcedures)
+{
+    create("[PL/SQL]\r\nCURR_LARGERB=RBBIG\r\n");
+    ASSERT_TRUE(logOn("VOXA", "VOXA"));
+    db::Query ddl(main->osOracle);
+    for (const char* statement : { "create table VOXA.RB_SWITCHES (seg varchar2(30), state varchar2(10))",
+             "grant insert on VOXA.RB_SWITCHES to VEXO_UTIL",
+             "create or replace package VOXA.PCKLogParam is\n  function CanUseLargeRB return varchar2;\nend;",
+             "create or replace package body VOXA.PCKLogParam is\n  function CanUseLargeRB return varchar2 is\n"
+             "  begin\n    return 'd';\n  end;\nend;",
+             "create or replace procedure VEXO_UTIL.activateLARGERB(pSegment in varchar2, pState in varchar2) is\n"
+             "begin\n  insert into VOXA.RB_SWITCHES values (pSegment, pState);\nend;" }) {
+        SCOPED_TRACE(statement);
+        ddl.setSql(statement);
+        ASSERT_NO_THROW(ddl.execute());
+    }
+    QAction* item = main->menuItem("mmActivateLargeRB");
+    QString message;
+    for (const char* expected : { "RBBIG :ONLINE", "RBBIG :OFFLINE" }) {
+        answers = std::make_unique<ModalAnswers>(std::vector<ModalAnswers::Rule> { answerBox(&message) });
+        item->trigger();
+        EXPECT_EQ(message, expected);
+    }
+    EXPECT_FALSE(item->isChecked());
+    db::Query calls(main->osOracle);
+    calls.setSql("select seg || ' ' || state s from VOXA.RB_SWITCHES");
+    calls.execute();
+    QStringList switched;
+    for (; !calls.eof(); calls.next())
+        switched.append(calls.field("S").toString());
+    EXPECT_EQ(switched, QStringList({ "RBBIG ONLINE", "RBBIG OFFLINE" }));
 }
 
 // Over a server whose application allows the switch: on, off, and the end of an unattended run that switched it on,
