@@ -198,6 +198,25 @@ protected:
         return s;
     }
 
+    // The administrator check calls VOXA.PCKVEXOLOG.USERISVALID beside the user's row; a demo database made before
+    // the application's packages were part of it gets a stand-in that only answers.
+    void installUserIsValid() const
+    {
+        auto voxa = session("VOXA");
+        voxa->logOn();
+        db::Query q(voxa.get());
+        q.setSql("select count(*) n from all_objects where owner = 'VOXA' and object_name = 'PCKVEXOLOG'");
+        q.execute();
+        if (q.field("N").toInt() > 0)
+            return;
+        q.setSql("create package VOXA.PCKVEXOLOG is\n  function USERISVALID(p in varchar2) return varchar2;\nend;");
+        q.execute();
+        q.setSql("create package body VOXA.PCKVEXOLOG is\n  function USERISVALID(p in varchar2) return varchar2 is\n"
+                 "  begin\n    return 'T';\n  end;\nend;");
+        q.execute();
+        voxa->logOff();
+    }
+
     std::unique_ptr<TfmMain> main;
     std::unique_ptr<ModalAnswers> answers;
 };
@@ -443,13 +462,10 @@ TEST_F(MenusTest, EnabledEntriesBeforeAndAfterALogon)
         for (const char* name : windowButtons)
             EXPECT_FALSE(main->toolButton(name)->isEnabled()) << name;
 
+        if (QByteArray(c.user) == "AKRALJ")
+            installUserIsValid();
         QString refusal;
-        const bool connected = logOn(c.user, c.password, &refusal);
-        if (!connected && QByteArray(c.user) == "AKRALJ" && refusal.contains("USERISVALID", Qt::CaseInsensitive)) {
-            main.reset();
-            continue; // the demo database cannot run the administrator check's package yet
-        }
-        ASSERT_TRUE(connected) << refusal.toStdString();
+        ASSERT_TRUE(logOn(c.user, c.password, &refusal)) << refusal.toStdString();
         EXPECT_TRUE(main->windowTitle().startsWith(QString("PL/SQL Editor  %1@DEMO  Oracle:19").arg(c.user)))
             << main->windowTitle().toStdString();
         EXPECT_TRUE(main->windowTitle().contains("Ver.")) << "the program's version closes the caption";
