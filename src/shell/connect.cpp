@@ -129,9 +129,14 @@ bool TfmConnect::isMainSession() const
     return doaOracle && doaOracle->objectName() == QLatin1String("osOracle");
 }
 
+bool TfmConnect::automaticMode() const
+{
+    return tiAuto->property("wanted").toBool();
+}
+
 void TfmConnect::FormActivate()
 {
-    const bool automatic = !tiAuto->property("wanted").isNull() && tiAuto->property("wanted").toBool();
+    const bool automatic = automaticMode();
     if (fmMain) {
         edUser->setText(fmMain->connUser);
         edPassword->setText(edUser->text().toUpper() == QLatin1String("VEXO_UTIL") ? fmMain->connPasswordUtil
@@ -155,7 +160,7 @@ void TfmConnect::FormActivate()
 
 void TfmConnect::report(const QString& text)
 {
-    if (!tiAuto->property("wanted").isNull() && tiAuto->property("wanted").toBool()) {
+    if (automaticMode()) {
         // Nobody is there to read a message in an unattended run: the run ends and says why.
         autoFailure = text;
         done(QDialog::Rejected);
@@ -172,7 +177,12 @@ void TfmConnect::btConnectClick()
         return;
     const QString database = cbDatabases->currentIndex() < 0 ? QString() : cbDatabases->currentText();
     if (edPassword->text().isEmpty() || database.isEmpty()) {
-        report(QStringLiteral("Prazno geslo ali baza!"));
+        QString text = QStringLiteral("Prazno geslo ali baza!");
+        // An unattended run names the database it was given, so that a misspelt one is found from its message.
+        if (automaticMode() && database.isEmpty() && fmMain && !fmMain->connServer.isEmpty())
+            text += QStringLiteral("\nThe database ") + fmMain->connServer
+                + QStringLiteral(" is neither an alias of the Oracle client nor an embedded database.");
+        report(text);
         return;
     }
     const QString user = edUser->text();

@@ -60,6 +60,8 @@ protected:
 
 private:
     bool isMainSession() const;
+    // The dialog logs on by itself (an unattended run): no person reads its messages.
+    bool automaticMode() const;
     void report(const QString& text);
 
     TfmMain* fmMain;
