@@ -642,6 +642,9 @@ BExpr BinderImpl::column(const sql::ColumnRefExpr& e, Scope& scope)
     }
     if (auto x = externalName(parts))
         return *x;
+    // A function without parentheses: F, PKG.F, OWNER.PKG.F.
+    if (auto f = storedFunction(parts, nullptr, scope))
+        return *f;
     fail(904, qualifiedName(parts) + ": invalid identifier", e.offset);
 }
 
@@ -952,6 +955,9 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
     const std::string name = e.functionName().name;
     if (e.name.size() > 1 || e.dblink) {
         std::vector<sql::Identifier> parts = e.name;
+        if (!e.dblink && e.argNames.empty())
+            if (auto f = storedFunction(parts, &e.args, scope))
+                return *f;
         fail(904, qualifiedName(parts) + ": invalid identifier", e.offset);
     }
     auto argCount = [&](size_t lo, size_t hi) {
@@ -1206,8 +1212,12 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
             best = &f;
         }
     }
-    if (!best)
+    if (!best) {
+        if (e.argNames.empty())
+            if (auto f = storedFunction(e.name, &e.args, scope, &args))
+                return *f;
         fail(904, "\"" + name + "\": invalid identifier", e.offset);
+    }
     if (static_cast<int>(args.size()) < best->minArgs)
         fail(938, "not enough arguments for function", e.offset);
     if (best->maxArgs >= 0 && static_cast<int>(args.size()) > best->maxArgs)

@@ -27,4 +27,31 @@ std::optional<BExpr> BinderImpl::externalName(const std::vector<sql::Identifier>
     return r;
 }
 
+std::optional<BExpr> BinderImpl::storedFunction(const std::vector<sql::Identifier>& parts,
+    const std::vector<sql::ExprPtr>* args, Scope& scope, const std::vector<BExpr>* bound)
+{
+    if (!context.storedFunction)
+        return std::nullopt;
+    std::vector<std::string> names;
+    for (const sql::Identifier& p : parts)
+        names.push_back(p.name);
+    auto found = context.storedFunction(names, args ? args->size() : 0);
+    if (!found)
+        return std::nullopt;
+    dependsOn.insert(found->objectId);
+    BExpr r;
+    r.sql = found->callPrefix;
+    if (args)
+        for (size_t i = 0; i < args->size(); ++i) {
+            BExpr b = bound && i < bound->size() ? (*bound)[i] : expr(*(*args)[i], scope);
+            r.sql += ", " + b.sql;
+            r.aggregate = r.aggregate || b.aggregate;
+        }
+    r.sql += ")";
+    r.type = found->type;
+    r.type.nullable = true;
+    r.local = true;
+    return r;
+}
+
 } // namespace engine::bind::detail

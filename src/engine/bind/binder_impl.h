@@ -127,6 +127,10 @@ public:
     BExpr condition(const sql::Expr& e, Scope& scope);
     BExpr column(const sql::ColumnRefExpr& e, Scope& scope);
     std::optional<BExpr> externalName(const std::vector<sql::Identifier>& parts);
+    // A stored function called from SQL (binder_external.cpp).
+    // `bound` holds the arguments when they are bound already.
+    std::optional<BExpr> storedFunction(const std::vector<sql::Identifier>& parts,
+        const std::vector<sql::ExprPtr>* args, Scope& scope, const std::vector<BExpr>* bound = nullptr);
     BExpr pseudo(const sql::PseudoColumnExpr& e, Scope& scope);
     BExpr function(const sql::FunctionCallExpr& e, Scope& scope);
     BExpr caseExpr(const sql::CaseExpr& e, Scope& scope);

@@ -289,7 +289,8 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
     bool valid = true;
     try {
         catalog::Lookup lookup = lookupOf(ctx);
-        bind::SessionContext sc { owner.name, ctx.s.user, priv::visibility(ctx.s) };
+        bind::SessionContext sc { owner.name, ctx.s.user, priv::visibility(ctx.s),
+            sessionContextOf(ctx).storedFunction };
         auto q = bind::bindQuery(*st.query, ctx.text, lookup, sc);
         priv::checkViewQuery(ctx.s, owner.name, *q);
         if (!q->params.empty())

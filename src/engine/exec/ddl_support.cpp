@@ -2,6 +2,7 @@
 #include "engine/exec/ddl_support.h"
 
 #include "engine/bind/binder.h"
+#include "engine/plsql/sql_functions.h"
 #include "engine/plsql/unit_store.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
@@ -118,7 +119,12 @@ catalog::Lookup lookupOf(DdlContext& ctx)
 
 bind::SessionContext sessionContextOf(DdlContext& ctx)
 {
-    return { ctx.s.schema, ctx.s.user, priv::visibility(ctx.s) };
+    bind::SessionContext c { ctx.s.schema, ctx.s.user, priv::visibility(ctx.s), {} };
+    SessionState& s = ctx.s;
+    c.storedFunction = [&s](const std::vector<std::string>& parts, size_t argCount) {
+        return plsql::sqlFunction(s, parts, argCount);
+    };
+    return c;
 }
 
 bind::TableInfo tableInfo(DdlContext& ctx, const catalog::ObjectRow& table)

@@ -16,6 +16,7 @@
 #include "engine/link/links.h"
 #include "engine/priv/privileges.h"
 #include "engine/plsql/runtime.h"
+#include "engine/plsql/sql_functions.h"
 #include "engine/session/session_state.h"
 #include "engine/session/transaction.h"
 #include "engine/sql/parser.h"
@@ -37,7 +38,11 @@ constexpr size_t kUndoSpill = 20000;
 
 bind::SessionContext contextOf(SessionState& s)
 {
-    return { s.schema, s.user, priv::visibility(s) };
+    bind::SessionContext c { s.schema, s.user, priv::visibility(s), {} };
+    c.storedFunction = [&s](const std::vector<std::string>& parts, size_t argCount) {
+        return plsql::sqlFunction(s, parts, argCount);
+    };
+    return c;
 }
 
 locks::WaitPolicy waitPolicy(SessionState& s, bool nowait = false, int timeoutSeconds = -1)

@@ -9,6 +9,7 @@
 #include "engine/plsql/interpreter.h"
 #include "engine/plsql/native.h"
 #include "engine/plsql/parser.h"
+#include "engine/plsql/sql_functions.h"
 #include "engine/plsql/stored_units.h"
 #include "engine/plsql/values.h"
 #include "engine/priv/privileges.h"
@@ -765,8 +766,11 @@ struct SSql : CStmt {
     std::unique_ptr<EmbeddedSql> sql;
     std::vector<CExprPtr> into;
     bool isSelect = false;
+    bool isDml = false;
     Flow exec(Ctx& c) const override
     {
+        if (isDml && inSqlFunction())
+            throw plError(14551, "cannot perform a DML operation inside a query");
         std::vector<Bind> binds;
         ExecResult r = sql->run(c, &binds);
         if (isSelect) {
@@ -2233,6 +2237,8 @@ std::unique_ptr<EmbeddedSql> Compiler::embedded(
         }
     }
     BlockNames names(*this, *es);
+    if (es->prepareRemote(names))
+        return es;
     try {
         es->entry = exec::translateEmbedded(s, es->text, *es->parsed->statement, &names);
         uses(es->entry->bound->dependsOn);
@@ -2890,6 +2896,7 @@ CStmtPtr Compiler::statement(const Stmt& s)
         }
         auto n = std::make_unique<SSql>();
         n->isSelect = s.sqlWord == "SELECT";
+        n->isDml = s.sqlWord == "INSERT" || s.sqlWord == "UPDATE" || s.sqlWord == "DELETE" || s.sqlWord == "MERGE";
         for (const Target& t : s.into)
             n->into.push_back(target(*t.expr));
         n->sql = embedded(s.queryBegin, s.queryEnd, s.intoBegin, s.intoEnd, n->isSelect ? 0 : s.into.size(), s.pos);
@@ -3475,6 +3482,18 @@ std::vector<ArgumentRow> argumentsOf(const StoredCompileOutput& out, const Unit&
         all.insert(all.end(), rows.begin(), rows.end());
     }
     return all;
+}
+
+} // namespace engine::plsql
+
+namespace engine::plsql {
+
+std::vector<std::shared_ptr<CSub>> subprogramsOf(const PackageSymbols& symbols, const std::string& member)
+{
+    auto it = symbols.names.find(member);
+    if (it == symbols.names.end() || it->second.k != Sym::K::Sub)
+        return {};
+    return it->second.subs;
 }
 
 } // namespace engine::plsql

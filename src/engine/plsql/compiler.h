@@ -48,6 +48,10 @@ StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::
     std::string_view bodyText, const Unit* body, bool headersOnly,
     std::shared_ptr<const StoredCompileOutput> interface = nullptr);
 
+// The subprograms of a compiled unit named `member` (a procedure's or function's own name for a unit of its own),
+// overloads in declaration order.
+std::vector<std::shared_ptr<CSub>> subprogramsOf(const PackageSymbols& symbols, const std::string& member);
+
 // The ARGUMENT$ rows of a compiled procedure, function or package spec, `spec` being the tree it was compiled from.
 std::vector<ArgumentRow> argumentsOf(const StoredCompileOutput& out, const Unit& spec, const StoredUnit& info);
 

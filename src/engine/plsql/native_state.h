@@ -72,6 +72,8 @@ struct LoadedUnit;
 struct NativeSessionState {
     // Stored units as this session has compiled them, with their package state (stored_units.h), by OBJ#.
     std::map<int64_t, std::shared_ptr<LoadedUnit>> storedUnits;
+    // Stored functions the session's SQL calls (sql_functions.cpp).
+    std::shared_ptr<void> sqlFunctions;
 
     // DBMS_OUTPUT: text written by PUT and not yet ended by NEW_LINE, and whether GET_LINE has read since the last
     // write (Oracle then discards the unread lines at the next write).

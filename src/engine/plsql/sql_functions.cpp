@@ -1,0 +1,174 @@
+// Stored functions inside SQL: name resolution for the binder and the SQLite function that runs them.
+#include "engine/plsql/sql_functions.h"
+
+#include "engine/catalog/catalog.h"
+#include "engine/plsql/expr_nodes.h"
+#include "engine/plsql/native_state.h"
+#include "engine/plsql/stored_units.h"
+#include "engine/priv/privileges.h"
+#include "engine/session/session_state.h"
+#include "engine/storage/sqlite.h"
+
+namespace engine::plsql {
+
+namespace {
+
+constexpr const char* kCallFunction = "ORA_PLSQL_CALL";
+
+thread_local int sqlFunctionDepth = 0;
+
+// What one token of ORA_PLSQL_CALL stands for in the session.
+struct SqlFunctionRef {
+    int64_t unitId = 0;
+    std::string member;
+    size_t overload = 0;
+};
+
+struct SqlFunctions {
+    std::vector<SqlFunctionRef> refs;
+    bool registered = false;
+};
+
+SqlFunctions& registry(SessionState& s)
+{
+    static_assert(sizeof(SqlFunctionRef) > 0);
+    NativeSessionState& ns = nativeState(s);
+    if (!ns.sqlFunctions)
+        ns.sqlFunctions = std::make_shared<SqlFunctions>();
+    return *std::static_pointer_cast<SqlFunctions>(ns.sqlFunctions);
+}
+
+void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    auto* s = static_cast<SessionState*>(sqlite3_user_data(ctx));
+    SqlFunctions& reg = registry(*s);
+    const int64_t token = sqlite3_value_int64(argv[0]);
+    if (token < 0 || static_cast<size_t>(token) >= reg.refs.size()) {
+        sqlite3_result_error(ctx, "ORA-06508: PL/SQL: could not find program unit being called", -1);
+        return;
+    }
+    const SqlFunctionRef ref = reg.refs[static_cast<size_t>(token)];
+    std::vector<std::unique_ptr<CLiteral>> values;
+    std::vector<const CExpr*> args;
+    Ctx c(*s);
+    Frame top;
+    c.frame = &top;
+    try {
+        std::shared_ptr<LoadedUnit> lu = loadForCall(c, ref.unitId);
+        std::vector<std::shared_ptr<CSub>> subs = subprogramsOf(*lu->runnable->symbols, ref.member);
+        if (ref.overload >= subs.size())
+            throw plError(6508, "PL/SQL: could not find program unit being called");
+        const CSub& sub = *subs[ref.overload];
+        for (int i = 1; i < argc; ++i) {
+            auto lit = std::make_unique<CLiteral>();
+            lit->value = storage::toValue(argv[i]);
+            if (static_cast<size_t>(i - 1) < sub.params.size())
+                lit->type = sub.params[static_cast<size_t>(i - 1)].type;
+            args.push_back(lit.get());
+            values.push_back(std::move(lit));
+        }
+        ++sqlFunctionDepth;
+        struct Leave {
+            ~Leave() { --sqlFunctionDepth; }
+        } leave;
+        std::shared_ptr<StoredCompileOutput> runnable = lu->runnable;
+        std::shared_ptr<Frame> state = lu->state;
+        Val r = callSubprogramAt(sub, runnable->unit.get(), args, state.get(), c);
+        storage::resultValue(ctx, r.v);
+    } catch (const PlError& e) {
+        std::string message = e.message;
+        for (const std::string& line : e.stack)
+            message += "\n" + line;
+        sqlite3_result_error(ctx, message.c_str(), -1);
+    } catch (const Error& e) {
+        std::string message = e.message();
+        sqlite3_result_error(ctx, message.c_str(), -1);
+    }
+}
+
+std::optional<catalog::ObjectRow> resolve(SessionState& s, const std::string& owner, const std::string& name)
+{
+    catalog::Lookup lookup(s.conn, &s);
+    try {
+        return lookup.resolveObject(owner, name, s.schema, true);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+bool inSqlFunction()
+{
+    return sqlFunctionDepth > 0;
+}
+
+std::optional<bind::SessionContext::StoredFunction> sqlFunction(
+    SessionState& s, const std::vector<std::string>& parts, size_t argCount)
+{
+    if (parts.empty() || parts.size() > 3)
+        return std::nullopt;
+    // F; PKG.F or OWNER.F; OWNER.PKG.F
+    std::optional<catalog::ObjectRow> o;
+    std::string member;
+    if (parts.size() == 1) {
+        o = resolve(s, "", parts[0]);
+        member = parts[0];
+    } else if (parts.size() == 2) {
+        o = resolve(s, "", parts[0]);
+        member = parts[1];
+        if (!o || o->type != catalog::kTypePackage) {
+            o = resolve(s, parts[0], parts[1]);
+            member = parts[1];
+        }
+    } else {
+        o = resolve(s, parts[0], parts[1]);
+        member = parts[2];
+    }
+    if (!o)
+        return std::nullopt;
+    if (o->type == catalog::kTypeFunction)
+        member = o->name;
+    else if (o->type != catalog::kTypePackage)
+        return std::nullopt;
+    if (o->ownerId != s.userId && !priv::hasObjectPrivilege(s, o->id, priv::ObjectPrivilege::Execute))
+        return std::nullopt;
+    std::shared_ptr<LoadedUnit> lu = unitInterface(s, o->id);
+    if (!lu || !lu->interface)
+        return std::nullopt;
+    std::vector<std::shared_ptr<CSub>> subs = subprogramsOf(*lu->interface->symbols, member);
+    for (size_t k = 0; k < subs.size(); ++k) {
+        const CSub& sub = *subs[k];
+        if (!sub.isFunction || argCount > sub.params.size() || sub.returnType.kind == PlKind::Boolean
+            || !sub.returnType.isScalar())
+            continue;
+        bool fits = true;
+        for (size_t j = 0; j < sub.params.size(); ++j) {
+            if (sub.params[j].mode != Param::Mode::In || sub.params[j].type.kind == PlKind::Boolean)
+                fits = false;
+            if (j >= argCount && !sub.params[j].defaultValue)
+                fits = false;
+        }
+        if (!fits)
+            continue;
+        SqlFunctions& reg = registry(s);
+        if (!reg.registered) {
+            sqlite3_create_function(s.conn, kCallFunction, -1, SQLITE_UTF8, &s, callFn, nullptr, nullptr);
+            reg.registered = true;
+        }
+        size_t token = reg.refs.size();
+        for (size_t i = 0; i < reg.refs.size(); ++i)
+            if (reg.refs[i].unitId == o->id && reg.refs[i].member == member && reg.refs[i].overload == k)
+                token = i;
+        if (token == reg.refs.size())
+            reg.refs.push_back({ o->id, member, k });
+        bind::SessionContext::StoredFunction f;
+        f.callPrefix = std::string(kCallFunction) + "(" + std::to_string(token);
+        f.type = sqlTypeOf(sub.returnType);
+        f.objectId = o->id;
+        return f;
+    }
+    return std::nullopt;
+}
+
+} // namespace engine::plsql
