@@ -110,6 +110,48 @@ const ToolButtonEntry toolButtonTable[] = {
     { "tbExit", "Exit", "Izhod iz programa", true, E::Always, nullptr, nullptr },
 };
 
+// Names compared ignoring case, a run of digits by its number (the collator's numeric mode is missing where Qt
+// runs without ICU).
+bool naturalLess(const QString& a, const QString& b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype ei = i;
+            qsizetype ej = j;
+            while (ei < a.size() && a[ei].isDigit())
+                ++ei;
+            while (ej < b.size() && b[ej].isDigit())
+                ++ej;
+            // Leading zeros aside, the longer run is the larger number.
+            const QStringView na = QStringView(a).mid(i, ei - i);
+            const QStringView nb = QStringView(b).mid(j, ej - j);
+            const auto trimmed = [](QStringView v) {
+                while (v.size() > 1 && v.front() == QLatin1Char('0'))
+                    v = v.mid(1);
+                return v;
+            };
+            const QStringView ta = trimmed(na);
+            const QStringView tb = trimmed(nb);
+            if (ta.size() != tb.size())
+                return ta.size() < tb.size();
+            if (const int c = ta.compare(tb); c != 0)
+                return c < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const QChar ca = a[i].toCaseFolded();
+        const QChar cb = b[j].toCaseFolded();
+        if (ca != cb)
+            return ca < cb;
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
+}
+
 } // namespace
 
 std::span<const MenuEntry> menuEntries()
@@ -198,6 +240,10 @@ QList<QWidget*> chooserWindows(
             continue;
         chosen.append(w);
     }
+    // The application keeps its windows in no particular order; by name, with numbers in their order, a person
+    // finds WorkSheet_2 between WorkSheet_1 and WorkSheet_10.
+    std::stable_sort(chosen.begin(), chosen.end(),
+        [](const QWidget* a, const QWidget* b) { return naturalLess(a->objectName(), b->objectName()); });
     return chosen;
 }
 

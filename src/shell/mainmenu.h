@@ -69,9 +69,9 @@ QList<QString> openerNames(const QString& entryName);
 // The opener name of the entry that is registered; none when no module has registered one yet.
 std::optional<QString> registeredOpener(const QString& entryName);
 
-// The windows a chooser offers, in the order given: visible top-level windows other than `main`, and with a
-// prefix only those whose object name begins with it (case-sensitive). Hidden windows cannot take the focus, so
-// they are not offered; there is no limit on the number.
+// The windows a chooser offers, ordered by object name (numbers in their order): visible top-level windows other
+// than `main`, and with a prefix only those whose object name begins with it (case-sensitive). Hidden windows cannot
+// take the focus, so they are not offered; there is no limit on the number.
 QList<QWidget*> chooserWindows(
     const QList<QWidget*>& windows, const QWidget* main, const std::optional<QString>& prefix);
 

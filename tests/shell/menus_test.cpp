@@ -378,8 +378,9 @@ TEST(MainMenuRules, ThePreconditionsCountTheirTables)
         EXPECT_EQ(shell::monitorReady(count), ready) << count;
 }
 
-// The chooser offers the visible windows of a kind, whose name begins with the kind's prefix in this case; hidden
-// windows (which could not take the focus), the main window and popups are left out, and there is no limit.
+// The chooser offers the visible windows of a kind, whose name begins with the kind's prefix in this case, by name
+// with numbers in their order; hidden windows (which could not take the focus), the main window and popups are left
+// out, and there is no limit.
 TEST(MainMenuRules, TheChooserListsVisibleWindowsOfTheKind)
 {
     QWidget main;
@@ -405,13 +406,17 @@ TEST(MainMenuRules, TheChooserListsVisibleWindowsOfTheKind)
 
     EXPECT_EQ(shell::chooserWindows(all, &main, QString("WorkSheet")), QList<QWidget*>({ first, third }));
     EXPECT_EQ(
-        shell::chooserWindows(all, &main, std::nullopt), QList<QWidget*>({ first, third, windows[3].get(), other }));
+        shell::chooserWindows(all, &main, std::nullopt), QList<QWidget*>({ other, first, third, windows[3].get() }));
     EXPECT_TRUE(shell::chooserWindows(all, &main, QString("fmErrors")).isEmpty());
 
     QList<QWidget*> many;
-    for (int i = 0; i < 150; ++i)
+    for (int i = 150; i > 0; --i)
         many.append(window(QString("fmErrors_%1").arg(i), true));
-    EXPECT_EQ(shell::chooserWindows(many, &main, QString("fmErrors")).size(), 150);
+    const QList<QWidget*> listed = shell::chooserWindows(many, &main, QString("fmErrors"));
+    ASSERT_EQ(listed.size(), 150);
+    EXPECT_EQ(listed[1]->objectName(), "fmErrors_2");
+    EXPECT_EQ(listed[9]->objectName(), "fmErrors_10");
+    EXPECT_EQ(listed.last()->objectName(), "fmErrors_150");
 }
 
 // Captions and hints exactly as the system writes them; only "SLO" selects Slovenian, which also hides the table
