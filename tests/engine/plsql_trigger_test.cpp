@@ -245,6 +245,32 @@ TEST_F(PlsqlTrigger, RunsWithOwnersRights)
     EXPECT_EQ(errorOf(*app, "SELECT * FROM system.fired"), 942);
 }
 
+// Oracle: an audit trigger may write through a database link; the row reaches the other database in the same
+// transaction, with the trigger's values and the local USER, and goes when the statement fails.
+TEST_F(PlsqlTrigger, AuditsThroughADatabaseLink)
+{
+    auto auditDb = engine::Database::create(tmp.filePath("audit").toStdString());
+    auto audit = auditDb->logOn("SYSTEM", "MANAGER");
+    audit->execute("CREATE TABLE aud (id NUMBER, what VARCHAR2(40), who VARCHAR2(30))");
+    run("CREATE DATABASE LINK auditlnk CONNECT TO SYSTEM IDENTIFIED BY MANAGER USING 'audit'");
+    run("CREATE TRIGGER t_remote AFTER INSERT OR DELETE ON t FOR EACH ROW\nDECLARE\n  w VARCHAR2(10);\nBEGIN\n"
+        "  IF :NEW.id = 99 THEN\n    RAISE_APPLICATION_ERROR(-20099, 'refused');\n  END IF;\n"
+        "  IF INSERTING THEN w := 'added '; ELSE w := 'removed '; END IF;\n"
+        "  INSERT INTO aud@auditlnk (id, what, who) VALUES (NVL(:NEW.id, :OLD.id), w || NVL(:NEW.note, :OLD.note), "
+        "USER);\nEND;");
+    run("INSERT INTO t VALUES (3, 30, 'c')");
+    run("DELETE FROM t WHERE id = 1");
+    run("COMMIT");
+    EXPECT_EQ(rows(*audit, "SELECT id || ' ' || what || ' ' || who FROM aud ORDER BY id"),
+        (std::vector<std::string> { "1 removed a SYSTEM", "3 added c SYSTEM" }));
+    EXPECT_EQ(errorText("INSERT INTO t SELECT 98, 1, 'x' FROM dual UNION ALL SELECT 99, 1, 'y' FROM dual").substr(0, 9),
+        "ORA-20099");
+    run("COMMIT");
+    EXPECT_EQ(one(*audit, "SELECT COUNT(*) FROM aud"), "2");
+    s.reset();
+    audit.reset();
+}
+
 // Oracle: a trigger with errors is created (ORA-24344 to the caller), is INVALID with its errors numbered from its
 // PL/SQL block, and DML on its table fails with ORA-04098 until it compiles; ALTER TRIGGER ... COMPILE recompiles.
 TEST_F(PlsqlTrigger, CompileErrorsAndRecompile)

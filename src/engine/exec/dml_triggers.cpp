@@ -9,6 +9,7 @@
 #include "engine/exec/binds.h"
 #include "engine/exec/cursor.h"
 #include "engine/exec/executor.h"
+#include "engine/link/links.h"
 #include "engine/emit/runtime_functions.h"
 #include "engine/plsql/compiler.h"
 #include "engine/plsql/interpreter.h"
@@ -431,6 +432,9 @@ ExecResult runWithTriggers(
     const bool wasInTransaction = s.inTransaction;
     const int64_t undoMark = s.undo->mark();
     const int64_t lockMark = s.db->locks.mark(s.sid);
+    // What the triggers change through database links is part of the statement too.
+    const std::string remoteMark = "ORA$TRIGGER_STATEMENT_" + std::to_string(depth);
+    link::savepointRemote(s, remoteMark);
     try {
         for (const auto& t : beforeStatement)
             fire(s, *t, ev, nullptr, nullptr);
@@ -507,6 +511,7 @@ ExecResult runWithTriggers(
     } catch (...) {
         try {
             session::undoStatement(s, undoMark, lockMark);
+            link::rollbackRemoteToSavepoint(s, remoteMark);
         } catch (const Error&) {
         }
         s.inTransaction = wasInTransaction || s.undo->changedSince(0);

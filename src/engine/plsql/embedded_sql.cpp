@@ -3,9 +3,13 @@
 
 #include "engine/exec/executor.h"
 #include "engine/fn/oraerror.h"
+#include "engine/link/links.h"
 #include "engine/plsql/values.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/database_state.h"
+
+#include <algorithm>
+#include <functional>
 
 namespace engine::plsql {
 
@@ -33,7 +37,77 @@ private:
     const EmbeddedSql& e;
 };
 
+// USER inside a change sent through a link is the local session's user, as Oracle has it: a bind.
+struct CSessionUser : CExpr {
+    Val eval(Ctx& c) const override { return Val { Value::fromText(c.s.fctx.user), nullptr }; }
+};
+
 } // namespace
+
+bool EmbeddedSql::prepareRemote(const bind::ExternalNames& names)
+{
+    const auto* ins = parsed->statement->as<sql::InsertStmt>();
+    if (!ins || ins->query || !link::isRemoteDml(*parsed->statement))
+        return false;
+    struct Cut {
+        int begin, end;
+        std::string bind;
+    };
+    std::vector<Cut> cuts;
+    std::function<void(const sql::Expr*)> walk = [&](const sql::Expr* e) {
+        if (!e)
+            return;
+        if (const auto* col = e->as<sql::ColumnRefExpr>()) {
+            std::vector<std::string> parts;
+            for (const sql::Identifier& id : col->parts)
+                parts.push_back(id.name);
+            if (auto n = names.resolve(parts))
+                cuts.push_back({ e->offset, e->endOffset, n->bindName });
+        } else if (const auto* p = e->as<sql::PseudoColumnExpr>();
+                   p && p->which == sql::PseudoColumnExpr::Which::User) {
+            const std::string bind = "PLSQL$USER";
+            if (!byKey.count(bind)) {
+                byKey[bind] = { bind, types::ExprType::varchar2(128) };
+                auto user = std::make_unique<CSessionUser>();
+                user->type = PlType::varchar2(128);
+                externals.emplace_back(bind, std::move(user));
+            }
+            cuts.push_back({ e->offset, e->endOffset, bind });
+        } else if (const auto* f = e->as<sql::FunctionCallExpr>()) {
+            for (const auto& a : f->args)
+                walk(a.get());
+        } else if (const auto* b = e->as<sql::BinaryExpr>()) {
+            walk(b->left.get());
+            walk(b->right.get());
+        } else if (const auto* u = e->as<sql::UnaryExpr>()) {
+            walk(u->operand.get());
+        } else if (const auto* c = e->as<sql::CaseExpr>()) {
+            walk(c->operand.get());
+            for (const auto& w : c->whens) {
+                walk(w.when.get());
+                walk(w.then.get());
+            }
+            walk(c->elseExpr.get());
+        } else if (const auto* cmp = e->as<sql::ComparisonExpr>()) {
+            walk(cmp->left.get());
+            walk(cmp->right.get());
+        }
+    };
+    for (const auto& v : ins->values)
+        walk(v.get());
+    std::sort(cuts.begin(), cuts.end(), [](const Cut& a, const Cut& b) { return a.begin > b.begin; });
+    for (const Cut& c : cuts) {
+        if (c.begin < 0 || c.end < c.begin || static_cast<size_t>(c.end) > text.size())
+            return false;
+        text.replace(static_cast<size_t>(c.begin), static_cast<size_t>(c.end - c.begin), ":" + c.bind);
+    }
+    auto reparsed = std::make_unique<sql::ParseResult>(sql::parse(text));
+    if (!reparsed->ok())
+        return false;
+    parsed = std::move(reparsed);
+    remote = true;
+    return true;
+}
 
 void EmbeddedSql::mapSources()
 {
@@ -60,6 +134,28 @@ void EmbeddedSql::retranslate(Ctx& c)
 
 ExecResult EmbeddedSql::run(Ctx& c, std::vector<Bind>* out)
 {
+    if (remote) {
+        std::vector<Bind> binds;
+        for (const auto& [name, e] : externals) {
+            Bind b;
+            b.name = name;
+            b.value = e->eval(c).v;
+            b.type = oraTypeOf(e->type);
+            binds.push_back(std::move(b));
+        }
+        // The client's binds the statement names go as they are.
+        if (c.binds)
+            for (const Bind& cb : *c.binds)
+                binds.push_back(cb);
+        try {
+            return link::executeRemoteDml(c.s, *parsed->statement, text, binds);
+        } catch (const Error& e) {
+            PlError p;
+            p.code = e.code();
+            p.message = e.message();
+            throw p;
+        }
+    }
     if (!entry || entry->generation != c.s.db->ddlGeneration.load())
         retranslate(c);
     std::vector<Bind> local;

@@ -2,6 +2,7 @@
 // name wins, as in Oracle), and run again with their current values. Translated again when the catalog changed.
 #pragma once
 
+#include "engine/bind/external_names.h"
 #include "engine/plsql/nodes.h"
 #include "engine/sql/parser.h"
 
@@ -24,6 +25,14 @@ struct EmbeddedSql {
     int rowidColumn = -1; // a FOR UPDATE cursor's hidden ROWID column
     // Per parameter of the translation: >= 0 an external, -1 a bind of the call, -2 a RETURNING target.
     std::vector<int> sources;
+
+    // An INSERT ... VALUES into a table through a database link: sent whole to the link's session, with the block's
+    // names in it replaced by binds (the text as sent is `text`).
+    bool remote = false;
+
+    // Makes the statement a remote one when it is an INSERT ... VALUES through a link; false otherwise (the
+    // statement is then translated as usual, which refuses other changes through a link).
+    bool prepareRemote(const bind::ExternalNames& names);
 
     // Runs the statement; `out` receives the binds as run (RETURNING values). Throws PlError.
     ExecResult run(Ctx& c, std::vector<Bind>* out = nullptr);
