@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -118,6 +119,9 @@ void TfmMain::buildLayout()
     pictureLayout->addWidget(Slika);
     layout->addWidget(paMain, 1);
     setCentralWidget(client);
+    // The window has no status line: hints show as tool tips. The bar exists so that clearing the hint (the
+    // connection sequence does) finds one, and stays hidden so the picture keeps its size.
+    statusBar()->hide();
 
     popMain = new QMenu(this);
     popMain->setObjectName(QStringLiteral("popMain"));
