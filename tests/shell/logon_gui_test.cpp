@@ -239,6 +239,35 @@ TEST_F(LogonGuiTest, ALogonThroughTheDialogShowsUserDatabaseAndVersion)
     }
 }
 
+// Every caption of the dialog fits its control in both languages: nothing is cut off.
+TEST_F(LogonGuiTest, TheDialogsTextsFitInBothLanguages)
+{
+    for (const char* language : { "ANG", "SLO" }) {
+        SCOPED_TRACE(language);
+        writeSettings(QByteArray("[PL/SQL]\r\nCURR_LANGUAGE=") + language + "\r\n");
+        create();
+        TfmConnect dialog(main.get());
+        dialog.setDatabaseNames({ QStringLiteral("DEMO"), QStringLiteral("A_RATHER_LONG_ALIAS.EXAMPLE.COM") });
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        for (QWidget* w : dialog.findChildren<QWidget*>()) {
+            if (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w))
+                continue;
+            SCOPED_TRACE(w->objectName().toStdString());
+            EXPECT_GE(w->width(), w->sizeHint().width());
+            EXPECT_GE(w->height(), w->sizeHint().height());
+            EXPECT_TRUE(dialog.rect().contains(w->geometry()));
+        }
+        // The fields start in one column.
+        const int left = control<QLineEdit>(&dialog, "edUser")->x();
+        EXPECT_EQ(control<QLineEdit>(&dialog, "edPassword")->x(), left);
+        EXPECT_EQ(control<QComboBox>(&dialog, "cbDatabases")->x(), left);
+        EXPECT_EQ(control<QCheckBox>(&dialog, "cbSysdba")->x(), left);
+        dialog.close();
+        main.reset();
+    }
+}
+
 // Oracle refuses a wrong password with ORA-01017; the tool refuses an end user whom the application's user table
 // does not mark as administrator. Either way the dialog stays for another try, and leaving it ends the program
 // that has no session.
