@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -565,9 +566,17 @@ TEST_F(MenusTest, TheWindowChooser)
     main->activateChosenWindow(1);
     main->activateChosenWindow(7);
 
+    // The about window is the shell's own and always there to open.
+    ASSERT_TRUE(main->menuItem("mmAbout")->isEnabled());
+    main->menuItem("mmAbout")->trigger();
+    QPointer<QWidget> about = main->findChild<QWidget*>("fmAbout");
+    ASSERT_TRUE(about);
+    EXPECT_TRUE(about->isVisible());
+
     main->toolButton("tbOkna")->click();
     ASSERT_TRUE(waitFor([&] { return main->pmOkna->isVisible(); }));
     QStringList listed = entryNames(main->pmOkna);
+    EXPECT_TRUE(listed.contains("fmAbout"));
     EXPECT_TRUE(listed.contains("WorkSheet_1"));
     EXPECT_TRUE(listed.contains("fmTableStru"));
     EXPECT_FALSE(listed.contains("WorkSheet_2")) << "closed";
@@ -593,6 +602,8 @@ TEST_F(MenusTest, TheWindowChooser)
     grantWindow.reset();
 
     // Nothing open but the main window: the window button shows nothing.
+    about->close();
+    ASSERT_TRUE(waitFor([&] { return about.isNull(); })) << "the about window frees itself";
     windows.clear();
     other.reset();
     main->toolButton("tbOkna")->click();
