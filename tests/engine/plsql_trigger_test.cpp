@@ -290,6 +290,9 @@ TEST_F(PlsqlTrigger, CompileErrorsAndRecompile)
     engine::ExecResult c = run("ALTER TRIGGER t_bad COMPILE");
     EXPECT_FALSE(c.warning.has_value());
     EXPECT_EQ(one(*s, "SELECT status FROM user_objects WHERE object_name = 'T_BAD'"), "VALID");
+    EXPECT_EQ(rows(*s, "SELECT referenced_name || ' ' || referenced_type FROM user_dependencies WHERE name = 'T_BAD' "
+                       "ORDER BY referenced_name"),
+        (std::vector<std::string> { "LATER_TAB TABLE", "T TABLE" }));
     EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM user_errors WHERE name = 'T_BAD'"), "0");
     run("INSERT INTO t VALUES (5, 1, 'x')");
 }

@@ -3236,6 +3236,7 @@ CompileOutput compileTrigger(SessionState& s, std::string_view text, const Unit&
         c.errors.push_back(f.error);
     }
     out.unit->frameSize = c.frameSize[0];
+    out.dependsOn = c.dependsOn;
     out.errors = std::move(c.errors);
     struct Holder : CExpr {
         std::vector<std::unique_ptr<CursorDecl>> cursors;

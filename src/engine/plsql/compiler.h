@@ -22,6 +22,8 @@ struct CompileOutput {
     std::vector<CompileError> errors;
     // Storage of the call's binds (:NAME) the compiled unit refers to, in the order of `binds`.
     std::shared_ptr<std::vector<Val>> bindValues;
+    // The objects the unit uses (filled for triggers, whose DEPENDENCY$ rows list them).
+    std::vector<int64_t> dependsOn;
 };
 
 // Compiles an anonymous block; `binds` are the call's binds, which :NAME refers to.

@@ -85,7 +85,10 @@ bool compileAndRecord(SessionState& s, TriggerUnit& t)
         compileTriggerUnit(s, t);
     }
     storeErrors(s, t.id, t.errors);
-    storeDependencies(s, t.id, { t.tableId });
+    std::vector<int64_t> uses { t.tableId };
+    if (t.body)
+        uses.insert(uses.end(), t.body->dependsOn.begin(), t.body->dependsOn.end());
+    storeDependencies(s, t.id, uses);
     setCompiled(s, t.id, t.errors.empty());
     return t.errors.empty();
 }
