@@ -229,7 +229,7 @@ TEST_F(LogonGuiTest, ALogonThroughTheDialogShowsUserDatabaseAndVersion)
         EXPECT_EQ(main->connServer.toStdString(), "DEMO");
         EXPECT_EQ(main->ORACLEVersion.toStdString(), "19");
         // The database tools are open to a connected user; the dialog is gone and nothing waits for an answer.
-        EXPECT_TRUE(main->menuItem(QStringLiteral("mmWorkSheet"))->isEnabled());
+        EXPECT_TRUE(main->menuItem(QStringLiteral("mmCompare"))->isEnabled());
         EXPECT_EQ(logonDialog(), nullptr);
         EXPECT_EQ(messageBox(), nullptr);
         EXPECT_EQ(closed, 0);
@@ -300,6 +300,7 @@ TEST_F(LogonGuiTest, ARefusedLogonSaysWhyAndLeavesTheDialogOpen)
         }
         EXPECT_TRUE(stillOpen);
         EXPECT_FALSE(main->osOracle->connected());
+        EXPECT_FALSE(main->menuItem(QStringLiteral("mmCompare"))->isEnabled());
         EXPECT_EQ(main->exitStatus, 0); // a person left the dialog: no failure of an unattended run
         EXPECT_EQ(messageBox(), nullptr); // in particular no word of missing rights
         EXPECT_FALSE(captionShows(QStringLiteral("PL/SQL Editor  ") + c.typed.user));
