@@ -258,6 +258,7 @@ void TfmWorkSheet::miConnectClick()
         return;
     }
     ORACLEVersion = r.oracleVersion;
+    dictionaryWarned = false;
     setToolTip(QString());
     loadHistoryRing();
     bindComponents(tmpDataBase);

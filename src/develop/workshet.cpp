@@ -903,7 +903,11 @@ void TfmWorkSheet::statementDone(const develop::RunOutcome& outcome)
                     showPage(TabRespError);
                 }
             } catch (const db::OracleError&) {
-                QMessageBox::warning(this, windowTitle(), QStringLiteral("SELECT ANY DICTIONARY privileg is missing"));
+                // Said once a session: a user without the right would otherwise meet it after every statement.
+                if (!dictionaryWarned)
+                    QMessageBox::warning(
+                        this, windowTitle(), QStringLiteral("SELECT ANY DICTIONARY privileg is missing"));
+                dictionaryWarned = true;
             }
             if (!napakaT && outcome.warning) {
                 // The server said the object was made with errors although they could not be listed.

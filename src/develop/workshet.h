@@ -49,6 +49,8 @@ class DataSetNavigator;
 
 class TfmWorkSheet : public QMainWindow {
     Q_OBJECT
+    // The logon dialog captions the worksheet from it after the own session's logon.
+    Q_PROPERTY(QString sCaption MEMBER sCaption)
 public:
     // Worksheets are made by the main window, which names them "WorkSheet_" and a number and sets WorkStevec.
     explicit TfmWorkSheet(TfmMain* main, QWidget* parent = nullptr);
@@ -269,4 +271,5 @@ private:
     develop::StatementClass runClass;
     bool runProducedOutput = false;
     int memoColumn = -1;
+    bool dictionaryWarned = false;
 };

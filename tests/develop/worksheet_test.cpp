@@ -19,14 +19,19 @@
 #include "support/waitfor.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -630,4 +635,264 @@ TEST_F(WorksheetWindow, SlovenianTexts)
     EXPECT_EQ(slo->btCommit->text(), main->nizCommit);
     slo->close();
     ASSERT_TRUE(waitFor([&] { return slo.isNull(); }));
+}
+
+// ---- the tools around the run
+
+namespace {
+
+// Fills and confirms the logon dialog when it comes up (or cancels it).
+class LogonAnswer : public QObject {
+public:
+    LogonAnswer(const QString& user, const QString& password, bool cancel = false)
+    {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, this, [=, this] {
+            QWidget* w = QApplication::activeModalWidget();
+            if (!w || w->objectName() != QLatin1String("fmConnect"))
+                return;
+            timer.stop();
+            ++shown;
+            if (cancel) {
+                qobject_cast<QDialog*>(w)->reject();
+                return;
+            }
+            w->findChild<QLineEdit*>(QStringLiteral("edUser"))->setText(user);
+            w->findChild<QLineEdit*>(QStringLiteral("edPassword"))->setText(password);
+            w->findChild<QComboBox*>(QStringLiteral("cbDatabases"))->setCurrentText(QStringLiteral("DEMO"));
+            w->findChild<QPushButton*>(QStringLiteral("btConnect"))->click();
+        });
+        timer.start();
+    }
+    int shown = 0;
+    QTimer timer;
+};
+
+// Picks a file in the file dialog when it comes up.
+class FileAnswer : public QObject {
+public:
+    explicit FileAnswer(const QString& path)
+    {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, this, [=, this] {
+            auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            timer.stop();
+            dlg->selectFile(path);
+            QMetaObject::invokeMethod(dlg, "accept");
+        });
+        timer.start();
+    }
+    QTimer timer;
+};
+
+} // namespace
+
+TEST_F(WorksheetWindow, HistoryIsSavedToTheTableAndReadBack)
+{
+    // VOXA's saved history is in the ring from the start: Previous shows the newest saved statement.
+    sheet->spBack->click();
+    EXPECT_TRUE(sheet->meWork->text().startsWith(QStringLiteral("select rowid, p.* from voxa.products")));
+    // 101 saves go round the ring of 100 and overwrite the oldest slot.
+    for (int i = 1; i <= 101; ++i) {
+        sheet->meWork->setText(QStringLiteral("select %1 from dual").arg(i));
+        sheet->spSaveHist->click();
+    }
+    EXPECT_EQ(otherSessionValue(QStringLiteral("select hist_ukaz from vexo_util.vexo_hist where hist_user = 'VOXA' "
+                                               "and hist_zpst = 0")),
+        QStringLiteral("6"));
+    EXPECT_EQ(otherSessionValue(QStringLiteral("select hist_ukaz from vexo_util.vexo_hist where hist_user = 'VOXA' "
+                                               "and hist_zpst = 6")),
+        QStringLiteral("select 101 from dual\r\n"));
+    // A new worksheet reads the ring: the newest first, then back in order.
+    QPointer<TfmWorkSheet> second = develop::openWorkSheet(*main);
+    second->spBack->click();
+    EXPECT_EQ(second->meWork->textLines(), QStringList { QStringLiteral("select 101 from dual") });
+    second->spBack->click();
+    EXPECT_EQ(second->meWork->textLines(), QStringList { QStringLiteral("select 100 from dual") });
+    // The history page lists the user's statements; choosing one puts it into the editor.
+    second->mnHistory->trigger();
+    EXPECT_EQ(second->pcResp->currentWidget(), second->tabHist);
+    EXPECT_EQ(second->dbgHist->dataModel()->rowCount(), 100);
+    second->close();
+    ASSERT_TRUE(waitFor([&] { return second.isNull(); }));
+    // Refused while a transaction is open: its commit would take the user's work with it.
+    run(QStringLiteral("update voxa.customers set city = city where customer_id = 1"));
+    DialogAnswer ok(shell::mrOk);
+    sheet->spSaveHist->click();
+    EXPECT_EQ(ok.shown, 1);
+    EXPECT_TRUE(main->osOracle->inTransaction());
+}
+
+TEST_F(WorksheetWindow, ExplainShowsThePlanTree)
+{
+    sheet->meWork->setText(
+        QStringLiteral("select * -- every column\r\n  from voxa.customers\r\n where customer_id = 1"));
+    sheet->spExplain->click();
+    EXPECT_EQ(currentPage(), sheet->tabExplain);
+    const QString plan = sheet->meExplain->toPlainText();
+    EXPECT_TRUE(plan.startsWith(QStringLiteral("      SELECT STATEMENT  Cost="))) << plan.toStdString();
+    EXPECT_TRUE(plan.contains(QStringLiteral("CUSTOMERS"))) << plan.toStdString();
+}
+
+TEST_F(WorksheetWindow, StatisticsShowTheDifferencesOfItsOwnSession)
+{
+    ASSERT_TRUE(sheet->statistics.enabled());
+    sheet->miStatisticsScreen->trigger();
+    EXPECT_EQ(currentPage(), sheet->tabSesStat);
+    run(QStringLiteral("select count(*) from voxa.orders"));
+    EXPECT_EQ(currentPage(), sheet->tabSesStat);
+    EXPECT_GT(sheet->laConsGets->text().toLongLong(), 0);
+    sheet->miStatisticsScreen->trigger(); // off: back to the page of the last result
+    EXPECT_EQ(currentPage(), sheet->TabRespGrid);
+    // A failed run leaves the values as they were.
+    const QString before = sheet->laConsGets->text();
+    run(QStringLiteral("select * from nosuchtable"));
+    EXPECT_EQ(sheet->laConsGets->text(), before);
+}
+
+TEST_F(WorksheetWindow, OwnSessionAsAnotherUser)
+{
+    const QString mainPassword = main->connPassword = QStringLiteral("VOXA");
+    {
+        LogonAnswer cancel({}, {}, true);
+        sheet->miConnect->trigger();
+        EXPECT_EQ(cancel.shown, 1);
+    }
+    EXPECT_EQ(sheet->currDataBase, main->osOracle); // a cancelled logon keeps the worksheet on the main session
+    EXPECT_TRUE(main->osOracle->connected());
+    EXPECT_EQ(main->connPassword, mainPassword);
+    {
+        LogonAnswer bildor(QStringLiteral("BILDOR"), QStringLiteral("BILDOR"));
+        sheet->miConnect->trigger();
+        EXPECT_EQ(bildor.shown, 1);
+    }
+    ASSERT_EQ(sheet->currDataBase, sheet->tmpDataBase);
+    ASSERT_TRUE(sheet->tmpDataBase->connected());
+    EXPECT_EQ(main->connPassword, mainPassword);
+    EXPECT_EQ(sheet->windowTitle(), QStringLiteral("WorkSheet  (BILDOR@DEMO)"));
+    // The statistics follow the own session: its number is the own session's, and BILDOR, who may not read
+    // V$SESS_IO, is told once that there are none.
+    db::Query sid(sheet->tmpDataBase);
+    sid.setSql(QStringLiteral("select sys_context('USERENV', 'SID') from dual"));
+    sid.execute();
+    EXPECT_EQ(sheet->statistics.sid(), sid.field(0).toInt());
+    {
+        DialogAnswer ok(shell::mrOk);
+        run(QStringLiteral("select user from dual"));
+        EXPECT_EQ(ok.shown, 1);
+        EXPECT_TRUE(ok.text.isEmpty() || ok.text.contains(QStringLiteral("statistic")));
+    }
+    EXPECT_EQ(cell(0, 0), QStringLiteral("BILDOR"));
+    EXPECT_FALSE(sheet->miViewStatistics->isEnabled());
+    // Work on the own session does not touch the main session's transaction.
+    {
+        // BILDOR may not read the dictionary's base tables for compile errors: said once, the table is made.
+        DialogAnswer ok(shell::mrOk);
+        run(QStringLiteral("create table ws_own (a number)"));
+        run(QStringLiteral("create table ws_own2 (a number)"));
+        EXPECT_EQ(ok.shown, 1);
+    }
+    EXPECT_EQ(currentPage(), sheet->TabRespSQL);
+    run(QStringLiteral("insert into ws_own values (1)"));
+    EXPECT_TRUE(sheet->btCommit->isEnabled());
+    EXPECT_FALSE(main->osOracle->inTransaction());
+    sheet->miDisconnect->trigger();
+    EXPECT_FALSE(sheet->tmpDataBase->connected());
+    EXPECT_TRUE(main->osOracle->connected());
+}
+
+TEST_F(WorksheetWindow, ExportWritesTheResultAsText)
+{
+    main->currDescriptor = QStringLiteral(";");
+    run(QStringLiteral("select customer_id a, city b from voxa.customers where customer_id in (1, 2) order by 1"));
+    sheet->spConvertToAscii->click();
+    EXPECT_EQ(currentPage(), sheet->TabRespSQL);
+    const QStringList lines = output().split(QLatin1Char('\n'));
+    const qsizetype at = lines.indexOf(QStringLiteral(">>>"));
+    ASSERT_GE(at, 0);
+    ASSERT_GE(lines.size(), at + 5);
+    EXPECT_EQ(lines.at(at + 1), QStringLiteral("A   B   "));
+    EXPECT_EQ(lines.at(at + 2), QString(80, QLatin1Char('-')));
+    EXPECT_TRUE(lines.at(at + 3).startsWith(QStringLiteral("1;")));
+    EXPECT_TRUE(lines.at(at + 4).startsWith(QStringLiteral("2;")));
+}
+
+TEST_F(WorksheetWindow, CallBuilderMakesABlockThatRuns)
+{
+    run(QStringLiteral("create or replace procedure ws_call(a number, d date, b out varchar2) is\r\nbegin\r\n"
+                       "  b := to_char(a) || to_char(d, 'YYYY');\r\nend;"));
+    if (errors().contains(QStringLiteral("ORA-03001")))
+        GTEST_SKIP() << "the engine does not create stored procedures yet";
+    main->currOwner = QStringLiteral("VOXA");
+    sheet->miFuncProc->trigger();
+    EXPECT_EQ(currentPage(), sheet->tabProcFunc);
+    QTreeWidgetItem* node = nullptr;
+    for (int i = 0; i < sheet->tnProc->childCount(); ++i)
+        if (sheet->tnProc->child(i)->text(0) == QLatin1String("voxa.WS_CALL"))
+            node = sheet->tnProc->child(i);
+    ASSERT_NE(node, nullptr);
+    sheet->tvSQL->setCurrentItem(node);
+    emit sheet->tvSQL->itemClicked(node, 0);
+    ASSERT_TRUE(sheet->sgParams->isVisible());
+    ASSERT_EQ(sheet->sgParams->rowCount(), 3);
+    sheet->sgParams->item(0, 3)->setText(QStringLiteral("5"));
+    sheet->sgParams->item(1, 3)->setText(QStringLiteral("01.02.2024"));
+    sheet->btInsert->click();
+    EXPECT_TRUE(sheet->meWork->text().contains(QStringLiteral("voxa.WS_CALL("))) << sheet->meWork->text().toStdString();
+    run(sheet->meWork->text());
+    EXPECT_EQ(currentPage(), sheet->TabRespSQL) << errors().toStdString();
+}
+
+TEST_F(WorksheetWindow, SelectBuilderMakesALiveQuery)
+{
+    sheet->miPrepareSelect->trigger();
+    EXPECT_EQ(currentPage(), sheet->tabTabela);
+    sheet->edUserTabela->setText(QStringLiteral("VOXA"));
+    sheet->cbTabela->setCurrentText(QStringLiteral("CUSTOMERS"));
+    emit sheet->cbTabela->textActivated(QStringLiteral("CUSTOMERS"));
+    ASSERT_TRUE(sheet->sgColumns->isVisible());
+    int id = -1;
+    int name = -1;
+    for (int r = 0; r < sheet->sgColumns->rowCount(); ++r) {
+        if (sheet->sgColumns->item(r, 1)->text() == QLatin1String("CUSTOMER_ID"))
+            id = r;
+        if (sheet->sgColumns->item(r, 1)->text() == QLatin1String("NAME"))
+            name = r;
+    }
+    ASSERT_GE(id, 0);
+    ASSERT_GE(name, 0);
+    emit sheet->sgColumns->cellClicked(id, 0);
+    emit sheet->sgColumns->cellClicked(name, 0);
+    sheet->sgColumns->item(id, 8)->setText(QStringLiteral("<3"));
+    sheet->btStavek->click();
+    EXPECT_EQ(sheet->meWork->textLines().value(0), QStringLiteral("select "));
+    run(sheet->meWork->text());
+    EXPECT_EQ(model()->rowCount(), 2) << errors().toStdString();
+    EXPECT_TRUE(sheet->quDynWork->cachedUpdates());
+}
+
+TEST_F(WorksheetWindow, OpenAndSaveFiles)
+{
+    const QString file = path(QStringLiteral("stavek.sql"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("select 'Šola' from dual\r\n"); // UTF-8
+    }
+    {
+        FileAnswer pick(file);
+        sheet->miOpen->trigger();
+    }
+    EXPECT_EQ(sheet->meWork->textLines(), QStringList { QStringLiteral("select 'Šola' from dual") });
+    EXPECT_TRUE(sheet->windowTitle().endsWith(QStringLiteral("FILE:") + file.toLower()));
+    sheet->meWork->setText(QStringLiteral("select 'Čas' from dual"));
+    sheet->meWork->setFocus();
+    sheet->miSave->trigger();
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(),
+        QByteArray("select '\xC4\x8C"
+                   "as' from dual\r\n"));
 }
