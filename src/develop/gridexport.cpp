@@ -51,8 +51,6 @@ ExportResult exportResult(db::DataSet& dataSet, const std::vector<ExportColumn>&
         for (int row = 0;; ++row) {
             if (row >= dataSet.recordCount() && (dataSet.allFetched() || dataSet.fetchMore(batch) == 0))
                 break;
-            if (row >= dataSet.recordCount())
-                break;
             QString line;
             for (size_t i = 0; i < columns.size(); ++i) {
                 if (i > 0)

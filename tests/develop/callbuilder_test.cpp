@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using develop::ArgumentRow;
 
 static void PrintTo(const QString& s, std::ostream* os)
@@ -241,4 +243,31 @@ TEST_F(CallBuilderOnDemo, ListsTheObjectsAndParametersOfASchema)
     EXPECT_EQ(rows[1].inOut, QStringLiteral("OUT"));
     EXPECT_TRUE(develop::listArguments(*session, develop::callTarget(QStringLiteral("voxa.WS_NONE"))).empty())
         << "the placeholder row of a procedure without arguments is no parameter";
+
+    // A package member of the same name as a stored procedure: each lists its own parameters.
+    ASSERT_TRUE(create(QStringLiteral("create or replace package ws_pck is\n"
+                                      "  procedure ws_list(p_day date, p_flag out boolean);\n"
+                                      "  function ws_f return varchar2;\n"
+                                      "end;")));
+    ASSERT_TRUE(
+        create(QStringLiteral("create or replace package body ws_pck is\n"
+                              "  procedure ws_list(p_day date, p_flag out boolean) is\n"
+                              "  begin p_flag := p_day > date '2024-01-01'; dbms_output.put_line('member'); end;\n"
+                              "  function ws_f return varchar2 is begin return 'f'; end;\n"
+                              "end;")));
+    const develop::CallableObjects withPackage
+        = develop::listCallables(*session, QStringLiteral("VOXA"), QStringLiteral("WS_"));
+    const auto pck = std::find_if(withPackage.packages.begin(), withPackage.packages.end(),
+        [](const develop::PackageNode& p) { return p.text == QLatin1String("voxa.WS_PCK"); });
+    ASSERT_NE(pck, withPackage.packages.end());
+    EXPECT_EQ(pck->members, (QStringList { QStringLiteral("WS_F"), QStringLiteral("WS_LIST") }));
+
+    std::vector<ArgumentRow> member
+        = develop::listArguments(*session, develop::callTarget(QStringLiteral("WS_LIST"), pck->text));
+    ASSERT_EQ(member.size(), 2u);
+    EXPECT_EQ(member[0].name, QStringLiteral("P_DAY"));
+    EXPECT_EQ(member[1].dataType, QStringLiteral("pl/sql boolean"));
+    member[0].value = QStringLiteral("02.01.2024");
+    EXPECT_EQ(runBlock(develop::buildCallBlock(develop::callName(QStringLiteral("WS_LIST"), pck->text), member, true)),
+        QStringList { QStringLiteral("member") });
 }
