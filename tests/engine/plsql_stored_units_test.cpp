@@ -153,3 +153,73 @@ TEST_F(PlsqlStored, PackageMembersByEveryName)
 }
 
 } // namespace
+
+namespace {
+
+// Oracle: a stored function in WHERE takes the statement's binds, also a bind named twice, row by row; a ROWID
+// handed to it finds its row.
+TEST_F(PlsqlStored, FunctionInWhereTakesBinds)
+{
+    run(*s, "INSERT INTO st VALUES (1, 'add phone')");
+    run(*s, "INSERT INTO st VALUES (2, 'drop index')");
+    run(*s, "INSERT INTO st VALUES (3, 'other')");
+    run(*s, "CREATE OR REPLACE FUNCTION has_text(p_rowid IN ROWID, p_filter IN VARCHAR2) RETURN VARCHAR2 IS\n"
+            "  v VARCHAR2(100);\nBEGIN\n  IF p_filter IS NULL THEN RETURN 'T'; END IF;\n"
+            "  SELECT txt INTO v FROM st WHERE ROWID = p_rowid;\n"
+            "  IF INSTR(UPPER(v), UPPER(p_filter)) > 0 THEN RETURN 'T'; END IF;\n  RETURN 'F';\nEND;");
+    const std::string count = "SELECT COUNT(*) FROM st WHERE id > :low AND (:filter = 'A' OR system.has_text(rowid, "
+                              ":filter) = 'T')";
+    for (const auto& [filter, expected] : std::vector<std::pair<std::string, std::string>> {
+             { "A", "3" }, { "PHONE", "1" }, { "index", "1" }, { "nothing", "0" } }) {
+        SCOPED_TRACE(filter);
+        std::vector<engine::Bind> binds(2);
+        binds[0].name = "LOW";
+        binds[0].value = engine::Value::fromInt(0);
+        binds[0].type = engine::OraType::Number;
+        binds[1].name = "FILTER";
+        binds[1].value = engine::Value::fromText(filter);
+        binds[1].type = engine::OraType::Varchar2;
+        EXPECT_EQ(rows(*s, count, binds), std::vector<std::string> { expected });
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Oracle: the same through another user's function granted by a role, over the owner's table with a LONG column
+// that the caller cannot read itself (the function runs with its owner's rights).
+TEST_F(PlsqlStored, FunctionOfAnotherSchemaInWhere)
+{
+    for (const char* sql : { "CREATE USER util IDENTIFIED BY util", "CREATE USER clerk IDENTIFIED BY clerk",
+             "GRANT CREATE SESSION TO clerk", "CREATE ROLE grp", "GRANT grp TO clerk",
+             "CREATE TABLE util.exs (name VARCHAR2(30), cont LONG)",
+             "INSERT INTO util.exs VALUES ('S', 'alter table add phone varchar2(10)')",
+             "INSERT INTO util.exs VALUES ('S', 'create index i')", "INSERT INTO util.exs VALUES ('S', 'grant')",
+             "COMMIT" })
+        run(*s, sql);
+    run(*s, "CREATE OR REPLACE FUNCTION util.filt(pRowid IN ROWID, pFilter IN VARCHAR2) RETURN VARCHAR2 IS\n"
+            "  vText VARCHAR2(32760);\nBEGIN\n  IF pFilter IS NULL THEN\n    RETURN 'T';\n  END IF;\n"
+            "  SELECT cont INTO vText FROM util.exs WHERE ROWID = pRowid;\n"
+            "  IF INSTR(UPPER(vText), UPPER(pFilter)) > 0 THEN\n    RETURN 'T';\n  END IF;\n  RETURN 'F';\n"
+            "EXCEPTION\n  WHEN NO_DATA_FOUND THEN\n    RETURN 'F';\nEND filt;");
+    run(*s, "GRANT EXECUTE ON util.filt TO grp");
+    run(*s, "GRANT SELECT ON util.exs TO grp");
+    auto clerk = logOn("CLERK", "CLERK");
+    const std::string count = "SELECT count(*) n FROM UTIL.EXS \n WHERE NAME=:S AND\n"
+                              "  (:filter='A' or util.filt(rowid,:filter) ='T')";
+    for (const auto& [filter, expected] : std::vector<std::pair<std::string, std::string>> {
+             { "A", "3" }, { "PHONE", "1" }, { "phone varchar2", "1" }, { "NO SUCH", "0" } }) {
+        SCOPED_TRACE(filter);
+        std::vector<engine::Bind> binds(2);
+        binds[0].name = "S";
+        binds[0].value = engine::Value::fromText("S");
+        binds[0].type = engine::OraType::Varchar2;
+        binds[1].name = "FILTER";
+        binds[1].value = engine::Value::fromText(filter);
+        binds[1].type = engine::OraType::Varchar2;
+        EXPECT_EQ(rows(*clerk, count, binds), std::vector<std::string> { expected });
+    }
+}
+
+} // namespace
