@@ -1,38 +1,22 @@
 // The editable data set on the Oracle client driver: the ROWID fetched as text goes back as a bind, and the ROWID an
 // insert returns finds the new record again.
-#include "../fakeoci/fakeoci.h"
+#include "../fakeoci/fakeclient.h"
 #include "db/dataset.h"
 #include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
 #include "db/session.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLibrary>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-QStringList fakeLog()
-{
-    QLibrary lib(QStringLiteral(DREMMOX_FAKEOCI_LIBRARY));
-    auto log = reinterpret_cast<fakeoci_log_t>(lib.resolve("fakeoci_log"));
-    QStringList out;
-    for (const QJsonValue& v : QJsonDocument::fromJson(QByteArray(log())).array())
-        out << v.toString();
-    return out;
-}
-
 TEST(OciDataSet, RowidRoundTrip)
 {
     db::oci::setClientLocation(QStringLiteral(DREMMOX_FAKEOCI_HOME));
-    QLibrary lib(QStringLiteral(DREMMOX_FAKEOCI_LIBRARY));
-    ASSERT_TRUE(lib.load());
-    auto configure = reinterpret_cast<fakeoci_configure_t>(lib.resolve("fakeoci_configure"));
-    configure(R"({"users": {"SCOTT": "tiger"}, "version": "Oracle Database 19c", "statements": [
+    FakeClient& fake = FakeClient::get();
+    fake.configure(R"({"users": {"SCOTT": "tiger"}, "version": "Oracle Database 19c", "statements": [
         {"match": "from emp e", "columns": [{"name": "ROWID", "type": 11, "size": 10},
             {"name": "ENAME", "type": 1, "size": 10}],
          "rows": [["AAAR3sAAEAAAACXAAA", "KING"], ["AAAR3sAAEAAAACXAAB", "FORD"]]},
@@ -59,7 +43,7 @@ TEST(OciDataSet, RowidRoundTrip)
     ds.post();
     session.applyUpdates({ &ds }, true);
 
-    const QStringList log = fakeLog();
+    const QStringList log = fake.lines();
     const int update
         = log.indexOf(QRegularExpression(QStringLiteral("^prepare update emp set .* where rowid = :DMX_ROWID$")));
     ASSERT_GE(update, 0) << log.join('\n').toStdString();

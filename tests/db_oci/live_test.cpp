@@ -1,5 +1,6 @@
 // The driver against a real Oracle database, when DREMMOX_TEST_ORACLE names one as user/password@alias (and an
 // Oracle client can be found); skipped otherwise.
+#include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
 #include "db/query.h"
 #include "db/session.h"
@@ -29,12 +30,15 @@ protected:
         const auto logon = liveLogon();
         if (!logon)
             GTEST_SKIP() << "DREMMOX_TEST_ORACLE is not set to user/password@alias";
+        // The client is found as the program finds it.
+        db::oci::setClientLocation(qEnvironmentVariable("DREMMOX_ORACLE_CLIENT"));
         session.setDriver(db::oci::newClientDriver());
         session.setUserName(logon->user);
         session.setPassword(logon->password);
         session.setDatabase(logon->database);
         session.logOn();
     }
+    void TearDown() override { db::oci::setClientLocation({}); }
     db::Session session;
 };
 

@@ -1,6 +1,6 @@
 // The Oracle client driver against the test double of the client library, loaded through the driver's own loading
 // path: logon, binds, fetch, errors with offsets, warnings, break, server output, and a machine without a client.
-#include "../fakeoci/fakeoci.h"
+#include "../fakeoci/fakeclient.h"
 #include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
 #include "db/oci/tnsnames.h"
@@ -11,7 +11,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLibrary>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -23,41 +22,6 @@ namespace {
 
 using db::OracleError;
 using db::driver::Bind;
-
-// The double's scripting entry points, from the very library the driver loaded.
-struct FakeClient {
-    fakeoci_configure_t configure = nullptr;
-    fakeoci_log_t log = nullptr;
-    fakeoci_waiting_t waiting = nullptr;
-    fakeoci_live_handles_t liveHandles = nullptr;
-
-    static FakeClient& get()
-    {
-        static FakeClient f = [] {
-            FakeClient c;
-            QLibrary lib(QStringLiteral(DREMMOX_FAKEOCI_LIBRARY));
-            EXPECT_TRUE(lib.load()) << lib.errorString().toStdString();
-            c.configure = reinterpret_cast<fakeoci_configure_t>(lib.resolve("fakeoci_configure"));
-            c.log = reinterpret_cast<fakeoci_log_t>(lib.resolve("fakeoci_log"));
-            c.waiting = reinterpret_cast<fakeoci_waiting_t>(lib.resolve("fakeoci_waiting"));
-            c.liveHandles = reinterpret_cast<fakeoci_live_handles_t>(lib.resolve("fakeoci_live_handles"));
-            return c;
-        }();
-        return f;
-    }
-
-    QStringList lines() const
-    {
-        QStringList out;
-        for (const QJsonValue& v : QJsonDocument::fromJson(QByteArray(log())).array())
-            out << v.toString();
-        return out;
-    }
-    QStringList linesStarting(const QString& prefix) const
-    {
-        return lines().filter(QRegularExpression("^" + QRegularExpression::escape(prefix)));
-    }
-};
 
 const char* baseScript = R"({
   "users": {"SCOTT": "tiger", "SYS": "change_on_install"},
@@ -551,6 +515,7 @@ TEST(OciClientLoading, WithoutAClientLogonSaysWhatIsMissingAndHowToGetIt)
         EXPECT_TRUE(m.contains(QStringLiteral("/nonexistent/instantclient"))) << e.what();
         EXPECT_TRUE(m.contains(QStringLiteral("/nonexistent/oracle/home/lib/libclntsh.so"))) << e.what();
         EXPECT_TRUE(m.contains(QStringLiteral("Oracle Instant Client"))) << e.what();
+        EXPECT_TRUE(m.contains(QStringLiteral("DREMMOX_ORACLE_CLIENT"))) << e.what();
         EXPECT_TRUE(m.contains(QStringLiteral("ORACLE_HOME"))) << e.what();
         EXPECT_TRUE(m.contains(QStringLiteral("LD_LIBRARY_PATH"))) << e.what();
         EXPECT_TRUE(m.contains(QStringLiteral("\"PROD\""))) << e.what();

@@ -180,11 +180,12 @@ std::shared_ptr<const ClientLibrary> loadClientLibrary()
 #else
     const QString pathHint = QStringLiteral("add its directory to LD_LIBRARY_PATH");
 #endif
-    throw OracleError::client(
-        QStringLiteral("The Oracle client library (%1) could not be loaded. Looked for:\n%2\n"
-                       "Install an Oracle client (for example Oracle Instant Client), then set the client location "
-                       "in the settings, set ORACLE_HOME to the client's directory, or %3.")
-            .arg(clientLibraryName(), failures.join(QLatin1Char('\n')), pathHint));
+    // The program reads DREMMOX_ORACLE_CLIENT and the environment when it starts: a change needs a new start.
+    const QString text = QStringLiteral(
+        "The Oracle client library (%1) could not be loaded. Looked for:\n%2\n"
+        "Install an Oracle client (for example Oracle Instant Client), then set DREMMOX_ORACLE_CLIENT "
+        "(the client's directory or library file) or ORACLE_HOME to it, or %3, and start the program again.");
+    throw OracleError::client(text.arg(clientLibraryName(), failures.join(QLatin1Char('\n')), pathHint));
 }
 
 } // namespace db::oci

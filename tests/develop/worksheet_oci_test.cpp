@@ -1,0 +1,414 @@
+// The logon dialog and the worksheet on the Oracle client driver: a person logs on to an alias of a tnsnames.ora
+// served by the test double of the client library, and the worksheet shows the rows, errors, compile warnings,
+// server output and breaks that come through the client. Without a client, the logon says what is missing.
+#include "../fakeoci/fakeclient.h"
+#include "db/datasetmodel.h"
+#include "db/drivers.h"
+#include "db/oci/ociclient.h"
+#include "db/oci/ocidriver.h"
+#include "db/oci/tnsnames.h"
+#include "db/session.h"
+#include "develop/registerwindows.h"
+#include "develop/workshet.h"
+#include "shell/Main.h"
+#include "shell/connect.h"
+#include "shell/localmessagedlg.h"
+#include "shell/sqleditor.h"
+#include "shell/themedgrid.h"
+#include "support/tempdir.h"
+#include "support/waitfor.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+using testsupport::waitFor;
+
+namespace {
+
+// What the server behind the alias ORCLFAKE answers. The compile-error query is left unscripted (no rows), as when
+// the dictionary does not list the errors: the worksheet then reports the server's warning itself.
+QJsonObject serverScript(const QJsonArray& extraStatements = {})
+{
+    QJsonObject o = QJsonDocument::fromJson(R"({
+      "users": {"VOXA": "VOXA"},
+      "aliases": ["ORCLFAKE"],
+      "version": "Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production",
+      "output": ["prva", "druga"],
+      "statements": [
+        {"match": "V$VERSION", "columns": [{"name": "BANNER", "type": 1, "size": 80}],
+         "rows": [["Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production"]]},
+        {"match": "from scott.emp", "columns": [
+            {"name": "EMPNO", "type": 2, "size": 22, "precision": 4, "scale": 0, "nullable": false},
+            {"name": "ENAME", "type": 1, "size": 10}],
+         "rows": [[7369, "SMITH"], [7499, "ALLEN"], [7521, "WARD"]]},
+        {"match": "from nosuchtable", "error": {"code": 942, "message": "ORA-00942: table or view does not exist",
+         "offset": 17}},
+        {"match": "procedure ws_bad", "warning": {"code": 24344,
+         "message": "ORA-24344: success with compilation error"}},
+        {"match": "long_running", "blockUntilBreak": true},
+        {"match": "from dual", "columns": [{"name": "X", "type": 1, "size": 2}], "rows": [["ok"]]}
+      ]})")
+                        .object();
+    QJsonArray statements = o.value(QStringLiteral("statements")).toArray();
+    for (const QJsonValue& v : extraStatements)
+        statements.prepend(v);
+    o.insert(QStringLiteral("statements"), statements);
+    return o;
+}
+
+template <typename T> T* visibleTopLevel()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<T*>(w); found && found->isVisible())
+            return found;
+    }
+    return nullptr;
+}
+
+TfmConnect* logonDialog()
+{
+    return visibleTopLevel<TfmConnect>();
+}
+
+QMessageBox* messageBox()
+{
+    return visibleTopLevel<QMessageBox>();
+}
+
+// A person at the screen: steps that each wait for their moment, run from a timer so that they keep working inside
+// the modal loops of the logon dialog and its messages.
+class Person : public QObject {
+public:
+    struct Step {
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+    explicit Person(std::vector<Step> steps)
+        : steps(std::move(steps))
+    {
+        connect(&timer, &QTimer::timeout, this, [this] {
+            if (next < this->steps.size() && this->steps[next].ready()) {
+                const size_t step = next++;
+                this->steps[step].act();
+            }
+        });
+        timer.start(10);
+    }
+
+private:
+    std::vector<Step> steps;
+    size_t next = 0;
+    QTimer timer;
+};
+
+// Types user, password and database into the logon dialog and presses Connect (queued: it opens modal windows).
+Person::Step logOnAs(const QString& user, const QString& password, const QString& database)
+{
+    return { [] { return logonDialog() != nullptr && messageBox() == nullptr; },
+        [=] {
+            TfmConnect* d = logonDialog();
+            d->findChild<QLineEdit*>(QStringLiteral("edUser"))->setText(user);
+            d->findChild<QLineEdit*>(QStringLiteral("edPassword"))->setText(password);
+            auto* databases = d->findChild<QComboBox*>(QStringLiteral("cbDatabases"));
+            databases->setCurrentIndex(databases->findText(database));
+            auto* connect = d->findChild<QPushButton*>(QStringLiteral("btConnect"));
+            QTimer::singleShot(0, connect, [connect] { connect->click(); });
+        } };
+}
+
+// The main window over an empty data directory (no embedded database), the process's client driver on the double
+// and a tnsnames.ora of its own found through TNS_ADMIN.
+class OracleClientGui : public testsupport::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        oldTnsAdmin = qgetenv("TNS_ADMIN");
+        oldOracleHome = qgetenv("ORACLE_HOME");
+        QDir().mkpath(path(QStringLiteral("bin")));
+        QDir().mkpath(path(QStringLiteral("databases")));
+        QDir().mkpath(path(QStringLiteral("network/admin")));
+        QFile tns(path(QStringLiteral("network/admin/tnsnames.ora")));
+        ASSERT_TRUE(tns.open(QIODevice::WriteOnly));
+        tns.write("# the double's server\n"
+                  "ORCLFAKE =\n"
+                  "  (DESCRIPTION =\n"
+                  "    (ADDRESS = (PROTOCOL = TCP)(HOST = db.example.com)(PORT = 1521))\n"
+                  "    (CONNECT_DATA = (SERVICE_NAME = orcl)))\n"
+                  "PROD = (DESCRIPTION = (ADDRESS = (PROTOCOL = TCP)(HOST = prod)(PORT = 1521))"
+                  "(CONNECT_DATA = (SID = PROD)))\n");
+        tns.close();
+        qputenv("TNS_ADMIN", path(QStringLiteral("network/admin")).toLocal8Bit());
+        qunsetenv("ORACLE_HOME");
+        db::setEmbeddedDataDirectory(path(QStringLiteral("databases")));
+        db::oci::setClientLocation(QStringLiteral(DREMMOX_FAKEOCI_HOME));
+        db::setOracleClientDriver(db::oci::newClientDriver());
+        db::setOracleAliasProvider(&db::oci::clientAliases);
+        fake.configure(QJsonDocument(serverScript()).toJson().constData());
+    }
+    void TearDown() override
+    {
+        if (sheet) {
+            closeAnswer = std::make_unique<QTimer>();
+            QObject::connect(closeAnswer.get(), &QTimer::timeout, [] {
+                if (auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    dlg->done(shell::mrNo);
+            });
+            closeAnswer->start(20);
+            sheet->close();
+            waitFor([&] { return sheet.isNull(); }, 10000);
+        }
+        person.reset();
+        if (main)
+            main->osOracle->logOff();
+        main.reset();
+        db::setOracleClientDriver(nullptr);
+        db::setOracleAliasProvider({});
+        db::oci::setClientLocation({});
+        db::setEmbeddedDataDirectory({});
+        qputenv("TNS_ADMIN", oldTnsAdmin);
+        if (oldOracleHome.isNull())
+            qunsetenv("ORACLE_HOME");
+        else
+            qputenv("ORACLE_HOME", oldOracleHome);
+    }
+
+    void create(const QStringList& arguments = {})
+    {
+        TfmMain::Environment env;
+        env.arguments = arguments;
+        env.executableDir = path(QStringLiteral("bin")) + QLatin1Char('/');
+        env.workingDir = tmp.path();
+        env.loginDataKeyPath = QStringLiteral("Software\\Velmorant\\DremmoxTests\\OracleClientLogin");
+        main = std::make_unique<TfmMain>(env);
+        shell::installConnectionSequence(*main);
+        QObject::connect(main.get(), &TfmMain::closed, [this] { ++closed; });
+    }
+    // Shows the main window as the program does; its activation brings up the logon dialog.
+    void start(std::vector<Person::Step> steps)
+    {
+        person = std::make_unique<Person>(std::move(steps));
+        main->show();
+        main->activateWindow();
+    }
+
+    // Logs on through the dialog and opens a worksheet on the main session.
+    void logOnAndOpenWorksheet()
+    {
+        create();
+        QStringList offered;
+        Person::Step look { [] { return logonDialog() != nullptr; },
+            [&offered] {
+                auto* databases = logonDialog()->findChild<QComboBox*>(QStringLiteral("cbDatabases"));
+                for (int i = 0; i < databases->count(); ++i)
+                    offered << databases->itemText(i);
+            } };
+        start({ look, logOnAs(QStringLiteral("VOXA"), QStringLiteral("VOXA"), QStringLiteral("ORCLFAKE")) });
+        ASSERT_TRUE(waitFor([&] { return main->osOracle->connected() && logonDialog() == nullptr; }, 20000));
+        // The dialog offered the client's aliases, sorted, and nothing else.
+        EXPECT_EQ(offered, (QStringList { QStringLiteral("ORCLFAKE"), QStringLiteral("PROD") }));
+        EXPECT_EQ(main->osOracle->databaseKind(), QStringLiteral("Oracle"));
+        EXPECT_EQ(main->connServer, QStringLiteral("ORCLFAKE"));
+        EXPECT_EQ(main->ORACLEVersion, QStringLiteral("19"));
+        develop::registerWindows();
+        sheet = develop::openWorkSheet(*main);
+        ASSERT_TRUE(sheet);
+    }
+
+    // Types the text and presses Execute; waits until the run has reported.
+    void run(const QString& text)
+    {
+        sheet->meWork->setText(text);
+        sheet->spExe->click();
+        ASSERT_TRUE(waitFor([&] { return !sheet->running(); }, 20000)) << text.toStdString();
+    }
+    QWidget* currentPage() const { return sheet->pcResp->currentWidget(); }
+    QString output() const { return sheet->meRespSQL->toPlainText(); }
+    QString errors() const { return sheet->meRespError->toPlainText(); }
+    db::DataSetModel* model() const { return sheet->dbgSelect->dataModel(); }
+    QString cell(int row, int column) const { return model()->index(row, column).data().toString(); }
+
+    FakeClient& fake = FakeClient::get();
+    QByteArray oldTnsAdmin;
+    QByteArray oldOracleHome;
+    std::unique_ptr<TfmMain> main;
+    std::unique_ptr<Person> person;
+    QPointer<TfmWorkSheet> sheet;
+    std::unique_ptr<QTimer> closeAnswer;
+    int closed = 0;
+};
+
+} // namespace
+
+TEST_F(OracleClientGui, QueryRowsComeIntoTheGrid)
+{
+    logOnAndOpenWorksheet();
+    run(QStringLiteral("-- employees\r\nselect empno, ename from scott.emp order by empno\r\n"));
+    EXPECT_EQ(currentPage(), sheet->TabRespGrid) << errors().toStdString();
+    ASSERT_EQ(model()->rowCount(), 3);
+    EXPECT_EQ(model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("EMPNO"));
+    EXPECT_EQ(model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("ENAME"));
+    EXPECT_EQ(cell(0, 0), QStringLiteral("7369"));
+    EXPECT_EQ(cell(2, 1), QStringLiteral("WARD"));
+    EXPECT_FALSE(sheet->lError);
+}
+
+// Oracle reports the parse error's offset in bytes from the start of the statement sent; the comment line the
+// worksheet dropped before sending still counts in the editor.
+TEST_F(OracleClientGui, ErrorIsMarkedAtItsLineAndColumn)
+{
+    logOnAndOpenWorksheet();
+    run(QStringLiteral("-- which table?\r\nselect *\r\n  from nosuchtable\r\n"));
+    EXPECT_EQ(currentPage(), sheet->TabRespError);
+    EXPECT_TRUE(errors().contains(QStringLiteral("ORA-00942: table or view does not exist"))) << errors().toStdString();
+    const QStringList lines = errors().split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines.at(2), QStringLiteral("  from nosuchtable"));
+    EXPECT_EQ(lines.at(3), QString(7, QLatin1Char(' ')) + QString(11, QLatin1Char('*')));
+    EXPECT_EQ(sheet->meWork->errorMarkLine(), 3);
+    EXPECT_EQ(sheet->meWork->errorMarkPosition(), 8);
+    EXPECT_TRUE(sheet->lError);
+}
+
+// A CREATE PROCEDURE that compiles with errors succeeds with ORA-24344; the worksheet lists the errors the
+// dictionary holds, or the server's warning when it lists none, and never calls the statement simply processed.
+TEST_F(OracleClientGui, CompilationErrorIsReported)
+{
+    logOnAndOpenWorksheet();
+    const QString create = QStringLiteral("create or replace procedure ws_bad is\r\nbegin\r\n  x := 1;\r\nend;");
+    run(create);
+    EXPECT_EQ(currentPage(), sheet->TabRespError);
+    EXPECT_TRUE(errors().contains(QStringLiteral("ORA-24344: success with compilation error")))
+        << errors().toStdString();
+    EXPECT_FALSE(output().contains(QStringLiteral("Statement processed")));
+    EXPECT_TRUE(sheet->lError);
+
+    fake.configure(QJsonDocument(serverScript({ QJsonDocument::fromJson(R"({"match": "sys.error$",
+        "columns": [{"name": "OBJECT", "type": 1, "size": 30}, {"name": "LINE", "type": 2},
+                    {"name": "POSITION", "type": 2}, {"name": "TEXT", "type": 1, "size": 400}],
+        "rows": [["WS_BAD", 3, 3, "PLS-00201: identifier 'X' must be declared"]]})")
+                                                    .object() }))
+                       .toJson()
+                       .constData());
+    run(create);
+    EXPECT_EQ(currentPage(), sheet->TabRespError);
+    const QStringList lines = errors().split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 2) << errors().toStdString();
+    EXPECT_EQ(lines.at(0), QStringLiteral("3/3"));
+    EXPECT_EQ(lines.at(1), QStringLiteral("PLS-00201: identifier 'X' must be declared"));
+    EXPECT_FALSE(output().contains(QStringLiteral("Statement processed")));
+}
+
+TEST_F(OracleClientGui, ServerOutputIsShown)
+{
+    logOnAndOpenWorksheet();
+    ASSERT_TRUE(sheet->miDbmsOutput->isChecked());
+    run(QStringLiteral("begin\r\n  dbms_output.put_line('prva');\r\n  dbms_output.put_line('druga');\r\nend;"));
+    EXPECT_EQ(currentPage(), sheet->TabRespSQL) << errors().toStdString();
+    EXPECT_TRUE(output().contains(QStringLiteral("prva\ndruga"))) << output().toStdString();
+}
+
+// Break sends OCIBreak from the window's thread while the worker waits in the call; the call ends with ORA-01013
+// and the session serves the next statement.
+TEST_F(OracleClientGui, BreakEndsALongCall)
+{
+    logOnAndOpenWorksheet();
+    sheet->meWork->setText(QStringLiteral("begin\r\n  long_running;\r\nend;"));
+    sheet->spExe->click();
+    ASSERT_TRUE(sheet->running());
+    ASSERT_TRUE(waitFor([&] { return fake.waiting() == 1; }, 10000));
+    sheet->spExe->click(); // up: break
+    ASSERT_TRUE(waitFor([&] { return !sheet->running(); }, 10000));
+    EXPECT_EQ(currentPage(), sheet->TabRespError);
+    EXPECT_TRUE(errors().contains(QStringLiteral("ORA-01013"))) << errors().toStdString();
+    run(QStringLiteral("select 'ok' x from dual"));
+    EXPECT_EQ(cell(0, 0), QStringLiteral("ok"));
+}
+
+namespace {
+
+// No client anywhere: the configured place and ORACLE_HOME hold none, and the loader's search path has none.
+class NoOracleClientGui : public OracleClientGui {
+protected:
+    void SetUp() override
+    {
+        OracleClientGui::SetUp();
+        qputenv("ORACLE_HOME", path(QStringLiteral("oracle/home")).toLocal8Bit());
+        db::oci::setClientLocation(path(QStringLiteral("instantclient")));
+        db::setOracleClientDriver(db::oci::newClientDriver());
+    }
+
+    // What the text says of where it looked and how to point to a client.
+    void expectExplains(const QString& text) const
+    {
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_TRUE(text.contains(QStringLiteral("\"PROD\"")));
+        EXPECT_TRUE(text.contains(QStringLiteral("libclntsh.so")));
+        EXPECT_TRUE(text.contains(path(QStringLiteral("instantclient"))));
+        EXPECT_TRUE(text.contains(path(QStringLiteral("oracle/home/lib/libclntsh.so"))));
+        EXPECT_TRUE(text.contains(QStringLiteral("Oracle Instant Client")));
+        EXPECT_TRUE(text.contains(QStringLiteral("DREMMOX_ORACLE_CLIENT")));
+        EXPECT_TRUE(text.contains(QStringLiteral("ORACLE_HOME")));
+        EXPECT_TRUE(text.contains(QStringLiteral("LD_LIBRARY_PATH")));
+    }
+};
+
+} // namespace
+
+TEST_F(NoOracleClientGui, TheDialogSaysWhatIsMissing)
+{
+    create();
+    QString text;
+    bool stillOpen = false;
+    start({ logOnAs(QStringLiteral("VOXA"), QStringLiteral("VOXA"), QStringLiteral("PROD")),
+        { [] { return messageBox() != nullptr; },
+            [&text] {
+                QMessageBox* box = messageBox();
+                text = box->text();
+                QTimer::singleShot(0, box, [box] { box->button(QMessageBox::Ok)->click(); });
+            } },
+        { [] { return logonDialog() != nullptr && messageBox() == nullptr; },
+            [&stillOpen] {
+                stillOpen = true;
+                auto* exit = logonDialog()->findChild<QPushButton*>(QStringLiteral("btExit"));
+                QTimer::singleShot(0, exit, [exit] { exit->click(); });
+            } } });
+    ASSERT_TRUE(waitFor([&] { return closed == 1; }, 20000));
+    expectExplains(text);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_FALSE(main->osOracle->connected());
+}
+
+TEST_F(NoOracleClientGui, AnUnattendedRunSaysItOnStandardError)
+{
+    create({ "CONNECT", "VOXA", "VOXA", "PROD" });
+    bool asked = false;
+    testing::internal::CaptureStderr();
+    start({ { [] { return messageBox() != nullptr; }, [&asked] { asked = true; } } });
+    const bool ended = waitFor([&] { return closed == 1; }, 20000);
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(ended);
+    expectExplains(QString::fromStdString(err));
+    EXPECT_EQ(main->exitStatus, 2);
+    EXPECT_FALSE(asked);
+}
