@@ -362,38 +362,9 @@ std::shared_ptr<LoadedUnit> loadForCall(Ctx& c, int64_t objectId)
 }
 
 DefinerRights::DefinerRights(SessionState& s, int64_t ownerId, const std::string& owner)
-    : s_(s)
 {
-    if (s.userId == ownerId && s.schema == owner && !s.sysdba)
-        return;
-    active_ = true;
-    userId_ = s.userId;
-    schemaId_ = s.schemaId;
-    fctxSchemaId_ = s.fctx.schemaId;
-    user_ = s.user;
-    schema_ = s.schema;
-    fctxSchema_ = s.fctx.currentSchema;
-    sysdba_ = s.sysdba;
-    s.userId = ownerId;
-    s.user = owner;
-    s.schema = owner;
-    s.schemaId = ownerId;
-    s.fctx.currentSchema = owner;
-    s.fctx.schemaId = ownerId;
-    s.sysdba = false;
-}
-
-DefinerRights::~DefinerRights()
-{
-    if (!active_)
-        return;
-    s_.userId = userId_;
-    s_.user = user_;
-    s_.schema = schema_;
-    s_.schemaId = schemaId_;
-    s_.fctx.currentSchema = fctxSchema_;
-    s_.fctx.schemaId = fctxSchemaId_;
-    s_.sysdba = sysdba_;
+    if (s.userId != ownerId || s.schema != owner || s.sysdba)
+        as_.emplace(s, ownerId, owner);
 }
 
 bool unitCompiles(SessionState& s, LoadedUnit& lu)

@@ -6,11 +6,13 @@
 #include "engine/engine.h"
 #include "engine/plsql/compiler.h"
 #include "engine/plsql/nodes.h"
+#include "engine/plsql/trigger_unit.h"
 #include "engine/plsql/unit_store.h"
 #include "engine/sql/ast.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -65,16 +67,9 @@ std::shared_ptr<LoadedUnit> loadForCall(Ctx& c, int64_t objectId);
 class DefinerRights {
 public:
     DefinerRights(SessionState& s, int64_t ownerId, const std::string& owner);
-    ~DefinerRights();
-    DefinerRights(const DefinerRights&) = delete;
-    DefinerRights& operator=(const DefinerRights&) = delete;
 
 private:
-    SessionState& s_;
-    bool active_ = false;
-    int64_t userId_ = 0, schemaId_ = 0, fctxSchemaId_ = 0;
-    std::string user_, schema_, fctxSchema_;
-    bool sysdba_ = false;
+    std::optional<ActingAs> as_;
 };
 
 // A variable of the package's state (the package made ready as for a call).
