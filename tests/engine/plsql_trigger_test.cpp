@@ -142,6 +142,15 @@ TEST_F(PlsqlTrigger, ReturningSeesWhatTheTriggerStored)
     EXPECT_EQ(binds[1].value.toString(), "u!");
 }
 
+// Oracle: every row of a large INSERT ... SELECT fires the row trigger, also past the point where the statement's
+// undo moves from memory to disk.
+TEST_F(PlsqlTrigger, EveryRowOfALargeInsertFires)
+{
+    run("CREATE TRIGGER t_mark BEFORE INSERT ON t FOR EACH ROW\nBEGIN\n  :NEW.note := 'marked';\nEND;");
+    run("INSERT INTO t (id, amount) SELECT LEVEL + 100, LEVEL FROM dual CONNECT BY LEVEL <= 20500");
+    EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM t WHERE note = 'marked'"), "20500");
+}
+
 // Oracle: :NEW has the column's type, so a value too long for it fails in the trigger (ORA-06502); a value the
 // column takes but its CHECK constraint refuses fails the statement with ORA-02290. Nothing is changed.
 TEST_F(PlsqlTrigger, BeforeRowValuesAreCheckedAsStored)

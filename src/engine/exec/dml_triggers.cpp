@@ -5,7 +5,6 @@
 #include "engine/exec/dml_triggers.h"
 
 #include "engine/catalog/catalog.h"
-#include "engine/catalog/rowid.h"
 #include "engine/exec/binds.h"
 #include "engine/exec/cursor.h"
 #include "engine/exec/executor.h"
@@ -23,7 +22,6 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
-#include <set>
 #include <unordered_set>
 
 namespace engine::exec {
@@ -133,15 +131,18 @@ public:
             + storage::quoteIdent(catalog::kRowNumberColumn) + " = ?1";
     }
 
-    plsql::Val read(int64_t rowno) const
+    plsql::Val read(int64_t rowno)
     {
         plsql::Val v = empty();
         std::lock_guard conn(s_.connMutex);
-        storage::Stmt q(s_.conn, select_);
-        q.bind(1, rowno);
-        if (q.step())
+        if (!query_.get())
+            query_ = storage::Stmt(s_.conn, select_);
+        query_.reset();
+        query_.bind(1, rowno);
+        if (query_.step())
             for (size_t i = 0; i < columns_.size(); ++i)
-                readColumn(q.get(), static_cast<int>(i), catalog::columnType(columns_[i]).type, v.c->fields[i].v);
+                readColumn(query_.get(), static_cast<int>(i), catalog::columnType(columns_[i]).type, v.c->fields[i].v);
+        query_.reset();
         return v;
     }
     plsql::Val empty() const
@@ -159,6 +160,7 @@ private:
     SessionState& s_;
     std::vector<catalog::ColumnRow> columns_;
     std::string owner_, table_, select_;
+    storage::Stmt query_;
 };
 
 std::string quotedName(const std::string& n)
@@ -170,10 +172,9 @@ std::string quotedName(const std::string& n)
 // conversions and checks (lengths, precision, CHECK, foreign keys) of any UPDATE.
 class RowWriter {
 public:
-    RowWriter(SessionState& s, const RowReader& reader, int64_t tableId)
+    RowWriter(SessionState& s, const RowReader& reader)
         : s_(s)
         , reader_(reader)
-        , tableId_(tableId)
     {
     }
     void write(int64_t rowno, const plsql::Val& row)
@@ -183,12 +184,17 @@ public:
             std::string sets;
             for (size_t i = 0; i < cols.size(); ++i)
                 sets += (i ? ", " : "") + quotedName(cols[i].name) + " = :B" + std::to_string(i + 1);
-            text_ = "UPDATE " + quotedName(reader_.owner()) + "." + quotedName(reader_.table()) + " SET " + sets
-                + " WHERE ROWID = :RID";
+            text_ = "UPDATE " + quotedName(reader_.owner()) + "." + quotedName(reader_.table()) + " SET " + sets;
             parsed_ = std::make_unique<sql::ParseResult>(sql::parse(text_));
             if (!parsed_->ok())
                 throw oraError(600, "internal error: trigger row write");
             entry_ = translateEmbedded(s_, text_, *parsed_->statement, nullptr);
+            // The row by its number, which SQLite finds by its key.
+            rowParam_ = static_cast<int>(entry_->bound->params.size()) + 1;
+            std::lock_guard conn(s_.connMutex);
+            update_ = storage::Stmt(s_.conn,
+                entry_->bound->sql + " WHERE " + storage::quoteIdent(catalog::kRowNumberColumn) + " = ?"
+                    + std::to_string(rowParam_));
         }
         std::vector<Bind> binds;
         for (size_t i = 0; i < cols.size(); ++i) {
@@ -198,29 +204,28 @@ public:
             b.type = catalog::columnType(cols[i]).type;
             binds.push_back(std::move(b));
         }
-        Bind rid;
-        rid.name = "RID";
-        rid.type = OraType::Rowid;
-        rid.value = Value::fromText(catalog::encodeRowid(tableId_, rowno));
-        binds.push_back(std::move(rid));
         std::lock_guard conn(s_.connMutex);
-        storage::Stmt q(s_.conn, entry_->bound->sql);
-        bindParameters(q.get(), *entry_->bound, binds, s_.fctx);
+        update_.reset();
+        bindParameters(update_.get(), *entry_->bound, binds, s_.fctx);
+        sqlite3_bind_int64(update_.get(), rowParam_, rowno);
         try {
-            while (q.step()) {
+            while (update_.step()) {
             }
         } catch (const Error& e) {
+            update_.reset();
             throw translateConstraintError(s_, e);
         }
+        update_.reset();
     }
 
 private:
     SessionState& s_;
     const RowReader& reader_;
-    int64_t tableId_;
     std::string text_;
     std::unique_ptr<sql::ParseResult> parsed_;
     std::shared_ptr<CachedStatement> entry_;
+    storage::Stmt update_;
+    int rowParam_ = 0;
 };
 
 // The NOT NULL columns a statement left to its BEFORE triggers must be filled once they have run.
@@ -450,7 +455,17 @@ ExecResult runWithTriggers(
                     olds.push_back(reader->read(r));
             }
         }
-        const int64_t statementMark = s.undo->mark();
+        // The rows an INSERT adds get row numbers above every one there was (ROW$ is SQLite's rowid), which also
+        // finds rows whose undo has moved to disk.
+        int64_t highestRow = 0;
+        if (rowLevel && ev.kind == StatementKind::Insert) {
+            std::lock_guard conn(s.connMutex);
+            storage::Stmt q(s.conn,
+                "SELECT COALESCE(MAX(" + storage::quoteIdent(catalog::kRowNumberColumn) + "), 0) FROM "
+                    + storage::quoteIdent(catalog::physicalTableName(tableId)));
+            if (q.step())
+                highestRow = q.int64(0);
+        }
         const bool fillsRows = ev.kind != StatementKind::Delete && !beforeRow.empty();
         ExecResult result;
         {
@@ -463,12 +478,14 @@ ExecResult runWithTriggers(
         }
         if (rowLevel) {
             if (ev.kind == StatementKind::Insert) {
-                auto changed = s.undo->rowsChangedSince(statementMark);
-                std::set<int64_t> seen;
-                for (int64_t r : changed[tableId])
-                    if (seen.insert(r).second)
-                        rows.push_back(r);
-                std::sort(rows.begin(), rows.end()); // row numbers grow in the order the rows were inserted
+                std::lock_guard conn(s.connMutex);
+                const std::string rowno = storage::quoteIdent(catalog::kRowNumberColumn);
+                storage::Stmt q(s.conn,
+                    "SELECT " + rowno + " FROM " + storage::quoteIdent(catalog::physicalTableName(tableId)) + " WHERE "
+                        + rowno + " > ?1 ORDER BY " + rowno);
+                q.bind(1, highestRow);
+                while (q.step())
+                    rows.push_back(q.int64(0));
             }
             const bool guard = !singleRowInsert(b);
             if (guard)
@@ -481,7 +498,7 @@ ExecResult runWithTriggers(
                         mutating.pop_back();
                 }
             } unguard { guard };
-            RowWriter writer(s, *reader, tableId);
+            RowWriter writer(s, *reader);
             bool rewritten = false;
             for (size_t i = 0; i < rows.size(); ++i) {
                 plsql::Val oldRow = i < olds.size() ? olds[i] : reader->empty();
