@@ -891,12 +891,16 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             pathAnchors += ", " + sepStart + " || " + text(start, *call->args[0]) + " AS cbp" + std::to_string(n);
             pathSteps += ", h_.cbp" + std::to_string(n) + " || " + sepChild + " || " + text(child, *call->args[0]);
         }
-        finalFrom = "(WITH RECURSIVE b_ AS (" + base
-            + "), h_ AS (SELECT b_.*, 1 AS lvl_, '/' || b_.k_ || '/' AS path_, " + "printf('%020d', b_.k_) AS ord_"
-            + parentNulls + pathAnchors + " FROM b_" + startSql
-            + " UNION ALL SELECT c_.*, h_.lvl_ + 1, h_.path_ || c_.k_ || '/', h_.ord_ || printf('%020d', c_.k_)"
+        // Only a loop check needs the keys of a row's ancestors. The rows come out depth first with siblings in key
+        // order because the recursion's queue takes the deepest row first; numbering them as they come keeps that
+        // order without carrying a path that grows with the depth (CONNECT BY LEVEL <= n would hold n² bytes).
+        const bool loopCheck = containsPrior(*b.connectBy);
+        const std::string pathStart = loopCheck ? "'/' || b_.k_ || '/'" : "''";
+        const std::string pathStep = loopCheck ? "h_.path_ || c_.k_ || '/'" : "''";
+        finalFrom = "(WITH RECURSIVE b_ AS (" + base + "), h_ AS (SELECT b_.*, 1 AS lvl_, " + pathStart + " AS path_"
+            + parentNulls + pathAnchors + " FROM b_" + startSql + " UNION ALL SELECT c_.*, h_.lvl_ + 1, " + pathStep
             + parentCols + pathSteps + " FROM h_ JOIN b_ AS c_ ON " + connect + " WHERE " + cycle
-            + ") SELECT * FROM h_) AS r_";
+            + " ORDER BY lvl_ DESC, k_) SELECT h_.*, row_number() OVER () AS ord_ FROM h_) AS r_";
         flatColumns("r_", final);
         final.levelSql = "r_.lvl_";
         flatColumns("r_", finalPrior);
