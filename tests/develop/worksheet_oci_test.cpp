@@ -67,6 +67,7 @@ QJsonObject serverScript(const QJsonArray& extraStatements = {})
         {"match": "procedure ws_bad", "warning": {"code": 24344,
          "message": "ORA-24344: success with compilation error"}},
         {"match": "long_running", "blockUntilBreak": true},
+        {"match": "update scott.emp", "rowCount": 3, "transaction": true},
         {"match": "from dual", "columns": [{"name": "X", "type": 1, "size": 2}], "rows": [["ok"]]}
       ]})")
                         .object();
@@ -317,6 +318,22 @@ TEST_F(OracleClientGui, CompilationErrorIsReported)
     EXPECT_EQ(lines.at(0), QStringLiteral("3/3"));
     EXPECT_EQ(lines.at(1), QStringLiteral("PLS-00201: identifier 'X' must be declared"));
     EXPECT_FALSE(output().contains(QStringLiteral("Statement processed")));
+}
+
+// The rows a DML statement processed come from the client's row count; the transaction it began is the server's,
+// and Commit ends it there.
+TEST_F(OracleClientGui, DmlCountsRowsAndCommits)
+{
+    logOnAndOpenWorksheet();
+    run(QStringLiteral("update scott.emp set sal = sal * 1.1 where deptno = 20"));
+    EXPECT_EQ(currentPage(), sheet->TabRespSQL) << errors().toStdString();
+    EXPECT_TRUE(output().contains(QStringLiteral("3 rows processed"))) << output().toStdString();
+    EXPECT_TRUE(main->osOracle->inTransaction());
+    EXPECT_TRUE(sheet->btCommit->isEnabled());
+    sheet->btCommit->click();
+    EXPECT_TRUE(fake.lines().contains(QStringLiteral("commit")));
+    EXPECT_FALSE(main->osOracle->inTransaction());
+    EXPECT_FALSE(sheet->btCommit->isEnabled());
 }
 
 TEST_F(OracleClientGui, ServerOutputIsShown)
