@@ -237,6 +237,37 @@ TEST_F(PlsqlTrigger, MutatingTable)
     EXPECT_EQ(log(), "count 3|total 3");
 }
 
+// Oracle: a trigger may not end the transaction: COMMIT, ROLLBACK, SAVEPOINT and DDL (its implicit COMMIT) in it
+// are ORA-04092, also as dynamic SQL; dynamic SQL reading the mutating table is ORA-04091.
+TEST_F(PlsqlTrigger, MayNotEndTheTransaction)
+{
+    struct Case {
+        const char* name;
+        const char* body;
+        const char* error;
+    };
+    const Case cases[] = {
+        { "commit", "COMMIT;", "ORA-04092: cannot COMMIT in a trigger" },
+        { "rollback", "ROLLBACK;", "ORA-04092: cannot ROLLBACK in a trigger" },
+        { "savepoint", "SAVEPOINT sp;", "ORA-04092: cannot SET SAVEPOINT in a trigger" },
+        { "ddl", "EXECUTE IMMEDIATE 'CREATE TABLE x (n NUMBER)';", "ORA-04092: cannot COMMIT in a trigger" },
+        { "dynamic query of its table", "EXECUTE IMMEDIATE 'SELECT COUNT(*) FROM t' INTO n;",
+            "ORA-04091: table SYSTEM.T is mutating, trigger/function may not see it" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        run(std::string("CREATE OR REPLACE TRIGGER t_tx AFTER UPDATE ON t FOR EACH ROW\nDECLARE\n  n NUMBER;\nBEGIN\n  ")
+            + c.body + "\nEND;");
+        run("INSERT INTO fired VALUES (0, 'before')");
+        const std::string e = errorText("UPDATE t SET amount = 5");
+        EXPECT_EQ(e.substr(0, std::string(c.error).size()), c.error);
+        EXPECT_EQ(one(*s, "SELECT amount FROM t WHERE id = 1"), "10");
+        EXPECT_EQ(log(), "before");
+        run("ROLLBACK");
+    }
+    EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM user_tables WHERE table_name = 'X'"), "0");
+}
+
 // Oracle: a trigger runs with its owner's rights: it writes to the owner's audit table, which the user who fires it
 // cannot touch.
 TEST_F(PlsqlTrigger, RunsWithOwnersRights)

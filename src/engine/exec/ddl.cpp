@@ -2,6 +2,7 @@
 // physical changes together.
 #include "engine/exec/ddl.h"
 
+#include "engine/exec/dml_triggers.h"
 #include "engine/exec/executor.h"
 #include "engine/session/session_state.h"
 #include "engine/session/transaction.h"
@@ -12,6 +13,7 @@ namespace engine::exec {
 ExecResult executeDdl(SessionState& s, const sql::Statement& stmt, std::string_view text)
 {
     // Oracle commits the open transaction before a DDL statement, even one that then fails.
+    checkNotInTrigger(s, "COMMIT");
     session::commit(s);
     s.readOnlyTransaction = false;
     ExecResult r;

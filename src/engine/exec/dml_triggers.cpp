@@ -50,9 +50,12 @@ std::mutex registryMutex;
 std::map<const DatabaseState*, TablesWithTriggers> tablesByDatabase;
 std::map<const SessionState*, SessionTriggers> compiledBySession;
 
-// The tables whose row triggers are running on this thread.
-thread_local std::vector<int64_t> mutating;
+// The tables whose row triggers are running on this thread, with their sessions (a remote session's calls, on
+// another database, run on this thread too).
+thread_local std::vector<std::pair<const SessionState*, int64_t>> mutating;
 thread_local int depth = 0;
+// The sessions whose trigger bodies are running on this thread (a remote session's calls run on it too).
+thread_local std::vector<const SessionState*> firing;
 
 std::shared_ptr<TriggerUnit> compiled(SessionState& s, int64_t id, const std::string& owner, const std::string& name)
 {
@@ -302,6 +305,10 @@ void fire(SessionState& s, const TriggerUnit& t, const Event& ev, plsql::Val* ne
     Frame frame;
     frame.slots.resize(static_cast<size_t>(t.body->unit->frameSize));
     setSlots(frame);
+    firing.push_back(&s);
+    struct Done {
+        ~Done() { firing.pop_back(); }
+    } done;
     run(*t.body->unit, frame);
 }
 
@@ -377,12 +384,18 @@ void forgetCompiledTriggers(SessionState& s)
     gone.units.clear();
 }
 
-void checkMutating(const bind::BoundStatement& b)
+void checkNotInTrigger(const SessionState& s, const char* what)
+{
+    if (std::find(firing.begin(), firing.end(), &s) != firing.end())
+        throw oraError(4092, std::string("cannot ") + what + " in a trigger");
+}
+
+void checkMutating(const SessionState& s, const bind::BoundStatement& b)
 {
     if (mutating.empty())
         return;
     for (const bind::ObjectAccess& a : b.accesses)
-        if (std::find(mutating.begin(), mutating.end(), a.object.objectId) != mutating.end())
+        if (std::find(mutating.begin(), mutating.end(), std::make_pair(&s, a.object.objectId)) != mutating.end())
             throw oraError(4091,
                 "table " + a.object.owner + "." + a.object.name + " is mutating, trigger/function may not see it");
 }
@@ -489,7 +502,7 @@ ExecResult runWithTriggers(
             }
             const bool guard = !singleRowInsert(b);
             if (guard)
-                mutating.push_back(tableId);
+                mutating.emplace_back(&s, tableId);
             struct Unguard {
                 bool on;
                 ~Unguard()

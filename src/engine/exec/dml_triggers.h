@@ -27,7 +27,11 @@ ExecResult runWithTriggers(
 // Drops the session's compiled triggers (their statements belong to its connection); the session is ending.
 void forgetCompiledTriggers(SessionState& s);
 
+// ORA-04092 when a trigger of the session is running: it may not end or mark the transaction (COMMIT, ROLLBACK,
+// SAVEPOINT, the implicit COMMIT of DDL). `what` is Oracle's word for it ("COMMIT").
+void checkNotInTrigger(const SessionState& s, const char* what);
+
 // ORA-04091 when a statement that a row trigger runs reads or changes the table the trigger fired on.
-void checkMutating(const bind::BoundStatement& b);
+void checkMutating(const SessionState& s, const bind::BoundStatement& b);
 
 } // namespace engine::exec

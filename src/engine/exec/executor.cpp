@@ -554,10 +554,12 @@ ExecResult control(SessionState& s, const sql::Statement& stmt)
     r.kind = bind::statementKindOf(stmt.kind);
     switch (stmt.kind) {
     case sql::StatementKind::Commit:
+        checkNotInTrigger(s, "COMMIT");
         session::commit(s);
         s.readOnlyTransaction = false;
         break;
     case sql::StatementKind::Rollback:
+        checkNotInTrigger(s, "ROLLBACK");
         if (auto* rb = stmt.as<sql::RollbackStmt>(); rb && rb->savepoint) {
             session::rollbackToSavepoint(s, rb->savepoint->name);
         } else {
@@ -566,6 +568,7 @@ ExecResult control(SessionState& s, const sql::Statement& stmt)
         }
         break;
     case sql::StatementKind::Savepoint:
+        checkNotInTrigger(s, "SET SAVEPOINT");
         session::savepoint(s, stmt.as<sql::SavepointStmt>()->name.name);
         break;
     case sql::StatementKind::SetTransaction: {
@@ -602,7 +605,7 @@ std::shared_ptr<CachedStatement> translateEmbedded(
 ExecResult runTranslated(SessionState& s, const std::shared_ptr<CachedStatement>& entry, std::vector<Bind>& binds)
 {
     s.fctx.statementTime = currentStatementTime();
-    checkMutating(*entry->bound);
+    checkMutating(s, *entry->bound);
     try {
         if (entry->bound->kind == StatementKind::Select)
             return runQuery(s, entry, binds);
@@ -629,6 +632,7 @@ ExecResult executeNested(SessionState& s, std::string_view sql, std::vector<Bind
         uint64_t generation = s.db->ddlGeneration.load();
         std::shared_ptr<CachedStatement> entry = s.cache->find(sql, s.schema, generation);
         if (entry) {
+            checkMutating(s, *entry->bound);
             if (entry->bound->kind == StatementKind::Select)
                 return runQuery(s, entry, binds);
             return runDml(s, *entry, binds);
@@ -649,6 +653,7 @@ ExecResult executeNested(SessionState& s, std::string_view sql, std::vector<Bind
             s.cache->countMiss();
             entry = translate(s, sql, stmt);
             s.cache->put(sql, s.schema, entry);
+            checkMutating(s, *entry->bound);
             if (entry->bound->kind == StatementKind::Select)
                 return runQuery(s, entry, binds);
             return runDml(s, *entry, binds);
