@@ -199,10 +199,19 @@ std::string BinderImpl::storeValue(
         OraType to = c.type.type;
         if (to == OraType::Char || to == OraType::Long)
             to = OraType::Varchar2;
-        if (to == OraType::Number || to == OraType::Date || to == OraType::Varchar2 || to == OraType::Clob)
+        if (to == OraType::Number || to == OraType::Date || to == OraType::Varchar2 || to == OraType::Clob) {
             sql = converted(value, to, offset).sql;
-        else
+        } else if ((to == OraType::Raw || to == OraType::Blob) && value.bindSlot < 0) {
+            // Text goes into binary columns as hexadecimal digits (Oracle's implicit HEXTORAW); numbers and dates
+            // do not go at all.
+            const OraType from = value.type.type;
+            if (types::isCharacter(from))
+                sql = "ORA_STORE_RAW(" + sql + ")";
+            else if (from != OraType::Raw && from != OraType::Blob)
+                fail(932, "inconsistent datatypes: expected BINARY got " + types::oracleTypeName(from), offset);
+        } else {
             noteBind(value, c.type);
+        }
         if (value.bindSlot >= 0)
             noteBind(value, c.type);
     }

@@ -138,6 +138,43 @@ void storeNotNull(sqlite3_context* ctx, int, sqlite3_value** argv)
         raise(ctx, 1400, "cannot insert NULL into (" + textOf(argv[1]) + ")");
 }
 
+// Text stored into a RAW or BLOB column is read as hexadecimal digits, two to a byte, as Oracle's implicit
+// HEXTORAW does; an odd count takes a leading zero ('ABC' is 0x0A 0xBC).
+void storeRaw(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[0]) == SQLITE_BLOB) {
+        sqlite3_result_value(ctx, argv[0]);
+        return;
+    }
+    const std::string text = textOf(argv[0]);
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    std::string bytes;
+    bytes.reserve(text.size() / 2 + 1);
+    int pending = text.size() % 2 ? 0 : -1;
+    for (const char c : text) {
+        const int d = digit(c);
+        if (d < 0) {
+            raise(ctx, 1465, "invalid hex number");
+            return;
+        }
+        if (pending < 0) {
+            pending = d;
+        } else {
+            bytes.push_back(static_cast<char>(pending * 16 + d));
+            pending = -1;
+        }
+    }
+    sqlite3_result_blob(ctx, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+}
+
 } // namespace
 
 int registerRuntimeFunctions(sqlite3* db)
@@ -152,6 +189,7 @@ int registerRuntimeFunctions(sqlite3* db)
         { "ORA_STORE_NUMBER", 4, storeNumber },
         { "ORA_STORE_TEXT", 4, storeText },
         { "ORA_STORE_NOTNULL", 3, storeNotNull },
+        { "ORA_STORE_RAW", 1, storeRaw },
     };
     for (const Entry& e : entries) {
         // ORA_RAISE_ERROR is not deterministic: SQLite must not hoist it out of the CASE that guards it.
