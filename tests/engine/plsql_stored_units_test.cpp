@@ -65,8 +65,9 @@ TEST_F(PlsqlStored, CreateWithErrorsWarns)
 // the unit as "OWNER.NAME" with the line in its own text; what the call did is undone.
 TEST_F(PlsqlStored, FailingCallShowsUnitsInTheStack)
 {
-    run(*s, "CREATE OR REPLACE PROCEDURE inner_p IS\nBEGIN\n  INSERT INTO st VALUES (1, 'x');\n"
-            "  RAISE_APPLICATION_ERROR(-20001, 'stop');\nEND;");
+    run(*s,
+        "CREATE OR REPLACE PROCEDURE inner_p IS\nBEGIN\n  INSERT INTO st VALUES (1, 'x');\n"
+        "  RAISE_APPLICATION_ERROR(-20001, 'stop');\nEND;");
     run(*s, "CREATE OR REPLACE PACKAGE outer_k IS PROCEDURE go; END;");
     run(*s, "CREATE OR REPLACE PACKAGE BODY outer_k IS\n  PROCEDURE go IS\n  BEGIN\n    inner_p;\n  END;\nEND;");
     EXPECT_EQ(errorText(*s, "BEGIN\n  outer_k.go;\nEND;"),
@@ -76,32 +77,36 @@ TEST_F(PlsqlStored, FailingCallShowsUnitsInTheStack)
 }
 
 // Oracle: a package body with errors is stored INVALID; calling the package then fails with ORA-04063 naming the
-// package body, while its spec stays VALID.
+// package body and ORA-06508 naming the package, while its spec stays VALID.
 TEST_F(PlsqlStored, CallOfPackageWithInvalidBody)
 {
     run(*s, "CREATE OR REPLACE PACKAGE pb IS FUNCTION f RETURN NUMBER; END;");
-    engine::ExecResult r = run(*s, "CREATE OR REPLACE PACKAGE BODY pb IS FUNCTION f RETURN NUMBER IS BEGIN "
-                                   "RETURN missing_name; END; END;");
+    engine::ExecResult r = run(*s,
+        "CREATE OR REPLACE PACKAGE BODY pb IS FUNCTION f RETURN NUMBER IS BEGIN "
+        "RETURN missing_name; END; END;");
     ASSERT_TRUE(r.warning.has_value());
     EXPECT_EQ(rows(*s, "SELECT object_type || ' ' || status FROM user_objects WHERE object_name = 'PB' ORDER BY 1"),
         (std::vector<std::string> { "PACKAGE BODY INVALID", "PACKAGE VALID" }));
-    EXPECT_EQ(errorText(*s, "BEGIN :r := pb.f; END;").substr(0, 54),
-        "ORA-04063: package body \"SYSTEM.PB\" has errors\nORA-065");
+    EXPECT_EQ(errorText(*s, "BEGIN :r := pb.f; END;"),
+        "ORA-04063: package body \"SYSTEM.PB\" has errors\nORA-06508: PL/SQL: could not find program unit being "
+        "called: \"SYSTEM.PB\"\nORA-06512: at line 1");
 }
 
 // Oracle: each session has its own package state, initialised at the package's first use in that session.
 TEST_F(PlsqlStored, PackageStateIsPerSession)
 {
     run(*s, "CREATE OR REPLACE PACKAGE ctr IS n NUMBER := 0; FUNCTION next RETURN NUMBER; END;");
-    run(*s, "CREATE OR REPLACE PACKAGE BODY ctr IS FUNCTION next RETURN NUMBER IS BEGIN n := n + 1; RETURN n; END; "
-            "BEGIN n := 100; END;");
+    run(*s,
+        "CREATE OR REPLACE PACKAGE BODY ctr IS FUNCTION next RETURN NUMBER IS BEGIN n := n + 1; RETURN n; END; "
+        "BEGIN n := 100; END;");
     auto other = logOn();
     EXPECT_EQ(result(*s, "BEGIN :r := ctr.next; END;"), "101");
     EXPECT_EQ(result(*s, "BEGIN :r := ctr.next; END;"), "102");
     EXPECT_EQ(result(*other, "BEGIN :r := ctr.next; END;"), "101");
     // Replacing the body starts the state again, in every session.
-    run(*s, "CREATE OR REPLACE PACKAGE BODY ctr IS FUNCTION next RETURN NUMBER IS BEGIN n := n + 10; RETURN n; END; "
-            "END;");
+    run(*s,
+        "CREATE OR REPLACE PACKAGE BODY ctr IS FUNCTION next RETURN NUMBER IS BEGIN n := n + 10; RETURN n; END; "
+        "END;");
     EXPECT_EQ(result(*other, "BEGIN :r := ctr.next; END;"), "10");
 }
 
@@ -130,9 +135,10 @@ TEST_F(PlsqlStored, DefinerRightsAndExecute)
 // (UTL_FILE.FILE_TYPE, DBMS_OUTPUT.CHARARR, DBMS_SQL.NATIVE).
 TEST_F(PlsqlStored, NativePackageTypesAndConstants)
 {
-    EXPECT_EQ(result(*s, "DECLARE f UTL_FILE.FILE_TYPE; lines DBMS_OUTPUT.CHARARR; n INTEGER := 2; BEGIN "
-                         "DBMS_OUTPUT.ENABLE; DBMS_OUTPUT.PUT_LINE('a'); DBMS_OUTPUT.PUT_LINE('b'); "
-                         "DBMS_OUTPUT.GET_LINES(lines, n); :r := n || lines(1) || lines(2) || DBMS_SQL.NATIVE; END;"),
+    EXPECT_EQ(result(*s,
+                  "DECLARE f UTL_FILE.FILE_TYPE; lines DBMS_OUTPUT.CHARARR; n INTEGER := 2; BEGIN "
+                  "DBMS_OUTPUT.ENABLE; DBMS_OUTPUT.PUT_LINE('a'); DBMS_OUTPUT.PUT_LINE('b'); "
+                  "DBMS_OUTPUT.GET_LINES(lines, n); :r := n || lines(1) || lines(2) || DBMS_SQL.NATIVE; END;"),
         "2ab1");
 }
 
@@ -141,12 +147,14 @@ TEST_F(PlsqlStored, NativePackageTypesAndConstants)
 TEST_F(PlsqlStored, PackageMembersByEveryName)
 {
     run(*s, "CREATE OR REPLACE PACKAGE names_k IS lim NUMBER := 3; FUNCTION twice(x NUMBER) RETURN NUMBER; END;");
-    run(*s, "CREATE OR REPLACE PACKAGE BODY names_k IS FUNCTION twice(x NUMBER) RETURN NUMBER IS BEGIN "
-            "RETURN x * 2 + names_k.lim - lim; END; END;");
+    run(*s,
+        "CREATE OR REPLACE PACKAGE BODY names_k IS FUNCTION twice(x NUMBER) RETURN NUMBER IS BEGIN "
+        "RETURN x * 2 + names_k.lim - lim; END; END;");
     run(*s, "INSERT INTO st VALUES (1, 'a')");
     run(*s, "INSERT INTO st VALUES (5, 'b')");
-    EXPECT_EQ(result(*s, "DECLARE v names_k.lim%TYPE; c NUMBER; BEGIN v := system.names_k.twice(4); "
-                         "SELECT COUNT(*) INTO c FROM st WHERE id < names_k.lim; :r := v || '/' || c; END;"),
+    EXPECT_EQ(result(*s,
+                  "DECLARE v names_k.lim%TYPE; c NUMBER; BEGIN v := system.names_k.twice(4); "
+                  "SELECT COUNT(*) INTO c FROM st WHERE id < names_k.lim; :r := v || '/' || c; END;"),
         "8/1");
     std::string e = errorText(*s, "BEGIN :r := names_k.nothing; END;");
     EXPECT_NE(e.find("PLS-00302: component 'NOTHING' must be declared"), std::string::npos) << e;
@@ -163,10 +171,11 @@ TEST_F(PlsqlStored, FunctionInWhereTakesBinds)
     run(*s, "INSERT INTO st VALUES (1, 'add phone')");
     run(*s, "INSERT INTO st VALUES (2, 'drop index')");
     run(*s, "INSERT INTO st VALUES (3, 'other')");
-    run(*s, "CREATE OR REPLACE FUNCTION has_text(p_rowid IN ROWID, p_filter IN VARCHAR2) RETURN VARCHAR2 IS\n"
-            "  v VARCHAR2(100);\nBEGIN\n  IF p_filter IS NULL THEN RETURN 'T'; END IF;\n"
-            "  SELECT txt INTO v FROM st WHERE ROWID = p_rowid;\n"
-            "  IF INSTR(UPPER(v), UPPER(p_filter)) > 0 THEN RETURN 'T'; END IF;\n  RETURN 'F';\nEND;");
+    run(*s,
+        "CREATE OR REPLACE FUNCTION has_text(p_rowid IN ROWID, p_filter IN VARCHAR2) RETURN VARCHAR2 IS\n"
+        "  v VARCHAR2(100);\nBEGIN\n  IF p_filter IS NULL THEN RETURN 'T'; END IF;\n"
+        "  SELECT txt INTO v FROM st WHERE ROWID = p_rowid;\n"
+        "  IF INSTR(UPPER(v), UPPER(p_filter)) > 0 THEN RETURN 'T'; END IF;\n  RETURN 'F';\nEND;");
     const std::string count = "SELECT COUNT(*) FROM st WHERE id > :low AND (:filter = 'A' OR system.has_text(rowid, "
                               ":filter) = 'T')";
     for (const auto& [filter, expected] : std::vector<std::pair<std::string, std::string>> {
@@ -198,11 +207,12 @@ TEST_F(PlsqlStored, FunctionOfAnotherSchemaInWhere)
              "INSERT INTO util.exs VALUES ('S', 'create index i')", "INSERT INTO util.exs VALUES ('S', 'grant')",
              "COMMIT" })
         run(*s, sql);
-    run(*s, "CREATE OR REPLACE FUNCTION util.filt(pRowid IN ROWID, pFilter IN VARCHAR2) RETURN VARCHAR2 IS\n"
-            "  vText VARCHAR2(32760);\nBEGIN\n  IF pFilter IS NULL THEN\n    RETURN 'T';\n  END IF;\n"
-            "  SELECT cont INTO vText FROM util.exs WHERE ROWID = pRowid;\n"
-            "  IF INSTR(UPPER(vText), UPPER(pFilter)) > 0 THEN\n    RETURN 'T';\n  END IF;\n  RETURN 'F';\n"
-            "EXCEPTION\n  WHEN NO_DATA_FOUND THEN\n    RETURN 'F';\nEND filt;");
+    run(*s,
+        "CREATE OR REPLACE FUNCTION util.filt(pRowid IN ROWID, pFilter IN VARCHAR2) RETURN VARCHAR2 IS\n"
+        "  vText VARCHAR2(32760);\nBEGIN\n  IF pFilter IS NULL THEN\n    RETURN 'T';\n  END IF;\n"
+        "  SELECT cont INTO vText FROM util.exs WHERE ROWID = pRowid;\n"
+        "  IF INSTR(UPPER(vText), UPPER(pFilter)) > 0 THEN\n    RETURN 'T';\n  END IF;\n  RETURN 'F';\n"
+        "EXCEPTION\n  WHEN NO_DATA_FOUND THEN\n    RETURN 'F';\nEND filt;");
     run(*s, "GRANT EXECUTE ON util.filt TO grp");
     run(*s, "GRANT SELECT ON util.exs TO grp");
     auto clerk = logOn("CLERK", "CLERK");

@@ -30,8 +30,7 @@ struct SessionContext {
         types::ExprType type;
         int64_t objectId = 0;
     };
-    std::function<std::optional<StoredFunction>(const std::vector<std::string>& parts, size_t argCount)>
-        storedFunction;
+    std::function<std::optional<StoredFunction>(const std::vector<std::string>& parts, size_t argCount)> storedFunction;
 };
 
 // What a statement does to an object it names; checked against the privileges on every execution.

@@ -3141,8 +3141,9 @@ CExprPtr Compiler::member(
             cur = std::move(el);
         }
     } else if (sym.k == Sym::K::Exception) {
-        fail(part.pos, "PLS-00321: expression '" + part.name + "' is inappropriate as the left hand side of an "
-                                                              "assignment statement");
+        fail(part.pos,
+            "PLS-00321: expression '" + part.name
+                + "' is inappropriate as the left hand side of an assignment statement");
     } else if (sym.k == Sym::K::Cursor) {
         fail(part.pos, "ORA-03001: unimplemented feature: a package's cursor used from another unit");
     } else {
@@ -3295,10 +3296,8 @@ StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::
             std::vector<CompileError> specErrors = std::move(c.errors);
             c.errors.clear();
             if (!specErrors.empty())
-                c.note(body->namePos,
-                    "PLS-00905: object " + info.owner + "." + info.name + " is invalid");
+                c.note(body->namePos, "PLS-00905: object " + info.owner + "." + info.name + " is invalid");
             c.text = bodyText;
-            c.unit.name = info.name;
             c.declarations(body->decls, *top);
             for (const Decl& d : spec.decls)
                 if (d.kind == DeclKind::Subprogram) {
@@ -3308,12 +3307,12 @@ StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::
                         for (const auto& sub : sym->subs)
                             defined = defined || sub->defined;
                     if (!defined)
-                        c.note(d.pos, "PLS-00323: subprogram or cursor '" + d.name
+                        c.note(d.pos,
+                            "PLS-00323: subprogram or cursor '" + d.name
                                 + "' is declared in a package specification and must be defined in the package body");
                 }
             if (body->block) {
                 try {
-                    CBlock init;
                     std::unique_ptr<CBlock> b = c.block(*body->block);
                     top->body = std::move(b->body);
                     top->handlers = std::move(b->handlers);
@@ -3432,8 +3431,8 @@ void addArgument(std::vector<ArgumentRow>& rows, const ArgumentRow& base, const 
         return;
     if (t.kind == PlKind::Record && t.record)
         for (size_t i = 0; i < t.record->names.size(); ++i)
-            addArgument(rows, base, t.record->names[i], static_cast<int>(i) + 1, level + 1, t.record->types[i],
-                nullptr, inOut, false, info);
+            addArgument(rows, base, t.record->names[i], static_cast<int>(i) + 1, level + 1, t.record->types[i], nullptr,
+                inOut, false, info);
     if (t.kind == PlKind::Table && t.element)
         addArgument(rows, base, "", 1, level + 1, *t.element, nullptr, inOut, false, info);
 }

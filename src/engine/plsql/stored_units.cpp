@@ -34,7 +34,8 @@ std::string storedText(std::string_view statement)
     }
     std::string text(statement.substr(begin));
     auto trimEnd = [&] {
-        while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' || text.back() == '\r'))
+        while (
+            !text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' || text.back() == '\r'))
             text.pop_back();
     };
     trimEnd();
@@ -71,6 +72,15 @@ struct UnitDdl {
 
 // Units whose runnable form is being compiled on this thread (two units calling each other).
 thread_local std::set<int64_t> compilingRunnable;
+
+// ORA-04063 as Oracle raises it for a call: the unit that has errors, then ORA-06508 naming it.
+PlError errorsOf(const std::string& text, const StoredUnit& u)
+{
+    PlError e = plError(4063, text);
+    e.stack.push_back(
+        "ORA-06508: PL/SQL: could not find program unit being called: \"" + u.owner + "." + u.name + "\"");
+    return e;
+}
 
 std::string hasErrors(const std::string& word, const StoredUnit& u)
 {
@@ -299,8 +309,8 @@ std::shared_ptr<LoadedUnit> unitInterface(SessionState& s, int64_t objectId)
         compiling.insert(objectId);
         try {
             AsOwner as(s, lu->info);
-            auto out = std::make_shared<StoredCompileOutput>(compileStored(
-                s, lu->info, sources->spec.text, *sources->spec.unit, {}, nullptr, true));
+            auto out = std::make_shared<StoredCompileOutput>(
+                compileStored(s, lu->info, sources->spec.text, *sources->spec.unit, {}, nullptr, true));
             if (out->errors.empty())
                 lu->interface = std::move(out);
         } catch (...) {
@@ -321,21 +331,21 @@ std::shared_ptr<LoadedUnit> loadForCall(Ctx& c, int64_t objectId)
     if (!lu)
         throw plError(6508, "PL/SQL: could not find program unit being called");
     if (!lu->interface)
-        throw plError(4063, hasErrors(objectWord(lu->info.type), lu->info));
+        throw errorsOf(hasErrors(objectWord(lu->info.type), lu->info), lu->info);
     if (!lu->runnable) {
         auto sources = std::static_pointer_cast<LoadedSources>(lu->sources);
         const Unit* body = nullptr;
         if (lu->bodyId) {
             sources->body = parseStored(s, lu->bodyId);
             if (sources->body.error || !sources->body.unit || sources->body.unit->kind != Unit::Kind::PackageBody)
-                throw plError(4063, hasErrors("PACKAGE BODY", lu->info));
+                throw errorsOf(hasErrors("PACKAGE BODY", lu->info), lu->info);
             body = sources->body.unit.get();
         }
         AsOwner as(s, lu->info);
-        auto out = std::make_shared<StoredCompileOutput>(compileStored(s, lu->info, sources->spec.text,
-            *sources->spec.unit, sources->body.text, body, false, lu->interface));
+        auto out = std::make_shared<StoredCompileOutput>(compileStored(
+            s, lu->info, sources->spec.text, *sources->spec.unit, sources->body.text, body, false, lu->interface));
         if (!out->errors.empty())
-            throw plError(4063, hasErrors(body ? "PACKAGE BODY" : objectWord(lu->info.type), lu->info));
+            throw errorsOf(hasErrors(body ? "PACKAGE BODY" : objectWord(lu->info.type), lu->info), lu->info);
         lu->runnable = std::move(out);
         lu->state = std::make_shared<Frame>();
         lu->state->slots.resize(static_cast<size_t>(lu->runnable->unit->frameSize));
