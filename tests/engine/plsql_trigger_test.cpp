@@ -335,6 +335,12 @@ TEST_F(PlsqlTrigger, CompileErrorsAndRecompile)
         (std::vector<std::string> { "LATER_TAB TABLE", "T TABLE" }));
     EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM user_errors WHERE name = 'T_BAD'"), "0");
     run("INSERT INTO t VALUES (5, 1, 'x')");
+
+    // A change of its table makes it INVALID; the next DML compiles it again and it is VALID.
+    run("ALTER TABLE t ADD (extra NUMBER)");
+    EXPECT_EQ(one(*s, "SELECT status FROM user_objects WHERE object_name = 'T_BAD'"), "INVALID");
+    run("INSERT INTO t VALUES (6, 1, 'y', 2)");
+    EXPECT_EQ(one(*s, "SELECT status FROM user_objects WHERE object_name = 'T_BAD'"), "VALID");
 }
 
 // Oracle: the header's own faults fail CREATE TRIGGER and store nothing.

@@ -13,6 +13,7 @@
 #include "engine/plsql/compiler.h"
 #include "engine/plsql/interpreter.h"
 #include "engine/plsql/trigger_unit.h"
+#include "engine/plsql/unit_store.h"
 #include "engine/session/session_state.h"
 #include "engine/session/transaction.h"
 #include "engine/sql/parser.h"
@@ -57,6 +58,22 @@ thread_local int depth = 0;
 // The sessions whose trigger bodies are running on this thread (a remote session's calls run on it too).
 thread_local std::vector<const SessionState*> firing;
 
+// A trigger marked INVALID (something it uses changed) that compiles again is VALID once more, as Oracle's
+// automatic recompilation leaves it; the change is the catalog's, outside the transaction's undo.
+void markRevalidated(SessionState& s, int64_t id)
+{
+    std::lock_guard conn(s.connMutex);
+    {
+        storage::Stmt q(s.conn, R"(SELECT "STATUS" FROM "OBJ$" WHERE "OBJ#" = ?1)");
+        q.bind(1, id);
+        if (!q.step() || q.int64(0) == catalog::kStatusValid)
+            return;
+    }
+    session::WriteScope w(s);
+    plsql::storeErrors(s, id, {});
+    plsql::setCompiled(s, id, true);
+}
+
 std::shared_ptr<TriggerUnit> compiled(SessionState& s, int64_t id, const std::string& owner, const std::string& name)
 {
     const uint64_t generation = s.db->ddlGeneration.load();
@@ -78,6 +95,7 @@ std::shared_ptr<TriggerUnit> compiled(SessionState& s, int64_t id, const std::st
         throw oraError(4098, "trigger '" + owner + "." + name + "' is invalid and failed re-validation");
     unit->body->unit->owner = unit->owner;
     unit->body->unit->name = unit->name;
+    markRevalidated(s, id);
     std::lock_guard lock(registryMutex);
     SessionTriggers& e = compiledBySession[&s];
     if (e.sid != s.sid || e.generation != generation)
