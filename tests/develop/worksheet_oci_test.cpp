@@ -10,6 +10,7 @@
 #include "db/session.h"
 #include "develop/registerwindows.h"
 #include "develop/workshet.h"
+#include "engine/kit/kit.h"
 #include "shell/Main.h"
 #include "shell/connect.h"
 #include "shell/localmessagedlg.h"
@@ -29,6 +30,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -428,4 +430,56 @@ TEST_F(NoOracleClientGui, AnUnattendedRunSaysItOnStandardError)
     expectExplains(QString::fromStdString(err));
     EXPECT_EQ(main->exitStatus, 2);
     EXPECT_FALSE(asked);
+}
+
+// The program itself, started for an unattended logon to an alias of its tnsnames.ora: it takes the client from
+// DREMMOX_ORACLE_CLIENT, and where that holds none it ends with status 2 saying where it looked.
+TEST_F(NoOracleClientGui, TheProgramTakesTheClientFromDremmoxOracleClient)
+{
+    ASSERT_TRUE(QFileInfo(QStringLiteral(DREMMOX_PROGRAM)).isExecutable())
+        << "build the program first (target dremmox): " << DREMMOX_PROGRAM;
+    const QString demo = path(QStringLiteral("data/dremmox/databases/DEMO"));
+    QDir().mkpath(QFileInfo(demo).path());
+    engine::kit::demoTemplate(demo.toStdString()); // the program makes none of its own then
+    QTemporaryDir runtimeDir;
+    struct Case {
+        const char* name;
+        QString client;
+        QStringList said;
+        QStringList notSaid;
+    } cases[] = {
+        { "no client there", path(QStringLiteral("instantclient")),
+            { QStringLiteral("could not be loaded"), path(QStringLiteral("instantclient")),
+                QStringLiteral("DREMMOX_ORACLE_CLIENT"), QStringLiteral("\"PROD\"") },
+            {} },
+        // The double knows no users until a test scripts them: its server refuses the logon.
+        { "the double", QStringLiteral(DREMMOX_FAKEOCI_HOME), { QStringLiteral("ORA-01017") },
+            { QStringLiteral("could not be loaded") } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        env.insert(QStringLiteral("HOME"), tmp.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir.path());
+        env.insert(QStringLiteral("TNS_ADMIN"), path(QStringLiteral("network/admin")));
+        env.insert(QStringLiteral("DREMMOX_ORACLE_CLIENT"), c.client);
+        env.remove(QStringLiteral("ORACLE_HOME"));
+        env.remove(QStringLiteral("LD_LIBRARY_PATH"));
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(tmp.path());
+        program.start(QStringLiteral(DREMMOX_PROGRAM), { "CONNECT", "VOXA", "VOXA", "PROD" });
+        ASSERT_TRUE(program.waitForStarted());
+        // Ending by itself is the proof that no dialog waits for a person.
+        ASSERT_TRUE(program.waitForFinished(60000));
+        EXPECT_EQ(program.exitCode(), 2);
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        for (const QString& word : c.said)
+            EXPECT_TRUE(err.contains(word)) << word.toStdString() << " in " << err.toStdString();
+        for (const QString& word : c.notSaid)
+            EXPECT_FALSE(err.contains(word)) << word.toStdString() << " in " << err.toStdString();
+    }
 }

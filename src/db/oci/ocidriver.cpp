@@ -7,6 +7,7 @@
 #include <QLocale>
 
 #include <atomic>
+#include <cstdlib>
 #include <limits>
 #include <mutex>
 #include <optional>
@@ -27,6 +28,17 @@ const OraText* oraText(const QByteArray& bytes)
     return reinterpret_cast<const OraText*>(bytes.constData());
 }
 
+// A client library loaded after start-up is torn down by its own exit handlers before the program's static objects
+// go, so the process's driver must not hand its handles back to it from a static destructor. The flag is set by an
+// exit handler registered after the client was loaded, which therefore runs before the client's teardown.
+std::atomic<bool> processExiting { false };
+
+void watchProcessExit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { std::atexit([] { processExiting = true; }); });
+}
+
 // One environment per driver: threaded, so that a break can come from another thread, and AL32UTF8 both ways.
 struct Environment {
     std::shared_ptr<const ClientLibrary> lib;
@@ -34,7 +46,7 @@ struct Environment {
 
     ~Environment()
     {
-        if (env)
+        if (env && !processExiting)
             lib->handleFree(env, OCI_HTYPE_ENV);
     }
 };
@@ -65,7 +77,11 @@ struct SessionHandles {
     // fail the next call instead.
     std::atomic<bool> busy { false };
 
-    ~SessionHandles() { end(); }
+    ~SessionHandles()
+    {
+        if (!processExiting)
+            end();
+    }
 
     void end()
     {
@@ -773,6 +789,7 @@ private:
                              .arg(database.trimmed()));
             throw;
         }
+        watchProcessExit();
         auto e = std::make_shared<Environment>();
         e->lib = lib;
         const sword st = lib->envNlsCreate(
