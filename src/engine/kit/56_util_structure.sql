@@ -6,7 +6,9 @@
 --
 -- Layout: each object is a section opened by '###' type '#' name '#'; a table's section lists its columns
 -- (name, type, NOT NULL), then '#CON' and its constraints, then '#IND' and its indexes; a stored unit's section is
--- its source, a sequence's its settings, an index's its table, columns and uniqueness. The dump ends with '###END##'.
+-- its source, a trigger's its description, status and body, a sequence's its settings, an index's its table, columns
+-- and uniqueness. The dump ends with '###END##'. The dictionary is read through the DBA_ views (the package runs with
+-- its owner's SELECT ANY DICTIONARY), so the dump holds every object of the owner, whoever asks.
 -- The first word of a column, constraint or index line is its name, which the compare uses to pair lines.
 
 CONNECT VEXO_UTIL/VEXO_UTIL
@@ -48,7 +50,7 @@ CREATE OR REPLACE PACKAGE BODY VEXO_UTIL.PCKSTRUKTURE IS
   FUNCTION consColumns(pOwner IN VARCHAR2, pName IN VARCHAR2) RETURN VARCHAR2 IS
     vList VARCHAR2(2000);
   BEGIN
-    FOR c IN (SELECT COLUMN_NAME FROM ALL_CONS_COLUMNS
+    FOR c IN (SELECT COLUMN_NAME FROM DBA_CONS_COLUMNS
                WHERE OWNER = pOwner AND CONSTRAINT_NAME = pName ORDER BY POSITION) LOOP
       vList := vList || CASE WHEN vList IS NOT NULL THEN ',' END || c.COLUMN_NAME;
     END LOOP;
@@ -58,7 +60,7 @@ CREATE OR REPLACE PACKAGE BODY VEXO_UTIL.PCKSTRUKTURE IS
   FUNCTION indColumns(pOwner IN VARCHAR2, pName IN VARCHAR2) RETURN VARCHAR2 IS
     vList VARCHAR2(2000);
   BEGIN
-    FOR c IN (SELECT COLUMN_NAME FROM ALL_IND_COLUMNS
+    FOR c IN (SELECT COLUMN_NAME FROM DBA_IND_COLUMNS
                WHERE INDEX_OWNER = pOwner AND INDEX_NAME = pName ORDER BY COLUMN_POSITION) LOOP
       vList := vList || CASE WHEN vList IS NOT NULL THEN ',' END || c.COLUMN_NAME;
     END LOOP;
@@ -67,17 +69,17 @@ CREATE OR REPLACE PACKAGE BODY VEXO_UTIL.PCKSTRUKTURE IS
 
   PROCEDURE dumpTables(pOwner IN VARCHAR2, pName IN VARCHAR2) IS
   BEGIN
-    FOR t IN (SELECT TABLE_NAME FROM ALL_TABLES WHERE OWNER = pOwner AND TABLE_NAME LIKE pName
+    FOR t IN (SELECT TABLE_NAME FROM DBA_TABLES WHERE OWNER = pOwner AND TABLE_NAME LIKE pName
                ORDER BY TABLE_NAME) LOOP
       addLine('###TABLE#' || t.TABLE_NAME || '#');
       FOR c IN (SELECT COLUMN_NAME, DATA_TYPE, DATA_LENGTH, DATA_PRECISION, DATA_SCALE, NULLABLE
-                  FROM ALL_TAB_COLUMNS WHERE OWNER = pOwner AND TABLE_NAME = t.TABLE_NAME ORDER BY COLUMN_ID) LOOP
+                  FROM DBA_TAB_COLUMNS WHERE OWNER = pOwner AND TABLE_NAME = t.TABLE_NAME ORDER BY COLUMN_ID) LOOP
         addLine(c.COLUMN_NAME || ' ' || typeText(c.DATA_TYPE, c.DATA_LENGTH, c.DATA_PRECISION, c.DATA_SCALE)
                 || CASE WHEN c.NULLABLE = 'N' THEN ' NOT NULL' END);
       END LOOP;
       addLine('#CON');
       FOR k IN (SELECT CONSTRAINT_NAME, CONSTRAINT_TYPE, R_OWNER, R_CONSTRAINT_NAME, STATUS
-                  FROM ALL_CONSTRAINTS WHERE OWNER = pOwner AND TABLE_NAME = t.TABLE_NAME
+                  FROM DBA_CONSTRAINTS WHERE OWNER = pOwner AND TABLE_NAME = t.TABLE_NAME
                  ORDER BY CONSTRAINT_NAME) LOOP
         addLine(k.CONSTRAINT_NAME || ' '
                 || CASE k.CONSTRAINT_TYPE WHEN 'P' THEN 'PRIMARY KEY' WHEN 'U' THEN 'UNIQUE'
@@ -87,7 +89,7 @@ CREATE OR REPLACE PACKAGE BODY VEXO_UTIL.PCKSTRUKTURE IS
                 || ' ' || k.STATUS);
       END LOOP;
       addLine('#IND');
-      FOR i IN (SELECT INDEX_NAME, UNIQUENESS FROM ALL_INDEXES
+      FOR i IN (SELECT INDEX_NAME, UNIQUENESS FROM DBA_INDEXES
                  WHERE OWNER = pOwner AND TABLE_NAME = t.TABLE_NAME ORDER BY INDEX_NAME) LOOP
         addLine(i.INDEX_NAME || ' (' || indColumns(pOwner, i.INDEX_NAME) || ') ' || i.UNIQUENESS);
       END LOOP;
@@ -96,7 +98,7 @@ CREATE OR REPLACE PACKAGE BODY VEXO_UTIL.PCKSTRUKTURE IS
 
   PROCEDURE dumpSequences(pOwner IN VARCHAR2, pName IN VARCHAR2) IS
   BEGIN
-    FOR s IN (SELECT SEQUENCE_NAME, MIN_VALUE, MAX_VALUE, INCREMENT_BY, CYCLE_FLAG FROM ALL_SEQUENCES
+    FOR s IN (SELECT SEQUENCE_NAME, MIN_VALUE, MAX_VALUE, INCREMENT_BY, CYCLE_FLAG FROM DBA_SEQUENCES
                WHERE SEQUENCE_OWNER = pOwner AND SEQUENCE_NAME LIKE pName ORDER BY SEQUENCE_NAME) LOOP
       addLine('###SEQUENCE#' || s.SEQUENCE_NAME || '#');
       addLine('INCREMENT BY ' || s.INCREMENT_BY || ' MINVALUE ' || s.MIN_VALUE || ' MAXVALUE ' || s.MAX_VALUE
@@ -106,17 +108,41 @@ CREATE OR REPLACE PACKAGE BODY VEXO_UTIL.PCKSTRUKTURE IS
 
   PROCEDURE dumpIndexes(pOwner IN VARCHAR2, pName IN VARCHAR2) IS
   BEGIN
-    FOR i IN (SELECT INDEX_NAME, TABLE_NAME, UNIQUENESS FROM ALL_INDEXES
+    FOR i IN (SELECT INDEX_NAME, TABLE_NAME, UNIQUENESS FROM DBA_INDEXES
                WHERE OWNER = pOwner AND INDEX_NAME LIKE pName ORDER BY INDEX_NAME) LOOP
       addLine('###INDEX#' || i.INDEX_NAME || '#');
       addLine(i.TABLE_NAME || ' (' || indColumns(pOwner, i.INDEX_NAME) || ') ' || i.UNIQUENESS);
     END LOOP;
   END dumpIndexes;
 
+  -- A trigger as its CREATE gives it: the description, then the body, line by line.
+  PROCEDURE dumpTriggers(pOwner IN VARCHAR2, pName IN VARCHAR2) IS
+    vText VARCHAR2(32760);
+    vFrom PLS_INTEGER;
+    vTo   PLS_INTEGER;
+  BEGIN
+    FOR t IN (SELECT TRIGGER_NAME, DESCRIPTION, TRIGGER_BODY, STATUS FROM DBA_TRIGGERS
+               WHERE OWNER = pOwner AND TRIGGER_NAME LIKE pName ORDER BY TRIGGER_NAME) LOOP
+      addLine('###TRIGGER#' || t.TRIGGER_NAME || '#');
+      addLine(RTRIM(t.DESCRIPTION, CHR(10) || CHR(13) || ' '));
+      addLine('STATUS ' || t.STATUS);
+      vText := t.TRIGGER_BODY;
+      vFrom := 1;
+      WHILE vFrom <= NVL(LENGTH(vText), 0) LOOP
+        vTo := INSTR(vText, CHR(10), vFrom);
+        IF vTo = 0 THEN
+          vTo := LENGTH(vText) + 1;
+        END IF;
+        addLine(RTRIM(SUBSTR(vText, vFrom, vTo - vFrom), CHR(13)));
+        vFrom := vTo + 1;
+      END LOOP;
+    END LOOP;
+  END dumpTriggers;
+
   PROCEDURE dumpSources(pOwner IN VARCHAR2, pName IN VARCHAR2, pType IN VARCHAR2) IS
     vLast VARCHAR2(200) := '#';
   BEGIN
-    FOR s IN (SELECT TYPE, NAME, TEXT FROM ALL_SOURCE
+    FOR s IN (SELECT TYPE, NAME, TEXT FROM DBA_SOURCE
                WHERE OWNER = pOwner AND NAME LIKE pName AND TYPE = pType ORDER BY NAME, LINE) LOOP
       IF s.NAME <> vLast THEN
         addLine('###' || s.TYPE || '#' || s.NAME || '#');
@@ -148,8 +174,10 @@ CREATE OR REPLACE PACKAGE BODY VEXO_UTIL.PCKSTRUKTURE IS
       dumpSources(vOwner, vName, 'PACKAGE BODY');
       dumpSources(vOwner, vName, 'PROCEDURE');
       dumpSources(vOwner, vName, 'FUNCTION');
-      dumpSources(vOwner, vName, 'TRIGGER');
-    ELSIF vType IN ('PACKAGE', 'PACKAGE BODY', 'PROCEDURE', 'FUNCTION', 'TRIGGER') THEN
+      dumpTriggers(vOwner, vName);
+    ELSIF vType = 'TRIGGER' THEN
+      dumpTriggers(vOwner, vName);
+    ELSIF vType IN ('PACKAGE', 'PACKAGE BODY', 'PROCEDURE', 'FUNCTION') THEN
       dumpSources(vOwner, vName, vType);
     END IF;
     addLine('###END##');

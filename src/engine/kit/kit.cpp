@@ -89,6 +89,28 @@ std::vector<KitFile> waitingKitFiles()
     return filesIn(QStringLiteral(":/kit/waiting"));
 }
 
+std::string auditDatabaseDir(const std::string& demoDir)
+{
+    return (std::filesystem::path(demoDir).lexically_normal().parent_path() / "VEXOAUDT").string();
+}
+
+void createAuditDatabase(const std::string& dir)
+{
+    std::error_code ec;
+    bool dirExisted = std::filesystem::exists(dir, ec);
+    std::shared_ptr<Database> db = Database::create(dir);
+    try {
+        std::unique_ptr<Session> system = db->logOn("SYSTEM", "MANAGER");
+        for (const KitFile& f : filesIn(QStringLiteral(":/kit/vexoaudt")))
+            runScript(*system, "vexoaudt/" + f.name, f.text);
+    } catch (...) {
+        std::string where = db->directory();
+        db.reset();
+        removeDatabaseFiles(where, !dirExisted);
+        throw;
+    }
+}
+
 void runScript(Session& session, const std::string& fileName, std::string_view text)
 {
     SplitResult split = splitScript(text);
@@ -125,6 +147,7 @@ std::shared_ptr<Database> createDemoDatabase(const std::string& dir, const Progr
     std::error_code ec;
     bool dirExisted = std::filesystem::exists(dir, ec);
     std::shared_ptr<Database> db = Database::create(dir);
+    std::string madeAudit;
     try {
         std::unique_ptr<Session> system = db->logOn("SYSTEM", "MANAGER");
         int done = 0;
@@ -136,12 +159,19 @@ std::shared_ptr<Database> createDemoDatabase(const std::string& dir, const Progr
         }
         // The application's server logs lie in the database's own server directory, where UTL_FILE reads them.
         writeServerLogs(db->directory() + "/files", QDate::currentDate());
+        const std::string audit = auditDatabaseDir(db->directory());
+        if (!Database::exists(audit)) {
+            createAuditDatabase(audit);
+            madeAudit = audit;
+        }
         if (progress)
             progress(std::string(), done, done);
     } catch (...) {
         std::string where = db->directory();
         db.reset();
         removeDatabaseFiles(where, !dirExisted);
+        if (!madeAudit.empty())
+            removeDatabaseFiles(madeAudit, true);
         throw;
     }
     return db;

@@ -21,8 +21,8 @@ struct KitFile {
 // The files of the kit in the order they run (by name: each begins with its two-digit place).
 std::vector<KitFile> kitFiles();
 
-// Files of the application's PL/SQL that are compiled into the program but kept out of the run order until the
-// engine runs everything they hold (see the README's list); empty once they all run.
+// Files compiled into the program but kept out of the run order until the engine runs everything they hold; the
+// tests of the server-side objects run them on their copy. Empty while every file runs.
 std::vector<KitFile> waitingKitFiles();
 
 // A failure while the kit runs: the engine's error with the file and the line of the statement that failed.
@@ -51,14 +51,21 @@ void runScript(Session& session, const std::string& fileName, std::string_view t
 // leaves nothing behind).
 using Progress = std::function<bool(const std::string& file, int done, int total)>;
 
-// Creates a database in dir (see Database::create) and runs every kit file on it as SYSTEM. On failure the files
-// the creation made are removed again, so dir is as it was, and the error (KitError, or Database::create's) is
-// thrown.
+// Creates a database in dir (see Database::create) and runs every kit file on it as SYSTEM. Beside it, in the
+// directory VEXOAUDT next to dir, it makes the audit database that VOXA's database link VEXOAUDT leads to, unless a
+// database is there already. On failure the files the creation made are removed again, so dir is as it was, and
+// the error (KitError, or Database::create's) is thrown.
 std::shared_ptr<Database> createDemoDatabase(const std::string& dir, const Progress& progress = {});
 
-// For tests: makes dir a fresh demo database. The first call in a process builds a template in a temporary
-// directory (removed when the process ends); every call copies the template's files into dir, which must not hold
-// a database already. Safe to call from several threads.
+// The audit database alone: the files of the kit's folder vexoaudt run in dir as SYSTEM.
+void createAuditDatabase(const std::string& dir);
+
+// The directory of the audit database that belongs to the demo database in dir: VEXOAUDT beside it.
+std::string auditDatabaseDir(const std::string& demoDir);
+
+// For tests: makes dir a fresh demo database (with its audit database beside it, when none is there). The first call in
+// a process builds a template in a temporary directory (removed when the process ends); every call copies the
+// template's files into dir, which must not hold a database already. Safe to call from several threads.
 void demoTemplate(const std::string& dir);
 
 // Users of the demo database and their passwords (also in the README).

@@ -73,6 +73,13 @@ void demoTemplate(const std::string& dir)
     // Holding the template's lock proves that no session of this or another process has it open while it is read.
     storage::LockFile lock(t.dir + "/" + storage::kLockFileName);
     copyDatabaseFiles(t.dir, dir);
+    // The audit database goes beside the copy, as creation puts it beside the demo; one already there is kept.
+    const std::string audit = auditDatabaseDir(dir);
+    if (!Database::exists(audit)) {
+        const std::string auditTemplate = auditDatabaseDir(t.dir);
+        storage::LockFile auditLock(auditTemplate + "/" + storage::kLockFileName);
+        copyDatabaseFiles(auditTemplate, audit);
+    }
 }
 
 } // namespace engine::kit
