@@ -170,4 +170,30 @@ TEST(KitTemplate, CopiesAreFreshAndIndependent)
     EXPECT_EQ(first(*sa, "select count(*) from voxa.items"), "0");
 }
 
+TEST(KitTemplate, TheAuditDatabaseLiesBesideEachCopyAndAnExistingOneIsKept)
+{
+    QTemporaryDir tmp;
+    std::string demo = tmp.filePath("demo").toStdString();
+    engine::kit::demoTemplate(demo);
+    EXPECT_EQ(engine::kit::auditDatabaseDir(demo), tmp.filePath("VEXOAUDT").toStdString());
+    {
+        auto audit = engine::Database::open(engine::kit::auditDatabaseDir(demo))->logOn("VEXO_AUDIT", "VEXO_AUDIT");
+        EXPECT_EQ(first(*audit, "select count(*) from user_tables where table_name like 'AUD_%'"), "7");
+    }
+
+    // A database of that name is not the kit's to replace.
+    QTemporaryDir other;
+    std::string mine = other.filePath("VEXOAUDT").toStdString();
+    engine::Database::create(mine)->logOn("SYSTEM", "MANAGER")->execute("create table keep_me (a number)");
+    engine::kit::demoTemplate(other.filePath("demo").toStdString());
+    auto db = engine::Database::open(mine);
+    EXPECT_EQ(first(*db->logOn("SYSTEM", "MANAGER"), "select count(*) from keep_me"), "0");
+    try {
+        db->logOn("VEXO_AUDIT", "VEXO_AUDIT");
+        ADD_FAILURE() << "the kit's audit user was made in a database it did not make";
+    } catch (const engine::Error& e) {
+        EXPECT_EQ(e.code(), 1017);
+    }
+}
+
 } // namespace
