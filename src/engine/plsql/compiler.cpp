@@ -1446,10 +1446,20 @@ PlType Compiler::rowTypeOfQuery(const std::string& query, const Pos& p)
 
 // ---- expressions
 
+namespace {
+
+// NULL has every scalar type: it may stand where a BOOLEAN is expected (b := NULL, IF NULL THEN), as in Oracle.
+bool isNullLiteral(const Expr& e)
+{
+    return e.kind == ExprKind::Literal && e.literal.isNull() && !e.isTextLiteral;
+}
+
+} // namespace
+
 CExprPtr Compiler::condition(const Expr& e)
 {
     CExprPtr c = expr(e);
-    if (c->type.kind != PlKind::Boolean)
+    if (c->type.kind != PlKind::Boolean && !isNullLiteral(e))
         fail(e.pos, "PLS-00382: expression is of wrong type");
     return c;
 }
@@ -2295,7 +2305,8 @@ void Compiler::declare(const Decl& d, CBlock& out)
         init->type = sym.type;
         if (d.init) {
             init->value = expr(*d.init);
-            if ((init->value->type.kind == PlKind::Boolean) != (sym.type.kind == PlKind::Boolean))
+            if ((init->value->type.kind == PlKind::Boolean) != (sym.type.kind == PlKind::Boolean)
+                && !(isNullLiteral(*d.init) && sym.type.kind == PlKind::Boolean))
                 fail(d.init->pos, "PLS-00382: expression is of wrong type");
         }
         auto v = var(sym, d.pos);
@@ -2757,7 +2768,8 @@ CStmtPtr Compiler::statement(const Stmt& s)
         auto n = std::make_unique<SAssign>();
         n->target = target(*s.target);
         n->value = expr(*s.value);
-        if ((n->target->type.kind == PlKind::Boolean) != (n->value->type.kind == PlKind::Boolean)
+        if (((n->target->type.kind == PlKind::Boolean) != (n->value->type.kind == PlKind::Boolean)
+                && !(isNullLiteral(*s.value) && n->target->type.kind == PlKind::Boolean))
             || (n->target->type.kind == PlKind::Record) != (n->value->type.kind == PlKind::Record)
             || (n->target->type.kind == PlKind::Table) != (n->value->type.kind == PlKind::Table))
             fail(s.value->pos, "PLS-00382: expression is of wrong type");
@@ -2822,7 +2834,8 @@ CStmtPtr Compiler::statement(const Stmt& s)
             fail(s.pos, "PLS-00372: In a procedure, RETURN statement cannot contain an expression");
         if (s.value) {
             n->value = expr(*s.value);
-            if ((n->value->type.kind == PlKind::Boolean) != (returnType->kind == PlKind::Boolean))
+            if ((n->value->type.kind == PlKind::Boolean) != (returnType->kind == PlKind::Boolean)
+                && !(isNullLiteral(*s.value) && returnType->kind == PlKind::Boolean))
                 fail(s.value->pos, "PLS-00382: expression is of wrong type");
         }
         return n;
