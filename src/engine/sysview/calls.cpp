@@ -119,12 +119,11 @@ void checkKilled(SessionState& s)
 
 int64_t pendingUndoRows(SessionState& s)
 {
+    // Asked before every call, so it must not walk the journal: the count of undo records is what a rollback
+    // applies.
     if (!s.undo || !s.inTransaction)
         return 0;
-    int64_t n = 0;
-    for (const auto& [table, rows] : s.undo->rowsChangedSince(0))
-        n += static_cast<int64_t>(rows.size());
-    return n;
+    return static_cast<int64_t>(s.undo->pendingCount());
 }
 
 void countStatement(SessionState& s, const ExecResult& r, int64_t undoRowsBefore)

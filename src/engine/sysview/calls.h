@@ -17,7 +17,7 @@ void leaveCall(SessionState& s);
 void checkKilled(SessionState& s);
 // Adds a finished statement to the session's counters.
 void countStatement(SessionState& s, const ExecResult& r, int64_t undoRowsBefore);
-// Rows of the session's transaction that a rollback would restore.
+// The undo records of the session's transaction that a rollback would apply (cheap: asked before every call).
 int64_t pendingUndoRows(SessionState& s);
 
 // Runs one call of the session's client under its call mutex.
