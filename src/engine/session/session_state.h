@@ -65,6 +65,9 @@ struct SessionState {
     // Transaction.
     std::unique_ptr<undo::UndoLog> undo;
     bool sqliteTxnOpen = false; // our SQLite write transaction is open (guarded by db->gate)
+    // WriteScopes of this session open on its thread: a stored function called by a DML statement runs its own
+    // statements inside the statement's scope, which already holds the database's gate.
+    int writeScopeDepth = 0;
     std::atomic<bool> inTransaction { false }; // Oracle's meaning; read from any thread
     std::vector<Savepoint> savepoints;
     std::map<int64_t, int64_t> seqCurrval; // CURRVAL per sequence

@@ -19,8 +19,14 @@ void commitPendingOf(SessionState& other)
 
 WriteScope::WriteScope(SessionState& s)
     : s_(s)
-    , gate_(s.db->gate)
+    , gate_(s.db->gate, std::defer_lock)
 {
+    if (s.writeScopeDepth > 0) {
+        conn_ = std::unique_lock(s.connMutex);
+        ++s.writeScopeDepth;
+        return;
+    }
+    gate_.lock();
     SessionState* pending = s.db->pendingWriter;
     if (pending && pending != &s) {
         commitPendingOf(*pending);
@@ -32,10 +38,14 @@ WriteScope::WriteScope(SessionState& s)
         s.sqliteTxnOpen = true;
     }
     s.db->pendingWriter = &s;
+    // Counted only once the scope holds: a constructor that throws runs no destructor.
+    ++s.writeScopeDepth;
 }
 
 WriteScope::~WriteScope()
 {
+    if (--s_.writeScopeDepth > 0)
+        return;
     if (s_.sqliteTxnOpen && sqlite3_get_autocommit(s_.conn)) {
         // SQLite ended the transaction itself (an I/O error or a full disk rolls it back).
         s_.sqliteTxnOpen = false;
