@@ -371,9 +371,8 @@ TEST_F(ServerObjects, StructureDumpIsInTheLayoutTheCompareReads)
     EXPECT_EQ(dump(*s, "VOXA", "%", "NO SUCH TYPE"), (std::vector<std::string> { "###END##" }));
 }
 
-// The engine does not finish an INSERT whose VALUES call a stored function that runs a query of its own (the call
-// never returns), so this case waits until it does.
-TEST_F(ServerObjects, DISABLED_GetSequenceNumbersTheJobLog)
+// The lock and audit windows write the job log with the key from getsequence in the INSERT's VALUES.
+TEST_F(ServerObjects, GetSequenceNumbersTheJobLog)
 {
     auto s = logOn(engine::kit::kAdminUser);
     const std::string insert = "INSERT INTO VOXA.JOB_START_LOG \n(LOG_ID, JOB_NAME, JOB_DATE, JOB_ACTION, ACTOR_NAME, "
