@@ -36,4 +36,21 @@ TEST_F(FunctionInDml, QueriesOfTheFunctionRunInsideTheStatement)
     EXPECT_EQ(s->execute("DELETE FROM jl WHERE id = other_max").rowsProcessed, 1);
 }
 
+// Oracle: a trigger's own INSERT may call a package function without parentheses (pkg.f) in its VALUES.
+TEST_F(FunctionInDml, ATriggerCallsAPackageFunctionInItsValues)
+{
+    s->execute("CREATE TABLE audit_log (who VARCHAR2(30), n NUMBER)");
+    s->execute("CREATE PACKAGE audit_user IS FUNCTION name RETURN VARCHAR2; END;");
+    s->execute("CREATE PACKAGE BODY audit_user IS FUNCTION name RETURN VARCHAR2 IS BEGIN RETURN 'AUDITOR'; END; END;");
+    s->execute("CREATE TRIGGER jl_audit AFTER INSERT ON jl FOR EACH ROW BEGIN "
+               "INSERT INTO audit_log VALUES (audit_user.name, :new.id); END;");
+    EXPECT_EQ(one(*s, "SELECT count(*) FROM user_errors WHERE name = 'JL_AUDIT'"), "0");
+    s->execute("INSERT INTO jl VALUES (5, 'x')");
+    EXPECT_EQ(rows(*s, "SELECT who, n FROM audit_log"), (std::vector<std::string> { "AUDITOR 5" }));
+    // The same call in plain SQL; a name that is neither a function nor a bind stays ORA-00984.
+    s->execute("INSERT INTO audit_log VALUES (audit_user.name, 6)");
+    EXPECT_EQ(one(*s, "SELECT count(*) FROM audit_log WHERE who = 'AUDITOR'"), "2");
+    EXPECT_EQ(errorOf(*s, "INSERT INTO audit_log VALUES (no_such_thing, 7)"), 984);
+}
+
 } // namespace

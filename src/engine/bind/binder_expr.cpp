@@ -583,6 +583,9 @@ BExpr BinderImpl::column(const sql::ColumnRefExpr& e, Scope& scope)
     if (scope.columnsNotAllowed && scope.sources.empty() && !scope.parent) {
         if (auto x = externalName(parts))
             return *x;
+        // A function without parentheses is no column: INSERT ... VALUES (pkg.f).
+        if (auto f = storedFunction(parts, nullptr, scope))
+            return *f;
         fail(984, "column not allowed here", e.offset);
     }
     int level = 0;
