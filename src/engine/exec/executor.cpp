@@ -17,6 +17,7 @@
 #include "engine/priv/privileges.h"
 #include "engine/plsql/runtime.h"
 #include "engine/plsql/sql_functions.h"
+#include "engine/plsql/stored_units.h"
 #include "engine/session/session_state.h"
 #include "engine/session/transaction.h"
 #include "engine/sql/parser.h"
@@ -621,6 +622,10 @@ ExecResult execute(SessionState& s, std::string_view sql, std::vector<Bind>& bin
 {
     std::lock_guard call(s.callMutex);
     s.interrupted = false;
+    struct Revalidated {
+        SessionState& s;
+        ~Revalidated() { plsql::storeRevalidated(s); }
+    } revalidated { s };
     return executeNested(s, sql, binds);
 }
 

@@ -7,6 +7,7 @@
 #include "engine/plsql/parser.h"
 #include "engine/plsql/values.h"
 #include "engine/session/session_state.h"
+#include "engine/session/transaction.h"
 #include "engine/sql/lexer.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
@@ -418,10 +419,38 @@ bool unitCompiles(SessionState& s, LoadedUnit& lu)
     if (!out->errors.empty())
         return false;
     lu.runnable = std::move(out);
+    // Written to the catalog when the call ends, not in the middle of the statement that runs it.
+    if (!lu.info.valid) {
+        s.revalidatedUnits.push_back(lu.info.id);
+        if (lu.bodyId)
+            s.revalidatedUnits.push_back(lu.bodyId);
+    }
     lu.state = std::make_shared<Frame>();
     lu.state->slots.resize(static_cast<size_t>(lu.runnable->unit->frameSize));
     lu.initialised = false;
     return true;
+}
+
+void storeRevalidated(SessionState& s) noexcept
+{
+    if (s.revalidatedUnits.empty())
+        return;
+    std::vector<int64_t> ids;
+    ids.swap(s.revalidatedUnits);
+    try {
+        UnitDdl ddl;
+        session::WriteScope w(s);
+        for (int64_t id : ids) {
+            auto o = catalog::Catalog(s.conn).objectById(id);
+            if (!o || o->status == catalog::kStatusValid)
+                continue;
+            StoredUnit u { o->id, o->ownerId, o->owner, o->name, o->type, false };
+            const std::string text = loadSource(s, id);
+            compileAndStore(s, u, text, parseUnit(text));
+        }
+    } catch (...) {
+        // The status stays INVALID; the next call or ALTER ... COMPILE tries again.
+    }
 }
 
 Val* packageVariable(Ctx& c, int64_t objectId, int slot)

@@ -32,6 +32,10 @@ void createUnit(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view te
 void alterCompile(SessionState& s, const std::string& owner, const std::string& name, const std::string& what,
     int offset, std::string& warning);
 
+// Writes the outcome of the recompiles a finished call made of INVALID units (status, errors, dependencies), as
+// Oracle's automatic recompilation does. Never throws: the call's own result stands.
+void storeRevalidated(SessionState& s) noexcept;
+
 // DROP PROCEDURE | FUNCTION | PACKAGE | PACKAGE BODY (ORA-04043 when there is none); DROP PACKAGE drops the body
 // too. Dependents become INVALID.
 void dropUnit(SessionState& s, const sql::DropObjectStmt& stmt);

@@ -68,6 +68,8 @@ struct SessionState {
     // WriteScopes of this session open on its thread: a stored function called by a DML statement runs its own
     // statements inside the statement's scope, which already holds the database's gate.
     int writeScopeDepth = 0;
+    // Stored units a call recompiled in memory; their status is written when the call ends.
+    std::vector<int64_t> revalidatedUnits;
     std::atomic<bool> inTransaction { false }; // Oracle's meaning; read from any thread
     std::vector<Savepoint> savepoints;
     std::map<int64_t, int64_t> seqCurrval; // CURRVAL per sequence
