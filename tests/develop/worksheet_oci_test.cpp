@@ -60,6 +60,9 @@ QJsonObject serverScript(const QJsonArray& extraStatements = {})
       "statements": [
         {"match": "V$VERSION", "columns": [{"name": "BANNER", "type": 1, "size": 80}],
          "rows": [["Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production"]]},
+        {"match": "from scott.emp e", "columns": [{"name": "ROWID", "type": 11, "size": 10},
+            {"name": "ENAME", "type": 1, "size": 10}],
+         "rows": [["AAAR3sAAEAAAACXAAB", "FORD"]]},
         {"match": "from scott.emp", "columns": [
             {"name": "EMPNO", "type": 2, "size": 22, "precision": 4, "scale": 0, "nullable": false},
             {"name": "ENAME", "type": 1, "size": 10}],
@@ -69,6 +72,7 @@ QJsonObject serverScript(const QJsonArray& extraStatements = {})
         {"match": "procedure ws_bad", "warning": {"code": 24344,
          "message": "ORA-24344: success with compilation error"}},
         {"match": "long_running", "blockUntilBreak": true},
+        {"match": "where rowid = :", "rowCount": 1, "transaction": true},
         {"match": "update scott.emp", "rowCount": 3, "transaction": true},
         {"match": "from dual", "columns": [{"name": "X", "type": 1, "size": 2}], "rows": [["ok"]]}
       ]})")
@@ -335,6 +339,29 @@ TEST_F(OracleClientGui, DmlCountsRowsAndCommits)
     sheet->btCommit->click();
     EXPECT_TRUE(fake.lines().contains(QStringLiteral("commit")));
     EXPECT_FALSE(main->osOracle->inTransaction());
+    EXPECT_FALSE(sheet->btCommit->isEnabled());
+}
+
+// A result with the ROWID is edited in the grid: the change goes to the server keyed by the ROWID the client
+// fetched as text, and Commit ends the transaction there.
+TEST_F(OracleClientGui, RowidResultIsEditedAndCommitted)
+{
+    logOnAndOpenWorksheet();
+    run(QStringLiteral("select e.rowid, e.ename from scott.emp e where empno = 7902"));
+    ASSERT_TRUE(sheet->quDynWork->cachedUpdates()) << errors().toStdString();
+    ASSERT_EQ(model()->rowCount(), 1);
+    const int nameColumn = sheet->quDynWork->fieldIndex(QStringLiteral("ENAME"));
+    ASSERT_TRUE(model()->setData(model()->index(0, nameColumn), QStringLiteral("FORDE")));
+    sheet->quDynWork->post();
+    EXPECT_TRUE(sheet->btCommit->isEnabled());
+    sheet->btCommit->click();
+    const QStringList log = fake.lines();
+    const int update = log.indexOf(QRegularExpression(QStringLiteral("^prepare update .* where rowid = :DMX_ROWID$")));
+    ASSERT_GE(update, 0) << log.join('\n').toStdString();
+    EXPECT_TRUE(log.mid(update).contains(QStringLiteral("bind DMX_ROWID 1 AAAR3sAAEAAAACXAAB")))
+        << log.join('\n').toStdString();
+    EXPECT_FALSE(log.mid(update).filter(QStringLiteral("FORDE")).isEmpty()) << log.join('\n').toStdString();
+    EXPECT_GT(log.lastIndexOf(QStringLiteral("commit")), update);
     EXPECT_FALSE(sheet->btCommit->isEnabled());
 }
 
