@@ -255,14 +255,9 @@ RunOutcome executeQuery(db::Query& query)
 
 StatementRunner::StatementRunner(QObject* parent)
     : QObject(parent)
-    , thread(std::make_unique<QThread>())
 {
     qRegisterMetaType<develop::RunOutcome>();
-    thread->setObjectName(QStringLiteral("WorksheetRunner"));
-    worker = new QObject; // moved to the thread below; deleteLater when the thread ends
-    worker->moveToThread(thread.get());
-    connect(thread.get(), &QThread::finished, worker, &QObject::deleteLater);
-    thread->start();
+    thread = std::thread([this] { workerLoop(); });
 }
 
 StatementRunner::~StatementRunner()
@@ -271,8 +266,32 @@ StatementRunner::~StatementRunner()
     // worker may still hand rows over in a blocking call, so events are served until it is done.
     closing = true;
     waitForIdle();
-    thread->quit();
-    thread->wait();
+    {
+        std::lock_guard lock(mutex);
+        stopping = true;
+    }
+    wake.notify_one();
+    thread.join();
+}
+
+void StatementRunner::workerLoop()
+{
+    for (;;) {
+        std::function<RunOutcome()> work;
+        {
+            std::unique_lock lock(mutex);
+            wake.wait(lock, [this] { return stopping || job; });
+            if (!job)
+                return;
+            work = std::move(job);
+            job = nullptr;
+        }
+        const RunOutcome outcome = work();
+        // The runner outlives every run it starts (its destructor waits until the outcome has been delivered),
+        // so the worker may post to it; the window hears of the outcome only through finished().
+        QMetaObject::invokeMethod(
+            this, [this, outcome] { done(outcome); }, Qt::QueuedConnection);
+    }
 }
 
 bool StatementRunner::start(std::function<RunOutcome()> work)
@@ -280,17 +299,11 @@ bool StatementRunner::start(std::function<RunOutcome()> work)
     if (busy)
         return false;
     busy = true;
-    // The runner outlives every run it starts (its destructor waits until the outcome has been delivered), so
-    // the worker may post to it; the window hears of the outcome only through finished().
-    StatementRunner* runner = this;
-    QMetaObject::invokeMethod(
-        worker,
-        [runner, work = std::move(work)] {
-            const RunOutcome outcome = work();
-            QMetaObject::invokeMethod(
-                runner, [runner, outcome] { runner->done(outcome); }, Qt::QueuedConnection);
-        },
-        Qt::QueuedConnection);
+    {
+        std::lock_guard lock(mutex);
+        job = std::move(work);
+    }
+    wake.notify_one();
     return true;
 }
 
