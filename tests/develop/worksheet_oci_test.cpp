@@ -16,6 +16,7 @@
 #include "shell/localmessagedlg.h"
 #include "shell/sqleditor.h"
 #include "shell/themedgrid.h"
+#include "support/person.h"
 #include "support/tempdir.h"
 #include "support/waitfor.h"
 
@@ -44,6 +45,8 @@
 #include <optional>
 #include <vector>
 
+using testsupport::Person;
+using testsupport::visibleTopLevel;
 using testsupport::waitFor;
 
 namespace {
@@ -84,15 +87,6 @@ QJsonObject serverScript(const QJsonArray& extraStatements = {})
     return o;
 }
 
-template <typename T> T* visibleTopLevel()
-{
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* found = qobject_cast<T*>(w); found && found->isVisible())
-            return found;
-    }
-    return nullptr;
-}
-
 TfmConnect* logonDialog()
 {
     return visibleTopLevel<TfmConnect>();
@@ -102,32 +96,6 @@ QMessageBox* messageBox()
 {
     return visibleTopLevel<QMessageBox>();
 }
-
-// A person at the screen: steps that each wait for their moment, run from a timer so that they keep working inside
-// the modal loops of the logon dialog and its messages.
-class Person : public QObject {
-public:
-    struct Step {
-        std::function<bool()> ready;
-        std::function<void()> act;
-    };
-    explicit Person(std::vector<Step> steps)
-        : steps(std::move(steps))
-    {
-        connect(&timer, &QTimer::timeout, this, [this] {
-            if (next < this->steps.size() && this->steps[next].ready()) {
-                const size_t step = next++;
-                this->steps[step].act();
-            }
-        });
-        timer.start(10);
-    }
-
-private:
-    std::vector<Step> steps;
-    size_t next = 0;
-    QTimer timer;
-};
 
 // Types user, password and database into the logon dialog and presses Connect (queued: it opens modal windows).
 Person::Step logOnAs(const QString& user, const QString& password, const QString& database)

@@ -6,6 +6,7 @@
 #include "engine/kit/kit.h"
 #include "shell/Main.h"
 #include "shell/connect.h"
+#include "support/person.h"
 #include "support/tempdir.h"
 #include "support/waitfor.h"
 
@@ -32,47 +33,11 @@
 #include <unistd.h>
 #include <vector>
 
+using testsupport::Person;
+using testsupport::visibleTopLevel;
 using testsupport::waitFor;
 
 namespace {
-
-template <typename T> T* visibleTopLevel()
-{
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* found = qobject_cast<T*>(w); found && found->isVisible())
-            return found;
-    }
-    return nullptr;
-}
-
-// A person at the screen: a list of steps, each waiting for its moment and then acting. It runs from a timer, so
-// it keeps working inside the modal loops of the logon dialog and its messages; its actions are queued, so that
-// none of them blocks the timer when it opens a modal window of its own.
-class Person : public QObject {
-public:
-    struct Step {
-        std::function<bool()> ready;
-        std::function<void()> act;
-    };
-
-    explicit Person(std::vector<Step> steps)
-        : steps(std::move(steps))
-    {
-        connect(&timer, &QTimer::timeout, this, [this] {
-            if (next < this->steps.size() && this->steps[next].ready()) {
-                const size_t step = next++;
-                this->steps[step].act();
-            }
-        });
-        timer.start(10);
-    }
-    bool done() const { return next == steps.size(); }
-
-private:
-    std::vector<Step> steps;
-    size_t next = 0;
-    QTimer timer;
-};
 
 void clickLater(QAbstractButton* button)
 {
