@@ -118,6 +118,9 @@ SqlEditor::SqlEditor(QWidget* parent)
     setCaretLineVisible(true);
     setCaretLineBackgroundColor(QColor(0xf4, 0xf7, 0xfb));
     setWrapMode(WrapNone);
+    // The horizontal scroll bar follows the longest line instead of standing there for a short statement.
+    setScrollWidth(1);
+    setScrollWidthTracking(true);
     setTabWidth(4);
     setAutoIndent(true);
     setBraceMatching(SloppyBraceMatch);
