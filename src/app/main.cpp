@@ -13,23 +13,53 @@
 #include "platform/fileinfo.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 
 #include <cstdio>
 
 #include <memory>
 
-// The embedded demo database DEMO is made from the kit the first time the program runs, so there is always a
-// database to log on to.
+// Whether the embedded database in `dir` is missing or was put aside because an older version of the program made it
+// (another catalog version): it is then renamed under a dated name, so nothing of it is lost. A database in use or
+// damaged stays where it is; the logon reports it.
+static bool missingOrPutAside(const QString& dir)
+{
+    if (!engine::Database::exists(dir.toStdString()))
+        return true;
+    try {
+        engine::Database::open(dir.toStdString());
+        return false;
+    } catch (const engine::Error& e) {
+        if (e.code() != 1122 || !QString::fromStdString(e.message()).contains(QLatin1String("catalog version")))
+            return false;
+    }
+    const QString aside
+        = dir + QStringLiteral(".old-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (!QDir().rename(dir, aside)) {
+        std::fprintf(stderr, "The database %s is of an older version and could not be put aside.\n", qPrintable(dir));
+        return false;
+    }
+    std::fprintf(stderr, "The database of an older version was put aside as %s; a new one is made.\n", qPrintable(aside));
+    return true;
+}
+
+// The embedded demo database DEMO (with its audit database) is made from the kit the first time the program runs,
+// and again when an older version made it, so there is always a database to log on to.
 static void ensureDemoDatabase()
 {
     const QString dataDir = db::embeddedDataDirectory();
     const QString demo = QDir(dataDir).filePath(QStringLiteral("DEMO"));
-    if (engine::Database::exists(demo.toStdString()))
+    const QString audit = QString::fromStdString(engine::kit::auditDatabaseDir(demo.toStdString()));
+    const bool auditGone = missingOrPutAside(audit);
+    if (!missingOrPutAside(demo) && !auditGone)
         return;
     try {
         QDir().mkpath(dataDir);
-        engine::kit::createDemoDatabase(demo.toStdString());
+        if (engine::Database::exists(demo.toStdString()))
+            engine::kit::createAuditDatabase(audit.toStdString());
+        else
+            engine::kit::createDemoDatabase(demo.toStdString());
     } catch (const engine::Error& e) {
         std::fprintf(stderr, "The demo database could not be made in %s: %s\n", qPrintable(demo), e.what());
     }

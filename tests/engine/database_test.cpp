@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <sqlite3.h>
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -152,5 +154,25 @@ TEST_F(EngineTest, DamagedFileGivesAClearError)
     } catch (const engine::Error& e) {
         EXPECT_EQ(e.code(), 1122);
         EXPECT_NE(e.message().find("database file 1 failed verification check"), std::string::npos);
+    }
+}
+
+// A file that an engine of another catalog version made is refused with a clear error rather than run with part of
+// its catalog missing.
+TEST_F(EngineTest, FileOfAnotherCatalogVersionIsRefused)
+{
+    db.reset();
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(tmp.filePath("db/database.sqlite").toUtf8().constData(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, R"(UPDATE "PROPS$" SET "VALUE$" = '1' WHERE "NAME" = 'CATALOG_VERSION')", nullptr,
+                  nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(raw);
+    try {
+        engine::Database::open(dir());
+        FAIL() << "a file of another catalog version opened";
+    } catch (const engine::Error& e) {
+        EXPECT_EQ(e.code(), 1122);
+        EXPECT_NE(e.message().find("catalog version 1 is not supported"), std::string::npos) << e.message();
     }
 }

@@ -46,8 +46,10 @@ inline constexpr int kSysUser = 0;
 inline constexpr int kPublicUser = 1;
 inline constexpr int kSystemUser = 5;
 
-// The schema version this engine writes into PROPS$; a file of another version is refused.
-inline constexpr int kCatalogVersion = 1;
+// The schema version this engine writes into PROPS$; a file of another version is refused (ORA-01122), so a file
+// made before a catalog table or column was added never runs with part of its catalog missing. 2: ARGUMENT$, and
+// TRIGGER$'s referencing names and definition.
+inline constexpr int kCatalogVersion = 2;
 
 // Creates every catalog table and the users SYS (password "CHANGE_ON_INSTALL", SYSDBA), SYSTEM ("MANAGER") and
 // the role PUBLIC. Runs inside the caller's transaction.
