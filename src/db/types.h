@@ -1,5 +1,5 @@
 // The value types of the access layer: Oracle's column types, bind types and directions, statement kinds.
-// Values travel as QVariant: null is an invalid QVariant, NUMBER a qint64 or double, DATE a QDateTime (UTC spec,
+// Values travel as QVariant: null is an invalid QVariant, NUMBER a qint64 or double, DATE a QDateTime (in UTC,
 // used as a wall-clock time), text a QString, RAW/BLOB a QByteArray.
 #pragma once
 

@@ -77,7 +77,7 @@ TEST_F(PlsqlStored, FailingCallShowsUnitsInTheStack)
 }
 
 // Oracle: a package body with errors is stored INVALID; calling the package then fails with ORA-04063 naming the
-// package body and ORA-06508 naming the package, while its spec stays VALID.
+// package body and ORA-06508 naming the package, while its header stays VALID.
 TEST_F(PlsqlStored, CallOfPackageWithInvalidBody)
 {
     run(*s, "CREATE OR REPLACE PACKAGE pb IS FUNCTION f RETURN NUMBER; END;");

@@ -129,7 +129,7 @@ void addProceduresAndArguments(std::vector<FixedObject>& out)
     p.objectIdExpr = "o.\"OBJ#\"";
     addTrio(out, p);
 
-    // ARGUMENT$ rows of procedures, functions and package specs; a package's member is OBJECT_NAME under its
+    // ARGUMENT$ rows of procedures, functions and package headers; a package's member is OBJECT_NAME under its
     // PACKAGE_NAME.
     const std::string type = "a.\"TYPE#\"";
     ViewTrio a;

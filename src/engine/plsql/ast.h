@@ -159,7 +159,7 @@ struct Subprogram {
     Pos pos;
     std::vector<Param> params;
     TypeSpec returnType;
-    bool hasBody = false; // a forward declaration (or one in a package's spec) has none
+    bool hasBody = false; // a forward declaration (or one in a package's header) has none
     std::unique_ptr<Block> body;
     int textBegin = 0, textEnd = 0; // PROCEDURE ... up to its END; (for the source of a unit)
 };
@@ -228,7 +228,7 @@ struct Stmt {
     std::string gotoLabel;
 };
 
-// A unit as parsed: an anonymous block, a procedure or function, a package spec or body, a trigger.
+// A unit as parsed: an anonymous block, a procedure or function, a package header or body, a trigger.
 struct Unit {
     enum class Kind { Block, Procedure, Function, Package, PackageBody, Trigger } kind = Kind::Block;
     std::string owner; // as written (OWNER.NAME), else empty
@@ -236,7 +236,7 @@ struct Unit {
     Pos namePos;
     std::unique_ptr<Block> block; // anonymous block, trigger body, package body's initialisation section
     std::shared_ptr<Subprogram> subprogram; // procedure or function
-    std::vector<Decl> decls; // declarations of a package spec or body
+    std::vector<Decl> decls; // declarations of a package header or body
     // trigger
     bool before = true;
     bool insteadOf = false;

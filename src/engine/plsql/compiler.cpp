@@ -1049,7 +1049,7 @@ struct Scope {
 
 } // namespace
 
-// The names a stored unit offers to others: a package spec's declarations, or a procedure or function itself.
+// The names a stored unit offers to others: a package header's declarations, or a procedure or function itself.
 struct PackageSymbols {
     std::map<std::string, Sym> names;
 };
@@ -1078,7 +1078,7 @@ struct CStoredCall : CExpr {
     }
 };
 
-// A variable of a package's spec, in the package's state of the session.
+// A variable of a package's header, in the package's state of the session.
 struct CPackageVar : CExpr {
     int64_t unitId = 0;
     int slot = 0;
@@ -1184,7 +1184,7 @@ public:
     void uses(const std::vector<int64_t>& ids) { dependsOn.insert(dependsOn.end(), ids.begin(), ids.end()); }
     // Interfaces of other units whose symbols the compiled form points at, kept alive with it.
     std::vector<std::shared_ptr<const StoredCompileOutput>> keepInterfaces;
-    // The spec's exceptions lent by the interface when the runnable form of a package is compiled.
+    // The header's exceptions lent by the interface when the runnable form of a package is compiled.
     const PackageSymbols* lentExceptions = nullptr;
     const Sym* storedSymbol(const std::vector<std::string>& chain, int64_t* unitId = nullptr);
     const TriggerNames* trigger = nullptr; // set while a trigger's body or WHEN condition is compiled
@@ -3305,7 +3305,7 @@ StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::
         c.declarations(spec.decls, *top);
         out.symbols->names = root.names;
         if (body) {
-            // The spec's errors are its own: the body reports only what is wrong in it.
+            // The header's errors are its own: the body reports only what is wrong in it.
             std::vector<CompileError> specErrors = std::move(c.errors);
             c.errors.clear();
             if (!specErrors.empty())

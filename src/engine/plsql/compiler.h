@@ -29,7 +29,7 @@ struct CompileOutput {
 // Compiles an anonymous block; `binds` are the call's binds, which :NAME refers to.
 CompileOutput compileBlock(SessionState& s, std::string_view text, const Unit& unit, const std::vector<Bind>& binds);
 
-// The names a stored unit offers to the units that use it (a package spec's declarations; a procedure or function
+// The names a stored unit offers to the units that use it (a package header's declarations; a procedure or function
 // itself).
 struct PackageSymbols;
 
@@ -41,11 +41,11 @@ struct StoredCompileOutput {
     std::shared_ptr<const StoredCompileOutput> interface; // kept alive: its exceptions are the runnable form's
 };
 
-// Compiles a stored procedure, function or package spec (`spec`, parsed from `specText`) and, for a package, its
+// Compiles a stored procedure, function or package header (`spec`, parsed from `specText`) and, for a package, its
 // body (`body` from `bodyText`, or null), with the session acting as the unit's owner (the caller sees to that).
 // With `headersOnly` subprograms' bodies are left out: the interface callers compile against. `interface`, given
-// when the runnable form is compiled, lends it the spec's exceptions so that callers compiled against the
-// interface catch what the unit raises. The errors are those of the body when one is given, else of the spec.
+// when the runnable form is compiled, lends it the header's exceptions so that callers compiled against the
+// interface catch what the unit raises. The errors are those of the body when one is given, else of the header.
 StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::string_view specText, const Unit& spec,
     std::string_view bodyText, const Unit* body, bool headersOnly,
     std::shared_ptr<const StoredCompileOutput> interface = nullptr);
@@ -54,7 +54,7 @@ StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::
 // overloads in declaration order.
 std::vector<std::shared_ptr<CSub>> subprogramsOf(const PackageSymbols& symbols, const std::string& member);
 
-// The ARGUMENT$ rows of a compiled procedure, function or package spec, `spec` being the tree it was compiled from.
+// The ARGUMENT$ rows of a compiled procedure, function or package header, `spec` being the tree it was compiled from.
 std::vector<ArgumentRow> argumentsOf(const StoredCompileOutput& out, const Unit& spec, const StoredUnit& info);
 
 // What a trigger's body names besides its own declarations: :NEW and :OLD (under their REFERENCING names) as

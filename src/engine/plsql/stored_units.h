@@ -28,7 +28,7 @@ void createUnit(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view te
 
 // ALTER PROCEDURE | FUNCTION | PACKAGE name COMPILE [PACKAGE | BODY | SPECIFICATION], with `warning` as for CREATE
 // when errors remain.
-// `what` is "PROCEDURE", "FUNCTION", "PACKAGE" (spec and body), "BODY" or "SPECIFICATION"; `offset` is the name's.
+// `what` is "PROCEDURE", "FUNCTION", "PACKAGE" (header and body), "BODY" or "SPECIFICATION"; `offset` is the name's.
 void alterCompile(SessionState& s, const std::string& owner, const std::string& name, const std::string& what,
     int offset, std::string& warning);
 
@@ -43,11 +43,11 @@ void dropUnit(SessionState& s, const sql::DropObjectStmt& stmt);
 // A unit as one session has it compiled: the interface other units compile against, the form that runs, and the
 // package's state.
 struct LoadedUnit {
-    StoredUnit info; // the procedure, function or package spec
+    StoredUnit info; // the procedure, function or package header
     int64_t bodyId = 0; // the package body, 0 when none
     std::string stamp; // what the catalog said of the unit (and body) when it was compiled
     uint64_t checkedGeneration = ~uint64_t(0);
-    std::shared_ptr<StoredCompileOutput> interface; // spec (or header) only
+    std::shared_ptr<StoredCompileOutput> interface; // the header only
     std::shared_ptr<StoredCompileOutput> runnable; // with the body; null until the unit is first run
     std::shared_ptr<Frame> state; // package variables; a procedure's is empty
     bool initialised = false;
