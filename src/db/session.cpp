@@ -12,6 +12,12 @@ Session::Session(QObject* parent)
 {
 }
 
+Session::Call::Call(const Session& s)
+    : lock(s.callMutex)
+{
+    s.calls.fetch_add(1, std::memory_order_acq_rel);
+}
+
 Session::~Session()
 {
     std::lock_guard calls(callMutex);
@@ -26,7 +32,7 @@ void Session::setDriver(std::shared_ptr<driver::Driver> driver)
 
 void Session::logOn()
 {
-    std::lock_guard calls(callMutex);
+    const Call call(*this);
     if (connected())
         logOff();
     std::shared_ptr<driver::Driver> driver = fixedDriver ? fixedDriver : driverForDatabase(logon.database);
@@ -46,7 +52,7 @@ void Session::logOn()
 
 void Session::logOff()
 {
-    std::lock_guard calls(callMutex);
+    const Call call(*this);
     std::shared_ptr<driver::Connection> c;
     {
         std::lock_guard lock(connectionMutex);
@@ -86,13 +92,13 @@ std::shared_ptr<driver::Connection> Session::connectionOrThrow() const
 
 void Session::commit()
 {
-    std::lock_guard calls(callMutex);
+    const Call call(*this);
     connectionOrThrow()->commit();
 }
 
 void Session::rollback()
 {
-    std::lock_guard calls(callMutex);
+    const Call call(*this);
     connectionOrThrow()->rollback();
 }
 
@@ -169,7 +175,7 @@ QString Session::dateFormat() const
 
 driver::Result Session::execute(const QString& sql, std::vector<driver::Bind>& binds)
 {
-    std::lock_guard calls(callMutex);
+    const Call call(*this);
     driver::Result r = connectionOrThrow()->execute(sql, binds);
     noteStatement(sql, r.kind);
     return r;
@@ -177,13 +183,13 @@ driver::Result Session::execute(const QString& sql, std::vector<driver::Bind>& b
 
 bool Session::fetch(driver::Cursor& cursor)
 {
-    std::lock_guard calls(callMutex);
+    const Call call(*this);
     return cursor.next();
 }
 
 void Session::closeCursor(driver::Cursor& cursor)
 {
-    std::lock_guard calls(callMutex);
+    const Call call(*this);
     try {
         cursor.close();
     } catch (const OracleError&) {
@@ -206,7 +212,7 @@ void Session::noteStatement(const QString& sql, StatementKind statementKind)
 
 void Session::applyUpdates(const QList<DataSet*>& dataSets, bool commit)
 {
-    std::lock_guard calls(callMutex);
+    const Call call(*this);
     std::shared_ptr<driver::Connection> c = connectionOrThrow();
     // One savepoint and one commit cover the data sets only when they all live on this session.
     for (DataSet* ds : dataSets)

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -75,6 +76,11 @@ public:
     // Closes a cursor, serialised with the session's calls; errors of closing are of no interest.
     void closeCursor(driver::Cursor& cursor);
 
+    // Counts the calls that read or change data through the connection (statements, fetches, commits, logons;
+    // not the DBMS_OUTPUT buffer's calls). A caller that sees the same count twice knows the session's I/O
+    // counters stood still in between.
+    quint64 callCount() const { return calls.load(std::memory_order_acquire); }
+
 signals:
     void loggedOn();
     void loggedOff();
@@ -91,6 +97,12 @@ private:
     // callMutex serialises calls; connectionMutex guards the connection pointer and what the logon found, so
     // breakExecution and the questions a grid asks while a call runs never wait for the call.
     mutable std::recursive_mutex callMutex;
+    mutable std::atomic<quint64> calls { 0 };
+    // Holds callMutex for one call and counts it.
+    struct Call {
+        explicit Call(const Session& s);
+        std::lock_guard<std::recursive_mutex> lock;
+    };
     mutable std::mutex connectionMutex;
     std::shared_ptr<driver::Connection> connection;
     QString kind;

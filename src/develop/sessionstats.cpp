@@ -45,6 +45,7 @@ bool SessionStatistics::attach(db::Session& session)
     ORACLESid = ownSessionSid(session);
     on = ORACLESid >= 0;
     i = s = SessionIo {};
+    readOn = nullptr;
     lastError = on ? QString() : QStringLiteral("The session number could not be read.");
     return on;
 }
@@ -53,6 +54,7 @@ bool SessionStatistics::read(db::Session& session, SessionIo& into)
 {
     if (!on)
         return false;
+    readOn = nullptr;
     try {
         db::Query q(&session);
         q.setSql(QString::fromLatin1(sessIoSql));
@@ -63,17 +65,26 @@ bool SessionStatistics::read(db::Session& session, SessionIo& into)
         auto value = [&q](const char* name) { return q.field(QString::fromLatin1(name)).toLongLong(); };
         into = { value("BLOCK_GETS"), value("CONSISTENT_GETS"), value("PHYSICAL_READS"), value("BLOCK_CHANGES"),
             value("CONSISTENT_CHANGES") };
-        return true;
+        q.close();
     } catch (const db::OracleError& e) {
         on = false;
         lastError = e.message();
         i = s = SessionIo {};
         return false;
     }
+    readOn = &session;
+    callsAfterRead = session.callCount();
+    lastRead = into;
+    return true;
 }
 
 bool SessionStatistics::before(db::Session& session)
 {
+    // Statements run one after another read the counters once between them, not twice.
+    if (on && readOn == &session && session.callCount() == callsAfterRead) {
+        i = lastRead;
+        return true;
+    }
     return read(session, i);
 }
 

@@ -56,6 +56,11 @@ private:
     bool read(db::Session& session, SessionIo& into);
 
     int ORACLESid = -1;
+    // The session and its call count right after the last read of the counters: while the count stands, the
+    // counters stand too, and the next run's "before" is that read.
+    const db::Session* readOn = nullptr;
+    quint64 callsAfterRead = 0;
+    SessionIo lastRead;
     bool on = false;
     SessionIo i;
     SessionIo s;

@@ -71,3 +71,35 @@ TEST_F(StatisticsOnDemo, AFailureTurnsTheStatisticsOffUntilTheNextAttach)
     EXPECT_TRUE(stats.attach(*session)) << "a new logon finds the session again";
     EXPECT_TRUE(stats.before(*session));
 }
+
+// Statements run one after another: the counters read after one are the counters before the next as long as the
+// session has done nothing in between, so they are not read twice; any call on the session in between (or another
+// session) makes the next "before" read them again.
+TEST_F(StatisticsOnDemo, CountersReadAfterOneRunServeAsBeforeTheNextWhileTheSessionRests)
+{
+    develop::SessionStatistics stats;
+    ASSERT_TRUE(stats.attach(*session));
+    ASSERT_TRUE(stats.before(*session));
+    column(*session, QStringLiteral("select count(*) from voxa.orders"));
+    ASSERT_TRUE(stats.after(*session));
+    const develop::SessionIo afterFirst = stats.afterValues();
+
+    const quint64 calls = session->callCount();
+    ASSERT_TRUE(stats.before(*session));
+    EXPECT_EQ(session->callCount(), calls) << "nothing ran, so nothing was read";
+    EXPECT_EQ(stats.beforeValues(), afterFirst);
+
+    column(*session, QStringLiteral("select count(*) from voxa.customers"));
+    ASSERT_TRUE(stats.before(*session));
+    EXPECT_GT(session->callCount(), calls + 1) << "the query in between made the counters move: read again";
+    EXPECT_GT(stats.beforeValues().consistentGets, afterFirst.consistentGets);
+
+    auto second = logOn(engine::kit::kVoxa);
+    develop::SessionStatistics other;
+    ASSERT_TRUE(other.attach(*second));
+    ASSERT_TRUE(other.after(*second));
+    ASSERT_TRUE(other.attach(*session));
+    const quint64 before = session->callCount();
+    ASSERT_TRUE(other.before(*session));
+    EXPECT_GT(session->callCount(), before) << "a read on another session stands for nothing here";
+}
