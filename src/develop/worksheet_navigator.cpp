@@ -90,7 +90,7 @@ void DataSetNavigator::updateButtons()
 
 void DataSetNavigator::press(Button b)
 {
-    if (!ds)
+    if (!ds || (busy && busy()))
         return;
     try {
         switch (b) {

@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
+
 class QToolButton;
 
 namespace develop {
@@ -27,6 +29,8 @@ public:
     // Enabled buttons follow the data set: nothing to do on a closed one.
     void updateButtons();
     QToolButton* button(Button b) const;
+    // While it answers true (the window's statement is at work on the session) a press does nothing.
+    void setBusyCheck(std::function<bool()> check) { busy = std::move(check); }
 
 signals:
     void clicked(develop::DataSetNavigator::Button button);
@@ -36,6 +40,7 @@ private:
     void press(Button b);
 
     QPointer<db::DataSet> ds;
+    std::function<bool()> busy;
     bool qbe = false;
     QToolButton* buttons[6] = {};
 };

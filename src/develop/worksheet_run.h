@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -80,6 +81,7 @@ struct RunOutcome {
     QString errorMessage; // errorMSG
     qint64 rowsProcessed = 0; // iRowsProcessed
     std::optional<db::OracleError> warning; // e.g. ORA-24344 success with compilation error
+    bool statisticsFailed = false; // the session's counters could not be read around the run
     bool cancelled() const { return failed && errorCode == 1013; }
 };
 
@@ -98,6 +100,8 @@ public:
     // same components.
     bool startQuery(db::DataSet* dataSet);
     bool startStatement(db::Query* query);
+    // Any other run; the work runs on the worker and must not touch the window.
+    bool start(std::function<RunOutcome()> work);
     // Waits until the run at work has reported, serving events; false when the time ran out first.
     bool waitForIdle(int timeoutMs = -1);
 
@@ -105,7 +109,6 @@ signals:
     void finished(const develop::RunOutcome& outcome);
 
 private:
-    bool start(std::function<RunOutcome()> work);
     void done(const RunOutcome& outcome);
     void workerLoop();
 
@@ -116,6 +119,8 @@ private:
     std::condition_variable wake;
     std::function<RunOutcome()> job; // guarded by mutex
     bool stopping = false; // guarded by mutex
+    std::atomic<bool> pending { false }; // a job is waiting: seen by the worker without the mutex
+    std::atomic<bool> reported { false }; // the job at work is done and its outcome on the way
     bool busy = false; // GUI thread only
     bool closing = false;
 };

@@ -29,6 +29,7 @@
 #include <QSplitter>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -85,6 +86,18 @@ QToolButton* leftButton(QWidget* parent, const char* name, const QString& text, 
     b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     b->setMinimumHeight(26);
     return b;
+}
+
+// Puts text in place of a pane's contents through an edit of its document: clear() would build the document
+// anew, which costs more than the short output of a statement.
+void replacePaneText(QPlainTextEdit* pane, const QString& text)
+{
+    QTextCursor cursor(pane->document());
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    pane->moveCursor(QTextCursor::End);
 }
 
 QPlainTextEdit* textPane(QWidget* parent, const char* name)
@@ -184,6 +197,8 @@ void TfmWorkSheet::buildLayout()
         auto* l = new QVBoxLayout(TabRespSQL);
         l->setContentsMargins(0, 0, 0, 0);
         meRespSQL = textPane(TabRespSQL, "meRespSQL");
+        // A day's output is not kept a second time as edits to undo.
+        meRespSQL->setUndoRedoEnabled(false);
         l->addWidget(meRespSQL, 1);
         auto* row = new QHBoxLayout;
         btClearContents = new QPushButton(QStringLiteral("Clear Contents"), TabRespSQL);
@@ -200,6 +215,7 @@ void TfmWorkSheet::buildLayout()
         l->setContentsMargins(0, 0, 0, 0);
         meRespError = textPane(TabRespError, "meRespError");
         meRespError->setReadOnly(true);
+        meRespError->setUndoRedoEnabled(false);
         l->addWidget(meRespError);
     }
 
@@ -343,6 +359,10 @@ void TfmWorkSheet::buildLayout()
     tiCas->setObjectName(QStringLiteral("tiCas"));
     tiCas->setInterval(1000);
     connect(tiCas, &QTimer::timeout, this, &TfmWorkSheet::tiCasTimer);
+    busyLook = new QTimer(this);
+    busyLook->setSingleShot(true);
+    busyLook->setInterval(150);
+    connect(busyLook, &QTimer::timeout, this, &TfmWorkSheet::showBusy);
     breakRetry = new QTimer(this);
     breakRetry->setInterval(200);
     connect(breakRetry, &QTimer::timeout, this, [this] {
@@ -474,6 +494,7 @@ void TfmWorkSheet::FormCreate()
     quHistory->setSession(currDataBase);
     dbgSelect->setDataSet(quDynWork);
     oNavigator->setDataSet(quDynWork);
+    oNavigator->setBusyCheck([this] { return running(); });
     connect(oNavigator, &develop::DataSetNavigator::clicked, this, [this](develop::DataSetNavigator::Button b) {
         using B = develop::DataSetNavigator::Button;
         if (b == B::Insert || b == B::Delete || b == B::Edit)
@@ -755,7 +776,8 @@ void TfmWorkSheet::startRun()
         releaseExecute();
         return;
     }
-    meRespError->clear();
+    if (!meRespError->document()->isEmpty())
+        meRespError->clear();
     meWork->clearErrorMark();
     spExe->setChecked(true);
     dbmMemo->hide();
@@ -770,14 +792,8 @@ void TfmWorkSheet::startRun()
     lUpdate = cls.lUpdate;
     lDelete = cls.lDelete;
     lInsert = cls.lInsert;
-    readCountersBefore();
     lError = true;
-    setCursor(Qt::BusyCursor);
-    // Nothing else runs on the session while the statement does: the grid of the previous result stops
-    // fetching and the transaction buttons wait for the outcome.
-    oNavigator->setEnabled(false);
-    btCommit->setEnabled(false);
-    btRollback->setEnabled(false);
+    busyLook->start();
     if (cls.query())
         runQuery(cls.desc ? desc : statement);
     else
@@ -827,17 +843,20 @@ void TfmWorkSheet::runQuery(const QString& sql)
     tiCas->start();
     if (develop::wantsCachedUpdates(runStatementText))
         quDynWork->setCachedUpdates(true);
-    runner->startQuery(quDynWork);
+    db::DataSet* dataSet = quDynWork;
+    runner->start(withStatistics([dataSet] { return develop::openDataSet(*dataSet); }));
 }
 
 void TfmWorkSheet::runStatement(const QString& statement)
 {
     zadnjiEkran = QStringLiteral("MEMO");
-    if (miClearOutput->isChecked())
-        meRespSQL->clear();
-    else
+    // With "Clear Output ON" the pane is emptied when the run's lines arrive, or when the run shows as busy:
+    // emptying it here as well would lay it out twice for every short statement.
+    clearOutputPending = miClearOutput->isChecked();
+    if (!clearOutputPending)
         meRespSQL->appendPlainText(QString());
     runProducedOutput = false;
+    pendingOutput.clear();
     quDynQuery->setSession(currDataBase);
     quDynQuery->setSql(statement);
     // The database's time before the statement: the objects it compiles carry a later change time.
@@ -852,14 +871,40 @@ void TfmWorkSheet::runStatement(const QString& statement)
             dtOra = QDateTime();
         }
     }
-    currdt = QDateTime::currentDateTime();
+    // Only the look for compile errors after the statement needs the local start time; a DML statement has none.
+    currdt = runClass.dml() ? QDateTime() : QDateTime::currentDateTime();
     elapsed.start();
     tiCas->start();
-    runner->startStatement(quDynQuery);
+    db::Query* query = quDynQuery;
+    runner->start(withStatistics([query] { return develop::executeQuery(*query); }));
+}
+
+std::function<develop::RunOutcome()> TfmWorkSheet::withStatistics(std::function<develop::RunOutcome()> work)
+{
+    // The counters are read on the worker, just before and after the statement on the same session: the
+    // difference is the statement's own, and a short statement does not wait for two more hand-overs.
+    if (!statistics.enabled() || !currDataBase)
+        return work;
+    develop::SessionStatistics* counters = &statistics;
+    db::Session* session = currDataBase;
+    return [counters, session, work = std::move(work)] {
+        if (!counters->before(*session)) {
+            develop::RunOutcome o = work();
+            o.statisticsFailed = true;
+            return o;
+        }
+        develop::RunOutcome o = work();
+        // A failed run shows no statistics; its counters are not read.
+        if (!o.failed && !counters->after(*session))
+            o.statisticsFailed = true;
+        return o;
+    };
 }
 
 void TfmWorkSheet::runFinished(const develop::RunOutcome& outcome)
 {
+    if (outcome.statisticsFailed)
+        statisticsFailed();
     if (runClass.query())
         queryDone(outcome);
     else
@@ -940,6 +985,7 @@ void TfmWorkSheet::statementDone(const develop::RunOutcome& outcome)
                 addOutputLine(line);
         }
     }
+    writeOutput();
     endOfRun();
 }
 
@@ -976,9 +1022,25 @@ void TfmWorkSheet::tiCasTimer()
     showElapsed(false);
 }
 
+void TfmWorkSheet::showBusy()
+{
+    if (!running())
+        return;
+    // Nothing else runs on the session while the statement does: the grid of the previous result stops
+    // fetching and the transaction buttons wait for the outcome. Until then their handlers refuse to act.
+    setCursor(Qt::BusyCursor);
+    oNavigator->setEnabled(false);
+    enableTransactionButtons(false);
+    if (clearOutputPending) {
+        clearOutputPending = false;
+        meRespSQL->clear();
+    }
+}
+
 void TfmWorkSheet::endOfRun()
 {
     breakRetry->stop();
+    busyLook->stop();
     unsetCursor();
     oNavigator->setEnabled(true);
     oNavigator->updateButtons();
@@ -1083,9 +1145,21 @@ void TfmWorkSheet::showPage(QWidget* p)
     pcResp->setCurrentWidget(p);
 }
 
+void TfmWorkSheet::writeOutput()
+{
+    // The run's lines reach the pane in one piece: each line on its own would lay the pane out again.
+    if (clearOutputPending) {
+        clearOutputPending = false;
+        replacePaneText(meRespSQL, pendingOutput.join(QLatin1Char('\n')));
+    } else if (!pendingOutput.isEmpty()) {
+        meRespSQL->appendPlainText(pendingOutput.join(QLatin1Char('\n')));
+    }
+    pendingOutput.clear();
+}
+
 void TfmWorkSheet::addOutputLine(const QString& line)
 {
-    meRespSQL->appendPlainText(line);
+    pendingOutput << line;
     runProducedOutput = true;
 }
 
@@ -1141,12 +1215,6 @@ void TfmWorkSheet::historyStep(int direction)
     meWork->setText(text);
 }
 
-void TfmWorkSheet::readCountersBefore()
-{
-    if (statistics.enabled() && currDataBase && !statistics.before(*currDataBase))
-        statisticsFailed();
-}
-
 void TfmWorkSheet::statisticsFailed()
 {
     miViewStatistics->setEnabled(false);
@@ -1157,12 +1225,9 @@ void TfmWorkSheet::statisticsFailed()
 
 void TfmWorkSheet::showStatistics()
 {
+    // The counters were read around the run by the worker (withStatistics).
     if (!statistics.enabled() || !currDataBase)
         return;
-    if (!statistics.after(*currDataBase)) {
-        statisticsFailed();
-        return;
-    }
     const develop::SessionIo d = statistics.differences();
     laBlocks->setText(QString::number(d.blockGets));
     laConsGets->setText(QString::number(d.consistentGets));

@@ -104,6 +104,8 @@ public:
     bool pTipkaF9 = false;
     QDateTime dtOra;
     QDateTime currdt;
+    QStringList pendingOutput; // the output lines of the run ending, written to meRespSQL together
+    bool clearOutputPending = false; // "Clear Output ON": meRespSQL is still to be emptied for this run
     QString zadnjiEkran;
     develop::SessionStatistics statistics; // ORACLESid and the counters before and after a run
     develop::CommandHistory history; // aSQLUkazi, iSQLUkazi, iSkokSQLUkazi
@@ -191,6 +193,9 @@ public:
     develop::DataSetNavigator* oNavigator = nullptr;
     QTimer* tiCas = nullptr;
     QTimer* breakRetry = nullptr;
+    // Shows a run as busy (cursor, navigator and transaction buttons off) once it has taken a moment: a short
+    // statement then leaves the window as it was instead of flickering it twice.
+    QTimer* busyLook = nullptr;
 
     QMenu* mnFile = nullptr;
     QAction* miConnect = nullptr;
@@ -241,6 +246,7 @@ private:
     void showError(const develop::RunOutcome& outcome);
     void showElapsed(bool withMilliseconds);
     void endOfRun();
+    void showBusy();
     void breakRun();
     void releaseExecute();
     void tiCasTimer();
@@ -249,6 +255,7 @@ private:
     void followTransaction();
     void showPage(QWidget* page);
     void addOutputLine(const QString& line);
+    void writeOutput();
     void addErrorLine(const QString& line);
     void titleClick(int dataColumn);
     void showMemoField();
@@ -257,7 +264,7 @@ private:
     // Command history in memory and statistics, as far as the run needs them.
     void recordInHistory(const QString& text);
     void historyStep(int direction);
-    void readCountersBefore();
+    std::function<develop::RunOutcome()> withStatistics(std::function<develop::RunOutcome()> work);
     void showStatistics();
     void statisticsFailed();
     void loadHistoryRing();

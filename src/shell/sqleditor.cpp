@@ -214,6 +214,9 @@ void SqlEditor::setErrorMark(int line, int position, int length)
 
 void SqlEditor::clearErrorMark()
 {
+    // Every run clears the mark; a text without one is left alone (the clear walks the whole text).
+    if (markLine == 0)
+        return;
     markerDeleteAll(errorMarker);
     const int last = qMax(0, QsciScintilla::lines() - 1);
     clearIndicatorRange(0, 0, last, lineLength(last), errorIndicator);

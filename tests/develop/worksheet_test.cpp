@@ -7,6 +7,7 @@
 #include "db/query.h"
 #include "db/session.h"
 #include "develop/registerwindows.h"
+#include "develop/worksheet_navigator.h"
 #include "develop/worksheet_run.h"
 #include "develop/workshet.h"
 #include "engine/kit/kit.h"
@@ -446,6 +447,10 @@ TEST_F(WorksheetWindow, DmlCountsRowsAndCommitsOrRollsBack)
     run(QStringLiteral("update voxa.customers set name = name || '*' where customer_id <= 3"));
     EXPECT_EQ(currentPage(), sheet->TabRespSQL);
     EXPECT_TRUE(output().contains(QStringLiteral("3 rows processed")));
+    // With "Clear Output ON" (the default) each run's output replaces the one before.
+    run(QStringLiteral("update voxa.customers set name = name where customer_id = 1"));
+    EXPECT_TRUE(output().contains(QStringLiteral("1 rows processed")));
+    EXPECT_FALSE(output().contains(QStringLiteral("3 rows processed")));
     EXPECT_TRUE(sheet->btCommit->isEnabled());
     EXPECT_TRUE(sheet->btRollback->isEnabled());
     EXPECT_TRUE(sheet->jeVTransakciji(QStringLiteral("demo")));
@@ -521,15 +526,44 @@ TEST_F(WorksheetWindow, BreakStopsALongLoop)
     // F9 while it runs starts nothing.
     QTest::keyClick(sheet->meWork, Qt::Key_F9);
     EXPECT_TRUE(sheet->running());
+    // Once the run has taken a moment the window shows it as busy, and the record and transaction buttons rest.
+    ASSERT_TRUE(waitFor([&] { return !sheet->oNavigator->isEnabled(); }, 5000));
+    EXPECT_FALSE(sheet->btCommit->isEnabled());
+    EXPECT_EQ(sheet->cursor().shape(), Qt::BusyCursor);
     sheet->spExe->click(); // up: break
     EXPECT_FALSE(sheet->spExe->isChecked());
     ASSERT_TRUE(waitFor([&] { return !sheet->running(); }, 10000));
     EXPECT_EQ(currentPage(), sheet->TabRespError);
     EXPECT_TRUE(errors().contains(QStringLiteral("ORA-01013")));
     EXPECT_EQ(sheet->spExe->toolTip(), QStringLiteral("Execute"));
+    EXPECT_TRUE(sheet->oNavigator->isEnabled());
+    EXPECT_NE(sheet->cursor().shape(), Qt::BusyCursor);
     // The session is usable again.
     run(QStringLiteral("select 'ok' from dual"));
     EXPECT_EQ(cell(0, 0), QStringLiteral("ok"));
+}
+
+// A statement that is over at once leaves the buttons as they were: no flicker of the transaction buttons and the
+// navigator for every statement run.
+TEST_F(WorksheetWindow, AShortStatementLeavesTheButtonsAlone)
+{
+    run(QStringLiteral("update voxa.customers set name = name where customer_id = 1"));
+    ASSERT_TRUE(sheet->btCommit->isEnabled());
+    struct EnabledChanges : QObject {
+        int count = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::EnabledChange)
+                ++count;
+            return false;
+        }
+    } changes;
+    sheet->btCommit->installEventFilter(&changes);
+    sheet->oNavigator->installEventFilter(&changes);
+    run(QStringLiteral("update voxa.customers set name = name where customer_id = 2"));
+    EXPECT_EQ(changes.count, 0);
+    EXPECT_TRUE(sheet->btCommit->isEnabled());
+    sheet->btRollback->click();
 }
 
 TEST_F(WorksheetWindow, KeyboardStartsARunAndIsConsumed)
