@@ -6,6 +6,7 @@
 #include "db/drivers.h"
 #include "db/query.h"
 #include "db/session.h"
+#include "develop/datamemo.h"
 #include "develop/registerwindows.h"
 #include "develop/workshet.h"
 #include "engine/kit/kit.h"
@@ -220,7 +221,7 @@ TEST_F(WorksheetTools, KeyMacrosTypedIntoTheEditor)
     key(QTest::Click, Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(sheet->meWork->text(), QString());
 
-    // The worksheet's own keys still run the statement: F9 while a macro key was tapped before it.
+    // The worksheet's own keys work beside the macros: F9 runs the statement.
     sheet->meWork->setText(QStringLiteral("select 'f9' from dual"));
     key(QTest::Click, Qt::Key_F9);
     ASSERT_TRUE(waitFor([&] { return !sheet->running() && sheet->quDynWork->active(); }));
@@ -384,4 +385,72 @@ TEST_F(WorksheetTools, MemoEditsTheBoundTextColumnOfTheCurrentRecord)
     QTest::keyClicks(sheet->dbmMemo, QStringLiteral("x"));
     EXPECT_EQ(sheet->quDynWork->state(), db::DataSet::State::Browse);
     EXPECT_FALSE(sheet->btCommit->isEnabled());
+}
+
+// ---- the memo on a data set, without the window
+
+namespace {
+
+class WorksheetMemo : public wstest::DemoSessionTest { };
+
+} // namespace
+
+TEST_F(WorksheetMemo, WritesOnlyTextColumnsOfAnEditableResultAndKeepsLineEnds)
+{
+    run(*session, QStringLiteral("create table ws_memo (id number, code char(3), note clob, changed date)"));
+    run(*session,
+        QStringLiteral("insert into ws_memo values (1, 'ab', 'first' || chr(13) || chr(10) || 'second', sysdate)"));
+    session->commit();
+
+    struct Case {
+        const char* name;
+        QString sql;
+        bool cached;
+        const char* column;
+        bool writable;
+    };
+    const QString live = QStringLiteral("select rowid, m.* from ws_memo m");
+    const std::vector<Case> cases = {
+        { "text column of an editable result", live, true, "NOTE", true },
+        { "fixed-length text", live, true, "CODE", true },
+        { "number", live, true, "ID", false },
+        { "date", live, true, "CHANGED", false },
+        { "the ROWID itself", live, true, "ROWID", false },
+        { "without cached updates", live, false, "NOTE", false },
+        { "without ROWID", QStringLiteral("select note from ws_memo"), true, "NOTE", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        db::DataSet ds(session.get());
+        ds.setSql(c.sql);
+        ds.setCachedUpdates(c.cached);
+        ds.open();
+        QPlainTextEdit pane;
+        develop::DataAwareMemo memo(&pane, &ds);
+        memo.bind(ds.fieldIndex(QString::fromLatin1(c.column)));
+        EXPECT_EQ(memo.writable(), c.writable);
+        EXPECT_EQ(pane.isReadOnly(), !c.writable);
+        EXPECT_FALSE(pane.toPlainText().isEmpty());
+        pane.moveCursor(QTextCursor::End);
+        pane.insertPlainText(QStringLiteral("!"));
+        EXPECT_EQ(ds.state(), c.writable ? db::DataSet::State::Edit : db::DataSet::State::Browse);
+    }
+
+    // The pane shows the lines; the field keeps the CR LF it had between them.
+    db::DataSet ds(session.get());
+    ds.setSql(live);
+    ds.setCachedUpdates(true);
+    ds.open();
+    QPlainTextEdit pane;
+    develop::DataAwareMemo memo(&pane, &ds);
+    memo.bind(ds.fieldIndex(QStringLiteral("NOTE")));
+    EXPECT_EQ(pane.toPlainText(), QStringLiteral("first\nsecond"));
+    pane.moveCursor(QTextCursor::End);
+    pane.insertPlainText(QStringLiteral(" line"));
+    EXPECT_EQ(ds.fieldValue(QStringLiteral("NOTE")).toString(), QStringLiteral("first\r\nsecond line"));
+    ds.cancel();
+    EXPECT_EQ(pane.toPlainText(), QStringLiteral("first\nsecond")) << "a cancelled edit shows the field again";
+    ds.close();
+    EXPECT_EQ(memo.column(), -1) << "a closed data set unbinds the pane";
+    EXPECT_TRUE(pane.isReadOnly());
 }
