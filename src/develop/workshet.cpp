@@ -4,6 +4,7 @@
 #include "db/datasetmodel.h"
 #include "db/query.h"
 #include "db/session.h"
+#include "develop/datamemo.h"
 #include "develop/ownsession.h"
 #include "develop/worksheet_navigator.h"
 #include "shell/Main.h"
@@ -129,6 +130,7 @@ TfmWorkSheet::TfmWorkSheet(TfmMain* main, QWidget* parent)
     buildMenu();
     buildToolPages();
     FormCreate();
+    buildEditingAids();
 }
 
 TfmWorkSheet::~TfmWorkSheet()
@@ -1179,22 +1181,18 @@ void TfmWorkSheet::titleClick(int dataColumn)
     if (dbmMemo->isHidden()) {
         memoColumn = dataColumn;
         dbmMemo->show();
-        showMemoField();
     } else {
         memoColumn = -1;
         dbmMemo->hide();
     }
+    if (dataMemo)
+        dataMemo->bind(memoColumn);
 }
 
 void TfmWorkSheet::showMemoField()
 {
-    if (memoColumn < 0 || dbmMemo->isHidden())
-        return;
-    if (!quDynWork->active() || memoColumn >= quDynWork->fieldCount() || quDynWork->recNo() == 0) {
-        dbmMemo->clear();
-        return;
-    }
-    dbmMemo->setPlainText(quDynWork->fieldValue(memoColumn).toString());
+    if (dataMemo)
+        dataMemo->refresh();
 }
 
 // ---- history in memory and statistics

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 
 class QAction;
 class QCheckBox;
@@ -24,6 +25,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QLineEdit;
 class QMenu;
+class QModelIndex;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
@@ -44,8 +46,10 @@ class SqlEditor;
 }
 
 namespace develop {
+class DataAwareMemo;
 class DataSetNavigator;
-}
+class MacroKeyFilter;
+} // namespace develop
 
 class TfmWorkSheet : public QMainWindow {
     Q_OBJECT
@@ -90,6 +94,12 @@ public:
     void listTables();
     void listColumns();
     void buildSelectStatement();
+    // The editor's macros and the result's large objects (the editing aids).
+    void popupMacroClick(int k);
+    void showEditorPopup(const QPoint& pos);
+    // A double click on a cell of the result grid; true when the cell is a picture or text column whose loader
+    // was shown.
+    bool lobCellDoubleClick(const QModelIndex& index);
 
     int WorkStevec = 0;
     QString sCaption;
@@ -196,6 +206,11 @@ public:
     // Shows a run as busy (cursor, navigator and transaction buttons off) once it has taken a moment: a short
     // statement then leaves the window as it was instead of flickering it twice.
     QTimer* busyLook = nullptr;
+    QMenu* pmMacro = nullptr; // the editor's popup macros
+    develop::MacroKeyFilter* macroKeys = nullptr; // the editor's key macros
+    develop::DataAwareMemo* dataMemo = nullptr; // dbmMemo bound to a column of the result
+    // The clock the key macros measure a held key by, in milliseconds; a monotonic clock unless a test sets one.
+    std::function<qint64()> macroClock;
 
     QMenu* mnFile = nullptr;
     QAction* miConnect = nullptr;
@@ -271,6 +286,8 @@ private:
     void bindComponents(db::Session* session);
     void buildToolPages();
     void setToolTexts(bool slo);
+    void buildEditingAids();
+    void insertMacroText(const QString& text);
 
     QElapsedTimer elapsed;
     QString runText; // the editor text of the run at work
@@ -279,4 +296,5 @@ private:
     bool runProducedOutput = false;
     int memoColumn = -1;
     bool dictionaryWarned = false;
+    QElapsedTimer macroTimer;
 };
