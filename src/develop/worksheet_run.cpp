@@ -161,8 +161,9 @@ QString elapsedText(qint64 milliseconds, bool withMilliseconds)
     if (minutes > 0 || hours > 0)
         out += two(minutes) + QLatin1Char(':');
     out += two(seconds);
+    // Milliseconds in three digits: two ("07:05" for 5 ms) would read as half a second next to "07:500".
     if (withMilliseconds)
-        out += QLatin1Char(':') + two(millis);
+        out += QStringLiteral(":%1").arg(millis, 3, 10, QLatin1Char('0'));
     return out;
 }
 

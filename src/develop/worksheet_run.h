@@ -62,7 +62,7 @@ int errorTokenLength(const QString& line, int position);
 // and an empty line after them, then the message split at its line feeds as the error view shows it.
 QStringList errorViewLines(const QStringList& editorLines, int line, int position, const QString& message);
 
-// The elapsed time as the window shows it: "07", "01:05", "1:00:00"; with milliseconds "07:250".
+// The elapsed time as the window shows it: "07", "01:05", "01:00:00"; with milliseconds "07:250", "07:005".
 QString elapsedText(qint64 milliseconds, bool withMilliseconds);
 
 // The query for the compile errors of the schema's stored objects changed since :trenCas, for the server's major

@@ -90,7 +90,7 @@ QToolButton* leftButton(QWidget* parent, const char* name, const QString& text, 
 }
 
 // Puts text in place of a pane's contents through an edit of its document: clear() would build the document
-// anew, which costs more than the short output of a statement.
+// anew, which costs more than the short output of a statement. The pane shows the new text from its top.
 void replacePaneText(QPlainTextEdit* pane, const QString& text)
 {
     QTextCursor cursor(pane->document());
@@ -98,7 +98,6 @@ void replacePaneText(QPlainTextEdit* pane, const QString& text)
     cursor.select(QTextCursor::Document);
     cursor.insertText(text);
     cursor.endEditBlock();
-    pane->moveCursor(QTextCursor::End);
 }
 
 QPlainTextEdit* textPane(QWidget* parent, const char* name)

@@ -177,9 +177,11 @@ TEST(WorksheetElapsed, Formats)
         { 7000, false, "07" },
         { 65000, false, "01:05" },
         { 7250, true, "07:250" },
-        { 7005, true, "07:05" },
+        // Milliseconds always take three digits: 5 ms is not shown as "05", which reads as half a second.
+        { 7005, true, "07:005" },
+        { 83, true, "00:083" },
         { 3600000, false, "01:00:00" },
-        { 0, true, "00:00" },
+        { 0, true, "00:000" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
