@@ -71,7 +71,11 @@ std::vector<driver::Bind> Variables::bindsFor(const QString& sql) const
     std::vector<driver::Bind> binds;
     if (list.empty())
         return binds;
-    for (const QString& name : sqltext::bindNames(sql)) {
+    if (sql != namesOf || namesOf.isNull()) {
+        namesCache = sqltext::bindNames(sql);
+        namesOf = sql;
+    }
+    for (const QString& name : namesCache) {
         const Variable* v = find(name);
         if (!v)
             continue;

@@ -45,6 +45,9 @@ public:
 private:
     Variable* findMutable(const QString& name);
     std::vector<Variable> list;
+    // The bind names of the statement last bound: a statement executed again is not read through again.
+    mutable QString namesOf;
+    mutable QStringList namesCache;
 };
 
 } // namespace db

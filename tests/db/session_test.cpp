@@ -77,6 +77,41 @@ TEST_F(SessionTest, NameUsedSeveralTimesIsOneBind)
     EXPECT_EQ(q.statementKind(), db::StatementKind::PlSql);
 }
 
+// A query keeps the bind names of its text between executions; a new text must be read through again, or the
+// binds of the old text would be sent with it.
+TEST_F(SessionTest, BindsFollowTheTextWhenItChanges)
+{
+    auto echo = [](fake::Connection&, auto&) {
+        db::driver::Result r;
+        r.kind = db::StatementKind::PlSql;
+        return r;
+    };
+    server->on(QStringLiteral("^begin p\\(:a\\); end;$"), echo);
+    server->on(QStringLiteral("^begin p\\(:b, :c\\); end;$"), echo);
+    db::Query q(&session);
+    q.setVariable(QStringLiteral("a"), 1);
+    q.setVariable(QStringLiteral("b"), 2);
+    q.setVariable(QStringLiteral("c"), 3);
+    const struct {
+        const char* sql;
+        std::vector<const char*> binds;
+    } runs[] = {
+        { "begin p(:a); end;", { "A" } },
+        { "begin p(:a); end;", { "A" } },
+        { "begin p(:b, :c); end;", { "B", "C" } },
+        { "begin p(:a); end;", { "A" } },
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.sql);
+        q.setSql(QString::fromLatin1(run.sql));
+        q.execute();
+        const auto& sent = server->bindLog.back();
+        ASSERT_EQ(sent.size(), run.binds.size());
+        for (size_t k = 0; k < sent.size(); ++k)
+            EXPECT_EQ(sent[k].name, QString::fromLatin1(run.binds[k]));
+    }
+}
+
 TEST_F(SessionTest, InOutBindAndRefCursor)
 {
     server->on(QStringLiteral("^begin :n := :n \\* 2; open :c for select \\* from dept; end;$"),
