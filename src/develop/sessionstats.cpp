@@ -4,6 +4,8 @@
 #include "db/query.h"
 #include "db/session.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace develop {
@@ -42,6 +44,13 @@ int ownSessionSid(db::Session& session)
 
 bool SessionStatistics::attach(db::Session& session)
 {
+    // Made here, on the window's thread, although the reads run on its worker: a QObject belongs to the thread
+    // that made it.
+    if (!quSesStat) {
+        quSesStat = std::make_unique<db::Query>(&session);
+        quSesStat->setSql(QString::fromLatin1(sessIoSql));
+    }
+    std::fill(std::begin(columns), std::end(columns), -1);
     ORACLESid = ownSessionSid(session);
     on = ORACLESid >= 0;
     i = s = SessionIo {};
@@ -50,23 +59,36 @@ bool SessionStatistics::attach(db::Session& session)
     return on;
 }
 
+SessionStatistics::SessionStatistics() = default;
+SessionStatistics::~SessionStatistics() = default;
+
 bool SessionStatistics::read(db::Session& session, SessionIo& into)
 {
     if (!on)
         return false;
     readOn = nullptr;
+    static const char* const names[5]
+        = { "BLOCK_GETS", "CONSISTENT_GETS", "PHYSICAL_READS", "BLOCK_CHANGES", "CONSISTENT_CHANGES" };
     try {
-        db::Query q(&session);
-        q.setSql(QString::fromLatin1(sessIoSql));
+        db::Query& q = *quSesStat;
+        q.setSession(&session);
         q.setVariable(QStringLiteral("sid"), ORACLESid);
         q.execute();
         if (q.eof())
             throw db::OracleError::client(QStringLiteral("Session %1 is not in V$SESS_IO.").arg(ORACLESid));
-        auto value = [&q](const char* name) { return q.field(QString::fromLatin1(name)).toLongLong(); };
-        into = { value("BLOCK_GETS"), value("CONSISTENT_GETS"), value("PHYSICAL_READS"), value("BLOCK_CHANGES"),
-            value("CONSISTENT_CHANGES") };
+        qint64 values[5] = {};
+        for (int k = 0; k < 5; ++k) {
+            if (columns[k] < 0 || columns[k] >= q.fieldCount())
+                columns[k] = q.fieldIndex(QString::fromLatin1(names[k]));
+            if (columns[k] < 0)
+                throw db::OracleError::client(QStringLiteral("V$SESS_IO has no column %1.").arg(QLatin1String(names[k])));
+            values[k] = q.field(columns[k]).toLongLong();
+        }
+        into = { values[0], values[1], values[2], values[3], values[4] };
         q.close();
     } catch (const db::OracleError& e) {
+        if (quSesStat)
+            quSesStat->close();
         on = false;
         lastError = e.message();
         i = s = SessionIo {};

@@ -7,7 +7,10 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <memory>
+
 namespace db {
+class Query;
 class Session;
 }
 
@@ -38,6 +41,11 @@ int ownSessionSid(db::Session& session);
 // disables its statistics items) until the next attach finds the session number again.
 class SessionStatistics {
 public:
+    SessionStatistics();
+    ~SessionStatistics();
+    SessionStatistics(const SessionStatistics&) = delete;
+    SessionStatistics& operator=(const SessionStatistics&) = delete;
+
     // Reads the session number of session; false (statistics off) when there is none.
     bool attach(db::Session& session);
     int sid() const { return ORACLESid; }
@@ -61,6 +69,10 @@ private:
     const db::Session* readOn = nullptr;
     quint64 callsAfterRead = 0;
     SessionIo lastRead;
+    // quSesStat: kept between reads, so its text is read through once; the columns' places are found on its
+    // first row.
+    std::unique_ptr<db::Query> quSesStat;
+    int columns[5] = { -1, -1, -1, -1, -1 };
     bool on = false;
     SessionIo i;
     SessionIo s;
