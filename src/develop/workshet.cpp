@@ -31,6 +31,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -93,9 +94,15 @@ QToolButton* leftButton(QWidget* parent, const char* name, const QString& text, 
 // anew, which costs more than the short output of a statement. The pane shows the new text from its top.
 void replacePaneText(QPlainTextEdit* pane, const QString& text)
 {
-    QTextCursor cursor(pane->document());
+    // The same lines again (the same row count, "Statement processed."): nothing to lay out anew.
+    QTextDocument* document = pane->document();
+    if (document->characterCount() == text.size() + 1 && document->toPlainText() == text)
+        return;
+    // Positions, not movements: moving to the end would lay the old text out first.
+    QTextCursor cursor(document);
     cursor.beginEditBlock();
-    cursor.select(QTextCursor::Document);
+    cursor.setPosition(0);
+    cursor.setPosition(document->characterCount() - 1, QTextCursor::KeepAnchor);
     cursor.insertText(text);
     cursor.endEditBlock();
 }
@@ -780,7 +787,8 @@ void TfmWorkSheet::startRun()
     if (!meRespError->document()->isEmpty())
         meRespError->clear();
     meWork->clearErrorMark();
-    spExe->setChecked(true);
+    if (!spExe->isChecked()) // a run started from the keyboard
+        spExe->setChecked(true);
     dbmMemo->hide();
     memoColumn = -1;
     quDynWork->setCachedUpdates(false);
@@ -963,7 +971,7 @@ void TfmWorkSheet::statementDone(const develop::RunOutcome& outcome)
                 showPage(TabRespError);
             }
         }
-        followTransaction();
+        // The transaction buttons follow at the end of the run (endOfRun).
         if (!napakaT) {
             lError = false;
             showElapsed(true);
