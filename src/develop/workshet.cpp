@@ -1050,7 +1050,8 @@ void TfmWorkSheet::endOfRun()
 {
     breakRetry->stop();
     busyLook->stop();
-    unsetCursor();
+    if (testAttribute(Qt::WA_SetCursor)) // set only by a run that showed as busy
+        unsetCursor();
     oNavigator->setEnabled(true);
     oNavigator->updateButtons();
     if (!lError)
