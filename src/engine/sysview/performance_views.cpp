@@ -88,6 +88,34 @@ const LiveTable& sessionsTable()
     return t;
 }
 
+// V$SESS_IO's own source: the counters alone. Tools read it before and after every statement they run, and the
+// full session rows (names, programs, times as text) cost several times more to build.
+const LiveTable& sessIoTable()
+{
+    static const LiveTable t { "ORA$SESS_IO",
+        { "SID", "BLOCK_GETS", "CONSISTENT_GETS", "PHYSICAL_READS", "BLOCK_CHANGES", "CONSISTENT_CHANGES" },
+        [](SessionState& self) {
+            LiveRows rows;
+            std::lock_guard lk(self.db->sessionsMutex);
+            std::map<int64_t, const SessionState*> bySid;
+            for (const SessionState* s : self.db->sessions)
+                bySid[s->sid] = s;
+            for (const auto& [sid, s] : bySid) {
+                // As in V$SESSION: a session told to go is no longer listed.
+                if (s->info.kill.load() == static_cast<int>(sysview::KillState::Told))
+                    continue;
+                const sysview::IoCounters& io = s->info.io;
+                rows.push_back({ num(sid), num(io.blockGets.load(std::memory_order_relaxed)),
+                    num(io.consistentGets.load(std::memory_order_relaxed)),
+                    num(io.physicalReads.load(std::memory_order_relaxed)),
+                    num(io.blockChanges.load(std::memory_order_relaxed)),
+                    num(io.consistentChanges.load(std::memory_order_relaxed)) });
+            }
+            return rows;
+        } };
+    return t;
+}
+
 struct InstanceSnapshot {
     std::string version, startupTime, created;
     int64_t dbid = 0;
@@ -697,7 +725,7 @@ std::string statNames()
 
 const std::vector<const LiveTable*>& liveTables()
 {
-    static const std::vector<const LiveTable*> tables { &sessionsTable(), &instanceTable(), &versionTable(),
+    static const std::vector<const LiveTable*> tables { &sessionsTable(), &sessIoTable(), &instanceTable(), &versionTable(),
         &parametersTable(), &rollbackTable(), &locksTable(), &pipesTable(), &statsTable() };
     return tables;
 }
@@ -710,8 +738,8 @@ FixedFamily performanceFamily()
     const std::string sessions = quoted("ORA$SESSIONS");
     f.objects.push_back(view("V$SESSION", sessionColumns(), sessions));
     f.objects.push_back(view("V$SESSION", sessionColumns(), sessions, FixedAccess::Dictionary, true));
-    f.objects.push_back(view("V$SESS_IO", sessIoColumns(), sessions));
-    f.objects.push_back(view("V$SESS_IO", sessIoColumns(), sessions, FixedAccess::Dictionary, true));
+    f.objects.push_back(view("V$SESS_IO", sessIoColumns(), quoted("ORA$SESS_IO")));
+    f.objects.push_back(view("V$SESS_IO", sessIoColumns(), quoted("ORA$SESS_IO"), FixedAccess::Dictionary, true));
     f.objects.push_back(view("V$INSTANCE", instanceColumns(), quoted("ORA$INSTANCE")));
     f.objects.push_back(view("V$DATABASE", databaseColumns(), quoted("ORA$INSTANCE")));
     f.objects.push_back(view("V$PARAMETER", parameterColumns(), quoted("ORA$PARAMETERS")));
