@@ -88,8 +88,8 @@ const LiveTable& sessionsTable()
     return t;
 }
 
-// V$SESS_IO's own source: the counters alone. Tools read it before and after every statement they run, and the
-// full session rows (names, programs, times as text) cost several times more to build.
+// V$SESS_IO's own source: the counters alone. Tools read it around every statement they run; the full session
+// rows (names, programs, times as text) are not needed for it.
 const LiveTable& sessIoTable()
 {
     static const LiveTable t { "ORA$SESS_IO",
