@@ -89,9 +89,13 @@ bool SessionStatistics::read(db::Session& session, SessionIo& into)
     } catch (const db::OracleError& e) {
         if (quSesStat)
             quSesStat->close();
+        i = s = SessionIo {};
+        // A Break that reached the read instead of the statement: this run's figures are lost, the statistics
+        // are not.
+        if (e.code() == 1013)
+            return false;
         on = false;
         lastError = e.message();
-        i = s = SessionIo {};
         return false;
     }
     readOn = &session;

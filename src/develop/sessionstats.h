@@ -51,7 +51,8 @@ public:
     int sid() const { return ORACLESid; }
     bool enabled() const { return on; }
 
-    // Read the counters; false on a failure, after which the statistics are off and the values 0.
+    // Read the counters; false on a failure, after which the statistics are off and the values 0 (a read broken
+    // by the user, ORA-01013, leaves them on).
     bool before(db::Session& session);
     bool after(db::Session& session);
     const SessionIo& beforeValues() const { return i; }

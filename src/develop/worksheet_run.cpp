@@ -311,6 +311,7 @@ void StatementRunner::workerLoop()
 {
     for (;;) {
         std::function<RunOutcome()> work;
+        std::function<void(const RunOutcome&)> then;
         {
             // A worksheet's statements often follow each other closely (a user stepping through a script, F9
             // pressed repeatedly): the worker looks for the next one for a short while before it sleeps, which
@@ -325,6 +326,8 @@ void StatementRunner::workerLoop()
                 return;
             work = std::move(job);
             job = nullptr;
+            then = std::move(followUp);
+            followUp = nullptr;
         }
         const RunOutcome outcome = work();
         reported.store(true, std::memory_order_release);
@@ -332,17 +335,30 @@ void StatementRunner::workerLoop()
         // so the worker may post to it; the window hears of the outcome only through finished().
         QMetaObject::invokeMethod(
             this, [this, outcome] { done(outcome); }, Qt::QueuedConnection);
+        if (then) {
+            then(outcome);
+            {
+                std::lock_guard lock(mutex);
+                settled.store(true, std::memory_order_release);
+            }
+            settledChanged.notify_all();
+        }
     }
 }
 
-bool StatementRunner::start(std::function<RunOutcome()> work)
+bool StatementRunner::start(std::function<RunOutcome()> work, std::function<void(const RunOutcome&)> then)
 {
     if (busy)
         return false;
+    // The last run's follow-up is over before the next run begins (the window has waited for it already).
+    waitFollowUp();
     busy = true;
     {
         std::lock_guard lock(mutex);
         job = std::move(work);
+        followUp = std::move(then);
+        if (followUp)
+            settled.store(false, std::memory_order_relaxed);
     }
     reported.store(false, std::memory_order_relaxed);
     pending.store(true, std::memory_order_release);
@@ -373,6 +389,18 @@ void StatementRunner::done(const RunOutcome& outcome)
         emit finished(outcome);
 }
 
+void StatementRunner::waitFollowUp()
+{
+    // A follow-up is short (the statistics' read): looked for first, slept on only when it takes longer.
+    const auto lookUntil = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
+    while (!settled.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < lookUntil)
+        relax();
+    if (settled.load(std::memory_order_acquire))
+        return;
+    std::unique_lock lock(mutex);
+    settledChanged.wait(lock, [this] { return settled.load(std::memory_order_acquire); });
+}
+
 bool StatementRunner::waitForIdle(int timeoutMs)
 {
     QDeadlineTimer deadline = timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
@@ -383,6 +411,7 @@ bool StatementRunner::waitForIdle(int timeoutMs)
         if (busy)
             QThread::yieldCurrentThread();
     }
+    waitFollowUp();
     return true;
 }
 

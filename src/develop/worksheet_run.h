@@ -100,9 +100,14 @@ public:
     // same components.
     bool startQuery(db::DataSet* dataSet);
     bool startStatement(db::Query* query);
-    // Any other run; the work runs on the worker and must not touch the window.
-    bool start(std::function<RunOutcome()> work);
-    // Waits until the run at work has reported, serving events; false when the time ran out first.
+    // Any other run; the work runs on the worker and must not touch the window. A follow-up, when given, runs on
+    // the worker after the outcome has been sent (while the window takes it in) and gets the outcome; the window
+    // waits for it with waitFollowUp before it uses what the follow-up fills in.
+    bool start(std::function<RunOutcome()> work, std::function<void(const RunOutcome&)> followUp = {});
+    // Waits (without serving events) until the follow-up of the last run is over; at once when there is none.
+    void waitFollowUp();
+    // Waits until the run at work has reported and its follow-up is over, serving events; false when the time ran
+    // out first.
     bool waitForIdle(int timeoutMs = -1);
 
 signals:
@@ -118,6 +123,9 @@ private:
     std::mutex mutex;
     std::condition_variable wake;
     std::function<RunOutcome()> job; // guarded by mutex
+    std::function<void(const RunOutcome&)> followUp; // guarded by mutex
+    std::condition_variable settledChanged;
+    std::atomic<bool> settled { true }; // no follow-up is to come or at work; changed under mutex
     bool stopping = false; // guarded by mutex
     std::atomic<bool> pending { false }; // a job is waiting: seen by the worker without the mutex
     std::atomic<bool> reported { false }; // the job at work is done and its outcome on the way

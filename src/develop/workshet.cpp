@@ -141,9 +141,12 @@ TfmWorkSheet::TfmWorkSheet(TfmMain* main, QWidget* parent)
 
 TfmWorkSheet::~TfmWorkSheet()
 {
-    // The close handler waits for a run; a window destroyed without closing (the program ending) breaks it here.
+    // The close handler waits for a run; a window destroyed without closing (the program ending) breaks it here
+    // and waits for the worker before the members it uses (the statistics) go.
     if (runner && runner->running() && currDataBase)
         currDataBase->breakExecution();
+    delete runner;
+    runner = nullptr;
 }
 
 bool TfmWorkSheet::running() const
@@ -853,7 +856,7 @@ void TfmWorkSheet::runQuery(const QString& sql)
     if (develop::wantsCachedUpdates(runStatementText))
         quDynWork->setCachedUpdates(true);
     db::DataSet* dataSet = quDynWork;
-    runner->start(withStatistics([dataSet] { return develop::openDataSet(*dataSet); }));
+    startWithStatistics([dataSet] { return develop::openDataSet(*dataSet); });
 }
 
 void TfmWorkSheet::runStatement(const QString& statement)
@@ -885,35 +888,37 @@ void TfmWorkSheet::runStatement(const QString& statement)
     elapsed.start();
     tiCas->start();
     db::Query* query = quDynQuery;
-    runner->start(withStatistics([query] { return develop::executeQuery(*query); }));
+    startWithStatistics([query] { return develop::executeQuery(*query); });
 }
 
-std::function<develop::RunOutcome()> TfmWorkSheet::withStatistics(std::function<develop::RunOutcome()> work)
+void TfmWorkSheet::startWithStatistics(std::function<develop::RunOutcome()> work)
 {
-    // The counters are read on the worker, just before and after the statement on the same session: the
-    // difference is the statement's own, and a short statement does not wait for two more hand-overs.
-    if (!statistics.enabled() || !currDataBase)
-        return work;
+    // The counters are read on the worker, on the statement's session: just before it, and after it while the
+    // window takes the outcome in (endOfRun waits for that read). The difference is the statement's own, and a
+    // short statement does not wait for more hand-overs between the threads.
+    runStatistics = statistics.enabled() && currDataBase;
+    if (!runStatistics) {
+        runner->start(std::move(work));
+        return;
+    }
     develop::SessionStatistics* counters = &statistics;
     db::Session* session = currDataBase;
-    return [counters, session, work = std::move(work)] {
-        if (!counters->before(*session)) {
+    runner->start(
+        [counters, session, work = std::move(work)] {
+            const bool before = counters->before(*session);
             develop::RunOutcome o = work();
-            o.statisticsFailed = true;
+            o.statisticsFailed = !before;
             return o;
-        }
-        develop::RunOutcome o = work();
-        // A failed run shows no statistics; its counters are not read.
-        if (!o.failed && !counters->after(*session))
-            o.statisticsFailed = true;
-        return o;
-    };
+        },
+        [counters, session](const develop::RunOutcome& o) {
+            // A failed run shows no statistics; its counters are not read.
+            if (!o.failed && !o.statisticsFailed)
+                counters->after(*session);
+        });
 }
 
 void TfmWorkSheet::runFinished(const develop::RunOutcome& outcome)
 {
-    if (outcome.statisticsFailed)
-        statisticsFailed();
     if (runClass.query())
         queryDone(outcome);
     else
@@ -1048,6 +1053,11 @@ void TfmWorkSheet::showBusy()
 
 void TfmWorkSheet::endOfRun()
 {
+    // The counters after the run are read by the worker while the outcome was taken in.
+    runner->waitFollowUp();
+    if (runStatistics && !statistics.enabled())
+        statisticsFailed();
+    runStatistics = false;
     breakRetry->stop();
     busyLook->stop();
     if (testAttribute(Qt::WA_SetCursor)) // set only by a run that showed as busy
@@ -1231,7 +1241,7 @@ void TfmWorkSheet::statisticsFailed()
 
 void TfmWorkSheet::showStatistics()
 {
-    // The counters were read around the run by the worker (withStatistics).
+    // The counters were read around the run by the worker (startWithStatistics).
     if (!statistics.enabled() || !currDataBase)
         return;
     const develop::SessionIo d = statistics.differences();

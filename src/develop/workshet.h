@@ -118,6 +118,7 @@ public:
     bool clearOutputPending = false; // "Clear Output ON": meRespSQL is still to be emptied for this run
     QString zadnjiEkran;
     develop::SessionStatistics statistics; // ORACLESid and the counters before and after a run
+    bool runStatistics = false; // the run at work reads the counters
     develop::CommandHistory history; // aSQLUkazi, iSQLUkazi, iSkokSQLUkazi
     develop::WorksheetFile file; // currentFile and the format it keeps
     QString ORACLEVersion;
@@ -279,7 +280,7 @@ private:
     // Command history in memory and statistics, as far as the run needs them.
     void recordInHistory(const QString& text);
     void historyStep(int direction);
-    std::function<develop::RunOutcome()> withStatistics(std::function<develop::RunOutcome()> work);
+    void startWithStatistics(std::function<develop::RunOutcome()> work);
     void showStatistics();
     void statisticsFailed();
     void loadHistoryRing();
