@@ -341,9 +341,10 @@ private:
             lib.attrGet(param, OCI_DTYPE_PARAM, &scale, nullptr, OCI_ATTR_SCALE, h->err);
             lib.attrGet(param, OCI_DTYPE_PARAM, &isNull, nullptr, OCI_ATTR_IS_NULL, h->err);
             lib.attrGet(param, OCI_DTYPE_PARAM, &name, &nameLength, OCI_ATTR_NAME, h->err);
-            lib.descriptorFree(param, OCI_DTYPE_PARAM);
             driver::Column c;
+            // The name lives in the parameter's own memory: taken before the parameter is freed.
             c.name = QString::fromUtf8(reinterpret_cast<const char*>(name), qsizetype(nameLength));
+            lib.descriptorFree(param, OCI_DTYPE_PARAM);
             c.type = fieldTypeOfColumn(type);
             const bool character = c.type == FieldType::Varchar2 || c.type == FieldType::Char;
             c.size = character && charSize > 0 ? charSize : size;
