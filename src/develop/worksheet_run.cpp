@@ -272,16 +272,23 @@ RunOutcome executeQuery(db::Query& query)
 
 namespace {
 
-// One step of a short wait for the other thread: the processor's pause, which leaves the core to the thread that
-// shares it (often the very thread waited for) instead of a system call per look.
-void relax()
+// Looks for a flag the other thread sets for up to 200 microseconds, with the processor's pause between looks:
+// it leaves the core to the thread that shares it (often the very thread waited for) instead of a system call per
+// look. True when the flag was seen set.
+bool lookFor(const std::atomic<bool>& flag)
 {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
+    while (!flag.load(std::memory_order_acquire)) {
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
 #if defined(__x86_64__) || defined(__i386__)
-    for (int i = 0; i < 16; ++i)
-        __builtin_ia32_pause();
+        for (int i = 0; i < 16; ++i)
+            __builtin_ia32_pause();
 #else
-    std::this_thread::yield();
+        std::this_thread::yield();
 #endif
+    }
+    return true;
 }
 
 } // namespace
@@ -316,9 +323,7 @@ void StatementRunner::workerLoop()
             // A worksheet's statements often follow each other closely (a user stepping through a script, F9
             // pressed repeatedly): the worker looks for the next one for a short while before it sleeps, which
             // spares the wake-up of a sleeping thread on every statement.
-            const auto spinUntil = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
-            while (!pending.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < spinUntil)
-                relax();
+            lookFor(pending);
             std::unique_lock lock(mutex);
             wake.wait(lock, [this] { return stopping || job; });
             pending.store(false, std::memory_order_relaxed);
@@ -366,9 +371,7 @@ bool StatementRunner::start(std::function<RunOutcome()> work, std::function<void
     // A short statement is over within a fraction of a millisecond. Looking for its end that long keeps the GUI
     // thread from going to sleep and being woken for the outcome, which costs more than the statement; the
     // outcome still comes through the queued call, and nobody notices 200 microseconds.
-    const auto lookUntil = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
-    while (!reported.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < lookUntil)
-        relax();
+    lookFor(reported);
     return true;
 }
 
@@ -392,10 +395,7 @@ void StatementRunner::done(const RunOutcome& outcome)
 void StatementRunner::waitFollowUp()
 {
     // A follow-up is short (the statistics' read): looked for first, slept on only when it takes longer.
-    const auto lookUntil = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
-    while (!settled.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < lookUntil)
-        relax();
-    if (settled.load(std::memory_order_acquire))
+    if (lookFor(settled))
         return;
     std::unique_lock lock(mutex);
     settledChanged.wait(lock, [this] { return settled.load(std::memory_order_acquire); });
