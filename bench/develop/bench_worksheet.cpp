@@ -4,24 +4,20 @@
 // - 1,000 short statements one after another through the worksheet's run path (Execute, the worker, the queued
 //   completion, the output page) against the same statements through db::Query (target: at most 2 times).
 #include "db/dataset.h"
-#include "db/drivers.h"
 #include "db/query.h"
 #include "db/session.h"
 #include "develop/registerwindows.h"
 #include "develop/workshet.h"
-#include "engine/kit/kit.h"
 #include "shell/Main.h"
 #include "shell/sqleditor.h"
 #include "shell/themedgrid.h"
+#include "support/demo_start.h"
 #include "support/ratio_reporter.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QScrollBar>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -226,17 +222,12 @@ void run(db::Session& s, const QString& sql)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
+    benchsupport::useOffscreenPlatform();
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    engine::kit::demoTemplate(dir.filePath(QStringLiteral("DEMO")).toStdString());
-    db::setEmbeddedDataDirectory(dir.path());
-    QDir().mkpath(dir.filePath(QStringLiteral("bin")));
+    const benchsupport::DemoDirectory demo;
     TfmMain::Environment env;
-    env.executableDir = dir.filePath(QStringLiteral("bin")) + QLatin1Char('/');
-    env.workingDir = dir.path();
+    env.executableDir = demo.binPath() + QLatin1Char('/');
+    env.workingDir = demo.path();
     env.loginDataKeyPath = QStringLiteral("Software\\Velmorant\\DremmoxBench\\LoginData");
     auto main = std::make_unique<TfmMain>(env);
     mainWindow = main.get();

@@ -2,19 +2,15 @@
 // painted (target under 200 ms), against reading the same first screen with a bare query (the baseline) in the same
 // run; and scrolling it to its end, which must fetch only the rows it shows, not the million (the count is printed).
 #include "db/dataset.h"
-#include "db/drivers.h"
 #include "db/query.h"
 #include "db/session.h"
-#include "engine/kit/kit.h"
 #include "shell/themedgrid.h"
+#include "support/demo_start.h"
 #include "support/ratio_reporter.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QScrollBar>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <benchmark/benchmark.h>
@@ -125,13 +121,9 @@ BENCHMARK(CtrlEnd)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
+    benchsupport::useOffscreenPlatform();
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    engine::kit::demoTemplate(dir.filePath(QStringLiteral("DEMO")).toStdString());
-    db::setEmbeddedDataDirectory(dir.path());
+    const benchsupport::DemoDirectory demo;
     db::Session s;
     s.setUserName(QStringLiteral("VOXA"));
     s.setPassword(QStringLiteral("VOXA"));

@@ -1,21 +1,17 @@
 // The logon as a person makes it, on the embedded demo database: from pressing Connect in the logon dialog to the
 // main window's caption showing user, database and server version (target under 300 ms), against a bare logon of
 // the same user on the same database (the baseline) in the same run.
-#include "db/drivers.h"
 #include "db/session.h"
-#include "engine/kit/kit.h"
 #include "shell/Main.h"
 #include "shell/connect.h"
+#include "support/demo_start.h"
 #include "support/ratio_reporter.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -27,7 +23,7 @@ namespace {
 
 constexpr double kTargetMs = 300.0;
 
-QTemporaryDir* dataDir = nullptr;
+const benchsupport::DemoDirectory* demoDir = nullptr;
 
 void BareLogon(benchmark::State& state)
 {
@@ -74,8 +70,8 @@ private:
 void LogonThroughDialog(benchmark::State& state)
 {
     TfmMain::Environment env;
-    env.executableDir = dataDir->path() + QStringLiteral("/bin/");
-    env.workingDir = dataDir->path();
+    env.executableDir = demoDir->binPath() + QLatin1Char('/');
+    env.workingDir = demoDir->path();
     env.loginDataKeyPath = QStringLiteral("Software\\Velmorant\\DremmoxBench\\LoginData");
     TfmMain main(env);
     shell::installConnectionSequence(main);
@@ -104,15 +100,10 @@ BENCHMARK(LogonThroughDialog)->Unit(benchmark::kMillisecond)->UseManualTime()->I
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QStandardPaths::setTestModeEnabled(true);
+    benchsupport::useOffscreenPlatform();
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    dataDir = &dir;
-    QDir().mkpath(dir.path() + QStringLiteral("/bin"));
-    engine::kit::demoTemplate(dir.filePath(QStringLiteral("DEMO")).toStdString());
-    db::setEmbeddedDataDirectory(dir.path());
+    const benchsupport::DemoDirectory demo;
+    demoDir = &demo;
 
     benchmark::Initialize(&argc, argv);
     benchsupport::RatioReporter reporter;
