@@ -313,20 +313,31 @@ TEST_F(LogonGuiTest, TheCommandLinesLogonIsMadeWithoutAPerson)
     EXPECT_EQ(closed, 0);
 }
 
-// An automatic logon that cannot be made ends the run with status 2 and its reason on standard error; no message
-// waits for a person and the first database of the list is never taken in place of a missing one.
-TEST_F(LogonGuiTest, ACommandLinesLogonThatFailsEndsTheRun)
+namespace {
+
+// Command lines whose logon cannot be made, and what the run says on standard error.
+struct FailingLogon {
+    const char* name;
+    QStringList arguments;
+    const char* reason;
+};
+const std::vector<FailingLogon>& failingLogons()
 {
-    struct Case {
-        const char* name;
-        QStringList arguments;
-        const char* reason;
-    } cases[] = {
+    static const std::vector<FailingLogon> cases {
         { "wrong password", { "CONNECT", "VOXA", "WRONG", "DEMO" }, "ORA-01017" },
         { "no password", { "CONNECT", "VOXA" }, "Prazno geslo ali baza!" },
         { "unknown database", { "CONNECT", "VOXA", "VOXA", "NODB" }, "NODB" },
     };
-    for (const Case& c : cases) {
+    return cases;
+}
+
+} // namespace
+
+// An automatic logon that cannot be made ends the run with status 2 and its reason on standard error; no message
+// waits for a person and the first database of the list is never taken in place of a missing one.
+TEST_F(LogonGuiTest, ACommandLinesLogonThatFailsEndsTheRun)
+{
+    for (const FailingLogon& c : failingLogons()) {
         SCOPED_TRACE(c.name);
         closed = 0;
         create(c.arguments);
@@ -405,16 +416,7 @@ protected:
 
 TEST_F(ProgramTest, AnUnattendedLogonThatCannotBeMadeEndsWithStatus2AndSaysWhy)
 {
-    struct Case {
-        const char* name;
-        QStringList arguments;
-        const char* reason;
-    } cases[] = {
-        { "wrong password", { "CONNECT", "VOXA", "WRONG", "DEMO" }, "ORA-01017" },
-        { "no password", { "CONNECT", "VOXA" }, "Prazno geslo ali baza!" },
-        { "unknown database", { "CONNECT", "VOXA", "VOXA", "NODB" }, "NODB" },
-    };
-    for (const Case& c : cases) {
+    for (const FailingLogon& c : failingLogons()) {
         SCOPED_TRACE(c.name);
         program.setArguments(c.arguments);
         program.start();
