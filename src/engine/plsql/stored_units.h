@@ -26,9 +26,10 @@ namespace engine::plsql {
 // not compile is still stored (INVALID, its errors in ERROR$); `warning` then receives Oracle's ORA-24344 text.
 void createUnit(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view text, std::string& warning);
 
-// ALTER PROCEDURE | FUNCTION | PACKAGE name COMPILE [PACKAGE | BODY | SPECIFICATION], with `warning` as for CREATE
-// when errors remain.
-// `what` is "PROCEDURE", "FUNCTION", "PACKAGE" (header and body), "BODY" or "SPECIFICATION"; `offset` is the name's.
+// ALTER PROCEDURE | FUNCTION | PACKAGE name COMPILE, for a package with the word saying which part (the whole
+// package, its body or its header alone), with `warning` as for CREATE when errors remain.
+// `what` is "PROCEDURE", "FUNCTION", "PACKAGE" (header and body), "BODY", or Oracle's keyword for the header alone,
+// as the statement spells it; `offset` is the name's.
 void alterCompile(SessionState& s, const std::string& owner, const std::string& name, const std::string& what,
     int offset, std::string& warning);
 

@@ -1077,8 +1077,8 @@ struct DropObjectStmt : Statement {
     ObjectName name;
 };
 
-// ALTER of a stored unit: TRIGGER ... ENABLE | DISABLE | COMPILE, and PROCEDURE, FUNCTION, PACKAGE ... COMPILE
-// [PACKAGE | BODY | SPECIFICATION].
+// ALTER of a stored unit: TRIGGER ... ENABLE | DISABLE | COMPILE, and PROCEDURE, FUNCTION, PACKAGE ... COMPILE,
+// for a package with an optional word for the part to compile (the whole package, its body or its header).
 struct AlterCodeStmt : Statement {
     static constexpr StatementKind Kind = StatementKind::AlterCode;
     AlterCodeStmt()
@@ -1089,7 +1089,7 @@ struct AlterCodeStmt : Statement {
     std::string objectType; // PROCEDURE, FUNCTION, PACKAGE, TRIGGER
     ObjectName name;
     Action action = Action::Compile;
-    std::string compileWhat; // PACKAGE, BODY, SPECIFICATION, or empty
+    std::string compileWhat; // the part's word as written (PACKAGE, BODY or the header's keyword), or empty
 };
 
 // CREATE [PUBLIC] DATABASE LINK name [CONNECT TO user IDENTIFIED BY password] [USING 'connect string'].
