@@ -14,6 +14,11 @@ case "$config" in
   *) echo "usage: $0 [release|debug|sanitize|bench] [target...]" >&2; exit 2 ;;
 esac
 
+# Compiler-cache entries are keyed by paths relative to the checkout, so several checkouts of the project (and a
+# fresh clone in CI) share them.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$here}"
+export CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
+
 dir="$here/build/$config"
 cmake -S "$here" -B "$dir" -G Ninja "${args[@]}" >/dev/null
 if [ $# -gt 0 ]; then
