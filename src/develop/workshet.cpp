@@ -10,6 +10,7 @@
 #include "shell/Main.h"
 #include "shell/gridutils.h"
 #include "shell/localmessagedlg.h"
+#include "shell/pendingwork.h"
 #include "shell/sqleditor.h"
 #include "shell/themedgrid.h"
 
@@ -137,6 +138,13 @@ TfmWorkSheet::TfmWorkSheet(TfmMain* main, QWidget* parent)
     buildToolPages();
     FormCreate();
     buildEditingAids();
+    // Other windows that end the main session's transaction ask first when this one has work pending there.
+    shell::registerPendingWork(this, [this](const db::Session& session) {
+        if (currDataBase != &session || !btCommit->isEnabled())
+            return QString();
+        const bool slo = mainWindow && mainWindow->currLanguage == QLatin1String("SLO");
+        return windowTitle() + (slo ? QStringLiteral(": nepotrjene spremembe") : QStringLiteral(": changes not yet committed"));
+    });
 }
 
 TfmWorkSheet::~TfmWorkSheet()

@@ -9,6 +9,8 @@
 #include "shell/iKript.h"
 #include "shell/mainmenu.h"
 #include "shell/mainpicture.h"
+#include "shell/pendingwork.h"
+#include "shell/localmessagedlg.h"
 #include "shell/serverobjects.h"
 #include "shell/windowregistry.h"
 
@@ -732,6 +734,34 @@ bool TfmMain::SessionInTransaction() const
     if (!hooks.jeVTransakciji)
         return false;
     return shell::SessionInTransaction(osOracle->database(), hooks.jeVTransakciji);
+}
+
+bool TfmMain::confirmMainSessionEnd(QWidget* asking, const QString& action)
+{
+    if (!osOracle)
+        return true;
+    const QStringList others = shell::pendingWorkOfOthers(*osOracle, asking);
+    if (others.isEmpty())
+        return true;
+    const bool slo = currLanguage == QLatin1String("SLO");
+    const QString list = QStringLiteral("  ") + others.join(QStringLiteral("\n  "));
+    if (unattendedRun()) {
+        std::fprintf(stderr, "%s\n",
+            qPrintable(QStringLiteral("%1: other windows hold uncommitted work on the main session, which it would "
+                                      "end:\n%2")
+                           .arg(action, list)));
+        return false;
+    }
+    const QString question = slo
+        ? QStringLiteral("Druga okna imajo na glavni seji nepotrjeno delo:\n%1\n\n%2 ga bo potrdil ali preklical "
+                         "skupaj z va\u0161im. Nadaljujem?")
+              .arg(list, action)
+        : QStringLiteral("Other windows hold uncommitted work on the main session:\n%1\n\n%2 will commit or roll it "
+                         "back together with yours. Continue?")
+              .arg(list, action);
+    return shell::LocalMessageDlg(question, shell::MsgDlgType::mtConfirmation, shell::MsgDlgBtn::mbYesNo, 0,
+               currLanguage)
+        == shell::mrYes;
 }
 
 // --- menus, tool bar and window chooser ---

@@ -161,6 +161,11 @@ public:
     QString GetParam107(const QString& name);
     QStringList userVhodniParametri();
     bool SessionInTransaction() const;
+    // Before `asking` commits, rolls back or runs DDL on the main session (`action` names it for the user, "Commit",
+    // "Compile"): true when no other window holds pending work there (shell/pendingwork.h), or when the user agrees
+    // that the action ends that work too. An unattended run never asks: it refuses, says why on the error output and
+    // returns false.
+    bool confirmMainSessionEnd(QWidget* asking, const QString& action);
 
     // --- shared state ---
     // The main session, owned by the window (object name "osOracle"); the logon sequence logs it on.
