@@ -13,13 +13,6 @@ bool isAuditColumn(const QString& name)
     return name == QLatin1String("DATUMIPL") || name == QLatin1String("USER_IPL");
 }
 
-// A database link name as user_db_links lists it: an ordinary identifier, with domain parts after dots.
-bool isPlainLinkName(const QString& link)
-{
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z][A-Za-z0-9_$#]*(\\.[A-Za-z][A-Za-z0-9_$#]*)*$"));
-    return plain.match(link).hasMatch();
-}
-
 // The text of a PL/SQL expression with "\" and "?" escaped, so the window's reader never takes a "?" of a value for
 // the end of an item.
 QString escapedForPipe(const QString& expression)
@@ -142,6 +135,12 @@ void addLines(QStringList& lines, const QString& fragment)
 }
 
 } // namespace
+
+bool isPlainLinkName(const QString& link)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z][A-Za-z0-9_$#]*(\\.[A-Za-z][A-Za-z0-9_$#]*)*$"));
+    return plain.match(link).hasMatch();
+}
 
 QString quoteName(const QString& name)
 {

@@ -58,6 +58,10 @@ RefreshKeyColumn splitKeyItem(const QString& item);
 // ("VARCHAR2(10)" is VARCHAR2, "TIMESTAMP(6) WITH TIME ZONE" is TIMESTAMP WITH TIME ZONE).
 QString unconstrainedType(const QString& type);
 
+// A database link name as the dictionary lists it: an ordinary identifier, with domain parts after dots. Only such a
+// name is put into statements.
+bool isPlainLinkName(const QString& link);
+
 // An identifier in double quotes, so the name is taken exactly as it is.
 QString quoteName(const QString& name);
 // An SQL text literal of the text, quotes doubled.

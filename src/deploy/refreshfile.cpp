@@ -44,6 +44,7 @@ RefreshFile readRefreshFile(const QStringList& lines)
         const int eq = line.indexOf(QLatin1Char('='));
         if (eq < 0)
             continue;
+        current->hasKeys = true;
         const QString key = line.left(eq);
         const QString value = line.mid(eq + 1, 200);
         RefreshFileBlock& b = *current;
@@ -81,7 +82,8 @@ RefreshFile readRefreshFile(const QStringList& lines)
             }
         }
     }
-    file.unclosed = current;
+    if (current && current->hasKeys)
+        file.unclosed = current;
     return file;
 }
 

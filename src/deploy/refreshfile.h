@@ -23,11 +23,12 @@ struct RefreshFileBlock {
     std::optional<QStringList> unique; // UNIQUE: the key items "COLUMN TYPE", replacing the table's own key
     bool sequence = false; // SEQUENCE with a ","
     QString seqField, seqName;
+    bool hasKeys = false; // a KEY=value line was read
 };
 
 struct RefreshFile {
     QList<RefreshFileBlock> blocks; // the tables a "#" line closed, in order
-    // A table after the last "#" line: it is not refreshed (the file must end with "#").
+    // A table after the last "#" line with at least one key line: it is not refreshed (the file must end with "#").
     std::optional<RefreshFileBlock> unclosed;
 };
 

@@ -1,0 +1,30 @@
+#include "deploy/register_transfer.h"
+
+#include "db/oracleerror.h"
+#include "deploy/refresh.h"
+#include "shell/Main.h"
+#include "shell/localmessagedlg.h"
+#include "shell/windowregistry.h"
+
+namespace deploy {
+
+TfmRefresh* openRefresh(TfmMain& main)
+{
+    TfmRefresh* window = nullptr;
+    try {
+        window = new TfmRefresh(&main);
+    } catch (const db::OracleError& e) {
+        shell::LocalMessageDlg(e.message(), shell::MsgDlgType::mtError, shell::MsgDlgBtn::mbOK, 0, main.currLanguage);
+        return nullptr;
+    }
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return window;
+}
+
+void registerTransferWindows()
+{
+    shell::registerWindowOpener(QStringLiteral("mmRefreshTables"), [](TfmMain& main) { openRefresh(main); });
+}
+
+} // namespace deploy

@@ -1,0 +1,17 @@
+// The data-transfer windows the main window opens from its Utilities menu (table refresh, structure compare, key
+// replacement), registered by name so the main window needs to know nothing of them.
+#pragma once
+
+class TfmMain;
+class TfmRefresh;
+
+namespace deploy {
+
+// Registers the openers of the transfer windows.
+void registerTransferWindows();
+
+// Makes and shows a new refresh window that frees itself when closed; nullptr, after saying why, when the window's
+// own session cannot log on.
+TfmRefresh* openRefresh(TfmMain& main);
+
+} // namespace deploy
