@@ -1,6 +1,7 @@
 #include "deploy/register_transfer.h"
 
 #include "db/oracleerror.h"
+#include "deploy/cmpstru.h"
 #include "deploy/refresh.h"
 #include "shell/Main.h"
 #include "shell/localmessagedlg.h"
@@ -12,7 +13,7 @@ TfmRefresh* openRefresh(TfmMain& main)
 {
     TfmRefresh* window = nullptr;
     try {
-        window = new TfmRefresh(&main);
+        window = new TfmRefresh(&main, &main);
     } catch (const db::OracleError& e) {
         shell::LocalMessageDlg(e.message(), shell::MsgDlgType::mtError, shell::MsgDlgBtn::mbOK, 0, main.currLanguage);
         return nullptr;
@@ -22,8 +23,17 @@ TfmRefresh* openRefresh(TfmMain& main)
     return window;
 }
 
+TfmCmpStru* openCompare(TfmMain& main)
+{
+    auto* window = new TfmCmpStru(&main, &main);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    return window;
+}
+
 void registerTransferWindows()
 {
+    shell::registerWindowOpener(QStringLiteral("mmCompare2"), [](TfmMain& main) { openCompare(main); });
     shell::registerWindowOpener(QStringLiteral("mmRefreshTables"), [](TfmMain& main) { openRefresh(main); });
 }
 

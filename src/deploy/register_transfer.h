@@ -3,6 +3,7 @@
 #pragma once
 
 class TfmMain;
+class TfmCmpStru;
 class TfmRefresh;
 
 namespace deploy {
@@ -13,5 +14,7 @@ void registerTransferWindows();
 // Makes and shows a new refresh window that frees itself when closed; nullptr, after saying why, when the window's
 // own session cannot log on.
 TfmRefresh* openRefresh(TfmMain& main);
+// Makes and shows a new structure compare window that frees itself when closed.
+TfmCmpStru* openCompare(TfmMain& main);
 
 } // namespace deploy
