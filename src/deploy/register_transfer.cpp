@@ -2,6 +2,7 @@
 
 #include "db/oracleerror.h"
 #include "deploy/cmpstru.h"
+#include "deploy/genReplProc.h"
 #include "deploy/refresh.h"
 #include "shell/Main.h"
 #include "shell/localmessagedlg.h"
@@ -31,8 +32,17 @@ TfmCmpStru* openCompare(TfmMain& main)
     return window;
 }
 
+TfmGenReplProc* openGenReplProc(TfmMain& main)
+{
+    // A new window each time; closing only hides it (the main window frees it at the end).
+    auto* window = new TfmGenReplProc(&main, &main);
+    window->show();
+    return window;
+}
+
 void registerTransferWindows()
 {
+    shell::registerWindowOpener(QStringLiteral("mmGenerateProc"), [](TfmMain& main) { openGenReplProc(main); });
     shell::registerWindowOpener(QStringLiteral("mmCompare2"), [](TfmMain& main) { openCompare(main); });
     shell::registerWindowOpener(QStringLiteral("mmRefreshTables"), [](TfmMain& main) { openRefresh(main); });
 }

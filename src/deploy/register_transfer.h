@@ -4,6 +4,7 @@
 
 class TfmMain;
 class TfmCmpStru;
+class TfmGenReplProc;
 class TfmRefresh;
 
 namespace deploy {
@@ -16,5 +17,7 @@ void registerTransferWindows();
 TfmRefresh* openRefresh(TfmMain& main);
 // Makes and shows a new structure compare window that frees itself when closed.
 TfmCmpStru* openCompare(TfmMain& main);
+// Makes and shows a new key-replacement generator, which closing only hides.
+TfmGenReplProc* openGenReplProc(TfmMain& main);
 
 } // namespace deploy

@@ -84,6 +84,9 @@ TEST_F(RefreshWindow, OpenedFromTheUtilitiesMenu)
     QAction* item = main->menuItem(QStringLiteral("mmRefreshTables"));
     ASSERT_TRUE(item);
     EXPECT_TRUE(item->isEnabled());
+    EXPECT_TRUE(main->menuItem(QStringLiteral("mmCompare2"))->isEnabled());
+    EXPECT_TRUE(main->menuItem(QStringLiteral("mmGenerateProc"))->isEnabled());
+
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Refresh Tables"));
     EXPECT_GE(window->cbUserSource->findText(QStringLiteral("BILDOR")), 0);
     EXPECT_GE(window->cbUserDest->findText(QStringLiteral("VOXA")), 0);
