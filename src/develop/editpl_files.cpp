@@ -305,6 +305,7 @@ void TfmEditPL::spDataBaseClick()
     move(70, y());
     paTools->setFixedWidth(SirinaLeft);
     paTools->show();
+    layout()->activate();
     resize(SirinaAll + SirinaLeft, height());
     openUsers();
 }
@@ -317,6 +318,8 @@ void TfmEditPL::spUtilBackClick()
     move(pozicijaLeft, y());
     paTools->hide();
     paTools->setFixedWidth(0);
+    // The window may shrink only once its layout no longer counts the panel.
+    layout()->activate();
     resize(SirinaAll, height());
     lcbUsers->clear();
     lcbTables->clear();

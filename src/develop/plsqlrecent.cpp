@@ -65,25 +65,29 @@ bool RecentFiles::write(const QString& iniPath, QString* error) const
 void RecentFiles::enter(const QString& ime, const QString& dir, const QDateTime& when)
 {
     const QString time = timeText(when);
-    bool found = false;
-    for (Tdatoteke& e : aDatoteke) {
-        if (e.ime == ime && e.dir == dir) {
-            e.datumUra = time;
-            found = true;
+    int entered = -1;
+    for (int i = 0; i < aDatoteke.size(); ++i) {
+        if (aDatoteke.at(i).ime == ime && aDatoteke.at(i).dir == dir) {
+            aDatoteke[i].datumUra = time;
+            entered = i;
             break;
         }
     }
-    if (!found) {
+    if (entered < 0) {
         if (aDatoteke.size() < maxEntries) {
             aDatoteke.append({ ime, dir, time });
+            entered = int(aDatoteke.size()) - 1;
         } else {
             int oldest = 0;
             for (int i = 1; i < aDatoteke.size(); ++i)
                 if (aDatoteke.at(i).datumUra < aDatoteke.at(oldest).datumUra)
                     oldest = i;
             aDatoteke[oldest] = { ime, dir, time };
+            entered = oldest;
         }
     }
+    // The file just used leads the files used in the same second.
+    aDatoteke.move(entered, 0);
     sortNewestFirst();
 }
 

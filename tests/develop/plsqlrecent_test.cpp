@@ -122,3 +122,13 @@ TEST_F(RecentFilesTest, RemovingTheOnlyEntryLeavesNoKey)
     EXPECT_EQ(key(1), QStringLiteral("X"));
     EXPECT_TRUE(platform::IniFile(ini()).keys(QStringLiteral("EDITPL")).isEmpty());
 }
+
+TEST_F(RecentFilesTest, TheFileJustUsedLeadsItsSecond)
+{
+    develop::RecentFiles list;
+    list.enter(QStringLiteral("a.sql"), QStringLiteral("/d/"), at(1));
+    list.enter(QStringLiteral("b.sql"), QStringLiteral("/d/"), at(1));
+    EXPECT_EQ(list.entries().first().ime, QStringLiteral("b.sql"));
+    list.enter(QStringLiteral("a.sql"), QStringLiteral("/d/"), at(1));
+    EXPECT_EQ(list.entries().first().ime, QStringLiteral("a.sql"));
+}
