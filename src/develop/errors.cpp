@@ -408,7 +408,7 @@ void TfmErrors::btRefreshClick()
     if (currAction != QLatin1String("ALL"))
         return;
     openList(orderOfStatusView(), cbInvalid->isChecked() ? QStringLiteral("INVALID") : QStringLiteral("ALL"),
-        QLatin1Char('%') + edSearch->text().toUpper() + QLatin1Char('%'));
+        QLatin1Char('%') + edSearch->text() + QLatin1Char('%'));
 }
 
 // ---- the listed objects
