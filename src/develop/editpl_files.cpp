@@ -6,6 +6,7 @@
 #include "db/query.h"
 #include "db/session.h"
 #include "develop/datagrid.h"
+#include "develop/editormacros.h"
 #include "develop/editpl.h"
 #include "develop/keywordfinder.h"
 #include "develop/macrokeys.h"
@@ -19,6 +20,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -35,6 +37,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -764,12 +767,7 @@ void TfmEditPL::buildMacros()
 
 void TfmEditPL::insertMacroText(const QString& text)
 {
-    // Macro and template texts break their lines with CR or CR LF; the editor's lines end with CR LF.
-    QString t = text;
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    meEdit->insertAtCaret(t);
+    develop::insertEditorText(meEdit, text);
 }
 
 void TfmEditPL::popupMacroClick(int k)
@@ -781,17 +779,7 @@ void TfmEditPL::popupMacroClick(int k)
 
 void TfmEditPL::showEditorPopup(const QPoint& pos)
 {
-    std::unique_ptr<QMenu> menu(meEdit->createStandardContextMenu());
-    if (!menu)
-        menu = std::make_unique<QMenu>();
-    const QList<QAction*> macros = pmMacro->actions();
-    if (!macros.isEmpty()) {
-        QAction* first = menu->actions().value(0);
-        menu->insertActions(first, macros);
-        if (first)
-            menu->insertSeparator(first);
-    }
-    menu->exec(meEdit->viewport()->mapToGlobal(pos));
+    develop::showEditorPopup(meEdit, pmMacro, pos);
 }
 
 void TfmEditPL::spFindEQClick()

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -486,12 +487,22 @@ void TfmErrors::tbCompileAllClick()
         w->setEnabled(false);
     develop::CompileAllSteps steps;
     steps.cancelled = [this] { return cbPrekini->isChecked(); };
-    steps.pump = [] { QCoreApplication::processEvents(); };
+    // The window takes its messages (a tick in Cancel) every few hundredths of a second and at once after a failure,
+    // when the Cancel box has just come up: painting the list after every object would cost more than compiling.
+    QElapsedTimer sincePump;
+    sincePump.start();
+    lNapaka = false;
     int index = 0;
+    steps.pump = [this, &sincePump, &index] {
+        if (lNapaka || sincePump.elapsed() >= 40) {
+            // The list shows the object about to be compiled.
+            quInvalid->setRecNo(index + 1);
+            QCoreApplication::processEvents();
+            sincePump.restart();
+        }
+    };
     steps.compile = [this, &index](const develop::ListedObject& object) {
-        // The grid follows the object at work.
-        if (index++ > 0)
-            quInvalid->next();
+        ++index;
         return develop::compileObject(*osOracle, object);
     };
     steps.compiled = [this](const develop::ListedObject&, const develop::ObjectCompile& result) {
@@ -503,7 +514,6 @@ void TfmErrors::tbCompileAllClick()
             cbPrekini->setChecked(false);
         }
     };
-    quInvalid->first();
     develop::compileAllObjects(objects, steps);
     for (QWidget* w : { static_cast<QWidget*>(tbInvalid), static_cast<QWidget*>(tbSP),
              static_cast<QWidget*>(tbErrors), static_cast<QWidget*>(tbCompileAll), static_cast<QWidget*>(paRight) })

@@ -62,6 +62,9 @@ ObjectCompile compileObject(db::Session& session, const ListedObject& object)
         db::Query alter(&session);
         alter.setSql(alterCompileStatement(object));
         alter.execute();
+        // A compile that left no error behind reports none; only one with errors may have left the object INVALID.
+        if (!alter.warning() || alter.warning()->code() != 24344)
+            return out;
         db::Query check(&session);
         check.setSql(QString::fromLatin1(checkInvalidQuery));
         check.setVariable(QStringLiteral("lastnik"), object.owner);

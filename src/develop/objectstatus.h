@@ -50,6 +50,8 @@ struct ObjectCompile {
     QString message; // its message when refused
     bool stillInvalid = false; // lNapaka: compiled, but the object is still INVALID
 };
+// The dictionary is asked for the object's status only when the compile reported errors (ORA-24344): a compile
+// without them leaves the object VALID.
 ObjectCompile compileObject(db::Session& session, const ListedObject& object);
 
 // What "Recompile All" needs from its window.
