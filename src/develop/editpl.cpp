@@ -440,7 +440,7 @@ bool TfmEditPL::eventFilter(QObject* watched, QEvent* event)
             }
         }
     } else if (watched == meCompare && event->type() == QEvent::MouseButtonRelease) {
-        sbCompareLine->setText(nizLine + QString::number(meCompare->cursorLine()));
+        sbCompareLine->setText(nizLine + QLatin1Char(' ') + QString::number(meCompare->cursorLine()));
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -295,7 +295,7 @@ void TfmEditPL::buildFilePage()
     meCompare->installEventFilter(this);
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { OpenFile(); });
     connect(meCompare, &shell::SqlEditor::cursorPositionChanged, this,
-        [this] { sbCompareLine->setText(nizLine + QString::number(meCompare->cursorLine())); });
+        [this] { sbCompareLine->setText(nizLine + QLatin1Char(' ') + QString::number(meCompare->cursorLine())); });
 }
 
 void TfmEditPL::spDataBaseClick()
@@ -634,7 +634,7 @@ void TfmEditPL::showRecentList()
 {
     lbHistFile->clear();
     for (const develop::Tdatoteke& entry : recent.entries())
-        lbHistFile->addItem(develop::RecentFiles::displayLine(entry));
+        lbHistFile->addItem(develop::RecentFiles::displayLine(entry, recent.displayNameWidth()));
     lbHistFile->setGeometry(meEdit->geometry());
     lbHistFile->show();
     lbHistFile->raise();
@@ -740,7 +740,7 @@ bool TfmEditPL::OpenFile()
         return false;
     }
     sbCompare->setText(nizFile + QLatin1Char(' ') + path);
-    sbCompareLine->setText(nizLine + QString::number(meCompare->cursorLine()));
+    sbCompareLine->setText(nizLine + QLatin1Char(' ') + QString::number(meCompare->cursorLine()));
     return true;
 }
 

@@ -21,13 +21,30 @@ bool RecentFiles::parseValue(const QString& value, Tdatoteke& entry)
     return true;
 }
 
-QString RecentFiles::displayLine(const Tdatoteke& entry)
+namespace {
+
+QString displayName(const Tdatoteke& entry)
 {
     QString name = entry.ime.toUpper();
     // The extension of the tool's files is three letters; a name without one is shown whole.
     if (name.size() > 4 && name.at(name.size() - 4) == QLatin1Char('.'))
         name.chop(4);
-    return name + QString(9, QLatin1Char(' ')) + entry.dir;
+    return name;
+}
+
+} // namespace
+
+QString RecentFiles::displayLine(const Tdatoteke& entry, int nameWidth)
+{
+    return displayName(entry).leftJustified(nameWidth) + QString(9, QLatin1Char(' ')) + entry.dir;
+}
+
+int RecentFiles::displayNameWidth() const
+{
+    int width = 0;
+    for (const Tdatoteke& e : aDatoteke)
+        width = qMax(width, int(displayName(e).size()));
+    return width;
 }
 
 QString RecentFiles::timeText(const QDateTime& when)

@@ -32,8 +32,11 @@ public:
     // holding "/" (every directory here) or longer than any limit comes back whole. False for a value without two
     // separators.
     static bool parseValue(const QString& value, Tdatoteke& entry);
-    // The line the list shows: the name in upper case without its extension, nine blanks, the directory.
-    static QString displayLine(const Tdatoteke& entry);
+    // The line the list shows: the name in upper case without its extension, nine blanks, the directory. With a
+    // name width the names are padded to it, so the directories of a list stand in one column.
+    static QString displayLine(const Tdatoteke& entry, int nameWidth = 0);
+    // The width of the longest name displayLine shows for the list.
+    int displayNameWidth() const;
     static QString timeText(const QDateTime& when);
 
     // Reads HFILE1, HFILE2, ... of the file up to the first missing key, at most 25; the list is empty when the

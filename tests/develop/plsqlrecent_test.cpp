@@ -59,6 +59,11 @@ TEST(RecentFilesValue, DisplayLine)
 {
     EXPECT_EQ(develop::RecentFiles::displayLine({ "pck_a.sql", "/sql/", "" }), QStringLiteral("PCK_A         /sql/"));
     EXPECT_EQ(develop::RecentFiles::displayLine({ "readme", "/d/", "" }), QStringLiteral("README         /d/"));
+    EXPECT_EQ(develop::RecentFiles::displayLine({ "a.sql", "/d/", "" }, 6), QStringLiteral("A              /d/"));
+    develop::RecentFiles list;
+    list.enter(QStringLiteral("a.sql"), QStringLiteral("/d/"), QDateTime::currentDateTime());
+    list.enter(QStringLiteral("pck_long.sql"), QStringLiteral("/d/"), QDateTime::currentDateTime());
+    EXPECT_EQ(list.displayNameWidth(), 8);
 }
 
 TEST_F(RecentFilesTest, TheTwentySixthFileReplacesTheOldest)
