@@ -33,6 +33,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -80,8 +81,27 @@ QToolButton* actionButton(QWidget* parent, const char* name, QStyle::StandardPix
 QComboBox* typeCombo(QWidget* parent, const char* name)
 {
     auto* c = named(new QComboBox(parent), name);
-    c->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // Wide enough for the longest entry of either language, so that changing the entry moves nothing.
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setMinimumContentsLength(13);
+    c->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return c;
+}
+
+// The data grid of a list: the themed grid (a plain data grid is the themed one once it is installed).
+TThemedDBGrid* dataGrid(QWidget* parent, const char* name)
+{
+    QTableView* grid = shell::createDataGrid(QStringLiteral("TDBGrid"), parent);
+    auto* themed = qobject_cast<TThemedDBGrid*>(grid);
+    if (!themed) {
+        delete grid;
+        themed = static_cast<TThemedDBGrid*>(shell::createDataGrid(QStringLiteral("TThemedDBGrid"), parent));
+    }
+    themed->setObjectName(QString::fromLatin1(name));
+    themed->setDrawNullCells(true);
+    themed->setWordWrap(false);
+    themed->verticalHeader()->setDefaultSectionSize(themed->fontMetrics().height() + 6);
+    return themed;
 }
 
 QVBoxLayout* pageLayout(QWidget* page)
@@ -141,6 +161,7 @@ void TfmScript::buildLayout()
         b->setIcon(style()->standardIcon(icon));
         b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
         tbScript->addWidget(b);
         return b;
     };
@@ -169,6 +190,11 @@ void TfmScript::buildLayout()
     pcExec->tabBar()->hide();
     pcExec->setDocumentMode(true);
     tabEmpty = named(new QWidget(pcExec), "tabEmpty");
+    laEmpty = label(tabEmpty, "laEmpty");
+    laEmpty->setAlignment(Qt::AlignCenter);
+    laEmpty->setWordWrap(true);
+    laEmpty->setStyleSheet(QStringLiteral("color: #707070;"));
+    pageLayout(tabEmpty)->addWidget(laEmpty);
     pcExec->addTab(tabEmpty, QString());
     pcExec->addTab(buildOpenFilePage(), QString());
     pcExec->addTab(buildExecPage(), QString());
@@ -177,6 +203,27 @@ void TfmScript::buildLayout()
     pcExec->addTab(buildDeletePage(), QString());
     layout->addWidget(pcExec, 1);
     setCentralWidget(central);
+
+    // The state of the large rollback segment and the last version stored here, in the status bar.
+    auto* state = named(new QWidget(this), "paState");
+    auto* sl = new QHBoxLayout(state);
+    sl->setContentsMargins(6, 0, 6, 0);
+    sl->setSpacing(4);
+    laLargeRBCaption = label(state, "laLargeRBCaption");
+    laLargeRB = label(state, "laLargeRB");
+    laLastVerCaption = label(state, "laLastVerCaption");
+    laLastVer = label(state, "laLastVer");
+    QFont bold = laLargeRB->font();
+    bold.setBold(true);
+    laLargeRB->setFont(bold);
+    laLastVer->setFont(bold);
+    sl->addWidget(laLargeRBCaption);
+    sl->addWidget(laLargeRB);
+    sl->addSpacing(20);
+    sl->addWidget(laLastVerCaption);
+    sl->addWidget(laLastVer);
+    sl->addStretch(1);
+    statusBar()->addWidget(state, 1);
 
     tiClose = named(new QTimer(this), "tiClose");
     tiClose->setInterval(1000);
@@ -194,35 +241,26 @@ QWidget* TfmScript::buildHeader()
     cbAllScripts = named(new QComboBox(w), "cbAllScripts");
     cbAllScripts->setEditable(true);
     cbAllScripts->setInsertPolicy(QComboBox::NoInsert);
-    cbAllScripts->setMinimumWidth(230);
+    cbAllScripts->setMinimumWidth(180);
     cbAllScripts->setMaxVisibleItems(25);
     laStat = label(w, "laStat");
     cbStat = typeCombo(w, "cbStat");
     laNapaka = label(w, "laNapaka");
     edNapaka = named(new QLineEdit(w), "edNapaka");
+    edNapaka->setMinimumWidth(70);
     edNapaka->setMaximumWidth(130);
     laFilter = label(w, "laFilter");
     edFilter = named(new QLineEdit(w), "edFilter");
+    edFilter->setMinimumWidth(100);
     edFilter->setMaximumWidth(160);
     spFltScript = named(new QPushButton(w), "spFltScript");
-    laLargeRBCaption = label(w, "laLargeRBCaption");
-    laLargeRB = label(w, "laLargeRB");
-    laLastVerCaption = label(w, "laLastVerCaption");
-    laLastVer = label(w, "laLastVer");
-    QFont bold = laLargeRB->font();
-    bold.setBold(true);
-    laLargeRB->setFont(bold);
-    laLastVer->setFont(bold);
-    laAllScripts->setFont(bold);
     for (QWidget* c : std::initializer_list<QWidget*> { laAllScripts, cbAllScripts, laStat, cbStat, laNapaka, edNapaka,
              laFilter, edFilter, spFltScript })
         l->addWidget(c);
     l->addStretch(1);
-    for (QWidget* c : std::initializer_list<QWidget*> { laLargeRBCaption, laLargeRB })
-        l->addWidget(c);
-    l->addSpacing(14);
-    l->addWidget(laLastVerCaption);
-    l->addWidget(laLastVer);
+    QFont bold = laAllScripts->font();
+    bold.setBold(true);
+    laAllScripts->setFont(bold);
     return w;
 }
 
@@ -324,14 +362,8 @@ QWidget* TfmScript::buildExecPage()
 
     spExec = named(new QSplitter(Qt::Vertical, tabExec), "spExec");
     swExec = named(new QStackedWidget(spExec), "swExec");
-    dbgSkripte = qobject_cast<TThemedDBGrid*>(shell::createDataGrid(QStringLiteral("TDBGrid"), swExec));
-    if (!dbgSkripte)
-        dbgSkripte = new TThemedDBGrid(swExec);
-    dbgSkripte->setObjectName(QStringLiteral("dbgSkripte"));
+    dbgSkripte = dataGrid(swExec, "dbgSkripte");
     dbgSkripte->setDataSet(quSkripte);
-    dbgSkripte->setDrawNullCells(true);
-    dbgSkripte->setWordWrap(false);
-    dbgSkripte->verticalHeader()->setDefaultSectionSize(dbgSkripte->fontMetrics().height() + 6);
     swExec->addWidget(dbgSkripte);
 
     paRun = named(new QWidget(swExec), "paRun");
@@ -394,14 +426,8 @@ QWidget* TfmScript::buildSearchPage()
     row->addStretch(1);
     l->addLayout(row);
     auto* split = named(new QSplitter(Qt::Vertical, TabSearch), "spSearch");
-    dbgSearch = qobject_cast<TThemedDBGrid*>(shell::createDataGrid(QStringLiteral("TDBGrid"), split));
-    if (!dbgSearch)
-        dbgSearch = new TThemedDBGrid(split);
-    dbgSearch->setObjectName(QStringLiteral("dbgSearch"));
+    dbgSearch = dataGrid(split, "dbgSearch");
     dbgSearch->setDataSet(quFind);
-    dbgSearch->setDrawNullCells(true);
-    dbgSearch->setWordWrap(false);
-    dbgSearch->verticalHeader()->setDefaultSectionSize(dbgSearch->fontMetrics().height() + 6);
     auto* memos = new QSplitter(Qt::Horizontal, split);
     auto pane = [memos](QLabel*& caption, QPlainTextEdit*& memo, const char* captionName, const char* memoName) {
         auto* w = new QWidget(memos);
@@ -626,6 +652,7 @@ void TfmScript::setTexts()
     caption(tbDeleteMore, texts.tbDeleteMore);
     caption(tbExit, texts.tbExit);
 
+    laEmpty->setText(texts.nizEmptyHint);
     laAllScripts->setText(texts.laAllScripts);
     cbAllScripts->setToolTip(texts.cbAllScriptsHint);
     laStat->setText(texts.laType);

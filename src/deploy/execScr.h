@@ -148,6 +148,7 @@ public:
 
     QTabWidget* pcExec = nullptr;
     QWidget* tabEmpty = nullptr;
+    QLabel* laEmpty = nullptr;
 
     QWidget* tabOpenFile = nullptr;
     QLabel* laDir = nullptr;

@@ -316,8 +316,9 @@ void TfmScript::btStatRefreshClick()
         }
     }
     sgStat->resizeColumnsToContents();
-    for (int c = 3; c < deploy::statColumns; ++c)
-        sgStat->setColumnWidth(c, std::max(sgStat->columnWidth(c), 90));
+    const int minimum[deploy::statColumns] = { 180, 90, 100, 100, 100, 100, 100 };
+    for (int c = 0; c < deploy::statColumns; ++c)
+        sgStat->setColumnWidth(c, std::max(sgStat->columnWidth(c), minimum[c]));
     if (!rows.empty())
         sgStat->setCurrentCell(0, 0);
 }

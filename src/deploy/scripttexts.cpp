@@ -32,7 +32,8 @@ ScriptTexts english()
     t.nizFileMissing = QStringLiteral("Script file not found: %1");
     t.nizUnknown = QStringLiteral("UNKNOWN");
     t.nizResetPending = QStringLiteral("%1: statuses reset, not yet committed");
-    t.nizStopped = QStringLiteral("Stopped");
+    t.nizEmptyHint = QStringLiteral("Open a script from a file and put it into the table, or choose a stored script "
+                                    "and execute it.");
     t.typeEntries = { QStringLiteral("N - NOT EXECUTED"), QStringLiteral("X - EXECUTED"), QStringLiteral("D - DELETED"),
         QStringLiteral("E - ERRORS"), QStringLiteral("A - ALL") };
     t.statTitles = { QStringLiteral("Script"), QStringLiteral("User"), QStringLiteral("Date"), QStringLiteral("OK"),
@@ -117,7 +118,8 @@ void slovenian(ScriptTexts& t, const QString& nizStop, const QString& nizCommit,
     t.nizFileMissing = QStringLiteral("Datoteke skripte ni: %1");
     t.nizUnknown = QStringLiteral("NEZNANO");
     t.nizResetPending = QStringLiteral("%1: statusi ponastavljeni, še ne potrjeni");
-    t.nizStopped = QStringLiteral("Ustavljeno");
+    t.nizEmptyHint = QStringLiteral("Odprite skripto iz datoteke in jo shranite v tabelo, ali izberite shranjeno "
+                                    "skripto in jo izvedite.");
     t.typeEntries = { QStringLiteral("N - NEIZVRŠENI"), QStringLiteral("X - IZVRŠENI"), QStringLiteral("D - BRISANI"),
         QStringLiteral("E - NAPAKE"), QStringLiteral("A - VSI") };
     t.statTitles = { QStringLiteral("Skripta"), QStringLiteral("Uporabnik"), QStringLiteral("Datum"),

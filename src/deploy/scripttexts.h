@@ -15,7 +15,7 @@ struct ScriptTexts {
         nizNothingSelected;
     // Messages of the store and run that the layout's texts do not cover.
     QString nizNothingStored, nizUnterminated, nizNoEndif, nizConditionFailed, nizStored, nizFileMissing, nizUnknown,
-        nizResetPending, nizStopped;
+        nizResetPending, nizEmptyHint;
     // The type combo boxes: N, X, D, E and "A - " + the word for all.
     QStringList typeEntries;
     // Statistics titles: Script, User, Date, OK, Not Executed, Errors, Deleted.
