@@ -244,6 +244,7 @@ private:
     void readLargeRBState();
     void showPage(QWidget* page, bool header);
     void showRunView(bool on);
+    void showRunProgress(const deploy::ScriptRow& row, int runNo, qint64 toExecute);
     void setTypeEntry(QComboBox* box, QChar letter);
     QChar typeLetter(const QComboBox* box) const;
     QString ownerOrStar() const;

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -35,6 +36,8 @@ namespace {
 constexpr int longTextThreshold = 1900;
 // Rows a run reads at a time: a run of any length keeps no more than this in memory.
 constexpr int runBatch = 100;
+// How often a run of short statements lets the window paint and take Stop.
+constexpr int pumpIntervalMs = 40;
 
 const QString kNoStatement = QStringLiteral("\"#$%&/");
 
@@ -286,6 +289,15 @@ void TfmScript::spExecOneClick()
         close();
 }
 
+void TfmScript::showRunProgress(const deploy::ScriptRow& row, int runNo, qint64 toExecute)
+{
+    meTekocaSkripta->setPlainText(row.text);
+    laCurrent->setText(QString::number(runNo));
+    laScriptNumber->setText(QString::number(row.counter));
+    // What is still to run, this one included.
+    laToExecute->setText(QString::number(std::max<qint64>(0, toExecute - runNo + 1)));
+}
+
 void TfmScript::spExecAllScriptClick()
 {
     if (runAtWork || !osOracle || !mainWindow)
@@ -321,6 +333,8 @@ void TfmScript::spExecAllScriptClick()
     laScriptNumber->setText(QString());
     laToExecute->setText(QString::number(toExecute));
 
+    QElapsedTimer pumpClock;
+    deploy::ScriptRow last;
     int after = 0;
     int runNo = 0;
     int errors = 0;
@@ -338,19 +352,25 @@ void TfmScript::spExecAllScriptClick()
             break;
         for (const deploy::ScriptRow& row : batch) {
             after = row.counter;
-            meTekocaSkripta->setPlainText(row.text);
-            laCurrent->setText(QString::number(++runNo));
-            laScriptNumber->setText(QString::number(row.counter));
-            QCoreApplication::processEvents();
+            ++runNo;
+            // The window shows the statement and is served (painted, Stop taken) a few times a second: showing each
+            // of many short statements would cost more than running them. A statement on the thread is always
+            // shown, and the window is served while it runs.
+            if (cbThread->isChecked() || !pumpClock.isValid() || pumpClock.elapsed() >= pumpIntervalMs) {
+                showRunProgress(row, runNo, toExecute);
+                QCoreApplication::processEvents();
+                pumpClock.start();
+            }
             if (konec) {
                 --runNo;
                 break;
             }
             const bool ok = ExecScript(row);
-            laToExecute->setText(QString::number(std::max<qint64>(0, toExecute - runNo)));
+            last = row;
             if (ok)
                 continue;
             laErrors->setText(QString::number(++errors));
+            showRunProgress(row, runNo, toExecute);
             if (cbStopOnError->isChecked()) {
                 konec = true;
                 broke = true;
@@ -361,6 +381,9 @@ void TfmScript::spExecAllScriptClick()
             }
         }
     }
+    if (!last.name.isEmpty())
+        showRunProgress(last, runNo, toExecute);
+    laToExecute->setText(QString::number(std::max<qint64>(0, toExecute - runNo)));
     showRunView(false);
     if (broke) {
         p_napaka = true;
