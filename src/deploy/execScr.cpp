@@ -130,6 +130,11 @@ TfmScript::TfmScript(TfmMain* main, QWidget* parent)
     buildLayout();
     wire();
     FormCreate();
+    // When the main window closes, a run stops before its next statement; the program ends once the statement at
+    // work has ended.
+    if (main)
+        connect(main, &TfmMain::closed, this, [this] { konec = true; });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { konec = true; });
     // A status reset waits on the main session for Commit or Rollback: other windows ask before they end it.
     shell::registerPendingWork(this, [this](const db::Session& session) {
         if (&session != osOracle || !resetPending)

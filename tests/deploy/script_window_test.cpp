@@ -484,3 +484,54 @@ TEST_F(ScriptWindow, StopBeforeTheNextStatementWhileTheThreadWaits)
     EXPECT_TRUE(progressSeen);
     EXPECT_EQ(rowsOf(QStringLiteral("V0810")), (QStringList { "1 X", "2 N" }));
 }
+
+TEST_F(ScriptWindow, MissingPlSqlFileOnBothPaths)
+{
+    open();
+    ASSERT_TRUE(store(QStringLiteral("V0811"), QStringLiteral("#PL/SQL# no_such_package.sql\n/\n")));
+    window->cbStopOnError->setChecked(false);
+    for (bool onThread : { false, true }) {
+        SCOPED_TRACE(onThread ? "thread" : "direct");
+        value(QStringLiteral("update vexo_util.vexo_exs set script_stat='N', script_err=null where script_name='V0811'"));
+        window->cbThread->setChecked(onThread);
+        DialogAnswer ok(shell::mrOk);
+        window->spExecAllScript->click();
+        EXPECT_EQ(rowsOf(QStringLiteral("V0811"), true),
+            QStringList { QStringLiteral("1 E: no_such_package.sql  DOESN'T  EXISTS !") });
+    }
+}
+
+TEST_F(ScriptWindow, StatisticsWhateverTheDateFormat)
+{
+    // The rows without a date sort as the first day of 2000 in any date format of the session.
+    db::Query alter(main->osOracle);
+    alter.setSql(QStringLiteral("alter session set nls_date_format='YYYY-MM-DD HH24:MI'"));
+    alter.execute();
+    open();
+    DialogAnswer none(shell::mrOk);
+    window->tbStat->click();
+    EXPECT_EQ(none.shown, 0) << none.text.toStdString();
+    ASSERT_GT(window->sgStat->rowCount(), 0);
+    const int last = window->sgStat->rowCount() - 1;
+    EXPECT_EQ(window->sgStat->item(last, 0)->text(), QStringLiteral("V0700_LEDGER")); // no date: the oldest
+    // Only the scripts with errors.
+    window->cbStatErrors->setChecked(true);
+    window->btStatRefresh->click();
+    QStringList names;
+    for (int r = 0; r < window->sgStat->rowCount(); ++r)
+        names << window->sgStat->item(r, 0)->text();
+    EXPECT_EQ(names, (QStringList { "V0701_CUSTOMERS", "V0702_ORDERS" }));
+}
+
+TEST_F(ScriptWindow, OpensWithoutAccessToTheDynamicViews)
+{
+    // AKRALJ works with the script table; without SELECT ANY DICTIONARY he may not read V$ROLLSTAT, so the
+    // segment's state is unknown.
+    value(QStringLiteral("revoke select any dictionary from akralj"));
+    main->osOracle->logOff();
+    logOn(*main->osOracle, "AKRALJ");
+    main->connUser = QStringLiteral("AKRALJ");
+    open();
+    EXPECT_EQ(window->laLargeRB->text(), QStringLiteral("UNKNOWN"));
+    EXPECT_GT(window->cbAllScripts->count(), 0);
+}
