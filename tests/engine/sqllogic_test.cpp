@@ -30,6 +30,11 @@ namespace {
 
 std::string casesDir()
 {
+    // The compiler cache keeps source paths relative to the checkout, so __FILE__ may be relative to the build
+    // directory; ctest names the checkout.
+    const QString source = qEnvironmentVariable("DREMMOX_SOURCE_DIR");
+    if (!source.isEmpty())
+        return QDir(source).filePath("tests/engine/cases").toStdString();
     return QFileInfo(QString(__FILE__)).dir().filePath("cases").toStdString();
 }
 
