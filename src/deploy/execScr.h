@@ -273,5 +273,6 @@ private:
     bool autoStarted = false; // the unattended work was started by an activation; later ones do not repeat it
     bool resetPending = false; // a status reset waits for Commit or Rollback
     bool ignoreTypeChange = false;
+    bool savingStatement = false; // a changed statement text is being written (its question may take the focus)
     QString shownRowId;
 };

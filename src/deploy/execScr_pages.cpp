@@ -189,13 +189,12 @@ void TfmScript::btRollbackClick()
 
 void TfmScript::meLongLeft()
 {
-    static bool saving = false;
-    if (saving || runAtWork || shownRowId.isEmpty() || !osOracle || meLong->isReadOnly())
+    if (savingStatement || runAtWork || shownRowId.isEmpty() || !osOracle || meLong->isReadOnly())
         return;
     const QString text = meLong->text();
     if (text == tekocaScr)
         return;
-    saving = true;
+    savingStatement = true;
     tekocaScr = text;
     if (mayEndMainSession(QString(texts.btCommit).remove(QLatin1Char('&')))) {
         try {
@@ -207,7 +206,7 @@ void TfmScript::meLongLeft()
             showDbError(e.message());
         }
     }
-    saving = false;
+    savingStatement = false;
 }
 
 // ---- search

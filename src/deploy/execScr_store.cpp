@@ -139,6 +139,8 @@ bool TfmScript::btScriptPutClick()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const deploy::StoreOutcome outcome = deploy::storeScript(*osOracle, meVse->textLines(), request);
     QApplication::restoreOverrideCursor();
+    // The store committed or rolled back the main session: a reset of this window is decided with it.
+    setPendingReset(false);
 
     meOutput->clear();
     for (const deploy::ConditionNote& note : outcome.resolve.notes) {

@@ -535,3 +535,20 @@ TEST_F(ScriptWindow, OpensWithoutAccessToTheDynamicViews)
     EXPECT_EQ(window->laLargeRB->text(), QStringLiteral("UNKNOWN"));
     EXPECT_GT(window->cbAllScripts->count(), 0);
 }
+
+TEST_F(ScriptWindow, EditedStatementIsWrittenBack)
+{
+    open();
+    ASSERT_TRUE(store(QStringLiteral("V0812"), QStringLiteral("SELECT 1 FROM DUALL\n/\n")));
+    window->activateWindow();
+    window->meLong->setFocus();
+    ASSERT_TRUE(waitFor([&] { return window->meLong->hasFocus(); }, 5000));
+    window->meLong->setText(QStringLiteral("SELECT 1 FROM DUAL"));
+    window->cbShowType->setFocus();
+    ASSERT_TRUE(waitFor([&] { return !window->meLong->hasFocus(); }, 5000));
+    EXPECT_EQ(storedTexts(QStringLiteral("V0812")), QStringList { QStringLiteral("SELECT 1 FROM DUAL") });
+    DialogAnswer ok(shell::mrOk);
+    window->spExecOne->click();
+    EXPECT_TRUE(ok.text.contains(QLatin1String("SCRIPT EXECUTED OK")));
+    EXPECT_EQ(rowsOf(QStringLiteral("V0812")), statuses(1, "X"));
+}
