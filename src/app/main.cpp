@@ -5,6 +5,7 @@
 #include "db/oci/ocidriver.h"
 #include "db/oci/tnsnames.h"
 #include "develop/register_plsql.h"
+#include "deploy/register_scripts.h"
 #include "develop/registerwindows.h"
 #include "shell/connect.h"
 #include "shell/Main.h"
@@ -82,6 +83,7 @@ int main(int argc, char* argv[])
     ensureDemoDatabase();
     develop::registerWindows();
     develop::registerPlsqlWindows();
+    deploy::registerScriptWindows();
     auto window = std::make_unique<TfmMain>();
     shell::installConnectionSequence(*window);
     TfmMain* main = window.get();
