@@ -3110,6 +3110,7 @@ StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::
     out.unit->owner = info.owner;
     out.unit->ownerId = info.ownerId;
     out.unit->name = info.name;
+    out.unit->invokerRights = spec.invokerRights;
     out.symbols = std::make_shared<PackageSymbols>();
     out.interface = interface;
     Compiler c(s, specText, *out.unit, std::make_shared<std::vector<Val>>(), noBinds);

@@ -148,7 +148,8 @@ Val callSubprogramAt(const CSub& sub, const CUnit* unit, const std::vector<const
     auto setParameter = [&](const CParam& p, const Val& v) {
         PlType t = p.type;
         t.notNull = false;
-        f.slots[static_cast<size_t>(p.slot)] = p.mode == Param::Mode::Out && t.isScalar() ? Val {} : convertTo(v, t, c.s);
+        f.slots[static_cast<size_t>(p.slot)]
+            = p.mode == Param::Mode::Out && t.isScalar() ? Val {} : convertTo(v, t, c.s);
     };
     bool defaults = false;
     for (size_t i = 0; i < sub.params.size(); ++i) {
@@ -177,9 +178,10 @@ Val callSubprogramAt(const CSub& sub, const CUnit* unit, const std::vector<const
     ++c.depth;
     Flow flow;
     try {
-        // A stored unit runs with its owner's rights and names (Oracle's AUTHID DEFINER).
+        // A stored unit runs with its owner's rights and names (Oracle's AUTHID DEFINER); one of AUTHID CURRENT_USER
+        // with those of the current user that calls it.
         std::optional<DefinerRights> definer;
-        if (unit->ownerId >= 0)
+        if (unit->ownerId >= 0 && !unit->invokerRights)
             definer.emplace(c.s, unit->ownerId, unit->owner);
         flow = runBlock(*sub.body, c);
         if (sub.isFunction && flow != Flow::Return)
