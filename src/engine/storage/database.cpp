@@ -203,9 +203,11 @@ std::unique_ptr<Session> Database::logOn(
         storage::Stmt p(st->conn, R"(SELECT upper("VALUE$") FROM "PROPS$" WHERE "NAME" = 'sec_case_sensitive_logon')");
         caseSensitive = p.step() && p.text(0) == "TRUE";
     }
-    if (!user || user->type != 1
-        || (caseSensitive ? user->spare4 != catalog::passwordHash(name, password, true)
-                          : user->password != catalog::passwordHash(name, password, false)))
+    if (!user || user->type != 1) {
+        catalog::passwordMatchesNothing(password);
+        throw oraError(1017, "invalid username/password; logon denied");
+    }
+    if (!catalog::passwordMatches(caseSensitive ? user->spare4 : user->password, name, password, caseSensitive))
         throw oraError(1017, "invalid username/password; logon denied");
     if (asSysdba && !user->sysdba)
         throw oraError(1031, "insufficient privileges");
