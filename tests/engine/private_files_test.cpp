@@ -1,20 +1,13 @@
 // A database's directory and files are readable by their owner only, whatever the process's umask: the catalog
 // holds password verifiers. Checked for a new database, its journal, write-ahead log and lock file.
 #include "engine_fixture.h"
+#include "support/filemode.h"
 
 #include <sys/stat.h>
 
 namespace {
 
 using enginetest::EngineTest;
-
-int modeOf(const std::string& path)
-{
-    struct stat st { };
-    if (::stat(path.c_str(), &st) != 0)
-        return -1;
-    return static_cast<int>(st.st_mode & 07777);
-}
 
 class PrivateFiles : public EngineTest {
 protected:
@@ -34,10 +27,10 @@ TEST_F(PrivateFiles, NewDatabaseIsItsOwnersOnly)
     s->execute("CREATE TABLE pf (n NUMBER)");
     s->execute("INSERT INTO pf VALUES (1)");
     s->execute("COMMIT");
-    EXPECT_EQ(modeOf(dir()), 0700);
+    EXPECT_EQ(testsupport::fileModeOf(QString::fromStdString(dir())), 0700);
     for (const char* name : { "database.sqlite", "database.sqlite-wal", "database.sqlite-shm", "database.lock" }) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(modeOf(dir() + "/" + name), 0600);
+        EXPECT_EQ(testsupport::fileModeOf(QString::fromStdString(dir() + "/" + name)), 0600);
     }
 }
 

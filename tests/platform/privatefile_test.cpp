@@ -3,22 +3,13 @@
 #include "platform/configdir.h"
 #include "platform/privatefile.h"
 #include "platform/userkeystore.h"
+#include "support/filemode.h"
 #include "support/tempdir.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
-
 namespace {
-
-int modeOf(const QString& path)
-{
-    struct stat st { };
-    if (::stat(path.toLocal8Bit().constData(), &st) != 0)
-        return -1;
-    return static_cast<int>(st.st_mode & 0777);
-}
 
 void writeWithMode(const QString& path, const QByteArray& bytes, QFileDevice::Permissions permissions)
 {
@@ -51,13 +42,13 @@ TEST_F(PrivateFileTest, HelpersMakeFilesOwnerOnlyAndKeepTheirContents)
 {
     const QString created = path("new.ini");
     ASSERT_TRUE(platform::createOwnerOnly(created));
-    EXPECT_EQ(modeOf(created), 0600);
+    EXPECT_EQ(testsupport::fileModeOf(created), 0600);
     EXPECT_EQ(QFileInfo(created).size(), 0);
 
     const QString old = path("old.ini");
     writeWithMode(old, "[A]\nB=C\n", kWorldReadable);
     ASSERT_TRUE(platform::createOwnerOnly(old));
-    EXPECT_EQ(modeOf(old), 0600);
+    EXPECT_EQ(testsupport::fileModeOf(old), 0600);
     QFile f(old);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("[A]\nB=C\n"));
@@ -65,7 +56,7 @@ TEST_F(PrivateFileTest, HelpersMakeFilesOwnerOnlyAndKeepTheirContents)
     const QString other = path("other.ini");
     writeWithMode(other, "x", kWorldReadable);
     ASSERT_TRUE(platform::restrictToOwner(other));
-    EXPECT_EQ(modeOf(other), 0600);
+    EXPECT_EQ(testsupport::fileModeOf(other), 0600);
     EXPECT_TRUE(platform::restrictToOwner(path("missing.ini"))); // nothing to do
     EXPECT_FALSE(QFileInfo::exists(path("missing.ini")));
 }
@@ -77,12 +68,12 @@ TEST_F(PrivateFileTest, KeyStoreOfLoginDataIsOwnerOnly)
     platform::UserKeyStore store(QStringLiteral("Software\\Velmorant\\Dremmox\\LoginData"));
     ASSERT_TRUE(store.writeString("Username", "q83kd0=="));
     const QString file = path("cfg/registry.ini");
-    EXPECT_EQ(modeOf(file), 0600);
+    EXPECT_EQ(testsupport::fileModeOf(file), 0600);
 
     ASSERT_TRUE(QFile::setPermissions(file, kWorldReadable));
     platform::UserKeyStore again(QStringLiteral("Software\\Velmorant\\Dremmox\\LoginData"));
     EXPECT_EQ(again.readString("Username"), "q83kd0==");
-    EXPECT_EQ(modeOf(file), 0600);
+    EXPECT_EQ(testsupport::fileModeOf(file), 0600);
 }
 
 } // namespace

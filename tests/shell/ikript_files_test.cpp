@@ -2,23 +2,14 @@
 // when one is read from a file an older build left readable by others. What the file holds is not changed.
 #include "platform/inifile.h"
 #include "shell/iKript.h"
+#include "support/filemode.h"
 #include "support/tempdir.h"
 
 #include <QFile>
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 namespace {
-
-int modeOf(const QString& path)
-{
-    struct stat st { };
-    if (::stat(path.toLocal8Bit().constData(), &st) != 0)
-        return -1;
-    return static_cast<int>(st.st_mode & 0777);
-}
 
 class TKriptFiles : public testsupport::TempDirTest {
 protected:
@@ -32,21 +23,21 @@ TEST_F(TKriptFiles, StoringAPasswordMakesTheFileOwnerOnly)
 {
     platform::IniFile ini(iniPath());
     ASSERT_TRUE(ini.writeString("PL/SQL", "CURR_USER", "VOXA"));
-    EXPECT_EQ(modeOf(iniPath()), 0644); // settings without a password: as the umask says
+    EXPECT_EQ(testsupport::fileModeOf(iniPath()), 0644); // settings without a password: as the umask says
     ASSERT_TRUE(TKript::shraniGeslo(ini, "ORCL", "VOXA", "tiger", {}));
-    EXPECT_EQ(modeOf(iniPath()), 0600);
+    EXPECT_EQ(testsupport::fileModeOf(iniPath()), 0600);
     EXPECT_EQ(ini.readString("PL/SQL", "CURR_USER").toStdString(), "VOXA");
     EXPECT_EQ(TKript::vzemiGeslo(ini, "ORCL", "VOXA").toStdString(), "TIGER");
     // Later writes of other keys keep the file owner-only.
     ASSERT_TRUE(ini.writeString("PL/SQL", "CURR_SERVER", "ORCL"));
-    EXPECT_EQ(modeOf(iniPath()), 0600);
+    EXPECT_EQ(testsupport::fileModeOf(iniPath()), 0600);
 }
 
 TEST_F(TKriptFiles, ANewFileWithAPasswordIsOwnerOnlyFromTheStart)
 {
     platform::IniFile ini(iniPath());
     ASSERT_TRUE(TKript::shraniGeslo(ini, "ORCL", "VOXA", "tiger", {}));
-    EXPECT_EQ(modeOf(iniPath()), 0600);
+    EXPECT_EQ(testsupport::fileModeOf(iniPath()), 0600);
 }
 
 TEST_F(TKriptFiles, ReadingAPasswordFromAReadableFileRestrictsIt)
@@ -59,7 +50,7 @@ TEST_F(TKriptFiles, ReadingAPasswordFromAReadableFileRestrictsIt)
         iniPath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
     const platform::IniFile ini(iniPath());
     EXPECT_EQ(TKript::vzemiGeslo(ini, "ORCL", "VOXA").toStdString(), "TIGER");
-    EXPECT_EQ(modeOf(iniPath()), 0600);
+    EXPECT_EQ(testsupport::fileModeOf(iniPath()), 0600);
 }
 
 } // namespace
