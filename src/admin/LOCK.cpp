@@ -13,6 +13,7 @@
 #include "shell/themedgrid.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -349,8 +350,8 @@ void TfmLock::buildHistoryPage()
     };
     addBoxes(tabS, admin::semaphoreCodes(), { QStringLiteral("Z"), QStringLiteral("O"), QStringLiteral("D") });
     addBoxes(tabA, admin::alarmCodes(), { QStringLiteral("AI"), QStringLiteral("AB") });
-    // The check boxes of the alarm codes show first, as the page was laid out; choosing a kind shows its own.
-    pcCB->setCurrentWidget(tabA);
+    // The code boxes of the kind chosen show: those of the semaphores at first.
+    pcCB->setCurrentWidget(tabS);
 
     laLConn = label("laLConn", tabHist);
     laLType = label("laLType", tabHist);
@@ -398,6 +399,13 @@ void TfmLock::buildHistoryPage()
     rbVecje = radio("rbVecje", tabHist);
     rbManjse = radio("rbManjse", tabHist);
     rbVecje->setChecked(true);
+    // Two choices on one page: the kind of the history and the comparison of the counts.
+    auto* kindGroup = new QButtonGroup(tabHist);
+    kindGroup->addButton(rbLSemaphor);
+    kindGroup->addButton(rbLAlarm);
+    auto* compareGroup = new QButtonGroup(tabHist);
+    compareGroup->addButton(rbVecje);
+    compareGroup->addButton(rbManjse);
     cbSemaphor = new QCheckBox(tabHist);
     cbSemaphor->setObjectName(QStringLiteral("cbSemaphor"));
     cbSemaphor->setChecked(true);

@@ -24,6 +24,8 @@
 #include <QTabWidget>
 #include <QTime>
 
+#include <algorithm>
+
 namespace admin {
 QStyledItemDelegate* makePickListDelegate(int column, const QStringList& items, QObject* parent);
 } // namespace admin
@@ -393,6 +395,11 @@ void TfmLock::pcListChange()
                     QStringLiteral("LockingModeGuid") },
                 dbgLocking));
     shell::AdjustGridColumns(dbgLocking, 1, 50);
+    // The locking mode's column takes the longest mode of the pick list.
+    if (mode >= 0)
+        dbgLocking->setColumnWidth(mode,
+            std::max(dbgLocking->columnWidth(mode),
+                shell::GridTextWidth(dbgLocking->font(), QStringLiteral("LockingModeNone")) + 24));
 }
 
 void TfmLock::saveLockingModes()

@@ -78,7 +78,8 @@ TfmAudit::TfmAudit(QWidget* parent, bool schedulerJobs)
     QFont mono(QStringLiteral("Monospace"));
     mono.setStyleHint(QFont::TypeWriter);
     meAudit->setFont(mono);
-    meAudit->setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char(' ')) * 8);
+    // Tab stops wide enough that the audit tables, their tables and their triggers line up in columns.
+    meAudit->setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char(' ')) * 20);
     laEnabled = named(new QLabel(QStringLiteral("Enabled Audit Triggers : "), this), "laEnabled");
     laDisabled = named(new QLabel(QStringLiteral("Disabled  Audit Triggers : "), this), "laDisabled");
     laEnabledTriggers = named(new QLabel(this), "laEnabledTriggers");

@@ -177,7 +177,11 @@ JobRow readJob(db::Session& session, const ServerJobKind& k, bool scheduler)
     if (q.eof())
         return r;
     r.found = true;
-    auto text = [&](int i) { return db::displayText(q.field(i), q.fieldType(i), session.dateFormat()); };
+    // Dates with their time of day, which tells when a server started.
+    QString format = session.dateFormat();
+    if (!format.contains(QLatin1String("HH"), Qt::CaseInsensitive))
+        format += QStringLiteral(" HH24:MI:SS");
+    auto text = [&](int i) { return db::displayText(q.field(i), q.fieldType(i), format); };
     r.job = text(0);
     r.user = text(1);
     r.start = text(2);

@@ -112,6 +112,7 @@ protected:
         main->connUser = QStringLiteral("VOXA");
         main->connServer = QStringLiteral("DEMO");
         main->ORACLEVersion = main->osOracle->serverMajorVersion();
+        main->changeDateFormat(*main->osOracle, main->currentDateFormat);
         admin::registerJobWindows();
         other = std::make_unique<db::Session>();
         logOn(*other);
