@@ -734,11 +734,9 @@ void TfmLock::setLanguageTexts()
 bool TfmLock::event(QEvent* e)
 {
     const bool r = QWidget::event(e);
-    // Activation reads everything again; a modal dialog of one of the window's own actions defers it until the
-    // action is over.
-    if (e->type() == QEvent::WindowActivate)
+    if (activation.activates(e))
         QTimer::singleShot(0, this, [this] {
-            if (isVisible() && isActiveWindow() && !QApplication::activeModalWidget())
+            if (isVisible() && !QApplication::activeModalWidget())
                 FormActivate();
         });
     return r;

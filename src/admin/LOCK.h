@@ -130,6 +130,7 @@ public:
 protected:
     TfmLock(QWidget* parent, bool schedulerJobs);
     bool event(QEvent* e) override;
+    admin::ActivationWatch activation;
     void showEvent(QShowEvent* e) override;
 
 private:

@@ -172,9 +172,9 @@ void TfmAudit::setLanguageTexts()
 bool TfmAudit::event(QEvent* e)
 {
     const bool r = QWidget::event(e);
-    if (e->type() == QEvent::WindowActivate)
+    if (activation.activates(e))
         QTimer::singleShot(0, this, [this] {
-            if (isVisible() && isActiveWindow() && !QApplication::activeModalWidget())
+            if (isVisible() && !QApplication::activeModalWidget())
                 FormActivate();
         });
     return r;

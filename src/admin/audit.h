@@ -57,6 +57,7 @@ public:
 protected:
     TfmAudit(QWidget* parent, bool schedulerJobs);
     bool event(QEvent* e) override;
+    admin::ActivationWatch activation;
 };
 
 class TfmAuditOra19 : public TfmAudit {

@@ -7,6 +7,8 @@
 #include "shell/confirm.h"
 #include "shell/localmessagedlg.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,6 +28,19 @@ bool ConfirmAction(const QString& question, const QString& language)
 {
     return shell::LocalMessageDlg(question, shell::MsgDlgType::mtConfirmation, shell::MsgDlgBtn::mbYesNo, 0, language)
         == shell::mrYes;
+}
+
+bool ActivationWatch::activates(const QEvent* e)
+{
+    if (e->type() == QEvent::WindowDeactivate) {
+        lostToDialog = QApplication::activeModalWidget() != nullptr;
+        return false;
+    }
+    if (e->type() != QEvent::WindowActivate)
+        return false;
+    const bool fromDialog = lostToDialog;
+    lostToDialog = false;
+    return !fromDialog && !QApplication::activeModalWidget();
 }
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class QEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,6 +26,18 @@ namespace admin {
 // The system's message dialog in the window's language: a notice with the single button OK, and a Yes/No question.
 void ShowNotice(const QString& text, const QString& language, bool error = false);
 bool ConfirmAction(const QString& question, const QString& language);
+
+// When the lock and audit windows read everything again: each time the user activates them, but not when they
+// become active again because a dialog of their own closed (an error shown by the activation itself would
+// otherwise come back for ever).
+class ActivationWatch {
+public:
+    // True when the event is an activation that should run the window's activation sequence.
+    bool activates(const QEvent* e);
+
+private:
+    bool lostToDialog = false;
+};
 
 class ServerJobPanel : public QWidget {
     Q_OBJECT

@@ -88,7 +88,8 @@ TEST_F(LockPages, CurrentLocksAreFilteredByBoundValues)
     lock->edConn->setText(QStringLiteral("12) or (1=1"));
     lock->edTip->clear();
     lock->btRefresh->click();
-    EXPECT_TRUE(dialogs.messages.value(0).startsWith(QStringLiteral("ORA-01722"))) << dialogs.messages.value(0).toStdString();
+    EXPECT_TRUE(dialogs.messages.value(0).startsWith(QStringLiteral("ORA-01722")))
+        << dialogs.messages.value(0).toStdString();
     lock->edConn->setText(QStringLiteral("99"));
     lock->btRefresh->click();
     EXPECT_EQ(column(lock->quList, "CONN_SEM").size(), 0);
@@ -146,8 +147,7 @@ TEST_F(LockPages, HistoryFiltersAndListings)
         TfmLock fresh;
         fresh.spPrint->click();
         fresh.btListOpen->click();
-        EXPECT_EQ(dialogs.messages.mid(1),
-            QStringList(2, QStringLiteral("First, prepare data with Refresh button !")));
+        EXPECT_EQ(dialogs.messages.mid(1), QStringList(2, QStringLiteral("First, prepare data with Refresh button !")));
     }
 
     lock->edLDate->setText(day(3));
@@ -275,3 +275,23 @@ TEST_F(LockPages, ParametersAreLoadedAndSaved)
 }
 
 } // namespace
+
+// The windows read everything again when the user comes back to them, not when a dialog of their own closes: an
+// error that the reading shows would otherwise come back for ever.
+TEST(JobWindowActivation, NotAgainAfterTheWindowsOwnDialog)
+{
+    admin::ActivationWatch watch;
+    QEvent activate(QEvent::WindowActivate);
+    QEvent deactivate(QEvent::WindowDeactivate);
+    EXPECT_TRUE(watch.activates(&activate));
+    {
+        QDialog dialog;
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        ASSERT_TRUE(QApplication::activeModalWidget());
+        EXPECT_FALSE(watch.activates(&deactivate));
+    }
+    EXPECT_FALSE(watch.activates(&activate));
+    EXPECT_FALSE(watch.activates(&deactivate));
+    EXPECT_TRUE(watch.activates(&activate));
+}
