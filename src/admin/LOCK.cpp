@@ -406,6 +406,7 @@ void TfmLock::buildHistoryPage()
     auto* compareGroup = new QButtonGroup(tabHist);
     compareGroup->addButton(rbVecje);
     compareGroup->addButton(rbManjse);
+    rbLSemaphor->setChecked(true);
     cbSemaphor = new QCheckBox(tabHist);
     cbSemaphor->setObjectName(QStringLiteral("cbSemaphor"));
     cbSemaphor->setChecked(true);

@@ -16,8 +16,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QTextOption>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace admin {
 QPointer<TfmAudit> fmAudit;
@@ -78,8 +82,6 @@ TfmAudit::TfmAudit(QWidget* parent, bool schedulerJobs)
     QFont mono(QStringLiteral("Monospace"));
     mono.setStyleHint(QFont::TypeWriter);
     meAudit->setFont(mono);
-    // Tab stops wide enough that the audit tables, their tables and their triggers line up in columns.
-    meAudit->setTabStopDistance(QFontMetricsF(mono).horizontalAdvance(QLatin1Char(' ')) * 20);
     laEnabled = named(new QLabel(QStringLiteral("Enabled Audit Triggers : "), this), "laEnabled");
     laDisabled = named(new QLabel(QStringLiteral("Disabled  Audit Triggers : "), this), "laDisabled");
     laEnabledTriggers = named(new QLabel(this), "laEnabledTriggers");
@@ -243,6 +245,22 @@ void TfmAudit::btRefreshClick()
     } catch (const db::OracleError& e) {
         admin::ShowNotice(e.message(), language, true);
     }
+    // The listing's fields are each followed by two tabs: tab stops placed after the widest audit table and the
+    // widest table line them up in columns.
+    const QFontMetrics metrics(meAudit->font());
+    const int gap = metrics.horizontalAdvance(QStringLiteral("  "));
+    int first = 0, second = 0;
+    for (const QString& line : lines) {
+        const QStringList fields = line.split(QLatin1Char('\t'), Qt::SkipEmptyParts);
+        first = std::max(first, metrics.horizontalAdvance(fields.value(0)));
+        if (fields.size() > 2)
+            second = std::max(second, metrics.horizontalAdvance(fields.at(1)));
+    }
+    QTextOption option = meAudit->document()->defaultTextOption();
+    const qreal p1 = first + gap, p2 = p1 + gap, p3 = p2 + second + gap, p4 = p3 + gap;
+    option.setTabs({ QTextOption::Tab(p1, QTextOption::LeftTab), QTextOption::Tab(p2, QTextOption::LeftTab),
+        QTextOption::Tab(p3, QTextOption::LeftTab), QTextOption::Tab(p4, QTextOption::LeftTab) });
+    meAudit->document()->setDefaultTextOption(option);
     meAudit->setPlainText(lines.join(QLatin1Char('\n')));
 }
 

@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QTabWidget>
 
 #include <gtest/gtest.h>
@@ -139,6 +140,10 @@ TEST_F(LockPages, HistoryFiltersAndListings)
 {
     DialogAutomat dialogs;
     lock->pcList->setCurrentWidget(lock->tabHist);
+    // The history's kind and the counts' comparison are two choices: semaphores and ">=" at first.
+    EXPECT_TRUE(lock->rbLSemaphor->isChecked());
+    EXPECT_TRUE(lock->rbVecje->isChecked());
+    EXPECT_EQ(lock->pcCB->currentWidget(), lock->tabS);
     lock->edLDate->clear();
     lock->btLRefresh->click();
     EXPECT_EQ(dialogs.messages.value(0), QStringLiteral("Datum ne sme biti prazen!"));
