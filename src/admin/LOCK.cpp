@@ -771,11 +771,7 @@ void TfmLock::FormActivate()
 
 void TfmLock::KillJob(const QString& actor, const QString& reason)
 {
-    try {
-        panel->reportKill(admin::killClassicJob(panel->session(), dbeJob->text()), actor, reason);
-    } catch (const db::OracleError& e) {
-        panel->reportKillError(e.message());
-    }
+    panel->killClassicJob(actor, reason);
 }
 
 TfmLockOra19::TfmLockOra19(QWidget* parent)
@@ -786,9 +782,5 @@ TfmLockOra19::TfmLockOra19(QWidget* parent)
 
 void TfmLockOra19::KillJob(const QString& actor, const QString& reason)
 {
-    try {
-        panel->reportKill(admin::killSchedulerJob(panel->session(), admin::lockServer()), actor, reason);
-    } catch (const db::OracleError& e) {
-        panel->reportKillError(e.message());
-    }
+    panel->killSchedulerJob(actor, reason);
 }

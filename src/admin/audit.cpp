@@ -294,11 +294,7 @@ void TfmAudit::SetAuditTriggers(const QString& action)
 
 void TfmAudit::KillJob(const QString& actor, const QString& reason)
 {
-    try {
-        panel->reportKill(admin::killClassicJob(panel->session(), dbeJob->text()), actor, reason);
-    } catch (const db::OracleError& e) {
-        panel->reportKillError(e.message());
-    }
+    panel->killClassicJob(actor, reason);
 }
 
 TfmAuditOra19::TfmAuditOra19(QWidget* parent)
@@ -309,9 +305,5 @@ TfmAuditOra19::TfmAuditOra19(QWidget* parent)
 
 void TfmAuditOra19::KillJob(const QString& actor, const QString& reason)
 {
-    try {
-        panel->reportKill(admin::killSchedulerJob(panel->session(), admin::auditServer()), actor, reason);
-    } catch (const db::OracleError& e) {
-        panel->reportKillError(e.message());
-    }
+    panel->killSchedulerJob(actor, reason);
 }

@@ -249,6 +249,24 @@ void ServerJobPanel::btStopJobClick()
     tiRefreshJobs->start();
 }
 
+void ServerJobPanel::killClassicJob(const QString& actor, const QString& reason)
+{
+    try {
+        reportKill(admin::killClassicJob(session(), dbeJob->text()), actor, reason);
+    } catch (const db::OracleError& e) {
+        reportKillError(e.message());
+    }
+}
+
+void ServerJobPanel::killSchedulerJob(const QString& actor, const QString& reason)
+{
+    try {
+        reportKill(admin::killSchedulerJob(session(), kind_), actor, reason);
+    } catch (const db::OracleError& e) {
+        reportKillError(e.message());
+    }
+}
+
 void ServerJobPanel::reportKill(bool stopped, const QString& actor, const QString& reason)
 {
     if (!stopped) {

@@ -81,7 +81,11 @@ public:
     void btStopJobClick();
     void tiRefreshJobsTimer();
 
-    // What the kills share: the outcome reported (and, for a real stop, logged as STOP JOB), or the server's error.
+    // The kills of the two variants' KillJob: the classic job listed (broken, removed and its run's session ended) or
+    // the scheduler job (stopped by force and disabled). The outcome is reported, and logged as STOP JOB only when
+    // the run really ended; a server error is reported with nizKillJobNo.
+    void killClassicJob(const QString& actor, const QString& reason);
+    void killSchedulerJob(const QString& actor, const QString& reason);
     void reportKill(bool stopped, const QString& actor, const QString& reason);
     void reportKillError(const QString& serverMessage);
     // Asks before an action commits the main session while other windows hold work there.

@@ -532,36 +532,31 @@ std::unique_ptr<Session> openRunSession(DatabaseState& db, const std::string& us
 
 } // namespace
 
-void Coordinator::runClassic(std::shared_ptr<Run> run)
+void Coordinator::runOnSession(Run& run, const std::string& user, const std::string& schema, const std::string& nlsEnv,
+    const std::string& action, Outcome& o, const std::function<void(Session&)>& body)
 {
-    const ClassicJob& j = run->classic;
-    Outcome o;
     std::unique_ptr<Session> session;
     try {
-        session
-            = openRunSession(db_, j.privUser, j.schemaUser, j.nlsEnv, run->info.slave, "JOB " + std::to_string(j.job));
+        session = openRunSession(db_, user, schema, nlsEnv, run.info.slave, action);
     } catch (const Error& e) {
         o.code = e.code();
         o.message = e.message();
     }
     if (session) {
+        bool stopNow = false;
         {
             std::lock_guard lk(mutex_);
-            run->session = session.get();
-            run->info.sid = session->sessionId();
-            run->info.serial = session->state().info.serial;
+            run.session = session.get();
+            run.info.sid = session->sessionId();
+            run.info.serial = session->state().info.serial;
+            stopNow = run.stopRequested;
         }
         try {
-            if (!isNullInterval(j.interval))
-                o.intervalNext = evaluateDate(*session, j.interval);
-            std::vector<Bind> binds { bindOf("JOB", OraType::Number, Value::fromInt(j.job)),
-                bindOf("MYDATE", OraType::Date, dateValue(o.intervalNext), BindDir::InOut),
-                bindOf("B", OraType::Number, Value::null(), BindDir::Out) };
-            session->execute(classicBlock(j.what), binds);
+            if (stopNow)
+                throw oraError(1013, "user requested cancel of current operation");
+            body(*session);
             session->commit();
             o.ok = true;
-            o.newNext = binds[1].value.isNull() ? std::string() : binds[1].value.text;
-            o.brokenFlag = binds[2].value.kind == Value::Kind::Integer && binds[2].value.integer == 1;
         } catch (const Error& e) {
             o.code = e.code();
             o.message = e.message();
@@ -571,10 +566,29 @@ void Coordinator::runClassic(std::shared_ptr<Run> run)
             }
         }
         std::lock_guard lk(mutex_);
-        run->session = nullptr;
+        run.session = nullptr;
     }
     session.reset();
-    o.seconds = secondsBetween(run->info.started, nowText());
+    o.seconds = secondsBetween(run.info.started, nowText());
+}
+
+void Coordinator::runClassic(std::shared_ptr<Run> run)
+{
+    const ClassicJob& j = run->classic;
+    Outcome o;
+    std::vector<Bind> binds;
+    runOnSession(*run, j.privUser, j.schemaUser, j.nlsEnv, "JOB " + std::to_string(j.job), o, [&](Session& session) {
+        if (!isNullInterval(j.interval))
+            o.intervalNext = evaluateDate(session, j.interval);
+        binds = { bindOf("JOB", OraType::Number, Value::fromInt(j.job)),
+            bindOf("MYDATE", OraType::Date, dateValue(o.intervalNext), BindDir::InOut),
+            bindOf("B", OraType::Number, Value::null(), BindDir::Out) };
+        session.execute(classicBlock(j.what), binds);
+    });
+    if (o.ok) {
+        o.newNext = binds[1].value.isNull() ? std::string() : binds[1].value.text;
+        o.brokenFlag = binds[2].value.kind == Value::Kind::Integer && binds[2].value.integer == 1;
+    }
     if (!stopping_)
         finishClassic(*run, o);
 }
@@ -645,52 +659,20 @@ void Coordinator::runScheduler(std::shared_ptr<Run> run)
 {
     const SchedulerJob& j = run->scheduler;
     Outcome o;
-    std::unique_ptr<Session> session;
-    try {
-        session = openRunSession(db_, j.owner, j.owner, j.nlsEnv, run->info.slave, j.name);
-    } catch (const Error& e) {
-        o.code = e.code();
-        o.message = e.message();
-    }
-    if (session) {
-        bool stopNow = false;
-        {
-            std::lock_guard lk(mutex_);
-            run->session = session.get();
-            run->info.sid = session->sessionId();
-            run->info.serial = session->state().info.serial;
-            stopNow = run->stopRequested;
+    runOnSession(*run, j.owner, j.owner, j.nlsEnv, j.name, o, [&](Session& session) {
+        if (repeats(j) && !isCalendarSyntax(j.repeatInterval))
+            o.intervalNext = evaluateDate(session, j.repeatInterval);
+        if (j.numberOfArguments > 0)
+            throw oraError(3001, "unimplemented feature: job arguments");
+        std::vector<Bind> binds;
+        if (j.jobType != "STORED_PROCEDURE") {
+            binds.push_back(bindOf("JOB_OWNER", OraType::Varchar2, Value::fromText(j.owner)));
+            binds.push_back(bindOf("JOB_NAME", OraType::Varchar2, Value::fromText(j.name)));
+            binds.push_back(bindOf("JOB_START", OraType::Date, dateValue(run->info.started)));
+            binds.push_back(bindOf("JOB_SCHEDULED_START", OraType::Date, dateValue(run->scheduledStart)));
         }
-        try {
-            if (stopNow)
-                throw oraError(1013, "user requested cancel of current operation");
-            if (repeats(j) && !isCalendarSyntax(j.repeatInterval))
-                o.intervalNext = evaluateDate(*session, j.repeatInterval);
-            if (j.numberOfArguments > 0)
-                throw oraError(3001, "unimplemented feature: job arguments");
-            std::vector<Bind> binds;
-            if (j.jobType != "STORED_PROCEDURE") {
-                binds.push_back(bindOf("JOB_OWNER", OraType::Varchar2, Value::fromText(j.owner)));
-                binds.push_back(bindOf("JOB_NAME", OraType::Varchar2, Value::fromText(j.name)));
-                binds.push_back(bindOf("JOB_START", OraType::Date, dateValue(run->info.started)));
-                binds.push_back(bindOf("JOB_SCHEDULED_START", OraType::Date, dateValue(run->scheduledStart)));
-            }
-            session->execute(schedulerBlock(j), binds);
-            session->commit();
-            o.ok = true;
-        } catch (const Error& e) {
-            o.code = e.code();
-            o.message = e.message();
-            try {
-                session->rollback();
-            } catch (const Error&) {
-            }
-        }
-        std::lock_guard lk(mutex_);
-        run->session = nullptr;
-    }
-    session.reset();
-    o.seconds = secondsBetween(run->info.started, nowText());
+        session.execute(schedulerBlock(j), binds);
+    });
     if (!stopping_)
         finishScheduler(*run, o);
 }

@@ -88,6 +88,10 @@ private:
     bool startClassic(const ClassicJob& j);
     bool startScheduler(int64_t obj, bool requested);
     void launch(std::shared_ptr<Run> run);
+    // Runs the body on a background session of the run's user: the session is listed for the views and for
+    // STOP_JOB while it lives, committed after a body that succeeds and rolled back after one that fails.
+    void runOnSession(Run& run, const std::string& user, const std::string& schema, const std::string& nlsEnv,
+        const std::string& action, Outcome& o, const std::function<void(Session&)>& body);
     void runClassic(std::shared_ptr<Run> run);
     void runScheduler(std::shared_ptr<Run> run);
     void finishClassic(const Run& run, const Outcome& o);
