@@ -1,7 +1,8 @@
-// The built-in packages written in C++ (DBMS_OUTPUT, DBMS_PIPE, DBMS_LOCK, DBMS_SQL, DBMS_UTILITY, UTL_FILE): each
-// routine's parameters as PL/SQL sees them and the code that runs it. The PL/SQL interpreter resolves a call of
-// PACKAGE.ROUTINE here (after the user's own objects), matches the arguments by position or name, fills defaults,
-// converts each IN value to the parameter's type, and writes the OUT values back into the caller's variables.
+// The built-in packages written in C++ (DBMS_OUTPUT, DBMS_PIPE, DBMS_LOCK, DBMS_SQL, DBMS_UTILITY, UTL_FILE,
+// DBMS_JOB, DBMS_SCHEDULER): each routine's parameters as PL/SQL sees them and the code that runs it. The PL/SQL
+// interpreter resolves a call of PACKAGE.ROUTINE here (after the user's own objects), matches the arguments by
+// position or name, fills defaults, converts each IN value to the parameter's type, and writes the OUT values back
+// into the caller's variables.
 #pragma once
 
 #include "engine/engine.h"

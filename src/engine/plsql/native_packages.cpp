@@ -18,6 +18,8 @@ const std::vector<NativePackage>& nativePackages()
         v.push_back(makeDbmsUtility());
         v.push_back(makeDbmsSql());
         v.push_back(makeUtlFile());
+        v.push_back(makeDbmsJob());
+        v.push_back(makeDbmsScheduler());
         return v;
     }();
     return all;

@@ -108,6 +108,8 @@ NativePackage makeDbmsLock();
 NativePackage makeDbmsUtility();
 NativePackage makeDbmsSql();
 NativePackage makeUtlFile();
+NativePackage makeDbmsJob();
+NativePackage makeDbmsScheduler();
 
 namespace native {
 
