@@ -141,6 +141,9 @@ Coordinator::Coordinator(DatabaseState& db)
     conn_ = session::openConnection(db.file);
     try {
         sysview::loadInstance(db_, conn_);
+        // A database whose file may not be written is open read-only: no job can run or record its run there.
+        if (sqlite3_db_readonly(conn_, "main") == 1)
+            return;
         write([](sqlite3* c) { ensureJobTables(c); });
         recover();
     } catch (...) {

@@ -131,9 +131,10 @@ std::shared_ptr<Database> Database::open(const std::string& dir)
     state->file = canon + "/" + storage::kDataFileName;
     state->lockFile = std::make_unique<storage::LockFile>(canon + "/" + storage::kLockFileName);
     verifyAndRecover(state->file);
-    DatabaseState& opened = *state;
+    // The job queue starts before the database object exists: should it fail, nothing is left to take down
+    // (the destructor would take the registry's lock this routine holds).
+    state->jobs = std::make_shared<jobs::Coordinator>(*state);
     std::shared_ptr<Database> db(new Database(std::move(state)));
-    opened.jobs = std::make_shared<jobs::Coordinator>(opened);
     registry()[canon] = db;
     return db;
 }
