@@ -108,6 +108,7 @@ NativePackage makeDbmsLock();
 NativePackage makeDbmsUtility();
 NativePackage makeDbmsSql();
 NativePackage makeUtlFile();
+NativePackage makeDbmsRepair();
 
 namespace native {
 

@@ -1,6 +1,8 @@
 // SQLite helpers for the engine's own statements.
 #include "engine/storage/sqlite.h"
 
+#include "engine/storage/corruption.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -17,7 +19,7 @@ Error sqliteError(sqlite3* db, int rc)
         return Error(code, text);
     }
     if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
-        return oraError(1578, "ORACLE data block corrupted (" + text + ")");
+        return oraError(1578, corruptBlockText(db, (rc & 0xff) == SQLITE_NOTADB ? 1 : firstDamagedPage(db)));
     if ((rc & 0xff) == SQLITE_FULL)
         return oraError(1653, "unable to extend table: " + text);
     return oraError(600, "internal error code, arguments: [sqlite], [" + std::to_string(rc) + "], [" + text + "]");
