@@ -1,0 +1,76 @@
+// The repair window's work on a damaged table: examining it (its key index and columns, its row count, read
+// directly and through the key index), moving the readable rows before the first bad one into a new table, copying
+// the rest row by row through the key, and the DBMS_REPAIR calls of its second page.
+#pragma once
+
+#include "admin/halving.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace db {
+class Session;
+}
+
+namespace admin {
+
+// Status texts go through this as the work goes on (the window shows them and keeps itself painted).
+using StatusFn = std::function<void(const QString&)>;
+// Asked between rows of a long copy: true stops it.
+using StopFn = std::function<bool()>;
+
+struct TableExamination {
+    bool readable = false; // the table exists and can be queried (it may still be damaged further on)
+    QString error; // why it could not be queried
+    QString keyIndex; // the primary key's index, or an index named PK_... or ..._PK
+    QStringList keyColumns;
+    std::optional<qint64> rowCount;
+    bool tableDamaged = false; // the count failed
+    bool keyDamaged = false; // the count through the key index failed too
+    QString findings; // "POKVARJENA TABELA", "POKVARJEN PRIMARY KEY: ..."
+};
+TableExamination examineTable(db::Session& session, const QString& owner, const QString& table, const StatusFn& status);
+
+// "select count(*) from owner.table where rownum<=p": readable, unreadable (ORA-01578), or failed for another reason
+// (the message in *error).
+ProbeResult probeRows(db::Session& session, const QString& owner, const QString& table, qint64 rows, QString* error);
+
+// Both copies read only rows that can be read and write the new table in transactions of their own; only then are
+// the copied rows deleted from the damaged table. Work that meets the damage inside a transaction loses that
+// transaction (the engine, like SQLite, can then only roll it back), so each batch that fails is rolled back and
+// done again row by row, each row committed alone: a row that cannot be copied costs only itself, and a copied row
+// whose delete fails stays in both tables (it is counted as kept) and is never lost.
+struct CopyResult {
+    qint64 copied = 0; // rows written into the new table
+    qint64 failed = 0; // rows that could not be read (not copied)
+    qint64 deleted = 0; // copied rows deleted from the damaged table
+    qint64 kept = 0; // copied rows that could not be deleted there
+    bool stopped = false;
+    QString firstError;
+};
+
+// Creates owner.newTable with the table's columns and copies into it the rows before `firstBadRow` (taken by
+// ROWID, so the rows deleted afterwards are exactly the rows copied). Throws db::OracleError when the table cannot
+// be created or the rows cannot be listed.
+CopyResult createNewTable(db::Session& session, const QString& owner, const QString& table, const QString& newTable,
+    qint64 firstBadRow, const StatusFn& status, const StopFn& stop);
+
+// Copies every row that can be read through its key (the keys read from the key index) and is not yet in
+// owner.newTable, then deletes the copied rows from the table.
+CopyResult addRecords(db::Session& session, const QString& owner, const QString& table, const QString& newTable,
+    const QString& keyIndex, const QStringList& keyColumns, const StatusFn& status, const StopFn& stop);
+
+// The DBMS_REPAIR blocks of the second page (run by SYS): creating the repair tables, listing the damaged blocks
+// (CHECK_OBJECT, which changes nothing), marking them (FIX_CORRUPT_BLOCKS), and the two calls after a fix.
+QString adminTablesBlock();
+QString checkObjectBlock();
+QString fixCorruptBlocksBlock();
+QString rebuildFreelistsBlock();
+QString skipCorruptBlocksBlock();
+// Runs a block that binds :upor and :tabela and returns the number block writes to :napak.
+qint64 runRepairCount(db::Session& session, const QString& block, const QString& owner, const QString& table);
+
+} // namespace admin
