@@ -120,40 +120,53 @@ ProbeResult probeRows(db::Session& session, const QString& owner, const QString&
 
 namespace {
 
-// Runs each(i) for i in 0..count-1 in transactions of up to `batch` items; see CopyResult. done[i] says which ran.
-struct BatchRun {
-    QList<bool> done;
-    bool stopped = false;
-    QString firstError;
-};
-BatchRun runBatches(
-    db::Session& session, int count, const std::function<void(int)>& each, const StopFn& stop, int batch = 200)
+constexpr int kBatch = 200;
+
+// Copies the items i in 0..count-1 that `readable` lets through, `kBatch` to a transaction; a batch that fails is
+// rolled back and its items are copied again one by one.
+CopyResult copyInBatches(db::Session& session, int count, const std::function<bool(int, QString*)>& readable,
+    const std::function<bool(int)>& copy, const StopFn& stop)
 {
-    BatchRun r;
-    r.done = QList<bool>(count, false);
-    for (int from = 0; from < count; from += batch) {
+    CopyResult r;
+    QList<int> good;
+    for (int i = 0; i < count; ++i) {
+        if (stop && i % kBatch == 0 && stop()) {
+            r.stopped = true;
+            return r;
+        }
+        QString error;
+        if (readable(i, &error)) {
+            good.append(i);
+        } else {
+            ++r.failed;
+            if (r.firstError.isEmpty())
+                r.firstError = error;
+        }
+    }
+    for (int from = 0; from < good.size(); from += kBatch) {
         if (stop && stop()) {
             r.stopped = true;
             break;
         }
-        const int to = std::min(count, from + batch);
+        const int to = std::min<int>(int(good.size()), from + kBatch);
+        qint64 written = 0;
         try {
             for (int i = from; i < to; ++i)
-                each(i);
+                written += copy(good[i]) ? 1 : 0;
             session.commit();
-            for (int i = from; i < to; ++i)
-                r.done[i] = true;
+            r.copied += written;
             continue;
         } catch (const db::OracleError&) {
             session.rollback();
         }
         for (int i = from; i < to; ++i) {
             try {
-                each(i);
+                const bool wrote = copy(good[i]);
                 session.commit();
-                r.done[i] = true;
+                r.copied += wrote ? 1 : 0;
             } catch (const db::OracleError& e) {
                 session.rollback();
+                ++r.failed;
                 if (r.firstError.isEmpty())
                     r.firstError = e.message();
             }
@@ -162,20 +175,20 @@ BatchRun runBatches(
     return r;
 }
 
-// Deletes the rows of `which` (bound by bind(query, i)) that were copied, counting deleted and kept ones.
-void deleteCopied(db::Session& session, db::Query& remove, const QList<int>& which,
-    const std::function<void(db::Query&, int)>& bind, CopyResult& r, const StopFn& stop)
+// Reads the rows a condition selects to the end, outside any transaction; false (with the message) when that
+// meets damage.
+bool readsWhole(db::Query& q, QString* error)
 {
-    BatchRun del = runBatches(
-        session, int(which.size()),
-        [&](int i) {
-            bind(remove, which[i]);
-            remove.execute();
-        },
-        stop);
-    for (bool d : del.done)
-        (d ? r.deleted : r.kept) += 1;
-    r.stopped = r.stopped || del.stopped;
+    try {
+        q.execute();
+        for (; !q.eof(); q.next()) { }
+        q.close();
+        return true;
+    } catch (const db::OracleError& e) {
+        if (error)
+            *error = e.message();
+        return false;
+    }
 }
 
 } // namespace
@@ -185,7 +198,7 @@ CopyResult createNewTable(db::Session& session, const QString& owner, const QStr
 {
     const QString from = qualifiedName(owner, table);
     const QString to = qualifiedName(owner, newTable);
-    // The rows before the first bad one, by ROWID: each row copied is the row deleted, whatever order a scan gives.
+    // The rows before the first bad one, by ROWID, read before anything is written.
     QList<QVariant> rowids;
     {
         db::Query q(&session);
@@ -198,40 +211,30 @@ CopyResult createNewTable(db::Session& session, const QString& owner, const QStr
     run(session,
         QStringLiteral(" create table ") + to + QStringLiteral(" as select * from ") + from
             + QStringLiteral(" where 1=0"));
-    CopyResult r;
+    if (status)
+        status(QStringLiteral("copy"));
+    db::Query probe(&session);
+    probe.setSql(QStringLiteral("select * from ") + from + QStringLiteral(" where rowid=:r"));
     db::Query copy(&session);
     copy.setSql(QStringLiteral("insert into ") + to + QStringLiteral(" select * from ") + from
         + QStringLiteral(" where rowid=:r"));
-    BatchRun copied = runBatches(
+    return copyInBatches(
         session, int(rowids.size()),
+        [&](int i, QString* error) {
+            probe.setVariable(QStringLiteral("r"), rowids[i]);
+            return readsWhole(probe, error);
+        },
         [&](int i) {
             copy.setVariable(QStringLiteral("r"), rowids[i]);
             copy.execute();
+            return copy.rowsProcessed() > 0;
         },
         stop);
-    r.stopped = copied.stopped;
-    r.firstError = copied.firstError;
-    QList<int> which;
-    for (int i = 0; i < copied.done.size(); ++i)
-        (copied.done[i] ? r.copied : r.failed) += 1;
-    for (int i = 0; i < copied.done.size(); ++i)
-        if (copied.done[i])
-            which.append(i);
-    if (r.stopped)
-        return r;
-    if (status)
-        status(QStringLiteral("delete"));
-    db::Query remove(&session);
-    remove.setSql(QStringLiteral(" delete ") + from + QStringLiteral(" where rowid=:r"));
-    deleteCopied(
-        session, remove, which, [&](db::Query& q, int i) { q.setVariable(QStringLiteral("r"), rowids[i]); }, r, stop);
-    return r;
 }
 
 CopyResult addRecords(db::Session& session, const QString& owner, const QString& table, const QString& newTable,
     const QString& keyIndex, const QStringList& keyColumns, const StatusFn& status, const StopFn& stop)
 {
-    CopyResult r;
     const QString from = qualifiedName(owner, table);
     const QString to = qualifiedName(owner, newTable);
     QStringList columns;
@@ -265,38 +268,25 @@ CopyResult addRecords(db::Session& session, const QString& owner, const QString&
         for (int c = 0; c < keys[i].size(); ++c)
             q.setVariable(QStringLiteral("k") + QString::number(c), keys[i][c]);
     };
+    db::Query probe(&session);
+    probe.setSql(QStringLiteral("select * from ") + from + QStringLiteral(" where ") + where);
     // A row copied before (by "Create New Table" or an earlier run) is not copied twice.
     db::Query copy(&session);
     copy.setSql(QStringLiteral("INSERT INTO ") + to + QStringLiteral(" select * from ") + from
         + QStringLiteral(" where ") + where + QStringLiteral(" and not exists (select 1 from ") + to
         + QStringLiteral(" n where ") + inNew.join(QStringLiteral(" and ")) + QLatin1Char(')'));
-    QList<bool> wrote(keys.size(), false);
-    BatchRun copied = runBatches(
+    return copyInBatches(
         session, int(keys.size()),
+        [&](int i, QString* error) {
+            bindKey(probe, i);
+            return readsWhole(probe, error);
+        },
         [&](int i) {
             bindKey(copy, i);
             copy.execute();
-            wrote[i] = copy.rowsProcessed() > 0;
+            return copy.rowsProcessed() > 0;
         },
         stop);
-    r.stopped = copied.stopped;
-    r.firstError = copied.firstError;
-    QList<int> which;
-    for (int i = 0; i < copied.done.size(); ++i) {
-        if (!copied.done[i]) {
-            ++r.failed;
-            continue;
-        }
-        if (wrote[i])
-            ++r.copied;
-        which.append(i); // copied now or before: in the new table, so it may go from the damaged one
-    }
-    if (r.stopped)
-        return r;
-    db::Query remove(&session);
-    remove.setSql(QStringLiteral("DELETE ") + from + QStringLiteral(" WHERE ") + where);
-    deleteCopied(session, remove, which, bindKey, r, stop);
-    return r;
 }
 
 QString adminTablesBlock()

@@ -38,28 +38,26 @@ TableExamination examineTable(db::Session& session, const QString& owner, const 
 // (the message in *error).
 ProbeResult probeRows(db::Session& session, const QString& owner, const QString& table, qint64 rows, QString* error);
 
-// Both copies read only rows that can be read and write the new table in transactions of their own; only then are
-// the copied rows deleted from the damaged table. Work that meets the damage inside a transaction loses that
-// transaction (the engine, like SQLite, can then only roll it back), so each batch that fails is rolled back and
-// done again row by row, each row committed alone: a row that cannot be copied costs only itself, and a copied row
-// whose delete fails stays in both tables (it is counted as kept) and is never lost.
+// Both copies write only the new table, and read the damaged table only where it can be read: a statement that meets
+// a damaged block inside a transaction leaves that whole transaction unable to commit or write (SQLite keeps it
+// so), so the rows are first tried with reads alone, and only rows that could be read are copied, in transactions
+// of 200 rows. Nothing is written into or deleted from the damaged table: a delete next to a damaged block would
+// meet it while rebalancing the table's pages. The damaged table stays for the user to drop once the new one holds
+// what could be saved.
 struct CopyResult {
     qint64 copied = 0; // rows written into the new table
     qint64 failed = 0; // rows that could not be read (not copied)
-    qint64 deleted = 0; // copied rows deleted from the damaged table
-    qint64 kept = 0; // copied rows that could not be deleted there
     bool stopped = false;
     QString firstError;
 };
 
-// Creates owner.newTable with the table's columns and copies into it the rows before `firstBadRow` (taken by
-// ROWID, so the rows deleted afterwards are exactly the rows copied). Throws db::OracleError when the table cannot
-// be created or the rows cannot be listed.
+// Creates owner.newTable with the table's columns and copies into it the rows before `firstBadRow` (listed by
+// ROWID first). Throws db::OracleError when the table cannot be created or the rows cannot be listed.
 CopyResult createNewTable(db::Session& session, const QString& owner, const QString& table, const QString& newTable,
     qint64 firstBadRow, const StatusFn& status, const StopFn& stop);
 
-// Copies every row that can be read through its key (the keys read from the key index) and is not yet in
-// owner.newTable, then deletes the copied rows from the table.
+// Copies every row that can be read through its key (the keys read from the key index alone) and is not yet in
+// owner.newTable.
 CopyResult addRecords(db::Session& session, const QString& owner, const QString& table, const QString& newTable,
     const QString& keyIndex, const QStringList& keyColumns, const StatusFn& status, const StopFn& stop);
 
