@@ -1,5 +1,6 @@
 // The program block: creates the application and its one main window, and runs the message loop until the main
 // window closes.
+#include "admin/register_structure.h"
 #include "db/drivers.h"
 #include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
@@ -80,6 +81,7 @@ int main(int argc, char* argv[])
     // Closing the main window ends the program even while tool windows are open; they go with it.
     ensureDemoDatabase();
     develop::registerWindows();
+    admin::registerStructureWindows();
     auto window = std::make_unique<TfmMain>();
     shell::installConnectionSequence(*window);
     TfmMain* main = window.get();
