@@ -199,6 +199,9 @@ void TfmDisRef::btEnableClick()
     if (!main.confirmMainSessionEnd(this, btEnable->text()))
         return;
     showStatus(nizEnabling);
+    // No cursor of the window stays open across the DDL.
+    quNapake->close();
+    dbgNapake->setVisible(false);
     QString error;
     const bool done = main.execDyn(admin::enableKeyStatement(key), &error);
     laStat->clear();

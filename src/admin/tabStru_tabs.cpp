@@ -387,6 +387,11 @@ bool TfmTableStru::execDyn(const QString& statement, const QString& action)
     // DDL commits the main session: other windows' pending work is asked about first.
     if (!main.confirmMainSessionEnd(this, action))
         return false;
+    // No cursor of the window stays open across the DDL: the data page is read again when it is next shown.
+    if (!hasPendingData() && quData->active() && !quData->allFetched()) {
+        quData->close();
+        ctData.clear();
+    }
     QString error;
     if (main.execDyn(statement, &error))
         return true;
