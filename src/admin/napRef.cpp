@@ -135,7 +135,7 @@ void TfmDisRef::btRefrNapClick()
         admin::showMessage(this, main, e.message());
         return;
     }
-    shell::AdjustGridColumns(dbgDisabled, 1, 40);
+    admin::fitColumns(dbgDisabled, 40);
     FindOrphanQuery();
 }
 
@@ -178,7 +178,7 @@ void TfmDisRef::btNapakeClick()
     try {
         quNapake->open();
         dbgNapake->setVisible(true);
-        shell::AdjustGridColumns(dbgNapake, 1, 33);
+        admin::fitColumns(dbgNapake, 33);
     } catch (const db::OracleError& e) {
         admin::showMessage(this, main, e.message());
     }

@@ -126,7 +126,7 @@ void TfmDisTrigg::btRefreshClick()
         admin::showMessage(this, main, e.message());
     }
     if (auto* grid = dbgTrigg)
-        shell::AdjustGridColumns(grid, 1, 40);
+        admin::fitColumns(grid, 40);
 }
 
 QString TfmDisTrigg::alterStatement(const QString& owner, const QString& trigger, const QString& w)

@@ -52,12 +52,20 @@ TfmRepairTable::TfmRepairTable(TfmMain& mainWindow, QWidget* parent)
     laNapaka->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
     laStatus = admin::label(this, "laStatus", QString());
     laStatus->setStyleSheet(QStringLiteral("color: #b00000"));
-    info->addWidget(laTable, 0, 0);
-    info->addWidget(laIndex, 0, 1);
-    info->addWidget(laKeyColumns, 0, 2);
-    info->addWidget(laCount, 1, 0);
-    info->addWidget(laNapaka, 1, 1, 1, 2);
-    info->setColumnStretch(2, 1);
+    laTableCaption = admin::label(this, "laTableCaption", QString());
+    laIndexCaption = admin::label(this, "laIndexCaption", QString());
+    laCountCaption = admin::label(this, "laCountCaption", QString());
+    for (QLabel* caption : { laTableCaption, laIndexCaption, laCountCaption })
+        caption->setStyleSheet(QStringLiteral("color: #505050"));
+    info->addWidget(laTableCaption, 0, 0);
+    info->addWidget(laTable, 0, 1);
+    info->addWidget(laIndexCaption, 0, 2);
+    info->addWidget(laIndex, 0, 3);
+    info->addWidget(laKeyColumns, 0, 4);
+    info->addWidget(laCountCaption, 1, 0);
+    info->addWidget(laCount, 1, 1);
+    info->addWidget(laNapaka, 1, 2, 1, 3);
+    info->setColumnStretch(4, 1);
 
     pcMethods = new QTabWidget(this);
     pcMethods->setObjectName(QStringLiteral("pcMethods"));
@@ -163,6 +171,9 @@ void TfmRepairTable::setLanguageTexts()
     btCreateNew->setText(slo ? QStringLiteral("Kreiranje nove tabele") : QStringLiteral("Create New Table"));
     laUseIndex->setText(slo ? QStringLiteral("Uporabi index:") : QStringLiteral("Use Index:"));
     laIndexFields->setText(slo ? QStringLiteral("Ključ:") : QStringLiteral("Key:"));
+    laTableCaption->setText(slo ? QStringLiteral("Tabela:") : QStringLiteral("Table:"));
+    laIndexCaption->setText(slo ? QStringLiteral("Ključ:") : QStringLiteral("Key:"));
+    laCountCaption->setText(slo ? QStringLiteral("Zapisov:") : QStringLiteral("Rows:"));
     btAddRec->setText(slo ? QStringLiteral("Dodaj zapise") : QStringLiteral("Add  Records"));
     laRepairedCaption->setText(slo ? QStringLiteral("Popravljenih zapisov:") : QStringLiteral("Repaired records : "));
     nizNotExists = slo ? QStringLiteral("Tabela ne obstaja") : QStringLiteral("Table does not exists");

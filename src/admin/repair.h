@@ -43,6 +43,9 @@ public:
     QPushButton* btKonec = nullptr;
     QLabel* laUser = nullptr;
     QLabel* laTabelaCaption = nullptr;
+    QLabel* laTableCaption = nullptr;
+    QLabel* laIndexCaption = nullptr;
+    QLabel* laCountCaption = nullptr;
     QLabel* laTable = nullptr;
     QLabel* laIndex = nullptr;
     QLabel* laKeyColumns = nullptr;

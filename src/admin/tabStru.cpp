@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -319,6 +320,10 @@ void TfmTableStru::setLanguageTexts()
     nizSucc = slo ? QStringLiteral("USPEŠNO") : QStringLiteral("SUCCESFULL");
     nizUnSucc = slo ? QStringLiteral("NEUSPEŠNO") : QStringLiteral("UNSUCCESFULL");
     cbDrop->setText(slo ? QStringLiteral("Tip brisanja") : QStringLiteral("Drop option"));
+    btPost->setText(slo ? QStringLiteral("Vpiši") : QStringLiteral("Post"));
+    btCancelEdit->setText(slo ? QStringLiteral("Prekliči") : QStringLiteral("Cancel"));
+    btCommit->setText(slo ? QStringLiteral("Potrdi") : QStringLiteral("Commit"));
+    btRollback->setText(slo ? QStringLiteral("Razveljavi") : QStringLiteral("Rollback"));
     btPrepare->setText(slo ? QStringLiteral("Pripravi skripto") : QStringLiteral("Prepare Script"));
     cbDropClick();
 }
@@ -370,7 +375,7 @@ void TfmTableStru::btStruClick()
     quTables->setVariable(QStringLiteral("tabela"), edTabela->text().trimmed() + QLatin1Char('%'));
     try {
         quTables->open();
-        shell::AdjustGridColumns(dbgTables, 1, 45);
+        admin::fitColumns(dbgTables, 45);
         if (cbCol->isChecked()) {
             quColumns->close();
             quColumns->setSql(admin::columnSearchStatement(link()));
@@ -381,7 +386,7 @@ void TfmTableStru::btStruClick()
             const int dflt = quColumns->fieldIndex(QStringLiteral("DATA_DEFAULT"));
             if (dflt >= 0)
                 dbgKolone->setColumnHidden(dflt, true);
-            shell::AdjustGridColumns(dbgKolone, 1, 30);
+            admin::fitColumns(dbgKolone, 30);
         }
     } catch (const db::OracleError& e) {
         showError(e.message());
@@ -587,7 +592,11 @@ bool TfmTableStru::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == dbCelMemo && event->type() == QEvent::FocusOut) {
         dbCelMemo->setFixedHeight(svHeightCelMemo);
     } else if (watched == edFilter && event->type() == QEvent::FocusIn) {
-        if (edFilter->text().isEmpty())
+        // Only when the user goes into the box, not when the page shows and hands it the focus.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        const bool byUser = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason
+            || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason;
+        if (byUser && edFilter->text().isEmpty())
             edFilter->setText(QStringLiteral("WHERE "));
     }
     return QWidget::eventFilter(watched, event);

@@ -104,7 +104,12 @@ void TfmTableStru::buildDataPage()
     connect(navData, &develop::DataSetNavigator::failed, this, &TfmTableStru::showError);
     connect(quData, &db::DataSet::stateChanged, this, &TfmTableStru::updateDataButtons);
     connect(quData, &db::DataSet::rowChanged, this, &TfmTableStru::updateDataButtons);
-    connect(quData, &db::DataSet::reset, this, &TfmTableStru::updateDataButtons);
+    connect(quData, &db::DataSet::reset, this, [this] {
+        // ROWID keys the edits; it is not shown.
+        for (int c = 0; c < quData->fieldCount(); ++c)
+            dbgData->setColumnHidden(c, c == quData->rowidField());
+        updateDataButtons();
+    });
     updateDataButtons();
 }
 
@@ -188,7 +193,7 @@ void TfmTableStru::BuildDataQuery()
     }
     dbgData->setFocus();
     if (quData->active())
-        shell::AdjustGridColumns(dbgData, 1, 33);
+        admin::fitColumns(dbgData, 33);
 }
 
 void TfmTableStru::btWhereClick()
@@ -212,7 +217,9 @@ void TfmTableStru::applyFilter()
             largeObject = true;
     quData->close();
     // The filter is its own line of the statement: WHERE ..., ORDER BY ..., as the user writes it.
-    quData->setSql(dataSelect + QLatin1Char('\n') + filter);
+    // "WHERE" with nothing after it (as the box offers it) filters nothing.
+    const bool noFilter = filter.trimmed().compare(QLatin1String("WHERE"), Qt::CaseInsensitive) == 0;
+    quData->setSql(dataSelect + QLatin1Char('\n') + (noFilter ? QString() : filter));
     bool failed = false;
     try {
         quData->open();

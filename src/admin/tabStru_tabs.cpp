@@ -313,7 +313,7 @@ void TfmTableStru::LoadTriggers()
     quTrigg->setVariable(QStringLiteral("upor"), currOwner);
     quTrigg->setVariable(QStringLiteral("tabela"), currTableName);
     quTrigg->open();
-    shell::AdjustGridColumns(dbgTrigg, 1, 33);
+    admin::fitColumns(dbgTrigg, 33);
 }
 
 void TfmTableStru::LoadViews()
@@ -328,7 +328,7 @@ void TfmTableStru::LoadViews()
     if (p_viewAll || ds == quMViews)
         ds->setVariable(QStringLiteral("tabela"), currTableName.isEmpty() ? QStringLiteral("*") : currTableName);
     ds->open();
-    shell::AdjustGridColumns(dbgViews, 1, 33);
+    admin::fitColumns(dbgViews, 33);
 }
 
 void TfmTableStru::LoadReferences()

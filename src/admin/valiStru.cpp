@@ -331,7 +331,7 @@ void TfmValiStru::ShowInvalidRows()
     }
     dbgTables->setDataSet(quNapake);
     paSide->setVisible(false);
-    shell::AdjustGridColumns(dbgTables, 1, 33);
+    admin::fitColumns(dbgTables, 33);
 }
 
 void TfmValiStru::tiStartTimer()

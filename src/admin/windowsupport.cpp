@@ -2,6 +2,7 @@
 #include "admin/windowsupport.h"
 
 #include "shell/Main.h"
+#include "shell/gridutils.h"
 #include "shell/localmessagedlg.h"
 #include "shell/themedgrid.h"
 
@@ -66,6 +67,11 @@ TThemedDBGrid* dataGrid(QWidget* parent, const char* name, db::DataSet* dataSet)
     grid->setDataSet(dataSet);
     grid->setDrawNullCells(true);
     return grid;
+}
+
+void fitColumns(TThemedDBGrid* grid, int percent)
+{
+    shell::AdjustGridColumns(grid, 1, grid->isVisible() && grid->width() > 100 ? percent : 0);
 }
 
 QLabel* label(QWidget* parent, const char* name, const QString& text)

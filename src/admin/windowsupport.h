@@ -27,6 +27,9 @@ bool askYesNo(QWidget* parent, const TfmMain& main, const QString& text, bool un
 
 // A themed data grid over the data set (shell::createDataGrid), named.
 TThemedDBGrid* dataGrid(QWidget* parent, const char* name, db::DataSet* dataSet);
+// Fits a grid's columns to titles and contents (shell::AdjustGridColumns), each capped at `percent` of the grid's
+// width once the grid is on screen; a grid not shown yet has no width to take a share of, so nothing is capped.
+void fitColumns(TThemedDBGrid* grid, int percent);
 QLabel* label(QWidget* parent, const char* name, const QString& text);
 QLineEdit* edit(QWidget* parent, const char* name, bool upperCase = false);
 QPushButton* button(QWidget* parent, const char* name, const QString& text);
