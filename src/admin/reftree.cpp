@@ -3,6 +3,8 @@
 
 #include "db/query.h"
 
+#include <QHash>
+
 namespace admin {
 
 namespace {
@@ -31,36 +33,55 @@ QString keyColumns(db::Session& session, const QString& owner, const QString& co
     return names.join(QLatin1Char(','));
 }
 
-QList<RefNode> level(db::Session& session, const QString& owner, const QString& table, VisitedTables& visited)
+// Every foreign key the session can see, with the table it points at and that key's columns, read in two
+// statements: a tree is then built without a statement per level, however deep the chain of tables.
+struct KeyMap {
+    QHash<QString, QList<ForeignKey>> byTable; // owner "." table -> its foreign keys, in name order
+};
+
+KeyMap readKeys(db::Session& session)
 {
+    KeyMap map;
     db::Query q(&session);
-    q.setSql(QStringLiteral("select * from all_constraints\n  where owner= :upor and table_name= :tabela and "
-                            "constraint_type='R'"));
-    q.setVariable(QStringLiteral("upor"), owner);
-    q.setVariable(QStringLiteral("tabela"), table);
+    q.setSql(
+        QStringLiteral("select c.owner,c.table_name,c.r_owner,c.r_constraint_name,p.owner p_owner,"
+                       "p.table_name p_table\n  from all_constraints c, all_constraints p\n"
+                       " where c.constraint_type='R' and p.owner(+)=c.r_owner and "
+                       "p.constraint_name(+)=c.r_constraint_name\n order by c.owner,c.table_name,c.constraint_name"));
     q.execute();
-    QList<ForeignKey> keys;
+    QHash<QString, QString> columns; // referenced key (owner "." name) -> its columns
     for (; !q.eof(); q.next()) {
         ForeignKey k;
-        k.rOwner = q.field(QStringLiteral("R_OWNER")).toString();
-        k.rConstraint = q.field(QStringLiteral("R_CONSTRAINT_NAME")).toString();
-        keys.append(k);
+        k.rOwner = q.field(2).toString();
+        k.rConstraint = q.field(3).toString();
+        k.owner = q.field(4).toString();
+        k.table = q.field(5).toString();
+        columns.insert(k.rOwner + QLatin1Char('.') + k.rConstraint, QString());
+        map.byTable[q.field(0).toString() + QLatin1Char('.') + q.field(1).toString()].append(k);
     }
-    // The whole level is read before any table of it is expanded.
-    db::Query parent(&session);
-    parent.setSql(QStringLiteral("select owner,table_name from all_constraints\n    where owner= :upor and "
-                                 "constraint_name= :cons"));
-    for (ForeignKey& k : keys) {
-        parent.setVariable(QStringLiteral("upor"), k.rOwner);
-        parent.setVariable(QStringLiteral("cons"), k.rConstraint);
-        parent.execute();
-        if (!parent.eof()) {
-            k.owner = parent.field(0).toString();
-            k.table = parent.field(1).toString();
-        }
-        k.columns = keyColumns(session, k.rOwner, k.rConstraint);
+    db::Query cols(&session);
+    cols.setSql(QStringLiteral(
+        "select col.owner,col.constraint_name,col.column_name from all_cons_columns col,\n"
+        "  (select distinct r_owner,r_constraint_name from all_constraints where "
+        "constraint_type='R') r\n where col.owner=r.r_owner and "
+        "col.constraint_name=r.r_constraint_name\n order by col.owner,col.constraint_name,col.position"));
+    cols.execute();
+    for (; !cols.eof(); cols.next()) {
+        QString& list = columns[cols.field(0).toString() + QLatin1Char('.') + cols.field(1).toString()];
+        list += (list.isEmpty() ? QString() : QStringLiteral(",")) + cols.field(2).toString();
+    }
+    for (auto& keys : map.byTable)
+        for (ForeignKey& k : keys)
+            k.columns = columns.value(k.rOwner + QLatin1Char('.') + k.rConstraint);
+    return map;
+}
+
+QList<RefNode> level(const KeyMap& map, const QString& owner, const QString& table, VisitedTables& visited)
+{
+    QList<ForeignKey> keys = map.byTable.value(owner + QLatin1Char('.') + table);
+    // The whole level is marked before any table of it is expanded.
+    for (ForeignKey& k : keys)
         k.expand = visited.MarkVisited(k.owner, k.table);
-    }
     QList<RefNode> nodes;
     for (const ForeignKey& k : keys) {
         RefNode n;
@@ -69,7 +90,7 @@ QList<RefNode> level(db::Session& session, const QString& owner, const QString& 
         n.owner = k.owner;
         n.table = k.table;
         if (k.expand && !k.table.isEmpty())
-            n.children = level(session, k.owner, k.table, visited);
+            n.children = level(map, k.owner, k.table, visited);
         nodes.append(n);
     }
     return nodes;
@@ -90,7 +111,7 @@ QList<RefNode> ReferenceTree(db::Session& session, const QString& owner, const Q
 {
     VisitedTables visited;
     visited.MarkVisited(owner, table); // the root counts as visited
-    return level(session, owner, table, visited);
+    return level(readKeys(session), owner, table, visited);
 }
 
 QList<RefNode> DependencyTree(db::Session& session, const QString& owner, const QString& table)
