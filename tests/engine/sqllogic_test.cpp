@@ -30,6 +30,11 @@ namespace {
 
 std::string casesDir()
 {
+    // The source tree as ctest names it; __FILE__ may be relative to the build directory (the compiler cache
+    // rewrites paths), which is not where ctest runs the test.
+    const QString source = qEnvironmentVariable("DREMMOX_SOURCE_DIR");
+    if (!source.isEmpty())
+        return QDir(source).filePath("tests/engine/cases").toStdString();
     return QFileInfo(QString(__FILE__)).dir().filePath("cases").toStdString();
 }
 
