@@ -87,11 +87,15 @@ struct NativePackage {
     std::vector<NativeException> exceptions;
     std::vector<std::string> types; // type names the package declares (FILE_TYPE)
     std::vector<NativeType> typeKinds; // what each of `types` is, in the same order (FileType, Varchar2Table)
+    // Owned by SYS without a grant to anyone (DBMS_REPAIR): another user's code does not see the package at all.
+    bool sysOnly = false;
 };
 
 // Every native package.
 const std::vector<NativePackage>& nativePackages();
 const NativePackage* findNativePackage(std::string_view name);
+// The package as the session's user sees it: nullptr for a SYS-only package seen by anyone but SYS.
+const NativePackage* findNativePackageFor(const SessionState& s, std::string_view name);
 
 // What a package's type stands for (UTL_FILE.FILE_TYPE is FileType, DBMS_OUTPUT.CHARARR is Varchar2Table).
 std::optional<NativeType> findNativeType(std::string_view package, std::string_view type);

@@ -110,6 +110,7 @@ NativePackage makeDbmsSql();
 NativePackage makeUtlFile();
 NativePackage makeDbmsJob();
 NativePackage makeDbmsScheduler();
+NativePackage makeDbmsRepair();
 
 namespace native {
 
