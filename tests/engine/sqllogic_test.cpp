@@ -28,13 +28,13 @@
 
 namespace {
 
-// The checkout's cases: found through DREMMOX_SOURCE_DIR (ctest sets it), since the compiler cache may record this
-// file's name relative to a build directory other than the one the test runs in.
 std::string casesDir()
 {
+    // The build names this file relative to the build directory (the compiler cache keys on such paths), which is
+    // not where ctest runs the binary: the source directory that ctest passes comes first.
     const QString source = qEnvironmentVariable("DREMMOX_SOURCE_DIR");
     if (!source.isEmpty())
-        return (source + QStringLiteral("/tests/engine/cases")).toStdString();
+        return QDir(source).filePath("tests/engine/cases").toStdString();
     return QFileInfo(QString(__FILE__)).dir().filePath("cases").toStdString();
 }
 
