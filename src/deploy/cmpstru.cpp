@@ -223,6 +223,7 @@ void TfmCmpStru::buildLayout()
     auto* split = new QSplitter(Qt::Vertical, tabCompare);
     sgError = new QTableWidget(1, 3, split);
     sgError->setObjectName(QStringLiteral("sgError"));
+    sgError->setRowHidden(0, true); // the title row: the header shows the titles
     sgError->verticalHeader()->hide();
     sgError->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sgError->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -339,10 +340,12 @@ void TfmCmpStru::fail(const QString& text)
         return;
     }
     pFailed = true;
+    pFailText = text;
     message(text);
     if (!pErrorFile.isEmpty()) {
         QFile f(pErrorFile);
-        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        // The runner's error file collects the failures of the whole run: added to, never overwritten.
+        if (f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
             f.write((QStringLiteral("COMPARE: ") + text + QLatin1Char('\n')).toUtf8());
     }
     if (fm && fm->exitStatus == 0)
@@ -473,6 +476,7 @@ void TfmCmpStru::btCompareClick()
     bError.clear();
     sgError->setRowCount(2);
     sgError->clearContents();
+    sgError->setRowHidden(0, true); // the title row: the header shows the titles
     meError->clear();
     QCoreApplication::processEvents();
     const QString current = meDest->text();
@@ -495,6 +499,7 @@ void TfmCmpStru::btCompareClick()
         message(nizToMuch);
     if (!bError.isEmpty()) {
         sgError->setRowCount(static_cast<int>(bError.size()) + 1);
+        sgError->setRowHidden(0, true);
         for (int i = 0; i < bError.size(); ++i) {
             const deploy::StructDifference& d = bError.at(i);
             sgError->setItem(i + 1, 0, new QTableWidgetItem(d.tip));
@@ -574,5 +579,6 @@ void TfmCmpStru::tiStartTimer()
     }();
     if (!ok && !pFailed)
         fail(QStringLiteral("the comparison did not end"));
+    emit unattendedEnded();
     close();
 }

@@ -37,6 +37,7 @@ public:
     // --- results ---
     bool pNapake = false; // the last comparison found differences
     bool pFailed = false; // the unattended sequence stopped at an error
+    QString pFailText; // and why
     QList<deploy::StructDifference> bError; // the differences of the last comparison
     int stNapak() const { return static_cast<int>(bError.size()); }
 
@@ -92,6 +93,10 @@ public:
     QTableWidget* sgError = nullptr;
     QPlainTextEdit* meError = nullptr;
     QTimer* tiStart = nullptr;
+
+signals:
+    // The unattended sequence has ended (pFailed and pNapake tell how); the window closes right after.
+    void unattendedEnded();
 
 protected:
     void showEvent(QShowEvent* event) override;

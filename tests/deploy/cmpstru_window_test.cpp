@@ -2,6 +2,7 @@
 // of the schema, a second dump, the comparison that finds exactly those three, the difference file with the
 // organisation header, and the unattended sequence of the COMPARE command.
 #include "deploy/cmpstru.h"
+#include "deploy/transfer_commands.h"
 #include "gui_fixture.h"
 #include "shell/localmessagedlg.h"
 #include "shell/sqleditor.h"
@@ -214,6 +215,51 @@ TEST_F(CompareWindow, UnattendedSequence)
         EXPECT_EQ(QFile::exists(path(QStringLiteral("dremmox.err"))), c.missingReference);
         EXPECT_EQ(main->exitStatus, c.missingReference ? 1 : 0);
     }
+}
+
+// The entry point the runner's COMPARE calls: it returns once the window has done its sequence and closed.
+TEST_F(CompareWindow, CompareCommandReturnsTheOutcome)
+{
+    ASSERT_TRUE(open());
+    dump(QStringLiteral("ref.sfg"));
+    window->close();
+    ASSERT_TRUE(waitFor([&] { return window.isNull(); }));
+    const QString diff = path(QStringLiteral("DFDEMO!.txt"));
+    const QString err = path(QStringLiteral("dremmox.err"));
+
+    deploy::TransferOutcome same =
+        deploy::runCompareCommand(*main, path(QStringLiteral("ref.sfg")), path(QStringLiteral("cur.sfg")), diff, err);
+    EXPECT_TRUE(same.ok);
+    EXPECT_EQ(same.message, QStringLiteral("no differences"));
+    EXPECT_FALSE(QFile::exists(diff));
+
+    changeSchema();
+    deploy::TransferOutcome changed =
+        deploy::runCompareCommand(*main, path(QStringLiteral("ref.sfg")), path(QStringLiteral("cur.sfg")), diff, err);
+    EXPECT_TRUE(changed.ok);
+    EXPECT_EQ(changed.message, QStringLiteral("3 differences written to ") + diff);
+    EXPECT_TRUE(QFile::exists(diff));
+    EXPECT_FALSE(QFile::exists(err));
+    EXPECT_EQ(main->exitStatus, 0);
+
+    // A failure is added to the error file, after what the run wrote there before.
+    {
+        QFile f(err);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("EXEC: an earlier command failed\n");
+    }
+    deploy::TransferOutcome missing =
+        deploy::runCompareCommand(*main, path(QStringLiteral("none.sfg")), path(QStringLiteral("cur.sfg")), diff, err);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_FALSE(missing.message.isEmpty());
+    QFile f(err);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines.at(0), QStringLiteral("EXEC: an earlier command failed"));
+    EXPECT_EQ(lines.at(1), QStringLiteral("COMPARE: ") + missing.message);
+    EXPECT_EQ(main->exitStatus, 1);
+    EXPECT_TRUE(main->findChildren<TfmCmpStru*>().isEmpty());
 }
 
 } // namespace

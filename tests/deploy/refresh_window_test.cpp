@@ -3,6 +3,7 @@
 // a run, "Create PL/SQL", refresh files with two tables, and the unattended file run of the REFRESH command.
 #include "db/session.h"
 #include "deploy/refresh.h"
+#include "deploy/transfer_commands.h"
 #include "gui_fixture.h"
 #include "shell/localmessagedlg.h"
 
@@ -373,6 +374,29 @@ TEST_F(RefreshFiles, UnattendedRunEndsWithinTheShowCall)
     EXPECT_TRUE(unattended->unattendedFailed()); // the second table does not exist
     EXPECT_EQ(main->exitStatus, 1);
     EXPECT_TRUE(unattended->meScriptErr->toPlainText().contains(QStringLiteral("ERROR ON REFRESHING TABLE : NOSUCH")));
+}
+
+// The entry point the runner's REFRESH calls: the file runs, the window closes, the outcome says how it went.
+TEST_F(RefreshFiles, RefreshCommandReturnsTheOutcome)
+{
+    const QString good = writeFile(QStringLiteral("GOOD.RFS"),
+        QStringLiteral("OWNERD=VOXA\nTABLED=PRODUCTS\nOWNERS=BILDOR\nTABLES=PRODUCTS\nFIELDS=PRICE\nCOMMIT=TRUE\n#\n"));
+    deploy::TransferOutcome done = deploy::runRefreshCommand(*main, good);
+    EXPECT_TRUE(done.ok) << done.message.toStdString();
+    EXPECT_EQ(done.message, good + QStringLiteral(" refreshed"));
+    EXPECT_EQ(rows(*session, QStringLiteral("SELECT * FROM BILDOR.PRODUCTS ORDER BY PRODUCT_ID")),
+        rows(*session, QStringLiteral("SELECT * FROM VOXA.PRODUCTS ORDER BY PRODUCT_ID")));
+    EXPECT_EQ(main->exitStatus, 0);
+
+    const QString bad = writeFile(QStringLiteral("BAD.RFS"),
+        QStringLiteral("OWNERD=VOXA\nTABLED=NOSUCH\nOWNERS=BILDOR\nTABLES=NOSUCH\nCOMMIT=TRUE\n#\n"));
+    deploy::TransferOutcome failed = deploy::runRefreshCommand(*main, bad);
+    EXPECT_FALSE(failed.ok);
+    EXPECT_TRUE(failed.message.contains(QStringLiteral("ERROR ON REFRESHING TABLE : NOSUCH")))
+        << failed.message.toStdString();
+    EXPECT_EQ(main->exitStatus, 1);
+    // Only the test's own window is left.
+    EXPECT_EQ(main->findChildren<TfmRefresh*>().size(), 1);
 }
 
 } // namespace
