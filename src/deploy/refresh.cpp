@@ -196,6 +196,10 @@ void TfmRefresh::buildLayout()
     sgSelCol->setToolTip(QStringLiteral("Click the first column to mark a column for the comparison; drag a name to "
                                         "the key list or the sequence field"));
     sgSelCol->viewport()->installEventFilter(this);
+    // Hidden while there are no columns, keeping its place so the page does not jump.
+    QSizePolicy keep = sgSelCol->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    sgSelCol->setSizePolicy(keep);
     sgSelCol->hide();
     colBox->addWidget(sgSelCol, 1);
     page->addLayout(colBox, 1, 1);

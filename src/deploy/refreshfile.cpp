@@ -91,7 +91,7 @@ QString refreshFileHelp()
 {
     return QStringLiteral(
         "#comment              a line beginning with # before the first table\n"
-        "DBLD=link             database link through which the source table is read (empty: local)\n"
+        "DBLD=link             database link to the source table (empty: a local table)\n"
         "OWNERD=owner          owner of the source table\n"
         "TABLED=table          source table\n"
         "OWNERS=owner          owner of the destination table (always local)\n"
@@ -101,7 +101,7 @@ QString refreshFileHelp()
         "UPDATE=TRUE|FALSE     update changed records (default True)\n"
         "DELETE=TRUE|FALSE     delete records the source does not have (default False)\n"
         "SEQUENCE=COL,SEQ      new records take COL from the sequence SEQ (default: none)\n"
-        "COMMIT=TRUE|FALSE     commit after the table, roll back after an error (default False)\n"
+        "COMMIT=TRUE|FALSE     commit after the table, undo it on an error (default False)\n"
         "#next table           a line beginning with # ends each table\n"
         "\n"
         "Each table starts from the defaults. A final # is obligatory at the end of the file:\n"
