@@ -50,6 +50,22 @@ bool lastVersionExecuted(db::Session& session, const QStringList& names, const Q
     return !q.eof() && q.field(QStringLiteral("NASEL")).toLongLong() > 0;
 }
 
+std::optional<ScriptError> firstScriptError(db::Session& session, const QString& script, const QString& owner)
+{
+    db::Query q(&session);
+    q.setSql(QStringLiteral("select script_counter, script_err from vexo_util.vexo_exs\n"
+                            "where script_name=:skripta and script_stat='E'")
+        + (owner.isEmpty() ? QString() : QStringLiteral(" and script_owner=:upor"))
+        + QStringLiteral("\norder by script_counter"));
+    q.setVariable(QStringLiteral("skripta"), script);
+    if (!owner.isEmpty())
+        q.setVariable(QStringLiteral("upor"), owner);
+    q.execute();
+    if (q.eof())
+        return std::nullopt;
+    return ScriptError { q.field(0).toInt(), q.field(1).toString().trimmed() };
+}
+
 std::vector<Installation> readInstallations(db::Session& session)
 {
     db::Query q(&session);

@@ -28,6 +28,13 @@ bool auditHostReady(db::Session& session);
 QString lastVersionQuery(bool owner);
 bool lastVersionExecuted(db::Session& session, const QStringList& names, const QString& owner);
 
+// The first row of a script (of the owner, when one is given) that failed: its counter and the server's message.
+struct ScriptError {
+    int counter = 0;
+    QString error;
+};
+std::optional<ScriptError> firstScriptError(db::Session& session, const QString& script, const QString& owner);
+
 // The registered installations in USERINDEX order.
 inline constexpr const char* installationsQuery = "select * from VEXO_UTIL.VEXO_INSTALATIONS order by userIndex";
 std::vector<Installation> readInstallations(db::Session& session);

@@ -1,6 +1,8 @@
 #include "deploy/runnerwindows.h"
 
 #include "deploy/execScr.h"
+#include "db/oracleerror.h"
+#include "deploy/runnerqueries.h"
 #include "deploy/runnerregistry.h"
 #include "develop/errors.h"
 #include "shell/Main.h"
@@ -36,9 +38,17 @@ RunnerCommandResult runScriptWindow(const RunnerCommandContext& context)
     // Its work starts on its first activation; a display that activates nothing by itself still starts it.
     QTimer::singleShot(0, w, [w] { w->FormActivate(); });
     runModal(w);
-    if (main.pExecuteScriptNapaka)
-        return { false, QStringLiteral("the script %1 was not stored and run through (see the messages above)").arg(c.p1) };
-    return { true, {} };
+    if (!main.pExecuteScriptNapaka)
+        return { true, {} };
+    // The row that failed says why in the script table; a store that failed left no row, and its window said why.
+    std::optional<ScriptError> failed;
+    try {
+        failed = firstScriptError(*main.osOracle, c.p1, c.severalInstallations ? main.connUser : QString());
+    } catch (const db::OracleError&) {
+    }
+    if (failed)
+        return { false, QStringLiteral("the script %1 broke off at row %2: %3").arg(c.p1).arg(failed->counter).arg(failed->error) };
+    return { false, QStringLiteral("the script %1 was not stored and run (see the messages above)").arg(c.p1) };
 }
 
 // ERRORS: the object-status window recompiles the owner's invalid objects in rounds; in the several-installations
