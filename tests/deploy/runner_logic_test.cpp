@@ -5,12 +5,15 @@
 #include "deploy/commandtable.h"
 #include "deploy/instancelist.h"
 #include "deploy/resultfiles.h"
+#include "deploy/runnerregistry.h"
 #include "deploy/severalinstall.h"
+#include "shell/Main.h"
 #include "support/tempdir.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -279,4 +282,26 @@ TEST(RunnerTexts, SlovenianFollowedByEnglishAndArgumentsFilledOnce)
     const deploy::RunnerText t { "Line %1: %2", "Vrstica %1: %2" };
     EXPECT_EQ(deploy::runnerText(t, QStringLiteral("ANG"), { "3", "%1 stays" }), "Line 3: %1 stays");
     EXPECT_EQ(deploy::runnerText(t, QStringLiteral("SLO"), { "3", "X" }), "Vrstica 3: X / Line 3: X");
+}
+
+TEST(RunnerRegistry, AWindowTakesOnItsCommandByOneRegistration)
+{
+    EXPECT_EQ(deploy::runnerCommandHandler(QStringLiteral("SHOWLOG")), nullptr);
+    deploy::registerRunnerCommand(QStringLiteral("showlog"), [](const deploy::RunnerCommandContext& c) {
+        return deploy::RunnerCommandResult { c.command.p1 == QLatin1String("LONG"), {} };
+    });
+    const deploy::RunnerCommandHandler* handler = deploy::runnerCommandHandler(QStringLiteral("SHOWLOG"));
+    ASSERT_NE(handler, nullptr);
+    QTemporaryDir dir;
+    TfmMain::Environment env;
+    env.executableDir = dir.path() + QLatin1Char('/');
+    env.workingDir = dir.path();
+    env.loginDataKeyPath = QStringLiteral("Software\\Velmorant\\DremmoxTests\\RunnerRegistry");
+    TfmMain main(env);
+    deploy::RunnerCommand command;
+    command.word = QStringLiteral("SHOWLOG");
+    command.p1 = QStringLiteral("LONG");
+    EXPECT_TRUE((*handler)(deploy::RunnerCommandContext { main, command }).ok);
+    deploy::unregisterRunnerCommand(QStringLiteral("SHOWLOG"));
+    EXPECT_EQ(deploy::runnerCommandHandler(QStringLiteral("SHOWLOG")), nullptr);
 }

@@ -256,3 +256,14 @@ TEST_F(RunnerProgram, ASeveralInstallationsRunRecordsStatusAndDateForEveryInstal
                   "1, 'new', 'old') from vexo_util.vexo_instalations order by userindex"),
         (std::vector<std::string> { "1 X new", "2 X new", "3 X new" }));
 }
+
+TEST_F(RunnerProgram, ErrorsRecompilesAndFailsWhileInvalidObjectsRemain)
+{
+    // BILDOR has nothing invalid; VOXA keeps P_ARCHIVE_ORDERS invalid, since its table is gone.
+    write(work + QStringLiteral("/errors.txt"), QStringLiteral("CONNECT VOXA VOXA DEMO\nERRORS BILDOR\nERRORS\n"));
+    const Outcome o = run({ "@errors.txt" });
+    EXPECT_EQ(o.code, 1) << o.err.toStdString();
+    EXPECT_FALSE(o.err.contains(QLatin1String("Line 2:"))) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(QLatin1String("Line 3: invalid objects of VOXA remain after the recompilation.")))
+        << o.err.toStdString();
+}
