@@ -24,6 +24,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <functional>
 
 namespace deploy {
 
@@ -33,6 +34,19 @@ void toStandardError(const QString& text)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
+}
+
+// A statement's result, or nullopt with the server's message in *error.
+template <typename Work>
+auto guarded(QString* error, Work&& work) -> std::optional<decltype(work())>
+{
+    try {
+        return work();
+    } catch (const db::OracleError& e) {
+        if (error)
+            *error = e.message();
+        return std::nullopt;
+    }
 }
 
 // The runner's view of the main window: its logon values, session, settings and services.
@@ -128,31 +142,20 @@ public:
     bool setRestrictedSession(const QString& mode) override { return m.setRestrictedSession(mode); }
     std::optional<QString> unrestrictedSessions() override
     {
-        try {
-            return shell::unrestrictedSessions(*m.osOracle);
-        } catch (const db::OracleError& e) {
-            report(e.message());
-            return std::nullopt;
-        }
+        QString error;
+        std::optional<QString> sessions = guarded(&error, [this] { return shell::unrestrictedSessions(*m.osOracle); });
+        if (!sessions)
+            report(error);
+        return sessions;
     }
     QString restrictedQuestion() const override { return m.nizRestricted; }
     std::optional<bool> auditHostReady(QString* error) override
     {
-        try {
-            return deploy::auditHostReady(*m.osOracle);
-        } catch (const db::OracleError& e) {
-            *error = e.message();
-            return std::nullopt;
-        }
+        return guarded(error, [this] { return deploy::auditHostReady(*m.osOracle); });
     }
     std::optional<bool> lastVersionExecuted(const QStringList& names, const QString& owner, QString* error) override
     {
-        try {
-            return deploy::lastVersionExecuted(*m.osOracle, names, owner);
-        } catch (const db::OracleError& e) {
-            *error = e.message();
-            return std::nullopt;
-        }
+        return guarded(error, [&] { return deploy::lastVersionExecuted(*m.osOracle, names, owner); });
     }
     QString loader() const override { return m.currLoader; }
     std::optional<int> runLoader(const QString& commandLine, QString* error) override
@@ -174,12 +177,7 @@ public:
     QString resultDirectory() const override { return files.resultDirectory; }
     std::optional<qint64> scriptRowsOfOwner(const QString& script, const QString& owner, QString* error) override
     {
-        try {
-            return countScriptRows(*m.osOracle, script, owner);
-        } catch (const db::OracleError& e) {
-            *error = e.message();
-            return std::nullopt;
-        }
+        return guarded(error, [&] { return countScriptRows(*m.osOracle, script, owner); });
     }
     void clearScriptFailure() override { m.pExecuteScriptNapaka = false; }
     void setVersionOK(bool ok) override { m.VersionOK = ok; }
@@ -206,12 +204,7 @@ public:
 
     std::optional<std::vector<Installation>> installations(QString* error) override
     {
-        try {
-            return readInstallations(*m.osOracle);
-        } catch (const db::OracleError& e) {
-            *error = e.message();
-            return std::nullopt;
-        }
+        return guarded(error, [this] { return readInstallations(*m.osOracle); });
     }
     void setCurrentInstallation(const Installation& i) override
     {
@@ -229,13 +222,10 @@ public:
             *error = QStringLiteral("other windows hold uncommitted work on the main session");
             return false;
         }
-        try {
+        return guarded(error, [&] {
             deploy::saveInstallationStatus(*m.osOracle, index, status, date);
             return true;
-        } catch (const db::OracleError& e) {
-            *error = e.message();
-            return false;
-        }
+        }).has_value();
     }
 
 private:
@@ -258,6 +248,28 @@ void finishRun(TfmMain& main, MainRunnerHost& host, int status, const QStringLis
     // Every window of the run has closed: nothing is left to wait for.
     main.tiCloseForm->setInterval(0);
     main.startCloseTimer();
+}
+
+// Runs the work and ends the run. An error that escapes the work is reported and counts as a failure (the main
+// window would show it in a message box, which waits for a person).
+void runGuarded(TfmMain& main, MainRunnerHost& host, CommandRun& run, const std::function<void()>& work)
+{
+    QString escaped;
+    try {
+        work();
+    } catch (const db::OracleError& e) {
+        escaped = e.message();
+    } catch (const std::exception& e) {
+        escaped = QString::fromLocal8Bit(e.what());
+    }
+    QStringList lines = run.errorFileLines();
+    int status = run.exitStatus();
+    if (!escaped.isEmpty()) {
+        host.report(escaped);
+        lines << escaped;
+        status = std::max(status, exitCommandFailed);
+    }
+    finishRun(main, host, status, lines);
 }
 
 // The run starts with no error file of an earlier run, so that one found afterwards belongs to this run.
@@ -286,8 +298,7 @@ void IzvediCeloSkripto(TfmMain& main)
         return;
     }
     CommandRun run(host, lines);
-    run.runOverInstances(instances.aliases);
-    finishRun(main, host, run.exitStatus(), run.errorFileLines());
+    runGuarded(main, host, run, [&] { run.runOverInstances(instances.aliases); });
 }
 
 void IzvediVecInstalacij(TfmMain& main)
@@ -298,8 +309,7 @@ void IzvediVecInstalacij(TfmMain& main)
     MainRunnerHost host(main);
     removeOldErrorFile(host);
     CommandRun run(host, lines);
-    run.runOverInstallations();
-    finishRun(main, host, run.exitStatus(), run.errorFileLines());
+    runGuarded(main, host, run, [&] { run.runOverInstallations(); });
 }
 
 void installCommandRunner(TfmMain& main)
