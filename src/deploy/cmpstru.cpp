@@ -579,6 +579,5 @@ void TfmCmpStru::tiStartTimer()
     }();
     if (!ok && !pFailed)
         fail(QStringLiteral("the comparison did not end"));
-    emit unattendedEnded();
     close();
 }

@@ -94,10 +94,6 @@ public:
     QPlainTextEdit* meError = nullptr;
     QTimer* tiStart = nullptr;
 
-signals:
-    // The unattended sequence has ended (pFailed and pNapake tell how); the window closes right after.
-    void unattendedEnded();
-
 protected:
     void showEvent(QShowEvent* event) override;
 

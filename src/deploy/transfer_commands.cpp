@@ -5,7 +5,6 @@
 #include "deploy/refresh.h"
 #include "shell/Main.h"
 
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -45,12 +44,8 @@ TransferOutcome runCompareCommand(TfmMain& main, const QString& referenceFile, c
     window->edfDest->setText(currentFile);
     window->pShraniDir = differenceFile;
     window->pErrorFile = errorFile;
-    // The sequence runs from the window's start timer once it is shown, and always ends with unattendedEnded.
-    QEventLoop loop;
-    QObject::connect(window.get(), &TfmCmpStru::unattendedEnded, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    window->setWindowModality(Qt::ApplicationModal);
-    window->show();
-    loop.exec();
+    // The sequence runs from the window's start timer once it is shown and always ends by closing the window.
+    runModal(window.get());
     TransferOutcome out;
     out.ok = !window->pFailed;
     if (!out.ok)
@@ -60,6 +55,16 @@ TransferOutcome runCompareCommand(TfmMain& main, const QString& referenceFile, c
     else
         out.message = QStringLiteral("no differences");
     return out;
+}
+
+RunnerCommandResult refreshRunnerCommand(const RunnerCommandContext& context)
+{
+    return runRefreshCommand(context.main, context.command.p1);
+}
+
+RunnerCommandResult compareRunnerCommand(const RunnerCommandContext& context)
+{
+    return runCompareCommand(context.main, context.command.p1, context.command.p2, context.command.resultName);
 }
 
 } // namespace deploy

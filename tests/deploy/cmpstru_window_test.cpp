@@ -234,8 +234,13 @@ TEST_F(CompareWindow, CompareCommandReturnsTheOutcome)
     EXPECT_FALSE(QFile::exists(diff));
 
     changeSchema();
-    deploy::TransferOutcome changed =
-        deploy::runCompareCommand(*main, path(QStringLiteral("ref.sfg")), path(QStringLiteral("cur.sfg")), diff, err);
+    // This time as the runner calls it: source dump, current dump, the difference file's name.
+    deploy::RunnerCommand command;
+    command.word = QStringLiteral("COMPARE");
+    command.p1 = path(QStringLiteral("ref.sfg"));
+    command.p2 = path(QStringLiteral("cur.sfg"));
+    command.resultName = diff;
+    deploy::TransferOutcome changed = deploy::compareRunnerCommand({ *main, command });
     EXPECT_TRUE(changed.ok);
     EXPECT_EQ(changed.message, QStringLiteral("3 differences written to ") + diff);
     EXPECT_TRUE(QFile::exists(diff));

@@ -390,7 +390,11 @@ TEST_F(RefreshFiles, RefreshCommandReturnsTheOutcome)
 
     const QString bad = writeFile(QStringLiteral("BAD.RFS"),
         QStringLiteral("OWNERD=VOXA\nTABLED=NOSUCH\nOWNERS=BILDOR\nTABLES=NOSUCH\nCOMMIT=TRUE\n#\n"));
-    deploy::TransferOutcome failed = deploy::runRefreshCommand(*main, bad);
+    // This time as the runner calls it.
+    deploy::RunnerCommand command;
+    command.word = QStringLiteral("REFRESH");
+    command.p1 = bad;
+    deploy::TransferOutcome failed = deploy::refreshRunnerCommand({ *main, command });
     EXPECT_FALSE(failed.ok);
     EXPECT_TRUE(failed.message.contains(QStringLiteral("ERROR ON REFRESHING TABLE : NOSUCH")))
         << failed.message.toStdString();
