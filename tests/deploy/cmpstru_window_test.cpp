@@ -25,7 +25,7 @@ using testsupport::waitFor;
 
 namespace {
 
-class CompareWindow : public deploytest::MainWindowTest {
+class CompareWindow : public transfertest::MainWindowTest {
 protected:
     void SetUp() override
     {
@@ -60,7 +60,7 @@ protected:
         window->edName->setText(QStringLiteral("%"));
         window->btCreateScript->click();
         ASSERT_TRUE(window->spSave->isEnabled());
-        deploytest::FileAnswer pick(path(name));
+        transfertest::FileAnswer pick(path(name));
         window->spSave->click();
         ASSERT_TRUE(QFile::exists(path(name)));
         EXPECT_FALSE(window->pcMain->isVisible());
@@ -99,11 +99,11 @@ TEST_F(CompareWindow, DumpCompareAndSaveTheDifferences)
     window->spCompare->click();
     EXPECT_EQ(window->laKind->text(), QStringLiteral("COMPARE STRUCTURE"));
     {
-        deploytest::FileAnswer pick(path(QStringLiteral("ref.sfg")));
+        transfertest::FileAnswer pick(path(QStringLiteral("ref.sfg")));
         window->btSource->click();
     }
     {
-        deploytest::FileAnswer pick(path(QStringLiteral("cur.sfg")));
+        transfertest::FileAnswer pick(path(QStringLiteral("cur.sfg")));
         window->btDest->click();
     }
     EXPECT_EQ(window->edfSource->text(), QStringLiteral("ref.sfg"));
@@ -123,7 +123,7 @@ TEST_F(CompareWindow, DumpCompareAndSaveTheDifferences)
     EXPECT_EQ(window->meError->toPlainText(), QStringLiteral("CODE VARCHAR2(10)  -->  CODE VARCHAR2(20)"));
     ASSERT_TRUE(window->btSaveDiff->isEnabled());
     {
-        deploytest::FileAnswer pick(path(QStringLiteral("diff.dfr")));
+        transfertest::FileAnswer pick(path(QStringLiteral("diff.dfr")));
         window->btSaveDiff->click();
     }
     QFile f(path(QStringLiteral("diff.dfr")));
@@ -145,10 +145,10 @@ TEST_F(CompareWindow, EqualDumpsSayEqual)
     dump(QStringLiteral("ref.sfg"));
     window->spCompare->click();
     for (QPushButton* b : { window->btSource, window->btDest }) {
-        deploytest::FileAnswer pick(path(QStringLiteral("ref.sfg")));
+        transfertest::FileAnswer pick(path(QStringLiteral("ref.sfg")));
         b->click();
     }
-    deploytest::DialogAnswer ok(shell::mrOk);
+    transfertest::DialogAnswer ok(shell::mrOk);
     window->btCompare->click();
     EXPECT_EQ(ok.texts, QStringList { QStringLiteral("SHEMAS ARE EQUAL") });
     EXPECT_FALSE(window->btSaveDiff->isEnabled());

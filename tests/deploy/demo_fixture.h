@@ -13,7 +13,7 @@
 
 #include <memory>
 
-namespace deploytest {
+namespace transfertest {
 
 class DemoDatabaseTest : public testsupport::TempDirTest {
 protected:
@@ -70,4 +70,4 @@ protected:
     std::unique_ptr<db::Session> session;
 };
 
-} // namespace deploytest
+} // namespace transfertest

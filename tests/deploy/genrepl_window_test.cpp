@@ -14,7 +14,7 @@
 
 namespace {
 
-class GenReplWindow : public deploytest::MainWindowTest {
+class GenReplWindow : public transfertest::MainWindowTest {
 protected:
     void SetUp() override
     {
@@ -91,7 +91,7 @@ TEST_F(GenReplWindow, CustomersKeyReplacedEverywhere)
 
     window->edOldNiz->setText(QStringLiteral("7"));
     window->edNewNiz->setText(QStringLiteral("8"));
-    deploytest::DialogAnswer ok(shell::mrOk);
+    transfertest::DialogAnswer ok(shell::mrOk);
     window->btPripraviProc->click();
     EXPECT_EQ(ok.texts, QStringList { QStringLiteral("PROCEDURE VOXA_CUSTOMERS.sql  IS CREATED !") });
     const QString block = readFile(QStringLiteral("VOXA_CUSTOMERS.sql"));
@@ -126,7 +126,7 @@ TEST_F(GenReplWindow, CompositeKey)
     EXPECT_EQ(grid(), QStringList { QStringLiteral("BILDOR ITEM_NOTES ORD,LINE") });
     window->edOldNiz->setText(QStringLiteral("1001, 1"));
     window->edNewNiz->setText(QStringLiteral("1002, 1"));
-    deploytest::DialogAnswer ok(shell::mrOk);
+    transfertest::DialogAnswer ok(shell::mrOk);
     window->btPripraviProc->click();
     run(*session, readFile(QStringLiteral("VOXA_ITEMS.sql")));
     EXPECT_EQ(rows(*session, QStringLiteral("SELECT ORD, LINE, NOTE FROM BILDOR.ITEM_NOTES")),

@@ -16,7 +16,7 @@
 
 #include <memory>
 
-namespace deploytest {
+namespace transfertest {
 
 // Answers every modal dialog that comes up (the system's message dialog) with the given result and keeps the texts.
 class DialogAnswer : public QObject {
@@ -108,4 +108,4 @@ protected:
     std::unique_ptr<TfmMain> main;
 };
 
-} // namespace deploytest
+} // namespace transfertest

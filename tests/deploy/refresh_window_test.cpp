@@ -28,7 +28,7 @@ using testsupport::waitFor;
 
 namespace {
 
-class RefreshWindow : public deploytest::MainWindowTest {
+class RefreshWindow : public transfertest::MainWindowTest {
 protected:
     void SetUp() override
     {
@@ -183,7 +183,7 @@ TEST_F(RefreshWindow, RefreshThroughTheLinkAndRollback)
 
 TEST_F(RefreshWindow, ChecksBeforeBuilding)
 {
-    deploytest::DialogAnswer ok(shell::mrOk);
+    transfertest::DialogAnswer ok(shell::mrOk);
     // The same table typed in another case is the same table.
     chooseTables({}, QStringLiteral("VOXA"), QStringLiteral("ITEMS"), QStringLiteral("voxa"), QStringLiteral("items"), 2);
     window->btRefresh->click();
@@ -309,7 +309,7 @@ protected:
 TEST_F(RefreshFiles, TwoTablesEachCommittedEachFromTheDefaults)
 {
     const QString file = writeFile(QStringLiteral("TWO.RFS"), QString::fromLatin1(kTwoTables));
-    deploytest::FileAnswer pick(file);
+    transfertest::FileAnswer pick(file);
     window->btRunSkript->click();
     EXPECT_EQ(window->meScriptErr->toPlainText(), QString()) << window->meErr->toPlainText().toStdString();
     EXPECT_EQ(main->currentRefreshDir, tmp.path() + QLatin1Char('/'));

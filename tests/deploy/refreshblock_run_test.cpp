@@ -15,7 +15,7 @@ namespace {
 using deploy::RefreshColumn;
 using deploy::RefreshDefinition;
 
-class RefreshBlockRun : public deploytest::DemoDatabaseTest {
+class RefreshBlockRun : public transfertest::DemoDatabaseTest {
 protected:
     void SetUp() override
     {

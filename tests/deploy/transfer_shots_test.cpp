@@ -26,7 +26,7 @@ using testsupport::waitFor;
 
 namespace {
 
-class TransferShots : public deploytest::MainWindowTest {
+class TransferShots : public transfertest::MainWindowTest {
 protected:
     void SetUp() override
     {
