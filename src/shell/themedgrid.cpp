@@ -38,6 +38,10 @@ protected:
     {
         if (!rect.isValid())
             return;
+        if (!grid->themed) {
+            QHeaderView::paintSection(painter, rect, logicalIndex);
+            return;
+        }
         const TPaintInfo& info = grid->FPaintInfo;
         const int col = grid->gridColumn(logicalIndex);
         const bool pressed = info.ColPressed && info.ColPressedIdx == col;
@@ -261,6 +265,11 @@ TThemedDBGrid::TThemedDBGrid(QWidget* parent)
     setItemDelegate(new GridCellDelegate(false, this));
     indicator->setDefaultSectionSize(fontMetrics().height() + 6);
     connect(titles, &QHeaderView::sectionResized, this, [this] { columnsResized(); });
+    // A changed record (an edit posted, a record refreshed) may hold a longer text than its column shows.
+    connect(dsModel, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from, const QModelIndex& to) {
+        for (int row = from.row(); row <= to.row() && row >= 0; ++row)
+            fitColumnsToRecord(row);
+    });
     connect(titles, &QHeaderView::sectionMoved, this, [this] {
         FPaintInfo.ColMoving = false;
         viewport()->update();
@@ -312,6 +321,8 @@ void TThemedDBGrid::followDataSet()
 void TThemedDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
+    if (previous.isValid() && current.column() != previous.column())
+        ColExit();
     if (syncing || !ds || !ds->active() || !current.isValid() || current.row() == ds->currentRow())
         return;
     try {
@@ -321,6 +332,27 @@ void TThemedDBGrid::currentChanged(const QModelIndex& current, const QModelIndex
         followDataSet();
     }
     indicator->viewport()->update();
+}
+
+void TThemedDBGrid::ColExit()
+{
+    FPaintInfo.MouseInCol = -1;
+    repaintCell(FCell);
+}
+
+void TThemedDBGrid::fitColumnsToRecord(int row)
+{
+    if (!ds || !ds->active() || row < 0 || row >= ds->recordCount())
+        return;
+    const int limit = qMax(viewport()->width() - 4, 20);
+    for (int c = 0; c < ds->fieldCount() && c < dsModel->columnCount(); ++c) {
+        if (isColumnHidden(c))
+            continue;
+        const QString text = ds->value(row, c).isNull() ? QStringLiteral("null") : ds->displayText(row, c);
+        const int wanted = qMin(shell::GridTextWidth(font(), text) + 6, limit);
+        if (wanted > columnWidth(c))
+            setColumnWidth(c, wanted);
+    }
 }
 
 void TThemedDBGrid::setShowIndicator(bool on)
@@ -433,6 +465,10 @@ bool TThemedDBGrid::wheelNotch(bool down, Qt::KeyboardModifiers modifiers)
 
 void TThemedDBGrid::wheelEvent(QWheelEvent* event)
 {
+    if (!themed) {
+        QTableView::wheelEvent(event);
+        return;
+    }
     event->accept();
     wheelRemainder += event->angleDelta().y();
     const int notches = wheelRemainder / 120;
@@ -456,16 +492,16 @@ bool TThemedDBGrid::viewportEvent(QEvent* event)
     case QEvent::MouseButtonPress: {
         auto* e = static_cast<QMouseEvent*>(event);
         const QModelIndex index = indexAt(e->position().toPoint());
-        const QPoint cell = index.isValid() ? QPoint(gridColumn(index.column()), index.row() + titleOffset())
-                                            : QPoint(-1, -1);
+        const QPoint cell
+            = index.isValid() ? QPoint(gridColumn(index.column()), index.row() + titleOffset()) : QPoint(-1, -1);
         gridMouseDown(cell, e->button(), false);
         break;
     }
     case QEvent::MouseMove: {
         auto* e = static_cast<QMouseEvent*>(event);
         const QModelIndex index = indexAt(e->position().toPoint());
-        gridMouseMove(index.isValid() ? QPoint(gridColumn(index.column()), index.row() + titleOffset())
-                                      : QPoint(-1, -1));
+        gridMouseMove(
+            index.isValid() ? QPoint(gridColumn(index.column()), index.row() + titleOffset()) : QPoint(-1, -1));
         break;
     }
     case QEvent::MouseButtonRelease: {
@@ -489,7 +525,8 @@ void TThemedDBGrid::repaintCell(QPoint cell)
     if (cell.y() < titleOffset()) {
         const int section = dataColumn(cell.x());
         if (section >= 0)
-            titles->viewport()->update(QRect(titles->sectionViewportPosition(section), 0, titles->sectionSize(section), titles->height()));
+            titles->viewport()->update(
+                QRect(titles->sectionViewportPosition(section), 0, titles->sectionSize(section), titles->height()));
         return;
     }
     const QModelIndex index = dsModel->index(cell.y() - titleOffset(), dataColumn(cell.x()));
@@ -576,12 +613,20 @@ void removeThemedGrid()
     themedInstalled = false;
 }
 
+bool themedGridInstalled()
+{
+    return themedInstalled;
+}
+
 QTableView* createDataGrid(const QString& className, QWidget* parent)
 {
-    if (className == QLatin1String("TThemedDBGrid") || (themedInstalled && className == QLatin1String("TDBGrid")))
+    if (className == QLatin1String("TThemedDBGrid"))
         return new TThemedDBGrid(parent);
-    if (className == QLatin1String("TDBGrid"))
-        return new QTableView(parent);
+    if (className == QLatin1String("TDBGrid")) {
+        auto* grid = new TThemedDBGrid(parent);
+        grid->setThemedLook(themedInstalled);
+        return grid;
+    }
     return nullptr;
 }
 
