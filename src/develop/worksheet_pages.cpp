@@ -577,6 +577,7 @@ void TfmWorkSheet::listParameters(QTreeWidgetItem* item)
             setCell(sgParams, r, 2, rows[size_t(r)].inOut, false);
             setCell(sgParams, r, 3, QString(), true);
         }
+        sgParams->resizeColumnsToContents();
         sgParams->setVisible(!rows.empty());
     } catch (const db::OracleError& e) {
         QMessageBox::warning(this, windowTitle(), e.message());
@@ -633,6 +634,8 @@ void TfmWorkSheet::listColumns()
             for (int k = 0; k < cells.size(); ++k)
                 setCell(sgColumns, r, k, cells.at(k), k == 8);
         }
+        // The columns take what they show, so the filter column stays in sight.
+        sgColumns->resizeColumnsToContents();
         sgColumns->setVisible(!rows.empty());
     } catch (const db::OracleError& e) {
         QMessageBox::warning(this, windowTitle(), e.message());

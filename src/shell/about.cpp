@@ -10,6 +10,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <span>
+
 namespace shell {
 
 namespace {
@@ -198,9 +200,12 @@ TfmAbout::TfmAbout(const QString& currLanguage, QWidget* parent)
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("imAbout"));
     picture->setPixmap(aboutPicture());
-    auto* maker = new QLabel(
-        QStringLiteral("Velmorant\nDremmox %1 (%2)").arg(platform::versionText(), platform::buildDate()), this);
+    auto* maker = new QLabel(QStringLiteral("<span style=\"font-size:15pt; font-weight:600\">Dremmox %1</span><br>"
+                                            "Velmorant &middot; %2")
+                                 .arg(platform::versionText(), platform::buildDate()),
+        this);
     maker->setObjectName(QStringLiteral("laMaker"));
+    maker->setTextFormat(Qt::RichText);
     btExit = new QPushButton(slo ? QStringLiteral("&Izhod") : QStringLiteral("&Exit"), this);
     btExit->setObjectName(QStringLiteral("btExit"));
     connect(btExit, &QPushButton::clicked, this, &QWidget::close);
@@ -208,9 +213,25 @@ TfmAbout::TfmAbout(const QString& currLanguage, QWidget* parent)
     tvVersion = new QTreeWidget(this);
     tvVersion->setObjectName(QStringLiteral("tvVersion"));
     tvVersion->setHeaderHidden(true);
-    auto* current = new QTreeWidgetItem(tvVersion, { platform::versionText() });
-    new QTreeWidgetItem(
-        current, { (slo ? QStringLiteral("Izdelano %1") : QStringLiteral("Built %1")).arg(platform::buildDate()) });
+    auto* current = new QTreeWidgetItem(tvVersion,
+        { platform::versionText() + QStringLiteral("  (")
+            + (slo ? QStringLiteral("izdelano %1") : QStringLiteral("built %1")).arg(platform::buildDate())
+            + QLatin1Char(')') });
+    // What this release brings, the newest release on top as the releases come.
+    const char* const english[] = { "Logon to Oracle databases through the Oracle client, and to embedded databases",
+        "The embedded Oracle-compatible engine with the Quandrel demo database",
+        "Saved login data, remembered passwords and the settings file MONITOR.INI",
+        "SQL worksheets: statements in the background, Break, editable live queries, explain plan, session "
+        "statistics, command history, a session of their own",
+        "Questions before uncommitted work of any window is ended", "English and Slovenian texts" };
+    const char* const slovenian[] = { "Prijava na baze Oracle prek odjemalca Oracle in na vgrajene baze",
+        "Vgrajeni strežnik, združljiv z Oraclom, z demonstracijsko bazo Quandrel",
+        "Shranjeni podatki za prijavo, zapomnjena gesla in nastavitvena datoteka MONITOR.INI",
+        "SQL poizvedbe: stavki v ozadju, prekinitev, urejanje \"live\" poizvedb, potek poizvedbe, statistike "
+        "seje, zgodovina ukazov, lastna seja",
+        "Vprašanje, preden se konča nepotrjeno delo katerega koli okna", "Angleška in slovenska besedila" };
+    for (const char* change : slo ? std::span(slovenian) : std::span(english))
+        new QTreeWidgetItem(current, { QString::fromUtf8(change) });
     tvVersion->expandAll();
 
     tvHints = hintTree(slo, this);
