@@ -1,23 +1,24 @@
 // The program block: creates the application and its one main window, and runs the message loop until the main
 // window closes.
-#include "shell/Main.h"
-
 #include "db/drivers.h"
 #include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
 #include "db/oci/tnsnames.h"
 #include "develop/registerwindows.h"
+#include "shell/connect.h"
+#include "shell/Main.h"
+#include "shell/themedgrid.h"
+
 #include "engine/engine.h"
 #include "engine/kit/kit.h"
 #include "platform/fileinfo.h"
-#include "shell/connect.h"
-#include "shell/themedgrid.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 
 #include <cstdio>
+
 #include <memory>
 
 // Whether the embedded database in `dir` is missing or was put aside because an older version of the program made it
@@ -40,8 +41,7 @@ static bool missingOrPutAside(const QString& dir)
         std::fprintf(stderr, "The database %s is of an older version and could not be put aside.\n", qPrintable(dir));
         return false;
     }
-    std::fprintf(
-        stderr, "The database of an older version was put aside as %s; a new one is made.\n", qPrintable(aside));
+    std::fprintf(stderr, "The database of an older version was put aside as %s; a new one is made.\n", qPrintable(aside));
     return true;
 }
 
@@ -69,6 +69,8 @@ static void ensureDemoDatabase()
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // Every data grid a window asks for is the themed grid, from before the first window until the last is gone.
+    shell::installThemedGrid();
     QApplication::setOrganizationName(QStringLiteral("Velmorant"));
     QApplication::setApplicationName(QStringLiteral("Dremmox"));
     QApplication::setApplicationVersion(platform::versionText());
@@ -78,8 +80,6 @@ int main(int argc, char* argv[])
     db::setOracleClientDriver(db::oci::clientDriver());
     db::setOracleAliasProvider(&db::oci::clientAliases);
 
-    // Every data grid a window asks for is the themed grid, from before the first window until the last is gone.
-    shell::installThemedGrid();
     // Closing the main window ends the program even while tool windows are open; they go with it.
     ensureDemoDatabase();
     develop::registerWindows();

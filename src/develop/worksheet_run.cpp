@@ -13,6 +13,7 @@
 
 namespace develop {
 
+
 QString statementFromText(const QString& text)
 {
     QString s = text;

@@ -8,9 +8,9 @@
 namespace platform {
 
 struct ProcessResult {
-    bool started = false; // false: the program could not be started; error says why
-    bool crashed = false; // the program ended abnormally (signal, exception)
-    int exitCode = -1; // valid when started and not crashed; any value, 259 included, is a real exit code
+    bool started = false;   // false: the program could not be started; error says why
+    bool crashed = false;   // the program ended abnormally (signal, exception)
+    int exitCode = -1;      // valid when started and not crashed; any value, 259 included, is a real exit code
     QString error;
 };
 

@@ -8,10 +8,10 @@
 #include "shell/about.h"
 #include "shell/buttontexts.h"
 #include "shell/iKript.h"
-#include "shell/localmessagedlg.h"
 #include "shell/mainmenu.h"
 #include "shell/mainpicture.h"
 #include "shell/pendingwork.h"
+#include "shell/localmessagedlg.h"
 #include "shell/serverobjects.h"
 #include "shell/windowregistry.h"
 
@@ -795,8 +795,8 @@ bool TfmMain::confirmMainSessionEnd(QWidget* asking, const QString& action)
         : QStringLiteral("Other windows hold uncommitted work on the main session:\n%1\n\n%2 will commit or roll it "
                          "back together with yours. Continue?")
               .arg(list, action);
-    return shell::LocalMessageDlg(
-               question, shell::MsgDlgType::mtConfirmation, shell::MsgDlgBtn::mbYesNo, 0, currLanguage)
+    return shell::LocalMessageDlg(question, shell::MsgDlgType::mtConfirmation, shell::MsgDlgBtn::mbYesNo, 0,
+               currLanguage)
         == shell::mrYes;
 }
 

@@ -60,10 +60,10 @@ TfmConnect::TfmConnect(TfmMain* main, QWidget* parent)
     tiAuto->setSingleShot(true);
     napakaConn = tr2("ACCESS DENIED ", "NEDOVOLJEN DOSTOP ");
 
-    const std::pair<QWidget*, const char*> names[]
-        = { { laUser, "laUser" }, { laPassword, "laPassword" }, { laDatabase, "laDatabase" }, { edUser, "edUser" },
-              { edPassword, "edPassword" }, { cbDatabases, "cbDatabases" }, { cbSysdba, "cbSysdba" },
-              { cbConnect, "cbConnect" }, { btConnect, "btConnect" }, { btExit, "btExit" } };
+    const std::pair<QWidget*, const char*> names[] = { { laUser, "laUser" }, { laPassword, "laPassword" },
+        { laDatabase, "laDatabase" }, { edUser, "edUser" }, { edPassword, "edPassword" },
+        { cbDatabases, "cbDatabases" }, { cbSysdba, "cbSysdba" }, { cbConnect, "cbConnect" },
+        { btConnect, "btConnect" }, { btExit, "btExit" } };
     for (const auto& [w, name] : names)
         w->setObjectName(QLatin1String(name));
     tiAuto->setObjectName(QStringLiteral("tiAuto"));
@@ -139,8 +139,8 @@ void TfmConnect::FormActivate()
     const bool automatic = automaticMode();
     if (fmMain) {
         edUser->setText(fmMain->connUser);
-        edPassword->setText(
-            edUser->text().toUpper() == QLatin1String("VEXO_UTIL") ? fmMain->connPasswordUtil : fmMain->connPassword);
+        edPassword->setText(edUser->text().toUpper() == QLatin1String("VEXO_UTIL") ? fmMain->connPasswordUtil
+                                                                                  : fmMain->connPassword);
     }
     cbDatabases->clear();
     const QStringList names = namesGiven ? databaseNames : shell::logonDatabaseNames();

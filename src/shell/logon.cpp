@@ -14,22 +14,12 @@ const QStringList& exemptUsers()
 {
     static const QStringList users = {
         // The application's own schemas.
-        QStringLiteral("SYS"),
-        QStringLiteral("SYSTEM"),
-        QStringLiteral("VOXA"),
-        QStringLiteral("BILDOR"),
-        QStringLiteral("VEXO_SERVIS"),
-        QStringLiteral("VEXO_UTIL"),
-        QStringLiteral("VEXO_AUDIT"),
+        QStringLiteral("SYS"), QStringLiteral("SYSTEM"), QStringLiteral("VOXA"), QStringLiteral("BILDOR"),
+        QStringLiteral("VEXO_SERVIS"), QStringLiteral("VEXO_UTIL"), QStringLiteral("VEXO_AUDIT"),
         QStringLiteral("BLOB"),
         // Owners of the other applications installed beside it.
-        QStringLiteral("ARHIV"),
-        QStringLiteral("KADRI"),
-        QStringLiteral("PLACE"),
-        QStringLiteral("SKLADISCE"),
-        QStringLiteral("FINANCE"),
-        QStringLiteral("NABAVA"),
-        QStringLiteral("DOKUMENTI"),
+        QStringLiteral("ARHIV"), QStringLiteral("KADRI"), QStringLiteral("PLACE"), QStringLiteral("SKLADISCE"),
+        QStringLiteral("FINANCE"), QStringLiteral("NABAVA"), QStringLiteral("DOKUMENTI"),
     };
     return users;
 }
@@ -81,8 +71,7 @@ bool isAdministrator(db::Session& session, const QString& user, QString* error)
         if (numeric)
             return n != 0;
         const QString t = admin.toString().trimmed().toUpper();
-        return t == QLatin1String("T") || t == QLatin1String("TRUE") || t == QLatin1String("Y")
-            || t == QLatin1String("D");
+        return t == QLatin1String("T") || t == QLatin1String("TRUE") || t == QLatin1String("Y") || t == QLatin1String("D");
     } catch (const db::OracleError& e) {
         if (error)
             *error = e.message();
@@ -153,9 +142,8 @@ int auditTableCount(db::Session& session, const QString& owner, const QString& h
 {
     try {
         db::Query q(&session);
-        q.setSql(QStringLiteral("select count(*) vseh from all_tables")
-            + (host.isEmpty() ? QString() : QLatin1Char('@') + host) + QStringLiteral(" where owner=") + sqlQuote(owner)
-            + QStringLiteral(" and  table_name like 'AUD_%'"));
+        q.setSql(QStringLiteral("select count(*) vseh from all_tables") + (host.isEmpty() ? QString() : QLatin1Char('@') + host)
+            + QStringLiteral(" where owner=") + sqlQuote(owner) + QStringLiteral(" and  table_name like 'AUD_%'"));
         q.execute();
         return q.eof() ? 0 : q.field(QStringLiteral("VSEH")).toInt();
     } catch (const db::OracleError&) {
@@ -171,8 +159,8 @@ AuditHost findAuditHost(db::Session& session)
     const bool wasInTransaction = session.inTransaction();
     try {
         db::Query quDynSistem1(&session);
-        quDynSistem1.setSql(
-            QStringLiteral("select username,host from user_db_links where user='VOXA' and db_link='VEXOAUDT'"));
+        quDynSistem1.setSql(QStringLiteral(
+            "select username,host from user_db_links where user='VOXA' and db_link='VEXOAUDT'"));
         quDynSistem1.execute();
         if (!quDynSistem1.eof()) {
             result.user = quDynSistem1.field(QStringLiteral("USERNAME")).toString();
@@ -183,8 +171,7 @@ AuditHost findAuditHost(db::Session& session)
     } catch (const db::OracleError&) {
     }
     if (result.kind != QLatin1String("Z"))
-        result.kind
-            = auditTableCount(session, QStringLiteral("VOXA"), {}) > 5 ? QStringLiteral("L") : QStringLiteral("N");
+        result.kind = auditTableCount(session, QStringLiteral("VOXA"), {}) > 5 ? QStringLiteral("L") : QStringLiteral("N");
     if (!wasInTransaction && session.inTransaction())
         session.rollback();
     return result;

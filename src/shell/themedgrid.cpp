@@ -492,16 +492,16 @@ bool TThemedDBGrid::viewportEvent(QEvent* event)
     case QEvent::MouseButtonPress: {
         auto* e = static_cast<QMouseEvent*>(event);
         const QModelIndex index = indexAt(e->position().toPoint());
-        const QPoint cell
-            = index.isValid() ? QPoint(gridColumn(index.column()), index.row() + titleOffset()) : QPoint(-1, -1);
+        const QPoint cell = index.isValid() ? QPoint(gridColumn(index.column()), index.row() + titleOffset())
+                                            : QPoint(-1, -1);
         gridMouseDown(cell, e->button(), false);
         break;
     }
     case QEvent::MouseMove: {
         auto* e = static_cast<QMouseEvent*>(event);
         const QModelIndex index = indexAt(e->position().toPoint());
-        gridMouseMove(
-            index.isValid() ? QPoint(gridColumn(index.column()), index.row() + titleOffset()) : QPoint(-1, -1));
+        gridMouseMove(index.isValid() ? QPoint(gridColumn(index.column()), index.row() + titleOffset())
+                                      : QPoint(-1, -1));
         break;
     }
     case QEvent::MouseButtonRelease: {
@@ -525,8 +525,7 @@ void TThemedDBGrid::repaintCell(QPoint cell)
     if (cell.y() < titleOffset()) {
         const int section = dataColumn(cell.x());
         if (section >= 0)
-            titles->viewport()->update(
-                QRect(titles->sectionViewportPosition(section), 0, titles->sectionSize(section), titles->height()));
+            titles->viewport()->update(QRect(titles->sectionViewportPosition(section), 0, titles->sectionSize(section), titles->height()));
         return;
     }
     const QModelIndex index = dsModel->index(cell.y() - titleOffset(), dataColumn(cell.x()));

@@ -1,4 +1,5 @@
 #include "platform/processrunner.h"
+
 #include "support/tempdir.h"
 
 #include <QFile>
@@ -53,8 +54,8 @@ TEST_F(ProcessRunnerDir, RunsInTheWorkingDirectoryAndKeepsEventsFlowing)
         QFile f(path("go"));
         f.open(QIODevice::WriteOnly);
     });
-    const auto result
-        = ProcessRunner::run("/bin/sh", { "-c", "while [ ! -e go ]; do sleep 0.01; done; pwd > here" }, tmp.path());
+    const auto result = ProcessRunner::run("/bin/sh", { "-c", "while [ ! -e go ]; do sleep 0.01; done; pwd > here" },
+        tmp.path());
     EXPECT_TRUE(result.started);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_GT(ticks, 0);

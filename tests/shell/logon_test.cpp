@@ -56,11 +56,9 @@ TEST(LogonLogic, VersionSplitsAtTheFirstDot)
         EXPECT_EQ(v.minor.toStdString(), c.minor) << c.text;
         EXPECT_EQ(v.all.toStdString(), c.text);
     }
-    EXPECT_EQ(shell::versionFromBanner(
-                  QStringLiteral("Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production")),
+    EXPECT_EQ(shell::versionFromBanner(QStringLiteral("Oracle Database 19c Enterprise Edition Release 19.0.0.0.0 - Production")),
         QStringLiteral("19.0.0.0.0"));
-    EXPECT_EQ(shell::versionFromBanner(QStringLiteral("Oracle9i Release   9.2.0.1.0 - Production")),
-        QStringLiteral("9.2.0.1.0"));
+    EXPECT_EQ(shell::versionFromBanner(QStringLiteral("Oracle9i Release   9.2.0.1.0 - Production")), QStringLiteral("9.2.0.1.0"));
     EXPECT_FALSE(shell::versionFromBanner(QStringLiteral("PL/SQL 19.0.0.0.0 - Production")).has_value());
 }
 
@@ -80,8 +78,8 @@ TEST(LogonLogic, OwnerFollowsWholeNamesOnly)
         { "VOXA", "MNOVAK", "VOXA" },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(
-            shell::ownerAfterLogon(QString::fromLatin1(c.owner), QString::fromLatin1(c.typed)).toStdString(), c.result)
+        EXPECT_EQ(shell::ownerAfterLogon(QString::fromLatin1(c.owner), QString::fromLatin1(c.typed)).toStdString(),
+            c.result)
             << c.owner << " " << c.typed;
 }
 
