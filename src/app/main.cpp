@@ -1,9 +1,13 @@
 // The program block: creates the application and its one main window, and runs the message loop until the main
 // window closes.
+#include "admin/register_jobs.h"
+#include "admin/register_structure.h"
 #include "db/drivers.h"
 #include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
 #include "db/oci/tnsnames.h"
+#include "develop/register_plsql.h"
+#include "deploy/register_scripts.h"
 #include "develop/registerwindows.h"
 #include "shell/connect.h"
 #include "shell/Main.h"
@@ -83,6 +87,10 @@ int main(int argc, char* argv[])
     // Closing the main window ends the program even while tool windows are open; they go with it.
     ensureDemoDatabase();
     develop::registerWindows();
+    develop::registerPlsqlWindows();
+    deploy::registerScriptWindows();
+    admin::registerJobWindows();
+    admin::registerStructureWindows();
     auto window = std::make_unique<TfmMain>();
     shell::installConnectionSequence(*window);
     TfmMain* main = window.get();
