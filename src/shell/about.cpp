@@ -221,14 +221,14 @@ TfmAbout::TfmAbout(const QString& currLanguage, QWidget* parent)
     const char* const english[] = { "Logon to Oracle databases through the Oracle client, and to embedded databases",
         "The embedded Oracle-compatible engine with the Quandrel demo database",
         "Saved login data, remembered passwords and the settings file MONITOR.INI",
-        "SQL worksheets: statements in the background, Break, editable live queries, explain plan, session "
-        "statistics, command history, a session of their own",
+        "SQL worksheets: statements in the background, Break, editable live queries",
+        "Worksheets: explain plan, session statistics, command history, a session of their own",
         "Questions before uncommitted work of any window is ended", "English and Slovenian texts" };
     const char* const slovenian[] = { "Prijava na baze Oracle prek odjemalca Oracle in na vgrajene baze",
         "Vgrajeni strežnik, združljiv z Oraclom, z demonstracijsko bazo Quandrel",
         "Shranjeni podatki za prijavo, zapomnjena gesla in nastavitvena datoteka MONITOR.INI",
-        "SQL poizvedbe: stavki v ozadju, prekinitev, urejanje \"live\" poizvedb, potek poizvedbe, statistike "
-        "seje, zgodovina ukazov, lastna seja",
+        "SQL poizvedbe: stavki v ozadju, prekinitev, urejanje \"live\" poizvedb",
+        "Poizvedbe: potek poizvedbe, statistike seje, zgodovina ukazov, lastna seja",
         "Vprašanje, preden se konča nepotrjeno delo katerega koli okna", "Angleška in slovenska besedila" };
     for (const char* change : slo ? std::span(slovenian) : std::span(english))
         new QTreeWidgetItem(current, { QString::fromUtf8(change) });

@@ -513,6 +513,15 @@ TEST_F(MenusTest, EnabledEntriesBeforeAndAfterALogon)
         EXPECT_FALSE(main->menuItem("mmWorkSheet")->isEnabled());
         EXPECT_FALSE(main->toolButton("tbWorkSheet")->isEnabled());
         EXPECT_FALSE(main->menuItem("mmLock")->isEnabled());
+        // The caption no longer names the user who logged off, and a logon from the tool bar names the new one.
+        EXPECT_TRUE(main->windowTitle().startsWith("PL/SQL Editor    ")) << main->windowTitle().toStdString();
+        EXPECT_FALSE(main->windowTitle().contains("@DEMO")) << main->windowTitle().toStdString();
+        answers = std::make_unique<ModalAnswers>(std::vector<ModalAnswers::Rule> { logOnAs("BILDOR", "BILDOR") });
+        main->toolButton("tbConnect")->click();
+        EXPECT_TRUE(waitFor([&] { return main->osOracle->connected(); }));
+        answers.reset();
+        EXPECT_TRUE(main->windowTitle().startsWith("PL/SQL Editor  BILDOR@DEMO  Oracle:19"))
+            << main->windowTitle().toStdString();
         main.reset();
     }
 }

@@ -309,6 +309,9 @@ TEST_F(GridOnData, LeavingAColumnForgetsTheTitleUnderTheMouse)
     QCoreApplication::processEvents();
     QHeaderView* titles = grid->horizontalHeader();
     const int x = titles->sectionViewportPosition(2) + titles->sectionSize(2) / 2;
+    // A move to where the pointer already is sends no event (an earlier test may have left it there): come from
+    // the title beside it.
+    QTest::mouseMove(titles->viewport(), QPoint(titles->sectionViewportPosition(1) + 2, titles->height() / 2));
     QTest::mouseMove(titles->viewport(), QPoint(x, titles->height() / 2));
     ASSERT_EQ(grid->paintInfo().MouseInCol, grid->gridColumn(2));
     // The current cell leaves its column within the record: the marked title is forgotten.
