@@ -578,9 +578,6 @@ void TfmWorkSheet::FormCreate()
     }
     loadHistoryRing();
     followTransaction();
-    if (mainWindow && mainWindow->currUnicode) {
-        // The output pane shows the letters of the configured character set; Qt's fonts carry them all.
-    }
 }
 
 void TfmWorkSheet::setWorkStevec(int number)
