@@ -1,6 +1,7 @@
 // The program itself run unattended, as a scheduler runs it: command files that store and run scripts on the demo
 // database (once, and over the two instances of instance.txt), a script that breaks off, the last-version check,
 // usage and logon errors with their exit statuses and messages, and a run over the demo's three installations.
+#include "admin/admin_fixture.h"
 #include "engine/engine.h"
 #include "engine/kit/kit.h"
 #include "kit/kit_fixture.h"
@@ -131,7 +132,6 @@ protected:
     QTemporaryDir runtimeDir;
 };
 
-} // namespace
 
 TEST_F(RunnerProgram, ACommandFileStoresAndRunsAScriptAndEndsWith0WithoutADisplay)
 {
@@ -267,3 +267,19 @@ TEST_F(RunnerProgram, ErrorsRecompilesAndFailsWhileInvalidObjectsRemain)
     EXPECT_TRUE(o.err.contains(QLatin1String("Line 3: invalid objects of VOXA remain after the recompilation.")))
         << o.err.toStdString();
 }
+
+TEST_F(RunnerProgram, CheckTablesValidatesAndFailsOnADamagedTable)
+{
+    // ORDERS validates with its indexes; REPAIR_T has a page overwritten on disk, so its check fails with ORA-01498
+    // and with it the run.
+    admintest::makeDamagedTable(QDir(databases).filePath(QStringLiteral("DEMO")).toStdString());
+    write(work + QStringLiteral("/check.txt"),
+        QStringLiteral("CONNECT VOXA VOXA DEMO\nCHECK_TABLES VOXA ORDERS CASCADE\nCHECK_TABLES VOXA REPAIR\n"));
+    const Outcome o = run({ "@check.txt" });
+    EXPECT_EQ(o.code, 1) << o.err.toStdString();
+    EXPECT_FALSE(o.err.contains(QLatin1String("Line 2:"))) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(QLatin1String("Line 3: CHECK_TABLES failed: the check of tables found tables"))) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(QLatin1String("ORA-01498"))) << o.err.toStdString();
+}
+
+} // namespace
