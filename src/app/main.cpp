@@ -14,6 +14,7 @@
 #include "develop/registerwindows.h"
 #include "shell/connect.h"
 #include "shell/Main.h"
+#include "shell/themedgrid.h"
 
 #include "engine/engine.h"
 #include "engine/kit/kit.h"
@@ -120,6 +121,8 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    // Every data grid a window asks for is the themed grid, from before the first window until the last is gone.
+    shell::installThemedGrid();
     QApplication::setOrganizationName(QStringLiteral("Velmorant"));
     QApplication::setApplicationName(QStringLiteral("Dremmox"));
     QApplication::setApplicationVersion(platform::versionText());
@@ -155,5 +158,6 @@ int main(int argc, char* argv[])
     // failed says so whichever comes first.
     const int status = main->exitStatus != 0 ? main->exitStatus : result;
     window.reset();
+    shell::removeThemedGrid();
     return status;
 }
