@@ -10,6 +10,7 @@
 #include "deploy/commandcheck.h"
 #include "deploy/mainrunner.h"
 #include "deploy/register_scripts.h"
+#include "deploy/register_transfer.h"
 #include "develop/registerwindows.h"
 #include "shell/connect.h"
 #include "shell/Main.h"
@@ -141,6 +142,7 @@ int main(int argc, char* argv[])
     develop::registerWindows();
     develop::registerPlsqlWindows();
     deploy::registerScriptWindows();
+    deploy::registerTransferWindows();
     admin::registerJobWindows();
     admin::registerStructureWindows();
     auto window = std::make_unique<TfmMain>();
