@@ -4,6 +4,8 @@
 #include "deploy/cmpstru.h"
 #include "deploy/genReplProc.h"
 #include "deploy/refresh.h"
+#include "deploy/runnerregistry.h"
+#include "deploy/transfer_commands.h"
 #include "shell/Main.h"
 #include "shell/localmessagedlg.h"
 #include "shell/windowregistry.h"
@@ -45,6 +47,9 @@ void registerTransferWindows()
     shell::registerWindowOpener(QStringLiteral("mmGenerateProc"), [](TfmMain& main) { openGenReplProc(main); });
     shell::registerWindowOpener(QStringLiteral("mmCompare2"), [](TfmMain& main) { openCompare(main); });
     shell::registerWindowOpener(QStringLiteral("mmRefreshTables"), [](TfmMain& main) { openRefresh(main); });
+    // The command runner's REFRESH and COMPARE run these windows' sequences unattended.
+    registerRunnerCommand(QStringLiteral("REFRESH"), refreshRunnerCommand);
+    registerRunnerCommand(QStringLiteral("COMPARE"), compareRunnerCommand);
 }
 
 } // namespace deploy

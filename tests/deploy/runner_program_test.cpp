@@ -282,4 +282,17 @@ TEST_F(RunnerProgram, CheckTablesValidatesAndFailsOnADamagedTable)
     EXPECT_TRUE(o.err.contains(QLatin1String("ORA-01498"))) << o.err.toStdString();
 }
 
+TEST_F(RunnerProgram, RefreshAndCompareRunTheirWindows)
+{
+    // A refresh file that does not exist fails its line in the refresh window; a compare with a reference dump that
+    // does not exist fails too. Neither is "not available" any more.
+    write(work + QStringLiteral("/transfer.txt"),
+        QStringLiteral("CONNECT VOXA VOXA DEMO\nREFRESH nosuchfile.rfs\nCOMPARE nosuchdump.txt current.txt\n"));
+    const Outcome o = run({ "@transfer.txt" });
+    EXPECT_EQ(o.code, 1) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(QLatin1String("Line 2: REFRESH failed"))) << o.err.toStdString();
+    EXPECT_TRUE(o.err.contains(QLatin1String("Line 3: COMPARE failed"))) << o.err.toStdString();
+    EXPECT_FALSE(o.err.contains(QLatin1String("not available"))) << o.err.toStdString();
+}
+
 } // namespace
