@@ -7,13 +7,34 @@
 
 namespace engine::session {
 
+namespace {
+
+// After a failed SQLite call: when SQLite has ended the transaction itself, the session's changes in it are gone
+// with their undo records.
+void noteEndedBySqlite(SessionState& s)
+{
+    if (s.sqliteTxnOpen && sqlite3_get_autocommit(s.conn)) {
+        s.sqliteTxnOpen = false;
+        s.undo->markLost();
+    }
+}
+
+} // namespace
+
 void commitPendingOf(SessionState& other)
 {
     std::lock_guard conn(other.connMutex);
     if (!other.sqliteTxnOpen)
         return;
-    other.undo->persistPending();
-    storage::exec(other.conn, "COMMIT");
+    try {
+        other.undo->persistPending();
+        storage::exec(other.conn, "COMMIT");
+    } catch (const Error&) {
+        // Its transaction must not stay half in the file, nor keep SQLite's write lock from the caller.
+        if (!sqlite3_get_autocommit(other.conn))
+            sqlite3_exec(other.conn, "ROLLBACK", nullptr, nullptr, nullptr);
+        other.undo->markLost();
+    }
     other.sqliteTxnOpen = false;
 }
 
@@ -33,6 +54,7 @@ WriteScope::WriteScope(SessionState& s)
         s.db->pendingWriter = nullptr;
     }
     conn_ = std::unique_lock(s.connMutex);
+    noteEndedBySqlite(s);
     if (!s.sqliteTxnOpen) {
         storage::exec(s.conn, "BEGIN IMMEDIATE");
         s.sqliteTxnOpen = true;
@@ -46,10 +68,8 @@ WriteScope::~WriteScope()
 {
     if (--s_.writeScopeDepth > 0)
         return;
-    if (s_.sqliteTxnOpen && sqlite3_get_autocommit(s_.conn)) {
-        // SQLite ended the transaction itself (an I/O error or a full disk rolls it back).
-        s_.sqliteTxnOpen = false;
-    }
+    // SQLite may have ended the transaction itself (an I/O error or a full disk rolls it back).
+    noteEndedBySqlite(s_);
     if (!s_.sqliteTxnOpen && s_.db->pendingWriter == &s_)
         s_.db->pendingWriter = nullptr;
 }
@@ -58,8 +78,13 @@ void WriteScope::commitSqlite()
 {
     if (!s_.sqliteTxnOpen)
         return;
-    s_.undo->persistPending();
-    storage::exec(s_.conn, "COMMIT");
+    try {
+        s_.undo->persistPending();
+        storage::exec(s_.conn, "COMMIT");
+    } catch (const Error&) {
+        noteEndedBySqlite(s_);
+        throw;
+    }
     s_.sqliteTxnOpen = false;
 }
 
@@ -80,32 +105,78 @@ void releaseWriteLock(SessionState& s)
     }
 }
 
-void commit(SessionState& s)
+namespace {
+
+void endTransaction(SessionState& s)
 {
-    link::commitRemote(s);
-    if (s.sqliteTxnOpen || s.undo->hasPersisted()) {
-        WriteScope w(s);
-        s.undo->discardAll();
-        w.commitSqlite();
-    } else {
-        s.undo->discardAll();
-    }
     s.db->locks.releaseAll(s.sid);
     s.savepoints.clear();
     s.inTransaction = false;
 }
 
+// Applies the whole undo of the transaction and commits that.
+void undoAll(SessionState& s)
+{
+    WriteScope w(s);
+    s.undo->undoTo(0);
+    s.undo->discardAll();
+    w.commitSqlite();
+}
+
+} // namespace
+
+void endLostTransaction(SessionState& s, const std::string& cause)
+{
+    if (!s.undo->lost())
+        return;
+    bool hadWork = s.inTransaction;
+    undoAll(s);
+    s.undo->clearLost();
+    endTransaction(s);
+    link::rollbackRemote(s);
+    s.readOnlyTransaction = false;
+    if (hadWork)
+        throw oraError(2091, "transaction rolled back" + (cause.empty() ? std::string() : "\n" + cause));
+}
+
+void commit(SessionState& s)
+{
+    endLostTransaction(s);
+    link::commitRemote(s);
+    bool write = false;
+    {
+        std::lock_guard conn(s.connMutex);
+        write = s.sqliteTxnOpen || s.undo->hasPersisted();
+        if (!write)
+            s.undo->discardAll();
+    }
+    if (write) {
+        try {
+            WriteScope w(s);
+            s.undo->discardAll();
+            w.commitSqlite();
+        } catch (const Error& e) {
+            // Committed nothing. When SQLite took the work back, the transaction ends as a whole, as Oracle ends a
+            // transaction whose commit failed; else it is still open and may be committed again or rolled back.
+            endLostTransaction(s, e.message());
+            throw;
+        }
+    }
+    endTransaction(s);
+}
+
 void rollback(SessionState& s)
 {
-    if (s.undo->mark() > 0 || s.undo->hasPersisted() || s.sqliteTxnOpen) {
-        WriteScope w(s);
-        s.undo->undoTo(0);
-        s.undo->discardAll();
-        w.commitSqlite();
+    bool write = false;
+    {
+        std::lock_guard conn(s.connMutex);
+        write = s.undo->mark() > 0 || s.undo->hasPersisted() || s.sqliteTxnOpen || s.undo->lost();
     }
-    s.db->locks.releaseAll(s.sid);
-    s.savepoints.clear();
-    s.inTransaction = false;
+    if (write) {
+        undoAll(s);
+        s.undo->clearLost();
+    }
+    endTransaction(s);
     link::rollbackRemote(s);
 }
 
@@ -129,6 +200,8 @@ void rollbackToSavepoint(SessionState& s, const std::string& name)
             it = i;
     if (it == s.savepoints.end())
         throw oraError(1086, "savepoint '" + name + "' never established in this session or is invalid");
+    // Work after the savepoint that SQLite took back cannot be told from work before it.
+    endLostTransaction(s);
     Savepoint sp = *it;
     link::rollbackRemoteToSavepoint(s, name);
     if (s.undo->changedSince(sp.undoMark)) {

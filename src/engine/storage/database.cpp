@@ -3,6 +3,7 @@
 #include "engine/catalog/passwords.h"
 #include "engine/catalog/schema.h"
 #include "engine/engine.h"
+#include "engine/exec/key_locks.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/fn/context.h"
 #include "engine/priv/privileges.h"
@@ -231,6 +232,7 @@ std::unique_ptr<Session> Database::logOn(
     st->undo = std::make_unique<undo::UndoLog>(st->conn, st->sid, &state_->undoSeq);
     st->undo->setCapturing(true);
     st->cache = std::make_unique<exec::StatementCache>();
+    st->keys = std::make_unique<exec::KeyCache>();
     session::registerSessionFunctions(*st);
     sysview::onLogon(*st, client);
     {

@@ -20,6 +20,10 @@ Error sqliteError(sqlite3* db, int rc)
         return oraError(1578, "ORACLE data block corrupted (" + text + ")");
     if ((rc & 0xff) == SQLITE_FULL)
         return oraError(1653, "unable to extend table: " + text);
+    if (rc == SQLITE_IOERR_READ || rc == SQLITE_IOERR_SHORT_READ)
+        return oraError(1115, "IO error reading block from file (" + text + ")");
+    if ((rc & 0xff) == SQLITE_IOERR)
+        return oraError(1114, "IO error writing block to file (" + text + ")");
     return oraError(600, "internal error code, arguments: [sqlite], [" + std::to_string(rc) + "], [" + text + "]");
 }
 
