@@ -102,8 +102,9 @@ TEST_F(KeyLockTest, ACommittedKeyFailsAtOnceEvenOnARowAnotherSessionLocked)
     for (const auto& [name, first] : cases) {
         SCOPED_TRACE(name);
         a->execute(first);
-        EXPECT_EQ(withoutWaiting(*b, "INSERT INTO t VALUES (1, 'uno', 0)"), 1);
-        EXPECT_EQ(withoutWaiting(*b, "INSERT INTO t VALUES (7, 'one', 0)"), 1);
+        EXPECT_EQ(withoutWaiting(*b, "INSERT INTO t VALUES (1, 'uno', 0)", [&] { a->rollback(); }), 1);
+        a->execute(first);
+        EXPECT_EQ(withoutWaiting(*b, "INSERT INTO t VALUES (7, 'one', 0)", [&] { a->rollback(); }), 1);
         a->rollback();
     }
 }
@@ -166,7 +167,7 @@ TEST_F(KeyLockTest, KeysAreReleasedAtRollbackToSavepoint)
     a->execute("SAVEPOINT sp");
     a->execute("UPDATE t SET name = 'uno' WHERE id = 1");
     a->execute("ROLLBACK TO SAVEPOINT sp");
-    EXPECT_EQ(withoutWaiting(*b, "INSERT INTO t VALUES (9, 'one', 0)"), 1);
+    EXPECT_EQ(withoutWaiting(*b, "INSERT INTO t VALUES (9, 'one', 0)", [&] { a->rollback(); }), 1);
     a->rollback();
 }
 
@@ -176,7 +177,7 @@ TEST_F(KeyLockTest, TheLastRowDeletedDoesNotBlockAnUnrelatedInsert)
     // rollback under its own ROWID, beside the new one.
     std::string rowid = one(*a, "SELECT ROWID FROM t WHERE id = 2");
     a->execute("DELETE FROM t WHERE id = 2");
-    EXPECT_EQ(withoutWaiting(*b, "INSERT INTO t VALUES (7, 'seven', 0)"), 0);
+    ASSERT_EQ(withoutWaiting(*b, "INSERT INTO t VALUES (7, 'seven', 0)", [&] { a->rollback(); }), 0);
     EXPECT_NE(one(*b, "SELECT ROWID FROM t WHERE id = 7"), rowid);
     b->commit();
     a->rollback();

@@ -7,6 +7,7 @@
 #include "support/waitfor.h"
 
 #include <chrono>
+#include <functional>
 #include <future>
 #include <string>
 
@@ -29,12 +30,16 @@ protected:
         });
         return waiting;
     }
-    // The statement's ORA code when it ends without ever waiting for a lock, -1 when it waits.
-    int withoutWaiting(engine::Session& s, const std::string& sql)
+    // The statement's ORA code when it ends without ever waiting for a lock, -1 when it waits: then unblock() ends
+    // what it waits for, so that a test of a fault fails instead of hanging.
+    int withoutWaiting(engine::Session& s, const std::string& sql, const std::function<void()>& unblock)
     {
         auto f = start(s, sql);
-        if (waitsForLock(s, f))
+        if (waitsForLock(s, f)) {
+            unblock();
+            f.get();
             return -1;
+        }
         return f.get();
     }
 };

@@ -1,0 +1,120 @@
+// A disk that fills up under the engine. Oracle keeps a transaction whole: a COMMIT that could not be written
+// either leaves the transaction as it was (to be committed again or rolled back) or ends it with ORA-02091
+// "transaction rolled back"; never does half of it reach the file. Each case runs in a child process with a file
+// system that fails writes on demand, and ends it as a crash would, without closing anything; the parent then
+// opens the database and finds only what was committed.
+#include "child_process.h"
+#include "engine_fixture.h"
+#include "failing_disk.h"
+
+using enginetest::ChildEnd;
+using enginetest::EngineTest;
+using enginetest::FailingDisk;
+
+namespace {
+
+class FaultTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        auto s = logOn();
+        s->execute("CREATE TABLE t (id NUMBER PRIMARY KEY, who VARCHAR2(10))");
+        s->execute("INSERT INTO t VALUES (1, 'before')");
+        s->commit();
+        s.reset();
+        db.reset();
+    }
+
+    // Runs the scenario in a child on the failing disk; the child reports what it saw and then ends abruptly.
+    ChildEnd inChild(const std::function<std::string(engine::Session& a, engine::Session& b)>& scenario)
+    {
+        return enginetest::runInChild([&](const auto& report) {
+            FailingDisk::install();
+            auto d = engine::Database::open(dir());
+            auto a = d->logOn("SYSTEM", "MANAGER", false);
+            auto b = d->logOn("SYSTEM", "MANAGER", false);
+            report(scenario(*a, *b));
+            _exit(0); // as a crash: nothing is closed or rolled back on the way out
+            return 0;
+        });
+    }
+
+    std::vector<std::string> afterRestart()
+    {
+        db = engine::Database::open(dir());
+        auto s = logOn();
+        return rows(*s, "SELECT id, who FROM t ORDER BY id");
+    }
+};
+
+int codeOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const engine::Error& e) {
+        return e.code();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST_F(FaultTest, ACommitThatCannotBeWrittenLeavesNoHalfTransaction)
+{
+    ChildEnd end = inChild([](engine::Session& a, engine::Session& b) {
+        // A's first statement reaches the file (B's write commits SQLite's transaction for it, with its undo);
+        // the second is still in SQLite's open transaction when the disk fills up.
+        a.execute("INSERT INTO t VALUES (2, 'a')");
+        b.execute("INSERT INTO t VALUES (10, 'b')");
+        b.commit();
+        a.execute("INSERT INTO t VALUES (3, 'a')");
+        FailingDisk::failWrites() = true;
+        int commit = codeOf([&] { a.commit(); });
+        std::string state = a.inTransaction() ? "open" : "ended";
+        // The rest could not be rolled back on the full disk either: it stays undoable, and the next call, with
+        // room on the disk again, ends it.
+        FailingDisk::failWrites() = false;
+        int next = codeOf([&] { a.execute("INSERT INTO t VALUES (4, 'a')"); });
+        // Whatever A does next, its failed transaction never commits.
+        a.rollback();
+        a.execute("INSERT INTO t VALUES (5, 'a')");
+        b.execute("INSERT INTO t VALUES (11, 'b')");
+        b.commit();
+        return std::to_string(commit) + " " + state + " " + std::to_string(next);
+    });
+    ASSERT_TRUE(end.exited);
+    // Oracle: a commit that fails ends the transaction, saying it was rolled back. Here the commit fails on the
+    // full disk, where the rest cannot be rolled back either, and the next call ends the transaction.
+    EXPECT_EQ(end.said, "1653 open 2091") << end.said;
+    EXPECT_EQ(afterRestart(), (std::vector<std::string> { "1 before", "10 b", "11 b" }));
+}
+
+TEST_F(FaultTest, AnotherSessionsCommitFailingOnAFullDiskEndsTheTransactionItCarried)
+{
+    ChildEnd end = inChild([](engine::Session& a, engine::Session& b) {
+        a.execute("INSERT INTO t VALUES (2, 'a')");
+        b.execute("INSERT INTO t VALUES (10, 'b')");
+        b.commit();
+        a.execute("INSERT INTO t VALUES (3, 'a')");
+        // B's statement first commits the SQLite transaction A left open; on a full disk that fails.
+        FailingDisk::failWrites() = true;
+        int write = codeOf([&] {
+            b.execute("INSERT INTO t VALUES (11, 'b')");
+            b.commit();
+        });
+        FailingDisk::failWrites() = false;
+        b.rollback();
+        // A learns at its next call that its transaction is gone, and nothing of it stays.
+        int next = codeOf([&] { a.execute("INSERT INTO t VALUES (4, 'a')"); });
+        std::string said = std::to_string(write > 0) + " " + std::to_string(next) + " "
+            + (a.inTransaction() ? "open" : "ended");
+        a.execute("INSERT INTO t VALUES (5, 'a')");
+        b.execute("INSERT INTO t VALUES (12, 'b')");
+        b.commit();
+        return said;
+    });
+    ASSERT_TRUE(end.exited);
+    EXPECT_EQ(end.said, "1 2091 ended");
+    EXPECT_EQ(afterRestart(), (std::vector<std::string> { "1 before", "10 b", "12 b" }));
+}
