@@ -394,7 +394,7 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
                 } fkReset { s };
                 s.foreignKeysDeferred = deferForeignKeys;
                 for (;;) {
-                    int rc = sqlite3_step(stmt);
+                    int rc = storage::step(stmt);
                     if (rc == SQLITE_ROW) {
                         setReturning(b, stmt, binds, returned++);
                         continue;
@@ -534,6 +534,8 @@ ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std
     core->db = s.conn;
     core->interrupted = &s.interrupted;
     core->fetchedRows = &s.info.io.consistentGets;
+    for (const ColumnDesc& c : b.columns)
+        core->types.push_back(c.type);
     std::lock_guard conn(s.connMutex);
     core->stmt = entry->take(s.conn);
     core->owner = entry;

@@ -1,6 +1,7 @@
 // Oracle transactions on the session's connection.
 #include "engine/session/transaction.h"
 
+#include "engine/exec/cursor.h"
 #include "engine/link/links.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
@@ -17,6 +18,14 @@ void noteEndedBySqlite(SessionState& s)
         s.sqliteTxnOpen = false;
         s.undo->markLost();
     }
+}
+
+// The session's open cursors read the rest of their rows into memory and end their reads of the file.
+void readCursorsAhead(SessionState& s)
+{
+    for (auto& w : s.openCursors)
+        if (auto core = w.lock())
+            core->buffer();
 }
 
 } // namespace
@@ -56,7 +65,14 @@ WriteScope::WriteScope(SessionState& s)
     conn_ = std::unique_lock(s.connMutex);
     noteEndedBySqlite(s);
     if (!s.sqliteTxnOpen) {
-        storage::exec(s.conn, "BEGIN IMMEDIATE");
+        int rc = sqlite3_exec(s.conn, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_BUSY_SNAPSHOT) {
+            // A cursor of the session still reads the file as it was before another session committed.
+            readCursorsAhead(s);
+            rc = sqlite3_exec(s.conn, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        }
+        if (rc != SQLITE_OK)
+            throw storage::sqliteError(s.conn, rc);
         s.sqliteTxnOpen = true;
     }
     s.db->pendingWriter = &s;
