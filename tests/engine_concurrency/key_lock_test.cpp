@@ -69,6 +69,11 @@ TEST_F(KeyLockTest, AStatementThatWouldAddAKeyOfAnOpenTransactionWaitsForIt)
             "UPDATE t SET name = 'one' WHERE id = 2", true, 0, { "1 uno", "2 one" } },
         { "update of another row onto an added key, rolled back", { "INSERT INTO t VALUES (3, 'three', 0)" },
             "UPDATE t SET name = 'three' WHERE id = 2", false, 0, { "1 one", "2 three" } },
+        // Keys are checked when the statement ends: its rows may pass through duplicates of each other on the way.
+        { "keys shifted onto an added key, rolled back", { "INSERT INTO t VALUES (3, 'three', 0)" },
+            "UPDATE t SET id = id + 1 WHERE id < 3", false, 0, { "2 one", "3 two" } },
+        { "keys shifted onto an added key, committed", { "INSERT INTO t VALUES (3, 'three', 0)" },
+            "UPDATE t SET id = id + 1 WHERE id < 3", true, 1, { "1 one", "2 two", "3 three" } },
     };
     for (const WaitCase& c : cases) {
         SCOPED_TRACE(c.name);
