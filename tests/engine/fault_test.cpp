@@ -8,6 +8,7 @@
 #include "failing_disk.h"
 
 using enginetest::ChildEnd;
+using enginetest::codeOf;
 using enginetest::EngineTest;
 using enginetest::FailingDisk;
 
@@ -40,6 +41,16 @@ protected:
         });
     }
 
+    // A's transaction, half in the file and half in SQLite's open transaction: B's write commits SQLite's
+    // transaction for A's first statement, with its undo; the second stays open.
+    static void spread(engine::Session& a, engine::Session& b)
+    {
+        a.execute("INSERT INTO t VALUES (2, 'a')");
+        b.execute("INSERT INTO t VALUES (10, 'b')");
+        b.commit();
+        a.execute("INSERT INTO t VALUES (3, 'a')");
+    }
+
     std::vector<std::string> afterRestart()
     {
         db = engine::Database::open(dir());
@@ -48,27 +59,13 @@ protected:
     }
 };
 
-int codeOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const engine::Error& e) {
-        return e.code();
-    }
-    return 0;
-}
 
 } // namespace
 
 TEST_F(FaultTest, ACommitThatCannotBeWrittenLeavesNoHalfTransaction)
 {
     ChildEnd end = inChild([](engine::Session& a, engine::Session& b) {
-        // A's first statement reaches the file (B's write commits SQLite's transaction for it, with its undo);
-        // the second is still in SQLite's open transaction when the disk fills up.
-        a.execute("INSERT INTO t VALUES (2, 'a')");
-        b.execute("INSERT INTO t VALUES (10, 'b')");
-        b.commit();
-        a.execute("INSERT INTO t VALUES (3, 'a')");
+        spread(a, b);
         FailingDisk::failWrites() = true;
         int commit = codeOf([&] { a.commit(); });
         std::string state = a.inTransaction() ? "open" : "ended";
@@ -93,10 +90,7 @@ TEST_F(FaultTest, ACommitThatCannotBeWrittenLeavesNoHalfTransaction)
 TEST_F(FaultTest, AnotherSessionsCommitFailingOnAFullDiskEndsTheTransactionItCarried)
 {
     ChildEnd end = inChild([](engine::Session& a, engine::Session& b) {
-        a.execute("INSERT INTO t VALUES (2, 'a')");
-        b.execute("INSERT INTO t VALUES (10, 'b')");
-        b.commit();
-        a.execute("INSERT INTO t VALUES (3, 'a')");
+        spread(a, b);
         // B's statement first commits the SQLite transaction A left open; on a full disk that fails.
         FailingDisk::failWrites() = true;
         int write = codeOf([&] {
