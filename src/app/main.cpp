@@ -4,6 +4,8 @@
 #include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
 #include "db/oci/tnsnames.h"
+#include "develop/register_plsql.h"
+#include "deploy/register_scripts.h"
 #include "develop/registerwindows.h"
 #include "shell/connect.h"
 #include "shell/Main.h"
@@ -80,6 +82,8 @@ int main(int argc, char* argv[])
     // Closing the main window ends the program even while tool windows are open; they go with it.
     ensureDemoDatabase();
     develop::registerWindows();
+    develop::registerPlsqlWindows();
+    deploy::registerScriptWindows();
     auto window = std::make_unique<TfmMain>();
     shell::installConnectionSequence(*window);
     TfmMain* main = window.get();

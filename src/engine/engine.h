@@ -6,6 +6,9 @@
 //   has been committed to the file, which happens when any third session writes. Until then it sees the last
 //   committed state.
 // - Logging off rolls back what the session did not commit (the access layer commits first when asked to).
+// - A definer's-rights unit (AUTHID DEFINER, the default) and a trigger run with their owner's roles enabled, where
+//   Oracle counts only what is granted to the owner directly or to PUBLIC.
+// - DATE holds the years 1 to 9999: a date before year 1 (BC), which Oracle keeps, is refused with ORA-01841.
 #pragma once
 
 #include <cstdint>

@@ -7,7 +7,7 @@
 #include "engine_fixture.h"
 #include "failing_disk.h"
 
-using enginetest::ChildEnd;
+using enginetest::ChildOutcome;
 using enginetest::codeOf;
 using enginetest::EngineTest;
 using enginetest::FailingDisk;
@@ -28,16 +28,16 @@ protected:
     }
 
     // Runs the scenario in a child on the failing disk; the child reports what it saw and then ends abruptly.
-    ChildEnd inChild(const std::function<std::string(engine::Session& a, engine::Session& b)>& scenario)
+    ChildOutcome inChild(const std::function<std::string(engine::Session& a, engine::Session& b)>& scenario)
     {
-        return enginetest::runInChild([&](const auto& report) {
+        return enginetest::runInChild([&] {
             FailingDisk::install();
             auto d = engine::Database::open(dir());
-            auto a = d->logOn("SYSTEM", "MANAGER", false);
-            auto b = d->logOn("SYSTEM", "MANAGER", false);
-            report(scenario(*a, *b));
-            _exit(0); // as a crash: nothing is closed or rolled back on the way out
-            return 0;
+            // As a crash: the sessions are never closed, so nothing is rolled back on the way out (the child
+            // ends with _exit).
+            engine::Session* a = d->logOn("SYSTEM", "MANAGER", false).release();
+            engine::Session* b = d->logOn("SYSTEM", "MANAGER", false).release();
+            return scenario(*a, *b);
         });
     }
 
@@ -64,7 +64,7 @@ protected:
 
 TEST_F(FaultTest, ACommitThatCannotBeWrittenLeavesNoHalfTransaction)
 {
-    ChildEnd end = inChild([](engine::Session& a, engine::Session& b) {
+    ChildOutcome end = inChild([](engine::Session& a, engine::Session& b) {
         spread(a, b);
         FailingDisk::failWrites() = true;
         int commit = codeOf([&] { a.commit(); });
@@ -80,16 +80,16 @@ TEST_F(FaultTest, ACommitThatCannotBeWrittenLeavesNoHalfTransaction)
         b.commit();
         return std::to_string(commit) + " " + state + " " + std::to_string(next);
     });
-    ASSERT_TRUE(end.exited);
+    ASSERT_TRUE(end.exitedNormally);
     // Oracle: a commit that fails ends the transaction, saying it was rolled back. Here the commit fails on the
     // full disk, where the rest cannot be rolled back either, and the next call ends the transaction.
-    EXPECT_EQ(end.said, "1653 open 2091") << end.said;
+    EXPECT_EQ(end.output, "1653 open 2091") << end.output;
     EXPECT_EQ(afterRestart(), (std::vector<std::string> { "1 before", "10 b", "11 b" }));
 }
 
 TEST_F(FaultTest, AnotherSessionsCommitFailingOnAFullDiskEndsTheTransactionItCarried)
 {
-    ChildEnd end = inChild([](engine::Session& a, engine::Session& b) {
+    ChildOutcome end = inChild([](engine::Session& a, engine::Session& b) {
         spread(a, b);
         // B's statement first commits the SQLite transaction A left open; on a full disk that fails.
         FailingDisk::failWrites() = true;
@@ -108,7 +108,7 @@ TEST_F(FaultTest, AnotherSessionsCommitFailingOnAFullDiskEndsTheTransactionItCar
         b.commit();
         return said;
     });
-    ASSERT_TRUE(end.exited);
-    EXPECT_EQ(end.said, "1 2091 ended");
+    ASSERT_TRUE(end.exitedNormally);
+    EXPECT_EQ(end.output, "1 2091 ended");
     EXPECT_EQ(afterRestart(), (std::vector<std::string> { "1 before", "10 b", "12 b" }));
 }

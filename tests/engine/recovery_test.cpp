@@ -147,26 +147,24 @@ TEST_F(RecoveryTest, EveryUndoRecordIsCheckedBeforeAnyIsApplied)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         plant(c.undo);
-        enginetest::ChildEnd end = enginetest::runInChild([&](const auto& report) {
+        enginetest::ChildOutcome end = enginetest::runInChild([&]() -> std::string {
             try {
                 auto d = engine::Database::open(dir());
-                report("0");
-                return 0;
+                return "0";
             } catch (const engine::Error& e) {
-                report(std::to_string(e.code()) + " " + e.message());
-                return 0;
+                return std::to_string(e.code()) + " " + e.message();
             }
         });
-        ASSERT_TRUE(end.exited) << "the open crashed with signal " << end.code;
+        ASSERT_TRUE(end.exitedNormally) << "the open crashed with signal " << end.signal;
         int64_t undoLeft = 0;
         EXPECT_EQ(stored(&undoLeft), c.rows);
         if (c.refusal.empty()) {
-            EXPECT_EQ(end.said, "0");
+            EXPECT_EQ(end.output, "0");
             EXPECT_EQ(undoLeft, 0);
         } else {
-            EXPECT_EQ(end.said.substr(0, 5), "1122 ");
-            EXPECT_NE(end.said.find("ORA-01122: database file 1 failed verification check"), std::string::npos);
-            EXPECT_NE(end.said.find(c.refusal), std::string::npos) << end.said;
+            EXPECT_EQ(end.output.substr(0, 5), "1122 ");
+            EXPECT_NE(end.output.find("ORA-01122: database file 1 failed verification check"), std::string::npos);
+            EXPECT_NE(end.output.find(c.refusal), std::string::npos) << end.output;
             EXPECT_EQ(undoLeft, static_cast<int64_t>(c.undo.size()));
         }
     }

@@ -30,6 +30,11 @@ namespace {
 
 std::string casesDir()
 {
+    // The build names this file relative to the build directory (the compiler cache keys on such paths), which is
+    // not where ctest runs the binary: the source directory that ctest passes comes first.
+    const QString source = qEnvironmentVariable("DREMMOX_SOURCE_DIR");
+    if (!source.isEmpty())
+        return QDir(source).filePath("tests/engine/cases").toStdString();
     return QFileInfo(QString(__FILE__)).dir().filePath("cases").toStdString();
 }
 

@@ -750,6 +750,18 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                 aggregates = true;
     const bool hasOrder = orderBy && !orderBy->empty();
     const bool hierarchical = b.connectBy != nullptr;
+    // ROWNUM in an aggregate query (COUNT(ROWNUM), GROUP BY ROWNUM) numbers the rows before they are grouped.
+    bool rownumBeforeGrouping = false;
+    if (aggregates) {
+        for (const auto& item : b.items)
+            rownumBeforeGrouping = rownumBeforeGrouping || (item.expr && mentionsRownum(item.expr.get()));
+        for (const auto& g : b.groupBy)
+            rownumBeforeGrouping = rownumBeforeGrouping || mentionsRownum(g.get());
+        rownumBeforeGrouping = rownumBeforeGrouping || mentionsRownum(b.having.get());
+        if (orderBy)
+            for (const auto& item : *orderBy)
+                rownumBeforeGrouping = rownumBeforeGrouping || mentionsRownum(item.expr.get());
+    }
 
     // ROWNUM is assigned before grouping, DISTINCT and ORDER BY of its block, and CONNECT BY works on the joined
     // rows: both read the block's rows from an inner query that holds every column of every source.
@@ -830,6 +842,9 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     if (never)
         finalWhere.push_back("0");
     if (hierarchical) {
+        if (rownumBeforeGrouping)
+            fail(3001, "unimplemented feature: ROWNUM in a hierarchical query with group functions",
+                b.connectBy->offset);
         // Joins first, then CONNECT BY, then the other conditions, as Oracle evaluates a hierarchical query.
         std::vector<std::string> joins;
         std::vector<const sql::Expr*> after;
@@ -919,13 +934,15 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         for (const sql::Expr* a : after)
             finalWhere.push_back(expr(*a, final).sql);
         defaultOrder = "r_.ord_";
-    } else if (!limit.empty() && (aggregates || b.distinct || hasOrder)) {
+    } else if ((!limit.empty() && (aggregates || b.distinct || hasOrder)) || rownumBeforeGrouping) {
         std::vector<std::string> w;
         for (const auto& f : filters)
             w.push_back(f.sql);
-        finalFrom
-            = "(SELECT " + flatSelect() + " FROM " + fromSql + whereOf(w) + " LIMIT " + limit + " OFFSET 0) AS r_";
+        finalFrom = "(SELECT " + flatSelect() + (rownumBeforeGrouping ? ", row_number() OVER () AS \"rownum_\"" : "")
+            + " FROM " + fromSql + whereOf(w) + (limit.empty() ? "" : " LIMIT " + limit + " OFFSET 0") + ") AS r_";
         flatColumns("r_", final);
+        if (rownumBeforeGrouping)
+            final.rownumSql = "r_.\"rownum_\"";
         limit.clear();
     } else {
         final = scope;
@@ -996,7 +1013,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     final.aggregatesAllowed = true;
     final.sequenceAllowed
         = (out != nullptr || &b == sequenceBlock) && !b.distinct && b.groupBy.empty() && !aggregates && !hasOrder;
-    final.rownumSql = "row_number() OVER ()";
+    if (!rownumBeforeGrouping)
+        final.rownumSql = "row_number() OVER ()";
     BlockResult result;
     std::vector<std::string> itemSqls;
     std::vector<bool> hasAlias;

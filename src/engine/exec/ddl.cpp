@@ -185,6 +185,10 @@ void runDdl(DdlContext& ctx, const sql::Statement& stmt, ExecResult& result)
         plsql::createTrigger(ctx.s, *stmt.as<sql::PlSqlStmt>(), ctx.text, ctx.warning);
         break;
     case K::AlterCode:
+        if (stmt.as<sql::AlterCodeStmt>()->objectType == "VIEW") {
+            alterViewCompile(ctx, *stmt.as<sql::AlterCodeStmt>());
+            break;
+        }
         if (stmt.as<sql::AlterCodeStmt>()->objectType != "TRIGGER") {
             const auto& a = *stmt.as<sql::AlterCodeStmt>();
             plsql::alterCompile(ctx.s, a.name.schema ? a.name.schema->name : ctx.s.schema, a.name.name.name,

@@ -49,6 +49,9 @@ void alterSequence(DdlContext& ctx, const sql::AlterSequenceStmt& st);
 void dropSequence(DdlContext& ctx, const sql::DropSequenceStmt& st);
 void createView(DdlContext& ctx, const sql::CreateViewStmt& st);
 void dropView(DdlContext& ctx, const sql::DropViewStmt& st);
+// ALTER VIEW ... COMPILE: the view's query is bound again in its owner's schema; the view becomes VALID with its
+// dependencies renewed, or stays INVALID with a compilation warning.
+void alterViewCompile(DdlContext& ctx, const sql::AlterCodeStmt& st);
 void createSynonym(DdlContext& ctx, const sql::CreateSynonymStmt& st);
 void dropSynonym(DdlContext& ctx, const sql::DropSynonymStmt& st);
 void comment(DdlContext& ctx, const sql::CommentStmt& st);

@@ -363,6 +363,61 @@ void dropView(DdlContext& ctx, const sql::DropViewStmt& st)
     catalog::Catalog(ctx.s.conn).removeObject(obj->id);
 }
 
+void alterViewCompile(DdlContext& ctx, const sql::AlterCodeStmt& st)
+{
+    catalog::Lookup lookup = lookupOf(ctx);
+    auto obj = lookup.resolveObject(st.name.schema ? st.name.schema->name : "", st.name.name.name, ctx.s.schema, false);
+    if (!obj || obj->type != catalog::kTypeView || (!st.name.schema && obj->ownerId == catalog::kPublicUser))
+        throw oraError(942, "table or view does not exist", st.name.name.offset);
+    bind::ObjectRef ref;
+    ref.objectId = obj->id;
+    ref.owner = obj->owner;
+    ref.name = obj->name;
+    ref.kind = bind::ObjectKind::View;
+    auto view = lookup.view(ref);
+    if (!view)
+        throw oraError(942, "table or view does not exist", st.name.name.offset);
+    catalog::Catalog cat(ctx.s.conn);
+    std::vector<ColumnDesc> viewColumns;
+    std::vector<int64_t> depends;
+    bool valid = true;
+    try {
+        // The stored query, bound as CREATE VIEW binds it: its names resolve in the owner's schema, and it must
+        // still give the columns the view was created with.
+        sql::ParseResult parsed = sql::parse(view->queryText);
+        const auto* select = parsed.ok() ? parsed.statement->as<sql::SelectStmt>() : nullptr;
+        if (!select)
+            throw oraError(4063, "view has errors", st.name.name.offset);
+        bind::SessionContext sc { obj->owner, ctx.s.user, priv::visibility(ctx.s),
+            sessionContextOf(ctx).storedFunction };
+        auto q = bind::bindQuery(*select->query, view->queryText, lookup, sc);
+        priv::checkViewQuery(ctx.s, obj->owner, *q);
+        if (!view->columnNames.empty() && q->columns.size() < view->columnNames.size())
+            throw oraError(4063, "view has errors", st.name.name.offset);
+        depends = q->dependsOn;
+        for (size_t i = 0; i < q->columns.size() && (view->columnNames.empty() || i < view->columnNames.size());
+             ++i) {
+            viewColumns.push_back(q->columns[i]);
+            if (!view->columnNames.empty())
+                viewColumns.back().name = view->columnNames[i];
+        }
+    } catch (const Error&) {
+        valid = false;
+        ctx.warning = "ORA-24344: success with compilation error";
+    }
+    cat.touchObject(obj->id);
+    cat.setStatus(obj->id, valid ? catalog::kStatusValid : catalog::kStatusInvalid);
+    if (!valid)
+        return;
+    Stmt d(ctx.s.conn, R"(DELETE FROM "DEPENDENCY$" WHERE "D_OBJ#" = ?1)");
+    d.bind(1, obj->id).run();
+    Stmt dep(ctx.s.conn, R"(INSERT OR IGNORE INTO "DEPENDENCY$" VALUES (?1, ?2))");
+    for (int64_t p : depends)
+        if (p != obj->id)
+            dep.bind(1, obj->id).bind(2, p).run();
+    cat.setViewColumns(obj->id, viewColumns);
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 
 void createSynonym(DdlContext& ctx, const sql::CreateSynonymStmt& st)

@@ -3,6 +3,7 @@
 #include "engine/kit/kit.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/lock_file.h"
+#include "engine/storage/private_files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -38,6 +39,7 @@ void copyDatabaseFiles(const std::string& from, const std::string& to)
     fs::create_directories(to, ec);
     if (ec)
         throw oraError(1501, "CREATE DATABASE failed (cannot create the directory " + to + ": " + ec.message() + ")");
+    storage::restrictToOwner(to); // as a created database's; the files keep the template's owner-only mode
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(from)) {
         fs::path rel = fs::relative(e.path(), from);
         std::string name = rel.filename().string();

@@ -209,6 +209,11 @@ void checkDdl(SessionState& s, const sql::Statement& stmt)
     case K::DropView:
         onExisting(s, stmt.as<sql::DropViewStmt>()->view, { catalog::kTypeView }, std::nullopt, sys::DropAnyView);
         break;
+    case K::AlterCode:
+        if (stmt.as<sql::AlterCodeStmt>()->objectType == "VIEW")
+            onExisting(s, stmt.as<sql::AlterCodeStmt>()->name, { catalog::kTypeView }, std::nullopt,
+                sys::AlterAnyTable);
+        break;
     case K::CreateSynonym: {
         const auto& st = *stmt.as<sql::CreateSynonymStmt>();
         if (st.isPublic)

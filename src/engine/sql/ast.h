@@ -1086,7 +1086,7 @@ struct AlterCodeStmt : Statement {
     {
     }
     enum class Action { Compile, Enable, Disable };
-    std::string objectType; // PROCEDURE, FUNCTION, PACKAGE, TRIGGER
+    std::string objectType; // PROCEDURE, FUNCTION, PACKAGE, TRIGGER, VIEW
     ObjectName name;
     Action action = Action::Compile;
     std::string compileWhat; // the part's word as written (PACKAGE, BODY or the header's keyword), or empty

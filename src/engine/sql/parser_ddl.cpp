@@ -623,7 +623,17 @@ StatementPtr Parser::parseAlter()
         }
         return s;
     }
-    static constexpr const char* Later[] = { "VIEW", "TYPE",
+    if (atWord("VIEW")) {
+        // ALTER VIEW ... COMPILE; the constraint and READ ONLY forms are not supported.
+        auto s = make<AlterCodeStmt>(begin);
+        s->objectType = advance().text;
+        s->name = parseObjectName(903, false);
+        if (!atWord("COMPILE"))
+            failHere(3001);
+        advance();
+        return s;
+    }
+    static constexpr const char* Later[] = { "TYPE",
         "DATABASE", "TABLESPACE", "ROLE", "PROFILE", "SYNONYM", "MATERIALIZED", "CLUSTER", "RESOURCE", "ROLLBACK" };
     for (const char* w : Later) {
         if (atWord(w))

@@ -10,6 +10,7 @@
 #include "engine/session/connection.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/database_state.h"
+#include "engine/storage/private_files.h"
 #include "engine/storage/sqlite.h"
 #include "engine/sysview/calls.h"
 #include "engine/undo/undo_log.h"
@@ -141,10 +142,14 @@ std::shared_ptr<Database> Database::create(const std::string& dir)
         std::string canon = canonicalDir(dir);
         if (exists(canon))
             throw oraError(1501, "CREATE DATABASE failed (a database already exists in " + dir + ")");
+        // The database's directory and files are its owner's only: the catalog holds password verifiers.
+        storage::restrictToOwner(canon);
         storage::LockFile lock(canon + "/" + storage::kLockFileName);
         std::string file = canon + "/" + storage::kDataFileName;
         std::string tmp = file + ".new";
         QFile::remove(QString::fromStdString(tmp));
+        // Made owner-only before SQLite opens it; SQLite gives its journal and write-ahead log the same mode.
+        storage::createOwnerOnlyFile(tmp);
         sqlite3* db = nullptr;
         int rc = sqlite3_open_v2(tmp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
         try {
@@ -204,9 +209,11 @@ std::unique_ptr<Session> Database::logOn(
         storage::Stmt p(st->conn, R"(SELECT upper("VALUE$") FROM "PROPS$" WHERE "NAME" = 'sec_case_sensitive_logon')");
         caseSensitive = p.step() && p.text(0) == "TRUE";
     }
-    if (!user || user->type != 1
-        || (caseSensitive ? user->spare4 != catalog::passwordHash(name, password, true)
-                          : user->password != catalog::passwordHash(name, password, false)))
+    if (!user || user->type != 1) {
+        catalog::passwordMatchesNothing(password);
+        throw oraError(1017, "invalid username/password; logon denied");
+    }
+    if (!catalog::passwordMatches(caseSensitive ? user->spare4 : user->password, name, password, caseSensitive))
         throw oraError(1017, "invalid username/password; logon denied");
     if (asSysdba && !user->sysdba)
         throw oraError(1031, "insufficient privileges");

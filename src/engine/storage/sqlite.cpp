@@ -16,6 +16,8 @@ Error sqliteError(sqlite3* db, int rc)
         int code = std::atoi(text.substr(4, 5).c_str());
         return Error(code, text);
     }
+    if ((rc & 0xff) == SQLITE_READONLY) // a file the process may not write: Oracle's database open read-only
+        return oraError(16000, "database or pluggable database open for read-only access (" + text + ")");
     if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
         return oraError(1578, "ORACLE data block corrupted (" + text + ")");
     if ((rc & 0xff) == SQLITE_FULL)
