@@ -11,5 +11,5 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 (cd "$here/build/sanitize" && ctest --output-on-failure -j "$(nproc)" "$@")
 
 bash "$here/scripts/build.sh" tsan test_engine_concurrency
-export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}"
+export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1:suppressions=$here/tests/engine_concurrency/tsan.supp}"
 QT_QPA_PLATFORM=offscreen "$here/build/tsan/tests/test_engine_concurrency"
