@@ -1,5 +1,7 @@
 // The program block: creates the application and its one main window, and runs the message loop until the main
 // window closes.
+#include "admin/register_jobs.h"
+#include "admin/register_structure.h"
 #include "db/drivers.h"
 #include "db/oci/ociclient.h"
 #include "db/oci/ocidriver.h"
@@ -84,6 +86,8 @@ int main(int argc, char* argv[])
     develop::registerWindows();
     develop::registerPlsqlWindows();
     deploy::registerScriptWindows();
+    admin::registerJobWindows();
+    admin::registerStructureWindows();
     auto window = std::make_unique<TfmMain>();
     shell::installConnectionSequence(*window);
     TfmMain* main = window.get();

@@ -2,6 +2,7 @@
 #include "engine/session/transaction.h"
 
 #include "engine/exec/cursor.h"
+#include "engine/jobs/coordinator.h"
 #include "engine/link/links.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
@@ -128,6 +129,7 @@ void endTransaction(SessionState& s)
     s.db->locks.releaseAll(s.sid);
     s.savepoints.clear();
     s.inTransaction = false;
+    jobs::transactionEnded(s);
 }
 
 // Applies the whole undo of the transaction and commits that.

@@ -16,8 +16,11 @@ namespace engine::undo {
 
 namespace {
 
+// The tables whose changes have undo (isUndoTable), checked whole: a user table's T and digits, or JOB$.
 bool validTableName(const std::string& name)
 {
+    if (name == "JOB$")
+        return true;
     return name.size() > 1 && name.size() < 20 && name[0] == 'T'
         && std::all_of(name.begin() + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
@@ -170,7 +173,8 @@ std::vector<Record> readRecords(storage::Stmt& sel)
 
 bool isUndoTable(const char* name)
 {
-    return name[0] == 'T' && name[1] >= '0' && name[1] <= '9';
+    // JOB$: DBMS_JOB's changes belong to the transaction that made them, as Oracle's do.
+    return (name[0] == 'T' && name[1] >= '0' && name[1] <= '9') || std::strcmp(name, "JOB$") == 0;
 }
 
 UndoLog::UndoLog(sqlite3* db, int64_t sessionId, std::atomic<int64_t>* seqCounter)
