@@ -25,17 +25,27 @@ function(dremmox_module name)
   endif()
 endfunction()
 
-# One GoogleTest binary per module: every .cpp under tests/<module>/ links into it.
+# One GoogleTest binary per module: every .cpp under tests/<module>/ links into it. SHARDS n runs the binary as n
+# ctest tests, each a GoogleTest shard of its cases, so that a long module spreads over the machine's cores.
 function(dremmox_test_module name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "SHARDS" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp" "${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h")
   if(NOT sources)
     return()
   endif()
   add_executable(test_${name} ${sources})
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} dremmox_testsupport dremmox_warnings)
-  add_test(NAME ${name} COMMAND test_${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DREMMOX_SOURCE_DIR=${PROJECT_SOURCE_DIR};DREMMOX_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures"
-    TIMEOUT 600)
+  set(environment "QT_QPA_PLATFORM=offscreen;DREMMOX_SOURCE_DIR=${PROJECT_SOURCE_DIR};DREMMOX_FIXTURES=${PROJECT_SOURCE_DIR}/tests/fixtures")
+  if(NOT ARG_SHARDS OR ARG_SHARDS LESS 2)
+    add_test(NAME ${name} COMMAND test_${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 600)
+    return()
+  endif()
+  math(EXPR last "${ARG_SHARDS} - 1")
+  foreach(index RANGE ${last})
+    add_test(NAME ${name}_${index} COMMAND test_${name})
+    set_tests_properties(${name}_${index} PROPERTIES
+      ENVIRONMENT "${environment};GTEST_TOTAL_SHARDS=${ARG_SHARDS};GTEST_SHARD_INDEX=${index}"
+      TIMEOUT 600)
+  endforeach()
 endfunction()

@@ -6,11 +6,39 @@
 #include "admin/repair.h"
 #include "admin/tabStru.h"
 #include "admin/valiStru.h"
+#include "deploy/runnerregistry.h"
 #include "shell/Main.h"
 #include "shell/themedgrid.h"
 #include "shell/windowregistry.h"
 
+#include <memory>
+#include <optional>
+
 namespace admin {
+
+namespace {
+
+// CHECK_TABLES of an unattended run: the validation window checks the owner's tables (filter and CASCADE as the
+// command gives them), writes what it found on the error output and closes; the run fails when a table is damaged,
+// an index does not agree with its table, or a table could not be validated.
+deploy::RunnerCommandResult runCheckTables(const deploy::RunnerCommandContext& context)
+{
+    const deploy::RunnerCommand& c = context.command;
+    auto* w = new TfmValiStru(context.main, &context.main);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->setObjectName(QStringLiteral("fmValiStru_run"));
+    auto finished = std::make_shared<std::optional<bool>>();
+    QObject::connect(w, &TfmValiStru::checkFinished, w, [finished](bool ok) { *finished = ok; });
+    w->startUnattended(c.p1, c.p2, c.p3);
+    deploy::runModal(w);
+    if (!finished->has_value())
+        return { false, QStringLiteral("the check of tables did not run to its end") };
+    if (!**finished)
+        return { false, QStringLiteral("the check of tables found tables that are damaged or could not be validated") };
+    return { true, {} };
+}
+
+} // namespace
 
 TfmTableStru* openTableStru(TfmMain& main)
 {
@@ -43,6 +71,7 @@ void registerStructureWindows()
         auto* w = new TfmValiStru(main, &main);
         w->show();
     });
+    deploy::registerRunnerCommand(QStringLiteral("CHECK_TABLES"), runCheckTables);
 }
 
 } // namespace admin
