@@ -10,9 +10,11 @@
 #include "deploy/commandcheck.h"
 #include "deploy/mainrunner.h"
 #include "deploy/register_scripts.h"
+#include "deploy/register_transfer.h"
 #include "develop/registerwindows.h"
 #include "shell/connect.h"
 #include "shell/Main.h"
+#include "shell/themedgrid.h"
 
 #include "engine/engine.h"
 #include "engine/kit/kit.h"
@@ -119,6 +121,8 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    // Every data grid a window asks for is the themed grid, from before the first window until the last is gone.
+    shell::installThemedGrid();
     QApplication::setOrganizationName(QStringLiteral("Velmorant"));
     QApplication::setApplicationName(QStringLiteral("Dremmox"));
     QApplication::setApplicationVersion(platform::versionText());
@@ -138,6 +142,7 @@ int main(int argc, char* argv[])
     develop::registerWindows();
     develop::registerPlsqlWindows();
     deploy::registerScriptWindows();
+    deploy::registerTransferWindows();
     admin::registerJobWindows();
     admin::registerStructureWindows();
     auto window = std::make_unique<TfmMain>();
@@ -153,5 +158,6 @@ int main(int argc, char* argv[])
     // failed says so whichever comes first.
     const int status = main->exitStatus != 0 ? main->exitStatus : result;
     window.reset();
+    shell::removeThemedGrid();
     return status;
 }

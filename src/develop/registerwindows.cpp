@@ -7,10 +7,38 @@
 #include "shell/sqleditor.h"
 #include "shell/windowregistry.h"
 
+#include <QApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 
 namespace develop {
+
+namespace {
+
+// The worksheet opened last that is still on the screen, if any.
+TfmWorkSheet* lastOpenWorkSheet(const TfmWorkSheet* except)
+{
+    TfmWorkSheet* last = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* ws = qobject_cast<TfmWorkSheet*>(w);
+        if (ws && ws != except && ws->isVisible() && (!last || ws->WorkStevec > last->WorkStevec))
+            last = ws;
+    }
+    return last;
+}
+
+} // namespace
+
+QPoint cascadedPosition(const QRect& previous, const QSize& size, const QRect& screen)
+{
+    constexpr int step = 30;
+    QPoint p = previous.topLeft() + QPoint(step, step);
+    // A window that would leave the screen starts again at its top left.
+    if (p.x() + size.width() > screen.right() || p.y() + size.height() > screen.bottom())
+        p = screen.topLeft() + QPoint(step, step);
+    return p;
+}
 
 TfmWorkSheet* openWorkSheet(TfmMain& main)
 {
@@ -19,12 +47,18 @@ TfmWorkSheet* openWorkSheet(TfmMain& main)
     auto* sheet = new TfmWorkSheet(&main);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setObjectName(QStringLiteral("WorkSheet_%1").arg(main.workSheetStevec));
-    sheet->WorkStevec = main.workSheetStevec;
+    sheet->setWorkStevec(main.workSheetStevec);
     if (!main.hooks.jeVTransakciji)
         main.hooks.jeVTransakciji = [](QWidget* window, const QString& database) {
             auto* ws = qobject_cast<TfmWorkSheet*>(window);
             return ws && ws->jeVTransakciji(database);
         };
+    // A second worksheet opens below and right of the one before, not over it.
+    if (const TfmWorkSheet* previous = lastOpenWorkSheet(sheet)) {
+        const QScreen* screen = previous->screen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+        sheet->move(cascadedPosition(previous->frameGeometry(), sheet->frameGeometry().size(), area));
+    }
     sheet->show();
     return sheet;
 }

@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -155,6 +156,13 @@ void WorksheetFile::clear()
 QString WorksheetFile::caption(const QString& sUserCaption, const QString& fileName)
 {
     return sUserCaption + QStringLiteral("  FILE:") + fileName.toLower();
+}
+
+QString WorksheetFile::withDefaultSuffix(const QString& path)
+{
+    if (path.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        return path;
+    return path + QStringLiteral(".sql");
 }
 
 } // namespace develop

@@ -50,6 +50,9 @@ public:
 
     // The caption after Open, Save As and Clear: the caption of creation time, "  FILE:" and the name in lower case.
     static QString caption(const QString& sUserCaption, const QString& fileName);
+    // The name a save writes to: the name picked, with ".sql" added when the file name itself has no suffix (a
+    // point in a directory's name does not count).
+    static QString withDefaultSuffix(const QString& path);
 
 private:
     QString file;

@@ -35,6 +35,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <functional>
+
 namespace {
 
 QLineEdit* upperEdit(QWidget* parent, const char* name, const QString& text = {})
@@ -72,6 +74,31 @@ void setCell(QTableWidget* grid, int row, int column, const QString& text, bool 
     grid->setItem(row, column, item);
 }
 
+// Calls a function when the user enters the watched control (by the mouse, the keyboard or a shortcut); the
+// window coming back to the front or a closed popup giving the focus back is no entering.
+class EnterWatcher : public QObject {
+public:
+    EnterWatcher(QObject* parent, std::function<void()> entered)
+        : QObject(parent)
+        , entered(std::move(entered))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                entered();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> entered;
+};
+
 } // namespace
 
 void TfmWorkSheet::buildToolPages()
@@ -91,7 +118,7 @@ void TfmWorkSheet::buildToolPages()
         side->addWidget(edOwner);
         side->addStretch();
         l->addLayout(side);
-        dbgHist = new TThemedDBGrid(tabHist);
+        dbgHist = qobject_cast<TThemedDBGrid*>(shell::createDataGrid(QStringLiteral("TDBGrid"), tabHist));
         dbgHist->setObjectName(QStringLiteral("dbgHist"));
         dbgHist->setSelectionBehavior(QAbstractItemView::SelectRows);
         dbgHist->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -162,15 +189,11 @@ void TfmWorkSheet::buildToolPages()
         cbLive->setObjectName(QStringLiteral("cbLive"));
         cbLive->setChecked(true);
         btStavek = button(tabTabela, "btStavek", QStringLiteral("Statement"));
-        auto* list = button(tabTabela, "btListTables", QStringLiteral("\u21bb"));
-        list->setToolTip(QStringLiteral("List the tables"));
-        list->setMaximumWidth(30);
         row->addWidget(new QLabel(QStringLiteral("User:"), tabTabela));
         row->addWidget(edUserTabela);
         row->addWidget(edFilterTabela);
         row->addWidget(new QLabel(QStringLiteral("Table:"), tabTabela));
         row->addWidget(cbTabela, 1);
-        row->addWidget(list);
         row->addWidget(cbLive);
         row->addWidget(btStavek);
         l->addLayout(row);
@@ -182,7 +205,8 @@ void TfmWorkSheet::buildToolPages()
         sgColumns->horizontalHeader()->setStretchLastSection(true);
         sgColumns->hide();
         l->addWidget(sgColumns, 1);
-        connect(list, &QPushButton::clicked, this, &TfmWorkSheet::listTables);
+        // Entering the table box lists the tables of the owner and filter as they stand then.
+        cbTabela->installEventFilter(new EnterWatcher(cbTabela, [this] { listTables(); }));
         connect(cbTabela, &QComboBox::textActivated, this, [this] { listColumns(); });
         connect(sgColumns, &QTableWidget::cellClicked, this, [this](int r, int c) {
             if (c == 0)
@@ -204,11 +228,11 @@ void TfmWorkSheet::buildToolPages()
     connect(miMakeLive, &QAction::triggered, this, &TfmWorkSheet::makeQueryLiveClick);
     connect(spLive, &QToolButton::clicked, this, &TfmWorkSheet::makeQueryLiveClick);
     connect(miFuncProc, &QAction::triggered, this, &TfmWorkSheet::funcProcClick);
+    // The segment is the main window's: its handler switches it, and the item shows the main window's state.
     connect(miLargeRB, &QAction::triggered, this, [this] {
-        if (mainWindow && mainWindow->hooks.mmActivateLargeRBClick)
-            mainWindow->hooks.mmActivateLargeRBClick();
-        QAction* mainItem = mainWindow ? mainWindow->menuItem(QStringLiteral("mmActivateLargeRB")) : nullptr;
-        miLargeRB->setChecked(mainItem && mainItem->isChecked());
+        if (mainWindow)
+            mainWindow->mmActivateLargeRBClick();
+        followLargeRB();
     });
 }
 
@@ -239,7 +263,9 @@ void TfmWorkSheet::miConnectClick()
 {
     if (running())
         return;
-    if (currDataBase && currDataBase->connected() && currDataBase->inTransaction()) {
+    // Only this window's own work is asked about: a transaction other windows hold on the main session is theirs,
+    // and the main session goes on when this window leaves it.
+    if (currDataBase && currDataBase->connected() && holdsOpenWork()) {
         const int answer = shell::LocalMessageDlg(nizComCur, shell::MsgDlgType::mtInformation,
             shell::MsgDlgBtn::mbYesNo, 0, mainWindow ? mainWindow->currLanguage : QString());
         try {
@@ -258,6 +284,13 @@ void TfmWorkSheet::miConnectClick()
         return;
     }
     ORACLEVersion = r.oracleVersion;
+    if (!r.dateFormatError.isEmpty()) {
+        // The logon stands; the session keeps the format it had, and the user learns why dates look otherwise.
+        QMessageBox box(QMessageBox::Warning, windowTitle(), r.dateFormatError, QMessageBox::Ok, this);
+        box.setObjectName(QStringLiteral("wrongDateFormat"));
+        box.setInformativeText(mainWindow ? mainWindow->currentDateFormat : QString());
+        box.exec();
+    }
     dictionaryWarned = false;
     setToolTip(QString());
     loadHistoryRing();
@@ -281,6 +314,19 @@ void TfmWorkSheet::miDisconnectClick()
     const db::Session* mainSession = mainWindow ? mainWindow->osOracle : nullptr;
     if (currDataBase == mainSession)
         return;
+    // Logging off rolls back: work left on the own session is the user's to keep or drop.
+    if (currDataBase && currDataBase->connected() && holdsOpenWork()) {
+        const int answer = shell::LocalMessageDlg(nizComCur, shell::MsgDlgType::mtConfirmation,
+            shell::MsgDlgBtn::mbYesNoCancel, 0, mainWindow ? mainWindow->currLanguage : QString());
+        if (answer == shell::mrYes) {
+            if (!commitWork())
+                return;
+        } else if (answer == shell::mrNo) {
+            rollbackWork();
+        } else {
+            return;
+        }
+    }
     if (currDataBase)
         develop::disconnectOwnSession(*currDataBase, mainSession);
     paSQLLeft->setEnabled(false);
@@ -326,10 +372,7 @@ void TfmWorkSheet::miSaveClick()
     std::optional<develop::TextFileFormat> format;
     if (output && mainWindow && mainWindow->currUnicode)
         format = develop::unicodeOutputFormat();
-    if (!file.saveAs(path.endsWith(QLatin1String(".sql"), Qt::CaseInsensitive) || path.contains(QLatin1Char('.'))
-                ? path
-                : path + QStringLiteral(".sql"),
-            text, format, &error)) {
+    if (!file.saveAs(develop::WorksheetFile::withDefaultSuffix(path), text, format, &error)) {
         QMessageBox::warning(this, windowTitle(), error);
         return;
     }
@@ -534,6 +577,7 @@ void TfmWorkSheet::listParameters(QTreeWidgetItem* item)
             setCell(sgParams, r, 2, rows[size_t(r)].inOut, false);
             setCell(sgParams, r, 3, QString(), true);
         }
+        sgParams->resizeColumnsToContents();
         sgParams->setVisible(!rows.empty());
     } catch (const db::OracleError& e) {
         QMessageBox::warning(this, windowTitle(), e.message());
@@ -590,6 +634,8 @@ void TfmWorkSheet::listColumns()
             for (int k = 0; k < cells.size(); ++k)
                 setCell(sgColumns, r, k, cells.at(k), k == 8);
         }
+        // The columns take what they show, so the filter column stays in sight.
+        sgColumns->resizeColumnsToContents();
         sgColumns->setVisible(!rows.empty());
     } catch (const db::OracleError& e) {
         QMessageBox::warning(this, windowTitle(), e.message());

@@ -62,6 +62,25 @@ StatementClass classifyStatement(const QString& statement)
     return c;
 }
 
+QString transactionEndingWord(const QString& statement)
+{
+    static const QRegularExpression words(
+        QStringLiteral("^\\s*([A-Za-z]+)(?:\\s+(?:WORK\\s+)?([A-Za-z]+))?"), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = words.match(statement);
+    if (!m.hasMatch())
+        return {};
+    const QString word = m.captured(1).toUpper();
+    static const QStringList ddl = { QStringLiteral("CREATE"), QStringLiteral("ALTER"), QStringLiteral("DROP"),
+        QStringLiteral("TRUNCATE"), QStringLiteral("GRANT"), QStringLiteral("REVOKE"), QStringLiteral("RENAME"),
+        QStringLiteral("COMMENT"), QStringLiteral("ANALYZE"), QStringLiteral("AUDIT"), QStringLiteral("NOAUDIT"),
+        QStringLiteral("PURGE"), QStringLiteral("FLASHBACK"), QStringLiteral("COMMIT") };
+    if (ddl.contains(word))
+        return word;
+    if (word == QLatin1String("ROLLBACK") && m.captured(2).toUpper() != QLatin1String("TO"))
+        return word;
+    return {};
+}
+
 namespace {
 
 QString sqlLiteralText(const QString& s)

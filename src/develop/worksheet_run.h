@@ -49,6 +49,10 @@ struct StatementClass {
 };
 StatementClass classifyStatement(const QString& statement);
 
+// The word of a statement that ends the session's transaction, upper-cased: DDL, which commits implicitly, or
+// COMMIT and ROLLBACK (a rollback to a savepoint ends nothing); empty for any other statement.
+QString transactionEndingWord(const QString& statement);
+
 // The dictionary query of a DESC request ("desc owner.table" or "desc table"); empty when the name is empty.
 QString descQuery(const QString& statement);
 

@@ -14,12 +14,14 @@
 #include "shell/sqleditor.h"
 #include "shell/themedgrid.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -138,17 +140,26 @@ TfmWorkSheet::TfmWorkSheet(TfmMain* main, QWidget* parent)
     buildToolPages();
     FormCreate();
     buildEditingAids();
-    // Other windows that end the main session's transaction ask first when this one has work pending there.
-    shell::registerPendingWork(this, [this](const db::Session& session) {
-        if (currDataBase != &session || !btCommit->isEnabled())
+    // Other windows that end the main session's transaction ask first when this one has work pending there, and the
+    // end of the program or of the main session lets this window commit or roll its work back.
+    shell::PendingWork work;
+    work.report = [this](const db::Session& session) {
+        if (currDataBase != &session || !holdsOpenWork())
             return QString();
         const bool slo = mainWindow && mainWindow->currLanguage == QLatin1String("SLO");
-        return windowTitle() + (slo ? QStringLiteral(": nepotrjene spremembe") : QStringLiteral(": changes not yet committed"));
-    });
+        return windowTitle()
+            + (slo ? QStringLiteral(": nepotrjene spremembe") : QStringLiteral(": changes not yet committed"));
+    };
+    work.end = [this](db::Session& session, bool commit) { return endWork(session, commit); };
+    work.ownSessions = [this] { return std::vector<db::Session*> { tmpDataBase }; };
+    shell::registerPendingWork(this, std::move(work));
+    // The window's keys work wherever its focus is: in the editor, the grids and the fields of every page.
+    qApp->installEventFilter(this);
 }
 
 TfmWorkSheet::~TfmWorkSheet()
 {
+    qApp->removeEventFilter(this);
     // The close handler waits for a run; a window destroyed without closing (the program ending) breaks it here
     // and waits for the worker before the members it uses (the statistics) go.
     if (runner && runner->running() && currDataBase)
@@ -196,7 +207,7 @@ void TfmWorkSheet::buildLayout()
         side->addStretch();
         l->addLayout(side);
         auto* gridSplit = new QSplitter(Qt::Vertical, TabRespGrid);
-        dbgSelect = new TThemedDBGrid(gridSplit);
+        dbgSelect = qobject_cast<TThemedDBGrid*>(shell::createDataGrid(QStringLiteral("TDBGrid"), gridSplit));
         dbgSelect->setObjectName(QStringLiteral("dbgSelect"));
         dbgSelect->setDrawNullCells(true);
         dbgSelect->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -404,9 +415,6 @@ void TfmWorkSheet::buildLayout()
     connect(meWork, &shell::SqlEditor::cursorPositionChanged, this,
         [this](int line, int index) { laCursor->setText(QStringLiteral("%1 : %2").arg(line + 1).arg(index + 1)); });
     connect(dbgSelect, &TThemedDBGrid::titleClick, this, &TfmWorkSheet::titleClick);
-    for (QWidget* w : { static_cast<QWidget*>(meWork), static_cast<QWidget*>(dbgSelect),
-             static_cast<QWidget*>(meRespSQL), static_cast<QWidget*>(meRespError) })
-        w->installEventFilter(this);
 }
 
 void TfmWorkSheet::buildMenu()
@@ -538,17 +546,11 @@ void TfmWorkSheet::FormCreate()
     pTipkaF9 = false;
     setTexts();
     meWork->clear();
-    sCaption = windowTitle();
+    designedCaption = windowTitle();
     laTime->clear();
-    showPage(TabRespError);
-    if (mainWindow) {
-        sUserCaption = sCaption + QStringLiteral("  (") + mainWindow->connUser + QLatin1Char('@')
-            + mainWindow->connServer + QLatin1Char(')');
-        setWindowTitle(sUserCaption);
-        setToolTip(QString());
-    } else {
-        sUserCaption = sCaption;
-    }
+    // A new worksheet shows where its results will come: the data page, not an empty error page.
+    showPage(TabRespGrid);
+    setWorkStevec(WorkStevec);
 
     if (mainWindow) {
         tmpDataBase = develop::createOwnSession(*mainWindow, this);
@@ -570,13 +572,25 @@ void TfmWorkSheet::FormCreate()
     if (ORACLEVersion.isEmpty() && currDataBase)
         ORACLEVersion = currDataBase->serverMajorVersion();
     mnDbmsOutputClick();
-    if (currDataBase && currDataBase->connected())
-        statistics.attach(*currDataBase);
+    if (currDataBase && currDataBase->connected() && !statistics.attach(*currDataBase)) {
+        // Without the session's number there are no statistics: said once the window is up, and their items off.
+        QTimer::singleShot(0, this, [this] { statisticsFailed(); });
+    }
     loadHistoryRing();
     followTransaction();
-    if (mainWindow && mainWindow->currUnicode) {
-        // The output pane shows the letters of the configured character set; Qt's fonts carry them all.
-    }
+}
+
+void TfmWorkSheet::setWorkStevec(int number)
+{
+    WorkStevec = number;
+    sCaption = number > 1 ? designedCaption + QLatin1Char(' ') + QString::number(number) : designedCaption;
+    if (mainWindow)
+        sUserCaption = sCaption + QStringLiteral("  (") + mainWindow->connUser + QLatin1Char('@')
+            + mainWindow->connServer + QLatin1Char(')');
+    else
+        sUserCaption = sCaption;
+    setWindowTitle(sUserCaption);
+    setToolTip(sUserCaption);
 }
 
 void TfmWorkSheet::setTexts()
@@ -598,6 +612,7 @@ void TfmWorkSheet::setTexts()
     nizPendingEdits = QStringLiteral("The result grid holds changes that are not saved yet. Apply them before the "
                                      "statement runs? (No drops them.)");
     nizStatementProcessed = QStringLiteral("Statement processed");
+    nizRowsProcessed = QStringLiteral("%1 rows processed");
     setWindowTitle(QStringLiteral("WorkSheet"));
     if (slo) {
         nizErrThread = QStringLiteral("Napaka pri kreiranju niti!!! Zapusti formo!");
@@ -615,6 +630,8 @@ void TfmWorkSheet::setTexts()
             "s spremembami iz drugih oken. Prekliči pusti delovni list odprt.");
         nizPendingEdits = QStringLiteral("V mreži rezultatov so neshranjene spremembe. Jih uveljavim pred "
                                          "izvedbo stavka? (Ne jih zavrže.)");
+        nizStatementProcessed = QStringLiteral("Stavek izveden");
+        nizRowsProcessed = QStringLiteral("Obdelanih vrstic: %1");
         setWindowTitle(QStringLiteral("SQL Poizvedbe"));
         mnFile->setTitle(QStringLiteral("Prijava/Odjava"));
         miConnect->setText(QStringLiteral("&Prijava"));
@@ -663,7 +680,7 @@ void TfmWorkSheet::setTexts()
         laStatTitle->setText(QStringLiteral("STATISTIKE"));
         btClearContents->setText(QStringLiteral("Briši vsebino"));
         pcResp->setTabText(pcResp->indexOf(TabRespGrid), QStringLiteral("Podatki"));
-        pcResp->setTabText(pcResp->indexOf(TabRespSQL), QStringLiteral("Izhod"));
+        pcResp->setTabText(pcResp->indexOf(TabRespSQL), QStringLiteral("Izhodni ekran"));
         pcResp->setTabText(pcResp->indexOf(TabRespError), QStringLiteral("Napake"));
         pcResp->setTabText(pcResp->indexOf(tabExplain), QStringLiteral("Potek"));
         pcResp->setTabText(pcResp->indexOf(tabSesStat), QStringLiteral("Statistike"));
@@ -681,7 +698,9 @@ void TfmWorkSheet::setTexts()
 bool TfmWorkSheet::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride) {
+    // The filter sits on the application: only keys that reach this window's own widgets are the window's.
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride)
+        && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
         auto* key = static_cast<QKeyEvent*>(event);
         const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
         const bool ctrl = mods == Qt::ControlModifier;
@@ -716,8 +735,33 @@ bool TfmWorkSheet::eventFilter(QObject* watched, QEvent* event)
 void TfmWorkSheet::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !running())
-        meWork->setFocus();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        followLargeRB();
+        if (!running())
+            meWork->setFocus();
+    }
+}
+
+void TfmWorkSheet::followLargeRB()
+{
+    const QAction* mainItem = mainWindow ? mainWindow->menuItem(QStringLiteral("mmActivateLargeRB")) : nullptr;
+    miLargeRB->setChecked(mainItem && mainItem->isChecked());
+}
+
+bool TfmWorkSheet::event(QEvent* event)
+{
+    // The window's hint (its caption with the user and database) is shown over its frame and bars, not over the
+    // editor, the grids and the text panes, where it would cover what the user reads.
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        for (QWidget* w = childAt(help->pos()); w && w != this; w = w->parentWidget()) {
+            if (qobject_cast<QAbstractScrollArea*>(w)) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::event(event);
 }
 
 // ---- the run
@@ -795,6 +839,13 @@ void TfmWorkSheet::startRun()
         releaseExecute();
         return;
     }
+    // DDL, COMMIT and ROLLBACK end the session's transaction: on the main session, other windows' work with it.
+    if (const QString word = develop::transactionEndingWord(statement);
+        !word.isEmpty() && !mainSessionEndAllowed(word)) {
+        releaseExecute();
+        return;
+    }
+    runStartedInTransaction = currDataBase->inTransaction();
     if (!meRespError->document()->isEmpty())
         meRespError->clear();
     meWork->clearErrorMark();
@@ -833,8 +884,10 @@ bool TfmWorkSheet::settlePendingEdits()
         try {
             if (editing)
                 quDynWork->post();
-            if (quDynWork->cachedUpdates() && quDynWork->updatesPending())
+            if (quDynWork->cachedUpdates() && quDynWork->updatesPending()) {
                 currDataBase->applyUpdates({ quDynWork }, false);
+                madeChanges = true;
+            }
         } catch (const db::OracleError& e) {
             QMessageBox::warning(this, windowTitle(), e.message());
             return false;
@@ -944,6 +997,9 @@ void TfmWorkSheet::queryDone(const develop::RunOutcome& outcome)
         lError = false;
         showPage(TabRespGrid);
     }
+    // A query that opened the transaction (SELECT ... FOR UPDATE locks its rows) holds work of this window.
+    if (!outcome.failed && !runStartedInTransaction && currDataBase && currDataBase->inTransaction())
+        madeChanges = true;
     endOfRun();
     if (!outcome.failed)
         adjustResultColumns();
@@ -991,10 +1047,16 @@ void TfmWorkSheet::statementDone(const develop::RunOutcome& outcome)
             if (mainWindow && !mainWindow->nizDone.isEmpty())
                 addOutputLine(mainWindow->nizDone);
             if (runClass.dml())
-                addOutputLine(QStringLiteral("%1 rows processed").arg(outcome.rowsProcessed));
+                addOutputLine(nizRowsProcessed.arg(outcome.rowsProcessed));
             showPage(TabRespSQL);
         }
     }
+    // A DML statement that changed no row, or a failed one, adds nothing to the transaction worth keeping; any
+    // other statement may have changed data.
+    const bool addedNothing = outcome.failed || (runClass.dml() && outcome.rowsProcessed == 0);
+    emptyTransaction = addedNothing ? (!runStartedInTransaction || emptyTransaction) : false;
+    if (!addedNothing && currDataBase && currDataBase->inTransaction())
+        madeChanges = true;
     // A failed statement or one that left compile errors was not simply processed.
     if (!napakaT && !runProducedOutput)
         addOutputLine(nizStatementProcessed);
@@ -1107,14 +1169,59 @@ void TfmWorkSheet::followTransaction()
 {
     if (running())
         return;
+    if (!currDataBase || !currDataBase->inTransaction()) {
+        emptyTransaction = false;
+        madeChanges = false;
+    }
     const bool pending = quDynWork && quDynWork->active() && (quDynWork->updatesPending() || quDynWork->editModified());
-    enableTransactionButtons((currDataBase && currDataBase->inTransaction()) || pending);
+    enableTransactionButtons((currDataBase && currDataBase->inTransaction() && !emptyTransaction) || pending);
+}
+
+bool TfmWorkSheet::holdsOpenWork() const
+{
+    const bool pending = quDynWork && quDynWork->active() && (quDynWork->updatesPending() || quDynWork->editModified());
+    if (pending || madeChanges)
+        return true;
+    // The own session's transaction is this window's alone; the main session's is shared, and this window speaks
+    // only for the changes it made there (another window's work is that window's to report).
+    const bool ownSession = currDataBase && (!mainWindow || currDataBase != mainWindow->osOracle);
+    return ownSession && currDataBase->connected() && currDataBase->inTransaction() && !emptyTransaction;
+}
+
+bool TfmWorkSheet::mainSessionEndAllowed(const QString& action)
+{
+    if (!mainWindow || currDataBase != mainWindow->osOracle)
+        return true;
+    return mainWindow->confirmMainSessionEnd(this, action);
+}
+
+bool TfmWorkSheet::endWork(db::Session& session, bool commit)
+{
+    if (currDataBase != &session)
+        return true;
+    if (running()) {
+        breakRun();
+        runner->waitForIdle();
+    }
+    if (!holdsOpenWork())
+        return true;
+    if (commit)
+        return commitWork();
+    rollbackWork();
+    return true;
 }
 
 void TfmWorkSheet::btCommitClick()
 {
     if (!currDataBase || running())
         return;
+    if (!mainSessionEndAllowed(QString(btCommit->text()).remove(QLatin1Char('&'))))
+        return;
+    commitWork();
+}
+
+bool TfmWorkSheet::commitWork()
+{
     try {
         if (quDynWork->active()
             && (quDynWork->state() == db::DataSet::State::Edit || quDynWork->state() == db::DataSet::State::Insert))
@@ -1123,10 +1230,14 @@ void TfmWorkSheet::btCommitClick()
             currDataBase->applyUpdates({ quDynWork }, true);
         enableTransactionButtons(false);
         currDataBase->commit();
+        emptyTransaction = false;
+        madeChanges = false;
+        return true;
     } catch (const db::OracleError& e) {
         // Nothing typed is lost: the grid keeps its changes and the buttons stay for another try.
         enableTransactionButtons(true);
         QMessageBox::warning(this, windowTitle(), e.message());
+        return false;
     }
 }
 
@@ -1134,6 +1245,13 @@ void TfmWorkSheet::btRollbackClick()
 {
     if (!currDataBase || running())
         return;
+    if (!mainSessionEndAllowed(QString(btRollback->text()).remove(QLatin1Char('&'))))
+        return;
+    rollbackWork();
+}
+
+void TfmWorkSheet::rollbackWork()
+{
     try {
         if (quDynWork->active()
             && (quDynWork->state() == db::DataSet::State::Edit || quDynWork->state() == db::DataSet::State::Insert))
@@ -1145,6 +1263,8 @@ void TfmWorkSheet::btRollbackClick()
         currDataBase->rollback();
     } catch (const db::OracleError&) {
     }
+    emptyTransaction = false;
+    madeChanges = false;
     enableTransactionButtons(false);
 }
 
@@ -1275,19 +1395,18 @@ bool TfmWorkSheet::FormCloseQuery()
         return true;
     try {
         const bool mainSession = mainWindow && currDataBase == mainWindow->osOracle;
-        const bool pendingGrid = quDynWork->active() && (quDynWork->updatesPending() || quDynWork->editModified());
-        if (currDataBase->connected() && (currDataBase->inTransaction() || btCommit->isEnabled() || pendingGrid)) {
+        if (currDataBase->connected() && holdsOpenWork()) {
             QString question = nizComCur;
             if (mainSession)
                 question += QStringLiteral("\n\n") + nizMainSessionTransaction;
             const int answer = shell::LocalMessageDlg(question, shell::MsgDlgType::mtConfirmation,
                 shell::MsgDlgBtn::mbYesNoCancel, 0, mainWindow ? mainWindow->currLanguage : QString());
+            // The question said what the answer covers on the main session: no second question.
             if (answer == shell::mrYes) {
-                btCommitClick();
-                if (btCommit->isEnabled())
+                if (!commitWork())
                     return false; // the commit failed and said why; the changes stay
             } else if (answer == shell::mrNo) {
-                btRollbackClick();
+                rollbackWork();
             } else {
                 return false;
             }

@@ -64,6 +64,13 @@ public:
     // worksheet before it ends a transaction of its own).
     bool jeVTransakciji(const QString& dataBase) const;
     bool running() const;
+    // Whether the window holds work that a commit would keep: changes in its grid, changes its statements made, or
+    // a transaction of its own session that changed something (a DML statement that changed no row opened nothing
+    // worth keeping).
+    bool holdsOpenWork() const;
+    // The number of the window and its captions: the first worksheet is "WorkSheet", the next ones carry their
+    // number ("WorkSheet 2"), so that windows of one user and database can be told apart.
+    void setWorkStevec(int number);
 
     // --- handlers (public so the menu, keys and tests reach the same paths) ---
     void spExeClick();
@@ -125,7 +132,7 @@ public:
     bool firstTimeFunc = true;
 
     QString nizErrThread, nizErrStat, nizErrHist, nizErrExp, nizErrOn, nizCloseForm, nizComCur, nizErrStr, nizSpExeHint,
-        nizSpExeHintBreak, nizMainSessionTransaction, nizPendingEdits, nizStatementProcessed;
+        nizSpExeHintBreak, nizMainSessionTransaction, nizPendingEdits, nizStatementProcessed, nizRowsProcessed;
 
     // --- components ---
     db::DataSet* quDynWork = nullptr;
@@ -244,6 +251,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void buildLayout();
@@ -269,6 +277,15 @@ private:
 
     void enableTransactionButtons(bool on);
     void followTransaction();
+    // The Utilities item "Large RB ONLINE" shows the main window's "Large RB Online".
+    void followLargeRB();
+    // Commit and rollback without the question about other windows' work (asked before, or by the main window).
+    bool commitWork();
+    void rollbackWork();
+    // Ends the window's work on the session for the main window (the program or the main session ending).
+    bool endWork(db::Session& session, bool commit);
+    // Before the window commits, rolls back or runs DDL on the main session: the other windows' work there.
+    bool mainSessionEndAllowed(const QString& action);
     void showPage(QWidget* page);
     void addOutputLine(const QString& line);
     void writeOutput();
@@ -291,6 +308,12 @@ private:
     void insertMacroText(const QString& text);
 
     QElapsedTimer elapsed;
+    QString designedCaption; // "WorkSheet" or "SQL Poizvedbe"
+    // The session's transaction was opened by DML statements that changed no row: nothing in it to commit.
+    bool emptyTransaction = false;
+    // This window's statements or applied edits changed data in the session's open transaction.
+    bool madeChanges = false;
+    bool runStartedInTransaction = false;
     QString runText; // the editor text of the run at work
     QString runStatementText;
     develop::StatementClass runClass;

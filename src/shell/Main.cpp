@@ -6,6 +6,7 @@
 #include "platform/inifile.h"
 #include "platform/userkeystore.h"
 #include "shell/about.h"
+#include "shell/buttontexts.h"
 #include "shell/iKript.h"
 #include "shell/mainmenu.h"
 #include "shell/mainpicture.h"
@@ -73,7 +74,7 @@ TfmMain::TfmMain(const Environment& environment, QWidget* parent)
     // The about window is the shell's own; every other tool window is registered by the module that has it.
     if (!shell::windowOpener(QStringLiteral("mmAbout")))
         shell::registerWindowOpener(
-            QStringLiteral("mmAbout"), [](TfmMain& main) { (new shell::TfmAbout(&main))->show(); });
+            QStringLiteral("mmAbout"), [](TfmMain& main) { (new shell::TfmAbout(main.currLanguage, &main))->show(); });
     buildLayout();
     refreshMenuStates();
     FormCreate();
@@ -349,7 +350,7 @@ void TfmMain::FormCreate()
 
     setLanguageTexts();
     mainString = windowTitle();
-    applyCaption();
+    refreshCaption();
     if (currLanguage == QLatin1String("SLO"))
         menuItem(QStringLiteral("mmRefreshTables"))->setVisible(false);
     if (currMinimizedMain == QLatin1String("D"))
@@ -412,11 +413,14 @@ void TfmMain::setLanguageTexts()
         nizDone = QStringLiteral("Narejeno.");
     }
 
+    shell::setStandardButtonLanguage(currLanguage);
+    Slika->setLanguage(currLanguage);
+
     const QString fileDate = QLocale::system().toString(platform::executableFileDate().date(), QLocale::ShortFormat);
     p_verzijaPLSQL = QStringLiteral("     Ver.%1 (%2) ").arg(platform::versionText(), fileDate);
 }
 
-void TfmMain::applyCaption()
+void TfmMain::refreshCaption()
 {
     // Without a connection there is no user, database or version to show.
     if (!mainSessionConnected()) {
@@ -473,7 +477,7 @@ void TfmMain::FormActivate()
     } else {
         multiUserMark.clear();
     }
-    applyCaption();
+    refreshCaption();
 
     // The command list runs once per program run, and only when the first activation ended connected.
     const bool runNow = !runParamType.isEmpty() && prvicNaFormi && !commandRunStarted && mainSessionConnected();
@@ -509,8 +513,8 @@ void TfmMain::FormActivate()
 
     declRunParam = false;
     najdiglavnegaUserja();
-    refreshMenuStates();
     menuItem(QStringLiteral("mmKocka"))->setVisible(!currCubeCompany.isEmpty());
+    refreshMenuStates();
 }
 
 void TfmMain::najdiglavnegaUserja()
@@ -548,6 +552,12 @@ void TfmMain::refreshMenuStates()
         const bool hasOpener = shell::registeredOpener(name).has_value();
         toolButton(name)->setEnabled(shell::entryEnabled(entry.enabling, connectedActions, hasOpener));
     }
+    // A menu of the menu bar none of whose entries can be used is disabled as well, so it does not open onto a
+    // list of grey entries.
+    for (QAction* top : mmMain->actions()) {
+        if (QMenu* menu = top->menu(); menu && top->isEnabled())
+            top->setEnabled(shell::anyEntryEnabled(menu));
+    }
 }
 
 void TfmMain::toggleMinimized(bool force)
@@ -576,7 +586,9 @@ void TfmMain::startCloseTimer()
 void TfmMain::tiCloseFormTimer()
 {
     tiCloseForm->stop();
+    closingUnattended = true;
     close();
+    closingUnattended = false;
 }
 
 void TfmMain::ReadLoginData()
@@ -607,7 +619,10 @@ bool TfmMain::ClearLoginData()
 
 bool TfmMain::FormCloseQuery()
 {
-    // Closing is never refused: an unattended run must end. A failure to clear is said on the way out.
+    // Ending the program would roll back the work left open in the windows without a word: the user decides first.
+    // An unattended run is never held up. A failure to clear the login data is said on the way out.
+    if (!settleOpenWork(true))
+        return false;
     if (bClearLoginData && !ClearLoginData())
         qWarning("The saved login data could not be cleared: %s", qPrintable(loginDataError));
     return true;
@@ -674,7 +689,19 @@ QString TfmMain::getClipboard() const
 
 void TfmMain::preberiMacroTipke(QWidget* owner, QMenu* popup, const std::function<void(QAction*)>& onClick)
 {
+    const bool firstRead = macroTables.isEmpty();
     shell::preberiMacroTipke(macroTables, currMacros, owner, popup, onClick);
+    if (!firstRead || macroTables.problems.isEmpty())
+        return;
+    // The tables are read once a run, so the macros left out are said once; after the asking window has shown.
+    const QString text = currLanguage == QLatin1String("SLO")
+        ? QStringLiteral("Makro datoteka %1 ima več makrojev, kot jih program lahko sprejme; ti so izpuščeni:")
+              .arg(currMacroFile)
+        : QStringLiteral("The macro file %1 holds more macros than the program takes; these are left out:")
+              .arg(currMacroFile);
+    const QString detail = macroTables.problems.join(QLatin1Char('\n'));
+    QTimer::singleShot(0, this,
+        [this, text, detail] { showMessage(QMessageBox::Warning, text, detail, QStringLiteral("macroProblems")); });
 }
 
 QString TfmMain::brezNL(const QString& text) const
@@ -694,7 +721,14 @@ bool TfmMain::sporocilo(const QString& question)
 
 bool TfmMain::changeDateFormat(db::Session& session, const QString& format, QString* error)
 {
-    return shell::changeDateFormat(session, *osOracle, format, error);
+    QString message;
+    const bool changed = shell::changeDateFormat(session, *osOracle, format, &message);
+    // A caller that takes the message shows it itself; otherwise the user is told here.
+    if (error)
+        *error = message;
+    else if (!changed)
+        showMessage(QMessageBox::Warning, message, format, QStringLiteral("wrongDateFormat"));
+    return changed;
 }
 
 bool TfmMain::execDyn(const QString& statement, QString* error)
@@ -726,7 +760,9 @@ QString TfmMain::GetParam107(const QString& name)
 
 QStringList TfmMain::userVhodniParametri()
 {
-    return shell::userVhodniParametri(*osOracle);
+    // The reports take the header from meVhod, as they always did.
+    meVhod = shell::userVhodniParametri(*osOracle);
+    return meVhod;
 }
 
 bool TfmMain::SessionInTransaction() const
@@ -762,6 +798,40 @@ bool TfmMain::confirmMainSessionEnd(QWidget* asking, const QString& action)
     return shell::LocalMessageDlg(question, shell::MsgDlgType::mtConfirmation, shell::MsgDlgBtn::mbYesNo, 0,
                currLanguage)
         == shell::mrYes;
+}
+
+bool TfmMain::settleOpenWork(bool everywhere)
+{
+    if (closingUnattended || unattendedRun())
+        return true;
+    const bool slo = currLanguage == QLatin1String("SLO");
+    const QString mainLine = (slo ? QStringLiteral("Glavna seja (%1@%2): nepotrjena transakcija")
+                                  : QStringLiteral("Main session (%1@%2): transaction not yet committed"))
+                                 .arg(connUser, connServer);
+    const QStringList lines = shell::workToSettle(osOracle, everywhere, mainLine);
+    if (lines.isEmpty())
+        return true;
+    const QString list = QStringLiteral("  ") + lines.join(QStringLiteral("\n  "));
+    const QString question = everywhere
+        ? (slo ? QStringLiteral("Nepotrjeno delo:\n%1\n\nGa potrdim, preden se program kon\u010da? Da potrdi, Ne "
+                                "prekli\u010de, Prekli\u010di pusti program odprt.")
+               : QStringLiteral("Work not yet committed:\n%1\n\nCommit it before the program ends? Yes commits, No "
+                                "rolls it back, Cancel keeps the program open."))
+        : (slo ? QStringLiteral("Nepotrjeno delo na glavni seji:\n%1\n\nGa potrdim pred odjavo? Da potrdi, Ne "
+                                "prekli\u010de, Prekli\u010di ohrani prijavo.")
+               : QStringLiteral("Work not yet committed on the main session:\n%1\n\nCommit it before the session "
+                                "is logged off? Yes commits, No rolls it back, Cancel keeps the session."));
+    const int answer = shell::LocalMessageDlg(
+        question.arg(list), shell::MsgDlgType::mtConfirmation, shell::MsgDlgBtn::mbYesNoCancel, 0, currLanguage);
+    if (answer != shell::mrYes && answer != shell::mrNo)
+        return false;
+    QString error;
+    if (!shell::settleWork(osOracle, everywhere, answer == shell::mrYes, &error)) {
+        if (!error.isEmpty())
+            showMessage(QMessageBox::Critical, nizError, error, QStringLiteral("settleOpenWork"));
+        return false;
+    }
+    return true;
 }
 
 // --- menus, tool bar and window chooser ---

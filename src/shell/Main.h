@@ -110,6 +110,14 @@ public:
     QString loginDataError;
 
     bool mainSessionConnected() const;
+    // The caption after a logon or a disconnect: the user, database and version while connected, the program alone
+    // otherwise.
+    void refreshCaption();
+    // A message for the user; with `quiet` or in an unattended run it goes to the error output instead.
+    void showMessage(
+        QMessageBox::Icon icon, const QString& text, const QString& detail, const QString& boxName, bool quiet = false);
+    // Whether nobody is there to answer: the command line's run is at work or has not started yet.
+    bool unattendedRun() const;
 
     // --- menus, tool bar and window chooser ---
     // Opens the window of a menu item or tool button through its registered opener; false when none.
@@ -153,12 +161,14 @@ public:
     QString brezNL(const QString& text) const;
     QString f_venPodpicje(const QString& text) const;
     bool sporocilo(const QString& question);
-    // Database services on the main session (changeDateFormat on the session given).
+    // Database services on the main session (changeDateFormat on the session given). A caller that passes no error
+    // text has the refusal shown ("Wrong DATE FORMAT").
     bool changeDateFormat(db::Session& session, const QString& format, QString* error = nullptr);
     bool execDyn(const QString& statement, QString* error = nullptr);
     bool tableExists(const QString& owner, const QString& tableName);
     shell::SystemParameter BeriParameter(const QString& name);
     QString GetParam107(const QString& name);
+    // The organisation header of reports, into meVhod (and returned).
     QStringList userVhodniParametri();
     bool SessionInTransaction() const;
     // Before `asking` commits, rolls back or runs DDL on the main session (`action` names it for the user, "Commit",
@@ -166,6 +176,11 @@ public:
     // that the action ends that work too. An unattended run never asks: it refuses, says why on the error output and
     // returns false.
     bool confirmMainSessionEnd(QWidget* asking, const QString& action);
+    // Before the main session is logged off (everywhere false) or the program ends (everywhere true): when work is
+    // left uncommitted there (shell/pendingwork.h), asks Yes (commit), No (roll back) or Cancel, and has it ended.
+    // True when the caller may go on; false after Cancel or a failed commit, with nothing lost. An unattended run
+    // never asks (its sessions end as they are).
+    bool settleOpenWork(bool everywhere);
 
     // --- shared state ---
     // The main session, owned by the window (object name "osOracle"); the logon sequence logs it on.
@@ -255,16 +270,13 @@ private:
     void showWindowList(int x);
     void openAfterCount(const QString& entryName, const char* query, bool (*ready)(qint64), const char* notReady);
     bool switchLargeRB(bool atExit);
-    bool unattendedRun() const;
-    // A message for the user; with `quiet` or in an unattended run it goes to the error output instead.
-    void showMessage(
-        QMessageBox::Icon icon, const QString& text, const QString& detail, const QString& boxName, bool quiet = false);
 
     Environment env;
     bool activationAtWork = false;
     bool activationQueued = false;
     bool commandRunStarted = false;
     bool commandRunAtWork = false;
+    bool closingUnattended = false; // tiCloseForm ends the run: nobody is asked
     bool connectedActions = false;
     QString multiUserMark;
 };

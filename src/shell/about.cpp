@@ -10,6 +10,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <span>
+
 namespace shell {
 
 namespace {
@@ -67,32 +69,30 @@ QStringList TfmAbout::commandWords()
         QStringLiteral("USELOGINDATA"), QStringLiteral("CLEARLOGINDATA") };
 }
 
-TfmAbout::TfmAbout(QWidget* parent)
-    : QWidget(parent, Qt::Window)
+namespace {
+
+// The installation hints and the start parameters, in the two languages of the interface.
+QTreeWidget* hintTree(bool slo, QWidget* parent)
 {
-    setObjectName(QStringLiteral("fmAbout"));
-    setWindowTitle(QStringLiteral("About VU-DER Ovizir"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(640, 480);
-
-    auto* picture = new QLabel(this);
-    picture->setObjectName(QStringLiteral("imAbout"));
-    picture->setPixmap(aboutPicture());
-    auto* maker = new QLabel(
-        QStringLiteral("Velmorant\nDremmox %1 (%2)").arg(platform::versionText(), platform::buildDate()), this);
-    maker->setObjectName(QStringLiteral("laMaker"));
-    btExit = new QPushButton(QStringLiteral("&Exit"), this);
-    btExit->setObjectName(QStringLiteral("btExit"));
-    connect(btExit, &QPushButton::clicked, this, &QWidget::close);
-
-    tvVersion = new QTreeWidget(this);
-    tvVersion->setObjectName(QStringLiteral("tvVersion"));
-    tvVersion->setHeaderHidden(true);
-    auto* current = new QTreeWidgetItem(tvVersion, { platform::versionText() });
-    new QTreeWidgetItem(current, { QStringLiteral("Built %1").arg(platform::buildDate()) });
-    tvVersion->expandAll();
-
-    tvHints = makeTree("tvHints",
+    if (slo) {
+        return makeTree("tvHints",
+            {
+                { "Tabele uporabniške sheme VEXO_UTIL",
+                    { "VEXO_HIST: zgodovina ukazov poizvedb", "Projekti in njihove skripte", "Predloge urejevalnika",
+                        "VEXO_EXS: shranjene in izvedene skripte", "Tabela za razlago poteka poizvedb",
+                        "VEXO_INSTALATIONS in njene tabele: upravljanje instalacij",
+                        "QUANDRELSYS: sistemski parametri, med njimi parameter za verzijo Oracla" } },
+                { "Strežniške rutine", { "Strežniška funkcija, ki filtrira besedila skript" } },
+                { "Pravice",
+                    { "Vsak uporabnik programa potrebuje pravice nad tabelami in rutinami uporabniške sheme" } },
+                { "Namestitev", { "Namestitveno skripto uporabniške sheme poženite enkrat na bazo" } },
+                { "Datoteke",
+                    { "MONITOR.INI ob programu: privzeti parametri",
+                        "Definicije makrojev: pot in ime v MONITOR.INI (CURR_MACRO_FILE, privzeto DREMMOX.MCR)" } },
+            },
+            parent);
+    }
+    return makeTree("tvHints",
         {
             { "Tables of the utility schema VEXO_UTIL",
                 { "VEXO_HIST: the worksheets' command history", "Projects and their scripts", "Editor templates",
@@ -106,9 +106,49 @@ TfmAbout::TfmAbout(QWidget* parent)
                 { "MONITOR.INI beside the executable: the default parameters",
                     "The macro definitions: path and name in MONITOR.INI (CURR_MACRO_FILE, default DREMMOX.MCR)" } },
         },
-        this);
+        parent);
+}
 
-    tvParameters = makeTree("tvParameters",
+QTreeWidget* parameterTree(bool slo, QWidget* parent)
+{
+    if (slo) {
+        return makeTree("tvParameters",
+            {
+                { "Ukazna vrstica",
+                    { "dremmox UPORABNIK GESLO BAZA: prijava", "dremmox UKAZ [P1 [P2 [P3]]]: izvede en ukaz",
+                        "dremmox @DATOTEKA [UPORABNIK GESLO BAZA]: izvede ukaze ukazne datoteke",
+                        "    ime datoteke ima največ 50 znakov",
+                        "    uporabnik, geslo in baza dopolnijo prazne parametre prvega CONNECT v datoteki",
+                        "dremmox @MU_DATOTEKA ...: ukazna datoteka za vsako instalacijo instance",
+                        "    ko datoteka vecInstalacij označi instanco",
+                        "instance.txt ob programu: ukazna datoteka se izvede na vsakem navedenem aliasu",
+                        "    (največ 20)" } },
+                { "Ukazna datoteka",
+                    { "En ukaz v vrstici: ukazna beseda in največ trije parametri",
+                        "Parametri so ločeni s presledki ali v dvojnih narekovajih", "Vse se bere z velikimi črkami",
+                        "Vrstica, katere beseda ni ukaz, se ne upošteva" } },
+                { "Ukazi",
+                    { "CONNECT uporabnik geslo [VEXOAUDT]: ponovna prijava", "OWNER lastnik: privzeti lastnik",
+                        "SCRIPT skripta [imenik]: shrani in izvede skripto, če ni bila shranjena že prej",
+                        "IZVEDISQL datoteka: izvede datoteko stavkov in shrani rezultate",
+                        "VERSION datoteka [uporabnik] [tipi]: preveri verzije PL/SQL blokov (datoteka brez .VER)",
+                        "LASTVERSIONCHECK ime,ime,...: ustavi, razen če je bila izvedena ena od teh skript",
+                        "ERRORS [lastnik]: ponovno prevede neveljavne objekte",
+                        "REFRESH datoteka: osveži tabele po datoteki parametrov osveževanja",
+                        "COMPARE izvor trenutni [rezultat]: primerja dva izpisa struktur",
+                        "GRANT lastnik prejemnik: dodeli pravice nad objekti lastnika",
+                        "CHECK_TABLES [uporabnik] [filter] [CASCADE]: preveri strukture tabel",
+                        "SISTEM [poročilo]: zapiše poročilo o instanci", "SHOWLOG vrsta: prikaže strežniški dnevnik",
+                        "IMPORT argumenti: požene program za nalaganje in počaka nanj",
+                        "LARGERB ON|OFF [segment]: vklopi ali izklopi veliki rollback segment",
+                        "RESTRICTEDLOGIN ENABLE|DISABLE [STOP]: omejitev prijav" } },
+                { "Začetne besede",
+                    { "LANGUAGE SLO|ANG: jezik vmesnika", "SAVELOGINDATA: shrani podatke te prijave",
+                        "USELOGINDATA: prijava s shranjenimi podatki", "CLEARLOGINDATA: pobriše shranjene podatke" } },
+            },
+            parent);
+    }
+    return makeTree("tvParameters",
         {
             { "Command line",
                 { "dremmox USER PASSWORD DATABASE: log on", "dremmox COMMAND [P1 [P2 [P3]]]: run one command",
@@ -143,13 +183,65 @@ TfmAbout::TfmAbout(QWidget* parent)
                     "USELOGINDATA: log on with the stored login data",
                     "CLEARLOGINDATA: clear the stored login data" } },
         },
+        parent);
+}
+
+} // namespace
+
+TfmAbout::TfmAbout(const QString& currLanguage, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+{
+    const bool slo = currLanguage == QLatin1String("SLO");
+    setObjectName(QStringLiteral("fmAbout"));
+    setWindowTitle(slo ? QStringLiteral("O programu VU-DER Ovizir") : QStringLiteral("About VU-DER Ovizir"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(680, 500);
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("imAbout"));
+    picture->setPixmap(aboutPicture());
+    auto* maker = new QLabel(QStringLiteral("<span style=\"font-size:15pt; font-weight:600\">Dremmox %1</span><br>"
+                                            "Velmorant &middot; %2")
+                                 .arg(platform::versionText(), platform::buildDate()),
         this);
+    maker->setObjectName(QStringLiteral("laMaker"));
+    maker->setTextFormat(Qt::RichText);
+    btExit = new QPushButton(slo ? QStringLiteral("&Izhod") : QStringLiteral("&Exit"), this);
+    btExit->setObjectName(QStringLiteral("btExit"));
+    connect(btExit, &QPushButton::clicked, this, &QWidget::close);
+
+    tvVersion = new QTreeWidget(this);
+    tvVersion->setObjectName(QStringLiteral("tvVersion"));
+    tvVersion->setHeaderHidden(true);
+    auto* current = new QTreeWidgetItem(tvVersion,
+        { platform::versionText() + QStringLiteral("  (")
+            + (slo ? QStringLiteral("izdelano %1") : QStringLiteral("built %1")).arg(platform::buildDate())
+            + QLatin1Char(')') });
+    // What this release brings, the newest release on top as the releases come.
+    const char* const english[] = { "Logon to Oracle databases through the Oracle client, and to embedded databases",
+        "The embedded Oracle-compatible engine with the Quandrel demo database",
+        "Saved login data, remembered passwords and the settings file MONITOR.INI",
+        "SQL worksheets: statements in the background, Break, editable live queries",
+        "Worksheets: explain plan, session statistics, command history, a session of their own",
+        "Questions before uncommitted work of any window is ended", "English and Slovenian texts" };
+    const char* const slovenian[] = { "Prijava na baze Oracle prek odjemalca Oracle in na vgrajene baze",
+        "Vgrajeni strežnik, združljiv z Oraclom, z demonstracijsko bazo Quandrel",
+        "Shranjeni podatki za prijavo, zapomnjena gesla in nastavitvena datoteka MONITOR.INI",
+        "SQL poizvedbe: stavki v ozadju, prekinitev, urejanje \"live\" poizvedb",
+        "Poizvedbe: potek poizvedbe, statistike seje, zgodovina ukazov, lastna seja",
+        "Vprašanje, preden se konča nepotrjeno delo katerega koli okna", "Angleška in slovenska besedila" };
+    for (const char* change : slo ? std::span(slovenian) : std::span(english))
+        new QTreeWidgetItem(current, { QString::fromUtf8(change) });
+    tvVersion->expandAll();
+
+    tvHints = hintTree(slo, this);
+    tvParameters = parameterTree(slo, this);
 
     pcAbout = new QTabWidget(this);
     pcAbout->setObjectName(QStringLiteral("pcAbout"));
-    pcAbout->addTab(tvVersion, QStringLiteral("Version"));
-    pcAbout->addTab(tvHints, QStringLiteral("Instalation Hints"));
-    pcAbout->addTab(tvParameters, QStringLiteral("Start Parameters"));
+    pcAbout->addTab(tvVersion, slo ? QStringLiteral("Verzija") : QStringLiteral("Version"));
+    pcAbout->addTab(tvHints, slo ? QStringLiteral("Navodila za namestitev") : QStringLiteral("Instalation Hints"));
+    pcAbout->addTab(tvParameters, slo ? QStringLiteral("Zagonski parametri") : QStringLiteral("Start Parameters"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(picture);

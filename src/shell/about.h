@@ -14,7 +14,8 @@ namespace shell {
 class TfmAbout : public QWidget {
     Q_OBJECT
 public:
-    explicit TfmAbout(QWidget* parent = nullptr);
+    // The texts follow the interface language: "SLO" Slovenian, anything else English.
+    explicit TfmAbout(const QString& currLanguage = QString(), QWidget* parent = nullptr);
 
     QTabWidget* pcAbout = nullptr;
     QTreeWidget* tvVersion = nullptr;

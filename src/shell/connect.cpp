@@ -171,6 +171,22 @@ void TfmConnect::report(const QString& text)
     box.exec();
 }
 
+void TfmConnect::reportLoginDataNotSaved()
+{
+    // The logon stands; only the next run's automatic logon is missing, so it is said and not refused.
+    const bool slo = fmMain && fmMain->currLanguage == QLatin1String("SLO");
+    const QString text = (slo ? QStringLiteral("Podatkov za prijavo ni bilo mogoče shraniti.")
+                              : QStringLiteral("The login data could not be saved."))
+        + kCrLf2 + fmMain->loginDataError;
+    if (automaticMode()) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("loginDataNotSaved"));
+    box.exec();
+}
+
 void TfmConnect::btConnectClick()
 {
     if (!doaOracle)
@@ -246,8 +262,8 @@ void TfmConnect::btConnectClick()
             else
                 fmMain->connPasswordUtil = edPassword->text();
             fmMain->connServer = database;
-            if (FSaveLoginData)
-                fmMain->SaveLoginData(user, edPassword->text(), database);
+            if (FSaveLoginData && !fmMain->SaveLoginData(user, edPassword->text(), database))
+                reportLoginDataNotSaved();
         }
     }
     accept();
@@ -332,6 +348,12 @@ void tbConnectClick(TfmMain& m)
 {
     const QString rememberedPassword = m.connPassword;
     QToolButton* tbConnect = m.toolButton(QStringLiteral("tbConnect"));
+    // A new logon first logs the main session off, which rolls back: the work left there is settled first.
+    if (m.osOracle->connected() && !m.settleOpenWork(false)) {
+        if (tbConnect)
+            tbConnect->setChecked(false);
+        return;
+    }
     if (tbConnect)
         tbConnect->setChecked(true);
     const bool wasConnected = m.osOracle->connected();
@@ -407,7 +429,10 @@ void tbConnectClick(TfmMain& m)
     m.ORACLEVersion = version.major;
     m.ORACLEVersionDod = version.minor;
     m.ORACLEVersionAll = version.all;
-    NastaviUserIPL(*m.osOracle, m.currentDateFormat, m.CurrentUserIpl, m.connUser, m.currMoreInstall);
+    QString dateFormatError;
+    if (!NastaviUserIPL(
+            *m.osOracle, m.currentDateFormat, m.CurrentUserIpl, m.connUser, m.currMoreInstall, &dateFormatError))
+        m.showMessage(QMessageBox::Warning, dateFormatError, m.currentDateFormat, QStringLiteral("wrongDateFormat"));
     auto popupItem = [&m](const char* name) { return m.popMain->findChild<QAction*>(QLatin1String(name)); };
     if (QAction* a = popupItem("miVersion"))
         a->setText(QStringLiteral("Version : ") + m.ORACLEVersionAll + QLatin1Char('(') + m.ORACLEVersionDod
@@ -418,6 +443,8 @@ void tbConnectClick(TfmMain& m)
         a->setText(QStringLiteral("User    : ") + m.connUser.toUpper());
     m.menuItem(QStringLiteral("mmSistemskiParametri"))
         ->setVisible(m.tableExists(QStringLiteral("VEXO_UTIL"), QStringLiteral("SISTEMSKI_PARAMETRI")));
+    m.refreshMenuStates();
+    m.refreshCaption();
 }
 
 void installConnectionSequence(TfmMain& m)
@@ -429,8 +456,12 @@ void installConnectionSequence(TfmMain& m)
         m.najdiglavnegaUserja();
     });
     QObject::connect(m.menuItem(QStringLiteral("mmDisconnect")), &QAction::triggered, &m, [&m] {
+        // Logging off rolls back: the windows' work on the main session is settled with the user first.
+        if (!m.settleOpenWork(false))
+            return;
         m.osOracle->logOff();
         m.enableConnectedActions(false);
+        m.refreshCaption();
     });
 }
 

@@ -63,6 +63,7 @@ private:
     // The dialog logs on by itself (an unattended run): no person reads its messages.
     bool automaticMode() const;
     void report(const QString& text);
+    void reportLoginDataNotSaved();
 
     TfmMain* fmMain;
     QStringList databaseNames;

@@ -1,6 +1,7 @@
 #include "shell/fileversioninfo.h"
 
 #include "platform/fileinfo.h"
+#include "platform/versionresource.h"
 #include "shell/idremmoxutils.h"
 
 #include <QFileInfo>
@@ -22,6 +23,16 @@ TIFileInfo::TIFileInfo(const QString& fileName)
         FsProductName = QStringLiteral("Dremmox");
         FsProductVersion = platform::versionText();
         FsComments = QStringLiteral("Built ") + platform::buildDate();
+    } else if (const std::optional<platform::VersionResource> data = platform::readVersionResource(fileName)) {
+        // The first translation's string table, as the version data of a Windows program name it.
+        const QString key = data->firstKey();
+        const std::pair<QString*, const char*> values[] = { { &FsCompanyName, "CompanyName" },
+            { &FsFileDescription, "FileDescription" }, { &FsFileVersion, "FileVersion" },
+            { &FsInternalName, "InternalName" }, { &FsLegalCopyright, "LegalCopyright" },
+            { &FsLegalTrademarks, "LegalTrademarks" }, { &FsOriginalFilename, "OriginalFilename" },
+            { &FsProductName, "ProductName" }, { &FsProductVersion, "ProductVersion" }, { &FsComments, "Comments" } };
+        for (const auto& [field, name] : values)
+            *field = data->value(key, QLatin1String(name));
     } else {
         for (QString* field : { &FsCompanyName, &FsFileDescription, &FsFileVersion, &FsInternalName, &FsLegalCopyright,
                  &FsLegalTrademarks, &FsOriginalFilename, &FsProductName, &FsProductVersion, &FsComments })

@@ -1,5 +1,6 @@
 // The version data of a program file, shown by the main window in its version text. The tool's own executable
-// carries the version and build date compiled in; other files have no version data here.
+// carries the version and build date compiled in; a Windows program file (a loader, a library) carries its own
+// version resource, read from the file (platform/versionresource.h); any other file has none.
 #pragma once
 
 #include <QDateTime>

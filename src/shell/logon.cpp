@@ -177,14 +177,14 @@ AuditHost findAuditHost(db::Session& session)
     return result;
 }
 
-void NastaviUserIPL(db::Session& session, const QString& currentDateFormat, const QString& currentUserIpl,
-    const QString& connUser, bool severalInstallations)
+bool NastaviUserIPL(db::Session& session, const QString& currentDateFormat, const QString& currentUserIpl,
+    const QString& connUser, bool severalInstallations, QString* dateFormatError)
 {
     if (!session.connected())
-        return;
-    changeDateFormat(session, session, currentDateFormat);
+        return true;
+    const bool formatSet = changeDateFormat(session, session, currentDateFormat, dateFormatError);
     if (currentUserIpl.isEmpty())
-        return;
+        return formatSet;
     try {
         db::Query q(&session);
         q.setSql(QStringLiteral("select status from ALL_objects where object_name='PCKLOGPARAM'\n       and owner=")
@@ -196,7 +196,7 @@ void NastaviUserIPL(db::Session& session, const QString& currentDateFormat, cons
                 allValid = false;
         }
         if (!allValid)
-            return;
+            return formatSet;
         // The block takes the user as a bind, so a name with a quote cannot break it.
         db::Query block(&session);
         block.setSql(QStringLiteral("begin\n  ") + (severalInstallations ? QString() : QStringLiteral("voxa."))
@@ -207,6 +207,7 @@ void NastaviUserIPL(db::Session& session, const QString& currentDateFormat, cons
     } catch (const db::OracleError&) {
         // The initialisation is a courtesy to the application's logging; the logon does not depend on it.
     }
+    return formatSet;
 }
 
 } // namespace shell

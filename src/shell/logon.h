@@ -58,7 +58,9 @@ AuditHost findAuditHost(db::Session& session);
 
 // After a logon: the session's date format, and the application user's initialisation when the user is set and
 // the logging package is valid. severalInstallations: the package is the logged-on user's own, else VOXA's.
-void NastaviUserIPL(db::Session& session, const QString& currentDateFormat, const QString& currentUserIpl,
-    const QString& connUser, bool severalInstallations);
+// Returns false, with the message to show in *dateFormatError ("Wrong DATE FORMAT"), when the server refused the
+// date format; the initialisation is made all the same.
+bool NastaviUserIPL(db::Session& session, const QString& currentDateFormat, const QString& currentUserIpl,
+    const QString& connUser, bool severalInstallations, QString* dateFormatError = nullptr);
 
 } // namespace shell

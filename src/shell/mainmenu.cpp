@@ -4,6 +4,8 @@
 #include "db/query.h"
 #include "shell/windowregistry.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QWidget>
 
 #include <algorithm>
@@ -223,6 +225,17 @@ std::optional<QString> registeredOpener(const QString& entryName)
         if (windowOpener(name))
             return name;
     return std::nullopt;
+}
+
+bool anyEntryEnabled(const QMenu* menu)
+{
+    for (const QAction* action : menu->actions()) {
+        if (action->isSeparator() || !action->isVisible() || !action->isEnabled())
+            continue;
+        if (!action->menu() || anyEntryEnabled(action->menu()))
+            return true;
+    }
+    return false;
 }
 
 QList<QWidget*> chooserWindows(

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 
+class QMenu;
 class QWidget;
 
 namespace db {
@@ -62,6 +63,10 @@ QString toolButtonHint(const ToolButtonEntry& entry, const QString& currLanguage
 // Whether an entry may be clicked. An entry that would open a window nobody registered stays disabled, so no
 // entry does nothing when clicked.
 bool entryEnabled(Enabling rule, bool connected, bool hasOpener);
+
+// Whether a menu offers at least one entry that can be clicked: a visible, enabled item, or a visible submenu that
+// offers one. Separators do not count.
+bool anyEntryEnabled(const QMenu* menu);
 
 // The registered names under which a window for the entry may be opened, in the order they are looked up: the
 // entry's own name, then the menu item a tool button stands for.

@@ -88,7 +88,7 @@ void drawSheet(QPainter& p, const QRectF& sheet)
     }
 }
 
-void paintPicture(QPainter& p, const QRectF& area)
+void paintPicture(QPainter& p, const QRectF& area, const QString& subtitleText)
 {
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(area.topLeft(), area.bottomLeft());
@@ -136,8 +136,7 @@ void paintPicture(QPainter& p, const QRectF& area)
     subtitle.setBold(false);
     p.setFont(subtitle);
     p.setPen(QColor(60, 82, 112));
-    p.drawText(QRectF(424, 150, 330, 60), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-        QStringLiteral("SQL, PL/SQL and deployment\nfor Quandrel databases"));
+    p.drawText(QRectF(424, 150, 330, 60), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, subtitleText);
     p.setPen(QPen(QColor(36, 58, 92, 120), 2));
     p.drawLine(QPointF(424, 146), QPointF(700, 146));
     p.restore();
@@ -278,19 +277,31 @@ MainPicture::MainPicture(QWidget* parent)
     setMinimumSize(40, 20);
 }
 
-QPixmap MainPicture::render(const QSize& size)
+QString MainPicture::subtitle(const QString& currLanguage)
+{
+    return currLanguage == QLatin1String("SLO") ? QStringLiteral("SQL, PL/SQL in nameščanje\nza baze Quandrel")
+                                                : QStringLiteral("SQL, PL/SQL and deployment\nfor Quandrel databases");
+}
+
+void MainPicture::setLanguage(const QString& currLanguage)
+{
+    text = subtitle(currLanguage);
+    update();
+}
+
+QPixmap MainPicture::render(const QSize& size, const QString& subtitleText)
 {
     QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
-    paintPicture(p, QRectF(QPointF(0, 0), QSizeF(size)));
+    paintPicture(p, QRectF(QPointF(0, 0), QSizeF(size)), subtitleText);
     return pixmap;
 }
 
 void MainPicture::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    paintPicture(p, QRectF(rect()));
+    paintPicture(p, QRectF(rect()), text);
 }
 
 QIcon toolButtonIcon(const QString& buttonName)

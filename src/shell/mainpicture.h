@@ -14,11 +14,19 @@ class MainPicture : public QWidget {
 public:
     explicit MainPicture(QWidget* parent = nullptr);
 
+    // The line under the program's name, in the interface language ("SLO" Slovenian, else English).
+    static QString subtitle(const QString& currLanguage);
+    void setLanguage(const QString& currLanguage);
+    QString subtitleText() const { return text; }
+
     // The picture at a given size, as the widget paints it.
-    static QPixmap render(const QSize& size);
+    static QPixmap render(const QSize& size, const QString& subtitleText = subtitle(QString()));
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString text = subtitle(QString());
 };
 
 // The glyph of a main tool button, by the button's name; a plain glyph for a name it does not know.

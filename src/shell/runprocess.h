@@ -22,9 +22,10 @@ private:
     QString text;
 };
 
-// The exit code of the program started from commandLine (program and arguments, quoted as a shell would).
-// Every exit code is returned as it is, 259 included. Throws RunProcessError when the program cannot be started
-// ("Ne morem štartati procesa. " with two line breaks and the command line) or ends abnormally.
+// The exit code of the program started from commandLine, passed as given (platform::ProcessRunner::
+// runCommandLine). The windows stay usable while it runs. Every exit code is returned as it is, 259 included.
+// Throws RunProcessError when the program cannot be started ("Ne morem štartati procesa. " with two line breaks
+// and the command line) or ends abnormally.
 int RunProcessAndWait(const QString& commandLine);
 
 } // namespace shell

@@ -38,6 +38,10 @@ protected:
     {
         if (!rect.isValid())
             return;
+        if (!grid->themed) {
+            QHeaderView::paintSection(painter, rect, logicalIndex);
+            return;
+        }
         const TPaintInfo& info = grid->FPaintInfo;
         const int col = grid->gridColumn(logicalIndex);
         const bool pressed = info.ColPressed && info.ColPressedIdx == col;
@@ -261,6 +265,11 @@ TThemedDBGrid::TThemedDBGrid(QWidget* parent)
     setItemDelegate(new GridCellDelegate(false, this));
     indicator->setDefaultSectionSize(fontMetrics().height() + 6);
     connect(titles, &QHeaderView::sectionResized, this, [this] { columnsResized(); });
+    // A changed record (an edit posted, a record refreshed) may hold a longer text than its column shows.
+    connect(dsModel, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& from, const QModelIndex& to) {
+        for (int row = from.row(); row <= to.row() && row >= 0; ++row)
+            fitColumnsToRecord(row);
+    });
     connect(titles, &QHeaderView::sectionMoved, this, [this] {
         FPaintInfo.ColMoving = false;
         viewport()->update();
@@ -312,6 +321,8 @@ void TThemedDBGrid::followDataSet()
 void TThemedDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
+    if (previous.isValid() && current.column() != previous.column())
+        ColExit();
     if (syncing || !ds || !ds->active() || !current.isValid() || current.row() == ds->currentRow())
         return;
     try {
@@ -321,6 +332,27 @@ void TThemedDBGrid::currentChanged(const QModelIndex& current, const QModelIndex
         followDataSet();
     }
     indicator->viewport()->update();
+}
+
+void TThemedDBGrid::ColExit()
+{
+    FPaintInfo.MouseInCol = -1;
+    repaintCell(FCell);
+}
+
+void TThemedDBGrid::fitColumnsToRecord(int row)
+{
+    if (!ds || !ds->active() || row < 0 || row >= ds->recordCount())
+        return;
+    const int limit = qMax(viewport()->width() - 4, 20);
+    for (int c = 0; c < ds->fieldCount() && c < dsModel->columnCount(); ++c) {
+        if (isColumnHidden(c))
+            continue;
+        const QString text = ds->value(row, c).isNull() ? QStringLiteral("null") : ds->displayText(row, c);
+        const int wanted = qMin(shell::GridTextWidth(font(), text) + 6, limit);
+        if (wanted > columnWidth(c))
+            setColumnWidth(c, wanted);
+    }
 }
 
 void TThemedDBGrid::setShowIndicator(bool on)
@@ -433,6 +465,10 @@ bool TThemedDBGrid::wheelNotch(bool down, Qt::KeyboardModifiers modifiers)
 
 void TThemedDBGrid::wheelEvent(QWheelEvent* event)
 {
+    if (!themed) {
+        QTableView::wheelEvent(event);
+        return;
+    }
     event->accept();
     wheelRemainder += event->angleDelta().y();
     const int notches = wheelRemainder / 120;
@@ -576,12 +612,20 @@ void removeThemedGrid()
     themedInstalled = false;
 }
 
+bool themedGridInstalled()
+{
+    return themedInstalled;
+}
+
 QTableView* createDataGrid(const QString& className, QWidget* parent)
 {
-    if (className == QLatin1String("TThemedDBGrid") || (themedInstalled && className == QLatin1String("TDBGrid")))
+    if (className == QLatin1String("TThemedDBGrid"))
         return new TThemedDBGrid(parent);
-    if (className == QLatin1String("TDBGrid"))
-        return new QTableView(parent);
+    if (className == QLatin1String("TDBGrid")) {
+        auto* grid = new TThemedDBGrid(parent);
+        grid->setThemedLook(themedInstalled);
+        return grid;
+    }
     return nullptr;
 }
 

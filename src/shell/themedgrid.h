@@ -46,6 +46,11 @@ public:
     bool multiSelect() const;
     // Writes "null" in silver into the cells of null fields (as the worksheet's grids do).
     void setDrawNullCells(bool on);
+    // The themed look and wheel: titles drawn as the desktop's header items (marked under the mouse and while held
+    // down) and the wheel moving the data set by records. Off, the grid is the plain data grid: the same data, the
+    // indicator marks and the editing, with the toolkit's own titles and scrolling (createDataGrid decides).
+    void setThemedLook(bool on) { themed = on; }
+    bool themedLook() const { return themed; }
 
     const TPaintInfo& paintInfo() const { return FPaintInfo; }
     QPoint cell() const { return FCell; } // (grid column, grid row) last seen under the mouse; (-1, -1) when none
@@ -64,6 +69,11 @@ public:
     bool wheelNotch(bool down, Qt::KeyboardModifiers modifiers);
     // The width each data column had when the user last resized it.
     const std::vector<int>& storedColumnWidths() const { return columnWidths; }
+    // Leaving a column (the current cell moved to another one): the title under the mouse is no longer marked.
+    void ColExit();
+    // Widens the columns whose text in the record at `row` is wider than the column, so an edited or refreshed
+    // value is seen whole; never wider than the grid's visible area, never narrower than before.
+    void fitColumnsToRecord(int row);
 
 signals:
     // Raised for a click on a title (with the grid's title clicks allowed).
@@ -97,6 +107,7 @@ private:
     TPaintInfo FPaintInfo;
     QPoint FCell { -1, -1 };
     bool FAllowTitleClick = true;
+    bool themed = true;
     bool syncing = false;
     int wheelRemainder = 0;
     std::vector<int> columnWidths;
@@ -104,10 +115,13 @@ private:
 
 namespace shell {
 
-// The factory windows make their data grids through: a plain data grid ("TDBGrid") and the themed one
-// ("TThemedDBGrid") are both the themed grid once installThemedGrid() ran at start-up; any other name is nullptr.
+// The factory windows make their data grids through, by the class name their layout asks for: the themed grid
+// ("TThemedDBGrid") always, and for a plain data grid ("TDBGrid") the themed grid once installThemedGrid() ran at
+// start-up, else the same data-aware grid with the plain look. Any other name gives nullptr. The grid is always a
+// TThemedDBGrid, so a window may cast the result.
 void installThemedGrid();
 void removeThemedGrid();
+bool themedGridInstalled();
 QTableView* createDataGrid(const QString& className, QWidget* parent);
 
 } // namespace shell

@@ -155,3 +155,31 @@ TEST_F(OwnSessionTest, ACancelledOrFailedLogonLeavesTheMainSessionAsItWas)
         << "the main session is never taken for an own logon";
     expectMainUntouched();
 }
+
+// The own session takes the main window's date format; a format the server refuses leaves the logon standing and
+// comes back as the message the worksheet shows, while a good one gives none.
+TEST_F(OwnSessionTest, ARefusedDateFormatIsReportedAndTheLogonStands)
+{
+    const auto logOnAsBildor = [](db::Session& s) {
+        s.setUserName(QStringLiteral("BILDOR"));
+        s.setPassword(QStringLiteral("BILDOR"));
+        s.setDatabase(QStringLiteral("DEMO"));
+        s.logOn();
+        return true;
+    };
+    struct Case {
+        const char* format;
+        const char* error;
+    };
+    for (const Case c : { Case { "no such format", "Wrong DATE FORMAT" }, Case { "DD.MM.YYYY", "" } }) {
+        SCOPED_TRACE(c.format);
+        main->currentDateFormat = QString::fromLatin1(c.format);
+        const develop::OwnLogonResult r = develop::connectOwnSession(main.get(), *own, window.get(), logOnAsBildor);
+        EXPECT_TRUE(r.connected);
+        EXPECT_TRUE(own->connected());
+        EXPECT_EQ(r.dateFormatError, QString::fromLatin1(c.error));
+        EXPECT_FALSE(own->inTransaction());
+        develop::disconnectOwnSession(*own, main->osOracle);
+    }
+    expectMainUntouched();
+}

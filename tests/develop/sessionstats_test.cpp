@@ -51,6 +51,7 @@ TEST_F(StatisticsOnDemo, AQueryShowsPositiveDifferencesAndOnlyItsOwnSessionsWork
     ASSERT_TRUE(stats.after(*session));
     const develop::SessionIo own = stats.differences();
     EXPECT_GT(own.consistentGets, idle.consistentGets) << "another session's query does not count here";
+    // The counters only grow: a difference below zero would mean the two reads were of different sessions.
     EXPECT_GE(own.blockGets, 0);
     EXPECT_GE(own.physicalReads, 0);
 }

@@ -101,3 +101,23 @@ TEST_F(SqlFileTest, AFailedSaveKeepsTheFile)
     EXPECT_EQ(WorksheetFile::caption(QStringLiteral("WorkSheet  (VOXA@DEMO)"), QStringLiteral("/Tmp/A.SQL")),
         QStringLiteral("WorkSheet  (VOXA@DEMO)  FILE:/tmp/a.sql"));
 }
+
+// Save adds ".sql" to a name picked without a suffix; a point in a directory's name is no suffix.
+TEST(SqlFileName, TheSuffixIsLookedForInTheFileNameOnly)
+{
+    struct Case {
+        const char* picked;
+        const char* saved;
+    };
+    const Case cases[] = {
+        { "/home/ana/query", "/home/ana/query.sql" },
+        { "/home/ana/query.txt", "/home/ana/query.txt" },
+        { "/home/ana.k/work/query", "/home/ana.k/work/query.sql" },
+        { "/home/ana.k/work/query.SQL", "/home/ana.k/work/query.SQL" },
+        { "", "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.picked);
+        EXPECT_EQ(WorksheetFile::withDefaultSuffix(QString::fromLatin1(c.picked)), QString::fromLatin1(c.saved));
+    }
+}

@@ -52,8 +52,9 @@ using testsupport::waitFor;
 namespace {
 
 // What the server behind the alias ORCLFAKE answers. The compile-error query is left unscripted (no rows), as when
-// the dictionary does not list the errors: the worksheet then reports the server's warning itself.
-QJsonObject serverScript(const QJsonArray& extraStatements = {})
+// the dictionary does not list the errors: the worksheet then reports the server's warning itself. The session's
+// number and its I/O counters are answered unless sessionNumber is false (a user who may not read them).
+QJsonObject serverScript(const QJsonArray& extraStatements = {}, bool sessionNumber = true)
 {
     QJsonObject o = QJsonDocument::fromJson(R"({
       "users": {"VOXA": "VOXA"},
@@ -81,6 +82,17 @@ QJsonObject serverScript(const QJsonArray& extraStatements = {})
       ]})")
                         .object();
     QJsonArray statements = o.value(QStringLiteral("statements")).toArray();
+    if (sessionNumber) {
+        statements.prepend(QJsonDocument::fromJson(R"({"match": "v$sess_io", "columns": [
+            {"name": "SID", "type": 2, "size": 22}, {"name": "BLOCK_GETS", "type": 2, "size": 22},
+            {"name": "CONSISTENT_GETS", "type": 2, "size": 22}, {"name": "PHYSICAL_READS", "type": 2, "size": 22},
+            {"name": "BLOCK_CHANGES", "type": 2, "size": 22}, {"name": "CONSISTENT_CHANGES", "type": 2, "size": 22}],
+            "rows": [[27, 4, 9, 0, 2, 1]]})")
+                               .object());
+        statements.prepend(QJsonDocument::fromJson(R"({"match": "'USERENV','SID'",
+            "columns": [{"name": "SID", "type": 2, "size": 22}], "rows": [[27]]})")
+                               .object());
+    }
     for (const QJsonValue& v : extraStatements)
         statements.prepend(v);
     o.insert(QStringLiteral("statements"), statements);
@@ -246,6 +258,30 @@ TEST_F(OracleClientGui, QueryRowsComeIntoTheGrid)
     EXPECT_EQ(cell(0, 0), QStringLiteral("7369"));
     EXPECT_EQ(cell(2, 1), QStringLiteral("WARD"));
     EXPECT_FALSE(sheet->lError);
+}
+
+// A user who may not read the session's number (V$MYSTAT, SYS_CONTEXT answered by nothing here): the worksheet says
+// once, when it opens, that there are no statistics, and their menu items are off; the statements run all the same.
+TEST_F(OracleClientGui, StatisticsThatCannotBeReadAreSaidWhenTheWorksheetOpens)
+{
+    fake.configure(QJsonDocument(serverScript({}, false)).toJson().constData());
+    QString said;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = messageBox();
+        if (box && box->isVisible() && said.isEmpty()) {
+            said = box->text();
+            box->accept();
+        }
+    });
+    answer.start(10);
+    logOnAndOpenWorksheet();
+    ASSERT_TRUE(waitFor([&] { return !said.isEmpty(); }));
+    EXPECT_EQ(said, QStringLiteral("Error on statistic!"));
+    EXPECT_FALSE(sheet->miViewStatistics->isEnabled());
+    EXPECT_FALSE(sheet->miStatisticsScreen->isEnabled());
+    run(QStringLiteral("select empno, ename from scott.emp order by empno"));
+    EXPECT_EQ(model()->rowCount(), 3);
 }
 
 // Oracle reports the parse error's offset in bytes from the start of the statement sent; the comment line the

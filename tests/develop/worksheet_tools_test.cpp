@@ -44,75 +44,17 @@ using testsupport::waitFor;
 
 namespace {
 
-// Acts on the modal window (or popup menu) named objectName when it comes up, once.
-class WhenShown : public QObject {
-public:
-    WhenShown(const QString& objectName, std::function<void(QWidget*)> act)
-    {
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, this, [this, objectName, act] {
-            QWidget* w = QApplication::activeModalWidget();
-            if (!w)
-                w = QApplication::activePopupWidget();
-            if (!w || (!objectName.isEmpty() && w->objectName() != objectName))
-                return;
-            timer.stop();
-            ++shown;
-            act(w);
-        });
-        timer.start();
-    }
-    int shown = 0;
-    QTimer timer;
-};
+using wstest::WhenShown;
 
-// The demo database with the main window logged on to it as VOXA and a worksheet opened by it; the fixture's own
-// session sees what the worksheet has committed.
-class WorksheetTools : public wstest::DemoSessionTest {
+// The worksheet of the shared fixture, with a macro file as the main window read it at its latest activation: two
+// keys and one popup macro.
+class WorksheetTools : public wstest::WorksheetOnDemo {
 protected:
-    void SetUp() override
+    void prepareMain() override
     {
-        DemoSessionTest::SetUp();
-        TfmMain::Environment env;
-        env.executableDir = tmp.path() + QStringLiteral("/");
-        env.workingDir = tmp.path();
-        env.loginDataKeyPath = QStringLiteral("Software\\Velmorant\\DremmoxTests\\WorksheetToolsLogin");
-        main = std::make_unique<TfmMain>(env);
-        main->osOracle->setUserName(session->userName());
-        main->osOracle->setPassword(session->password());
-        main->osOracle->setDatabase(session->database());
-        main->osOracle->logOn();
-        main->connUser = session->userName();
-        main->connServer = session->database();
-        // The macro file as the main window read it at its latest activation: two keys and one popup macro.
         main->currMacros = QStringLiteral("#w\r\nwhere rownum < 10\r\n#q\r\nselect * from dual\r\n"
                                           "/Blok\r\nbegin\r\nnull;\r\nend;");
         main->currLargeRBName = QStringLiteral("RBBIG");
-        develop::registerWindows();
-        sheet = develop::openWorkSheet(*main);
-        ASSERT_TRUE(sheet);
-    }
-    void TearDown() override
-    {
-        if (sheet) {
-            WhenShown no({}, [](QWidget* w) {
-                if (auto* d = qobject_cast<QDialog*>(w))
-                    d->done(shell::mrNo);
-            });
-            sheet->close();
-            waitFor([&] { return sheet.isNull(); }, 5000);
-        }
-        main.reset();
-        DemoSessionTest::TearDown();
-    }
-
-    // The first value of the query's first row, as another session sees it.
-    QVariant committed(const QString& sql)
-    {
-        db::Query q(session.get());
-        q.setSql(sql);
-        q.execute();
-        return q.eof() ? QVariant() : q.field(0);
     }
 
     void run(const QString& text)
@@ -159,9 +101,6 @@ protected:
     {
         return sheet->dbgSelect->visualRect(sheet->dbgSelect->dataModel()->index(row, column));
     }
-
-    std::unique_ptr<TfmMain> main;
-    QPointer<TfmWorkSheet> sheet;
 };
 
 QByteArray png(int width, int height)

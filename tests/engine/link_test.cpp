@@ -212,6 +212,55 @@ TEST_F(LinkTest, DmlThroughTheLinkFollowsTheLocalTransaction)
     EXPECT_EQ(one(*remote, "SELECT NAME FROM AUD WHERE ID = 7"), "GOLF");
 }
 
+// Oracle: SELECT ... FOR UPDATE of a table behind a link locks the rows it selects on the remote database, in the
+// local transaction: a session there waits for them (NOWAIT: ORA-00054) until the local COMMIT or ROLLBACK, and a
+// FOR UPDATE NOWAIT of rows held there fails with ORA-00054 from the remote side. Rows it did not select stay free.
+TEST_F(LinkTest, ForUpdateLocksTheRemoteRows)
+{
+    EXPECT_EQ(rows(*local, "SELECT ID, NAME FROM AUD@AUDITLNK WHERE ID = 2 FOR UPDATE"),
+        (std::vector<std::string> { "2 BETA" }));
+    EXPECT_TRUE(local->inTransaction());
+    EXPECT_EQ(errorOf(*remote, "SELECT * FROM AUD WHERE ID = 2 FOR UPDATE NOWAIT"), 54);
+    EXPECT_EQ(remote->execute("UPDATE AUD SET NAME = 'A' WHERE ID = 1").rowsProcessed, 1);
+    remote->rollback();
+    local->execute("ROLLBACK");
+    EXPECT_EQ(remote->execute("UPDATE AUD SET NAME = 'B' WHERE ID = 2").rowsProcessed, 1);
+    // Now the remote session holds row 2: the local FOR UPDATE NOWAIT fails, a WHERE that leaves it out does not.
+    EXPECT_EQ(errorText(*local, "SELECT ID FROM AUD@AUDITLNK WHERE NAME LIKE 'B%' FOR UPDATE NOWAIT"),
+        "ORA-00054: resource busy and acquire with NOWAIT specified or timeout expired\n"
+        "ORA-02063: preceding line from AUDITLNK");
+    EXPECT_EQ(rows(*local, "SELECT ID FROM AUD@AUDITLNK WHERE ID <> 2 ORDER BY ID FOR UPDATE NOWAIT"),
+        (std::vector<std::string> { "1", "3" }));
+    local->execute("COMMIT");
+    remote->rollback();
+    // A NULL and a DATE value find their row too.
+    EXPECT_EQ(rows(*local, "SELECT ID FROM AUD@AUDITLNK WHERE ID IN (1, 3) ORDER BY ID FOR UPDATE"),
+        (std::vector<std::string> { "1", "3" }));
+    EXPECT_EQ(errorOf(*remote, "SELECT * FROM AUD WHERE ID = 3 FOR UPDATE NOWAIT"), 54);
+    EXPECT_EQ(errorOf(*remote, "SELECT * FROM AUD WHERE ID = 1 FOR UPDATE NOWAIT"), 54);
+    local->execute("ROLLBACK");
+    EXPECT_EQ(rows(*remote, "SELECT ID FROM AUD WHERE ID IN (1, 3) FOR UPDATE NOWAIT").size(), 2u);
+    remote->rollback();
+}
+
+// Oracle: a PL/SQL cursor FOR UPDATE over a table behind a link opens, fetches and locks the remote rows it reads;
+// it has no ROWID here, so WHERE CURRENT OF it is refused rather than changing nothing.
+TEST_F(LinkTest, PlsqlCursorForUpdateThroughTheLink)
+{
+    local->execute("CREATE TABLE SEEN (ID NUMBER)");
+    local->execute("DECLARE CURSOR c(p NUMBER) IS SELECT * FROM AUD@AUDITLNK WHERE ID = p FOR UPDATE; r c%ROWTYPE; "
+                   "BEGIN OPEN c(2); FETCH c INTO r; IF c%FOUND THEN INSERT INTO SEEN VALUES (r.ID); END IF; "
+                   "CLOSE c; END;");
+    EXPECT_EQ(one(*local, "SELECT ID FROM SEEN"), "2");
+    EXPECT_EQ(errorOf(*remote, "SELECT * FROM AUD WHERE ID = 2 FOR UPDATE NOWAIT"), 54);
+    local->execute("ROLLBACK");
+    EXPECT_EQ(errorOf(*local,
+                  "DECLARE CURSOR c IS SELECT * FROM AUD@AUDITLNK FOR UPDATE; r c%ROWTYPE; "
+                  "BEGIN OPEN c; FETCH c INTO r; UPDATE EMP SET NAME = 'X' WHERE CURRENT OF c; CLOSE c; END;"),
+        3001);
+    local->execute("ROLLBACK");
+}
+
 // Oracle: a link to the database itself opens a second session there (a loopback link).
 TEST_F(LinkTest, LinkToTheSameDatabase)
 {

@@ -1,6 +1,7 @@
 // Anonymous PL/SQL blocks run by the engine: each case states the Oracle behaviour it checks.
 #include "engine_fixture.h"
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -328,6 +329,42 @@ TEST_F(PlsqlBlock, InterruptStopsALoop)
     }
     stopper.join();
     EXPECT_EQ(code, 1013);
+}
+
+// Oracle: a cancelled call is one statement that failed: what the block changed is undone and the transaction's
+// earlier work stays, also when the cancel comes while a cursor of the block is open in the middle of its rows.
+TEST_F(PlsqlBlock, InterruptUndoesTheBlocksWork)
+{
+    s->execute("CREATE TABLE src AS SELECT LEVEL id FROM dual CONNECT BY LEVEL <= 1000");
+    s->execute("CREATE TABLE dst (id NUMBER)");
+    s->execute("INSERT INTO dst VALUES (-1)");
+    // The block says on a pipe when it has done its inserts; the other session then cancels it.
+    std::atomic<bool> started { false };
+    std::thread stopper([&] {
+        auto other = logOn();
+        try {
+            other->execute("DECLARE r INTEGER; BEGIN r := DBMS_PIPE.RECEIVE_MESSAGE('INTERRUPT_ME', 30); "
+                           "IF r <> 0 THEN RAISE_APPLICATION_ERROR(-20001, 'no message'); END IF; END;");
+            started = true;
+        } catch (const engine::Error&) {
+        }
+        s->interrupt();
+    });
+    int code = 0;
+    try {
+        // The cursor stays open in the middle of its rows while the block waits to be cancelled.
+        s->execute("DECLARE CURSOR c IS SELECT id FROM src; r c%ROWTYPE; rt INTEGER; "
+                   "BEGIN OPEN c; LOOP FETCH c INTO r; EXIT WHEN r.id > 100; INSERT INTO dst VALUES (r.id); "
+                   "END LOOP; rt := DBMS_PIPE.SEND_MESSAGE('INTERRUPT_ME'); LOOP NULL; END LOOP; END;");
+    } catch (const engine::Error& e) {
+        code = e.code();
+    }
+    stopper.join();
+    ASSERT_TRUE(started);
+    EXPECT_EQ(code, 1013);
+    EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM dst WHERE id > 0"), "0");
+    EXPECT_EQ(one(*s, "SELECT COUNT(*) FROM dst WHERE id = -1"), "1"); // the transaction's earlier work stays
+    s->execute("ROLLBACK");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "db/session.h"
 #include "engine/engine.h"
 #include "engine/kit/kit.h"
+#include "platform/configdir.h"
 #include "platform/inifile.h"
 #include "shell/Main.h"
 #include "shell/connect.h"
@@ -190,7 +191,10 @@ TEST_F(LogonTest, TheApplicationOwnerLogsOnThroughTheDialog)
         d.btConnect->click();
     });
     ASSERT_TRUE(main->osOracle->connected());
-    EXPECT_EQ(main->windowTitle(), QStringLiteral("Dremmox  (voxa@DEMO)"));
+    // The dialog's caption of the logon gives way to the connected caption with the version at the end of the
+    // sequence, so the caption is never the stale one of the dialog.
+    EXPECT_TRUE(main->windowTitle().startsWith(QStringLiteral("PL/SQL Editor  VOXA@DEMO  Oracle:19")))
+        << main->windowTitle().toStdString();
     EXPECT_EQ(main->connUser, QStringLiteral("VOXA"));
     EXPECT_EQ(main->connPassword, QStringLiteral("VOXA"));
     EXPECT_EQ(main->connServer, QStringLiteral("DEMO"));
@@ -256,6 +260,38 @@ TEST_F(LogonTest, CancellingKeepsAConnectedProgramRunning)
     QApplication::processEvents();
     EXPECT_EQ(closed, 0);
     EXPECT_EQ(main->connUser, QStringLiteral("VOXA"));
+}
+
+// What goes wrong after the logon itself is said, and the logon stands: saved login data that cannot be written,
+// and a date format the server refuses.
+TEST_F(LogonTest, FailuresAfterTheLogonAreSaidAndTheLogonStands)
+{
+    // The key store's file cannot be written where a directory stands in its place.
+    QDir().mkpath(path(QStringLiteral("config/registry.ini")));
+    platform::setUserConfigDir(path(QStringLiteral("config")));
+    main->bHaveToSaveLoginData = true;
+    main->currentDateFormat = QStringLiteral("no such format");
+    QStringList said;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            said << box->objectName() + "|" + box->text();
+            box->accept();
+        }
+    });
+    answer.start(10);
+    connectWith([](TfmConnect& d) {
+        type(d, QStringLiteral("VOXA"), QStringLiteral("VOXA"));
+        d.btConnect->click();
+    });
+    platform::setUserConfigDir({});
+    ASSERT_TRUE(main->osOracle->connected());
+    ASSERT_EQ(said.size(), 2) << said.join(" / ").toStdString();
+    EXPECT_TRUE(said.at(0).startsWith("loginDataNotSaved|The login data could not be saved."))
+        << said.at(0).toStdString();
+    EXPECT_EQ(said.at(1), "wrongDateFormat|Wrong DATE FORMAT");
+    EXPECT_FALSE(main->bHaveToSaveLoginData);
+    EXPECT_EQ(closed, 0);
 }
 
 TEST_F(LogonTest, AnAutomaticLogonThatCannotBeMadeEndsTheRunWithAFailure)

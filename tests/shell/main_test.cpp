@@ -130,8 +130,10 @@ TEST_F(MainWindowTest, StartsWithoutSettingsFileOrParameters)
     for (const char* name :
         { "mmWorkSheet", "mmProject", "mmEditPL", "mmExecScript", "mmCompare", "mmStructures", "mmStatus" })
         EXPECT_FALSE(window->menuItem(name)->isEnabled()) << name;
-    for (const char* name : { "mmConnDisc", "mmLockAudit", "mmAbout", "mmExit" })
+    for (const char* name : { "mmConnDisc", "mmAbout", "mmExit" })
         EXPECT_TRUE(window->menuItem(name)->isEnabled()) << name;
+    // The system-jobs menu would open onto grey entries only (no job window is part of this program).
+    EXPECT_FALSE(window->menuItem("mmLockAudit")->isEnabled());
 
     FakeLogon logon;
     logon.attach(*window);
@@ -187,6 +189,7 @@ TEST_F(MainWindowTest, TextsFollowTheLanguage)
             EXPECT_FALSE(window->menuItem("mmRefreshTables")->isVisible());
             EXPECT_TRUE(window->windowTitle().startsWith("PL/SQL urejevalnik  VOXA@PROD  Oracle:19.3.0.0.0     Ver."))
                 << window->windowTitle().toStdString();
+            EXPECT_EQ(window->Slika->subtitleText(), QStringLiteral("SQL, PL/SQL in nameščanje\nza baze Quandrel"));
         } else {
             EXPECT_EQ(window->nizMain, "PL/SQL Editor");
             EXPECT_TRUE(window->nizDone.isEmpty());
@@ -196,7 +199,13 @@ TEST_F(MainWindowTest, TextsFollowTheLanguage)
             EXPECT_TRUE(window->menuItem("mmRefreshTables")->isVisible());
             EXPECT_TRUE(window->windowTitle().startsWith("PL/SQL Editor  VOXA@PROD  Oracle:19.3.0.0.0     Ver."))
                 << window->windowTitle().toStdString();
+            EXPECT_EQ(window->Slika->subtitleText(), "SQL, PL/SQL and deployment\nfor Quandrel databases");
         }
+        // The toolkit's own message boxes speak the interface language too.
+        QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        EXPECT_EQ(box.button(QMessageBox::Yes)->text(), c.slovenian ? "&Da" : "&Yes");
+        EXPECT_EQ(box.button(QMessageBox::No)->text(), c.slovenian ? "&Ne" : "&No");
+        EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), c.slovenian ? QStringLiteral("&Prekliči") : "Cancel");
     }
 }
 
@@ -454,6 +463,39 @@ TEST_F(MainWindowTest, ServicesWorkOnTheWindowsOwnState)
     EXPECT_EQ(popup.actions().at(0)->text(), "Glava");
 }
 
+// The macro tables hold 50 shortcuts and 25 popup macros; what a file has beyond them is left out and said once,
+// after the window that asked has come up.
+TEST_F(MainWindowTest, MacrosBeyondTheTablesAreSaid)
+{
+    auto window = create();
+    QString macros;
+    for (int k = 0; k < 52; ++k)
+        macros += QStringLiteral("#%1\r\ntext %2\r\n").arg(QChar(u'!' + k)).arg(k);
+    window->currMacros = macros;
+    QString said;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            said = box->objectName() + "|" + box->text() + "|" + box->informativeText();
+            box->accept();
+        }
+    });
+    answer.start(10);
+    QWidget editor;
+    QMenu popup;
+    window->preberiMacroTipke(&editor, &popup, nullptr);
+    EXPECT_EQ(window->macroTables.mcUkaz, 50);
+    ASSERT_TRUE(waitFor([&] { return !said.isEmpty(); }));
+    EXPECT_TRUE(said.startsWith("macroProblems|The macro file DREMMOX.MCR holds more macros")) << said.toStdString();
+    EXPECT_EQ(said.count("is ignored"), 2) << said.toStdString();
+    // A second editor takes the same tables without a second message.
+    said.clear();
+    QMenu second;
+    window->preberiMacroTipke(&editor, &second, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(said.isEmpty());
+}
+
 TEST_F(MainWindowTest, MainSessionOnAnEmbeddedDatabase)
 {
     engine::Database::create(path("DEMO").toStdString());
@@ -486,6 +528,32 @@ TEST_F(MainWindowTest, MainSessionOnAnEmbeddedDatabase)
     QString error;
     EXPECT_FALSE(window->execDyn("create table notes (id number)", &error));
     EXPECT_TRUE(error.contains("ORA-")) << error.toStdString();
+
+    // The report header goes to meVhod, where the reports read it (no application parameters here: empty lines).
+    const QStringList header = window->userVhodniParametri();
+    ASSERT_EQ(header.size(), 8);
+    EXPECT_EQ(header.first(), QString(48, QLatin1Char('*')));
+    EXPECT_EQ(window->meVhod, header);
+
+    // A date format the server refuses is said unless the caller takes the message; the format stays.
+    QString shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->objectName() + "|" + box->text();
+            box->accept();
+        }
+    });
+    answer.start(10);
+    EXPECT_FALSE(window->changeDateFormat(*window->osOracle, "no such format"));
+    EXPECT_EQ(shown, "wrongDateFormat|Wrong DATE FORMAT");
+    shown.clear();
+    QString message;
+    EXPECT_FALSE(window->changeDateFormat(*window->osOracle, "no such format", &message));
+    EXPECT_EQ(message, "Wrong DATE FORMAT");
+    EXPECT_TRUE(window->changeDateFormat(*window->osOracle, "DD.MM.YYYY"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(shown.isEmpty());
 
     window->osOracle->logOff();
     EXPECT_FALSE(window->mainSessionConnected());

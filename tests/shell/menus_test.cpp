@@ -313,7 +313,9 @@ const char* const windowButtons[] = { "tbWorkSheet", "tbMasterDetail", "tbWSPart
 const char* const databaseMenus[] = { "mmWorkSheet", "mmProject", "mmStructures", "mmCompare" };
 const char* const mainCommands[]
     = { "mmActivateLargeRB", "mmRestrictedEnable", "mmRestrictedDisable", "mmShowSession" };
-const char* const alwaysOn[] = { "mmConnDisc", "mmConnect", "mmDisconnect", "mmLockAudit", "mmAbout", "mmExit" };
+const char* const alwaysOn[] = { "mmConnDisc", "mmConnect", "mmDisconnect", "mmAbout", "mmExit" };
+// Menus of the menu bar whose entries all open windows: they offer nothing until one of those windows is registered.
+const char* const windowMenus[] = { "mmWorkSheet", "mmProject", "mmStructures", "mmLockAudit" };
 const char* const alwaysOnButtons[] = { "tbConnect", "tbMin", "tbOkna", "tbExit" };
 
 } // namespace
@@ -475,8 +477,10 @@ TEST_F(MenusTest, EnabledEntriesBeforeAndAfterALogon)
         EXPECT_TRUE(main->windowTitle().startsWith(QString("PL/SQL Editor  %1@DEMO  Oracle:19").arg(c.user)))
             << main->windowTitle().toStdString();
         EXPECT_TRUE(main->windowTitle().contains("Ver.")) << "the program's version closes the caption";
-        for (const char* name : databaseMenus)
-            EXPECT_TRUE(main->menuItem(name)->isEnabled()) << name;
+        // The utilities menu has commands of its own; the other menus wait for their windows.
+        EXPECT_TRUE(main->menuItem("mmCompare")->isEnabled());
+        for (const char* name : windowMenus)
+            EXPECT_FALSE(main->menuItem(name)->isEnabled()) << name;
         for (const char* name : mainCommands)
             EXPECT_TRUE(main->menuItem(name)->isEnabled()) << name;
         for (const char* name : alwaysOn)
@@ -496,6 +500,9 @@ TEST_F(MenusTest, EnabledEntriesBeforeAndAfterALogon)
         EXPECT_TRUE(main->menuItem("mmNormal")->isEnabled());
         EXPECT_TRUE(main->toolButton("tbWorkSheet")->isEnabled());
         EXPECT_TRUE(main->menuItem("mmLock")->isEnabled());
+        EXPECT_TRUE(main->menuItem("mmWorkSheet")->isEnabled());
+        EXPECT_TRUE(main->menuItem("mmLockAudit")->isEnabled());
+        EXPECT_FALSE(main->menuItem("mmProject")->isEnabled()) << "none of its windows is registered";
         main->menuItem("mmNormal")->trigger();
         main->menuItem("mmLock")->trigger();
         EXPECT_EQ(opened, 2);
@@ -506,6 +513,15 @@ TEST_F(MenusTest, EnabledEntriesBeforeAndAfterALogon)
         EXPECT_FALSE(main->menuItem("mmWorkSheet")->isEnabled());
         EXPECT_FALSE(main->toolButton("tbWorkSheet")->isEnabled());
         EXPECT_FALSE(main->menuItem("mmLock")->isEnabled());
+        // The caption no longer names the user who logged off, and a logon from the tool bar names the new one.
+        EXPECT_TRUE(main->windowTitle().startsWith("PL/SQL Editor    ")) << main->windowTitle().toStdString();
+        EXPECT_FALSE(main->windowTitle().contains("@DEMO")) << main->windowTitle().toStdString();
+        answers = std::make_unique<ModalAnswers>(std::vector<ModalAnswers::Rule> { logOnAs("BILDOR", "BILDOR") });
+        main->toolButton("tbConnect")->click();
+        EXPECT_TRUE(waitFor([&] { return main->osOracle->connected(); }));
+        answers.reset();
+        EXPECT_TRUE(main->windowTitle().startsWith("PL/SQL Editor  BILDOR@DEMO  Oracle:19"))
+            << main->windowTitle().toStdString();
         main.reset();
     }
 }

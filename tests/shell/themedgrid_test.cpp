@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace shell;
 
 namespace {
@@ -94,12 +96,21 @@ TEST(GridUtils, OnlyTheMultipleStepMessageIsKeptQuiet)
 TEST(GridFactory, APlainDataGridIsTheThemedOneOnceInstalled)
 {
     QWidget parent;
+    const bool wasInstalled = themedGridInstalled();
+    const auto themed = [&](const char* className) {
+        auto* grid = qobject_cast<TThemedDBGrid*>(createDataGrid(QString::fromLatin1(className), &parent));
+        return grid ? std::optional<bool>(grid->themedLook()) : std::nullopt;
+    };
     installThemedGrid();
-    EXPECT_NE(qobject_cast<TThemedDBGrid*>(createDataGrid(QStringLiteral("TDBGrid"), &parent)), nullptr);
-    EXPECT_NE(qobject_cast<TThemedDBGrid*>(createDataGrid(QStringLiteral("TThemedDBGrid"), &parent)), nullptr);
+    EXPECT_EQ(themed("TDBGrid"), true);
+    EXPECT_EQ(themed("TThemedDBGrid"), true);
     EXPECT_EQ(createDataGrid(QStringLiteral("TListBox"), &parent), nullptr);
     removeThemedGrid();
-    EXPECT_EQ(qobject_cast<TThemedDBGrid*>(createDataGrid(QStringLiteral("TDBGrid"), &parent)), nullptr);
+    // Without the installation a plain grid is still the data-aware grid a window can cast, with the plain look.
+    EXPECT_EQ(themed("TDBGrid"), false);
+    EXPECT_EQ(themed("TThemedDBGrid"), true);
+    if (wasInstalled)
+        installThemedGrid();
 }
 
 namespace {
@@ -288,4 +299,40 @@ TEST_F(GridOnData, TitleTrackingFollowsTheMouse)
     EXPECT_FALSE(grid->paintInfo().ColPressed);
     EXPECT_EQ(grid->paintInfo().ColPressedIdx, -1);
     EXPECT_EQ(grid->cell(), QPoint(-1, -1));
+}
+
+TEST_F(GridOnData, LeavingAColumnForgetsTheTitleUnderTheMouse)
+{
+    // The current record stays where it is: a record change may scroll, and a scroll moves the mouse anew.
+    ASSERT_EQ(grid->currentIndex().row(), 0);
+    grid->setCurrentIndex(grid->model()->index(0, 2));
+    QCoreApplication::processEvents();
+    QHeaderView* titles = grid->horizontalHeader();
+    const int x = titles->sectionViewportPosition(2) + titles->sectionSize(2) / 2;
+    // A move to where the pointer already is sends no event (an earlier test may have left it there): come from
+    // the title beside it.
+    QTest::mouseMove(titles->viewport(), QPoint(titles->sectionViewportPosition(1) + 2, titles->height() / 2));
+    QTest::mouseMove(titles->viewport(), QPoint(x, titles->height() / 2));
+    ASSERT_EQ(grid->paintInfo().MouseInCol, grid->gridColumn(2));
+    // The current cell leaves its column within the record: the marked title is forgotten.
+    grid->setCurrentIndex(grid->model()->index(0, 1));
+    EXPECT_EQ(grid->paintInfo().MouseInCol, -1);
+}
+
+// A value typed into a narrow column widens it, so the record shows what was typed; a huge value is kept within the
+// grid's width, and a shorter one never narrows a column.
+TEST_F(GridOnData, AnEditedValueWidensItsColumn)
+{
+    const int ime = ds->fieldIndex(QStringLiteral("IME"));
+    grid->setColumnWidth(ime, 20);
+    const QString typed = QStringLiteral("Kranj-Center, Ulica 1");
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(0, ime), typed));
+    EXPECT_GE(grid->columnWidth(ime), shell::GridTextWidth(grid->font(), typed) + 6);
+    const int wide = grid->columnWidth(ime);
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(0, ime), QStringLiteral("K")));
+    EXPECT_EQ(grid->columnWidth(ime), wide);
+    const int opomba = ds->fieldIndex(QStringLiteral("OPOMBA"));
+    ASSERT_TRUE(grid->model()->setData(grid->model()->index(1, opomba), QString(180, QLatin1Char('w'))));
+    EXPECT_LE(grid->columnWidth(opomba), grid->viewport()->width());
+    EXPECT_GT(grid->columnWidth(opomba), 100);
 }

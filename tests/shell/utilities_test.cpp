@@ -1,4 +1,5 @@
 #include "platform/fileinfo.h"
+#include "platform/peimage.h"
 #include "shell/about.h"
 #include "shell/fileversioninfo.h"
 #include "shell/getpict.h"
@@ -94,6 +95,33 @@ TEST(TIFileInfo, OwnExecutableAndOtherFiles)
     EXPECT_EQ(other.FsCompanyName, TIFileInfo::noFileInfo);
     EXPECT_EQ(other.aiVersion(), TIFileInfo::noFileInfo);
     EXPECT_EQ(other.FsFileName, QStringLiteral("/bin/sh"));
+}
+
+class TIFileInfoOfAFile : public testsupport::TempDirTest { };
+
+// A loader built for Windows carries its version data; the fields come from its first translation's table, and an
+// absent value is an empty text.
+TEST_F(TIFileInfoOfAFile, AWindowsProgramShowsItsOwnVersion)
+{
+    testsupport::VersionData data;
+    data.tables = { { QStringLiteral("040904b0"),
+        { { QStringLiteral("CompanyName"), QStringLiteral("Oracle Corporation") },
+            { QStringLiteral("FileVersion"), QStringLiteral("2.1.3.4") },
+            { QStringLiteral("ProductVersion"), QStringLiteral("8.1.7") },
+            { QStringLiteral("OriginalFilename"), QStringLiteral("IMP80.EXE") } } } };
+    QFile file(path(QStringLiteral("IMP80.EXE")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(testsupport::peImage(testsupport::versionInfo(data)));
+    file.close();
+    const TIFileInfo info(file.fileName());
+    EXPECT_EQ(info.FsCompanyName, QStringLiteral("Oracle Corporation"));
+    EXPECT_EQ(info.FsFileVersion, QStringLiteral("2.1.3.4"));
+    EXPECT_EQ(info.FsOriginalFilename, QStringLiteral("IMP80.EXE"));
+    EXPECT_EQ(info.FsLegalTrademarks, QString());
+    EXPECT_EQ(info.aiVersion(), QStringLiteral("2.01"));
+    EXPECT_EQ(info.aiRelease(), QStringLiteral("3"));
+    EXPECT_EQ(info.aiBuild(), QStringLiteral("4"));
+    EXPECT_TRUE(info.aiFileDate().isValid());
 }
 
 namespace {
@@ -215,29 +243,50 @@ TEST_F(GetPict, RefusedWhenTheResultCannotChange)
     delete w;
 }
 
+// The about window in both languages: its pages, its caption and button, and a line for every command word of
+// unattended runs; Exit frees it.
 TEST(TfmAbout, PagesExplainTheCommandLanguageAndExitFreesTheWindow)
 {
-    QPointer<TfmAbout> about = new TfmAbout;
-    about->show();
-    auto* pages = about->findChild<QTabWidget*>(QStringLiteral("pcAbout"));
-    ASSERT_NE(pages, nullptr);
-    QStringList titles;
-    for (int i = 0; i < pages->count(); ++i)
-        titles << pages->tabText(i);
-    EXPECT_EQ(titles,
-        (QStringList {
-            QStringLiteral("Version"), QStringLiteral("Instalation Hints"), QStringLiteral("Start Parameters") }));
+    struct Case {
+        const char* language;
+        QString caption;
+        QStringList pages;
+        QString exit;
+    };
+    const Case cases[] = {
+        { "ANG", QStringLiteral("About VU-DER Ovizir"),
+            { QStringLiteral("Version"), QStringLiteral("Instalation Hints"), QStringLiteral("Start Parameters") },
+            QStringLiteral("&Exit") },
+        { "SLO", QStringLiteral("O programu VU-DER Ovizir"),
+            { QStringLiteral("Verzija"), QStringLiteral("Navodila za namestitev"),
+                QStringLiteral("Zagonski parametri") },
+            QStringLiteral("&Izhod") },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        QPointer<TfmAbout> about = new TfmAbout(QString::fromLatin1(c.language));
+        about->show();
+        EXPECT_EQ(about->windowTitle(), c.caption);
+        auto* pages = about->findChild<QTabWidget*>(QStringLiteral("pcAbout"));
+        ASSERT_NE(pages, nullptr);
+        QStringList titles;
+        for (int i = 0; i < pages->count(); ++i)
+            titles << pages->tabText(i);
+        EXPECT_EQ(titles, c.pages);
 
-    QStringList lines;
-    auto* parameters = about->findChild<QTreeWidget*>(QStringLiteral("tvParameters"));
-    for (QTreeWidgetItemIterator it(parameters); *it; ++it)
-        lines << (*it)->text(0);
-    for (const QString& word : TfmAbout::commandWords()) {
-        SCOPED_TRACE(word.toStdString());
-        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&word](const QString& line) {
-            return line.startsWith(word + QLatin1Char(' ')) || line.startsWith(word + QLatin1Char(':'));
-        }));
+        QStringList lines;
+        auto* parameters = about->findChild<QTreeWidget*>(QStringLiteral("tvParameters"));
+        for (QTreeWidgetItemIterator it(parameters); *it; ++it)
+            lines << (*it)->text(0);
+        for (const QString& word : TfmAbout::commandWords()) {
+            SCOPED_TRACE(word.toStdString());
+            EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&word](const QString& line) {
+                return line.startsWith(word + QLatin1Char(' ')) || line.startsWith(word + QLatin1Char(':'));
+            }));
+        }
+        auto* exit = about->findChild<QPushButton*>(QStringLiteral("btExit"));
+        EXPECT_EQ(exit->text(), c.exit);
+        exit->click();
+        EXPECT_TRUE(testsupport::waitFor([&about] { return about.isNull(); }));
     }
-    about->findChild<QPushButton*>(QStringLiteral("btExit"))->click();
-    EXPECT_TRUE(testsupport::waitFor([&about] { return about.isNull(); }));
 }

@@ -44,6 +44,7 @@ struct Source {
     std::string rownoSql; // the physical row number when a table
     std::string fromSql; // text for the FROM clause
     int offset = -1;
+    std::string remoteTable; // name@link: the virtual table that reads its rows
 };
 
 struct Scope {

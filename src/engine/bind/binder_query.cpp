@@ -302,7 +302,8 @@ Source BinderImpl::viewSource(const ObjectRef& ref, const std::optional<sql::Ide
 }
 
 // name@link: the remote table or view stands as a table of the session's connection whose rows come from the
-// remote side. It has no local row numbers, so no ROWID and no row locks here.
+// remote side. It has no local row numbers, so no ROWID and no row locks here; FOR UPDATE locks its rows on the
+// remote side.
 Source BinderImpl::remoteSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias)
 {
     RemoteName remote;
@@ -318,6 +319,7 @@ Source BinderImpl::remoteSource(const sql::ObjectName& name, const std::optional
     src.sqlAlias = newAlias();
     src.fromSql = emit::quoteIdent(table.physicalName) + " AS " + src.sqlAlias;
     src.offset = name.offset;
+    src.remoteTable = table.physicalName;
     for (const auto& col : table.columns) {
         SrcColumn c;
         c.name = col.name;
@@ -1206,6 +1208,20 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             w.push_back("0");
         for (int i : lockSources) {
             const Source& src = scope.sources[static_cast<size_t>(i)];
+            if (!src.remoteTable.empty()) {
+                // The rows of a table behind a database link are locked there, found by the values they were read
+                // with, as Oracle locks the remote rows of a distributed query.
+                RowLockTarget target;
+                target.remote = true;
+                target.physicalName = src.remoteTable;
+                std::string columns;
+                for (const SrcColumn& c : src.columns)
+                    columns += (columns.empty() ? "" : ", ") + c.sql;
+                target.rowsSql = "SELECT " + (columns.empty() ? std::string("NULL") : columns) + " FROM " + fromSql
+                    + whereOf(w) + (limit.empty() ? "" : " LIMIT " + limit);
+                out->lockTargets.push_back(target);
+                continue;
+            }
             if (!src.table) {
                 if (src.fromSql.rfind("(SELECT 'X' AS c1)", 0) == 0)
                     continue; // DUAL has no rows to lock

@@ -64,6 +64,9 @@ struct RowLockTarget {
     std::string physicalName;
     std::string rowNumberColumn;
     std::string rowsSql; // SELECT <rowno> FROM ... WHERE ...: one column, the row numbers
+    // A table read through a database link (physicalName is its virtual table): rowsSql lists the values of every
+    // column of the rows to lock, which the remote session locks by those values.
+    bool remote = false;
 };
 
 // The temporary table the executor fills with the locked row numbers before running a DML restricted to them

@@ -83,6 +83,24 @@ void lockRows(SessionState& s, int64_t object, const std::vector<int64_t>& rows,
 }
 
 // Runs rowsSql with the statement's parameters: the row numbers a DML or FOR UPDATE would touch.
+// The values of the rows a FOR UPDATE reads through a database link, by their storage class.
+std::vector<std::vector<Value>> remoteRowValues(
+    SessionState& s, const bind::RowLockTarget& t, const bind::BoundStatement& b, const std::vector<Bind>& binds)
+{
+    std::vector<std::vector<Value>> rows;
+    std::lock_guard conn(s.connMutex);
+    storage::Stmt q(s.conn, t.rowsSql);
+    bindParameters(q.get(), b, binds, s.fctx);
+    const int n = sqlite3_column_count(q.get());
+    while (q.step()) {
+        std::vector<Value> row;
+        for (int i = 0; i < n; ++i)
+            row.push_back(q.value(i));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 std::vector<int64_t> targetRows(
     SessionState& s, const bind::RowLockTarget& t, const bind::BoundStatement& b, const std::vector<Bind>& binds)
 {
@@ -503,6 +521,12 @@ ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std
         try {
             auto policy = waitPolicy(s, b.nowait, b.waitSeconds);
             for (const bind::RowLockTarget& t : b.lockTargets) {
+                if (t.remote) {
+                    if (b.skipLocked)
+                        throw oraError(3001, "unimplemented feature: SKIP LOCKED of a table through a database link");
+                    link::lockRemoteRows(s, t.physicalName, remoteRowValues(s, t, b, binds), b.nowait, b.waitSeconds);
+                    continue;
+                }
                 lockTable(s, t.table.objectId, locks::TableMode::RowExclusive, policy);
                 if (b.skipLocked) // rows others hold are passed over, never waited for; the query leaves them out
                     s.db->locks.lockFreeRows(s.sid, t.table.objectId, targetRows(s, t, b, binds));

@@ -1,8 +1,9 @@
 -- VEXO_UTIL.VEXO_ERR: errors of the table refresh's generated block when it runs without the progress pipe and
--- "Save Errors ON" is checked (one row per failed insert or delete: its kind and the key with the message).
+-- "Save Errors ON" is checked (one row per failed insert or delete: its kind and the key with the message; and one
+-- summary row typed with the destination owner.table).
 
 CREATE TABLE VEXO_UTIL.VEXO_ERR (
-  ERROR_TYPE VARCHAR2(20) NOT NULL,
+  ERROR_TYPE VARCHAR2(300) NOT NULL,
   ERROR_CONT VARCHAR2(2000),
   ERROR_DATE DATE DEFAULT SYSDATE NOT NULL,
   ERROR_USER VARCHAR2(30) DEFAULT USER NOT NULL

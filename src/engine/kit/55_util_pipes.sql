@@ -3,7 +3,7 @@
 --
 -- sendtoPipe(pipe, text)        sends the text as one message (waits up to 10 seconds for room in the pipe)
 -- readPipe(pipe, wait, text)    the next message in the order sent, waiting up to wait seconds; null when none
---                               came. A message's leading '#' (the refresh block's mark of an error or of the
+--                               came or the message was empty. A message's leading '#' (the refresh block's mark of an error or of the
 --                               final message) is taken off.
 -- Both are called without an owner, through public synonyms.
 
@@ -23,7 +23,7 @@ END sendtoPipe;
 /
 
 CREATE OR REPLACE PROCEDURE VEXO_UTIL.readPipe(pPipe IN VARCHAR2, pWait IN NUMBER, pMessage OUT VARCHAR2) IS
-  VEXO_VERSION CONSTANT VARCHAR2(10) := 'V02.01';
+  VEXO_VERSION CONSTANT VARCHAR2(10) := 'V02.02';
   vStatus INTEGER;
 BEGIN
   pMessage := NULL;
@@ -32,6 +32,10 @@ BEGIN
     RETURN;
   ELSIF vStatus <> 0 THEN
     RAISE_APPLICATION_ERROR(-20132, 'Message not read from pipe ' || pPipe || ' (status ' || vStatus || ')');
+  END IF;
+  -- An empty message (the refresh block sends one when it starts) holds no item to unpack: it reads as none.
+  IF DBMS_PIPE.NEXT_ITEM_TYPE = 0 THEN
+    RETURN;
   END IF;
   DBMS_PIPE.UNPACK_MESSAGE(pMessage);
   IF SUBSTR(pMessage, 1, 1) = '#' THEN

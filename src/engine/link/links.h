@@ -28,6 +28,12 @@ bool isRemoteDml(const sql::Statement& st);
 // Runs such a statement on the remote session of the link, as part of the local session's transaction.
 ExecResult executeRemoteDml(SessionState& s, const sql::Statement& st, std::string_view text, std::vector<Bind>& binds);
 
+// SELECT ... FOR UPDATE of a table read through a link (virtualTable, the table the binder made for it): the
+// remote session locks each row of rows, found by its column values as read, in the local session's transaction.
+// nowait and waitSeconds are the query's own (waitSeconds -1 waits as long as the link's lock timeout allows).
+void lockRemoteRows(SessionState& s, const std::string& virtualTable, const std::vector<std::vector<Value>>& rows,
+    bool nowait, int waitSeconds);
+
 // The local transaction's end reaches every remote session the session opened: Oracle commits and rolls back a
 // distributed transaction as one.
 void commitRemote(SessionState& s);

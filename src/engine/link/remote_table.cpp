@@ -485,4 +485,55 @@ bind::TableInfo SessionLookup::remoteTable(const bind::RemoteName& name) const
     return t;
 }
 
+void lockRemoteRows(SessionState& s, const std::string& virtualTable, const std::vector<std::vector<Value>>& rows,
+    bool nowait, int waitSeconds)
+{
+    const std::string prefix = virtualTableName(0).substr(0, virtualTableName(0).size() - 1);
+    RemoteObject* object = virtualTable.rfind(prefix, 0) == 0
+        ? objectById(s, std::atoll(virtualTable.c_str() + prefix.size()))
+        : nullptr;
+    if (!object)
+        throw oraError(2019, "connection description for remote database not found");
+    RemoteConnection& remote = connection(s, object->link);
+    std::string tail = " FOR UPDATE";
+    if (nowait)
+        tail += " NOWAIT";
+    else if (waitSeconds >= 0)
+        tail += " WAIT " + std::to_string(waitSeconds);
+    for (const std::vector<Value>& row : rows) {
+        // Each row by the values of the columns that can be compared; a LOB or LONG column cannot.
+        std::string where;
+        std::vector<Bind> binds;
+        for (size_t i = 0; i < object->columns.size() && i < row.size(); ++i) {
+            const ColumnDesc& c = object->columns[i];
+            if (c.type != OraType::Number && c.type != OraType::Varchar2 && c.type != OraType::Char
+                && c.type != OraType::Date && c.type != OraType::Raw && c.type != OraType::Rowid)
+                continue;
+            where += where.empty() ? " WHERE " : " AND ";
+            if (row[i].isNull()) {
+                where += quoted(c.name) + " IS NULL";
+                continue;
+            }
+            Bind b;
+            b.name = std::to_string(binds.size() + 1);
+            b.type = c.type;
+            b.value = c.type == OraType::Date && row[i].kind == Value::Kind::Text ? Value::fromDate(row[i].text) : row[i];
+            where += quoted(c.name) + " = :" + b.name;
+            binds.push_back(std::move(b));
+        }
+        try {
+            ExecResult r = remote.session->execute("SELECT NULL FROM " + object->fromText + where + tail, binds);
+            if (r.cursor)
+                r.cursor->close();
+        } catch (const Error& e) {
+            // A wait that ran out without a WAIT of the query's own is the link's distributed lock timeout.
+            if (e.code() == 30006 && !nowait && waitSeconds < 0)
+                throw remoteError(oraError(2049, "timeout: distributed transaction waiting for lock"), object->link);
+            throw remoteError(e, object->link);
+        }
+    }
+    if (remote.session->inTransaction())
+        s.inTransaction = true;
+}
+
 } // namespace engine::link

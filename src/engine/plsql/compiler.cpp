@@ -385,6 +385,8 @@ struct CCurrentRowid : CExpr {
             throw plError(1001, "invalid cursor");
         if (v.c->cursor->found != 1)
             throw plError(1410, "invalid ROWID");
+        if (v.c->cursor->rowidColumn < 0)
+            throw plError(3001, "unimplemented feature: WHERE CURRENT OF a cursor without a ROWID of its table");
         return Val { Value::fromText(v.c->cursor->currentRowid), nullptr };
     }
 };
@@ -2082,7 +2084,10 @@ std::unique_ptr<EmbeddedSql> Compiler::embedded(
         auto* sel = es->parsed->statement->as<sql::SelectStmt>();
         if (sel->query->forUpdate && sel->query->body->kind == sql::QueryBodyKind::Block) {
             auto* qb = static_cast<sql::QueryBlock*>(sel->query->body.get());
-            if (!qb->from.empty() && qb->from[0]->kind == sql::TableRefKind::Table) {
+            // A table behind a database link has no ROWID here: its rows are locked on the remote side, and
+            // WHERE CURRENT OF such a cursor is refused when it runs.
+            if (!qb->from.empty() && qb->from[0]->kind == sql::TableRefKind::Table
+                && !static_cast<sql::TableName*>(qb->from[0].get())->name.dblink) {
                 auto* tn = static_cast<sql::TableName*>(qb->from[0].get());
                 auto rowid = std::make_unique<sql::PseudoColumnExpr>();
                 rowid->which = sql::PseudoColumnExpr::Which::Rowid;

@@ -100,7 +100,9 @@ ExecResult execute(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view
     } catch (PlError& e) {
         e.stack.push_back(compiled.unit->where(frame.line));
         // The call is one statement: what it did is undone, the transaction's earlier work is kept. A COMMIT inside
-        // the block has already made its part permanent.
+        // the block has already made its part permanent. The block's open cursors are closed first: while one of
+        // them is in the middle of its rows, a cancel (sqlite3_interrupt) would stop the undo too.
+        frame.slots.clear();
         try {
             if (s.undo->mark() >= undoMark)
                 session::undoStatement(s, undoMark, lockMark);
