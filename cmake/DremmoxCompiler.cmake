@@ -1,5 +1,5 @@
 # Compiler settings shared by every target of the project: warnings for our own code, ccache when present,
-# and the sanitizer configuration.
+# and the sanitizer configurations.
 
 find_program(CCACHE_PROGRAM ccache)
 if(CCACHE_PROGRAM)
@@ -17,4 +17,8 @@ endif()
 if(DREMMOX_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
+endif()
+if(DREMMOX_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
 endif()

@@ -5,7 +5,42 @@
 
 #include <QRegularExpression>
 
+#include <chrono>
+
 namespace db {
+
+namespace {
+
+// A cursor as the session hands it out: before each fetch it checks that the logon that opened it is still the
+// session's, so that a cursor read after a logoff, or after its session is gone, fails as Oracle's client does
+// instead of reaching what looks like the end of its rows.
+class LogonCursor : public driver::Cursor {
+public:
+    LogonCursor(std::shared_ptr<driver::Cursor> cursor, std::shared_ptr<Session::LogonState> state)
+        : cursor(std::move(cursor))
+        , state(std::move(state))
+        , serial(this->state->serial.load())
+    {
+    }
+    const std::vector<driver::Column>& columns() const override { return cursor->columns(); }
+    bool next() override
+    {
+        if (state->gone.load())
+            throw OracleError(3114, QStringLiteral("ORA-03114: not connected to ORACLE"));
+        if (state->serial.load() != serial)
+            throw OracleError(1012, QStringLiteral("ORA-01012: not logged on"));
+        return cursor->next();
+    }
+    QVariant value(int i) const override { return cursor->value(i); }
+    void close() override { cursor->close(); }
+
+private:
+    std::shared_ptr<driver::Cursor> cursor;
+    std::shared_ptr<Session::LogonState> state;
+    quint64 serial;
+};
+
+} // namespace
 
 Session::Session(QObject* parent)
     : QObject(parent)
@@ -20,9 +55,30 @@ Session::Call::Call(const Session& s)
 
 Session::~Session()
 {
-    std::lock_guard calls(callMutex);
-    std::lock_guard lock(connectionMutex);
-    connection.reset();
+    logonState->gone = true;
+    std::unique_lock<std::recursive_timed_mutex> call(callMutex, std::defer_lock);
+    std::shared_ptr<driver::Connection> c = detach(call);
+    c.reset();
+}
+
+std::shared_ptr<driver::Connection> Session::detach(std::unique_lock<std::recursive_timed_mutex>& call)
+{
+    std::shared_ptr<driver::Connection> c;
+    {
+        std::lock_guard lock(connectionMutex);
+        c = std::move(connection);
+        connection.reset();
+        ++logonState->serial;
+    }
+    // A call still running on another thread keeps the connection it took; it is broken until it lets go.
+    if (!call.try_lock()) {
+        while (c && !call.try_lock_for(std::chrono::milliseconds(50)))
+            c->interrupt();
+        if (!call.owns_lock())
+            call.lock();
+    }
+    calls.fetch_add(1, std::memory_order_acq_rel);
+    return c;
 }
 
 void Session::setDriver(std::shared_ptr<driver::Driver> driver)
@@ -43,6 +99,7 @@ void Session::logOn()
     {
         std::lock_guard lock(connectionMutex);
         connection = std::move(c);
+        ++logonState->serial;
         kind = driver->databaseKind();
         version = serverVersionText;
         nlsDateFormat = QStringLiteral("DD-MON-RR");
@@ -52,13 +109,8 @@ void Session::logOn()
 
 void Session::logOff()
 {
-    const Call call(*this);
-    std::shared_ptr<driver::Connection> c;
-    {
-        std::lock_guard lock(connectionMutex);
-        c = std::move(connection);
-        connection.reset();
-    }
+    std::unique_lock<std::recursive_timed_mutex> call(callMutex, std::defer_lock);
+    std::shared_ptr<driver::Connection> c = detach(call);
     if (!c)
         return;
     // As Oracle does at a normal logoff, an open transaction is committed only by an explicit commit: roll back.
@@ -178,7 +230,17 @@ driver::Result Session::execute(const QString& sql, std::vector<driver::Bind>& b
     const Call call(*this);
     driver::Result r = connectionOrThrow()->execute(sql, binds);
     noteStatement(sql, r.kind);
+    guardCursors(r, binds);
     return r;
+}
+
+void Session::guardCursors(driver::Result& r, std::vector<driver::Bind>& binds) const
+{
+    if (r.cursor)
+        r.cursor = std::make_unique<LogonCursor>(std::shared_ptr<driver::Cursor>(std::move(r.cursor)), logonState);
+    for (driver::Bind& b : binds)
+        if (b.cursor)
+            b.cursor = std::make_shared<LogonCursor>(std::move(b.cursor), logonState);
 }
 
 bool Session::fetch(driver::Cursor& cursor)

@@ -38,6 +38,8 @@ public:
     void setDriver(std::shared_ptr<driver::Driver> driver);
 
     void logOn(); // throws OracleError; a connected session logs off first
+    // Ends the logon. A call running on another thread is broken first (it fails with ORA-01013) rather than
+    // waited for. Cursors of the logon fail with ORA-01012 when read afterwards.
     void logOff();
     bool connected() const;
 
@@ -81,12 +83,24 @@ public:
     // counters stood still in between.
     quint64 callCount() const { return calls.load(std::memory_order_acquire); }
 
+    // Which logon the session is at: a cursor remembers the one that opened it. Shared with the cursors, which may
+    // outlive the session.
+    struct LogonState {
+        std::atomic<quint64> serial { 0 }; // changes at every logon and logoff
+        std::atomic<bool> gone { false }; // the session was destroyed
+    };
+
 signals:
     void loggedOn();
     void loggedOff();
 
 private:
     std::shared_ptr<driver::Connection> connectionOrThrow() const;
+    // Takes the connection away from new calls and breaks the call running on it, if any; returns it, with the
+    // call lock held by the caller's `call`.
+    std::shared_ptr<driver::Connection> detach(std::unique_lock<std::recursive_timed_mutex>& call);
+    // The cursors a call returns (its result and REF CURSOR binds) check the logon before every fetch.
+    void guardCursors(driver::Result& r, std::vector<driver::Bind>& binds) const;
     void noteStatement(const QString& sql, StatementKind kind);
 
     driver::LogonValues logon;
@@ -96,13 +110,14 @@ private:
 
     // callMutex serialises calls; connectionMutex guards the connection pointer and what the logon found, so
     // breakExecution and the questions a grid asks while a call runs never wait for the call.
-    mutable std::recursive_mutex callMutex;
+    mutable std::recursive_timed_mutex callMutex;
     mutable std::atomic<quint64> calls { 0 };
     // Holds callMutex for one call and counts it.
     struct Call {
         explicit Call(const Session& s);
-        std::lock_guard<std::recursive_mutex> lock;
+        std::lock_guard<std::recursive_timed_mutex> lock;
     };
+    std::shared_ptr<LogonState> logonState = std::make_shared<LogonState>();
     mutable std::mutex connectionMutex;
     std::shared_ptr<driver::Connection> connection;
     QString kind;

@@ -5,8 +5,6 @@
 // - Read consistency: a session sees another session's uncommitted changes once that other session's statement
 //   has been committed to the file, which happens when any third session writes. Until then it sees the last
 //   committed state.
-// - An INSERT that collides with a key another session inserted but has not committed fails at once with
-//   ORA-00001 instead of waiting for that session to end its transaction.
 // - Logging off rolls back what the session did not commit (the access layer commits first when asked to).
 // - A definer's-rights unit (AUTHID DEFINER, the default) and a trigger run with their owner's roles enabled, where
 //   Oracle counts only what is granted to the owner directly or to PUBLIC.

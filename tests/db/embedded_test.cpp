@@ -283,3 +283,70 @@ TEST(EmbeddedValueTest, ConversionsBothWays)
 }
 
 } // namespace
+
+// Oracle's client: a cursor whose session logged off fails with ORA-01012 (not logged on), one whose connection
+// is gone with ORA-03114; neither looks like the end of its rows.
+TEST_F(EmbeddedTest, ACursorReadAfterItsLogonEndedFails)
+{
+    db::Query q(&session);
+    q.setSql(QStringLiteral("select empno from emp order by empno"));
+    q.execute();
+    ASSERT_FALSE(q.eof());
+    session.logOff();
+    try {
+        q.next();
+        FAIL() << "a cursor of an ended logon gave " << (q.eof() ? "its end" : "a row");
+    } catch (const OracleError& e) {
+        EXPECT_EQ(e.code(), 1012);
+    }
+    // Nor does a new logon of the same session revive it.
+    session.logOn();
+    EXPECT_THROW(q.next(), OracleError);
+
+    auto other = std::make_unique<db::Session>();
+    other->setUserName(QStringLiteral("SYSTEM"));
+    other->setPassword(QStringLiteral("MANAGER"));
+    other->setDatabase(QStringLiteral("DEMO"));
+    other->logOn();
+    db::Query r(other.get());
+    r.setSql(QStringLiteral("select empno from emp order by empno"));
+    r.execute();
+    other.reset();
+    try {
+        r.next();
+        FAIL() << "a cursor of a session that is gone gave " << (r.eof() ? "its end" : "a row");
+    } catch (const OracleError& e) {
+        EXPECT_EQ(e.code(), 3114);
+    }
+}
+
+TEST_F(EmbeddedTest, LogoffFromAnotherThreadBreaksTheRunningStatementFirst)
+{
+    db::Query q(&session);
+    q.setSql(QStringLiteral("begin loop null; end loop; end;"));
+    std::optional<OracleError> error;
+    const quint64 before = session.callCount();
+    std::thread worker([&] {
+        try {
+            q.execute();
+        } catch (const OracleError& e) {
+            error = e;
+        }
+    });
+    ASSERT_TRUE(testsupport::waitFor([&] { return session.callCount() > before; }));
+    std::atomic<bool> loggedOff { false };
+    std::thread closer([&] {
+        session.logOff();
+        loggedOff = true;
+    });
+    const bool ended = testsupport::waitFor([&] { return loggedOff.load(); }, 20000);
+    if (!ended)
+        while (!loggedOff) // release the test from a logoff that waits for the statement
+            session.breakExecution();
+    closer.join();
+    worker.join();
+    EXPECT_TRUE(ended) << "the logoff waited for the statement";
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->code(), 1013);
+    EXPECT_FALSE(session.connected());
+}

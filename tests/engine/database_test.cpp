@@ -9,21 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using enginetest::codeOf;
 using enginetest::EngineTest;
-
-namespace {
-
-int codeOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const engine::Error& e) {
-        return e.code();
-    }
-    return 0;
-}
-
-} // namespace
 
 TEST_F(EngineTest, NewDatabaseHasSysAndSystemWithOraclesOldDefaultPasswords)
 {

@@ -7,11 +7,23 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace enginetest {
+
+// The ORA code a piece of work fails with, 0 when it succeeds.
+inline int codeOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const engine::Error& e) {
+        return e.code();
+    }
+    return 0;
+}
 
 class EngineTest : public ::testing::Test {
 protected:

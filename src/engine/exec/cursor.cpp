@@ -19,7 +19,7 @@ void CursorCore::release()
 
 void CursorCore::prefetch()
 {
-    int rc = sqlite3_step(stmt);
+    int rc = storage::step(stmt);
     if (rc == SQLITE_ROW) {
         firstStep = 1;
         return;
@@ -32,6 +32,27 @@ void CursorCore::prefetch()
     Error e = storage::sqliteError(db, rc);
     release();
     throw e;
+}
+
+void CursorCore::buffer()
+{
+    if (!stmt)
+        return;
+    int rc = firstStep == 1 ? SQLITE_ROW : storage::step(stmt);
+    firstStep = -1;
+    while (rc == SQLITE_ROW) {
+        std::vector<Value> row(types.size());
+        for (size_t i = 0; i < types.size(); ++i)
+            readColumn(stmt, static_cast<int>(i), types[i], row[i]);
+        buffered.push_back(std::move(row));
+        rc = storage::step(stmt);
+    }
+    if (rc != SQLITE_DONE) {
+        Error e = storage::sqliteError(db, rc);
+        release();
+        throw e;
+    }
+    release();
 }
 
 void readColumn(sqlite3_stmt* stmt, int i, OraType type, Value& v)
@@ -84,9 +105,16 @@ StreamCursor::~StreamCursor()
 bool StreamCursor::next()
 {
     std::lock_guard lk(*core_->connMutex);
+    if (!core_->buffered.empty()) {
+        values_ = std::move(core_->buffered.front());
+        core_->buffered.pop_front();
+        if (core_->fetchedRows)
+            core_->fetchedRows->fetch_add(1, std::memory_order_relaxed);
+        return true;
+    }
     if (!core_->stmt)
         return false;
-    int rc = core_->firstStep == 1 ? SQLITE_ROW : sqlite3_step(core_->stmt);
+    int rc = core_->firstStep == 1 ? SQLITE_ROW : storage::step(core_->stmt);
     core_->firstStep = -1;
     if (rc == SQLITE_ROW) {
         if (core_->fetchedRows)
@@ -110,6 +138,7 @@ void StreamCursor::close()
         return;
     std::lock_guard lk(*core_->connMutex);
     core_->release();
+    core_->buffered.clear();
 }
 
 RowsCursor::RowsCursor(std::vector<ColumnDesc> columns, std::vector<std::vector<Value>> rows)

@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -26,11 +27,20 @@ struct CursorCore {
     // The executor steps to the first row before the call returns, so an error of the first row is the call's
     // error, as with Oracle's prefetch: 1 when that row waits to be read, 0 when the query had no row.
     int firstStep = -1;
+    // The types of the columns, to read them.
+    std::vector<OraType> types;
+    // The rows still to fetch, once the cursor has read them ahead (buffer()).
+    std::deque<std::vector<Value>> buffered;
 
     // Gives the statement back. The caller holds connMutex.
     void release();
     // Steps to the first row (the caller holds connMutex); throws Error.
     void prefetch();
+    // Reads the rest of the rows into memory and gives the statement back, so that the connection holds no read of
+    // the file for it. An open read keeps the connection on the file as it was when the query began, and SQLite
+    // lets no connection write from there once another has committed since; the rows read ahead are those the
+    // query would have given. The caller holds connMutex; throws Error.
+    void buffer();
 };
 
 class StreamCursor : public Cursor {

@@ -10,6 +10,7 @@
 #include "engine/exec/ddl_support.h"
 #include "engine/exec/dml_triggers.h"
 #include "engine/exec/explain.h"
+#include "engine/exec/key_locks.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/exec/system.h"
 #include "engine/fn/dateformat.h"
@@ -252,6 +253,81 @@ ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& bi
     return runWithTriggers(s, b, binds, [&] { return runDmlStatement(s, entry, binds); });
 }
 
+// A row of the given number, all its columns NULL, for as long as an INSERT runs: SQLite numbers new rows one above
+// the highest, so the statement's rows come after it. Another session's deleted rows keep their numbers until it
+// ends (its rollback puts them back). Neither recorded in undo nor checked by the constraint triggers.
+class RowNumberFloor {
+public:
+    RowNumberFloor(SessionState& s, const std::string& table)
+        : s_(s)
+        , table_(storage::quoteIdent(table))
+    {
+    }
+    ~RowNumberFloor()
+    {
+        try {
+            release();
+        } catch (const Error&) {
+            // The statement's own failure is reported; the caller undoes its SQLite transaction.
+        }
+    }
+    void place(int64_t row)
+    {
+        if (row <= 0)
+            return;
+        quietly([&] {
+            storage::Stmt ins(s_.conn,
+                "INSERT OR IGNORE INTO " + table_ + " (" + storage::quoteIdent(catalog::kRowNumberColumn)
+                    + ") VALUES (?1)");
+            ins.bind(1, row).run();
+            if (sqlite3_changes(s_.conn) > 0)
+                row_ = row;
+        });
+    }
+    void release()
+    {
+        if (row_ == 0)
+            return;
+        quietly([&] {
+            storage::Stmt del(s_.conn,
+                "DELETE FROM " + table_ + " WHERE " + storage::quoteIdent(catalog::kRowNumberColumn) + " = ?1");
+            del.bind(1, row_).run();
+        });
+        row_ = 0;
+    }
+
+private:
+    template <typename F> void quietly(F f)
+    {
+        bool capturing = s_.undo->capturing();
+        bool checksOff = s_.checksOff;
+        s_.undo->setCapturing(false);
+        s_.checksOff = true;
+        try {
+            f();
+        } catch (...) {
+            s_.undo->setCapturing(capturing);
+            s_.checksOff = checksOff;
+            throw;
+        }
+        s_.undo->setCapturing(capturing);
+        s_.checksOff = checksOff;
+    }
+
+    SessionState& s_;
+    std::string table_;
+    int64_t row_ = 0;
+};
+
+// Whether a statement reads the table it changes (INSERT ... SELECT from itself).
+bool readsItsTarget(const bind::BoundStatement& b)
+{
+    for (const bind::ObjectAccess& a : b.accesses)
+        if (a.access == bind::AccessKind::Select && a.object.objectId == b.dmlTarget->table.objectId)
+            return true;
+    return false;
+}
+
 ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<Bind>& binds)
 {
     const bind::BoundStatement& b = *entry.bound;
@@ -263,19 +339,30 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
     bool wasInTransaction = s.inTransaction;
     int64_t undoMark = s.undo->mark();
     int64_t lockMark = s.db->locks.mark(s.sid);
+    const int64_t target = b.dmlTarget ? b.dmlTarget->table.objectId : 0;
+    // An INSERT whose new rows took numbers of rows another session deleted is numbered above them instead; one
+    // that reads its own table would read the placeholder too, and waits.
+    const int64_t insertTarget
+        = b.kind == StatementKind::Insert && b.dmlTarget && !readsItsTarget(b) ? b.dmlTarget->table.objectId : 0;
     try {
-        // Rows the statement changed that another session holds (an uncommitted insert of theirs, a child row a
-        // cascade reached): the statement is undone, waits for them, and runs again.
-        std::map<int64_t, std::vector<int64_t>> conflict;
+        // What stands in the way of the statement's changes (rows and keys other sessions hold): the statement is
+        // undone, waits for them, and runs again.
+        ChangeConflict conflict;
+        // Rows of other sessions whose uncommitted keys the statement's new keys collided with.
+        std::vector<int64_t> keyHolders;
+        int64_t numberAbove = 0;
         bool deferKeys = false;
         std::optional<Error> keyError; // the row-by-row ORA-00001 that made the statement run again
         bool deferForeignKeys = false;
+        bool probed = false;
         for (;;) {
-            if (!conflict.empty()) {
+            if (!conflict.empty() || !keyHolders.empty()) {
                 session::releaseWriteLock(s);
-                for (const auto& [object, held] : conflict)
-                    lockRows(s, object, held, waitPolicy(s));
-                conflict.clear();
+                waitOut(s, conflict, waitPolicy(s));
+                s.db->locks.waitForRows(s.sid, target, keyHolders, waitPolicy(s));
+                conflict = {};
+                keyHolders.clear();
+                probed = false;
             }
             std::vector<int64_t> rows;
             bool restricted = false;
@@ -289,9 +376,11 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
             }
             session::WriteScope w(s);
             DeferredKeys deferred;
-            try {
-                if (deferKeys && !deferred.setAside(s, b.dmlTarget->physicalName))
-                    throw *keyError;
+            std::optional<RowNumberFloor> floor;
+            if (numberAbove > 0)
+                floor.emplace(s, b.dmlTarget->physicalName);
+            // One run of the statement, from filling the locked rows' table to its RETURNING values.
+            auto run = [&] {
                 if (restricted) {
                     storage::exec(s.conn, std::string("DELETE FROM ") + bind::kDmlRowsTable);
                     storage::Stmt ins(s.conn, std::string("INSERT INTO ") + bind::kDmlRowsTable + " VALUES (?1)");
@@ -324,7 +413,7 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
                 } fkReset { s };
                 s.foreignKeysDeferred = deferForeignKeys;
                 for (;;) {
-                    int rc = sqlite3_step(stmt);
+                    int rc = storage::step(stmt);
                     if (rc == SQLITE_ROW) {
                         setReturning(b, stmt, binds, returned++);
                         continue;
@@ -334,35 +423,63 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
                     break;
                 }
                 r.rowsProcessed = sqlite3_changes64(s.conn);
-                s.foreignKeysDeferred = false;
-                deferred.restore(s);
-                if (deferForeignKeys)
-                    checkDeferredForeignKeys(s, s.undo->rowsChangedSince(undoMark), b.kind);
                 if (!b.returning.empty() && returned == 0)
                     for (const bind::ReturningItem& item : b.returning)
                         for (Bind& bd : binds)
                             if (bd.name == item.bindName)
                                 bd.value = Value::null();
-                locks::WaitPolicy nowait = waitPolicy(s, true);
-                for (const auto& [object, touched] : s.undo->rowsChangedSince(undoMark)) {
-                    try {
-                        s.db->locks.lockRows(s.sid, object, touched, nowait);
-                    } catch (const Error& e) {
-                        if (e.code() != 54)
-                            throw;
-                        conflict[object] = touched;
-                    }
-                }
+            };
+            try {
+                if (deferKeys && !deferred.setAside(s, b.dmlTarget->physicalName))
+                    throw *keyError;
+                if (floor)
+                    floor->place(numberAbove);
+                run();
+                if (floor)
+                    floor->release();
+                s.foreignKeysDeferred = false;
+                deferred.restore(s);
+                if (deferForeignKeys)
+                    checkDeferredForeignKeys(s, s.undo->rowsChangedSince(undoMark), b.kind);
+                conflict = lockChanges(s, undoMark, insertTarget);
                 if (!conflict.empty()) {
                     s.undo->undoTo(undoMark);
-                    deferred.restore(s);
+                    s.db->locks.releaseAfter(s.sid, lockMark);
+                    numberAbove = std::max(numberAbove, conflict.renumberAbove);
+                    conflict.renumberAbove = 0;
                     continue;
                 }
                 if (s.undo->pendingCount() > kUndoSpill)
                     s.undo->persistPending();
             } catch (const Error& e) {
+                if (floor)
+                    floor->release();
                 s.undo->undoTo(undoMark);
                 deferred.restore(s); // the rows are back as they were, so the keys build again
+                // A duplicate of a key another session added and has not committed: Oracle waits for that session
+                // (and the statement then fails, or not, by how it ends). Run once more to find whose key it is.
+                if (e.code() == 1 && !probed && !deferKeys && target
+                    && (b.kind == StatementKind::Insert || b.kind == StatementKind::Update)
+                    && s.db->locks.othersAddedKeys(s.sid, target)) {
+                    probed = true;
+                    const TableKeys& keys = s.keys->keysOf(s, target);
+                    if (!keys.keys.empty()) {
+                        {
+                            KeyProbe probe(s, keys);
+                            try {
+                                run();
+                            } catch (const Error&) {
+                                // Whatever else fails shows when the statement runs again.
+                            }
+                            keyHolders = probe.hits();
+                        }
+                        s.undo->undoTo(undoMark);
+                        if (!keyHolders.empty()) {
+                            s.db->locks.releaseAfter(s.sid, lockMark);
+                            continue;
+                        }
+                    }
+                }
                 if (e.code() == 1 && !deferKeys && b.kind == StatementKind::Update && b.dmlTarget) {
                     deferKeys = true;
                     keyError = e;
@@ -374,6 +491,8 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
                 }
                 throw;
             } catch (...) {
+                if (floor)
+                    floor->release();
                 s.undo->undoTo(undoMark);
                 deferred.restore(s);
                 throw;
@@ -440,6 +559,8 @@ ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std
     core->db = s.conn;
     core->interrupted = &s.interrupted;
     core->fetchedRows = &s.info.io.consistentGets;
+    for (const ColumnDesc& c : b.columns)
+        core->types.push_back(c.type);
     std::lock_guard conn(s.connMutex);
     core->stmt = entry->take(s.conn);
     core->owner = entry;

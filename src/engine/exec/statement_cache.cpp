@@ -19,8 +19,7 @@ sqlite3_stmt* CachedStatement::take(sqlite3* db)
         return s;
     }
     sqlite3_stmt* s = nullptr;
-    int rc = sqlite3_prepare_v3(
-        db, bound->sql.data(), static_cast<int>(bound->sql.size()), SQLITE_PREPARE_PERSISTENT, &s, nullptr);
+    int rc = storage::prepare(db, bound->sql, SQLITE_PREPARE_PERSISTENT, &s);
     if (rc != SQLITE_OK)
         throw storage::sqliteError(db, rc);
     return s;

@@ -1,9 +1,11 @@
-// Row and table locks with waits, NOWAIT, timeouts, deadlock detection and cancel.
+// Row, table and key locks with waits, NOWAIT, timeouts, deadlock detection and cancel.
 #include "engine/locks/lock_manager.h"
 
 #include "engine/engine.h"
 
+#include <algorithm>
 #include <chrono>
+#include <limits>
 
 namespace engine::locks {
 
@@ -36,84 +38,123 @@ static bool covers(TableMode held, TableMode requested)
     return held == TableMode::ShareRowExclusive && requested != TableMode::Exclusive;
 }
 
-int64_t LockManager::tableBlocker(int64_t session, int64_t object, TableMode mode) const
+std::vector<int64_t> LockManager::blockers(int64_t session, const Wait& w) const
 {
-    auto it = tables_.find(object);
-    if (it == tables_.end())
-        return 0;
-    for (const TableHolder& h : it->second)
-        if (h.session != session && !compatible(h.mode, mode))
-            return h.session;
-    return 0;
+    std::vector<int64_t> r;
+    auto add = [&](int64_t s) {
+        if (s != session && std::find(r.begin(), r.end(), s) == r.end())
+            r.push_back(s);
+    };
+    switch (w.kind) {
+    case Kind::Row:
+        for (int64_t row : w.rows)
+            if (auto it = rows_.find({ w.object, row }); it != rows_.end())
+                add(it->second.session);
+        break;
+    case Kind::Key:
+        for (const KeyId& k : w.keys)
+            if (auto it = keys_.find(k); it != keys_.end())
+                add(it->second);
+        break;
+    case Kind::Table:
+        if (auto it = tables_.find(w.object); it != tables_.end())
+            for (const TableHolder& h : it->second)
+                if (!compatible(h.mode, w.mode))
+                    add(h.session);
+        break;
+    }
+    return r;
 }
 
-bool LockManager::closesCycle(int64_t session, int64_t blocker) const
+bool LockManager::closesCycle(int64_t session, const Wait& w) const
 {
-    int64_t s = blocker;
-    for (size_t guard = 0; guard <= waitsFor_.size() + 1; ++guard) {
+    // Depth-first over who waits for whom, each edge as the locks stand now.
+    std::vector<int64_t> todo = blockers(session, w);
+    std::set<int64_t> seen;
+    while (!todo.empty()) {
+        int64_t s = todo.back();
+        todo.pop_back();
         if (s == session)
             return true;
-        auto it = waitsFor_.find(s);
-        if (it == waitsFor_.end())
-            return false;
-        s = it->second;
+        if (!seen.insert(s).second)
+            continue;
+        auto it = waits_.find(s);
+        if (it == waits_.end())
+            continue;
+        for (int64_t b : blockers(s, it->second))
+            todo.push_back(b);
     }
     return false;
 }
 
-void LockManager::waitFor(std::unique_lock<std::mutex>& lk, int64_t session, int64_t blocker, const WaitPolicy& policy,
+void LockManager::waitFor(std::unique_lock<std::mutex>& lk, int64_t session, const Wait& w, const WaitPolicy& policy,
     std::chrono::steady_clock::time_point deadline)
 {
     if (policy.nowait)
         throw oraError(54, "resource busy and acquire with NOWAIT specified or timeout expired");
-    if (closesCycle(session, blocker))
+    if (closesCycle(session, w))
         throw oraError(60, "deadlock detected while waiting for resource");
     if (policy.interrupted && policy.interrupted->load())
         throw oraError(1013, "user requested cancel of current operation");
     if (policy.timeoutSeconds >= 0 && std::chrono::steady_clock::now() >= deadline)
         throw oraError(30006, "resource busy; acquire with WAIT timeout expired");
-    waitsFor_[session] = blocker;
+    waits_[session] = w;
+    // Woken by every release; the timeout only bounds how late an interrupt or an expired WAIT n is noticed.
     changed_.wait_for(lk, std::chrono::milliseconds(50));
-    waitsFor_.erase(session);
+    waits_.erase(session);
+}
+
+static std::chrono::steady_clock::time_point deadlineOf(const WaitPolicy& policy)
+{
+    return std::chrono::steady_clock::now() + std::chrono::seconds(std::max(policy.timeoutSeconds, 0));
 }
 
 void LockManager::lockTable(int64_t session, int64_t object, TableMode mode, const WaitPolicy& policy)
 {
     std::unique_lock lk(mutex_);
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(policy.timeoutSeconds, 0));
-    while (int64_t blocker = tableBlocker(session, object, mode))
-        waitFor(lk, session, blocker, policy, deadline);
+    auto deadline = deadlineOf(policy);
+    Wait w;
+    w.kind = Kind::Table;
+    w.object = object;
+    w.mode = mode;
+    while (!blockers(session, w).empty())
+        waitFor(lk, session, w, policy, deadline);
     auto& holders = tables_[object];
     for (const TableHolder& h : holders)
         if (h.session == session && covers(h.mode, mode))
             return;
     holders.push_back({ session, mode });
-    held_[session].push_back({ false, object, 0, mode });
+    held_[session].push_back({ Kind::Table, object, 0, mode });
+}
+
+bool LockManager::rowsFree(int64_t session, int64_t object, const std::vector<int64_t>& rows) const
+{
+    for (int64_t r : rows)
+        if (auto it = rows_.find({ object, r }); it != rows_.end() && it->second.session != session)
+            return false;
+    return true;
 }
 
 void LockManager::lockRows(int64_t session, int64_t object, const std::vector<int64_t>& rows, const WaitPolicy& policy)
 {
     std::unique_lock lk(mutex_);
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(policy.timeoutSeconds, 0));
-    for (;;) {
-        int64_t blocker = 0;
-        for (int64_t r : rows) {
-            auto it = rows_.find({ object, r });
-            if (it != rows_.end() && it->second != session) {
-                blocker = it->second;
-                break;
-            }
-        }
-        if (!blocker)
-            break;
-        waitFor(lk, session, blocker, policy, deadline);
-    }
+    // The wait's description is made only when there is something to wait for.
+    if (!rowsFree(session, object, rows))
+        waitUntilFree(lk, session, Wait { Kind::Row, object, rows, TableMode::RowShare, {} }, policy);
     auto& mine = held_[session];
     for (int64_t r : rows) {
-        auto [it, inserted] = rows_.emplace(RowKey { object, r }, session);
+        auto [it, inserted] = rows_.emplace(RowKey { object, r }, RowHolder { session, false });
         if (inserted)
-            mine.push_back({ true, object, r, TableMode::RowShare });
+            mine.push_back({ Kind::Row, object, r, TableMode::RowShare });
     }
+}
+
+void LockManager::waitUntilFree(
+    std::unique_lock<std::mutex>& lk, int64_t session, const Wait& w, const WaitPolicy& policy)
+{
+    auto deadline = deadlineOf(policy);
+    while (!blockers(session, w).empty())
+        waitFor(lk, session, w, policy, deadline);
 }
 
 std::vector<int64_t> LockManager::lockFreeRows(int64_t session, int64_t object, const std::vector<int64_t>& rows)
@@ -122,15 +163,126 @@ std::vector<int64_t> LockManager::lockFreeRows(int64_t session, int64_t object, 
     std::vector<int64_t> taken;
     auto& mine = held_[session];
     for (int64_t r : rows) {
-        auto [it, inserted] = rows_.emplace(RowKey { object, r }, session);
+        auto [it, inserted] = rows_.emplace(RowKey { object, r }, RowHolder { session, false });
         if (inserted)
-            mine.push_back({ true, object, r, TableMode::RowShare });
-        if (it->second == session)
+            mine.push_back({ Kind::Row, object, r, TableMode::RowShare });
+        if (it->second.session == session)
             taken.push_back(r);
     }
     if (mine.empty())
         held_.erase(session);
     return taken;
+}
+
+void LockManager::count(std::unordered_map<int64_t, std::unordered_map<int64_t, int>>& m, int64_t object,
+    int64_t session, int delta)
+{
+    auto& perSession = m[object];
+    int& n = perSession[session];
+    n += delta;
+    if (n <= 0) {
+        perSession.erase(session);
+        if (perSession.empty())
+            m.erase(object);
+    }
+}
+
+bool LockManager::others(
+    const std::unordered_map<int64_t, std::unordered_map<int64_t, int>>& m, int64_t object, int64_t session)
+{
+    auto it = m.find(object);
+    if (it == m.end())
+        return false;
+    return it->second.size() > 1 || !it->second.count(session);
+}
+
+bool LockManager::markKeysAdded(int64_t session, int64_t object, const std::vector<int64_t>& rows)
+{
+    std::lock_guard lk(mutex_);
+    for (int64_t r : rows) {
+        auto it = rows_.find({ object, r });
+        if (it == rows_.end() || it->second.session != session || it->second.keysAdded)
+            continue;
+        it->second.keysAdded = true;
+        count(addedCounts_, object, session, 1);
+    }
+    return others(keyCounts_, object, session);
+}
+
+void LockManager::lockKeys(int64_t session, const std::vector<KeyId>& keys)
+{
+    if (keys.empty())
+        return;
+    std::lock_guard lk(mutex_);
+    for (const KeyId& k : keys) {
+        auto [it, inserted] = keys_.emplace(k, session);
+        if (!inserted)
+            continue;
+        held_[session].push_back({ Kind::Key, k.object, 0, TableMode::RowShare });
+        heldKeys_[session].push_back(k);
+        count(keyCounts_, k.object, session, 1);
+    }
+}
+
+void LockManager::waitForRows(
+    int64_t session, int64_t object, const std::vector<int64_t>& rows, const WaitPolicy& policy)
+{
+    std::unique_lock lk(mutex_);
+    if (!rowsFree(session, object, rows))
+        waitUntilFree(lk, session, Wait { Kind::Row, object, rows, TableMode::RowShare, {} }, policy);
+}
+
+void LockManager::waitForKeys(int64_t session, const std::vector<KeyId>& keys, const WaitPolicy& policy)
+{
+    if (keys.empty())
+        return;
+    std::unique_lock lk(mutex_);
+    waitUntilFree(lk, session, Wait { Kind::Key, keys.front().object, {}, TableMode::RowShare, keys }, policy);
+}
+
+bool LockManager::othersHoldKeys(int64_t session, int64_t object)
+{
+    std::lock_guard lk(mutex_);
+    return others(keyCounts_, object, session);
+}
+
+bool LockManager::othersAddedKeys(int64_t session, int64_t object)
+{
+    std::lock_guard lk(mutex_);
+    return others(addedCounts_, object, session);
+}
+
+std::vector<KeyId> LockManager::heldByOthers(int64_t session, const std::vector<KeyId>& keys)
+{
+    std::lock_guard lk(mutex_);
+    std::vector<KeyId> r;
+    for (const KeyId& k : keys)
+        if (auto it = keys_.find(k); it != keys_.end() && it->second != session)
+            r.push_back(k);
+    return r;
+}
+
+int64_t LockManager::keyAddingHolder(int64_t session, int64_t object, int64_t row)
+{
+    std::lock_guard lk(mutex_);
+    auto it = rows_.find({ object, row });
+    if (it == rows_.end() || it->second.session == session || !it->second.keysAdded)
+        return 0;
+    return it->second.session;
+}
+
+int64_t LockManager::highestRowOfOthers(int64_t session, int64_t object)
+{
+    std::lock_guard lk(mutex_);
+    auto it = rows_.upper_bound({ object, std::numeric_limits<int64_t>::max() });
+    while (it != rows_.begin()) {
+        --it;
+        if (it->first.object != object)
+            break;
+        if (it->second.session != session)
+            return it->first.row;
+    }
+    return 0;
 }
 
 int64_t LockManager::mark(int64_t session)
@@ -148,11 +300,25 @@ void LockManager::releaseAfter(int64_t session, int64_t mark)
         if (it == held_.end())
             return;
         auto& mine = it->second;
+        auto& myKeys = heldKeys_[session];
         while (static_cast<int64_t>(mine.size()) > mark) {
             const Held& h = mine.back();
-            if (h.isRow) {
-                rows_.erase({ h.object, h.row });
-            } else {
+            switch (h.kind) {
+            case Kind::Row: {
+                auto r = rows_.find({ h.object, h.row });
+                if (r != rows_.end()) {
+                    if (r->second.keysAdded)
+                        count(addedCounts_, h.object, session, -1);
+                    rows_.erase(r);
+                }
+                break;
+            }
+            case Kind::Key:
+                keys_.erase(myKeys.back());
+                myKeys.pop_back();
+                count(keyCounts_, h.object, session, -1);
+                break;
+            case Kind::Table: {
                 auto& holders = tables_[h.object];
                 for (auto t = holders.begin(); t != holders.end(); ++t)
                     if (t->session == session && t->mode == h.mode) {
@@ -161,11 +327,15 @@ void LockManager::releaseAfter(int64_t session, int64_t mark)
                     }
                 if (holders.empty())
                     tables_.erase(h.object);
+                break;
+            }
             }
             mine.pop_back();
         }
-        if (mine.empty())
+        if (mine.empty()) {
             held_.erase(it);
+            heldKeys_.erase(session);
+        }
     }
     changed_.notify_all();
 }
@@ -184,7 +354,7 @@ int64_t LockManager::rowHolder(int64_t object, int64_t row)
 {
     std::lock_guard lk(mutex_);
     auto it = rows_.find({ object, row });
-    return it == rows_.end() ? 0 : it->second;
+    return it == rows_.end() ? 0 : it->second.session;
 }
 
 bool LockManager::holdsAny(int64_t session)
@@ -200,9 +370,15 @@ LockManager::Snapshot LockManager::snapshot()
     for (const auto& [object, holders] : tables_)
         for (const TableHolder& h : holders)
             s.tables.push_back({ h.session, object, h.mode });
-    for (const auto& [key, session] : rows_)
+    for (const auto& [key, holder] : rows_)
+        s.rowHolders.insert(holder.session);
+    for (const auto& [key, session] : keys_)
         s.rowHolders.insert(session);
-    s.waitsFor.insert(waitsFor_.begin(), waitsFor_.end());
+    for (const auto& [waiter, w] : waits_) {
+        auto b = blockers(waiter, w);
+        if (!b.empty())
+            s.waitsFor[waiter] = b.front();
+    }
     return s;
 }
 

@@ -4,6 +4,7 @@
 #include "engine/exec/cursor.h"
 #include "engine/exec/dml_triggers.h"
 #include "engine/exec/executor.h"
+#include "engine/exec/key_locks.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/link/links.h"
 #include "engine/plsql/native.h"
@@ -29,6 +30,7 @@ SessionState::~SessionState()
         openCursors.clear();
     }
     cache.reset();
+    keys.reset();
     undo.reset();
     if (db) {
         {
@@ -65,8 +67,17 @@ ExecResult Session::execute(std::string_view sql, std::vector<Bind>& binds)
 {
     SessionState& s = *state_;
     return sysview::runCall(s, [&] {
+        session::endLostTransaction(s);
         int64_t undoRows = sysview::pendingUndoRows(s);
-        ExecResult r = exec::execute(s, sql, binds);
+        ExecResult r;
+        try {
+            r = exec::execute(s, sql, binds);
+        } catch (const Error& e) {
+            // A failure that cost the transaction part of its work ends it, and says so.
+            session::endLostTransaction(s, e.message());
+            throw;
+        }
+        session::endLostTransaction(s);
         sysview::countStatement(s, r, undoRows);
         return r;
     });

@@ -27,6 +27,7 @@ struct Links;
 } // namespace link
 namespace exec {
 class StatementCache;
+class KeyCache;
 struct CursorCore;
 } // namespace exec
 namespace plsql {
@@ -81,6 +82,7 @@ struct SessionState {
     std::deque<std::string> outputLines;
 
     std::unique_ptr<exec::StatementCache> cache;
+    std::unique_ptr<exec::KeyCache> keys; // the unique keys of tables, for key locks
     std::vector<std::weak_ptr<exec::CursorCore>> openCursors; // ended when the session logs off
     bool readOnlyTransaction = false; // SET TRANSACTION READ ONLY
     bool checksOff = false; // TRUNCATE and DDL that move rows: the constraint triggers stand aside

@@ -1,6 +1,7 @@
 // Oracle transactions on the session's connection.
 #include "engine/session/transaction.h"
 
+#include "engine/exec/cursor.h"
 #include "engine/jobs/coordinator.h"
 #include "engine/link/links.h"
 #include "engine/storage/database_state.h"
@@ -8,13 +9,42 @@
 
 namespace engine::session {
 
+namespace {
+
+// After a failed SQLite call: when SQLite has ended the transaction itself, the session's changes in it are gone
+// with their undo records.
+void noteEndedBySqlite(SessionState& s)
+{
+    if (s.sqliteTxnOpen && sqlite3_get_autocommit(s.conn)) {
+        s.sqliteTxnOpen = false;
+        s.undo->markLost();
+    }
+}
+
+// The session's open cursors read the rest of their rows into memory and end their reads of the file.
+void readCursorsAhead(SessionState& s)
+{
+    for (auto& w : s.openCursors)
+        if (auto core = w.lock())
+            core->buffer();
+}
+
+} // namespace
+
 void commitPendingOf(SessionState& other)
 {
     std::lock_guard conn(other.connMutex);
     if (!other.sqliteTxnOpen)
         return;
-    other.undo->persistPending();
-    storage::exec(other.conn, "COMMIT");
+    try {
+        other.undo->persistPending();
+        storage::exec(other.conn, "COMMIT");
+    } catch (const Error&) {
+        // Its transaction must not stay half in the file, nor keep SQLite's write lock from the caller.
+        if (!sqlite3_get_autocommit(other.conn))
+            sqlite3_exec(other.conn, "ROLLBACK", nullptr, nullptr, nullptr);
+        other.undo->markLost();
+    }
     other.sqliteTxnOpen = false;
 }
 
@@ -34,8 +64,16 @@ WriteScope::WriteScope(SessionState& s)
         s.db->pendingWriter = nullptr;
     }
     conn_ = std::unique_lock(s.connMutex);
+    noteEndedBySqlite(s);
     if (!s.sqliteTxnOpen) {
-        storage::exec(s.conn, "BEGIN IMMEDIATE");
+        int rc = sqlite3_exec(s.conn, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_BUSY_SNAPSHOT) {
+            // A cursor of the session still reads the file as it was before another session committed.
+            readCursorsAhead(s);
+            rc = sqlite3_exec(s.conn, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        }
+        if (rc != SQLITE_OK)
+            throw storage::sqliteError(s.conn, rc);
         s.sqliteTxnOpen = true;
     }
     s.db->pendingWriter = &s;
@@ -47,10 +85,8 @@ WriteScope::~WriteScope()
 {
     if (--s_.writeScopeDepth > 0)
         return;
-    if (s_.sqliteTxnOpen && sqlite3_get_autocommit(s_.conn)) {
-        // SQLite ended the transaction itself (an I/O error or a full disk rolls it back).
-        s_.sqliteTxnOpen = false;
-    }
+    // SQLite may have ended the transaction itself (an I/O error or a full disk rolls it back).
+    noteEndedBySqlite(s_);
     if (!s_.sqliteTxnOpen && s_.db->pendingWriter == &s_)
         s_.db->pendingWriter = nullptr;
 }
@@ -59,8 +95,13 @@ void WriteScope::commitSqlite()
 {
     if (!s_.sqliteTxnOpen)
         return;
-    s_.undo->persistPending();
-    storage::exec(s_.conn, "COMMIT");
+    try {
+        s_.undo->persistPending();
+        storage::exec(s_.conn, "COMMIT");
+    } catch (const Error&) {
+        noteEndedBySqlite(s_);
+        throw;
+    }
     s_.sqliteTxnOpen = false;
 }
 
@@ -81,35 +122,80 @@ void releaseWriteLock(SessionState& s)
     }
 }
 
-void commit(SessionState& s)
+namespace {
+
+void endTransaction(SessionState& s)
 {
-    link::commitRemote(s);
-    if (s.sqliteTxnOpen || s.undo->hasPersisted()) {
-        WriteScope w(s);
-        s.undo->discardAll();
-        w.commitSqlite();
-    } else {
-        s.undo->discardAll();
-    }
     s.db->locks.releaseAll(s.sid);
     s.savepoints.clear();
     s.inTransaction = false;
     jobs::transactionEnded(s);
 }
 
+// Applies the whole undo of the transaction and commits that.
+void undoAll(SessionState& s)
+{
+    WriteScope w(s);
+    s.undo->undoTo(0);
+    s.undo->discardAll();
+    w.commitSqlite();
+}
+
+} // namespace
+
+void endLostTransaction(SessionState& s, const std::string& cause)
+{
+    if (!s.undo->lost())
+        return;
+    bool hadWork = s.inTransaction;
+    undoAll(s);
+    s.undo->clearLost();
+    endTransaction(s);
+    link::rollbackRemote(s);
+    s.readOnlyTransaction = false;
+    if (hadWork)
+        throw oraError(2091, "transaction rolled back" + (cause.empty() ? std::string() : "\n" + cause));
+}
+
+void commit(SessionState& s)
+{
+    endLostTransaction(s);
+    link::commitRemote(s);
+    bool write = false;
+    {
+        std::lock_guard conn(s.connMutex);
+        write = s.sqliteTxnOpen || s.undo->hasPersisted();
+        if (!write)
+            s.undo->discardAll();
+    }
+    if (write) {
+        try {
+            WriteScope w(s);
+            s.undo->discardAll();
+            w.commitSqlite();
+        } catch (const Error& e) {
+            // Committed nothing. When SQLite took the work back, the transaction ends as a whole, as Oracle ends a
+            // transaction whose commit failed; else it is still open and may be committed again or rolled back.
+            endLostTransaction(s, e.message());
+            throw;
+        }
+    }
+    endTransaction(s);
+}
+
 void rollback(SessionState& s)
 {
-    if (s.undo->mark() > 0 || s.undo->hasPersisted() || s.sqliteTxnOpen) {
-        WriteScope w(s);
-        s.undo->undoTo(0);
-        s.undo->discardAll();
-        w.commitSqlite();
+    bool write = false;
+    {
+        std::lock_guard conn(s.connMutex);
+        write = s.undo->mark() > 0 || s.undo->hasPersisted() || s.sqliteTxnOpen || s.undo->lost();
     }
-    s.db->locks.releaseAll(s.sid);
-    s.savepoints.clear();
-    s.inTransaction = false;
+    if (write) {
+        undoAll(s);
+        s.undo->clearLost();
+    }
+    endTransaction(s);
     link::rollbackRemote(s);
-    jobs::transactionEnded(s);
 }
 
 void savepoint(SessionState& s, const std::string& name)
@@ -132,6 +218,8 @@ void rollbackToSavepoint(SessionState& s, const std::string& name)
             it = i;
     if (it == s.savepoints.end())
         throw oraError(1086, "savepoint '" + name + "' never established in this session or is invalid");
+    // Work after the savepoint that SQLite took back cannot be told from work before it.
+    endLostTransaction(s);
     Savepoint sp = *it;
     link::rollbackRemoteToSavepoint(s, name);
     if (s.undo->changedSince(sp.undoMark)) {

@@ -35,9 +35,18 @@ private:
 void releaseWriteLock(SessionState& s);
 
 // Commits the SQLite transaction a session left open (its undo kept in UNDO$). The caller holds the database's
-// gate and clears pendingWriter.
+// gate and clears pendingWriter. When that fails (a full disk), the other session's SQLite transaction is rolled
+// back and its undo marked lost: its own next call ends its transaction (endLostTransaction). Never throws.
 void commitPendingOf(SessionState& other);
 
+// When SQLite took back a SQLite transaction of the session (see UndoLog::lost), rolls back the rest of its
+// Oracle transaction and releases its locks, then throws ORA-02091 (with cause as a second line) if the
+// transaction had done anything. Does nothing otherwise. When the rest cannot be rolled back either, throws that
+// failure and stays lost: the work stays undoable, by a later call or at the next open.
+void endLostTransaction(SessionState& s, const std::string& cause = {});
+
+// COMMIT. A commit that fails leaves the transaction open, or, when SQLite rolled its work back, ends it with
+// ORA-02091 as Oracle ends a transaction whose commit failed.
 void commit(SessionState& s);
 void rollback(SessionState& s);
 void savepoint(SessionState& s, const std::string& name);

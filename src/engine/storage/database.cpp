@@ -3,6 +3,7 @@
 #include "engine/catalog/passwords.h"
 #include "engine/catalog/schema.h"
 #include "engine/engine.h"
+#include "engine/exec/key_locks.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/fn/context.h"
 #include "engine/jobs/coordinator.h"
@@ -271,6 +272,7 @@ std::unique_ptr<Session> Database::startSession(std::unique_ptr<SessionState> st
     st->undo = std::make_unique<undo::UndoLog>(st->conn, st->sid, &state->undoSeq);
     st->undo->setCapturing(true);
     st->cache = std::make_unique<exec::StatementCache>();
+    st->keys = std::make_unique<exec::KeyCache>();
     session::registerSessionFunctions(*st);
     sysview::onLogon(*st, client, checkRestricted);
     if (prepare) {

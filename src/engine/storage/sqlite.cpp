@@ -24,22 +24,66 @@ Error sqliteError(sqlite3* db, int rc)
         return oraError(1578, corruptBlockText(db, (rc & 0xff) == SQLITE_NOTADB ? 1 : firstDamagedPage(db)));
     if ((rc & 0xff) == SQLITE_FULL)
         return oraError(1653, "unable to extend table: " + text);
+    if (rc == SQLITE_IOERR_READ || rc == SQLITE_IOERR_SHORT_READ)
+        return oraError(1115, "IO error reading block from file (" + text + ")");
+    if ((rc & 0xff) == SQLITE_IOERR)
+        return oraError(1114, "IO error writing block to file (" + text + ")");
     return oraError(600, "internal error code, arguments: [sqlite], [" + std::to_string(rc) + "], [" + text + "]");
+}
+
+namespace {
+
+// How often a statement is prepared again while other connections keep changing the schema.
+constexpr int kSchemaRetries = 100;
+
+} // namespace
+
+int prepare(sqlite3* db, std::string_view sql, unsigned flags, sqlite3_stmt** stmt, const char** tail)
+{
+    int rc = SQLITE_OK;
+    for (int tries = 0; tries < kSchemaRetries; ++tries) {
+        rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), flags, stmt, tail);
+        if (rc != SQLITE_SCHEMA)
+            break;
+    }
+    return rc;
+}
+
+int step(sqlite3_stmt* stmt)
+{
+    int rc = sqlite3_step(stmt);
+    for (int tries = 0; rc == SQLITE_SCHEMA && tries < kSchemaRetries; ++tries) {
+        sqlite3_reset(stmt);
+        rc = sqlite3_step(stmt);
+    }
+    return rc;
 }
 
 void exec(sqlite3* db, std::string_view sql)
 {
-    std::string s(sql);
-    int rc = sqlite3_exec(db, s.c_str(), nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK)
-        throw sqliteError(db, rc);
+    while (!sql.empty()) {
+        sqlite3_stmt* stmt = nullptr;
+        const char* tail = nullptr;
+        int rc = prepare(db, sql, 0, &stmt, &tail);
+        if (rc != SQLITE_OK)
+            throw sqliteError(db, rc);
+        sql.remove_prefix(static_cast<size_t>(tail - sql.data()));
+        if (!stmt)
+            continue; // blanks or a comment
+        while ((rc = step(stmt)) == SQLITE_ROW) { }
+        if (rc != SQLITE_DONE) {
+            Error e = sqliteError(db, rc);
+            sqlite3_finalize(stmt);
+            throw e;
+        }
+        sqlite3_finalize(stmt);
+    }
 }
 
 Stmt::Stmt(sqlite3* db, std::string_view sql)
     : db_(db)
 {
-    int rc
-        = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr);
+    int rc = prepare(db, sql, SQLITE_PREPARE_PERSISTENT, &stmt_);
     if (rc != SQLITE_OK)
         throw sqliteError(db, rc);
 }
@@ -120,7 +164,7 @@ Stmt& Stmt::bindValue(int i, const Value& v)
 
 bool Stmt::step()
 {
-    int rc = sqlite3_step(stmt_);
+    int rc = storage::step(stmt_);
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)

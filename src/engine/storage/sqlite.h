@@ -19,6 +19,13 @@ Error sqliteError(sqlite3* db, int rc);
 // Runs one or more statements without results; throws Error.
 void exec(sqlite3* db, std::string_view sql);
 
+// sqlite3_prepare_v3 and sqlite3_step for the engine. Another connection's DDL can land while a statement is
+// prepared or about to start, more often in a row than SQLite retries on its own; SQLite then reports
+// SQLITE_SCHEMA for a statement that has not begun. These prepare and run it again (a statement only reports it
+// before it did anything), as SQLite expects its callers to do.
+int prepare(sqlite3* db, std::string_view sql, unsigned flags, sqlite3_stmt** stmt, const char** tail = nullptr);
+int step(sqlite3_stmt* stmt);
+
 // A prepared statement, finalized when it goes.
 class Stmt {
 public:

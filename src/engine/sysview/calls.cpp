@@ -117,12 +117,20 @@ void checkKilled(SessionState& s)
         tellKilled(s);
 }
 
+void endKilledQuietly(SessionState& s)
+{
+    if (s.info.kill.load() == static_cast<int>(KillState::Killed))
+        endKilled(s);
+}
+
 int64_t pendingUndoRows(SessionState& s)
 {
     // Asked before every call, so it must not walk the journal: the count of undo records is what a rollback
     // applies.
     if (!s.undo || !s.inTransaction)
         return 0;
+    // Another session that commits this one's SQLite transaction moves the records to UNDO$.
+    std::lock_guard conn(s.connMutex);
     return static_cast<int64_t>(s.undo->pendingCount());
 }
 

@@ -15,6 +15,9 @@ void enterCall(SessionState& s);
 void leaveCall(SessionState& s);
 // Throws ORA-00028 (after rolling back) when the session was killed while the call ran.
 void checkKilled(SessionState& s);
+// After a call that succeeded: when the session was killed meanwhile, rolls back what it did not commit. The call
+// still reports its success (a COMMIT that committed is not retried by its client); the next call gets ORA-00028.
+void endKilledQuietly(SessionState& s);
 // Adds a finished statement to the session's counters.
 void countStatement(SessionState& s, const ExecResult& r, int64_t undoRowsBefore);
 // The undo records of the session's transaction that a rollback would apply (cheap: asked before every call).
@@ -32,10 +35,10 @@ template <typename F> auto runCall(SessionState& s, F&& f) -> decltype(f())
     try {
         if constexpr (std::is_void_v<decltype(f())>) {
             f();
-            checkKilled(s);
+            endKilledQuietly(s);
         } else {
             auto r = f();
-            checkKilled(s);
+            endKilledQuietly(s);
             return r;
         }
     } catch (const Error&) {

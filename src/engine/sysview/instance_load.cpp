@@ -15,6 +15,7 @@
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
+#include <vector>
 #include <unistd.h>
 #endif
 
@@ -115,7 +116,11 @@ ClientInfo defaultClientInfo()
 #ifdef Q_OS_UNIX
     if (c.osUser.empty()) {
         // A service or container may run without USER set; the account itself still has a name.
-        if (const passwd* pw = ::getpwuid(::geteuid()))
+        // The reentrant call: logons run on several threads at once.
+        passwd entry {};
+        passwd* pw = nullptr;
+        std::vector<char> buffer(16384);
+        if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &pw) == 0 && pw)
             c.osUser = pw->pw_name;
     }
 #endif

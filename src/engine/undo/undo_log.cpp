@@ -4,110 +4,169 @@
 #include "engine/undo/undo_log.h"
 
 #include "engine/storage/sqlite.h"
+#include "engine/undo/row_image.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
 
 namespace engine::undo {
 
 namespace {
 
-enum Tag : unsigned char { kNull = 0, kInt = 1, kReal = 2, kText = 3, kBlob = 4 };
-
-void put(std::string& out, const void* p, size_t n)
+// The tables whose changes have undo (isUndoTable), checked whole: a user table's T and digits, or JOB$.
+bool validTableName(const std::string& name)
 {
-    out.append(static_cast<const char*>(p), n);
+    if (name == "JOB$")
+        return true;
+    return name.size() > 1 && name.size() < 20 && name[0] == 'T'
+        && std::all_of(name.begin() + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-void encodeValue(std::string& out, sqlite3_value* v)
+const char* opName(Op op)
 {
-    switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER: {
-        out += static_cast<char>(kInt);
-        int64_t i = sqlite3_value_int64(v);
-        put(out, &i, sizeof i);
-        break;
+    switch (op) {
+    case Op::Insert:
+        return "insert";
+    case Op::Update:
+        return "update";
+    case Op::Delete:
+        return "delete";
     }
-    case SQLITE_FLOAT: {
-        out += static_cast<char>(kReal);
-        double d = sqlite3_value_double(v);
-        put(out, &d, sizeof d);
-        break;
-    }
-    case SQLITE_TEXT:
-    case SQLITE_BLOB: {
-        bool text = sqlite3_value_type(v) == SQLITE_TEXT;
-        const void* p = text ? static_cast<const void*>(sqlite3_value_text(v)) : sqlite3_value_blob(v);
-        uint32_t n = static_cast<uint32_t>(sqlite3_value_bytes(v));
-        out += static_cast<char>(text ? kText : kBlob);
-        put(out, &n, sizeof n);
-        if (n)
-            put(out, p, n);
-        break;
-    }
-    default:
-        out += static_cast<char>(kNull);
-    }
+    return "?";
 }
 
-// Binds the encoded values to parameters 1..n of stmt; returns how many there were.
-int bindRow(sqlite3_stmt* stmt, const std::string& data)
+std::string describe(const Record& r)
 {
-    size_t pos = 0;
-    int i = 0;
-    while (pos < data.size()) {
-        ++i;
-        auto tag = static_cast<unsigned char>(data[pos++]);
-        switch (tag) {
-        case kInt: {
-            int64_t v;
-            std::memcpy(&v, data.data() + pos, sizeof v);
-            pos += sizeof v;
-            sqlite3_bind_int64(stmt, i, v);
-            break;
-        }
-        case kReal: {
-            double v;
-            std::memcpy(&v, data.data() + pos, sizeof v);
-            pos += sizeof v;
-            sqlite3_bind_double(stmt, i, v);
-            break;
-        }
-        case kText:
-        case kBlob: {
-            uint32_t n;
-            std::memcpy(&n, data.data() + pos, sizeof n);
-            pos += sizeof n;
-            if (tag == kText)
-                sqlite3_bind_text(stmt, i, data.data() + pos, static_cast<int>(n), SQLITE_TRANSIENT);
-            else
-                sqlite3_bind_blob(stmt, i, data.data() + pos, static_cast<int>(n), SQLITE_TRANSIENT);
-            pos += n;
-            break;
-        }
-        default:
-            sqlite3_bind_null(stmt, i);
-        }
-    }
-    return i;
+    return "undo record " + std::to_string(r.seq) + " (" + opName(r.op) + " of row " + std::to_string(r.rowno)
+        + " of " + r.table + ")";
 }
 
-int countValues(const std::string& data)
-{
-    size_t pos = 0;
-    int n = 0;
-    while (pos < data.size()) {
-        ++n;
-        auto tag = static_cast<unsigned char>(data[pos++]);
-        if (tag == kInt || tag == kReal)
-            pos += 8;
-        else if (tag == kText || tag == kBlob) {
-            uint32_t len;
-            std::memcpy(&len, data.data() + pos, sizeof len);
-            pos += sizeof len + len;
-        }
+// Puts records back, with the statements of each table prepared once. A table that is gone (dropped by DDL,
+// which commits) has nothing left to restore.
+class Applier {
+public:
+    explicit Applier(sqlite3* db)
+        : db_(db)
+    {
     }
-    return n;
+
+    // Checks what can be checked without changing anything; the reason when the record is damaged.
+    std::string check(const Record& r)
+    {
+        if (!validTableName(r.table))
+            return "names no table of user data";
+        if (r.op != Op::Insert && r.op != Op::Update && r.op != Op::Delete)
+            return "has an unknown operation " + std::to_string(static_cast<int>(r.op));
+        if (r.rowno <= 0)
+            return "names an invalid row";
+        Table* t = table(r.table);
+        if (!t || r.op == Op::Insert)
+            return {};
+        std::string why;
+        auto values = decodeRow(r.rowData, &why);
+        if (!values)
+            return why;
+        if (static_cast<int>(values->size()) != t->columns)
+            return "holds " + std::to_string(values->size()) + " values for a table of "
+                + std::to_string(t->columns) + " columns";
+        const ImageValue& rowNumber = values->front();
+        if (t->rowNumberFirst && (rowNumber.type != ImageValue::Type::Integer || rowNumber.integer != r.rowno))
+            return "holds the image of another row";
+        return {};
+    }
+
+    void apply(const Record& r)
+    {
+        if (std::string why = check(r); !why.empty())
+            throw oraError(600, "internal error code, arguments: [undo], [" + describe(r) + " " + why + "]");
+        Table* t = table(r.table);
+        if (!t)
+            return;
+        if (r.op == Op::Insert || r.op == Op::Update) {
+            // The row this transaction wrote under that number goes; the number is the transaction's own.
+            t->remove.bind(1, r.rowno).run();
+            t->remove.reset();
+        }
+        if (r.op == Op::Insert)
+            return;
+        auto values = decodeRow(r.rowData);
+        bindValues(t->insert.get(), *values);
+        try {
+            t->insert.run();
+        } catch (const Error& e) {
+            t->insert.reset();
+            throw oraError(600,
+                "internal error code, arguments: [undo], [" + describe(r) + " clashes with another row: "
+                    + e.message() + "]");
+        }
+        t->insert.reset();
+    }
+
+private:
+    struct Table {
+        int columns = 0;
+        bool rowNumberFirst = false;
+        storage::Stmt remove;
+        storage::Stmt insert;
+    };
+
+    Table* table(const std::string& name)
+    {
+        auto it = tables_.find(name);
+        if (it != tables_.end())
+            return it->second.get();
+        std::unique_ptr<Table> t;
+        storage::Stmt exists(db_, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1");
+        exists.bind(1, name);
+        if (exists.step()) {
+            t = std::make_unique<Table>();
+            std::string q = storage::quoteIdent(name);
+            storage::Stmt cols(db_, "SELECT * FROM " + q + " LIMIT 0");
+            t->columns = sqlite3_column_count(cols.get());
+            const char* first = t->columns > 0 ? sqlite3_column_name(cols.get(), 0) : nullptr;
+            t->rowNumberFirst = first && std::strcmp(first, "ROW$") == 0;
+            t->remove = storage::Stmt(db_, "DELETE FROM " + q + " WHERE rowid = ?1");
+            std::string sql = "INSERT INTO " + q + " VALUES (";
+            for (int i = 1; i <= t->columns; ++i)
+                sql += (i > 1 ? ",?" : "?") + std::to_string(i);
+            t->insert = storage::Stmt(db_, sql + ")");
+        }
+        return (tables_[name] = std::move(t)).get();
+    }
+
+    sqlite3* db_;
+    std::map<std::string, std::unique_ptr<Table>> tables_;
+};
+
+// The records of UNDO$ a query selects ("SEQ#", "TABNAME", "OP", "ROWNO", "ROWDATA"), in its order. A field of the
+// wrong kind is damage.
+std::vector<Record> readRecords(storage::Stmt& sel)
+{
+    std::vector<Record> records;
+    while (sel.step()) {
+        Record r;
+        r.seq = sel.int64(0);
+        r.table = sel.text(1);
+        r.op = static_cast<Op>(sel.int64(2));
+        r.rowno = sel.int64(3);
+        sqlite3_stmt* st = sel.get();
+        bool wellTyped = sqlite3_column_type(st, 0) == SQLITE_INTEGER && sqlite3_column_type(st, 1) == SQLITE_TEXT
+            && sqlite3_column_type(st, 2) == SQLITE_INTEGER && sqlite3_column_type(st, 3) == SQLITE_INTEGER;
+        int dataType = sqlite3_column_type(st, 4);
+        if (dataType == SQLITE_BLOB)
+            r.rowData.assign(static_cast<const char*>(sqlite3_column_blob(st, 4)),
+                static_cast<size_t>(sqlite3_column_bytes(st, 4)));
+        else if (dataType != SQLITE_NULL)
+            wellTyped = false;
+        if (!wellTyped)
+            throw oraError(600, "internal error code, arguments: [undo], [" + describe(r) + " is malformed]");
+        records.push_back(std::move(r));
+    }
+    sel.reset();
+    return records;
 }
 
 } // namespace
@@ -116,14 +175,6 @@ bool isUndoTable(const char* name)
 {
     // JOB$: DBMS_JOB's changes belong to the transaction that made them, as Oracle's do.
     return (name[0] == 'T' && name[1] >= '0' && name[1] <= '9') || std::strcmp(name, "JOB$") == 0;
-}
-
-std::string encodeRow(const std::vector<sqlite3_value*>& values)
-{
-    std::string out;
-    for (sqlite3_value* v : values)
-        encodeValue(out, v);
-    return out;
 }
 
 UndoLog::UndoLog(sqlite3* db, int64_t sessionId, std::atomic<int64_t>* seqCounter)
@@ -142,8 +193,12 @@ UndoLog::~UndoLog()
 void UndoLog::hook(
     void* self, sqlite3*, int op, const char* dbName, const char* table, sqlite3_int64 key1, sqlite3_int64 key2)
 {
+    // The table first: another session that commits this one's transaction writes UNDO$ through this connection
+    // from its own thread, and must not read what the owner's thread changes.
+    if (std::strcmp(dbName, "main") != 0 || !isUndoTable(table))
+        return;
     auto* log = static_cast<UndoLog*>(self);
-    if (!log->capturing_ || std::strcmp(dbName, "main") != 0 || !isUndoTable(table))
+    if (!log->capturing_)
         return;
     log->record(op, table, key1, key2);
 }
@@ -169,38 +224,30 @@ void UndoLog::record(int op, const char* table, sqlite3_int64 key1, sqlite3_int6
     pending_.push_back(std::move(r));
 }
 
-void applyRecord(sqlite3* db, const Record& r)
+void UndoLog::markLost()
 {
-    std::string t = storage::quoteIdent(r.table);
-    if (r.op == Op::Insert) {
-        storage::Stmt del(db, "DELETE FROM " + t + " WHERE rowid = ?1");
-        del.bind(1, r.rowno).run();
-        return;
-    }
-    if (r.op == Op::Update) {
-        // The row may have moved to another row number only if the number itself was updated, which the engine
-        // never does; delete by the current number all the same so the old image replaces it exactly.
-        storage::Stmt del(db, "DELETE FROM " + t + " WHERE rowid = ?1");
-        del.bind(1, r.rowno).run();
-    }
-    int n = countValues(r.rowData);
-    std::string sql = "INSERT OR REPLACE INTO " + t + " VALUES (";
-    for (int i = 1; i <= n; ++i)
-        sql += (i > 1 ? ",?" : "?") + std::to_string(i);
-    sql += ")";
-    storage::Stmt ins(db, sql);
-    bindRow(ins.get(), r.rowData);
-    ins.run();
+    pending_.clear();
+    // What this transaction deleted from UNDO$ may be back: look there when it is rolled back.
+    persisted_ = true;
+    lost_ = true;
+}
+
+void UndoLog::dropIfTransactionEnded()
+{
+    if (!pending_.empty() && sqlite3_get_autocommit(db_))
+        markLost();
 }
 
 void UndoLog::undoTo(int64_t mark)
 {
+    dropIfTransactionEnded();
     bool was = capturing_;
     capturing_ = false;
     applying_ = true;
     try {
+        Applier applier(db_);
         while (!pending_.empty() && pending_.back().seq > mark) {
-            applyRecord(db_, pending_.back());
+            applier.apply(pending_.back());
             pending_.pop_back();
         }
         if (persisted_) {
@@ -208,21 +255,8 @@ void UndoLog::undoTo(int64_t mark)
                 R"(SELECT "SEQ#", "TABNAME", "OP", "ROWNO", "ROWDATA" FROM "UNDO$" WHERE "SID" = ?1 AND "SEQ#" > ?2
                    ORDER BY "SEQ#" DESC)");
             sel.bind(1, sessionId_).bind(2, mark);
-            std::vector<Record> records;
-            while (sel.step()) {
-                Record r;
-                r.seq = sel.int64(0);
-                r.table = sel.text(1);
-                r.op = static_cast<Op>(sel.int64(2));
-                r.rowno = sel.int64(3);
-                if (!sel.isNull(4))
-                    r.rowData.assign(static_cast<const char*>(sqlite3_column_blob(sel.get(), 4)),
-                        static_cast<size_t>(sqlite3_column_bytes(sel.get(), 4)));
-                records.push_back(std::move(r));
-            }
-            sel.reset();
-            for (const Record& r : records)
-                applyRecord(db_, r);
+            for (const Record& r : readRecords(sel))
+                applier.apply(r);
             storage::Stmt del(db_, R"(DELETE FROM "UNDO$" WHERE "SID" = ?1 AND "SEQ#" > ?2)");
             del.bind(1, sessionId_).bind(2, mark).run();
             if (mark == 0)
@@ -238,6 +272,13 @@ void UndoLog::undoTo(int64_t mark)
     lastSeq_ = mark;
 }
 
+std::span<const Record> UndoLog::recordsSince(int64_t mark) const
+{
+    auto first = std::partition_point(
+        pending_.begin(), pending_.end(), [mark](const Record& r) { return r.seq <= mark; });
+    return { pending_.data() + (first - pending_.begin()), static_cast<size_t>(pending_.end() - first) };
+}
+
 std::map<int64_t, std::vector<int64_t>> UndoLog::rowsChangedSince(int64_t mark) const
 {
     std::map<int64_t, std::vector<int64_t>> rows;
@@ -248,17 +289,27 @@ std::map<int64_t, std::vector<int64_t>> UndoLog::rowsChangedSince(int64_t mark) 
 
 void UndoLog::persistPending()
 {
+    dropIfTransactionEnded();
     if (pending_.empty())
         return;
-    storage::Stmt ins(db_, R"(INSERT INTO "UNDO$" VALUES (?1, ?2, ?3, ?4, ?5, ?6))");
-    for (const Record& r : pending_) {
-        ins.bind(1, r.seq).bind(2, sessionId_).bind(3, std::string_view(r.table)).bind(4, static_cast<int>(r.op));
-        ins.bind(5, r.rowno);
-        if (r.rowData.empty())
-            ins.bindNull(6);
-        else
-            ins.bindBlob(6, r.rowData);
-        ins.run();
+    // All or none: a write that fails part way (a full disk) leaves the records in memory and none in UNDO$.
+    storage::exec(db_, "SAVEPOINT ORA$UNDO");
+    try {
+        storage::Stmt ins(db_, R"(INSERT INTO "UNDO$" VALUES (?1, ?2, ?3, ?4, ?5, ?6))");
+        for (const Record& r : pending_) {
+            ins.bind(1, r.seq).bind(2, sessionId_).bind(3, std::string_view(r.table)).bind(4, static_cast<int>(r.op));
+            ins.bind(5, r.rowno);
+            if (r.rowData.empty())
+                ins.bindNull(6);
+            else
+                ins.bindBlob(6, r.rowData);
+            ins.run();
+        }
+        storage::exec(db_, "RELEASE ORA$UNDO");
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK TO ORA$UNDO; RELEASE ORA$UNDO", nullptr, nullptr, nullptr);
+        dropIfTransactionEnded();
+        throw;
     }
     pending_.clear();
     persisted_ = true;
@@ -278,25 +329,17 @@ void UndoLog::discardAll()
 int64_t UndoLog::recover(sqlite3* db)
 {
     storage::Stmt sel(db, R"(SELECT "SEQ#", "TABNAME", "OP", "ROWNO", "ROWDATA" FROM "UNDO$" ORDER BY "SEQ#" DESC)");
-    std::vector<Record> records;
-    while (sel.step()) {
-        Record r;
-        r.seq = sel.int64(0);
-        r.table = sel.text(1);
-        r.op = static_cast<Op>(sel.int64(2));
-        r.rowno = sel.int64(3);
-        if (!sel.isNull(4))
-            r.rowData.assign(static_cast<const char*>(sqlite3_column_blob(sel.get(), 4)),
-                static_cast<size_t>(sqlite3_column_bytes(sel.get(), 4)));
-        records.push_back(std::move(r));
-    }
-    sel.reset();
+    std::vector<Record> records = readRecords(sel);
     if (records.empty())
         return 0;
+    Applier applier(db);
+    for (const Record& r : records)
+        if (std::string why = applier.check(r); !why.empty())
+            throw oraError(600, "internal error code, arguments: [undo], [" + describe(r) + " " + why + "]");
     storage::exec(db, "BEGIN IMMEDIATE");
     try {
         for (const Record& r : records)
-            applyRecord(db, r);
+            applier.apply(r);
         storage::exec(db, R"(DELETE FROM "UNDO$")");
         storage::exec(db, "COMMIT");
     } catch (...) {

@@ -3,6 +3,10 @@
 // Records stay in memory while the SQLite transaction that made the changes is open and are written to UNDO$ in
 // that same transaction before it commits, so changes and their undo reach the file together: undo found at open
 // belongs to a process that died and is applied then.
+//
+// Undo only ever puts back the rows its own transaction changed: a row is inserted again under its own number,
+// never replacing another row (the lock manager keeps other sessions off those numbers and keys), and a clash is
+// reported rather than resolved by deleting whatever stands in the way.
 #pragma once
 
 #include <sqlite3.h>
@@ -10,6 +14,7 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -42,6 +47,8 @@ public:
     // True while undo is being applied: the engine's constraint triggers stand aside.
     bool applying() const { return applying_; }
     size_t pendingCount() const { return pending_.size(); }
+    // The records after mark that are still in memory (a statement's own changes), oldest first.
+    std::span<const Record> recordsSince(int64_t mark) const;
     // The rows changed after mark that are still in memory (a statement's own changes), by table object number.
     std::map<int64_t, std::vector<int64_t>> rowsChangedSince(int64_t mark) const;
 
@@ -52,21 +59,33 @@ public:
 
     // Applies every record after mark in reverse and forgets it. The caller holds the write transaction.
     void undoTo(int64_t mark);
-    // Writes the records still in memory to UNDO$. The caller holds the write transaction, which is about to commit.
+    // Writes the records still in memory to UNDO$, all or none. The caller holds the write transaction, which is
+    // about to commit.
     void persistPending();
     // The transaction committed: its records go. The caller holds the write transaction.
     void discardAll();
-    // Whether UNDO$ holds records of this session (so COMMIT must clear them).
+    // Whether UNDO$ may hold records of this session (so COMMIT must clear them).
     bool hasPersisted() const { return persisted_; }
 
+    // SQLite ended the transaction that held the changes still in memory (a full disk or an I/O error rolls it
+    // back): those changes are gone and so are their records. What the session did before stays in UNDO$, but
+    // its Oracle transaction has lost part of its work and must not commit: lost() says so until cleared.
+    void markLost();
+    bool lost() const { return lost_.load(); }
+    void clearLost() { lost_ = false; }
+
     // Applies and removes every record UNDO$ holds: the transactions of a process that ended without COMMIT or
-    // ROLLBACK. Runs at open, before any session exists. Returns how many records were applied.
+    // ROLLBACK. Runs at open, before any session exists. Checks every record first: a damaged one fails the
+    // open with an Error naming it, before anything changed. Records of a table that no longer exists are
+    // dropped (nothing is left to restore). Returns how many records were applied.
     static int64_t recover(sqlite3* db);
 
 private:
     static void hook(
         void* self, sqlite3* db, int op, const char* dbName, const char* table, sqlite3_int64 key1, sqlite3_int64 key2);
     void record(int op, const char* table, sqlite3_int64 key1, sqlite3_int64 key2);
+    // Records that find the connection outside a transaction describe changes SQLite already took back.
+    void dropIfTransactionEnded();
 
     sqlite3* db_;
     int64_t sessionId_;
@@ -74,13 +93,9 @@ private:
     bool capturing_ = false;
     bool persisted_ = false;
     bool applying_ = false;
+    std::atomic<bool> lost_ { false };
     int64_t lastSeq_ = 0;
     std::vector<Record> pending_;
 };
-
-// Applies one record to the database (used by rollback and recovery).
-void applyRecord(sqlite3* db, const Record& r);
-
-std::string encodeRow(const std::vector<sqlite3_value*>& values);
 
 } // namespace engine::undo

@@ -1,15 +1,14 @@
 // Locks: Oracle's table lock compatibility, row locks of DML and SELECT FOR UPDATE, waits, NOWAIT, deadlock and
 // cancel, release at COMMIT, ROLLBACK and ROLLBACK TO SAVEPOINT.
 #include "engine/locks/lock_manager.h"
-#include "engine_fixture.h"
-#include "support/waitfor.h"
+#include "two_sessions.h"
 
 #include <atomic>
 #include <future>
 #include <thread>
 
 using engine::locks::TableMode;
-using enginetest::EngineTest;
+using enginetest::SessionThreads;
 
 TEST(LockCompatibility, OraclesTable)
 {
@@ -32,27 +31,18 @@ TEST(LockCompatibility, OraclesTable)
 
 namespace {
 
-class LockTest : public EngineTest {
+class LockTest : public SessionThreads {
 protected:
     std::unique_ptr<engine::Session> a, b;
     void SetUp() override
     {
-        EngineTest::SetUp();
+        SessionThreads::SetUp();
         a = logOn();
         b = logOn();
         a->execute("CREATE TABLE t (id NUMBER PRIMARY KEY, v NUMBER)");
         a->execute("INSERT INTO t VALUES (1, 0)");
         a->execute("INSERT INTO t VALUES (2, 0)");
         a->commit();
-    }
-    // Runs the statement on another thread; the future gives the ORA code (0 for success).
-    std::future<int> start(engine::Session& s, std::string sql)
-    {
-        return std::async(std::launch::async, [&s, sql] { return errorOf(s, sql); });
-    }
-    static bool stillWaiting(std::future<int>& f)
-    {
-        return f.wait_for(std::chrono::milliseconds(200)) == std::future_status::timeout;
     }
 };
 
@@ -62,7 +52,7 @@ TEST_F(LockTest, UpdateWaitsForTheRowUntilTheHolderCommits)
 {
     a->execute("UPDATE t SET v = 1 WHERE id = 1");
     auto f = start(*b, "UPDATE t SET v = v + 10 WHERE id = 1");
-    EXPECT_TRUE(stillWaiting(f));
+    EXPECT_TRUE(waitsForLock(*b, f));
     // Another row is free.
     EXPECT_EQ(errorOf(*a, "UPDATE t SET v = 5 WHERE id = 2"), 0);
     a->commit();
@@ -93,7 +83,7 @@ TEST_F(LockTest, LockTableModesAsOracle)
     EXPECT_EQ(errorOf(*b, "LOCK TABLE t IN EXCLUSIVE MODE NOWAIT"), 54);
     // DML takes a row exclusive lock, which a share lock of another session blocks.
     auto f = start(*b, "UPDATE t SET v = 3 WHERE id = 2");
-    EXPECT_TRUE(stillWaiting(f));
+    EXPECT_TRUE(waitsForLock(*b, f));
     a->commit();
     EXPECT_EQ(f.get(), 0);
     b->rollback();
@@ -112,7 +102,7 @@ TEST_F(LockTest, WaitCycleIsADeadlock)
     a->execute("UPDATE t SET v = 1 WHERE id = 1");
     b->execute("UPDATE t SET v = 2 WHERE id = 2");
     auto f = start(*a, "UPDATE t SET v = 1 WHERE id = 2");
-    EXPECT_TRUE(stillWaiting(f));
+    EXPECT_TRUE(waitsForLock(*a, f));
     // Oracle: the session whose wait would close the cycle gets ORA-00060; its statement is undone, its
     // transaction goes on.
     EXPECT_EQ(errorOf(*b, "UPDATE t SET v = 2 WHERE id = 1"), 60);
@@ -126,7 +116,7 @@ TEST_F(LockTest, InterruptEndsAWaitWithOra01013)
 {
     a->execute("UPDATE t SET v = 1 WHERE id = 1");
     auto f = start(*b, "UPDATE t SET v = 2 WHERE id = 1");
-    EXPECT_TRUE(stillWaiting(f));
+    EXPECT_TRUE(waitsForLock(*b, f));
     b->interrupt();
     EXPECT_EQ(f.get(), 1013);
     a->rollback();
@@ -196,7 +186,7 @@ TEST_F(LockTest, RowsInsertedAndNotCommittedAreLockedByTheirSession)
     a->execute("INSERT INTO t VALUES (5, 0)");
     b->execute("INSERT INTO t VALUES (6, 0)"); // b writes, so a's row is in the file and visible to b's UPDATE
     auto f = start(*b, "UPDATE t SET v = 9 WHERE id >= 5");
-    EXPECT_TRUE(stillWaiting(f));
+    EXPECT_TRUE(waitsForLock(*b, f));
     a->rollback();
     EXPECT_EQ(f.get(), 0);
     b->commit();
@@ -210,7 +200,7 @@ TEST_F(LockTest, CascadeThatReachesAnotherSessionsRowWaits)
     a->commit();
     b->execute("UPDATE c SET v = 1 WHERE id = 1");
     auto f = start(*a, "DELETE FROM t WHERE id = 1");
-    EXPECT_TRUE(stillWaiting(f));
+    EXPECT_TRUE(waitsForLock(*a, f));
     b->commit();
     EXPECT_EQ(f.get(), 0);
     a->commit();
