@@ -176,6 +176,10 @@ public:
 };
 
 std::string qualifiedName(const std::vector<sql::Identifier>& parts);
+bool isLob(const types::ExprType& t);
+// The texts of ORA-00932: two values that cannot be compared, a value that is not of the type expected.
+std::string notComparable(const types::ExprType& a, const types::ExprType& b);
+std::string inconsistent(const types::ExprType& expected, const types::ExprType& got);
 std::string quotedColumnName(const TableInfo& t, const ColumnInfo& c);
 
 } // namespace engine::bind::detail

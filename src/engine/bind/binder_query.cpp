@@ -1,5 +1,6 @@
 // Queries: FROM sources, joins and (+), WHERE with ROWNUM, CONNECT BY, GROUP BY, ORDER BY, set operations.
 #include "engine/bind/binder_impl.h"
+#include "engine/bind/binder_walk.h"
 #include "engine/sql/parser.h"
 
 #include <algorithm>
@@ -12,210 +13,6 @@ namespace engine::bind::detail {
 
 using types::ExprType;
 
-namespace {
-
-void splitAnd(const sql::Expr* e, std::vector<const sql::Expr*>& out)
-{
-    if (!e)
-        return;
-    if (const auto* b = e->as<sql::BinaryExpr>(); b && b->op == sql::BinaryExpr::Op::And) {
-        splitAnd(b->left.get(), out);
-        splitAnd(b->right.get(), out);
-        return;
-    }
-    out.push_back(e);
-}
-
-bool isRownum(const sql::Expr* e)
-{
-    const auto* p = e ? e->as<sql::PseudoColumnExpr>() : nullptr;
-    return p && p->which == sql::PseudoColumnExpr::Which::Rownum;
-}
-
-// A limit operand ROWNUM can be compared with: a number literal or a bind.
-const sql::Expr* limitOperand(const sql::Expr* e)
-{
-    if (!e)
-        return nullptr;
-    if (e->as<sql::BindExpr>())
-        return e;
-    if (const auto* l = e->as<sql::LiteralExpr>(); l && l->type == sql::LiteralExpr::Type::Number)
-        return e;
-    if (const auto* u = e->as<sql::UnaryExpr>(); u
-        && (u->op == sql::UnaryExpr::Op::Minus || u->op == sql::UnaryExpr::Op::Plus) && limitOperand(u->operand.get()))
-        return e;
-    return nullptr;
-}
-
-// Does the expression mention ROWNUM outside subqueries?
-bool mentionsRownum(const sql::Expr* e);
-
-void forEachChild(const sql::Expr& e, const std::function<void(const sql::Expr&)>& f)
-{
-    auto one = [&](const sql::ExprPtr& p) {
-        if (p)
-            f(*p);
-    };
-    switch (e.kind) {
-    case sql::ExprKind::FunctionCall:
-        for (const auto& a : e.as<sql::FunctionCallExpr>()->args)
-            one(a);
-        break;
-    case sql::ExprKind::Case: {
-        const auto& c = *e.as<sql::CaseExpr>();
-        one(c.operand);
-        for (const auto& w : c.whens) {
-            one(w.when);
-            one(w.then);
-        }
-        one(c.elseExpr);
-        break;
-    }
-    case sql::ExprKind::Unary:
-        one(e.as<sql::UnaryExpr>()->operand);
-        break;
-    case sql::ExprKind::Binary:
-        one(e.as<sql::BinaryExpr>()->left);
-        one(e.as<sql::BinaryExpr>()->right);
-        break;
-    case sql::ExprKind::Comparison:
-        one(e.as<sql::ComparisonExpr>()->left);
-        one(e.as<sql::ComparisonExpr>()->right);
-        break;
-    case sql::ExprKind::QuantifiedComparison:
-        one(e.as<sql::QuantifiedComparisonExpr>()->left);
-        for (const auto& a : e.as<sql::QuantifiedComparisonExpr>()->list)
-            one(a);
-        break;
-    case sql::ExprKind::InList:
-        one(e.as<sql::InListExpr>()->left);
-        for (const auto& a : e.as<sql::InListExpr>()->list)
-            one(a);
-        break;
-    case sql::ExprKind::InSubquery:
-        one(e.as<sql::InSubqueryExpr>()->left);
-        break;
-    case sql::ExprKind::Between:
-        one(e.as<sql::BetweenExpr>()->value);
-        one(e.as<sql::BetweenExpr>()->low);
-        one(e.as<sql::BetweenExpr>()->high);
-        break;
-    case sql::ExprKind::Like:
-        one(e.as<sql::LikeExpr>()->value);
-        one(e.as<sql::LikeExpr>()->pattern);
-        one(e.as<sql::LikeExpr>()->escape);
-        break;
-    case sql::ExprKind::IsNull:
-        one(e.as<sql::IsNullExpr>()->value);
-        break;
-    case sql::ExprKind::Tuple:
-        for (const auto& a : e.as<sql::TupleExpr>()->items)
-            one(a);
-        break;
-    default:
-        break;
-    }
-}
-
-bool mentionsRownum(const sql::Expr* e)
-{
-    if (!e)
-        return false;
-    if (isRownum(e))
-        return true;
-    bool found = false;
-    forEachChild(*e, [&](const sql::Expr& c) { found = found || mentionsRownum(&c); });
-    return found;
-}
-
-bool mentionsOr(const sql::Expr* e)
-{
-    if (!e)
-        return false;
-    if (const auto* b = e->as<sql::BinaryExpr>(); b && b->op == sql::BinaryExpr::Op::Or)
-        return true;
-    if (e->as<sql::InListExpr>())
-        return true;
-    bool found = false;
-    forEachChild(*e, [&](const sql::Expr& c) { found = found || mentionsOr(&c); });
-    return found;
-}
-
-bool isAggregateCall(const sql::Expr& e)
-{
-    const auto* f = e.as<sql::FunctionCallExpr>();
-    if (!f || f->name.size() != 1)
-        return false;
-    const std::string& n = f->functionName().name;
-    return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
-}
-
-std::string pseudoName(sql::PseudoColumnExpr::Which w)
-{
-    using W = sql::PseudoColumnExpr::Which;
-    switch (w) {
-    case W::Rownum:
-        return "ROWNUM";
-    case W::Rowid:
-        return "ROWID";
-    case W::Level:
-        return "LEVEL";
-    case W::Sysdate:
-        return "SYSDATE";
-    case W::Systimestamp:
-        return "SYSTIMESTAMP";
-    case W::User:
-        return "USER";
-    case W::Uid:
-        return "UID";
-    }
-    return "EXPR";
-}
-
-bool containsPrior(const sql::Expr& e)
-{
-    if (const auto* u = e.as<sql::UnaryExpr>(); u && u->op == sql::UnaryExpr::Op::Prior)
-        return true;
-    bool found = false;
-    forEachChild(e, [&](const sql::Expr& c) { found = found || containsPrior(c); });
-    return found;
-}
-
-void collectConnectByPaths(const sql::Expr& e, std::vector<const sql::FunctionCallExpr*>& out)
-{
-    if (const auto* f = e.as<sql::FunctionCallExpr>();
-        f && f->name.size() == 1 && f->functionName().name == "SYS_CONNECT_BY_PATH") {
-        out.push_back(f);
-        return;
-    }
-    forEachChild(e, [&](const sql::Expr& c) { collectConnectByPaths(c, out); });
-}
-
-// An aggregate call of this query level: subqueries hold their own.
-bool containsAggregate(const sql::Expr& e)
-{
-    if (isAggregateCall(e))
-        return true;
-    bool found = false;
-    forEachChild(e, [&](const sql::Expr& c) { found = found || containsAggregate(c); });
-    return found;
-}
-
-// The aggregate calls that stand inside another aggregate's argument.
-void collectNestedAggregates(const sql::Expr& e, bool insideAggregate, std::vector<const sql::Expr*>& out)
-{
-    if (isAggregateCall(e)) {
-        if (insideAggregate) {
-            out.push_back(&e);
-            return;
-        }
-        forEachChild(e, [&](const sql::Expr& c) { collectNestedAggregates(c, true, out); });
-        return;
-    }
-    forEachChild(e, [&](const sql::Expr& c) { collectNestedAggregates(c, insideAggregate, out); });
-}
-
-} // namespace
 
 std::string BinderImpl::heading(const sql::SelectItem& item) const
 {
@@ -409,8 +206,13 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
         fromSql = scope.sources.back().fromSql;
         return;
     }
+    case sql::TableRefKind::Pivot:
+    case sql::TableRefKind::Unpivot:
+        fail(3001, "unimplemented feature: PIVOT and UNPIVOT", t.offset);
     case sql::TableRefKind::Join: {
         const auto& j = *t.as<sql::JoinRef>();
+        if (j.natural)
+            fail(3001, "unimplemented feature: NATURAL JOIN", t.offset);
         std::string left, right;
         const size_t leftStart = scope.sources.size();
         addTableRef(*j.left, scope, left);
@@ -475,6 +277,8 @@ BlockResult BinderImpl::body(const sql::QueryBody& b, Scope* parent)
 {
     if (const auto* blk = b.as<sql::QueryBlock>())
         return block(*blk, parent, nullptr, nullptr, nullptr);
+    if (const auto* nested = b.as<sql::NestedQuery>())
+        return query(*nested->query, parent, false, nullptr);
     const auto& op = *b.as<sql::SetOperation>();
     BlockResult l = body(*op.left, parent);
     BlockResult r = body(*op.right, parent);
@@ -504,6 +308,12 @@ BlockResult BinderImpl::body(const sql::QueryBody& b, Scope* parent)
 BlockResult BinderImpl::query(const sql::Query& q, Scope* parent, bool topLevel, BoundStatement* out)
 {
     (void)topLevel;
+    if (!q.with.empty())
+        fail(3001, "unimplemented feature: WITH", q.offset);
+    if (q.rowLimit)
+        fail(3001, "unimplemented feature: OFFSET and FETCH", q.rowLimit->offset);
+    if (q.orderSiblings)
+        fail(3001, "unimplemented feature: ORDER SIBLINGS BY", q.offset);
     if (const auto* blk = q.body->as<sql::QueryBlock>())
         return block(*blk, parent, &q.orderBy, q.forUpdate ? &*q.forUpdate : nullptr, out);
     if (q.forUpdate)
@@ -630,6 +440,8 @@ bool BinderImpl::rownumBound(const sql::Expr& c, Scope& scope, std::string& limi
 BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
     const sql::ForUpdate* forUpdate, BoundStatement* out)
 {
+    if (!b.groupingSets.empty())
+        fail(3001, "unimplemented feature: grouping sets", b.groupingSets[0].offset);
     Scope scope;
     scope.parent = parent;
     std::vector<std::string> fromItems;
