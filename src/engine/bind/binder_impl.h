@@ -5,6 +5,7 @@
 #include "engine/emit/sqltext.h"
 #include "engine/sql/parser.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -63,6 +64,28 @@ struct Scope {
     bool columnsNotAllowed = false; // VALUES of INSERT: a column name is ORA-00984
     // Expressions computed elsewhere (SYS_CONNECT_BY_PATH in the hierarchy's rows): their SQL and type here.
     std::map<const sql::Expr*, std::pair<std::string, types::ExprType>> precomputed;
+};
+
+// A query name of WITH in scope, as the statement's SQL names it.
+struct CteInfo {
+    std::string name;
+    std::string sqlName;
+    std::vector<std::string> columns;
+    std::vector<types::ExprType> types;
+    bool pending = false; // a later element of the WITH being bound: naming it here is ORA-32031
+    bool recursive = false; // its recursive branches are being bound: only they may name it
+};
+
+// The recursive branch of a recursive WITH element being bound: the block that must name the element once in its
+// FROM, and what the block adds to carry each row's place in the recursion.
+struct RecursiveBranch {
+    const sql::QueryBlock* block = nullptr;
+    std::string cteName; // the query name
+    std::string alias; // the SQL alias the block gave it
+    int references = 0;
+    bool stopAtCycle = false; // a row that closes a cycle is not expanded (CYCLE clause)
+    // The extra select items after the block's own: the row's recursion word and level.
+    std::function<std::string(const std::string& alias, const std::vector<std::string>& items)> extraItems;
 };
 
 struct BlockResult {
@@ -142,8 +165,20 @@ public:
     BExpr converted(const BExpr& e, OraType to, int offset);
     int slotFor(const std::string& name);
 
+    // WITH (binder_with.cpp): the query names in scope, innermost last
+    std::vector<CteInfo> ctes;
+    int cteCounter = 0;
+    const sql::QueryBlock* currentBlock = nullptr;
+    RecursiveBranch* recursiveBranch = nullptr;
+    // Binds the elements of q's WITH, leaving them in ctes, and returns the SQL WITH clause to put before q's SQL.
+    std::string withClause(const sql::Query& q);
+    std::string recursiveElement(const sql::WithItem& item, CteInfo& cte);
+    // The source a query name stands for, or nothing when the name is no query name in scope.
+    std::optional<Source> cteSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);
+
     // queries
     BlockResult query(const sql::Query& q, Scope* parent, bool topLevel, BoundStatement* out);
+    BlockResult queryBody(const sql::Query& q, Scope* parent, BoundStatement* out);
     BlockResult body(const sql::QueryBody& b, Scope* parent);
     BlockResult block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
         const sql::ForUpdate* forUpdate, BoundStatement* out);

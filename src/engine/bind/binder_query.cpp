@@ -129,6 +129,8 @@ Source BinderImpl::tableSource(const sql::ObjectName& name, const std::optional<
 {
     if (name.dblink)
         return remoteSource(name, alias);
+    if (auto cte = cteSource(name, alias, offset))
+        return *cte;
     const std::string owner = name.schema ? name.schema->name : "";
     auto ref = catalog.resolve(owner, name.name.name, context.currentSchema);
     if (!ref) {
@@ -308,8 +310,27 @@ BlockResult BinderImpl::body(const sql::QueryBody& b, Scope* parent)
 BlockResult BinderImpl::query(const sql::Query& q, Scope* parent, bool topLevel, BoundStatement* out)
 {
     (void)topLevel;
-    if (!q.with.empty())
-        fail(3001, "unimplemented feature: WITH", q.offset);
+    const size_t cteMark = ctes.size();
+    const size_t lockMark = out ? out->lockTargets.size() : 0;
+    struct CteScope {
+        std::vector<CteInfo>& ctes;
+        size_t mark;
+        ~CteScope() { ctes.resize(mark); }
+    } cteScope { ctes, cteMark };
+    const std::string with = q.with.empty() ? std::string() : withClause(q);
+    BlockResult r = queryBody(q, parent, out);
+    if (!with.empty()) {
+        r.sql = with + r.sql;
+        r.simple = false;
+        // The rows FOR UPDATE locks are found by SQL that may name the query names too.
+        for (size_t i = lockMark; out && i < out->lockTargets.size(); ++i)
+            out->lockTargets[i].rowsSql = with + out->lockTargets[i].rowsSql;
+    }
+    return r;
+}
+
+BlockResult BinderImpl::queryBody(const sql::Query& q, Scope* parent, BoundStatement* out)
+{
     if (q.rowLimit)
         fail(3001, "unimplemented feature: OFFSET and FETCH", q.rowLimit->offset);
     if (q.orderSiblings)
@@ -442,6 +463,12 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
 {
     if (!b.groupingSets.empty())
         fail(3001, "unimplemented feature: grouping sets", b.groupingSets[0].offset);
+    struct CurrentBlock {
+        const sql::QueryBlock*& at;
+        const sql::QueryBlock* saved;
+        ~CurrentBlock() { at = saved; }
+    } current { currentBlock, currentBlock };
+    currentBlock = &b;
     Scope scope;
     scope.parent = parent;
     std::vector<std::string> fromItems;
@@ -641,6 +668,14 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     std::string defaultOrder;
     if (never)
         finalWhere.push_back("0");
+    const bool recursiveMember = recursiveBranch && recursiveBranch->block == &b;
+    if (recursiveMember) {
+        // Its rows feed SQLite's recursion directly: nothing may wrap the block around its reference.
+        if (hierarchical || !limit.empty())
+            fail(32486, "unsupported operation in recursive branch of recursive WITH clause", b.offset);
+        if (recursiveBranch->stopAtCycle)
+            finalWhere.push_back("(" + recursiveBranch->alias + ".rw_ & 1) = 0");
+    }
     if (hierarchical) {
         // Joins first, then CONNECT BY, then the other conditions, as Oracle evaluates a hierarchical query.
         std::vector<std::string> joins;
@@ -959,6 +994,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     std::string select;
     for (size_t i = 0; i < itemSqls.size(); ++i)
         select += (i ? ", " : "") + itemSqls[i] + " AS c" + std::to_string(i + 1);
+    if (recursiveMember && itemSqls.size() == result.types.size())
+        select += ", " + recursiveBranch->extraItems(recursiveBranch->alias, itemSqls);
     if (b.distinct)
         for (const auto& t : result.types)
             refuseLob(t, b.items.empty() ? -1 : b.items[0].offset);

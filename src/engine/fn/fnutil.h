@@ -165,5 +165,6 @@ void registerNullFunctions(Registrar& r);
 void registerEnvironmentFunctions(Registrar& r);
 void registerLike(Registrar& r);
 void registerArithmetic(Registrar& r);
+void registerRecursion(Registrar& r);
 
 } // namespace engine::fn::detail

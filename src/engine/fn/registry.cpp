@@ -80,6 +80,8 @@ constexpr FunctionInfo table[] = {
     { "ORA_SYS_CONTEXT", "SYS_CONTEXT", 2, 3, { T, T, N }, T, false },
     // text LIKE pattern [ESCAPE c]: 1, 0 or NULL
     { "ORA_LIKE", "LIKE", 2, 3, { T, T, T }, N, true },
+    // The engine's own helpers the binder emits; no Oracle name calls them.
+    { "ORA_RWITH_STEP", "", 5, -1, { A }, N, false },
 };
 
 } // namespace
@@ -115,6 +117,7 @@ int registerAll(sqlite3* db, FunctionContext* context)
     detail::registerEnvironmentFunctions(r);
     detail::registerLike(r);
     detail::registerArithmetic(r);
+    detail::registerRecursion(r);
     return r.status();
 }
 
