@@ -85,7 +85,8 @@ void BinderImpl::fail(int code, const std::string& message, int offset) const
 void BinderImpl::refuseOrderBy(const sql::Query& q) const
 {
     // Oracle's grammar ends a condition's subquery before ORDER BY, so it wants the closing parenthesis there.
-    if (!q.orderBy.empty())
+    // A row limit makes the order part of what the subquery returns, so it may have one.
+    if (!q.orderBy.empty() && !q.rowLimit)
         fail(907, "missing right parenthesis", q.orderBy.front().expr->offset);
 }
 

@@ -88,6 +88,12 @@ struct RecursiveBranch {
     std::function<std::string(const std::string& alias, const std::vector<std::string>& items)> extraItems;
 };
 
+struct OrderKey {
+    std::string sql;
+    bool descending = false;
+    std::optional<bool> nullsFirst;
+};
+
 struct BlockResult {
     std::string sql;
     std::vector<types::ExprType> types;
@@ -181,7 +187,10 @@ public:
     BlockResult queryBody(const sql::Query& q, Scope* parent, BoundStatement* out);
     BlockResult body(const sql::QueryBody& b, Scope* parent);
     BlockResult block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
-        const sql::ForUpdate* forUpdate, BoundStatement* out);
+        const sql::ForUpdate* forUpdate, BoundStatement* out, const sql::RowLimit* rowLimit = nullptr);
+    // OFFSET / FETCH over a bound query (binder_rowlimit.cpp). The keys are its ORDER BY as SQL over the columns
+    // of its rows named w_ (w_.k1 for a key the block added, w_.c2 for a column); they count ties.
+    void applyRowLimit(BlockResult& r, const sql::RowLimit& limit, const std::vector<OrderKey>& keys);
     // A ROWNUM condition that bounds the rows of its block (ROWNUM <= n, ROWNUM = 1, ROWNUM > 1...): adds to
     // `limit` (SQL of a LIMIT) or sets `never`, and returns true; false for any other condition.
     bool rownumBound(const sql::Expr& c, Scope& scope, std::string& limit, bool& never);

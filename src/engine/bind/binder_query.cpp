@@ -331,17 +331,22 @@ BlockResult BinderImpl::query(const sql::Query& q, Scope* parent, bool topLevel,
 
 BlockResult BinderImpl::queryBody(const sql::Query& q, Scope* parent, BoundStatement* out)
 {
-    if (q.rowLimit)
-        fail(3001, "unimplemented feature: OFFSET and FETCH", q.rowLimit->offset);
     if (q.orderSiblings)
         fail(3001, "unimplemented feature: ORDER SIBLINGS BY", q.offset);
+    if (q.rowLimit && q.forUpdate)
+        fail(2014, "cannot select FOR UPDATE from view with DISTINCT, GROUP BY, etc.", q.forUpdate->offset);
+    const sql::RowLimit* rowLimit = q.rowLimit ? &*q.rowLimit : nullptr;
     if (const auto* blk = q.body->as<sql::QueryBlock>())
-        return block(*blk, parent, &q.orderBy, q.forUpdate ? &*q.forUpdate : nullptr, out);
+        return block(*blk, parent, &q.orderBy, q.forUpdate ? &*q.forUpdate : nullptr, out, rowLimit);
     if (q.forUpdate)
         fail(1786, "FOR UPDATE of this query expression is not allowed", q.forUpdate->offset);
     BlockResult r = body(*q.body, parent);
-    if (q.orderBy.empty())
+    std::vector<OrderKey> limitKeys;
+    if (q.orderBy.empty()) {
+        if (rowLimit)
+            applyRowLimit(r, *rowLimit, limitKeys);
         return r;
+    }
     std::string order;
     for (const auto& item : q.orderBy) {
         int position = 0;
@@ -360,9 +365,12 @@ BlockResult BinderImpl::queryBody(const sql::Query& q, Scope* parent, BoundState
             fail(1785, "ORDER BY item must be the number of a SELECT-list expression", item.expr->offset);
         order += (order.empty() ? "" : ", ")
             + emit::orderTerm(std::to_string(position), item.descending, item.nullsFirst);
+        limitKeys.push_back({ "w_.c" + std::to_string(position), item.descending, item.nullsFirst });
     }
     r.sql += " ORDER BY " + order;
     r.simple = false;
+    if (rowLimit)
+        applyRowLimit(r, *rowLimit, limitKeys);
     return r;
 }
 
@@ -459,7 +467,7 @@ bool BinderImpl::rownumBound(const sql::Expr& c, Scope& scope, std::string& limi
 }
 
 BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
-    const sql::ForUpdate* forUpdate, BoundStatement* out)
+    const sql::ForUpdate* forUpdate, BoundStatement* out, const sql::RowLimit* rowLimit)
 {
     if (!b.groupingSets.empty())
         fail(3001, "unimplemented feature: grouping sets", b.groupingSets[0].offset);
@@ -948,6 +956,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     }
     // ORDER BY
     std::vector<std::string> orderTerms;
+    std::vector<OrderKey> orderKeys; // the same as expressions, for a row limit that counts ties
     if (hasOrder) {
         for (const auto& item : *orderBy) {
             std::string term;
@@ -986,6 +995,9 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                 }
             }
             orderTerms.push_back(emit::orderTerm(term, item.descending, item.nullsFirst));
+            const bool position = !term.empty() && std::isdigit(static_cast<unsigned char>(term[0]));
+            orderKeys.push_back({ position ? itemSqls[static_cast<size_t>(std::atoi(term.c_str()) - 1)] : term,
+                item.descending, item.nullsFirst });
         }
     }
     if (orderTerms.empty() && !defaultOrder.empty() && !aggregates && !b.distinct)
@@ -996,6 +1008,14 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         select += (i ? ", " : "") + itemSqls[i] + " AS c" + std::to_string(i + 1);
     if (recursiveMember && itemSqls.size() == result.types.size())
         select += ", " + recursiveBranch->extraItems(recursiveBranch->alias, itemSqls);
+    // A row limit that counts ties or a percentage ranks the rows by their ORDER BY keys outside the block.
+    const bool rankedLimit = rowLimit && (rowLimit->withTies || rowLimit->percent);
+    std::vector<OrderKey> limitKeys;
+    if (rankedLimit)
+        for (size_t i = 0; i < orderKeys.size(); ++i) {
+            select += ", " + orderKeys[i].sql + " AS k" + std::to_string(i + 1);
+            limitKeys.push_back({ "w_.k" + std::to_string(i + 1), orderKeys[i].descending, orderKeys[i].nullsFirst });
+        }
     if (b.distinct)
         for (const auto& t : result.types)
             refuseLob(t, b.items.empty() ? -1 : b.items[0].offset);
@@ -1025,6 +1045,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         result.simple = false;
     }
     result.sql = s;
+    if (rowLimit)
+        applyRowLimit(result, *rowLimit, limitKeys);
 
     if (forUpdate && out) {
         if (b.distinct || aggregates || hierarchical)

@@ -166,5 +166,6 @@ void registerEnvironmentFunctions(Registrar& r);
 void registerLike(Registrar& r);
 void registerArithmetic(Registrar& r);
 void registerRecursion(Registrar& r);
+void registerRowLimit(Registrar& r);
 
 } // namespace engine::fn::detail

@@ -82,6 +82,7 @@ constexpr FunctionInfo table[] = {
     { "ORA_LIKE", "LIKE", 2, 3, { T, T, T }, N, true },
     // The engine's own helpers the binder emits; no Oracle name calls them.
     { "ORA_RWITH_STEP", "", 5, -1, { A }, N, false },
+    { "ORA_ROW_LIMIT", "", 2, 3, { N, N, N }, N, true },
 };
 
 } // namespace
@@ -118,6 +119,7 @@ int registerAll(sqlite3* db, FunctionContext* context)
     detail::registerLike(r);
     detail::registerArithmetic(r);
     detail::registerRecursion(r);
+    detail::registerRowLimit(r);
     return r.status();
 }
 
