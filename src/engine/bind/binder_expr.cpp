@@ -576,6 +576,8 @@ BExpr BinderImpl::column(const sql::ColumnRefExpr& e, Scope& scope)
         if (found) {
             if (e.outerJoin && level > 0)
                 fail(1705, "an outer join cannot be specified on a correlation column", e.offset);
+            if (found->joinedNaturally && parts.size() > 1)
+                fail(25155, "column used in NATURAL join cannot have qualifier", e.offset);
             if (found->joinedByUsing && parts.size() > 1)
                 fail(25154, "column part of USING clause cannot have qualifier", e.offset);
             if (level == 0) {

@@ -33,6 +33,7 @@ struct SrcColumn {
     types::ExprType type;
     bool hidden = false;
     bool joinedByUsing = false; // named in JOIN ... USING: Oracle refuses it with a table qualifier
+    bool joinedNaturally = false; // ... by a NATURAL join
 };
 
 // One item of a FROM clause: a table, view or inline view.

@@ -213,8 +213,6 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
         fail(3001, "unimplemented feature: PIVOT and UNPIVOT", t.offset);
     case sql::TableRefKind::Join: {
         const auto& j = *t.as<sql::JoinRef>();
-        if (j.natural)
-            fail(3001, "unimplemented feature: NATURAL JOIN", t.offset);
         std::string left, right;
         const size_t leftStart = scope.sources.size();
         addTableRef(*j.left, scope, left);
@@ -247,7 +245,25 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
             on = expr(*j.on, s).sql;
             s.aggregatesAllowed = saved;
         }
-        for (const auto& u : j.usingColumns) {
+        // NATURAL: the columns both sides have, in the order of the left side's, as if named in USING.
+        std::vector<sql::Identifier> naturalColumns;
+        if (j.natural) {
+            for (size_t i = leftStart; i < rightStart; ++i)
+                for (const auto& c : scope.sources[i].columns) {
+                    if (c.hidden)
+                        continue;
+                    bool known = false;
+                    for (const auto& n : naturalColumns)
+                        known = known || n.name == c.name;
+                    bool right = false;
+                    for (size_t k = rightStart; k < rightEnd && !right; ++k)
+                        for (const auto& rc : scope.sources[k].columns)
+                            right = right || (!rc.hidden && rc.name == c.name);
+                    if (!known && right)
+                        naturalColumns.push_back(sql::Identifier { c.name, true, t.offset });
+                }
+        }
+        for (const auto& u : j.natural ? naturalColumns : j.usingColumns) {
             auto find = [&](size_t from, size_t to) -> SrcColumn* {
                 for (size_t i = from; i < to; ++i)
                     for (auto& c : scope.sources[i].columns)
@@ -261,12 +277,11 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
                 fail(904, "\"" + u.name + "\": invalid identifier", u.offset);
             l->joinedByUsing = true;
             r->joinedByUsing = true;
+            l->joinedNaturally = r->joinedNaturally = j.natural;
             on += (on.empty() ? "" : " AND ") + ("(" + l->sql + " = " + r->sql + ")");
             scope.usingColumns[u.name] = { "COALESCE(" + l->sql + ", " + r->sql + ")", l->type };
             scope.usingOrder.push_back(u.name);
         }
-        fromSql = "(" + left + type + right
-            + (on.empty() ? (j.type == sql::JoinRef::Type::Cross ? "" : " ON 1") : " ON " + on) + ")";
         // SQLite does not accept parentheses around a join in every place; a plain join list reads the same.
         fromSql
             = left + type + right + (on.empty() ? (j.type == sql::JoinRef::Type::Cross ? "" : " ON 1") : " ON " + on);
