@@ -60,8 +60,16 @@ bool familyMatches(fn::FnType want, const ExprType& t)
 BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
 {
     const std::string name = e.functionName().name;
-    if (e.over || e.keep || e.withinGroup || e.ignoreNulls || e.fromLast || e.overflow)
-        fail(3001, "unimplemented feature: analytic and ordered-set functions", e.offset);
+    if (e.name.size() == 1 && !e.dblink) {
+        if (e.over)
+            return analytic(e, scope);
+        if (isAggregateCall(e))
+            return aggregate(e, scope, nullptr);
+        if (isWindowFunctionName(name))
+            fail(30484, "missing OVER clause, or invalid identifier found for window function", e.offset);
+        if (e.keep || e.ignoreNulls || e.fromLast || e.overflow)
+            fail(30484, "missing OVER clause, or invalid identifier found for window function", e.offset);
+    }
     if (e.name.size() > 1 || e.dblink) {
         std::vector<sql::Identifier> parts = e.name;
         if (!e.dblink && e.argNames.empty())
@@ -76,50 +84,6 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
             fail(939, "too many arguments for function", e.offset);
     };
     BExpr out;
-    if (isAggregateName(name)) {
-        if (!scope.aggregatesAllowed)
-            fail(934, "group function is not allowed here", e.offset);
-        if (scope.inAggregate)
-            fail(935, "group function is nested too deeply", e.offset);
-        scope.sawAggregate = true;
-        out.aggregate = true;
-        out.local = true;
-        const std::string distinct = e.quantifier == sql::FunctionCallExpr::Quantifier::Distinct ? "DISTINCT " : "";
-        if (name == "COUNT" && e.star) {
-            out.sql = "COUNT(*)";
-            out.type = ExprType::number();
-            out.type.nullable = false;
-            return out;
-        }
-        argCount(1, 1);
-        scope.inAggregate = true;
-        BExpr a = expr(*e.args[0], scope);
-        scope.inAggregate = false;
-        if (name == "COUNT") {
-            out.sql = "COUNT(" + distinct + a.sql + ")";
-            out.type = ExprType::number();
-            out.type.nullable = false;
-            return out;
-        }
-        if (name == "SUM" || name == "AVG") {
-            if (a.type.isNull) {
-                out.sql = "NULL";
-                out.type = ExprType::number();
-                return out;
-            }
-            a = converted(a, OraType::Number, e.args[0]->offset);
-            // Decimal totals, as Oracle's NUMBER: SQLite's SUM adds binary doubles and its AVG is always a real.
-            out.sql = "ORA_" + name + "(" + distinct + a.sql + ")";
-            out.type = ExprType::number();
-            return out;
-        }
-        out.sql = name + "(" + distinct + a.sql + ")";
-        out.type = a.type;
-        out.type.nullable = true;
-        out.type.isTextLiteral = false;
-        return out;
-    }
-
     std::vector<BExpr> args;
     for (const auto& a : e.args) {
         args.push_back(expr(*a, scope));

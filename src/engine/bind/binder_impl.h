@@ -54,6 +54,8 @@ struct Scope {
     std::map<std::string, std::pair<std::string, types::ExprType>> usingColumns; // JOIN ... USING
     std::vector<std::string> usingOrder; // the USING columns in the order written: first in SELECT *
     bool aggregatesAllowed = false;
+    bool analyticsAllowed = false; // the select list and ORDER BY of a block
+    bool inAnalytic = false; // the arguments and window of an analytic function
     bool inAggregate = false;
     bool sequenceAllowed = false;
     std::string rownumSql; // ROWNUM where the block numbers its rows in the select list
@@ -163,6 +165,12 @@ public:
         const std::vector<sql::ExprPtr>* args, Scope& scope, const std::vector<BExpr>* bound = nullptr);
     BExpr pseudo(const sql::PseudoColumnExpr& e, Scope& scope);
     BExpr function(const sql::FunctionCallExpr& e, Scope& scope);
+    // An aggregate call (binder_aggregates.cpp); with `window`, its analytic form over that OVER text.
+    BExpr aggregate(const sql::FunctionCallExpr& e, Scope& scope, const std::string* window);
+    // The letters of ORDER BY keys for the engine's ordered aggregates, and the keys' SQL after them.
+    std::string orderLetters(const std::vector<sql::OrderItem>& items, Scope& scope, std::string& keysSql);
+    // An analytic function: name(args) OVER (...) (binder_analytic.cpp).
+    BExpr analytic(const sql::FunctionCallExpr& e, Scope& scope);
     BExpr caseExpr(const sql::CaseExpr& e, Scope& scope);
     BExpr binary(const sql::BinaryExpr& e, Scope& scope);
     BExpr comparison(const sql::ComparisonExpr& e, Scope& scope);

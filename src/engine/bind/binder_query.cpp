@@ -611,6 +611,13 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             if (containsAggregate(*item.expr))
                 aggregates = true;
     const bool hasOrder = orderBy && !orderBy->empty();
+    // Analytic functions work on the rows the block's WHERE (ROWNUM included) and grouping leave.
+    bool analytics = false;
+    for (const auto& item : b.items)
+        analytics = analytics || (item.expr && containsAnalytic(*item.expr));
+    if (orderBy)
+        for (const auto& item : *orderBy)
+            analytics = analytics || containsAnalytic(*item.expr);
     const bool hierarchical = b.connectBy != nullptr;
 
     // ROWNUM is assigned before grouping, DISTINCT and ORDER BY of its block, and CONNECT BY works on the joined
@@ -789,7 +796,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         for (const sql::Expr* a : after)
             finalWhere.push_back(expr(*a, final).sql);
         defaultOrder = "r_.ord_";
-    } else if (!limit.empty() && (aggregates || b.distinct || hasOrder)) {
+    } else if (!limit.empty() && (aggregates || b.distinct || hasOrder || analytics)) {
         std::vector<std::string> w;
         for (const auto& f : filters)
             w.push_back(f.sql);
@@ -864,6 +871,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     }
     // Select list
     final.aggregatesAllowed = true;
+    final.analyticsAllowed = true;
     final.sequenceAllowed
         = (out != nullptr || &b == sequenceBlock) && !b.distinct && b.groupBy.empty() && !aggregates && !hasOrder;
     final.rownumSql = "row_number() OVER ()";
@@ -966,8 +974,10 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     final.sequenceAllowed = false;
     std::string having;
     if (b.having) {
+        final.analyticsAllowed = false;
         having = expr(*b.having, final).sql;
         checkGrouped(*b.having);
+        final.analyticsAllowed = true;
     }
     // ORDER BY
     std::vector<std::string> orderTerms;

@@ -158,6 +158,16 @@ bool isAggregateCall(const sql::Expr& e)
     return isAggregateName(f->functionName().name) || f->withinGroup;
 }
 
+bool isWindowFunctionName(const std::string& n)
+{
+    static const char* const names[] = { "ROW_NUMBER", "RANK", "DENSE_RANK", "PERCENT_RANK", "CUME_DIST", "NTILE",
+        "LAG", "LEAD", "FIRST_VALUE", "LAST_VALUE", "NTH_VALUE", "RATIO_TO_REPORT" };
+    for (const char* x : names)
+        if (n == x)
+            return true;
+    return false;
+}
+
 bool isAnalyticCall(const sql::Expr& e)
 {
     const auto* f = e.as<sql::FunctionCallExpr>();

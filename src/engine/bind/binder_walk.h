@@ -23,6 +23,8 @@ bool mentionsOr(const sql::Expr* e);
 bool isAggregateName(const std::string& n);
 bool isAggregateCall(const sql::Expr& e);
 bool isAnalyticCall(const sql::Expr& e);
+// The functions that exist only with OVER (ROW_NUMBER, RANK, LAG, ...).
+bool isWindowFunctionName(const std::string& n);
 bool containsAnalytic(const sql::Expr& e);
 std::string pseudoName(sql::PseudoColumnExpr::Which w);
 bool containsPrior(const sql::Expr& e);

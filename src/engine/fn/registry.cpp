@@ -83,6 +83,24 @@ constexpr FunctionInfo table[] = {
     // The engine's own helpers the binder emits; no Oracle name calls them.
     { "ORA_RWITH_STEP", "", 5, -1, { A }, N, false },
     { "ORA_ROW_LIMIT", "", 2, 3, { N, N, N }, N, true },
+    { "ORA_ROW_OFFSET", "", 1, 1, { N }, N, true },
+    { "ORA_BUCKETS", "", 1, 1, { N }, N, true },
+    // Aggregates that also run over windows; the binder picks them for the aggregates and analytic functions.
+    { "ORA_WSUM", "", 1, 1, { N }, N, true },
+    { "ORA_WAVG", "", 1, 1, { N }, N, true },
+    { "ORA_COUNT_DISTINCT", "", 1, 1, { A }, N, true },
+    { "ORA_SUM_DISTINCT", "", 1, 1, { N }, N, true },
+    { "ORA_AVG_DISTINCT", "", 1, 1, { N }, N, true },
+    { "ORA_VARIANCE", "", 1, 1, { N }, N, true },
+    { "ORA_VAR_SAMP", "", 1, 1, { N }, N, true },
+    { "ORA_VAR_POP", "", 1, 1, { N }, N, true },
+    { "ORA_STDDEV", "", 1, 1, { N }, N, true },
+    { "ORA_STDDEV_SAMP", "", 1, 1, { N }, N, true },
+    { "ORA_STDDEV_POP", "", 1, 1, { N }, N, true },
+    { "ORA_NTH_VALUE", "", 4, 4, { A, N, N, N }, A, true },
+    { "ORA_LISTAGG", "", 4, -1, { T, T, T, T }, T, true },
+    { "ORA_PERCENTILE", "", 5, 5, { T, N, T, N }, A, true },
+    { "ORA_KEEP", "", 2, -1, { T, A }, A, true },
 };
 
 } // namespace
@@ -120,6 +138,8 @@ int registerAll(sqlite3* db, FunctionContext* context)
     detail::registerArithmetic(r);
     detail::registerRecursion(r);
     detail::registerRowLimit(r);
+    detail::registerWindowAggregates(r);
+    detail::registerOrderedAggregates(r);
     return r.status();
 }
 
