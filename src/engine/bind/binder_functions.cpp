@@ -104,6 +104,14 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
         return converted(v, to.type, offset).sql;
     };
 
+    if (name == "LNNVL" && e.name.size() == 1) {
+        // LNNVL(condition): true when the condition is false or unknown.
+        argCount(1, 1);
+        out.sql = "(CASE WHEN " + args[0].sql + " THEN 0 ELSE 1 END)";
+        out.type = ExprType::number();
+        out.type.nullable = false;
+        return out;
+    }
     if (name == "NVL") {
         argCount(2, 2);
         ExprType t = args[0].type.isNull ? args[1].type : args[0].type;

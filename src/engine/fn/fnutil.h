@@ -173,5 +173,6 @@ void registerRecursion(Registrar& r);
 void registerRowLimit(Registrar& r);
 void registerWindowAggregates(Registrar& r);
 void registerOrderedAggregates(Registrar& r);
+void registerRegexpFunctions(Registrar& r);
 
 } // namespace engine::fn::detail

@@ -80,6 +80,12 @@ constexpr FunctionInfo table[] = {
     { "ORA_SYS_CONTEXT", "SYS_CONTEXT", 2, 3, { T, T, N }, T, false },
     // text LIKE pattern [ESCAPE c]: 1, 0 or NULL
     { "ORA_LIKE", "LIKE", 2, 3, { T, T, T }, N, true },
+    // Regular expressions (regex.h); the arguments after the fourth are read by the functions themselves.
+    { "ORA_REGEXP_LIKE", "REGEXP_LIKE", 2, 3, { T, T, T }, N, true },
+    { "ORA_REGEXP_COUNT", "REGEXP_COUNT", 2, 4, { T, T, N, T }, N, true },
+    { "ORA_REGEXP_INSTR", "REGEXP_INSTR", 2, 7, { T, T, N, A }, N, true },
+    { "ORA_REGEXP_SUBSTR", "REGEXP_SUBSTR", 2, 6, { T, T, N, A }, T, true },
+    { "ORA_REGEXP_REPLACE", "REGEXP_REPLACE", 2, 6, { T, T, T, A }, T, true },
     // The engine's own helpers the binder emits; no Oracle name calls them.
     { "ORA_RWITH_STEP", "", 5, -1, { A }, N, false },
     { "ORA_ROW_LIMIT", "", 2, 3, { N, N, N }, N, true },
@@ -140,6 +146,7 @@ int registerAll(sqlite3* db, FunctionContext* context)
     detail::registerRowLimit(r);
     detail::registerWindowAggregates(r);
     detail::registerOrderedAggregates(r);
+    detail::registerRegexpFunctions(r);
     return r.status();
 }
 

@@ -369,6 +369,8 @@ SelectItem Parser::parseSelectItem()
         return item;
     }
     item.expr = parseExpr();
+    if (isCondition(*item.expr)) // REGEXP_LIKE and LNNVL are conditions, no values to select
+        fail(904, item.expr->offset, item.expr->as<FunctionCallExpr>()->functionName().name);
     item.endOffset = prevEnd();
     item.alias = parseOptionalAlias(false);
     return item;
