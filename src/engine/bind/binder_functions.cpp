@@ -59,7 +59,7 @@ bool familyMatches(fn::FnType want, const ExprType& t)
 
 BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
 {
-    const std::string name = e.functionName().name;
+    std::string name = e.functionName().name;
     if (e.name.size() == 1 && !e.dblink) {
         if (e.over)
             return analytic(e, scope);
@@ -104,6 +104,18 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
         return converted(v, to.type, offset).sql;
     };
 
+    if (e.name.size() == 1 && !e.dblink) {
+        if (auto r = conversionFunction(e, name, args))
+            return *r;
+        // NLS_UPPER, NLS_LOWER, NLS_INITCAP: the case rules of the binary sort, whatever NLS parameter is given.
+        if ((name == "NLS_UPPER" || name == "NLS_LOWER" || name == "NLS_INITCAP") && !args.empty()) {
+            argCount(1, 2);
+            name = name.substr(4);
+            args.resize(1);
+        } else if (name == "TO_NCHAR") {
+            name = "TO_CHAR";
+        }
+    }
     if (name == "LNNVL" && e.name.size() == 1) {
         // LNNVL(condition): true when the condition is false or unknown.
         argCount(1, 1);
@@ -297,6 +309,8 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
         if (e.argNames.empty())
             if (auto f = storedFunction(e.name, &e.args, scope, &args))
                 return *f;
+        if (isKnownOracleFunction(name))
+            fail(3001, "unimplemented feature: " + name, e.offset);
         fail(904, "\"" + name + "\": invalid identifier", e.offset);
     }
     if (static_cast<int>(args.size()) < best->minArgs)
@@ -336,7 +350,105 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
             || name == "LTRIM" || name == "RTRIM"))
         out.type.size = std::max(args[0].type.size, 1);
     out.sql = std::string(best->name) + "(" + join(parts) + ")";
+    if (name == "SYS_GUID") {
+        out.type.type = OraType::Raw;
+        out.type.size = 16;
+        out.type.nullable = false;
+    } else if (name == "CHARTOROWID") {
+        out.type = ExprType::rowid();
+    }
     return out;
+}
+
+// Conversions that only retype a value or have a form of their own: NULLIF, NANVL, TO_CLOB, TO_NCLOB, TO_BLOB,
+// ROWIDTOCHAR, HEXTORAW, EMPTY_BLOB.
+std::optional<BExpr> BinderImpl::conversionFunction(
+    const sql::FunctionCallExpr& e, const std::string& name, std::vector<BExpr>& args)
+{
+    auto argCount = [&](size_t lo, size_t hi) {
+        if (e.args.size() < lo)
+            fail(938, "not enough arguments for function", e.offset);
+        if (e.args.size() > hi)
+            fail(939, "too many arguments for function", e.offset);
+    };
+    BExpr out;
+    for (const auto& a : args) {
+        out.local = out.local || a.local;
+        out.aggregate = out.aggregate || a.aggregate;
+    }
+    if (name == "NULLIF") {
+        // NULL when both are equal, else the first; the first may not be the literal NULL, and both must be of one
+        // family of types.
+        argCount(2, 2);
+        if (args[0].type.isNull)
+            fail(932, "inconsistent datatypes: expected - got CHAR", e.args[0]->offset);
+        if (!args[1].type.isNull && !args[0].type.isBind && !args[1].type.isBind
+            && types::familyOf(args[0].type.type) != types::familyOf(args[1].type.type))
+            fail(932, inconsistent(args[0].type, args[1].type), e.args[1]->offset);
+        BExpr same = compare(args[0], "=", args[1], e.args[1]->offset);
+        out.sql = "(CASE WHEN " + same.sql + " THEN NULL ELSE " + args[0].sql + " END)";
+        out.type = args[0].type;
+        out.type.isTextLiteral = false;
+        if (out.type.type == OraType::Char && args[0].type.isTextLiteral)
+            out.type.type = OraType::Varchar2;
+        out.type.nullable = true;
+        return out;
+    }
+    if (name == "NANVL") {
+        // A NUMBER is never NaN: the first argument.
+        argCount(2, 2);
+        out = converted(args[0], OraType::Number, e.args[0]->offset);
+        converted(args[1], OraType::Number, e.args[1]->offset);
+        return out;
+    }
+    if (name == "TO_CLOB" || name == "TO_NCLOB") {
+        argCount(1, 1);
+        if (args[0].type.type == OraType::Blob || args[0].type.type == OraType::Raw)
+            fail(932, "inconsistent datatypes: expected - got " + types::oracleTypeName(args[0].type.type),
+                e.args[0]->offset);
+        out.sql = args[0].type.isNull || types::isCharacter(args[0].type.type)
+            ? args[0].sql
+            : converted(args[0], OraType::Varchar2, e.args[0]->offset).sql;
+        out.type.type = OraType::Clob;
+        out.type.size = 4000;
+        return out;
+    }
+    if (name == "TO_BLOB") {
+        argCount(1, 1);
+        if (types::isCharacter(args[0].type.type) || args[0].type.type == OraType::Raw
+            || args[0].type.type == OraType::Blob || args[0].type.isNull || args[0].type.isBind) {
+            out.sql = "ORA_STORE_RAW(" + args[0].sql + ")";
+            out.type.type = OraType::Blob;
+            out.type.size = 4000;
+            return out;
+        }
+        fail(932, "inconsistent datatypes: expected BINARY got " + types::oracleTypeName(args[0].type.type),
+            e.args[0]->offset);
+    }
+    if (name == "HEXTORAW") {
+        argCount(1, 1);
+        const BExpr text = args[0].type.isNull ? args[0] : converted(args[0], OraType::Varchar2, e.args[0]->offset);
+        out.sql = "ORA_STORE_RAW(" + text.sql + ")";
+        out.type.type = OraType::Raw;
+        out.type.size = 2000;
+        return out;
+    }
+    if (name == "ROWIDTOCHAR") {
+        argCount(1, 1);
+        out.sql = args[0].sql;
+        out.type = ExprType::varchar2(18);
+        out.type.nullable = args[0].type.nullable;
+        return out;
+    }
+    if (name == "EMPTY_BLOB") {
+        argCount(0, 0);
+        out.sql = "X''";
+        out.type.type = OraType::Blob;
+        out.type.size = 4000;
+        out.type.nullable = false;
+        return out;
+    }
+    return std::nullopt;
 }
 
 } // namespace engine::bind::detail

@@ -165,6 +165,8 @@ public:
         const std::vector<sql::ExprPtr>* args, Scope& scope, const std::vector<BExpr>* bound = nullptr);
     BExpr pseudo(const sql::PseudoColumnExpr& e, Scope& scope);
     BExpr function(const sql::FunctionCallExpr& e, Scope& scope);
+    std::optional<BExpr> conversionFunction(
+        const sql::FunctionCallExpr& e, const std::string& name, std::vector<BExpr>& args);
     // An aggregate call (binder_aggregates.cpp); with `window`, its analytic form over that OVER text.
     BExpr aggregate(const sql::FunctionCallExpr& e, Scope& scope, const std::string* window);
     // The letters of ORDER BY keys for the engine's ordered aggregates, and the keys' SQL after them.

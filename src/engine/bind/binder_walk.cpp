@@ -168,6 +168,22 @@ bool isWindowFunctionName(const std::string& n)
     return false;
 }
 
+bool isKnownOracleFunction(const std::string& n)
+{
+    static const char* const names[] = { "ORA_HASH", "DUMP", "VSIZE", "STANDARD_HASH", "EMPTY_CLOB", "NLSSORT",
+        "CONVERT", "COMPOSE", "DECOMPOSE", "TO_MULTI_BYTE", "TO_SINGLE_BYTE", "EXTRACT", "CURRENT_DATE",
+        "CURRENT_TIMESTAMP", "LOCALTIMESTAMP", "SESSIONTIMEZONE", "DBTIMEZONE", "SYS_EXTRACT_UTC", "TZ_OFFSET",
+        "FROM_TZ", "NEW_TIME", "NUMTODSINTERVAL", "NUMTOYMINTERVAL", "TO_DSINTERVAL", "TO_YMINTERVAL",
+        "TO_TIMESTAMP", "TO_TIMESTAMP_TZ", "TO_BINARY_DOUBLE", "TO_BINARY_FLOAT", "CORR", "COVAR_POP",
+        "COVAR_SAMP", "REGR_SLOPE", "REGR_INTERCEPT", "REGR_COUNT", "REGR_R2", "COLLECT", "CARDINALITY",
+        "XMLAGG", "XMLELEMENT", "JSON_VALUE", "JSON_QUERY", "JSON_OBJECT", "JSON_ARRAYAGG",
+        "APPROX_COUNT_DISTINCT", "GROUP_ID" };
+    for (const char* x : names)
+        if (n == x)
+            return true;
+    return false;
+}
+
 bool isAnalyticCall(const sql::Expr& e)
 {
     const auto* f = e.as<sql::FunctionCallExpr>();

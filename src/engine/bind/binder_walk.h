@@ -25,6 +25,8 @@ bool isAggregateCall(const sql::Expr& e);
 bool isAnalyticCall(const sql::Expr& e);
 // The functions that exist only with OVER (ROW_NUMBER, RANK, LAG, ...).
 bool isWindowFunctionName(const std::string& n);
+// Oracle's built-in functions the engine does not have: calling one is ORA-03001, not an unknown name.
+bool isKnownOracleFunction(const std::string& n);
 bool containsAnalytic(const sql::Expr& e);
 std::string pseudoName(sql::PseudoColumnExpr::Which w);
 bool containsPrior(const sql::Expr& e);

@@ -174,5 +174,12 @@ void registerRowLimit(Registrar& r);
 void registerWindowAggregates(Registrar& r);
 void registerOrderedAggregates(Registrar& r);
 void registerRegexpFunctions(Registrar& r);
+void registerTrigonometry(Registrar& r);
+void registerIntegerParts(Registrar& r);
+void registerRawFunctions(Registrar& r);
+void registerUnicodeFunctions(Registrar& r);
+void registerSoundex(Registrar& r);
+void registerNextDay(Registrar& r);
+void registerByteFunctions(Registrar& r);
 
 } // namespace engine::fn::detail

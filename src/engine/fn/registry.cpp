@@ -86,6 +86,31 @@ constexpr FunctionInfo table[] = {
     { "ORA_REGEXP_INSTR", "REGEXP_INSTR", 2, 7, { T, T, N, A }, N, true },
     { "ORA_REGEXP_SUBSTR", "REGEXP_SUBSTR", 2, 6, { T, T, N, A }, T, true },
     { "ORA_REGEXP_REPLACE", "REGEXP_REPLACE", 2, 6, { T, T, T, A }, T, true },
+    { "ORA_SIN", "SIN", 1, 1, { N }, N, true },
+    { "ORA_COS", "COS", 1, 1, { N }, N, true },
+    { "ORA_TAN", "TAN", 1, 1, { N }, N, true },
+    { "ORA_ASIN", "ASIN", 1, 1, { N }, N, true },
+    { "ORA_ACOS", "ACOS", 1, 1, { N }, N, true },
+    { "ORA_ATAN", "ATAN", 1, 1, { N }, N, true },
+    { "ORA_ATAN2", "ATAN2", 2, 2, { N, N }, N, true },
+    { "ORA_SINH", "SINH", 1, 1, { N }, N, true },
+    { "ORA_COSH", "COSH", 1, 1, { N }, N, true },
+    { "ORA_TANH", "TANH", 1, 1, { N }, N, true },
+    { "ORA_REMAINDER", "REMAINDER", 2, 2, { N, N }, N, true },
+    { "ORA_BITAND", "BITAND", 2, 2, { N, N }, N, true },
+    { "ORA_BIN_TO_NUM", "BIN_TO_NUM", 1, -1, { N }, N, true },
+    { "ORA_WIDTH_BUCKET", "WIDTH_BUCKET", 4, 4, { N, N, N, N }, N, true },
+    { "ORA_RAWTOHEX", "RAWTOHEX", 1, 1, { A }, T, true },
+    { "ORA_SYS_GUID", "SYS_GUID", 0, 0, {}, A, false },
+    { "ORA_CHARTOROWID", "CHARTOROWID", 1, 1, { T }, T, true },
+    { "ORA_ASCIISTR", "ASCIISTR", 1, 1, { T }, T, true },
+    { "ORA_UNISTR", "UNISTR", 1, 1, { T }, T, true },
+    { "ORA_NCHR", "NCHR", 1, 1, { N }, T, true },
+    { "ORA_SOUNDEX", "SOUNDEX", 1, 1, { T }, T, true },
+    { "ORA_NEXT_DAY", "NEXT_DAY", 2, 2, { D, T }, D, false },
+    { "ORA_LENGTHB", "LENGTHB", 1, 1, { T }, N, true },
+    { "ORA_SUBSTRB", "SUBSTRB", 2, 3, { T, N, N }, T, true },
+    { "ORA_INSTRB", "INSTRB", 2, 4, { T, T, N, N }, N, true },
     // The engine's own helpers the binder emits; no Oracle name calls them.
     { "ORA_RWITH_STEP", "", 5, -1, { A }, N, false },
     { "ORA_ROW_LIMIT", "", 2, 3, { N, N, N }, N, true },
@@ -147,6 +172,13 @@ int registerAll(sqlite3* db, FunctionContext* context)
     detail::registerWindowAggregates(r);
     detail::registerOrderedAggregates(r);
     detail::registerRegexpFunctions(r);
+    detail::registerTrigonometry(r);
+    detail::registerIntegerParts(r);
+    detail::registerRawFunctions(r);
+    detail::registerUnicodeFunctions(r);
+    detail::registerSoundex(r);
+    detail::registerNextDay(r);
+    detail::registerByteFunctions(r);
     return r.status();
 }
 
