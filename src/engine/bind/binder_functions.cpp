@@ -116,6 +116,19 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
             name = "TO_CHAR";
         }
     }
+    if ((name == "GROUPING" || name == "GROUPING_ID" || name == "GROUP_ID") && e.name.size() == 1) {
+        // Without grouping sets every row is a group of its own keys: nothing is aggregated away.
+        if (!scope.aggregatesAllowed)
+            fail(934, "group function is not allowed here", e.offset);
+        if (name == "GROUP_ID" ? !args.empty() : args.empty())
+            fail(name == "GROUP_ID" ? 939 : 938,
+                name == "GROUP_ID" ? "too many arguments for function" : "not enough arguments for function",
+                e.offset);
+        out.sql = "0";
+        out.type = ExprType::number();
+        out.type.nullable = false;
+        return out;
+    }
     if (name == "LNNVL" && e.name.size() == 1) {
         // LNNVL(condition): true when the condition is false or unknown.
         argCount(1, 1);

@@ -205,6 +205,10 @@ public:
     // A ROWNUM condition that bounds the rows of its block (ROWNUM <= n, ROWNUM = 1, ROWNUM > 1...): adds to
     // `limit` (SQL of a LIMIT) or sets `never`, and returns true; false for any other condition.
     bool rownumBound(const sql::Expr& c, Scope& scope, std::string& limit, bool& never);
+    // GROUP BY with grouping sets (binder_grouping.cpp): makes `finalFrom` the rows of every set and `final` read
+    // the block's grouped expressions, aggregates and grouping functions from them.
+    void groupingSets(const sql::QueryBlock& b, const std::vector<sql::OrderItem>* orderBy, Scope& final,
+        std::string& finalFrom, std::vector<std::string>& finalWhere, std::string& defaultOrder);
     void addTableRef(const sql::TableRef& t, Scope& scope, std::string& fromSql);
     Source tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);
     Source remoteSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias);

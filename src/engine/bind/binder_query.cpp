@@ -484,8 +484,6 @@ bool BinderImpl::rownumBound(const sql::Expr& c, Scope& scope, std::string& limi
 BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
     const sql::ForUpdate* forUpdate, BoundStatement* out, const sql::RowLimit* rowLimit)
 {
-    if (!b.groupingSets.empty())
-        fail(3001, "unimplemented feature: grouping sets", b.groupingSets[0].offset);
     struct CurrentBlock {
         const sql::QueryBlock*& at;
         const sql::QueryBlock* saved;
@@ -602,7 +600,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             fail(1416, "two tables cannot be outer-joined to each other", b.from[i]->offset);
 
     // An aggregate in the select list, HAVING or ORDER BY makes the block an aggregate query, as in Oracle.
-    bool aggregates = !b.groupBy.empty() || b.having;
+    bool aggregates = b.grouped() || b.having;
     for (const auto& item : b.items)
         if (item.type == sql::SelectItem::Type::Expr && containsAggregate(*item.expr))
             aggregates = true;
@@ -812,6 +810,11 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     final.outerMarks = nullptr;
     final.referenced = nullptr;
 
+    if (!b.groupingSets.empty()) {
+        // The block reads the rows of its grouping sets, grouped already.
+        groupingSets(b, orderBy, final, finalFrom, finalWhere, defaultOrder);
+        aggregates = false;
+    }
     // GROUP BY
     std::vector<std::string> groupSqls;
     for (const auto& g : b.groupBy) {
@@ -973,7 +976,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     }
     final.sequenceAllowed = false;
     std::string having;
-    if (b.having) {
+    if (b.having && b.groupingSets.empty()) {
         final.analyticsAllowed = false;
         having = expr(*b.having, final).sql;
         checkGrouped(*b.having);

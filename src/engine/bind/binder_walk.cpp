@@ -177,7 +177,7 @@ bool isKnownOracleFunction(const std::string& n)
         "TO_TIMESTAMP", "TO_TIMESTAMP_TZ", "TO_BINARY_DOUBLE", "TO_BINARY_FLOAT", "CORR", "COVAR_POP",
         "COVAR_SAMP", "REGR_SLOPE", "REGR_INTERCEPT", "REGR_COUNT", "REGR_R2", "COLLECT", "CARDINALITY",
         "XMLAGG", "XMLELEMENT", "JSON_VALUE", "JSON_QUERY", "JSON_OBJECT", "JSON_ARRAYAGG",
-        "APPROX_COUNT_DISTINCT", "GROUP_ID" };
+        "APPROX_COUNT_DISTINCT" };
     for (const char* x : names)
         if (n == x)
             return true;
