@@ -272,8 +272,12 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
         return caseExpr(*e.as<sql::CaseExpr>(), scope);
     case sql::ExprKind::Unary: {
         const auto& u = *e.as<sql::UnaryExpr>();
-        if (u.op == sql::UnaryExpr::Op::ConnectByRoot)
-            fail(3001, "unimplemented feature: CONNECT_BY_ROOT", e.offset);
+        if (u.op == sql::UnaryExpr::Op::ConnectByRoot) {
+            // Outside the hierarchy's select list and conditions (which read it from the root's row): no hierarchy.
+            if (scope.levelSql.empty())
+                fail(1788, "CONNECT BY clause required in this query block", e.offset);
+            return expr(*u.operand, scope);
+        }
         if (u.op == sql::UnaryExpr::Op::Prior) {
             if (!scope.priorScope)
                 fail(3001, "unimplemented feature: PRIOR outside CONNECT BY", e.offset);
@@ -594,10 +598,20 @@ BExpr BinderImpl::column(const sql::ColumnRefExpr& e, Scope& scope)
         }
     }
     if (parts.size() == 1 && (name == "CONNECT_BY_ISLEAF" || name == "CONNECT_BY_ISCYCLE")) {
-        // Oracle's hierarchical pseudocolumns: not "invalid identifiers", but not computed here yet.
-        for (Scope* s = &scope; s; s = s->parent)
+        // Oracle's hierarchical pseudocolumns, of the nearest hierarchical block.
+        for (Scope* s = &scope; s; s = s->parent) {
+            const std::string& sql = name == "CONNECT_BY_ISLEAF" ? s->leafSql : s->cycleSql;
+            if (!sql.empty()) {
+                BExpr r;
+                r.sql = sql;
+                r.type = ExprType::number();
+                r.type.nullable = false;
+                r.local = s == &scope;
+                return r;
+            }
             if (!s->levelSql.empty())
-                fail(3001, "unimplemented feature: " + name, e.offset);
+                fail(3001, "unimplemented feature: " + name + " here", e.offset);
+        }
         fail(1788, "CONNECT BY clause required in this query block", e.offset);
     }
     if (auto x = externalName(parts))

@@ -60,6 +60,8 @@ struct Scope {
     bool sequenceAllowed = false;
     std::string rownumSql; // ROWNUM where the block numbers its rows in the select list
     std::string levelSql; // LEVEL in a hierarchical block
+    std::string leafSql; // CONNECT_BY_ISLEAF there
+    std::string cycleSql; // CONNECT_BY_ISCYCLE there
     Scope* priorScope = nullptr; // CONNECT BY: where PRIOR columns resolve
     std::set<int>* outerMarks = nullptr; // sources referenced with (+) in the predicate being bound
     std::set<int>* referenced = nullptr; // sources referenced by the predicate being bound
@@ -90,6 +92,21 @@ struct RecursiveBranch {
     // The extra select items after the block's own: the row's recursion word and level.
     std::function<std::string(const std::string& alias, const std::vector<std::string>& items)> extraItems;
 };
+
+// A condition of a block's WHERE: the condition, its SQL and the sources (by index) it refers to.
+struct BlockFilter {
+    const sql::Expr* expr = nullptr;
+    std::string sql;
+    std::set<int> refs;
+};
+
+// The block's rows flattened into one row source: every column of every source named "i_k" (and "i_r" for a
+// table's row number) under `prefix`. `into` is `scope` reading them.
+void flattenColumns(const Scope& scope, const std::string& prefix, Scope& into);
+// The select list that gives those columns.
+std::string flatSelectList(const Scope& scope);
+// " WHERE a AND b", or nothing.
+std::string whereClause(const std::vector<std::string>& preds);
 
 struct OrderKey {
     std::string sql;
@@ -198,7 +215,15 @@ public:
     BlockResult queryBody(const sql::Query& q, Scope* parent, BoundStatement* out);
     BlockResult body(const sql::QueryBody& b, Scope* parent);
     BlockResult block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
-        const sql::ForUpdate* forUpdate, BoundStatement* out, const sql::RowLimit* rowLimit = nullptr);
+        const sql::ForUpdate* forUpdate, BoundStatement* out, const sql::RowLimit* rowLimit = nullptr,
+        const std::vector<sql::OrderItem>* siblings = nullptr);
+    // START WITH / CONNECT BY (binder_hierarchy.cpp): makes `finalFrom` the hierarchy's rows in Oracle's order and
+    // `final` read them (`finalPrior` their parents' for PRIOR); adds the conditions after CONNECT BY to
+    // `finalWhere`.
+    void hierarchy(const sql::QueryBlock& b, const std::vector<sql::OrderItem>* orderBy,
+        const std::vector<sql::OrderItem>* siblings, const Scope& scope, const std::string& fromSql,
+        const std::vector<BlockFilter>& filters, Scope& final, Scope& finalPrior, std::string& finalFrom,
+        std::vector<std::string>& finalWhere);
     // OFFSET / FETCH over a bound query (binder_rowlimit.cpp). The keys are its ORDER BY as SQL over the columns
     // of its rows named w_ (w_.k1 for a key the block added, w_.c2 for a column); they count ties.
     void applyRowLimit(BlockResult& r, const sql::RowLimit& limit, const std::vector<OrderKey>& keys);

@@ -346,8 +346,14 @@ BlockResult BinderImpl::query(const sql::Query& q, Scope* parent, bool topLevel,
 
 BlockResult BinderImpl::queryBody(const sql::Query& q, Scope* parent, BoundStatement* out)
 {
-    if (q.orderSiblings)
-        fail(3001, "unimplemented feature: ORDER SIBLINGS BY", q.offset);
+    if (q.orderSiblings) {
+        // The order of siblings within the hierarchy, in place of an order of the rows.
+        const auto* blk = q.body->as<sql::QueryBlock>();
+        if (!blk || !blk->connectBy)
+            fail(30929, "ORDER SIBLINGS BY clause not allowed here", q.orderBy.front().offset);
+        return block(*blk, parent, nullptr, q.forUpdate ? &*q.forUpdate : nullptr, out,
+            q.rowLimit ? &*q.rowLimit : nullptr, &q.orderBy);
+    }
     if (q.rowLimit && q.forUpdate)
         fail(2014, "cannot select FOR UPDATE from view with DISTINCT, GROUP BY, etc.", q.forUpdate->offset);
     const sql::RowLimit* rowLimit = q.rowLimit ? &*q.rowLimit : nullptr;
@@ -482,7 +488,8 @@ bool BinderImpl::rownumBound(const sql::Expr& c, Scope& scope, std::string& limi
 }
 
 BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
-    const sql::ForUpdate* forUpdate, BoundStatement* out, const sql::RowLimit* rowLimit)
+    const sql::ForUpdate* forUpdate, BoundStatement* out, const sql::RowLimit* rowLimit,
+    const std::vector<sql::OrderItem>* siblings)
 {
     struct CurrentBlock {
         const sql::QueryBlock*& at;
@@ -516,18 +523,13 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         rest.push_back(c);
     }
 
-    struct Pred {
-        const sql::Expr* expr;
-        std::string sql;
-        std::set<int> refs;
-    };
-    std::vector<Pred> filters;
+    std::vector<BlockFilter> filters;
     std::map<int, std::vector<std::string>> outerOn;
     std::map<int, std::set<int>> outerDeps;
     // LEVEL may be tested in WHERE of a hierarchical block; this first binding only learns what each condition
     // refers to.
     if (b.connectBy)
-        scope.levelSql = "0";
+        scope.levelSql = scope.leafSql = scope.cycleSql = "0";
     for (const sql::Expr* c : rest) {
         std::set<int> marks, refs;
         scope.outerMarks = &marks;
@@ -620,43 +622,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
 
     // ROWNUM is assigned before grouping, DISTINCT and ORDER BY of its block, and CONNECT BY works on the joined
     // rows: both read the block's rows from an inner query that holds every column of every source.
-    auto flatColumns = [&](const std::string& prefix, Scope& into) {
-        into = scope;
-        into.usingColumns.clear();
-        for (size_t i = 0; i < into.sources.size(); ++i) {
-            Source& s = into.sources[i];
-            for (size_t k = 0; k < s.columns.size(); ++k)
-                s.columns[k].sql = prefix + ".\"" + std::to_string(i) + "_" + std::to_string(k) + "\"";
-            if (!s.rownoSql.empty())
-                s.rownoSql = prefix + ".\"" + std::to_string(i) + "_r\"";
-        }
-        for (const auto& [name, u] : scope.usingColumns) {
-            (void)u;
-            // USING columns read through their first source's flattened name.
-            for (size_t i = 0; i < scope.sources.size(); ++i)
-                for (size_t k = 0; k < scope.sources[i].columns.size(); ++k)
-                    if (scope.sources[i].columns[k].name == name && !into.usingColumns.count(name))
-                        into.usingColumns[name] = { into.sources[i].columns[k].sql, u.second };
-        }
-    };
-    auto flatSelect = [&]() {
-        std::string s;
-        for (size_t i = 0; i < scope.sources.size(); ++i) {
-            const Source& src = scope.sources[i];
-            for (size_t k = 0; k < src.columns.size(); ++k)
-                s += (s.empty() ? "" : ", ") + src.columns[k].sql + " AS \"" + std::to_string(i) + "_"
-                    + std::to_string(k) + "\"";
-            if (!src.rownoSql.empty())
-                s += (s.empty() ? "" : ", ") + src.rownoSql + " AS \"" + std::to_string(i) + "_r\"";
-        }
-        return s.empty() ? std::string("NULL AS \"none\"") : s;
-    };
-    auto whereOf = [&](const std::vector<std::string>& preds) {
-        std::string w;
-        for (const auto& p : preds)
-            w += (w.empty() ? "" : " AND ") + p;
-        return w.empty() ? std::string() : " WHERE " + w;
-    };
+    auto flatColumns = [&](const std::string& prefix, Scope& into) { flattenColumns(scope, prefix, into); };
+    auto flatSelect = [&]() { return flatSelectList(scope); };
 
     // The sources FOR UPDATE locks: all of them, or those its OF columns name.
     auto lockedSources = [&]() {
@@ -689,6 +656,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     }
 
     scope.levelSql.clear();
+    scope.leafSql.clear();
+    scope.cycleSql.clear();
     Scope final;
     Scope finalPrior;
     std::string finalFrom = fromSql;
@@ -705,101 +674,14 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             finalWhere.push_back("(" + recursiveBranch->alias + ".rw_ & 1) = 0");
     }
     if (hierarchical) {
-        // Joins first, then CONNECT BY, then the other conditions, as Oracle evaluates a hierarchical query.
-        std::vector<std::string> joins;
-        std::vector<const sql::Expr*> after;
-        for (const auto& f : filters) {
-            if (f.refs.size() >= 2)
-                joins.push_back(f.sql);
-            else
-                after.push_back(f.expr);
-        }
-        const bool single = scope.sources.size() == 1 && !scope.sources[0].rownoSql.empty();
-        const std::string key = single ? scope.sources[0].rownoSql : "row_number() OVER ()";
-        const std::string base = "SELECT " + flatSelect() + ", " + key + " AS k_ FROM " + fromSql + whereOf(joins);
-        Scope start, child, prior;
-        flatColumns("b_", start);
-        flatColumns("c_", child);
-        flatColumns("h_", prior);
-        start.levelSql = "1";
-        child.levelSql = "(h_.lvl_ + 1)";
-        prior.levelSql = "h_.lvl_";
-        std::string startSql;
-        if (b.startWith)
-            startSql = " WHERE " + expr(*b.startWith, start).sql;
-        child.priorScope = &prior;
-        const std::string connect = expr(*b.connectBy, child).sql;
-        // Oracle looks for loops through the PRIOR columns; CONNECT BY LEVEL <= n has none and makes rows.
-        const std::string seen = "instr(h_.path_, '/' || c_.k_ || '/') > 0";
-        const std::string cycle = !containsPrior(*b.connectBy) ? "1"
-            : b.nocycle
-            ? "NOT (" + seen + ")"
-            : "(CASE WHEN " + seen + " THEN ORA_RAISE_ERROR(1436, 'CONNECT BY loop in user data') ELSE 1 END) = 1";
-        // Each row carries its parent's columns (for PRIOR in the select list) and the paths SYS_CONNECT_BY_PATH
-        // builds from the root down.
-        std::string parentNulls, parentCols, parentNames;
-        for (size_t i = 0; i < scope.sources.size(); ++i) {
-            const Source& src = scope.sources[i];
-            auto add = [&](const std::string& n) {
-                parentNulls += ", NULL AS \"p_" + n + "\"";
-                parentCols += ", h_.\"" + n + "\"";
-            };
-            for (size_t k = 0; k < src.columns.size(); ++k)
-                add(std::to_string(i) + "_" + std::to_string(k));
-            if (!src.rownoSql.empty())
-                add(std::to_string(i) + "_r");
-        }
-        std::vector<const sql::FunctionCallExpr*> paths;
-        for (const auto& item : b.items)
-            if (item.expr)
-                collectConnectByPaths(*item.expr, paths);
-        std::string pathAnchors, pathSteps;
-        for (size_t n = 0; n < paths.size(); ++n) {
-            const auto* call = paths[n];
-            if (call->args.size() != 2)
-                fail(909, "invalid number of arguments", call->offset);
-            auto text = [&](Scope& sc, const sql::Expr& x) {
-                return "COALESCE(" + converted(expr(x, sc), OraType::Varchar2, x.offset).sql + ", '')";
-            };
-            const std::string sepStart = text(start, *call->args[1]);
-            const std::string sepChild = text(child, *call->args[1]);
-            pathAnchors += ", " + sepStart + " || " + text(start, *call->args[0]) + " AS cbp" + std::to_string(n);
-            pathSteps += ", h_.cbp" + std::to_string(n) + " || " + sepChild + " || " + text(child, *call->args[0]);
-        }
-        // Only a loop check needs the keys of a row's ancestors. The rows come out depth first with siblings in key
-        // order because the recursion's queue takes the deepest row first; numbering them as they come keeps that
-        // order without carrying a path that grows with the depth (CONNECT BY LEVEL <= n would hold n² bytes).
-        const bool loopCheck = containsPrior(*b.connectBy);
-        const std::string pathStart = loopCheck ? "'/' || b_.k_ || '/'" : "''";
-        const std::string pathStep = loopCheck ? "h_.path_ || c_.k_ || '/'" : "''";
-        finalFrom = "(WITH RECURSIVE b_ AS (" + base + "), h_ AS (SELECT b_.*, 1 AS lvl_, " + pathStart + " AS path_"
-            + parentNulls + pathAnchors + " FROM b_" + startSql + " UNION ALL SELECT c_.*, h_.lvl_ + 1, " + pathStep
-            + parentCols + pathSteps + " FROM h_ JOIN b_ AS c_ ON " + connect + " WHERE " + cycle
-            + " ORDER BY lvl_ DESC, k_) SELECT h_.*, row_number() OVER () AS ord_ FROM h_) AS r_";
-        flatColumns("r_", final);
-        final.levelSql = "r_.lvl_";
-        flatColumns("r_", finalPrior);
-        for (auto& src : finalPrior.sources) {
-            for (auto& c : src.columns)
-                c.sql.insert(4, "p_");
-            if (!src.rownoSql.empty())
-                src.rownoSql.insert(4, "p_");
-        }
-        for (auto& [name, u] : finalPrior.usingColumns)
-            u.first.insert(4, "p_");
-        finalPrior.levelSql = "(r_.lvl_ - 1)";
-        final.priorScope = &finalPrior;
-        for (size_t n = 0; n < paths.size(); ++n)
-            final.precomputed[paths[n]] = { "NULLIF(r_.cbp" + std::to_string(n) + ", '')", ExprType::varchar2() };
-        for (const sql::Expr* a : after)
-            finalWhere.push_back(expr(*a, final).sql);
+        hierarchy(b, orderBy, siblings, scope, fromSql, filters, final, finalPrior, finalFrom, finalWhere);
         defaultOrder = "r_.ord_";
     } else if (!limit.empty() && (aggregates || b.distinct || hasOrder || analytics)) {
         std::vector<std::string> w;
         for (const auto& f : filters)
             w.push_back(f.sql);
         finalFrom
-            = "(SELECT " + flatSelect() + " FROM " + fromSql + whereOf(w) + " LIMIT " + limit + " OFFSET 0) AS r_";
+            = "(SELECT " + flatSelect() + " FROM " + fromSql + whereClause(w) + " LIMIT " + limit + " OFFSET 0) AS r_";
         flatColumns("r_", final);
         limit.clear();
     } else {
@@ -846,7 +728,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         std::string groups;
         for (const auto& g : groupSqls)
             groups += (groups.empty() ? "" : ", ") + emit::expressionTerm(g);
-        inner = "SELECT " + inner + " FROM " + finalFrom + whereOf(finalWhere) + " GROUP BY " + groups;
+        inner = "SELECT " + inner + " FROM " + finalFrom + whereClause(finalWhere) + " GROUP BY " + groups;
         if (b.having)
             inner += " HAVING " + expr(*b.having, final).sql;
         BlockResult nested;
@@ -1050,7 +932,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     std::string s = std::string("SELECT ") + (b.distinct ? "DISTINCT " : "") + select;
     if (!finalFrom.empty())
         s += " FROM " + finalFrom;
-    s += whereOf(finalWhere);
+    s += whereClause(finalWhere);
     if (!groupSqls.empty()) {
         std::string g;
         for (const auto& x : groupSqls)
@@ -1101,7 +983,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             target.rowNumberColumn = src.table->rowNumberColumn;
             std::vector<std::string> ww = w;
             ww.push_back(src.rownoSql + " IS NOT NULL");
-            target.rowsSql = "SELECT " + src.rownoSql + " FROM " + fromSql + whereOf(ww)
+            target.rowsSql = "SELECT " + src.rownoSql + " FROM " + fromSql + whereClause(ww)
                 + (limit.empty() ? "" : " LIMIT " + limit);
             out->lockTargets.push_back(target);
         }
