@@ -234,6 +234,9 @@ public:
     // the block's grouped expressions, aggregates and grouping functions from them.
     void groupingSets(const sql::QueryBlock& b, const std::vector<sql::OrderItem>* orderBy, Scope& final,
         std::string& finalFrom, std::vector<std::string>& finalWhere, std::string& defaultOrder);
+    // PIVOT and UNPIVOT (binder_pivot.cpp): the row source each makes of its source.
+    Source pivotSource(const sql::PivotRef& p, Scope& scope);
+    Source unpivotSource(const sql::UnpivotRef& u, Scope& scope);
     void addTableRef(const sql::TableRef& t, Scope& scope, std::string& fromSql);
     Source tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);
     Source remoteSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias);

@@ -210,7 +210,10 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
     }
     case sql::TableRefKind::Pivot:
     case sql::TableRefKind::Unpivot:
-        fail(3001, "unimplemented feature: PIVOT and UNPIVOT", t.offset);
+        scope.sources.push_back(t.kind == sql::TableRefKind::Pivot ? pivotSource(*t.as<sql::PivotRef>(), scope)
+                                                                   : unpivotSource(*t.as<sql::UnpivotRef>(), scope));
+        fromSql = scope.sources.back().fromSql;
+        return;
     case sql::TableRefKind::Join: {
         const auto& j = *t.as<sql::JoinRef>();
         std::string left, right;
