@@ -28,7 +28,11 @@ void checkErrors(const std::vector<MalformedCase>& cases)
         ASSERT_TRUE(r.error.has_value());
         EXPECT_EQ(r.error->code, c.code) << r.error->message;
         EXPECT_EQ(r.error->offset, c.offset) << r.error->message;
-        EXPECT_EQ(r.error->message, formatOraMessage(c.code)) << r.error->message;
+        // Oracle's text; ORA-03001 may go on to name the construct the engine does not run.
+        if (c.code == 3001)
+            EXPECT_EQ(r.error->message.rfind(formatOraMessage(c.code), 0), 0u) << r.error->message;
+        else
+            EXPECT_EQ(r.error->message, formatOraMessage(c.code)) << r.error->message;
         EXPECT_EQ(r.statement, nullptr);
     }
 }

@@ -114,6 +114,9 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
             args.resize(1);
         } else if (name == "TO_NCHAR") {
             name = "TO_CHAR";
+        } else if (name == "LENGTH4" || name == "SUBSTR4" || name == "INSTR4") {
+            // Counted in UCS4 code points: the characters of the database's AL32UTF8.
+            name.pop_back();
         }
     }
     if ((name == "GROUPING" || name == "GROUPING_ID" || name == "GROUP_ID") && e.name.size() == 1) {
@@ -374,7 +377,7 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
 }
 
 // Conversions that only retype a value or have a form of their own: NULLIF, NANVL, TO_CLOB, TO_NCLOB, TO_BLOB,
-// ROWIDTOCHAR, HEXTORAW, EMPTY_BLOB.
+// ROWIDTOCHAR, HEXTORAW, EMPTY_BLOB, EMPTY_CLOB; CURRENT_DATE.
 std::optional<BExpr> BinderImpl::conversionFunction(
     const sql::FunctionCallExpr& e, const std::string& name, std::vector<BExpr>& args)
 {
@@ -451,6 +454,23 @@ std::optional<BExpr> BinderImpl::conversionFunction(
         out.sql = args[0].sql;
         out.type = ExprType::varchar2(18);
         out.type.nullable = args[0].type.nullable;
+        return out;
+    }
+    if (name == "EMPTY_CLOB") {
+        // An empty LOB: no characters, but not NULL.
+        argCount(0, 0);
+        out.sql = "''";
+        out.type.type = OraType::Clob;
+        out.type.size = 4000;
+        out.type.nullable = false;
+        return out;
+    }
+    if (name == "CURRENT_DATE") {
+        // The date and time in the session's time zone, which is the database's: the session cannot change it.
+        argCount(0, 0);
+        out.sql = "ORA_SYSDATE()";
+        out.type = ExprType::date();
+        out.type.nullable = false;
         return out;
     }
     if (name == "EMPTY_BLOB") {

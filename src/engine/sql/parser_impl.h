@@ -87,6 +87,7 @@ public:
     void parseGroupBy(QueryBlock& b);
     GroupingElement parseGroupingElement(bool inSets);
     bool atGroupingConstruct() const;
+    void refuseRowPattern() const; // MATCH_RECOGNIZE after a row source: ORA-03001 naming it
     TableRefPtr parsePivot(TableRefPtr source); // at PIVOT or UNPIVOT
     void parseOver(FunctionCallExpr& call);
     void parseNullsTreatment(FunctionCallExpr& call);

@@ -73,7 +73,7 @@ void Parser::parseWith(Query& q)
 {
     advance(); // WITH
     if (atWord("FUNCTION") || atWord("PROCEDURE"))
-        failHere(3001); // PL/SQL declarations in WITH
+        fail(3001, cur().offset, "PL/SQL declarations in WITH"); // PL/SQL declarations in WITH
     do {
         WithItem item;
         item.offset = cur().offset;
@@ -398,6 +398,8 @@ TableRefPtr Parser::parseFromItem()
             acceptWord("OUTER");
             if (!atWord("JOIN"))
                 failHere(905);
+        } else if ((atWord("CROSS") || atWord("OUTER")) && peek().isWord("APPLY")) {
+            fail(3001, cur().offset, cur().text + " APPLY");
         } else if (atWord("CROSS")) {
             advance();
             type = JoinRef::Type::Cross;
@@ -446,6 +448,11 @@ TableRefPtr Parser::parseFromItem()
 TableRefPtr Parser::parseTableFactor()
 {
     const int begin = cur().offset;
+    // Row sources Oracle knows that the engine does not run: named, rather than misread as a table's name.
+    if ((atWord("LATERAL") || atWord("TABLE") || atWord("THE") || atWord("XMLTABLE") || atWord("JSON_TABLE")
+            || atWord("CONTAINERS") || atWord("SHARDS"))
+        && peek().is(TokenKind::LParen))
+        fail(3001, begin, atWord("TABLE") || atWord("THE") ? "TABLE collection expression" : cur().text);
     if (at(TokenKind::LParen)) {
         NestingGuard guard(*this, begin);
         if (atQueryStart()) {
@@ -457,9 +464,11 @@ TableRefPtr Parser::parseTableFactor()
             noteHeight(v->query->height + 1, begin);
             if (atWord("PIVOT") || atWord("UNPIVOT"))
                 return parsePivot(std::move(v));
+            refuseRowPattern();
             v->alias = parseOptionalAlias(true);
             if (atWord("MODEL"))
-                failHere(3001);
+                fail(3001, cur().offset, "MODEL clause");
+            refuseRowPattern();
             return v;
         }
         advance();
@@ -471,17 +480,26 @@ TableRefPtr Parser::parseTableFactor()
     t->offset = begin;
     t->name = parseObjectName(903);
     // Valid Oracle row-source clauses the engine does not run yet: refused rather than misread as an alias
-    if (atWord("PARTITION") || atWord("SUBPARTITION") || atWord("SAMPLE") || atWord("MODEL")
-        || (atWord("AS") && peek().isWord("OF")))
-        failHere(3001);
+    if (atWord("PARTITION") || atWord("SUBPARTITION") || atWord("SAMPLE") || atWord("MODEL"))
+        fail(3001, cur().offset, atWord("MODEL") ? "MODEL clause" : cur().text + " clause");
+    if ((atWord("AS") && peek().isWord("OF")) || (atWord("VERSIONS") && peek().isWord("BETWEEN")))
+        fail(3001, cur().offset, "flashback query");
+    refuseRowPattern();
     if (atWord("PIVOT") || atWord("UNPIVOT"))
         return parsePivot(std::move(t));
     t->alias = parseOptionalAlias(true);
     if (atWord("MODEL"))
-        failHere(3001);
+        fail(3001, cur().offset, "MODEL clause");
+    refuseRowPattern();
     if (atWord("PIVOT") || atWord("UNPIVOT"))
         failHere(933); // the alias of a pivoted row source follows the PIVOT clause
     return t;
+}
+
+void Parser::refuseRowPattern() const
+{
+    if (atWord("MATCH_RECOGNIZE") && peek().is(TokenKind::LParen))
+        fail(3001, cur().offset, "MATCH_RECOGNIZE");
 }
 
 TableRefPtr Parser::parsePivot(TableRefPtr source)
