@@ -9,6 +9,7 @@ packages=(
   libqscintilla2-qt6-dev
   libsqlite3-dev
   libpcre2-dev
+  nettle-dev
   libsimpleini-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev

@@ -8,10 +8,14 @@
 // - An INSERT that collides with a key another session inserted but has not committed fails at once with
 //   ORA-00001 instead of waiting for that session to end its transaction.
 // - Logging off rolls back what the session did not commit (the access layer commits first when asked to).
+// - A definer's-rights unit (AUTHID DEFINER, the default) and a trigger run with their owner's roles enabled, where
+//   Oracle counts only what is granted to the owner directly or to PUBLIC.
+// - DATE holds the years 1 to 9999: a date before year 1 (BC), which Oracle keeps, is refused with ORA-01841.
 #pragma once
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -236,8 +240,16 @@ public:
     const std::string& directory() const;
     DatabaseState& state() { return *state_; }
 
+    // For the engine's own parts: a session of the user with `schema` as its current schema, without a password
+    // and without keeping the database open (a job's session; the job queue ends it before the database closes).
+    // `prepare` may set the session's environment before it is listed in V$SESSION.
+    static std::unique_ptr<Session> backgroundSession(DatabaseState& db, const std::string& user,
+        const std::string& schema, const ClientInfo& client, const std::function<void(SessionState&)>& prepare);
+
 private:
     explicit Database(std::unique_ptr<DatabaseState> state);
+    static std::unique_ptr<Session> startSession(std::unique_ptr<SessionState> st, const ClientInfo& client,
+        bool checkRestricted, const std::function<void(SessionState&)>& prepare);
     std::unique_ptr<DatabaseState> state_;
 };
 

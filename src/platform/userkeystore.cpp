@@ -1,6 +1,7 @@
 #include "platform/userkeystore.h"
 
 #include "platform/configdir.h"
+#include "platform/privatefile.h"
 
 #include <QSettings>
 
@@ -9,12 +10,20 @@
 namespace platform {
 namespace {
 
-std::unique_ptr<QSettings> openStore(const QString& keyPath)
+// The store holds saved login data: its file is its owner's only, from its first write on (an older file is made so
+// when it is next opened).
+std::unique_ptr<QSettings> openStore(const QString& keyPath, bool forWriting = false)
 {
 #ifdef Q_OS_WIN
+    (void)forWriting;
     return std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER\\") + keyPath, QSettings::NativeFormat);
 #else
-    auto settings = std::make_unique<QSettings>(userConfigDir() + QStringLiteral("/registry.ini"), QSettings::IniFormat);
+    const QString file = userConfigDir() + QStringLiteral("/registry.ini");
+    if (forWriting)
+        createOwnerOnly(file);
+    else
+        restrictToOwner(file);
+    auto settings = std::make_unique<QSettings>(file, QSettings::IniFormat);
     QString group = keyPath;
     group.replace(QLatin1Char('\\'), QLatin1Char('/'));
     settings->beginGroup(group);
@@ -38,7 +47,7 @@ QString UserKeyStore::readString(const QString& name, const QString& defaultValu
 
 bool UserKeyStore::writeString(const QString& name, const QString& value)
 {
-    auto store = openStore(path);
+    auto store = openStore(path, true);
     store->setValue(name, value);
     store->sync();
     if (store->status() != QSettings::NoError) {
@@ -51,7 +60,7 @@ bool UserKeyStore::writeString(const QString& name, const QString& value)
 
 bool UserKeyStore::remove(const QString& name)
 {
-    auto store = openStore(path);
+    auto store = openStore(path, true);
     store->remove(name);
     store->sync();
     if (store->status() != QSettings::NoError) {

@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "platform/inifile.h"
+#include "platform/privatefile.h"
 #include "platform/userkeystore.h"
 #include "shell/crypto/lbdes.h"
 
@@ -196,6 +197,8 @@ QString TKript::vzemiGeslo(const platform::IniFile& settings, const QString& ins
     const QString stored = settings.readString(passwordSection(instance), owner);
     if (stored.isEmpty())
         return {};
+    // A settings file that holds passwords is its owner's only (one an older build wrote is made so now).
+    platform::restrictToOwner(settings.fileName());
     const std::optional<QString> scrambled = fromStoredForm(stored);
     if (!scrambled)
         return {};
@@ -214,6 +217,7 @@ bool TKript::shraniGeslo(platform::IniFile& settings, const QString& instance, c
     if (owner.isEmpty())
         owner = QStringLiteral("*****");
     const QString section = passwordSection(instance);
+    platform::createOwnerOnly(settings.fileName());
     if (password.isEmpty())
         return settings.deleteKey(section, owner);
     return settings.writeString(section, owner, toStoredForm(kriptiraj(instance.trimmed(), owner, password)));

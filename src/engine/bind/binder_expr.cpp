@@ -183,6 +183,8 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
         switch (l.type) {
         case sql::LiteralExpr::Type::Number: {
             r.sql = emit::numberLiteral(l.text);
+            if (r.sql.empty() && emit::numberLiteralOverflows(l.text))
+                fail(1426, "numeric overflow", e.offset);
             if (r.sql.empty())
                 fail(1722, "invalid number", e.offset);
             r.type = ExprType::number();
@@ -505,15 +507,9 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
         const auto& t = *e.as<sql::TupleExpr>();
         if (t.items.size() == 1)
             return expr(*t.items[0], scope);
-        BExpr r;
-        std::string s;
-        for (const auto& it : t.items) {
-            BExpr b = expr(*it, scope);
-            s += (s.empty() ? "" : ", ") + b.sql;
-            r.local = r.local || b.local;
-        }
-        r.sql = "(" + s + ")";
-        return r;
+        // A list in parentheses stands only in IN and in a comparison of lists (bound there); as a value it is
+        // where Oracle's parser wants the closing parenthesis.
+        fail(907, "missing right parenthesis", t.items[0]->endOffset);
     }
     }
     fail(3001, "unimplemented feature", e.offset);
@@ -759,6 +755,10 @@ BExpr BinderImpl::comparison(const sql::ComparisonExpr& e, Scope& scope)
             if (sub.types.size() < lt->items.size())
                 fail(947, "not enough values", e.right->offset);
             r = "(" + sub.sql + ")";
+        } else if (const auto* rt = e.right->as<sql::TupleExpr>()) {
+            for (const auto& it : rt->items)
+                r += (r.empty() ? "" : ", ") + expr(*it, scope).sql;
+            r = "(" + r + ")";
         } else {
             r = expr(*e.right, scope).sql;
         }

@@ -622,6 +622,18 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         for (const auto& item : *orderBy)
             analytics = analytics || containsAnalytic(*item.expr);
     const bool hierarchical = b.connectBy != nullptr;
+    // ROWNUM in an aggregate query (COUNT(ROWNUM), GROUP BY ROWNUM) numbers the rows before they are grouped.
+    bool rownumBeforeGrouping = false;
+    if (aggregates) {
+        for (const auto& item : b.items)
+            rownumBeforeGrouping = rownumBeforeGrouping || (item.expr && mentionsRownum(item.expr.get()));
+        for (const auto& g : b.groupBy)
+            rownumBeforeGrouping = rownumBeforeGrouping || mentionsRownum(g.get());
+        rownumBeforeGrouping = rownumBeforeGrouping || mentionsRownum(b.having.get());
+        if (orderBy)
+            for (const auto& item : *orderBy)
+                rownumBeforeGrouping = rownumBeforeGrouping || mentionsRownum(item.expr.get());
+    }
 
     // ROWNUM is assigned before grouping, DISTINCT and ORDER BY of its block, and CONNECT BY works on the joined
     // rows: both read the block's rows from an inner query that holds every column of every source.
@@ -677,15 +689,20 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             finalWhere.push_back("(" + recursiveBranch->alias + ".rw_ & 1) = 0");
     }
     if (hierarchical) {
+        if (rownumBeforeGrouping)
+            fail(3001, "unimplemented feature: ROWNUM in a hierarchical query with group functions",
+                b.connectBy->offset);
         hierarchy(b, orderBy, siblings, scope, fromSql, filters, final, finalPrior, finalFrom, finalWhere);
         defaultOrder = "r_.ord_";
-    } else if (!limit.empty() && (aggregates || b.distinct || hasOrder || analytics)) {
+    } else if ((!limit.empty() && (aggregates || b.distinct || hasOrder || analytics)) || rownumBeforeGrouping) {
         std::vector<std::string> w;
         for (const auto& f : filters)
             w.push_back(f.sql);
-        finalFrom
-            = "(SELECT " + flatSelect() + " FROM " + fromSql + whereClause(w) + " LIMIT " + limit + " OFFSET 0) AS r_";
+        finalFrom = "(SELECT " + flatSelect() + (rownumBeforeGrouping ? ", row_number() OVER () AS \"rownum_\"" : "")
+            + " FROM " + fromSql + whereClause(w) + (limit.empty() ? "" : " LIMIT " + limit + " OFFSET 0") + ") AS r_";
         flatColumns("r_", final);
+        if (rownumBeforeGrouping)
+            final.rownumSql = "r_.\"rownum_\"";
         limit.clear();
     } else {
         final = scope;
@@ -762,7 +779,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     final.analyticsAllowed = true;
     final.sequenceAllowed
         = (out != nullptr || &b == sequenceBlock) && !b.distinct && b.groupBy.empty() && !aggregates && !hasOrder;
-    final.rownumSql = "row_number() OVER ()";
+    if (!rownumBeforeGrouping)
+        final.rownumSql = "row_number() OVER ()";
     BlockResult result;
     std::vector<std::string> itemSqls;
     std::vector<bool> hasAlias;

@@ -111,7 +111,7 @@ void createCatalog(sqlite3* db)
     auto addUser = [&](int no, const char* name, int type, const char* password, const char* tablespace) {
         user.bind(1, no).bind(2, name).bind(3, type).bind(6, tablespace);
         if (password) {
-            user.bind(4, passwordHash(name, password, false)).bind(5, passwordHash(name, password, true));
+            user.bind(4, passwordVerifier(password, false)).bind(5, passwordVerifier(password, true));
         }
         user.run();
     };

@@ -24,6 +24,9 @@ enum ObjectType : int {
 // OBJ$.STATUS as Oracle keeps it.
 enum ObjectStatus : int { kStatusValid = 1, kStatusInvalid = 5 };
 
+// Bits of OBJ$.FLAGS: a procedure, function or package of AUTHID CURRENT_USER (ALL_PROCEDURES.AUTHID).
+enum ObjectFlag : int { kFlagInvokerRights = 8 };
+
 // Oracle's CDEF$.TYPE# codes; the dictionary's CONSTRAINT_TYPE letter is constraintLetter().
 enum ConstraintType : int { kConCheck = 1, kConPrimary = 2, kConUnique = 3, kConForeign = 4, kConNotNull = 7 };
 char constraintLetter(int typeNo);

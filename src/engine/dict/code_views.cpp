@@ -121,8 +121,8 @@ void addProceduresAndArguments(std::vector<FixedObject>& out)
         { "OBJECT_TYPE", vc(13), objectTypeName("o.\"TYPE#\"") }, { "AGGREGATE", vc(3), "'NO'" },
         { "PIPELINED", vc(3), "'NO'" }, { "IMPLTYPEOWNER", vc(128), "" }, { "IMPLTYPENAME", vc(128), "" },
         { "PARALLEL", vc(3), "'NO'" }, { "INTERFACE", vc(3), "'NO'" }, { "DETERMINISTIC", vc(3), "'NO'" },
-        { "AUTHID", vc(12), "'DEFINER'" }, { "RESULT_CACHE", vc(3), "'NO'" }, { "ORIGIN_CON_ID", N, "0" },
-        { "POLYMORPHIC", vc(5), "" } };
+        { "AUTHID", vc(12), "CASE WHEN o.\"FLAGS\" & 8 <> 0 THEN 'CURRENT_USER' ELSE 'DEFINER' END" },
+        { "RESULT_CACHE", vc(3), "'NO'" }, { "ORIGIN_CON_ID", N, "0" }, { "POLYMORPHIC", vc(5), "" } };
     p.from = kObjectOwner;
     p.where = "o.\"TYPE#\" IN (7, 8, 9)";
     p.ownerIdExpr = "o.\"OWNER#\"";

@@ -26,6 +26,20 @@ std::string textOf(sqlite3_value* v)
     return t ? std::string(reinterpret_cast<const char*>(t), static_cast<size_t>(sqlite3_value_bytes(v))) : "";
 }
 
+std::string hexOf(sqlite3_value* v)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    const auto* bytes = static_cast<const unsigned char*>(sqlite3_value_blob(v));
+    const int n = sqlite3_value_bytes(v);
+    std::string text;
+    text.reserve(static_cast<size_t>(n) * 2);
+    for (int i = 0; i < n; ++i) {
+        text.push_back(digits[bytes[i] >> 4]);
+        text.push_back(digits[bytes[i] & 15]);
+    }
+    return text;
+}
+
 void raiseError(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     raise(ctx, sqlite3_value_int(argv[0]), textOf(argv[1]));
@@ -70,6 +84,11 @@ void storeNumber(sqlite3_context* ctx, int, sqlite3_value** argv)
         raise(ctx, 1722, "invalid number");
         return;
     }
+    if (type == SQLITE_FLOAT && !(std::fabs(sqlite3_value_double(argv[0])) < 1e126)) {
+        raise(ctx, std::isnan(sqlite3_value_double(argv[0])) ? 1722 : 1426,
+            std::isnan(sqlite3_value_double(argv[0])) ? "invalid number" : "numeric overflow");
+        return;
+    }
     fn::NumberValue v = type == SQLITE_INTEGER ? fn::NumberValue::ofInteger(sqlite3_value_int64(argv[0]))
                                                : fn::NumberValue::ofReal(sqlite3_value_double(argv[0]));
     // Oracle rounds the decimal value half away from zero: 99999.995 is 100000.00, though the double nearest it
@@ -101,11 +120,9 @@ void storeText(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_null(ctx);
         return;
     }
-    if (sqlite3_value_type(argv[0]) == SQLITE_BLOB) {
-        sqlite3_result_value(ctx, argv[0]);
-        return;
-    }
-    std::string text = textOf(argv[0]);
+    // Bytes (RAW) stored into a character column are written as their hexadecimal digits, as Oracle's implicit
+    // RAWTOHEX does, and the length is that of the digits.
+    std::string text = sqlite3_value_type(argv[0]) == SQLITE_BLOB ? hexOf(argv[0]) : textOf(argv[0]);
     if (text.empty()) {
         sqlite3_result_null(ctx);
         return;
@@ -146,7 +163,18 @@ void storeRaw(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_value(ctx, argv[0]);
         return;
     }
-    const std::string text = textOf(argv[0]);
+    const std::optional<std::string> bytes = hexToRaw(textOf(argv[0]));
+    if (!bytes) {
+        raise(ctx, 1465, "invalid hex number");
+        return;
+    }
+    sqlite3_result_blob(ctx, bytes->data(), static_cast<int>(bytes->size()), SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+std::optional<std::string> hexToRaw(std::string_view text)
+{
     auto digit = [](char c) -> int {
         if (c >= '0' && c <= '9')
             return c - '0';
@@ -161,10 +189,8 @@ void storeRaw(sqlite3_context* ctx, int, sqlite3_value** argv)
     int pending = text.size() % 2 ? 0 : -1;
     for (const char c : text) {
         const int d = digit(c);
-        if (d < 0) {
-            raise(ctx, 1465, "invalid hex number");
-            return;
-        }
+        if (d < 0)
+            return std::nullopt;
         if (pending < 0) {
             pending = d;
         } else {
@@ -172,10 +198,8 @@ void storeRaw(sqlite3_context* ctx, int, sqlite3_value** argv)
             pending = -1;
         }
     }
-    sqlite3_result_blob(ctx, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+    return bytes;
 }
-
-} // namespace
 
 int registerRuntimeFunctions(sqlite3* db)
 {

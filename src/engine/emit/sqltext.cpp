@@ -6,6 +6,11 @@
 
 namespace engine::emit {
 
+namespace {
+// The first magnitude NUMBER cannot hold: its largest value is 9.99...9E125.
+constexpr double kNumberLimit = 1e126;
+} // namespace
+
 std::string quoteIdent(std::string_view name)
 {
     std::string r = "\"";
@@ -30,6 +35,14 @@ std::string quoteText(std::string_view text)
     }
     r += '\'';
     return r;
+}
+
+bool numberLiteralOverflows(std::string_view text)
+{
+    const std::string s(text);
+    char* end = nullptr;
+    const double d = std::strtod(s.c_str(), &end);
+    return end != s.c_str() && *end == '\0' && (!std::isfinite(d) || std::fabs(d) >= kNumberLimit);
 }
 
 std::string numberLiteral(std::string_view text)
@@ -63,6 +76,8 @@ std::string numberLiteral(std::string_view text)
     const double d = std::strtod(s.c_str(), &end);
     if (end == s.c_str() || *end != '\0')
         return {};
+    if (!std::isfinite(d) || std::fabs(d) >= kNumberLimit)
+        return {}; // beyond NUMBER: the caller says ORA-01426, or leaves the conversion to run time
     if (std::floor(d) == d && std::fabs(d) < 9.2e18) {
         return std::to_string(static_cast<long long>(d));
     }

@@ -13,8 +13,10 @@ std::string quoteIdent(std::string_view name);
 // A SQLite text literal; an empty text is Oracle's NULL and gives NULL.
 std::string quoteText(std::string_view text);
 // A number literal as Oracle reads it ("1.5E3", ".5", "10"): integral values as SQLite integers, others as reals.
-// Empty when the text is no number.
+// Empty when the text is no number, or one NUMBER cannot hold (1E126 and beyond: numberLiteralOverflows).
 std::string numberLiteral(std::string_view text);
+// Whether the text is a number of magnitude 1E126 or more, which NUMBER cannot hold (Oracle's ORA-01426).
+bool numberLiteralOverflows(std::string_view text);
 
 // `sql` converted as Oracle converts a value of type `from` implicitly.
 std::string convert(const std::string& sql, types::Conversion conversion, const types::ExprType& from);

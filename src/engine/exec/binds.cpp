@@ -1,6 +1,7 @@
 // Bind conversion.
 #include "engine/exec/binds.h"
 
+#include "engine/emit/runtime_functions.h"
 #include "engine/fn/dateformat.h"
 #include "engine/fn/datetime.h"
 #include "engine/fn/number.h"
@@ -8,6 +9,7 @@
 #include "engine/storage/sqlite.h"
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 
 namespace engine::exec {
@@ -42,12 +44,63 @@ std::string dateToText(const std::string& stored, const fn::FunctionContext& ctx
     return fn::DateFormat::parse(ctx.nlsDateFormat).format(d);
 }
 
+// A DATE as a client hands it over ("YYYY-MM-DD HH:MM:SS"), checked field by field with the error Oracle gives for
+// that field. DATE here holds the years 1 to 9999.
+void checkDateValue(const std::string& text)
+{
+    fn::DateTime d;
+    if (fn::parseStoredDate(text, d))
+        return;
+    // Fields: a year (maybe signed, maybe longer than four digits), then month, day, hour, minute and second.
+    int fields[6] = {};
+    size_t i = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (negative)
+        ++i;
+    static const char separators[] = { '-', '-', ' ', ':', ':', '\0' };
+    for (int f = 0; f < 6; ++f) {
+        const size_t begin = i;
+        int64_t value = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - begin < 9)
+            value = value * 10 + (text[i++] - '0');
+        if (i == begin || (f < 5 && (i >= text.size() || text[i] != separators[f])) || (f == 5 && i != text.size()))
+            throw oraError(1858, "a non-numeric character was found where a numeric was expected");
+        fields[f] = static_cast<int>(value);
+        ++i;
+    }
+    const int year = negative ? -fields[0] : fields[0];
+    if (year < 1 || year > 9999)
+        throw oraError(1841, "(full) year must be between -4713 and +9999, and not be 0");
+    if (fields[1] < 1 || fields[1] > 12)
+        throw oraError(1843, "not a valid month");
+    if (!fn::isValidDate(year, fields[1], fields[2]))
+        throw oraError(1847, "day of month must be between 1 and last day of month");
+    if (fields[3] > 23)
+        throw oraError(1850, "hour must be between 0 and 23");
+    if (fields[4] > 59)
+        throw oraError(1851, "minutes must be between 0 and 59");
+    throw oraError(1852, "seconds must be between 0 and 59");
+}
+
+// A number as a client hands it over: NUMBER holds no infinity and no NaN, and magnitudes below 1E126.
+void checkRealValue(double r)
+{
+    if (std::isnan(r))
+        throw oraError(1722, "invalid number");
+    if (!std::isfinite(r) || std::fabs(r) >= 1e126)
+        throw oraError(1426, "numeric overflow");
+}
+
 } // namespace
 
 Value convertBind(const Value& v, const types::ExprType& expected, const fn::FunctionContext& ctx)
 {
     if (v.isNull())
         return v;
+    if (v.kind == Value::Kind::Real)
+        checkRealValue(v.real);
+    else if (v.kind == Value::Kind::Date)
+        checkDateValue(v.text);
     try {
         switch (expected.type) {
         case OraType::Number:
@@ -55,6 +108,8 @@ Value convertBind(const Value& v, const types::ExprType& expected, const fn::Fun
                 return numberValue(fn::parseNumberText(v.text));
             if (v.kind == Value::Kind::Date)
                 throw oraError(932, "inconsistent datatypes: expected NUMBER got DATE");
+            if (v.kind == Value::Kind::Blob)
+                throw oraError(932, "inconsistent datatypes: expected NUMBER got BINARY");
             return v;
         case OraType::Date:
             if (v.kind == Value::Kind::Text) {
@@ -66,6 +121,22 @@ Value convertBind(const Value& v, const types::ExprType& expected, const fn::Fun
             }
             if (v.kind == Value::Kind::Integer || v.kind == Value::Kind::Real)
                 throw oraError(932, "inconsistent datatypes: expected DATE got NUMBER");
+            if (v.kind == Value::Kind::Blob)
+                throw oraError(932, "inconsistent datatypes: expected DATE got BINARY");
+            return v;
+        case OraType::Raw:
+        case OraType::Blob:
+            // Text is read as hexadecimal digits (HEXTORAW); numbers and dates do not convert to bytes.
+            if (v.kind == Value::Kind::Integer || v.kind == Value::Kind::Real)
+                throw oraError(932, "inconsistent datatypes: expected BINARY got NUMBER");
+            if (v.kind == Value::Kind::Date)
+                throw oraError(932, "inconsistent datatypes: expected BINARY got DATE");
+            if (v.kind == Value::Kind::Text) {
+                std::optional<std::string> bytes = emit::hexToRaw(v.text);
+                if (!bytes)
+                    throw oraError(1465, "invalid hex number");
+                return Value::fromBlob(std::move(*bytes));
+            }
             return v;
         case OraType::Varchar2:
         case OraType::Char:

@@ -475,8 +475,8 @@ void createRole(DdlContext& ctx, const sql::CreateRoleStmt& st)
         strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime'), 0))");
     add.bind(1, id).bind(2, st.role.name);
     if (st.password)
-        add.bind(3, catalog::passwordHash(st.role.name, *st.password, false))
-            .bind(4, catalog::passwordHash(st.role.name, *st.password, true));
+        add.bind(3, catalog::passwordVerifier(*st.password, false))
+            .bind(4, catalog::passwordVerifier(*st.password, true));
     add.run();
     // The creator holds the new role WITH ADMIN OPTION, as on Oracle.
     Stmt own(s.conn, R"(INSERT INTO "SYSAUTH$" ("GRANTEE#", "PRIVILEGE#", "SEQUENCE#", "OPTION$")

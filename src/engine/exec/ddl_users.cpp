@@ -16,8 +16,8 @@ void setPassword(DdlContext& ctx, const std::string& user, const std::string& pa
     Stmt s(ctx.s.conn, R"(UPDATE "USER$" SET "PASSWORD" = ?2, "SPARE4" = ?3,
         "PTIME" = strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime') WHERE "NAME" = ?1)");
     s.bind(1, user)
-        .bind(2, catalog::passwordHash(user, password, false))
-        .bind(3, catalog::passwordHash(user, password, true))
+        .bind(2, catalog::passwordVerifier(password, false))
+        .bind(3, catalog::passwordVerifier(password, true))
         .run();
 }
 

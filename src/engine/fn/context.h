@@ -20,6 +20,10 @@ struct FunctionContext {
 
     std::string user; // SESSION_USER, upper case
     int64_t uid = 0;
+    // CURRENT_USER: whose rights are in force, the owner inside a definer's-rights unit or trigger; empty for the
+    // session user.
+    std::string currentUser;
+    int64_t currentUserId = 0;
     std::string currentSchema;
     int64_t schemaId = 0; // USERENV('SCHEMAID'): the current schema's user number
     int64_t sessionId = 0;

@@ -71,9 +71,13 @@ void sysContext(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         std::string value;
         bool isNullValue = false;
         auto is = [&](std::string_view name) { return equalsIgnoreCase(p, name); };
-        if (is("SESSION_USER") || is("CURRENT_USER"))
+        if (is("SESSION_USER"))
             value = c.user;
-        else if (is("SESSION_USERID") || is("CURRENT_USERID"))
+        else if (is("CURRENT_USER"))
+            value = c.currentUser.empty() ? c.user : c.currentUser;
+        else if (is("CURRENT_USERID"))
+            value = std::to_string(c.currentUser.empty() ? c.uid : c.currentUserId);
+        else if (is("SESSION_USERID"))
             value = std::to_string(c.uid);
         else if (is("CURRENT_SCHEMAID"))
             value = std::to_string(c.schemaId);

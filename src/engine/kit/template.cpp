@@ -3,6 +3,7 @@
 #include "engine/kit/kit.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/lock_file.h"
+#include "engine/storage/private_files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -38,6 +39,7 @@ void copyDatabaseFiles(const std::string& from, const std::string& to)
     fs::create_directories(to, ec);
     if (ec)
         throw oraError(1501, "CREATE DATABASE failed (cannot create the directory " + to + ": " + ec.message() + ")");
+    storage::restrictToOwner(to); // as a created database's; the files keep the template's owner-only mode
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(from)) {
         fs::path rel = fs::relative(e.path(), from);
         std::string name = rel.filename().string();
@@ -54,6 +56,30 @@ void copyDatabaseFiles(const std::string& from, const std::string& to)
 }
 
 } // namespace
+
+std::string secondDemoDir(const std::string& demoDir)
+{
+    return (fs::path(demoDir).lexically_normal().parent_path() / "DEMO2").string();
+}
+
+void copyDatabase(const std::string& from, const std::string& to)
+{
+    if (!Database::exists(from))
+        throw oraError(1501, "CREATE DATABASE failed (no database in " + from + " to copy)");
+    if (Database::exists(to))
+        throw oraError(1501, "CREATE DATABASE failed (a database already exists in " + to + ")");
+    storage::LockFile lock(from + "/" + storage::kLockFileName);
+    std::error_code ec;
+    const bool existed = fs::exists(to, ec);
+    try {
+        copyDatabaseFiles(from, to);
+    } catch (...) {
+        // Half a copy is no database: what was copied goes again.
+        if (!existed)
+            fs::remove_all(to, ec);
+        throw;
+    }
+}
 
 void demoTemplate(const std::string& dir)
 {

@@ -237,6 +237,7 @@ struct Unit {
     std::unique_ptr<Block> block; // anonymous block, trigger body, package body's initialisation section
     std::shared_ptr<Subprogram> subprogram; // procedure or function
     std::vector<Decl> decls; // declarations of a package header or body
+    bool invokerRights = false; // AUTHID CURRENT_USER (procedure, function, package header)
     // trigger
     bool before = true;
     bool insteadOf = false;

@@ -3,6 +3,7 @@
 #include "engine/plsql/compiler.h"
 
 #include "engine/catalog/catalog.h"
+#include "engine/plsql/cursor_statements.h"
 #include "engine/exec/executor.h"
 #include "engine/plsql/embedded_sql.h"
 #include "engine/plsql/expr_nodes.h"
@@ -537,18 +538,6 @@ struct SInit : CStmt {
     }
 };
 
-struct SCursorInit : CStmt {
-    CExprPtr target;
-    Flow exec(Ctx& c) const override
-    {
-        Val* slot = target->ref(c);
-        slot->v = Value::null();
-        slot->c = std::make_shared<Composite>();
-        slot->c->cursor = std::make_shared<OpenCursor>();
-        return Flow::Normal;
-    }
-};
-
 struct SEval : CStmt {
     CExprPtr call;
     Flow exec(Ctx& c) const override
@@ -586,26 +575,6 @@ struct SIf : CStmt {
     }
 };
 
-// What a loop does with the flow of its body: true when the loop ends with `out`.
-bool loopEnds(Flow f, const std::string& label, Ctx& c, Flow& out)
-{
-    if (f == Flow::Normal)
-        return false;
-    if (f == Flow::Return) {
-        out = f;
-        return true;
-    }
-    if (!c.exitLabel.empty() && c.exitLabel != label) {
-        out = f;
-        return true;
-    }
-    c.exitLabel.clear();
-    if (f == Flow::Continue)
-        return false;
-    out = Flow::Normal;
-    return true;
-}
-
 struct SLoop : CStmt {
     std::string label;
     CExprPtr whileCond;
@@ -639,48 +608,6 @@ struct SForNum : CStmt {
             checkInterrupt(c);
             slot = var->ref(c);
             slot->v = Value::fromInt(i);
-            Flow out;
-            if (loopEnds(runStatements(body, c), label, c, out))
-                return out;
-        }
-        return Flow::Normal;
-    }
-};
-
-struct SCursorFor : CStmt {
-    std::string label;
-    CExprPtr record; // the loop's record variable
-    CExprPtr cursorVar; // an explicit cursor, or null for an inline query
-    EmbeddedSql* sql = nullptr;
-    std::unique_ptr<EmbeddedSql> ownSql;
-    std::vector<std::pair<CExprPtr, CExprPtr>> paramAssigns; // cursor parameters: slot, value
-    std::vector<CStmtPtr> body;
-    Flow exec(Ctx& c) const override
-    {
-        for (const auto& [slot, value] : paramAssigns)
-            assignTo(*slot, value->eval(c), c);
-        std::shared_ptr<OpenCursor> cur;
-        if (cursorVar) {
-            Val* cv = cursorVar->ref(c);
-            cur = cv->c->cursor;
-        } else {
-            cur = std::make_shared<OpenCursor>();
-        }
-        openCursor(*cur, *sql, c);
-        struct Closer {
-            OpenCursor& cur;
-            ~Closer()
-            {
-                if (cur.isOpen)
-                    closeCursor(cur);
-            }
-        } closer { *cur };
-        std::vector<const CExpr*> targets { record.get() };
-        for (;;) {
-            checkInterrupt(c);
-            if (!fetchRow(*cur, c))
-                break;
-            assignRow(*cur, targets, c);
             Flow out;
             if (loopEnds(runStatements(body, c), label, c, out))
                 return out;
@@ -823,100 +750,6 @@ struct STransaction : CStmt {
             p.message = e.message();
             throw p;
         }
-        return Flow::Normal;
-    }
-};
-
-struct SOpen : CStmt {
-    CExprPtr cursorVar;
-    EmbeddedSql* sql = nullptr; // explicit cursor's query or OPEN FOR's
-    std::unique_ptr<EmbeddedSql> ownSql;
-    std::vector<std::pair<CExprPtr, CExprPtr>> paramAssigns;
-    CExprPtr dynamicText; // OPEN FOR expr
-    std::vector<CExprPtr> usingArgs;
-    Flow exec(Ctx& c) const override
-    {
-        for (const auto& [slot, value] : paramAssigns)
-            assignTo(*slot, value->eval(c), c);
-        Val* cv = cursorVar->ref(c);
-        if (!cv->c || !cv->c->cursor) {
-            cv->c = std::make_shared<Composite>();
-            cv->c->cursor = std::make_shared<OpenCursor>();
-        }
-        if (ownSql || dynamicText) {
-            // OPEN FOR: a REF CURSOR is opened again with a new query; the old one closes.
-            if (cv->c->cursor->isOpen)
-                cv->c->cursor = std::make_shared<OpenCursor>();
-        }
-        if (dynamicText) {
-            std::string text = textOf(dynamicText->eval(c).v, c.s);
-            std::vector<Bind> binds = dynamicBinds(text, c);
-            ExecResult r;
-            try {
-                r = exec::executeNested(c.s, text, binds);
-            } catch (const Error& e) {
-                PlError p;
-                p.code = e.code();
-                p.message = e.message();
-                throw p;
-            }
-            OpenCursor& cur = *cv->c->cursor;
-            cur.rows = std::move(r.cursor);
-            cur.columns = cur.rows ? cur.rows->columns() : std::vector<ColumnDesc> {};
-            cur.isOpen = true;
-            cur.found = -1;
-            cur.rowCount = 0;
-            return Flow::Normal;
-        }
-        openCursor(*cv->c->cursor, *sql, c);
-        return Flow::Normal;
-    }
-    std::vector<Bind> dynamicBinds(const std::string& text, Ctx& c) const
-    {
-        std::vector<Bind> binds;
-        sql::LexResult lx = sql::tokenize(text);
-        std::vector<std::string> names;
-        for (const sql::Token& t : lx.tokens)
-            if (t.kind == sql::TokenKind::Bind && std::find(names.begin(), names.end(), t.text) == names.end())
-                names.push_back(t.text);
-        for (size_t i = 0; i < names.size() && i < usingArgs.size(); ++i) {
-            Bind b;
-            b.name = names[i];
-            b.value = usingArgs[i]->eval(c).v;
-            b.type = oraTypeOf(usingArgs[i]->type);
-            binds.push_back(b);
-        }
-        return binds;
-    }
-};
-
-struct SFetch : CStmt {
-    CExprPtr cursorVar;
-    std::vector<CExprPtr> into;
-    Flow exec(Ctx& c) const override
-    {
-        Val* cv = cursorVar->ref(c);
-        if (!cv->c || !cv->c->cursor)
-            throw plError(1001, "invalid cursor");
-        OpenCursor& cur = *cv->c->cursor;
-        if (fetchRow(cur, c)) {
-            std::vector<const CExpr*> targets;
-            for (const auto& t : into)
-                targets.push_back(t.get());
-            assignRow(cur, targets, c);
-        }
-        return Flow::Normal;
-    }
-};
-
-struct SClose : CStmt {
-    CExprPtr cursorVar;
-    Flow exec(Ctx& c) const override
-    {
-        Val* cv = cursorVar->ref(c);
-        if (!cv->c || !cv->c->cursor)
-            throw plError(1001, "invalid cursor");
-        closeCursor(*cv->c->cursor);
         return Flow::Normal;
     }
 };
@@ -1266,6 +1099,7 @@ public:
         bool asStatement);
     CExprPtr nativeCall(const NativePackage& pkg, const NamePart& routine, const Pos& p, bool asStatement);
     CExprPtr cursorRef(const Expr& e, const CursorDecl** decl);
+    CursorCall cursorCall(const NamePart& part, const CursorDecl& cd);
 
     // ---- SQL
     std::unique_ptr<EmbeddedSql> embedded(int begin, int end, int intoBegin, int intoEnd, size_t returning,
@@ -1688,6 +1522,36 @@ CExprPtr Compiler::cursorRef(const Expr& e, const CursorDecl** decl)
     fail(e.pos, "PLS-00324: cursor attribute may not be applied to non-cursor '" + e.parts[0].name + "'");
 }
 
+// The arguments of an OPEN or cursor FOR loop of a declared cursor, positional or named; a parameter left out takes
+// its default, and one without a default is PLS-00306.
+CursorCall Compiler::cursorCall(const NamePart& part, const CursorDecl& cd)
+{
+    CursorCall call;
+    call.declDepth = level - cd.level;
+    call.params = &cd.params;
+    call.args.resize(cd.params.size());
+    auto wrong = [&] { fail(part.pos, "PLS-00306: wrong number or types of arguments in call to '" + part.name + "'"); };
+    size_t positional = 0;
+    for (const Arg& a : part.args) {
+        size_t idx = cd.params.size();
+        if (a.name.empty())
+            idx = positional++;
+        else
+            for (size_t j = 0; j < cd.params.size(); ++j)
+                if (cd.params[j].name == a.name)
+                    idx = j;
+        if (idx >= cd.params.size() || call.args[idx])
+            wrong();
+        call.args[idx] = expr(*a.value);
+        if ((call.args[idx]->type.kind == PlKind::Boolean) != (cd.params[idx].type.kind == PlKind::Boolean))
+            wrong();
+    }
+    for (size_t i = 0; i < cd.params.size(); ++i)
+        if (!call.args[i] && !cd.params[i].defaultValue)
+            wrong();
+    return call;
+}
+
 // A variable, parameter, record field or constant named by the parts (no calls): null when there is none.
 CExprPtr Compiler::tryVariable(const std::vector<std::string>& parts, const Pos& p)
 {
@@ -2108,7 +1972,7 @@ CExprPtr Compiler::name(const Expr& e, bool asStatement)
         }
     }
     if (parts.size() == 2) {
-        if (const NativePackage* pkg = findNativePackage(first.name)) {
+        if (const NativePackage* pkg = findNativePackageFor(s, first.name)) {
             for (const NativeConstant& k : pkg->constants)
                 if (k.name == parts[1].name && !parts[1].hasArgs) {
                     auto c = node<CLiteral>(e, k.type == NativeType::Varchar2 ? PlType::varchar2(32767)
@@ -2593,7 +2457,7 @@ void Compiler::handlers(const Block& b, CBlock& out)
                         found = true;
                     }
             if (chain.size() == 2) {
-                if (const NativePackage* pkg = findNativePackage(chain[0]))
+                if (const NativePackage* pkg = findNativePackageFor(s, chain[0]))
                     for (const NativeException& ne : pkg->exceptions)
                         if (ne.name == chain[1]) {
                             ch.codes.push_back(ne.code);
@@ -2713,24 +2577,7 @@ CStmtPtr Compiler::loop(const Stmt& s)
             if (!cd->sql)
                 fail(ce.pos, "PLS-00201: identifier '" + ce.parts[0].name + "' must be declared");
             n->sql = cd->sql.get();
-            const auto& args = ce.parts[0].args;
-            if (args.size() > cd->params.size())
-                fail(ce.pos, "PLS-00306: wrong number or types of arguments in call to '" + ce.parts[0].name + "'");
-            for (size_t i = 0; i < cd->params.size(); ++i) {
-                auto slot = std::make_unique<CVar>();
-                slot->depth = level - cd->level;
-                slot->slot = cd->params[i].slot;
-                slot->type = cd->params[i].type;
-                slot->assignable = true;
-                CExprPtr value;
-                if (i < args.size())
-                    value = expr(*args[i].value);
-                else if (!cd->params[i].defaultValue)
-                    fail(ce.pos, "PLS-00306: wrong number or types of arguments in call to '" + ce.parts[0].name + "'");
-                else
-                    fail(ce.pos, "ORA-03001: unimplemented feature: cursor parameter defaults");
-                n->paramAssigns.emplace_back(std::move(slot), std::move(value));
-            }
+            n->call = cursorCall(ce.parts[0], *cd);
         }
         {
             auto def = std::make_shared<RecordDef>();
@@ -2964,21 +2811,7 @@ CStmtPtr Compiler::statement(const Stmt& s)
         if (!cd->sql)
             fail(ce.pos, "PLS-00201: identifier '" + ce.parts[0].name + "' must be declared");
         n->sql = cd->sql.get();
-        const auto& args = ce.parts[0].args;
-        if (args.size() > cd->params.size())
-            fail(ce.pos, "PLS-00306: wrong number or types of arguments in call to '" + ce.parts[0].name + "'");
-        for (size_t i = 0; i < cd->params.size(); ++i) {
-            auto slot = std::make_unique<CVar>();
-            slot->depth = level - cd->level;
-            slot->slot = cd->params[i].slot;
-            slot->type = cd->params[i].type;
-            slot->assignable = true;
-            if (i >= args.size() && !cd->params[i].defaultValue)
-                fail(ce.pos, "PLS-00306: wrong number or types of arguments in call to '" + ce.parts[0].name + "'");
-            if (i >= args.size())
-                fail(ce.pos, "ORA-03001: unimplemented feature: cursor parameter defaults");
-            n->paramAssigns.emplace_back(std::move(slot), expr(*args[i].value));
-        }
+        n->call = cursorCall(ce.parts[0], *cd);
         return n;
     }
     case StmtKind::Fetch: {
@@ -3084,8 +2917,17 @@ CExprPtr Compiler::storedName(const Expr& e, bool asStatement)
         o = resolveCode(s, parts[0].name, parts[1].name, used);
         i = 2;
         if (!o && parts.size() == 3 && parts[0].name == "SYS")
-            if (const NativePackage* pkg = findNativePackage(parts[1].name))
+            if (const NativePackage* pkg = findNativePackageFor(s, parts[1].name)) {
+                // SYS.DBMS_SCHEDULER.LOGGING_RUNS: a package constant named with its owner.
+                for (const NativeConstant& k : pkg->constants)
+                    if (k.name == parts[2].name && !parts[2].hasArgs) {
+                        auto lit = node<CLiteral>(
+                            e, k.type == NativeType::Varchar2 ? PlType::varchar2(32767) : PlType::number());
+                        lit->value = k.value;
+                        return lit;
+                    }
                 return nativeCall(*pkg, parts[2], parts[2].pos, asStatement);
+            }
     }
     if (!o)
         return nullptr;
@@ -3277,6 +3119,7 @@ StoredCompileOutput compileStored(SessionState& s, const StoredUnit& info, std::
     out.unit->owner = info.owner;
     out.unit->ownerId = info.ownerId;
     out.unit->name = info.name;
+    out.unit->invokerRights = spec.invokerRights;
     out.symbols = std::make_shared<PackageSymbols>();
     out.interface = interface;
     Compiler c(s, specText, *out.unit, std::make_shared<std::vector<Val>>(), noBinds);

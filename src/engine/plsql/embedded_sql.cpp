@@ -42,6 +42,12 @@ struct CSessionUser : CExpr {
     Val eval(Ctx& c) const override { return Val { Value::fromText(c.s.fctx.user), nullptr }; }
 };
 
+// Who a statement of an invoker's-rights unit is resolved for: the current user and the current schema.
+std::string invokerKey(const SessionState& s)
+{
+    return std::to_string(s.userId) + "." + s.schema;
+}
+
 } // namespace
 
 bool EmbeddedSql::prepareRemote(const bind::ExternalNames& names)
@@ -129,6 +135,7 @@ void EmbeddedSql::retranslate(Ctx& c)
     } catch (const Error& e) {
         throw plError(e.code(), e.message().substr(e.message().find(": ") + 2));
     }
+    boundFor = invokerKey(c.s);
     mapSources();
 }
 
@@ -157,6 +164,8 @@ ExecResult EmbeddedSql::run(Ctx& c, std::vector<Bind>* out)
         }
     }
     if (!entry || entry->generation != c.s.db->ddlGeneration.load())
+        retranslate(c);
+    else if (c.unit && c.unit->invokerRights && boundFor != invokerKey(c.s))
         retranslate(c);
     std::vector<Bind> local;
     std::vector<Bind>& binds = out ? *out : local;

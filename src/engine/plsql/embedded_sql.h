@@ -25,6 +25,9 @@ struct EmbeddedSql {
     int rowidColumn = -1; // a FOR UPDATE cursor's hidden ROWID column
     // Per parameter of the translation: >= 0 an external, -1 a bind of the call, -2 a RETURNING target.
     std::vector<int> sources;
+    // In a unit of AUTHID CURRENT_USER: the current user and schema the translation was made for. The statement's
+    // names are resolved again when it runs for another.
+    std::string boundFor;
 
     // An INSERT ... VALUES into a table through a database link: sent whole to the link's session, with the block's
     // names in it replaced by binds (the text as sent is `text`).

@@ -18,9 +18,7 @@ struct CVar : CExpr {
     int slot = 0;
     Val* ref(Ctx& c) const override
     {
-        Frame* f = c.frame;
-        for (int i = 0; i < depth; ++i)
-            f = f->link;
+        Frame* f = depth == 0 ? c.frame : enclosingFrame(c, depth);
         return &f->slots[static_cast<size_t>(slot)];
     }
     Val eval(Ctx& c) const override { return *ref(c); }

@@ -44,6 +44,35 @@ Flow runStatements(const std::vector<CStmtPtr>& list, Ctx& c)
     return Flow::Normal;
 }
 
+bool loopEnds(Flow f, const std::string& label, Ctx& c, Flow& out)
+{
+    if (f == Flow::Normal)
+        return false;
+    if (f == Flow::Return) {
+        out = f;
+        return true;
+    }
+    if (!c.exitLabel.empty() && c.exitLabel != label) {
+        out = f;
+        return true;
+    }
+    c.exitLabel.clear();
+    if (f == Flow::Continue)
+        return false;
+    out = Flow::Normal;
+    return true;
+}
+
+Frame* enclosingFrame(Ctx& c, int depth)
+{
+    Frame* f = c.frame;
+    for (int i = 0; i < depth && f; ++i)
+        f = f->link;
+    if (!f)
+        throw plError(6544, "PL/SQL: internal error, arguments: [frame], [" + std::to_string(depth) + "]");
+    return f;
+}
+
 namespace {
 
 bool handles(const CHandler& h, const PlError& e)
@@ -116,21 +145,31 @@ Val callSubprogramAt(const CSub& sub, const CUnit* unit, const std::vector<const
     Frame f;
     f.slots.resize(static_cast<size_t>(sub.frameSize));
     f.link = link;
+    auto setParameter = [&](const CParam& p, const Val& v) {
+        PlType t = p.type;
+        t.notNull = false;
+        f.slots[static_cast<size_t>(p.slot)]
+            = p.mode == Param::Mode::Out && t.isScalar() ? Val {} : convertTo(v, t, c.s);
+    };
+    bool defaults = false;
     for (size_t i = 0; i < sub.params.size(); ++i) {
         const CParam& p = sub.params[i];
         const CExpr* a = i < args.size() ? args[i] : nullptr;
-        Val v;
-        if (a) {
-            if (p.mode != Param::Mode::Out)
-                v = a->eval(c);
-            else
-                v = initialValue(p.type);
-        } else if (p.defaultValue) {
-            v = p.defaultValue->eval(c);
+        if (!a) {
+            defaults = defaults || p.defaultValue;
+            if (!p.defaultValue)
+                setParameter(p, Val {});
+            continue;
         }
-        PlType t = p.type;
-        t.notNull = false;
-        f.slots[static_cast<size_t>(p.slot)] = p.mode == Param::Mode::Out && t.isScalar() ? Val {} : convertTo(v, t, c.s);
+        setParameter(p, p.mode != Param::Mode::Out ? a->eval(c) : initialValue(p.type));
+    }
+    if (defaults) {
+        // A default is compiled where the subprogram is declared: it reads the names around the declaration, through
+        // the new frame's static link, whoever calls.
+        FrameSwitch at(c, &f);
+        for (size_t i = 0; i < sub.params.size(); ++i)
+            if (!(i < args.size() && args[i]) && sub.params[i].defaultValue)
+                setParameter(sub.params[i], sub.params[i].defaultValue->eval(c));
     }
     Frame* saved = c.frame;
     const CUnit* savedUnit = c.unit;
@@ -139,9 +178,10 @@ Val callSubprogramAt(const CSub& sub, const CUnit* unit, const std::vector<const
     ++c.depth;
     Flow flow;
     try {
-        // A stored unit runs with its owner's rights and names (Oracle's AUTHID DEFINER).
+        // A stored unit runs with its owner's rights and names (Oracle's AUTHID DEFINER); one of AUTHID CURRENT_USER
+        // with those of the current user that calls it.
         std::optional<DefinerRights> definer;
-        if (unit->ownerId >= 0)
+        if (unit->ownerId >= 0 && !unit->invokerRights)
             definer.emplace(c.s, unit->ownerId, unit->owner);
         flow = runBlock(*sub.body, c);
         if (sub.isFunction && flow != Flow::Return)

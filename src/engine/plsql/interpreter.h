@@ -11,10 +11,35 @@ namespace engine::plsql {
 Flow runStatements(const std::vector<CStmtPtr>& list, Ctx& c);
 // A block: its declarations, its statements, and its handlers for what they raise.
 Flow runBlock(const CBlock& b, Ctx& c);
+// What a loop does with the flow of its body: true when the loop ends with `out`.
+bool loopEnds(Flow f, const std::string& label, Ctx& c, Flow& out);
 // Calls a subprogram with its arguments (null where the parameter's default applies).
 Val callSubprogram(const CSub& sub, const CUnit* unit, const std::vector<const CExpr*>& args, int linkDepth, Ctx& c);
 // The same with the frame the subprogram's own names are found in (a package's state for a stored subprogram).
 Val callSubprogramAt(const CSub& sub, const CUnit* unit, const std::vector<const CExpr*>& args, Frame* link, Ctx& c);
+
+// The frame `depth` static links up from the running one: where a name of an enclosing subprogram, package or
+// block lives.
+Frame* enclosingFrame(Ctx& c, int depth);
+
+// Runs its scope with `frame` as the running frame: for code compiled where a cursor is declared (its query, its
+// parameters' defaults), run from the deeper subprogram that opens it.
+class FrameSwitch {
+public:
+    FrameSwitch(Ctx& c, Frame* frame)
+        : c_(c)
+        , saved_(c.frame)
+    {
+        c.frame = frame;
+    }
+    ~FrameSwitch() { c_.frame = saved_; }
+    FrameSwitch(const FrameSwitch&) = delete;
+    FrameSwitch& operator=(const FrameSwitch&) = delete;
+
+private:
+    Ctx& c_;
+    Frame* saved_;
+};
 
 // Cursors.
 void openCursor(OpenCursor& cur, EmbeddedSql& sql, Ctx& c);

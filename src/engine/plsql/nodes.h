@@ -104,6 +104,9 @@ struct CSub {
 struct CUnit {
     std::string owner, name; // empty for an anonymous block
     int64_t ownerId = -1; // a stored unit's owner, whose rights it runs with; -1 for an anonymous block
+    // AUTHID CURRENT_USER: the unit runs with the rights and names of its caller's current user, and its SQL is
+    // bound again for each current user and schema it runs under.
+    bool invokerRights = false;
     int frameSize = 0;
     std::unique_ptr<CBlock> block;
     std::vector<std::shared_ptr<CSub>> subs;

@@ -260,7 +260,11 @@ std::unique_ptr<Unit> Parser::parseTop()
     auto isOrAs = [&]() {
         while (atWord("AUTHID") || atWord("DETERMINISTIC") || atWord("PARALLEL_ENABLE") || atWord("PIPELINED")) {
             if (acceptWord("AUTHID")) {
-                if (!acceptWord("CURRENT_USER") && !acceptWord("DEFINER"))
+                if (acceptWord("CURRENT_USER"))
+                    unit->invokerRights = true;
+                else if (acceptWord("DEFINER"))
+                    unit->invokerRights = false;
+                else
                     unexpected("CURRENT_USER DEFINER");
             } else {
                 advance();

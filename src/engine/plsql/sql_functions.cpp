@@ -16,6 +16,8 @@ namespace {
 constexpr const char* kCallFunction = "ORA_PLSQL_CALL";
 
 thread_local int sqlFunctionDepth = 0;
+// Oracle's bound on SQL run from PL/SQL run from SQL: ORA-00036 beyond it.
+constexpr int kMaxRecursiveSqlLevels = 50;
 
 // What one token of ORA_PLSQL_CALL stands for in the session.
 struct SqlFunctionRef {
@@ -45,6 +47,12 @@ void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     const int64_t token = sqlite3_value_int64(argv[0]);
     if (token < 0 || static_cast<size_t>(token) >= reg.refs.size()) {
         sqlite3_result_error(ctx, "ORA-06508: PL/SQL: could not find program unit being called", -1);
+        return;
+    }
+    if (sqlFunctionDepth >= kMaxRecursiveSqlLevels) {
+        const std::string message = "ORA-00036: maximum number of recursive SQL levels ("
+            + std::to_string(kMaxRecursiveSqlLevels) + ") exceeded";
+        sqlite3_result_error(ctx, message.c_str(), -1);
         return;
     }
     const SqlFunctionRef ref = reg.refs[static_cast<size_t>(token)];

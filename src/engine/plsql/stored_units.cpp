@@ -149,6 +149,8 @@ bool compileAndStore(SessionState& s, const StoredUnit& u, const std::string& te
     }
     if (parsed.error)
         storeArguments(s, u.id, {});
+    if (u.type != catalog::kTypePackageBody)
+        setAuthid(s, u.id, parsed.unit && parsed.unit->invokerRights);
     storeErrors(s, u.id, errors);
     storeDependencies(s, u.id, uses);
     setCompiled(s, u.id, errors.empty());
@@ -361,7 +363,9 @@ std::shared_ptr<LoadedUnit> loadForCall(Ctx& c, int64_t objectId)
         ic.unit = &unit;
         ic.depth = c.depth + 1;
         try {
-            AsOwner as(s, lu->info);
+            std::optional<AsOwner> as;
+            if (!unit.invokerRights)
+                as.emplace(s, lu->info);
             runBlock(*unit.block, ic);
         } catch (PlError& e) {
             lu->initialised = false;

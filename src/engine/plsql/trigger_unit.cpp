@@ -27,6 +27,8 @@ ActingAs::ActingAs(SessionState& s, int64_t userId, const std::string& user)
     , user_(s.user)
     , schema_(s.schema)
     , fctxSchema_(s.fctx.currentSchema)
+    , fctxUser_(s.fctx.currentUser)
+    , fctxUserId_(s.fctx.currentUserId)
     , sysdba_(s.sysdba)
 {
     s.userId = userId;
@@ -35,6 +37,8 @@ ActingAs::ActingAs(SessionState& s, int64_t userId, const std::string& user)
     s.schemaId = userId;
     s.fctx.currentSchema = user;
     s.fctx.schemaId = userId;
+    s.fctx.currentUser = user;
+    s.fctx.currentUserId = userId;
     s.sysdba = false;
 }
 
@@ -46,6 +50,8 @@ ActingAs::~ActingAs()
     s_.schemaId = schemaId_;
     s_.fctx.currentSchema = fctxSchema_;
     s_.fctx.schemaId = fctxSchemaId_;
+    s_.fctx.currentUser = fctxUser_;
+    s_.fctx.currentUserId = fctxUserId_;
     s_.sysdba = sysdba_;
 }
 

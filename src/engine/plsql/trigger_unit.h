@@ -54,7 +54,8 @@ public:
 private:
     SessionState& s_;
     int64_t userId_, schemaId_, fctxSchemaId_;
-    std::string user_, schema_, fctxSchema_;
+    std::string user_, schema_, fctxSchema_, fctxUser_;
+    int64_t fctxUserId_;
     bool sysdba_;
 };
 

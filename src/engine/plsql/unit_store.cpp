@@ -191,6 +191,13 @@ void setCompiled(SessionState& s, int64_t id, bool valid)
     cat.setStatus(id, valid ? catalog::kStatusValid : catalog::kStatusInvalid);
 }
 
+void setAuthid(SessionState& s, int64_t id, bool invokerRights)
+{
+    SqlStmt q(s.conn, R"(UPDATE "OBJ$" SET "FLAGS" = CASE WHEN ?2 THEN "FLAGS" | ?3 ELSE "FLAGS" & ~?3 END
+        WHERE "OBJ#" = ?1)");
+    q.bind(1, id).bind(2, invokerRights ? 1 : 0).bind(3, static_cast<int>(catalog::kFlagInvokerRights)).run();
+}
+
 void invalidateDependents(SessionState& s, int64_t id)
 {
     SqlStmt q(s.conn, R"(WITH RECURSIVE dep(id) AS (

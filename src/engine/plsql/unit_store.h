@@ -79,6 +79,8 @@ void storeArguments(SessionState& s, int64_t id, const std::vector<ArgumentRow>&
 
 // After a compile: STATUS VALID or INVALID; LAST_DDL_TIME and TIMESTAMP move on.
 void setCompiled(SessionState& s, int64_t id, bool valid);
+// Records the unit's AUTHID (CURRENT_USER when `invokerRights`) in OBJ$.FLAGS, as ALL_PROCEDURES shows it.
+void setAuthid(SessionState& s, int64_t id, bool invokerRights);
 
 // Marks every object that uses `id`, directly or through others, INVALID (views and units alike), and tells
 // every session that compiled forms made before may be stale.

@@ -14,7 +14,7 @@ namespace engine::storage {
 
 LockFile::LockFile(const std::string& path)
 {
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd_ < 0)
         throw oraError(1102, "cannot mount database in EXCLUSIVE mode (" + path + ": " + std::strerror(errno) + ")");
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
