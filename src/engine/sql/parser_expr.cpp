@@ -705,6 +705,13 @@ ExprPtr Parser::parseNameExpr()
     return finish(std::move(c), begin);
 }
 
+// TO_NUMBER, TO_DATE, CAST ... (x DEFAULT y ON CONVERSION ERROR): named rather than reported as a missing parenthesis.
+void Parser::refuseConversionDefault() const
+{
+    if (atWord("DEFAULT"))
+        fail(3001, cur().offset, "DEFAULT ON CONVERSION ERROR");
+}
+
 ExprPtr Parser::parseFunctionArgs(std::unique_ptr<FunctionCallExpr> call)
 {
     const int begin = call->offset;
@@ -714,10 +721,13 @@ ExprPtr Parser::parseFunctionArgs(std::unique_ptr<FunctionCallExpr> call)
     const bool plain = call->name.size() == 1 && !call->name.back().quoted;
     const std::string fname = plain ? call->name.back().name : std::string();
 
+    if (fname == "VALIDATE_CONVERSION")
+        fail(3001, begin, "VALIDATE_CONVERSION");
     if (fname == "CAST") {
         call->args.push_back(parseExpr());
         expectWord("AS", 905);
         call->castType = parseDataType();
+        refuseConversionDefault();
         expect(TokenKind::RParen, 907);
         return finish(std::move(call), begin);
     }
@@ -788,6 +798,7 @@ ExprPtr Parser::parseFunctionArgs(std::unique_ptr<FunctionCallExpr> call)
                     call->argNames.push_back(std::move(argName));
                 if (call->args.size() == 1)
                     parseNullsTreatment(*call);
+                refuseConversionDefault();
             } while (accept(TokenKind::Comma));
             if (fname == "LISTAGG" && atWord("ON")) {
                 // ON OVERFLOW ERROR | TRUNCATE ['indicator'] [WITH | WITHOUT COUNT]

@@ -87,6 +87,7 @@ public:
     void parseGroupBy(QueryBlock& b);
     GroupingElement parseGroupingElement(bool inSets);
     bool atGroupingConstruct() const;
+    void refuseConversionDefault() const; // DEFAULT ... ON CONVERSION ERROR in a conversion: ORA-03001
     void refuseRowPattern() const; // MATCH_RECOGNIZE after a row source: ORA-03001 naming it
     TableRefPtr parsePivot(TableRefPtr source); // at PIVOT or UNPIVOT
     void parseOver(FunctionCallExpr& call);
