@@ -31,7 +31,15 @@ PIECES = ["(", ")", ",", "'", '"', "q'[", "]'", "n'", ":x", ":1", "(+)", "||", "
           "rowid", "rownum", "level", "nextval", ".", "create", "table", "alter", "drop", "index", "view",
           "constraint", "primary key", "references", "check", "default", "number(", "varchar2(", "grant", "to",
           "with", "begin", "end;", "@", "=>", "*", "-", "+", "=", "<>", "!=", "1e", ".5", "\x00", "\xff", "\xc3",
-          "\xc4\x8d", "?", "&", "\t", "\r\n", "x" * 31, "((((", "))))"]
+          "\xc4\x8d", "?", "&", "\t", "\r\n", "x" * 31, "((((", "))))",
+          # the query grammar: query names, windows, ordered aggregates, grouping sets, row limits, pivots and
+          # hierarchies
+          "recursive", "search depth first by", "search breadth first by", "cycle", "set", "over (", "over ()",
+          "partition by", "rows between", "range between", "unbounded preceding", "current row", "following",
+          "ignore nulls", "within group (order by", "keep (dense_rank first order by", "last", "offset", "fetch first",
+          "fetch next", "rows only", "percent", "with ties", "natural", "rollup(", "cube(", "grouping sets(", "()",
+          "pivot (", "unpivot (", "unpivot include nulls (", "for", "siblings", "connect_by_root", "nocycle",
+          "connect_by_isleaf", "connect_by_iscycle", "regexp_like(", "lnnvl(", "listagg("]
 
 
 def mutate(rng, base, pool):

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
   libqscintilla2-qt6-dev
   libsqlite3-dev
+  libpcre2-dev
   nettle-dev
   libsimpleini-dev
   libgtest-dev libgmock-dev

@@ -28,7 +28,11 @@ void checkErrors(const std::vector<MalformedCase>& cases)
         ASSERT_TRUE(r.error.has_value());
         EXPECT_EQ(r.error->code, c.code) << r.error->message;
         EXPECT_EQ(r.error->offset, c.offset) << r.error->message;
-        EXPECT_EQ(r.error->message, formatOraMessage(c.code)) << r.error->message;
+        // Oracle's text; ORA-03001 may go on to name the construct the engine does not run.
+        if (c.code == 3001)
+            EXPECT_EQ(r.error->message.rfind(formatOraMessage(c.code), 0), 0u) << r.error->message;
+        else
+            EXPECT_EQ(r.error->message, formatOraMessage(c.code)) << r.error->message;
         EXPECT_EQ(r.statement, nullptr);
     }
 }
@@ -175,10 +179,10 @@ TEST(Malformed, OracleErrorAndPosition)
         { "select * from t as of timestamp sysdate", 3001, 16 },
         { "update (select a from t) set a = 1", 3001, 7 },
         { "delete from (select a from t)", 3001, 12 },
-        { "with x as (select 1 from dual) select * from x", 3001, 0 },
+        { "with function f return number is begin return 1; end; select f from dual", 3001, 5 },
         { "merge into t using u on (1=1) when matched then update set a = 1", 3001, 0 },
-        { "select * from t natural join u", 3001, 16 },
-        { "select count(*) over () from t", 3001, 16 },
+        { "select * from t pivot xml (count(*) for a in (any))", 3001, 22 },
+        { "select * from t model dimension by (a) measures (b) rules ()", 3001, 16 },
         { "select timestamp '2020-01-01 00:00:00' from dual", 3001, 7 },
     });
 }

@@ -107,6 +107,53 @@ TEST(Parser, Queries)
     });
 }
 
+TEST(Parser, ReportingQueries)
+{
+    // Oracle's query forms for reports: WITH (recursive, with SEARCH and CYCLE), the row limiting clause, analytic
+    // functions with their windows, ordered-set and KEEP aggregates, grouping sets, NATURAL joins, PIVOT and
+    // UNPIVOT, the hierarchical operators and the conditions written as calls.
+    checkDumps({
+        { R"sql(with d as (select deptno from dept), e (n, m) as (select empno, mgr from emp) select * from d, e order siblings by n)sql",
+            R"sql(WITH D AS (SELECT DEPTNO FROM DEPT), E (N, M) AS (SELECT EMPNO, MGR FROM EMP) SELECT * FROM D, E ORDER SIBLINGS BY N)sql" },
+        { R"sql(with r (n) as (select 1 from dual union all select n + 1 from r where n < 5) search depth first by n desc set ord cycle n set c to 'Y' default 'N' select * from r)sql",
+            R"sql(WITH R (N) AS (SELECT 1 FROM DUAL UNION ALL SELECT (N + 1) FROM R WHERE (N < 5)) SEARCH DEPTH FIRST BY N DESC SET ORD CYCLE N SET C TO 'Y' DEFAULT 'N' SELECT * FROM R)sql" },
+        { R"sql(select * from t order by a offset 5 rows fetch next 10 rows only)sql",
+            R"sql(SELECT * FROM T ORDER BY A OFFSET 5 ROWS FETCH FIRST 10 ROWS ONLY)sql" },
+        { R"sql(select * from t fetch first 10 percent rows with ties)sql",
+            R"sql(SELECT * FROM T FETCH FIRST 10 PERCENT ROWS WITH TIES)sql" },
+        { R"sql(select * from t offset :o row)sql",
+            R"sql(SELECT * FROM T OFFSET :O ROWS)sql" },
+        { R"sql((with x as (select 1 a from dual) select a from x) union all (select 2 from dual order by 1 fetch first 1 row only))sql",
+            R"sql((WITH X AS (SELECT 1 AS A FROM DUAL) SELECT A FROM X) UNION ALL (SELECT 2 FROM DUAL ORDER BY 1 FETCH FIRST 1 ROWS ONLY))sql" },
+        { R"sql(select row_number() over (partition by a, b order by c desc nulls first), sum(x) over (order by d rows between 2 preceding and current row), count(*) over () from t)sql",
+            R"sql(SELECT ROW_NUMBER() OVER (PARTITION BY A, B ORDER BY C DESC NULLS FIRST), SUM(X) OVER (ORDER BY D ROWS BETWEEN 2 PRECEDING AND CURRENT ROW), COUNT(*) OVER () FROM T)sql" },
+        { R"sql(select avg(x) over (order by d range between interval_days preceding and unbounded following), first_value(x ignore nulls) over (order by d rows unbounded preceding) from t)sql",
+            R"sql(SELECT AVG(X) OVER (ORDER BY D RANGE BETWEEN INTERVAL_DAYS PRECEDING AND UNBOUNDED FOLLOWING), FIRST_VALUE(X) IGNORE NULLS OVER (ORDER BY D ROWS UNBOUNDED PRECEDING) FROM T)sql" },
+        { R"sql(select lag(x, 1, 0) ignore nulls over (order by d), nth_value(x, 2) from last respect nulls over (partition by (a, b) order by d) from t)sql",
+            R"sql(SELECT LAG(X, 1, 0) IGNORE NULLS OVER (ORDER BY D), NTH_VALUE(X, 2) FROM LAST RESPECT NULLS OVER (PARTITION BY A, B ORDER BY D) FROM T)sql" },
+        { R"sql(select listagg(a, ', ' on overflow truncate '~' without count) within group (order by b), max(s) keep (dense_rank last order by d), median(x) from t)sql",
+            R"sql(SELECT LISTAGG(A, ', ' ON OVERFLOW TRUNCATE '~' WITHOUT COUNT) WITHIN GROUP (ORDER BY B), MAX(S) KEEP (DENSE_RANK LAST ORDER BY D), MEDIAN(X) FROM T)sql" },
+        { R"sql(select listagg(distinct a) within group (order by a) over (partition by b) from t)sql",
+            R"sql(SELECT LISTAGG(DISTINCT A) WITHIN GROUP (ORDER BY A) OVER (PARTITION BY B) FROM T)sql" },
+        { R"sql(select a, b, grouping(a), grouping_id(a, b) from t group by rollup (a, b), cube ((a, b), c), grouping sets ((a), (), rollup (c)))sql",
+            R"sql(SELECT A, B, GROUPING(A), GROUPING_ID(A, B) FROM T GROUP BY ROLLUP (A, B), CUBE ((A, B), C), GROUPING SETS (A, (), ROLLUP (C)))sql" },
+        { R"sql(select * from t natural join u natural left outer join v natural full join w)sql",
+            R"sql(SELECT * FROM T NATURAL INNER JOIN U NATURAL LEFT JOIN V NATURAL FULL JOIN W)sql" },
+        { R"sql(select * from (select a, b, c from t) pivot (sum(b) as s, count(*) for (a, c) in ((1, 'x') as one, (2, 'y'))) p)sql",
+            R"sql(SELECT * FROM (SELECT A, B, C FROM T) PIVOT (SUM(B) AS S, COUNT(*) FOR (A, C) IN ((1, 'x') AS ONE, (2, 'y'))) P)sql" },
+        { R"sql(select * from t pivot (max(b) for a in (1 one, 2 as two, 3)))sql",
+            R"sql(SELECT * FROM T PIVOT (MAX(B) FOR (A) IN (1 AS ONE, 2 AS TWO, 3)))sql" },
+        { R"sql(select * from t unpivot include nulls ((v1, v2) for (n1, n2) in ((a, b) as ('x', 1), (c, d))) u)sql",
+            R"sql(SELECT * FROM T UNPIVOT INCLUDE NULLS ((V1, V2) FOR (N1, N2) IN ((A, B) AS ('x', 1), (C, D))) U)sql" },
+        { R"sql(select * from t unpivot (v for n in (a as 'A', b)))sql",
+            R"sql(SELECT * FROM T UNPIVOT ((V) FOR (N) IN ((A) AS 'A', (B))))sql" },
+        { R"sql(select connect_by_root ename, connect_by_isleaf, sys_connect_by_path(ename, '/') from emp start with mgr is null connect by nocycle prior empno = mgr order siblings by ename)sql",
+            R"sql(SELECT (CONNECT_BY_ROOT ENAME), CONNECT_BY_ISLEAF, SYS_CONNECT_BY_PATH(ENAME, '/') FROM EMP START WITH (MGR IS NULL) CONNECT BY NOCYCLE ((PRIOR EMPNO) = MGR) ORDER SIBLINGS BY ENAME)sql" },
+        { R"sql(select a from t where regexp_like(a, '^x', 'i') and not lnnvl(b = 1))sql",
+            R"sql(SELECT A FROM T WHERE (REGEXP_LIKE(A, '^x', 'i') AND (NOT LNNVL((B = 1)))))sql" },
+    });
+}
+
 TEST(Parser, DmlAndTransactionControl)
 {
     checkDumps({

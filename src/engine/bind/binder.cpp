@@ -103,7 +103,7 @@ TableInfo BinderImpl::viewTable(const ObjectRef& ref, int offset)
     const auto* select = parsed->ok() ? parsed->statement->as<sql::SelectStmt>() : nullptr;
     const auto* blk = select ? select->query->body->as<sql::QueryBlock>() : nullptr;
     // Set operators, DISTINCT, grouping and hierarchies make a view not updatable in Oracle.
-    if (!blk || blk->distinct || !blk->groupBy.empty() || blk->having || blk->connectBy)
+    if (!blk || blk->distinct || blk->grouped() || blk->having || blk->connectBy)
         fail(1732, "data manipulation operation not legal on this view", offset);
     if (view->readOnly.value_or(false))
         fail(42399, "cannot perform a DML operation on a read-only view", offset);

@@ -1,6 +1,5 @@
 // Expressions: name resolution, Oracle's type rules and their SQLite text.
 #include "engine/bind/binder_impl.h"
-#include "engine/fn/registry.h"
 
 #include <algorithm>
 #include <cstring>
@@ -40,10 +39,7 @@ std::string compareOp(sql::CompareOp op)
     return "=";
 }
 
-bool isAggregateName(const std::string& n)
-{
-    return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
-}
+} // namespace
 
 bool isLob(const ExprType& t)
 {
@@ -64,50 +60,6 @@ std::string inconsistent(const ExprType& expected, const ExprType& got)
     return "inconsistent datatypes: expected " + types::oracleTypeName(expected.type) + " got "
         + types::oracleTypeName(got.type);
 }
-
-ExprType fnType(fn::FnType t, const std::vector<BExpr>& args)
-{
-    switch (t) {
-    case fn::FnType::Text:
-        return ExprType::varchar2();
-    case fn::FnType::Number:
-        return ExprType::number();
-    case fn::FnType::Date:
-        return ExprType::date();
-    case fn::FnType::SameAsFirst:
-        if (!args.empty()) {
-            ExprType r = args[0].type;
-            r.isTextLiteral = false;
-            if (r.type == OraType::Char && args[0].type.isTextLiteral)
-                r.type = OraType::Varchar2;
-            return r;
-        }
-        return ExprType::varchar2();
-    case fn::FnType::SameAsSecond:
-        if (args.size() > 1)
-            return args[1].type;
-        return ExprType::varchar2();
-    case fn::FnType::Any:
-        return args.empty() ? ExprType::varchar2() : args[0].type;
-    }
-    return ExprType::varchar2();
-}
-
-bool familyMatches(fn::FnType want, const ExprType& t)
-{
-    switch (want) {
-    case fn::FnType::Text:
-        return types::isCharacter(t.type) || t.isNull || t.isBind;
-    case fn::FnType::Number:
-        return t.type == OraType::Number;
-    case fn::FnType::Date:
-        return t.type == OraType::Date;
-    default:
-        return true;
-    }
-}
-
-} // namespace
 
 std::string qualifiedName(const std::vector<sql::Identifier>& parts)
 {
@@ -133,7 +85,8 @@ void BinderImpl::fail(int code, const std::string& message, int offset) const
 void BinderImpl::refuseOrderBy(const sql::Query& q) const
 {
     // Oracle's grammar ends a condition's subquery before ORDER BY, so it wants the closing parenthesis there.
-    if (!q.orderBy.empty())
+    // A row limit makes the order part of what the subquery returns, so it may have one.
+    if (!q.orderBy.empty() && !q.rowLimit)
         fail(907, "missing right parenthesis", q.orderBy.front().expr->offset);
 }
 
@@ -321,6 +274,12 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
         return caseExpr(*e.as<sql::CaseExpr>(), scope);
     case sql::ExprKind::Unary: {
         const auto& u = *e.as<sql::UnaryExpr>();
+        if (u.op == sql::UnaryExpr::Op::ConnectByRoot) {
+            // Outside the hierarchy's select list and conditions (which read it from the root's row): no hierarchy.
+            if (scope.levelSql.empty())
+                fail(1788, "CONNECT BY clause required in this query block", e.offset);
+            return expr(*u.operand, scope);
+        }
         if (u.op == sql::UnaryExpr::Op::Prior) {
             if (!scope.priorScope)
                 fail(3001, "unimplemented feature: PRIOR outside CONNECT BY", e.offset);
@@ -617,6 +576,8 @@ BExpr BinderImpl::column(const sql::ColumnRefExpr& e, Scope& scope)
         if (found) {
             if (e.outerJoin && level > 0)
                 fail(1705, "an outer join cannot be specified on a correlation column", e.offset);
+            if (found->joinedNaturally && parts.size() > 1)
+                fail(25155, "column used in NATURAL join cannot have qualifier", e.offset);
             if (found->joinedByUsing && parts.size() > 1)
                 fail(25154, "column part of USING clause cannot have qualifier", e.offset);
             if (level == 0) {
@@ -633,10 +594,20 @@ BExpr BinderImpl::column(const sql::ColumnRefExpr& e, Scope& scope)
         }
     }
     if (parts.size() == 1 && (name == "CONNECT_BY_ISLEAF" || name == "CONNECT_BY_ISCYCLE")) {
-        // Oracle's hierarchical pseudocolumns: not "invalid identifiers", but not computed here yet.
-        for (Scope* s = &scope; s; s = s->parent)
+        // Oracle's hierarchical pseudocolumns, of the nearest hierarchical block.
+        for (Scope* s = &scope; s; s = s->parent) {
+            const std::string& sql = name == "CONNECT_BY_ISLEAF" ? s->leafSql : s->cycleSql;
+            if (!sql.empty()) {
+                BExpr r;
+                r.sql = sql;
+                r.type = ExprType::number();
+                r.type.nullable = false;
+                r.local = s == &scope;
+                return r;
+            }
             if (!s->levelSql.empty())
-                fail(3001, "unimplemented feature: " + name, e.offset);
+                fail(3001, "unimplemented feature: " + name + " here", e.offset);
+        }
         fail(1788, "CONNECT BY clause required in this query block", e.offset);
     }
     if (auto x = externalName(parts))
@@ -950,314 +921,6 @@ BExpr BinderImpl::caseExpr(const sql::CaseExpr& e, Scope& scope)
         out.aggregate = out.aggregate || results.back().first.aggregate;
     }
     out.sql = s + " END)";
-    return out;
-}
-
-BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
-{
-    const std::string name = e.functionName().name;
-    if (e.name.size() > 1 || e.dblink) {
-        std::vector<sql::Identifier> parts = e.name;
-        if (!e.dblink && e.argNames.empty())
-            if (auto f = storedFunction(parts, &e.args, scope))
-                return *f;
-        fail(904, qualifiedName(parts) + ": invalid identifier", e.offset);
-    }
-    auto argCount = [&](size_t lo, size_t hi) {
-        if (e.args.size() < lo)
-            fail(938, "not enough arguments for function", e.offset);
-        if (e.args.size() > hi)
-            fail(939, "too many arguments for function", e.offset);
-    };
-    BExpr out;
-    if (isAggregateName(name)) {
-        if (!scope.aggregatesAllowed)
-            fail(934, "group function is not allowed here", e.offset);
-        if (scope.inAggregate)
-            fail(935, "group function is nested too deeply", e.offset);
-        scope.sawAggregate = true;
-        out.aggregate = true;
-        out.local = true;
-        const std::string distinct = e.quantifier == sql::FunctionCallExpr::Quantifier::Distinct ? "DISTINCT " : "";
-        if (name == "COUNT" && e.star) {
-            out.sql = "COUNT(*)";
-            out.type = ExprType::number();
-            out.type.nullable = false;
-            return out;
-        }
-        argCount(1, 1);
-        scope.inAggregate = true;
-        BExpr a = expr(*e.args[0], scope);
-        scope.inAggregate = false;
-        if (name == "COUNT") {
-            out.sql = "COUNT(" + distinct + a.sql + ")";
-            out.type = ExprType::number();
-            out.type.nullable = false;
-            return out;
-        }
-        if (name == "SUM" || name == "AVG") {
-            if (a.type.isNull) {
-                out.sql = "NULL";
-                out.type = ExprType::number();
-                return out;
-            }
-            a = converted(a, OraType::Number, e.args[0]->offset);
-            // Decimal totals, as Oracle's NUMBER: SQLite's SUM adds binary doubles and its AVG is always a real.
-            out.sql = "ORA_" + name + "(" + distinct + a.sql + ")";
-            out.type = ExprType::number();
-            return out;
-        }
-        out.sql = name + "(" + distinct + a.sql + ")";
-        out.type = a.type;
-        out.type.nullable = true;
-        out.type.isTextLiteral = false;
-        return out;
-    }
-
-    std::vector<BExpr> args;
-    for (const auto& a : e.args) {
-        args.push_back(expr(*a, scope));
-        out.local = out.local || args.back().local;
-        out.aggregate = out.aggregate || args.back().aggregate;
-    }
-    auto join = [](const std::vector<std::string>& v) {
-        std::string s;
-        for (const auto& x : v)
-            s += (s.empty() ? "" : ", ") + x;
-        return s;
-    };
-    auto coerce = [&](const BExpr& v, const ExprType& to, int offset) -> std::string {
-        if (v.type.isNull || to.isNull)
-            return v.sql;
-        if (types::familyOf(v.type.type) == types::familyOf(to.type))
-            return v.sql;
-        return converted(v, to.type, offset).sql;
-    };
-
-    if (name == "NVL") {
-        argCount(2, 2);
-        ExprType t = args[0].type.isNull ? args[1].type : args[0].type;
-        out.type = t;
-        out.type.isTextLiteral = false;
-        out.type.nullable = args[1].type.nullable || args[1].type.isNull;
-        if (out.type.type == OraType::Char && args[0].type.isTextLiteral)
-            out.type.type = OraType::Varchar2;
-        // Oracle evaluates both arguments of NVL (unlike COALESCE), so a failing conversion of the second fails
-        // on every row, not only where the first is NULL: a function call, where SQLite's COALESCE would not.
-        out.sql = "ORA_NVL(" + args[0].sql + ", " + coerce(args[1], t, e.args[1]->offset) + ")";
-        noteBind(args[0], args[1].type);
-        return out;
-    }
-    if (name == "NVL2") {
-        argCount(3, 3);
-        ExprType t = args[1].type.isNull ? args[2].type : args[1].type;
-        out.type = t;
-        out.type.isTextLiteral = false;
-        out.type.nullable = true;
-        out.sql = "(CASE WHEN " + args[0].sql + " IS NOT NULL THEN " + args[1].sql + " ELSE "
-            + coerce(args[2], t, e.args[2]->offset) + " END)";
-        return out;
-    }
-    if (name == "COALESCE") {
-        argCount(2, 1000);
-        std::vector<const ExprType*> ts;
-        for (auto& a : args)
-            ts.push_back(&a.type);
-        out.type = types::firstResultType(ts.data(), static_cast<int>(ts.size()));
-        std::vector<std::string> parts;
-        for (size_t i = 0; i < args.size(); ++i) {
-            if (!args[i].type.isNull && !out.type.isNull && !args[i].type.isBind
-                && types::familyOf(args[i].type.type) != types::familyOf(out.type.type))
-                fail(932, inconsistent(out.type, args[i].type), e.args[i]->offset);
-            parts.push_back(args[i].sql);
-        }
-        out.sql = "COALESCE(" + join(parts) + ")";
-        return out;
-    }
-    if (name == "DECODE") {
-        argCount(3, 255);
-        // DECODE matches NULL with NULL; results take the first result's type.
-        std::vector<const ExprType*> ts;
-        for (size_t i = 2; i < args.size(); i += 2)
-            ts.push_back(&args[i].type);
-        if (args.size() % 2 == 0)
-            ts.push_back(&args.back().type);
-        out.type = types::firstResultType(ts.data(), static_cast<int>(ts.size()));
-        if (out.type.type == OraType::Char)
-            out.type.type = OraType::Varchar2;
-        if (args[2].type.isNull && !out.type.isNull && !types::isCharacter(out.type.type)) {
-            // A NULL first result makes DECODE's result VARCHAR2, whatever the other results are.
-            out.type = ExprType::varchar2(out.type.type == OraType::Date ? 9 : 40);
-        }
-        out.type.nullable = true;
-        if (args.size() % 2 == 0) {
-            bool anyNull = false;
-            for (const ExprType* t : ts)
-                anyNull = anyNull || t->isNull || t->nullable;
-            out.type.nullable = anyNull;
-        }
-        std::string s = "(CASE";
-        for (size_t i = 1; i + 1 < args.size(); i += 2) {
-            auto plan = types::planComparison(args[0].type, args[i].type);
-            if (!plan)
-                fail(932, notComparable(args[0].type, args[i].type), e.args[i]->offset);
-            noteBind(args[i], args[0].type);
-            s += " WHEN " + emit::convert(args[0].sql, plan->left, args[0].type) + " IS "
-                + emit::convert(args[i].sql, plan->right, args[i].type) + " THEN "
-                + coerce(args[i + 1], out.type, e.args[i + 1]->offset);
-        }
-        if (args.size() % 2 == 0)
-            s += " ELSE " + coerce(args.back(), out.type, e.args.back()->offset);
-        out.sql = s + " END)";
-        return out;
-    }
-    if (name == "GREATEST" || name == "LEAST") {
-        argCount(1, 1000);
-        ExprType t = args[0].type;
-        if (types::isCharacter(t.type) || t.isNull)
-            t = ExprType::varchar2(std::max(t.size, 1));
-        std::vector<std::string> parts;
-        for (size_t i = 0; i < args.size(); ++i) {
-            parts.push_back(i == 0 ? args[i].sql : coerce(args[i], t, e.args[i]->offset));
-            if (types::isCharacter(t.type))
-                t.size = std::max(t.size, args[i].type.size);
-        }
-        out.type = t;
-        out.type.nullable = true;
-        // SQLite's multi-argument max() and min() give NULL when any argument is NULL, as Oracle does.
-        out.sql = (args.size() == 1 ? "(" + parts[0] + ")"
-                                    : std::string(name == "GREATEST" ? "MAX(" : "MIN(") + join(parts) + ")");
-        return out;
-    }
-    if (name == "ABS" && !fn::findFunction("ORA_ABS")) {
-        argCount(1, 1);
-        BExpr a = converted(args[0], OraType::Number, e.args[0]->offset);
-        out.sql = "ABS(" + a.sql + ")";
-        out.type = ExprType::number();
-        return out;
-    }
-
-    if (name == "TRIM" && e.fromForm) {
-        // TRIM([LEADING|TRAILING|BOTH] [c] FROM s) is ORA_TRIM(s, mode, c).
-        std::vector<std::string> parts;
-        const BExpr& source = args.back();
-        parts.push_back(converted(source, OraType::Varchar2, e.args.back()->offset).sql);
-        parts.push_back(emit::quoteText(e.keyword.empty() ? "BOTH" : e.keyword));
-        if (args.size() > 1)
-            parts.push_back(converted(args[0], OraType::Varchar2, e.args[0]->offset).sql);
-        out.sql = "ORA_TRIM(" + join(parts) + ")";
-        out.type = ExprType::varchar2(std::max(source.type.size, 1));
-        return out;
-    }
-    if (name == "CAST" && e.castType && args.size() == 1) {
-        const std::string& tn = e.castType->name;
-        OraType to = OraType::Varchar2;
-        if (tn == "NUMBER" || tn == "INTEGER" || tn == "INT" || tn == "FLOAT" || tn == "DECIMAL" || tn == "DEC")
-            to = OraType::Number;
-        else if (tn == "DATE")
-            to = OraType::Date;
-        else if (tn != "VARCHAR2" && tn != "VARCHAR" && tn != "CHAR")
-            fail(3001, "unimplemented feature: CAST to " + tn, e.offset);
-        BExpr v = args[0];
-        if (!v.type.isNull)
-            v = converted(v, to, e.args[0]->offset);
-        v.type.type = to;
-        if (to == OraType::Varchar2 && e.castType->size)
-            v.type.size = static_cast<int>(*e.castType->size);
-        if (tn == "CHAR") {
-            // CHAR(n) is blank-padded to n; a longer value is out of range.
-            const int n = e.castType->size ? static_cast<int>(*e.castType->size) : 1;
-            const std::string len = std::to_string(n);
-            v.sql = "(CASE WHEN LENGTH(" + v.sql + ") > " + len
-                + " THEN ORA_RAISE_ERROR(25137, 'Data value out of range') ELSE ORA_RPAD(" + v.sql + ", " + len
-                + ") END)";
-            v.type.type = OraType::Char;
-            v.type.size = n;
-        }
-        if (to == OraType::Number && e.castType->size) {
-            v.type.precision = static_cast<int>(*e.castType->size);
-            v.type.scale = static_cast<int>(e.castType->scale.value_or(0));
-            v.sql = "ORA_ROUND_NUMBER(" + v.sql + ", " + std::to_string(v.type.scale) + ")";
-        }
-        return v;
-    }
-    if (name == "TO_CHAR" && !args.empty() && types::isCharacter(args[0].type.type) && args.size() == 1) {
-        // TO_CHAR of text is the text itself.
-        out.sql = args[0].sql;
-        out.type = args[0].type;
-        out.type.isTextLiteral = false;
-        out.type.type = OraType::Varchar2;
-        return out;
-    }
-
-    // The engine's functions: pick the variant that fits the first argument's type, as Oracle overloads them.
-    const fn::FunctionInfo* best = nullptr;
-    int bestScore = -100;
-    for (const fn::FunctionInfo& f : fn::functionTable()) {
-        if (f.oracleName != name)
-            continue;
-        int score = 1;
-        if (!args.empty() && f.maxArgs != 0) {
-            const fn::FnType want = f.args[0];
-            if (want == fn::FnType::Any)
-                score = 2;
-            else if (familyMatches(want, args[0].type))
-                score = 3;
-            else if (want == fn::FnType::Number && types::isCharacter(args[0].type.type))
-                score = 1;
-            else
-                score = 0;
-        }
-        if (static_cast<int>(args.size()) < f.minArgs || (f.maxArgs >= 0 && static_cast<int>(args.size()) > f.maxArgs))
-            score = std::min(score, 0) - 1;
-        if (score > bestScore) {
-            bestScore = score;
-            best = &f;
-        }
-    }
-    if (!best) {
-        if (e.argNames.empty())
-            if (auto f = storedFunction(e.name, &e.args, scope, &args))
-                return *f;
-        fail(904, "\"" + name + "\": invalid identifier", e.offset);
-    }
-    if (static_cast<int>(args.size()) < best->minArgs)
-        fail(938, "not enough arguments for function", e.offset);
-    if (best->maxArgs >= 0 && static_cast<int>(args.size()) > best->maxArgs)
-        fail(939, "too many arguments for function", e.offset);
-    std::vector<std::string> parts;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const size_t k = std::min(i, best->args.size() - 1);
-        fn::FnType want = best->args[k];
-        if (best->maxArgs >= 0 && static_cast<int>(i) >= best->maxArgs)
-            want = fn::FnType::Any;
-        OraType to = OraType::Varchar2;
-        bool convert = true;
-        switch (want) {
-        case fn::FnType::Text:
-            to = OraType::Varchar2;
-            break;
-        case fn::FnType::Number:
-            to = OraType::Number;
-            break;
-        case fn::FnType::Date:
-            to = OraType::Date;
-            break;
-        default:
-            convert = false;
-        }
-        if (!convert || args[i].type.isNull || (to == OraType::Varchar2 && types::isCharacter(args[i].type.type))) {
-            parts.push_back(args[i].sql);
-            continue;
-        }
-        parts.push_back(converted(args[i], to, e.args[i]->offset).sql);
-    }
-    out.type = fnType(best->result, args);
-    if (best->result == fn::FnType::Text && !args.empty() && types::isCharacter(args[0].type.type)
-        && (name == "UPPER" || name == "LOWER" || name == "INITCAP" || name == "SUBSTR" || name == "TRIM"
-            || name == "LTRIM" || name == "RTRIM"))
-        out.type.size = std::max(args[0].type.size, 1);
-    out.sql = std::string(best->name) + "(" + join(parts) + ")";
     return out;
 }
 

@@ -5,6 +5,7 @@
 #include "engine/emit/sqltext.h"
 #include "engine/sql/parser.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -32,6 +33,7 @@ struct SrcColumn {
     types::ExprType type;
     bool hidden = false;
     bool joinedByUsing = false; // named in JOIN ... USING: Oracle refuses it with a table qualifier
+    bool joinedNaturally = false; // ... by a NATURAL join
 };
 
 // One item of a FROM clause: a table, view or inline view.
@@ -53,10 +55,14 @@ struct Scope {
     std::map<std::string, std::pair<std::string, types::ExprType>> usingColumns; // JOIN ... USING
     std::vector<std::string> usingOrder; // the USING columns in the order written: first in SELECT *
     bool aggregatesAllowed = false;
+    bool analyticsAllowed = false; // the select list and ORDER BY of a block
+    bool inAnalytic = false; // the arguments and window of an analytic function
     bool inAggregate = false;
     bool sequenceAllowed = false;
     std::string rownumSql; // ROWNUM where the block numbers its rows in the select list
     std::string levelSql; // LEVEL in a hierarchical block
+    std::string leafSql; // CONNECT_BY_ISLEAF there
+    std::string cycleSql; // CONNECT_BY_ISCYCLE there
     Scope* priorScope = nullptr; // CONNECT BY: where PRIOR columns resolve
     std::set<int>* outerMarks = nullptr; // sources referenced with (+) in the predicate being bound
     std::set<int>* referenced = nullptr; // sources referenced by the predicate being bound
@@ -64,6 +70,49 @@ struct Scope {
     bool columnsNotAllowed = false; // VALUES of INSERT: a column name is ORA-00984
     // Expressions computed elsewhere (SYS_CONNECT_BY_PATH in the hierarchy's rows): their SQL and type here.
     std::map<const sql::Expr*, std::pair<std::string, types::ExprType>> precomputed;
+};
+
+// A query name of WITH in scope, as the statement's SQL names it.
+struct CteInfo {
+    std::string name;
+    std::string sqlName;
+    std::vector<std::string> columns;
+    std::vector<types::ExprType> types;
+    bool pending = false; // a later element of the WITH being bound: naming it here is ORA-32031
+    bool recursive = false; // its recursive branches are being bound: only they may name it
+};
+
+// The recursive branch of a recursive WITH element being bound: the block that must name the element once in its
+// FROM, and what the block adds to carry each row's place in the recursion.
+struct RecursiveBranch {
+    const sql::QueryBlock* block = nullptr;
+    std::string cteName; // the query name
+    std::string alias; // the SQL alias the block gave it
+    int references = 0;
+    bool stopAtCycle = false; // a row that closes a cycle is not expanded (CYCLE clause)
+    // The extra select items after the block's own: the row's recursion word and level.
+    std::function<std::string(const std::string& alias, const std::vector<std::string>& items)> extraItems;
+};
+
+// A condition of a block's WHERE: the condition, its SQL and the sources (by index) it refers to.
+struct BlockFilter {
+    const sql::Expr* expr = nullptr;
+    std::string sql;
+    std::set<int> refs;
+};
+
+// The block's rows flattened into one row source: every column of every source named "i_k" (and "i_r" for a
+// table's row number) under `prefix`. `into` is `scope` reading them.
+void flattenColumns(const Scope& scope, const std::string& prefix, Scope& into);
+// The select list that gives those columns.
+std::string flatSelectList(const Scope& scope);
+// " WHERE a AND b", or nothing.
+std::string whereClause(const std::vector<std::string>& preds);
+
+struct OrderKey {
+    std::string sql;
+    bool descending = false;
+    std::optional<bool> nullsFirst;
 };
 
 struct BlockResult {
@@ -134,6 +183,14 @@ public:
         const std::vector<sql::ExprPtr>* args, Scope& scope, const std::vector<BExpr>* bound = nullptr);
     BExpr pseudo(const sql::PseudoColumnExpr& e, Scope& scope);
     BExpr function(const sql::FunctionCallExpr& e, Scope& scope);
+    std::optional<BExpr> conversionFunction(
+        const sql::FunctionCallExpr& e, const std::string& name, std::vector<BExpr>& args);
+    // An aggregate call (binder_aggregates.cpp); with `window`, its analytic form over that OVER text.
+    BExpr aggregate(const sql::FunctionCallExpr& e, Scope& scope, const std::string* window);
+    // The letters of ORDER BY keys for the engine's ordered aggregates, and the keys' SQL after them.
+    std::string orderLetters(const std::vector<sql::OrderItem>& items, Scope& scope, std::string& keysSql);
+    // An analytic function: name(args) OVER (...) (binder_analytic.cpp).
+    BExpr analytic(const sql::FunctionCallExpr& e, Scope& scope);
     BExpr caseExpr(const sql::CaseExpr& e, Scope& scope);
     BExpr binary(const sql::BinaryExpr& e, Scope& scope);
     BExpr comparison(const sql::ComparisonExpr& e, Scope& scope);
@@ -143,14 +200,44 @@ public:
     BExpr converted(const BExpr& e, OraType to, int offset);
     int slotFor(const std::string& name);
 
+    // WITH (binder_with.cpp): the query names in scope, innermost last
+    std::vector<CteInfo> ctes;
+    int cteCounter = 0;
+    const sql::QueryBlock* currentBlock = nullptr;
+    RecursiveBranch* recursiveBranch = nullptr;
+    // Binds the elements of q's WITH, leaving them in ctes, and returns the SQL WITH clause to put before q's SQL.
+    std::string withClause(const sql::Query& q);
+    std::string recursiveElement(const sql::WithItem& item, CteInfo& cte);
+    // The source a query name stands for, or nothing when the name is no query name in scope.
+    std::optional<Source> cteSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);
+
     // queries
     BlockResult query(const sql::Query& q, Scope* parent, bool topLevel, BoundStatement* out);
+    BlockResult queryBody(const sql::Query& q, Scope* parent, BoundStatement* out);
     BlockResult body(const sql::QueryBody& b, Scope* parent);
     BlockResult block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
-        const sql::ForUpdate* forUpdate, BoundStatement* out);
+        const sql::ForUpdate* forUpdate, BoundStatement* out, const sql::RowLimit* rowLimit = nullptr,
+        const std::vector<sql::OrderItem>* siblings = nullptr);
+    // START WITH / CONNECT BY (binder_hierarchy.cpp): makes `finalFrom` the hierarchy's rows in Oracle's order and
+    // `final` read them (`finalPrior` their parents' for PRIOR); adds the conditions after CONNECT BY to
+    // `finalWhere`.
+    void hierarchy(const sql::QueryBlock& b, const std::vector<sql::OrderItem>* orderBy,
+        const std::vector<sql::OrderItem>* siblings, const Scope& scope, const std::string& fromSql,
+        const std::vector<BlockFilter>& filters, Scope& final, Scope& finalPrior, std::string& finalFrom,
+        std::vector<std::string>& finalWhere);
+    // OFFSET / FETCH over a bound query (binder_rowlimit.cpp). The keys are its ORDER BY as SQL over the columns
+    // of its rows named w_ (w_.k1 for a key the block added, w_.c2 for a column); they count ties.
+    void applyRowLimit(BlockResult& r, const sql::RowLimit& limit, const std::vector<OrderKey>& keys);
     // A ROWNUM condition that bounds the rows of its block (ROWNUM <= n, ROWNUM = 1, ROWNUM > 1...): adds to
     // `limit` (SQL of a LIMIT) or sets `never`, and returns true; false for any other condition.
     bool rownumBound(const sql::Expr& c, Scope& scope, std::string& limit, bool& never);
+    // GROUP BY with grouping sets (binder_grouping.cpp): makes `finalFrom` the rows of every set and `final` read
+    // the block's grouped expressions, aggregates and grouping functions from them.
+    void groupingSets(const sql::QueryBlock& b, const std::vector<sql::OrderItem>* orderBy, Scope& final,
+        std::string& finalFrom, std::vector<std::string>& finalWhere, std::string& defaultOrder);
+    // PIVOT and UNPIVOT (binder_pivot.cpp): the row source each makes of its source.
+    Source pivotSource(const sql::PivotRef& p, Scope& scope);
+    Source unpivotSource(const sql::UnpivotRef& u, Scope& scope);
     void addTableRef(const sql::TableRef& t, Scope& scope, std::string& fromSql);
     Source tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);
     Source remoteSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias);
@@ -177,6 +264,10 @@ public:
 };
 
 std::string qualifiedName(const std::vector<sql::Identifier>& parts);
+bool isLob(const types::ExprType& t);
+// The texts of ORA-00932: two values that cannot be compared, a value that is not of the type expected.
+std::string notComparable(const types::ExprType& a, const types::ExprType& b);
+std::string inconsistent(const types::ExprType& expected, const types::ExprType& got);
 std::string quotedColumnName(const TableInfo& t, const ColumnInfo& c);
 
 } // namespace engine::bind::detail

@@ -1,5 +1,6 @@
 // Queries: FROM sources, joins and (+), WHERE with ROWNUM, CONNECT BY, GROUP BY, ORDER BY, set operations.
 #include "engine/bind/binder_impl.h"
+#include "engine/bind/binder_walk.h"
 #include "engine/sql/parser.h"
 
 #include <algorithm>
@@ -12,210 +13,6 @@ namespace engine::bind::detail {
 
 using types::ExprType;
 
-namespace {
-
-void splitAnd(const sql::Expr* e, std::vector<const sql::Expr*>& out)
-{
-    if (!e)
-        return;
-    if (const auto* b = e->as<sql::BinaryExpr>(); b && b->op == sql::BinaryExpr::Op::And) {
-        splitAnd(b->left.get(), out);
-        splitAnd(b->right.get(), out);
-        return;
-    }
-    out.push_back(e);
-}
-
-bool isRownum(const sql::Expr* e)
-{
-    const auto* p = e ? e->as<sql::PseudoColumnExpr>() : nullptr;
-    return p && p->which == sql::PseudoColumnExpr::Which::Rownum;
-}
-
-// A limit operand ROWNUM can be compared with: a number literal or a bind.
-const sql::Expr* limitOperand(const sql::Expr* e)
-{
-    if (!e)
-        return nullptr;
-    if (e->as<sql::BindExpr>())
-        return e;
-    if (const auto* l = e->as<sql::LiteralExpr>(); l && l->type == sql::LiteralExpr::Type::Number)
-        return e;
-    if (const auto* u = e->as<sql::UnaryExpr>(); u
-        && (u->op == sql::UnaryExpr::Op::Minus || u->op == sql::UnaryExpr::Op::Plus) && limitOperand(u->operand.get()))
-        return e;
-    return nullptr;
-}
-
-// Does the expression mention ROWNUM outside subqueries?
-bool mentionsRownum(const sql::Expr* e);
-
-void forEachChild(const sql::Expr& e, const std::function<void(const sql::Expr&)>& f)
-{
-    auto one = [&](const sql::ExprPtr& p) {
-        if (p)
-            f(*p);
-    };
-    switch (e.kind) {
-    case sql::ExprKind::FunctionCall:
-        for (const auto& a : e.as<sql::FunctionCallExpr>()->args)
-            one(a);
-        break;
-    case sql::ExprKind::Case: {
-        const auto& c = *e.as<sql::CaseExpr>();
-        one(c.operand);
-        for (const auto& w : c.whens) {
-            one(w.when);
-            one(w.then);
-        }
-        one(c.elseExpr);
-        break;
-    }
-    case sql::ExprKind::Unary:
-        one(e.as<sql::UnaryExpr>()->operand);
-        break;
-    case sql::ExprKind::Binary:
-        one(e.as<sql::BinaryExpr>()->left);
-        one(e.as<sql::BinaryExpr>()->right);
-        break;
-    case sql::ExprKind::Comparison:
-        one(e.as<sql::ComparisonExpr>()->left);
-        one(e.as<sql::ComparisonExpr>()->right);
-        break;
-    case sql::ExprKind::QuantifiedComparison:
-        one(e.as<sql::QuantifiedComparisonExpr>()->left);
-        for (const auto& a : e.as<sql::QuantifiedComparisonExpr>()->list)
-            one(a);
-        break;
-    case sql::ExprKind::InList:
-        one(e.as<sql::InListExpr>()->left);
-        for (const auto& a : e.as<sql::InListExpr>()->list)
-            one(a);
-        break;
-    case sql::ExprKind::InSubquery:
-        one(e.as<sql::InSubqueryExpr>()->left);
-        break;
-    case sql::ExprKind::Between:
-        one(e.as<sql::BetweenExpr>()->value);
-        one(e.as<sql::BetweenExpr>()->low);
-        one(e.as<sql::BetweenExpr>()->high);
-        break;
-    case sql::ExprKind::Like:
-        one(e.as<sql::LikeExpr>()->value);
-        one(e.as<sql::LikeExpr>()->pattern);
-        one(e.as<sql::LikeExpr>()->escape);
-        break;
-    case sql::ExprKind::IsNull:
-        one(e.as<sql::IsNullExpr>()->value);
-        break;
-    case sql::ExprKind::Tuple:
-        for (const auto& a : e.as<sql::TupleExpr>()->items)
-            one(a);
-        break;
-    default:
-        break;
-    }
-}
-
-bool mentionsRownum(const sql::Expr* e)
-{
-    if (!e)
-        return false;
-    if (isRownum(e))
-        return true;
-    bool found = false;
-    forEachChild(*e, [&](const sql::Expr& c) { found = found || mentionsRownum(&c); });
-    return found;
-}
-
-bool mentionsOr(const sql::Expr* e)
-{
-    if (!e)
-        return false;
-    if (const auto* b = e->as<sql::BinaryExpr>(); b && b->op == sql::BinaryExpr::Op::Or)
-        return true;
-    if (e->as<sql::InListExpr>())
-        return true;
-    bool found = false;
-    forEachChild(*e, [&](const sql::Expr& c) { found = found || mentionsOr(&c); });
-    return found;
-}
-
-bool isAggregateCall(const sql::Expr& e)
-{
-    const auto* f = e.as<sql::FunctionCallExpr>();
-    if (!f || f->name.size() != 1)
-        return false;
-    const std::string& n = f->functionName().name;
-    return n == "COUNT" || n == "SUM" || n == "AVG" || n == "MIN" || n == "MAX";
-}
-
-std::string pseudoName(sql::PseudoColumnExpr::Which w)
-{
-    using W = sql::PseudoColumnExpr::Which;
-    switch (w) {
-    case W::Rownum:
-        return "ROWNUM";
-    case W::Rowid:
-        return "ROWID";
-    case W::Level:
-        return "LEVEL";
-    case W::Sysdate:
-        return "SYSDATE";
-    case W::Systimestamp:
-        return "SYSTIMESTAMP";
-    case W::User:
-        return "USER";
-    case W::Uid:
-        return "UID";
-    }
-    return "EXPR";
-}
-
-bool containsPrior(const sql::Expr& e)
-{
-    if (const auto* u = e.as<sql::UnaryExpr>(); u && u->op == sql::UnaryExpr::Op::Prior)
-        return true;
-    bool found = false;
-    forEachChild(e, [&](const sql::Expr& c) { found = found || containsPrior(c); });
-    return found;
-}
-
-void collectConnectByPaths(const sql::Expr& e, std::vector<const sql::FunctionCallExpr*>& out)
-{
-    if (const auto* f = e.as<sql::FunctionCallExpr>();
-        f && f->name.size() == 1 && f->functionName().name == "SYS_CONNECT_BY_PATH") {
-        out.push_back(f);
-        return;
-    }
-    forEachChild(e, [&](const sql::Expr& c) { collectConnectByPaths(c, out); });
-}
-
-// An aggregate call of this query level: subqueries hold their own.
-bool containsAggregate(const sql::Expr& e)
-{
-    if (isAggregateCall(e))
-        return true;
-    bool found = false;
-    forEachChild(e, [&](const sql::Expr& c) { found = found || containsAggregate(c); });
-    return found;
-}
-
-// The aggregate calls that stand inside another aggregate's argument.
-void collectNestedAggregates(const sql::Expr& e, bool insideAggregate, std::vector<const sql::Expr*>& out)
-{
-    if (isAggregateCall(e)) {
-        if (insideAggregate) {
-            out.push_back(&e);
-            return;
-        }
-        forEachChild(e, [&](const sql::Expr& c) { collectNestedAggregates(c, true, out); });
-        return;
-    }
-    forEachChild(e, [&](const sql::Expr& c) { collectNestedAggregates(c, insideAggregate, out); });
-}
-
-} // namespace
 
 std::string BinderImpl::heading(const sql::SelectItem& item) const
 {
@@ -334,6 +131,8 @@ Source BinderImpl::tableSource(const sql::ObjectName& name, const std::optional<
 {
     if (name.dblink)
         return remoteSource(name, alias);
+    if (auto cte = cteSource(name, alias, offset))
+        return *cte;
     const std::string owner = name.schema ? name.schema->name : "";
     auto ref = catalog.resolve(owner, name.name.name, context.currentSchema);
     if (!ref) {
@@ -411,6 +210,12 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
         fromSql = scope.sources.back().fromSql;
         return;
     }
+    case sql::TableRefKind::Pivot:
+    case sql::TableRefKind::Unpivot:
+        scope.sources.push_back(t.kind == sql::TableRefKind::Pivot ? pivotSource(*t.as<sql::PivotRef>(), scope)
+                                                                   : unpivotSource(*t.as<sql::UnpivotRef>(), scope));
+        fromSql = scope.sources.back().fromSql;
+        return;
     case sql::TableRefKind::Join: {
         const auto& j = *t.as<sql::JoinRef>();
         std::string left, right;
@@ -445,7 +250,25 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
             on = expr(*j.on, s).sql;
             s.aggregatesAllowed = saved;
         }
-        for (const auto& u : j.usingColumns) {
+        // NATURAL: the columns both sides have, in the order of the left side's, as if named in USING.
+        std::vector<sql::Identifier> naturalColumns;
+        if (j.natural) {
+            for (size_t i = leftStart; i < rightStart; ++i)
+                for (const auto& c : scope.sources[i].columns) {
+                    if (c.hidden)
+                        continue;
+                    bool known = false;
+                    for (const auto& n : naturalColumns)
+                        known = known || n.name == c.name;
+                    bool right = false;
+                    for (size_t k = rightStart; k < rightEnd && !right; ++k)
+                        for (const auto& rc : scope.sources[k].columns)
+                            right = right || (!rc.hidden && rc.name == c.name);
+                    if (!known && right)
+                        naturalColumns.push_back(sql::Identifier { c.name, true, t.offset });
+                }
+        }
+        for (const auto& u : j.natural ? naturalColumns : j.usingColumns) {
             auto find = [&](size_t from, size_t to) -> SrcColumn* {
                 for (size_t i = from; i < to; ++i)
                     for (auto& c : scope.sources[i].columns)
@@ -459,12 +282,11 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
                 fail(904, "\"" + u.name + "\": invalid identifier", u.offset);
             l->joinedByUsing = true;
             r->joinedByUsing = true;
+            l->joinedNaturally = r->joinedNaturally = j.natural;
             on += (on.empty() ? "" : " AND ") + ("(" + l->sql + " = " + r->sql + ")");
             scope.usingColumns[u.name] = { "COALESCE(" + l->sql + ", " + r->sql + ")", l->type };
             scope.usingOrder.push_back(u.name);
         }
-        fromSql = "(" + left + type + right
-            + (on.empty() ? (j.type == sql::JoinRef::Type::Cross ? "" : " ON 1") : " ON " + on) + ")";
         // SQLite does not accept parentheses around a join in every place; a plain join list reads the same.
         fromSql
             = left + type + right + (on.empty() ? (j.type == sql::JoinRef::Type::Cross ? "" : " ON 1") : " ON " + on);
@@ -477,6 +299,8 @@ BlockResult BinderImpl::body(const sql::QueryBody& b, Scope* parent)
 {
     if (const auto* blk = b.as<sql::QueryBlock>())
         return block(*blk, parent, nullptr, nullptr, nullptr);
+    if (const auto* nested = b.as<sql::NestedQuery>())
+        return query(*nested->query, parent, false, nullptr);
     const auto& op = *b.as<sql::SetOperation>();
     BlockResult l = body(*op.left, parent);
     BlockResult r = body(*op.right, parent);
@@ -506,13 +330,49 @@ BlockResult BinderImpl::body(const sql::QueryBody& b, Scope* parent)
 BlockResult BinderImpl::query(const sql::Query& q, Scope* parent, bool topLevel, BoundStatement* out)
 {
     (void)topLevel;
+    const size_t cteMark = ctes.size();
+    const size_t lockMark = out ? out->lockTargets.size() : 0;
+    struct CteScope {
+        std::vector<CteInfo>& ctes;
+        size_t mark;
+        ~CteScope() { ctes.resize(mark); }
+    } cteScope { ctes, cteMark };
+    const std::string with = q.with.empty() ? std::string() : withClause(q);
+    BlockResult r = queryBody(q, parent, out);
+    if (!with.empty()) {
+        r.sql = with + r.sql;
+        r.simple = false;
+        // The rows FOR UPDATE locks are found by SQL that may name the query names too.
+        for (size_t i = lockMark; out && i < out->lockTargets.size(); ++i)
+            out->lockTargets[i].rowsSql = with + out->lockTargets[i].rowsSql;
+    }
+    return r;
+}
+
+BlockResult BinderImpl::queryBody(const sql::Query& q, Scope* parent, BoundStatement* out)
+{
+    if (q.orderSiblings) {
+        // The order of siblings within the hierarchy, in place of an order of the rows.
+        const auto* blk = q.body->as<sql::QueryBlock>();
+        if (!blk || !blk->connectBy)
+            fail(30929, "ORDER SIBLINGS BY clause not allowed here", q.orderBy.front().offset);
+        return block(*blk, parent, nullptr, q.forUpdate ? &*q.forUpdate : nullptr, out,
+            q.rowLimit ? &*q.rowLimit : nullptr, &q.orderBy);
+    }
+    if (q.rowLimit && q.forUpdate)
+        fail(2014, "cannot select FOR UPDATE from view with DISTINCT, GROUP BY, etc.", q.forUpdate->offset);
+    const sql::RowLimit* rowLimit = q.rowLimit ? &*q.rowLimit : nullptr;
     if (const auto* blk = q.body->as<sql::QueryBlock>())
-        return block(*blk, parent, &q.orderBy, q.forUpdate ? &*q.forUpdate : nullptr, out);
+        return block(*blk, parent, &q.orderBy, q.forUpdate ? &*q.forUpdate : nullptr, out, rowLimit);
     if (q.forUpdate)
         fail(1786, "FOR UPDATE of this query expression is not allowed", q.forUpdate->offset);
     BlockResult r = body(*q.body, parent);
-    if (q.orderBy.empty())
+    std::vector<OrderKey> limitKeys;
+    if (q.orderBy.empty()) {
+        if (rowLimit)
+            applyRowLimit(r, *rowLimit, limitKeys);
         return r;
+    }
     std::string order;
     for (const auto& item : q.orderBy) {
         int position = 0;
@@ -531,9 +391,12 @@ BlockResult BinderImpl::query(const sql::Query& q, Scope* parent, bool topLevel,
             fail(1785, "ORDER BY item must be the number of a SELECT-list expression", item.expr->offset);
         order += (order.empty() ? "" : ", ")
             + emit::orderTerm(std::to_string(position), item.descending, item.nullsFirst);
+        limitKeys.push_back({ "w_.c" + std::to_string(position), item.descending, item.nullsFirst });
     }
     r.sql += " ORDER BY " + order;
     r.simple = false;
+    if (rowLimit)
+        applyRowLimit(r, *rowLimit, limitKeys);
     return r;
 }
 
@@ -630,8 +493,15 @@ bool BinderImpl::rownumBound(const sql::Expr& c, Scope& scope, std::string& limi
 }
 
 BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std::vector<sql::OrderItem>* orderBy,
-    const sql::ForUpdate* forUpdate, BoundStatement* out)
+    const sql::ForUpdate* forUpdate, BoundStatement* out, const sql::RowLimit* rowLimit,
+    const std::vector<sql::OrderItem>* siblings)
 {
+    struct CurrentBlock {
+        const sql::QueryBlock*& at;
+        const sql::QueryBlock* saved;
+        ~CurrentBlock() { at = saved; }
+    } current { currentBlock, currentBlock };
+    currentBlock = &b;
     Scope scope;
     scope.parent = parent;
     std::vector<std::string> fromItems;
@@ -658,18 +528,13 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         rest.push_back(c);
     }
 
-    struct Pred {
-        const sql::Expr* expr;
-        std::string sql;
-        std::set<int> refs;
-    };
-    std::vector<Pred> filters;
+    std::vector<BlockFilter> filters;
     std::map<int, std::vector<std::string>> outerOn;
     std::map<int, std::set<int>> outerDeps;
     // LEVEL may be tested in WHERE of a hierarchical block; this first binding only learns what each condition
     // refers to.
     if (b.connectBy)
-        scope.levelSql = "0";
+        scope.levelSql = scope.leafSql = scope.cycleSql = "0";
     for (const sql::Expr* c : rest) {
         std::set<int> marks, refs;
         scope.outerMarks = &marks;
@@ -742,7 +607,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             fail(1416, "two tables cannot be outer-joined to each other", b.from[i]->offset);
 
     // An aggregate in the select list, HAVING or ORDER BY makes the block an aggregate query, as in Oracle.
-    bool aggregates = !b.groupBy.empty() || b.having;
+    bool aggregates = b.grouped() || b.having;
     for (const auto& item : b.items)
         if (item.type == sql::SelectItem::Type::Expr && containsAggregate(*item.expr))
             aggregates = true;
@@ -751,6 +616,13 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             if (containsAggregate(*item.expr))
                 aggregates = true;
     const bool hasOrder = orderBy && !orderBy->empty();
+    // Analytic functions work on the rows the block's WHERE (ROWNUM included) and grouping leave.
+    bool analytics = false;
+    for (const auto& item : b.items)
+        analytics = analytics || (item.expr && containsAnalytic(*item.expr));
+    if (orderBy)
+        for (const auto& item : *orderBy)
+            analytics = analytics || containsAnalytic(*item.expr);
     const bool hierarchical = b.connectBy != nullptr;
     // ROWNUM in an aggregate query (COUNT(ROWNUM), GROUP BY ROWNUM) numbers the rows before they are grouped.
     bool rownumBeforeGrouping = false;
@@ -767,43 +639,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
 
     // ROWNUM is assigned before grouping, DISTINCT and ORDER BY of its block, and CONNECT BY works on the joined
     // rows: both read the block's rows from an inner query that holds every column of every source.
-    auto flatColumns = [&](const std::string& prefix, Scope& into) {
-        into = scope;
-        into.usingColumns.clear();
-        for (size_t i = 0; i < into.sources.size(); ++i) {
-            Source& s = into.sources[i];
-            for (size_t k = 0; k < s.columns.size(); ++k)
-                s.columns[k].sql = prefix + ".\"" + std::to_string(i) + "_" + std::to_string(k) + "\"";
-            if (!s.rownoSql.empty())
-                s.rownoSql = prefix + ".\"" + std::to_string(i) + "_r\"";
-        }
-        for (const auto& [name, u] : scope.usingColumns) {
-            (void)u;
-            // USING columns read through their first source's flattened name.
-            for (size_t i = 0; i < scope.sources.size(); ++i)
-                for (size_t k = 0; k < scope.sources[i].columns.size(); ++k)
-                    if (scope.sources[i].columns[k].name == name && !into.usingColumns.count(name))
-                        into.usingColumns[name] = { into.sources[i].columns[k].sql, u.second };
-        }
-    };
-    auto flatSelect = [&]() {
-        std::string s;
-        for (size_t i = 0; i < scope.sources.size(); ++i) {
-            const Source& src = scope.sources[i];
-            for (size_t k = 0; k < src.columns.size(); ++k)
-                s += (s.empty() ? "" : ", ") + src.columns[k].sql + " AS \"" + std::to_string(i) + "_"
-                    + std::to_string(k) + "\"";
-            if (!src.rownoSql.empty())
-                s += (s.empty() ? "" : ", ") + src.rownoSql + " AS \"" + std::to_string(i) + "_r\"";
-        }
-        return s.empty() ? std::string("NULL AS \"none\"") : s;
-    };
-    auto whereOf = [&](const std::vector<std::string>& preds) {
-        std::string w;
-        for (const auto& p : preds)
-            w += (w.empty() ? "" : " AND ") + p;
-        return w.empty() ? std::string() : " WHERE " + w;
-    };
+    auto flatColumns = [&](const std::string& prefix, Scope& into) { flattenColumns(scope, prefix, into); };
+    auto flatSelect = [&]() { return flatSelectList(scope); };
 
     // The sources FOR UPDATE locks: all of them, or those its OF columns name.
     auto lockedSources = [&]() {
@@ -836,6 +673,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     }
 
     scope.levelSql.clear();
+    scope.leafSql.clear();
+    scope.cycleSql.clear();
     Scope final;
     Scope finalPrior;
     std::string finalFrom = fromSql;
@@ -843,105 +682,26 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     std::string defaultOrder;
     if (never)
         finalWhere.push_back("0");
+    const bool recursiveMember = recursiveBranch && recursiveBranch->block == &b;
+    if (recursiveMember) {
+        // Its rows feed SQLite's recursion directly: nothing may wrap the block around its reference.
+        if (hierarchical || !limit.empty())
+            fail(32486, "unsupported operation in recursive branch of recursive WITH clause", b.offset);
+        if (recursiveBranch->stopAtCycle)
+            finalWhere.push_back("(" + recursiveBranch->alias + ".rw_ & 1) = 0");
+    }
     if (hierarchical) {
         if (rownumBeforeGrouping)
             fail(3001, "unimplemented feature: ROWNUM in a hierarchical query with group functions",
                 b.connectBy->offset);
-        // Joins first, then CONNECT BY, then the other conditions, as Oracle evaluates a hierarchical query.
-        std::vector<std::string> joins;
-        std::vector<const sql::Expr*> after;
-        for (const auto& f : filters) {
-            if (f.refs.size() >= 2)
-                joins.push_back(f.sql);
-            else
-                after.push_back(f.expr);
-        }
-        const bool single = scope.sources.size() == 1 && !scope.sources[0].rownoSql.empty();
-        const std::string key = single ? scope.sources[0].rownoSql : "row_number() OVER ()";
-        const std::string base = "SELECT " + flatSelect() + ", " + key + " AS k_ FROM " + fromSql + whereOf(joins);
-        Scope start, child, prior;
-        flatColumns("b_", start);
-        flatColumns("c_", child);
-        flatColumns("h_", prior);
-        start.levelSql = "1";
-        child.levelSql = "(h_.lvl_ + 1)";
-        prior.levelSql = "h_.lvl_";
-        std::string startSql;
-        if (b.startWith)
-            startSql = " WHERE " + expr(*b.startWith, start).sql;
-        child.priorScope = &prior;
-        const std::string connect = expr(*b.connectBy, child).sql;
-        // Oracle looks for loops through the PRIOR columns; CONNECT BY LEVEL <= n has none and makes rows.
-        const std::string seen = "instr(h_.path_, '/' || c_.k_ || '/') > 0";
-        const std::string cycle = !containsPrior(*b.connectBy) ? "1"
-            : b.nocycle
-            ? "NOT (" + seen + ")"
-            : "(CASE WHEN " + seen + " THEN ORA_RAISE_ERROR(1436, 'CONNECT BY loop in user data') ELSE 1 END) = 1";
-        // Each row carries its parent's columns (for PRIOR in the select list) and the paths SYS_CONNECT_BY_PATH
-        // builds from the root down.
-        std::string parentNulls, parentCols, parentNames;
-        for (size_t i = 0; i < scope.sources.size(); ++i) {
-            const Source& src = scope.sources[i];
-            auto add = [&](const std::string& n) {
-                parentNulls += ", NULL AS \"p_" + n + "\"";
-                parentCols += ", h_.\"" + n + "\"";
-            };
-            for (size_t k = 0; k < src.columns.size(); ++k)
-                add(std::to_string(i) + "_" + std::to_string(k));
-            if (!src.rownoSql.empty())
-                add(std::to_string(i) + "_r");
-        }
-        std::vector<const sql::FunctionCallExpr*> paths;
-        for (const auto& item : b.items)
-            if (item.expr)
-                collectConnectByPaths(*item.expr, paths);
-        std::string pathAnchors, pathSteps;
-        for (size_t n = 0; n < paths.size(); ++n) {
-            const auto* call = paths[n];
-            if (call->args.size() != 2)
-                fail(909, "invalid number of arguments", call->offset);
-            auto text = [&](Scope& sc, const sql::Expr& x) {
-                return "COALESCE(" + converted(expr(x, sc), OraType::Varchar2, x.offset).sql + ", '')";
-            };
-            const std::string sepStart = text(start, *call->args[1]);
-            const std::string sepChild = text(child, *call->args[1]);
-            pathAnchors += ", " + sepStart + " || " + text(start, *call->args[0]) + " AS cbp" + std::to_string(n);
-            pathSteps += ", h_.cbp" + std::to_string(n) + " || " + sepChild + " || " + text(child, *call->args[0]);
-        }
-        // Only a loop check needs the keys of a row's ancestors. The rows come out depth first with siblings in key
-        // order because the recursion's queue takes the deepest row first; numbering them as they come keeps that
-        // order without carrying a path that grows with the depth (CONNECT BY LEVEL <= n would hold n² bytes).
-        const bool loopCheck = containsPrior(*b.connectBy);
-        const std::string pathStart = loopCheck ? "'/' || b_.k_ || '/'" : "''";
-        const std::string pathStep = loopCheck ? "h_.path_ || c_.k_ || '/'" : "''";
-        finalFrom = "(WITH RECURSIVE b_ AS (" + base + "), h_ AS (SELECT b_.*, 1 AS lvl_, " + pathStart + " AS path_"
-            + parentNulls + pathAnchors + " FROM b_" + startSql + " UNION ALL SELECT c_.*, h_.lvl_ + 1, " + pathStep
-            + parentCols + pathSteps + " FROM h_ JOIN b_ AS c_ ON " + connect + " WHERE " + cycle
-            + " ORDER BY lvl_ DESC, k_) SELECT h_.*, row_number() OVER () AS ord_ FROM h_) AS r_";
-        flatColumns("r_", final);
-        final.levelSql = "r_.lvl_";
-        flatColumns("r_", finalPrior);
-        for (auto& src : finalPrior.sources) {
-            for (auto& c : src.columns)
-                c.sql.insert(4, "p_");
-            if (!src.rownoSql.empty())
-                src.rownoSql.insert(4, "p_");
-        }
-        for (auto& [name, u] : finalPrior.usingColumns)
-            u.first.insert(4, "p_");
-        finalPrior.levelSql = "(r_.lvl_ - 1)";
-        final.priorScope = &finalPrior;
-        for (size_t n = 0; n < paths.size(); ++n)
-            final.precomputed[paths[n]] = { "NULLIF(r_.cbp" + std::to_string(n) + ", '')", ExprType::varchar2() };
-        for (const sql::Expr* a : after)
-            finalWhere.push_back(expr(*a, final).sql);
+        hierarchy(b, orderBy, siblings, scope, fromSql, filters, final, finalPrior, finalFrom, finalWhere);
         defaultOrder = "r_.ord_";
-    } else if ((!limit.empty() && (aggregates || b.distinct || hasOrder)) || rownumBeforeGrouping) {
+    } else if ((!limit.empty() && (aggregates || b.distinct || hasOrder || analytics)) || rownumBeforeGrouping) {
         std::vector<std::string> w;
         for (const auto& f : filters)
             w.push_back(f.sql);
         finalFrom = "(SELECT " + flatSelect() + (rownumBeforeGrouping ? ", row_number() OVER () AS \"rownum_\"" : "")
-            + " FROM " + fromSql + whereOf(w) + (limit.empty() ? "" : " LIMIT " + limit + " OFFSET 0") + ") AS r_";
+            + " FROM " + fromSql + whereClause(w) + (limit.empty() ? "" : " LIMIT " + limit + " OFFSET 0") + ") AS r_";
         flatColumns("r_", final);
         if (rownumBeforeGrouping)
             final.rownumSql = "r_.\"rownum_\"";
@@ -954,6 +714,11 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     final.outerMarks = nullptr;
     final.referenced = nullptr;
 
+    if (!b.groupingSets.empty()) {
+        // The block reads the rows of its grouping sets, grouped already.
+        groupingSets(b, orderBy, final, finalFrom, finalWhere, defaultOrder);
+        aggregates = false;
+    }
     // GROUP BY
     std::vector<std::string> groupSqls;
     for (const auto& g : b.groupBy) {
@@ -985,7 +750,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         std::string groups;
         for (const auto& g : groupSqls)
             groups += (groups.empty() ? "" : ", ") + emit::expressionTerm(g);
-        inner = "SELECT " + inner + " FROM " + finalFrom + whereOf(finalWhere) + " GROUP BY " + groups;
+        inner = "SELECT " + inner + " FROM " + finalFrom + whereClause(finalWhere) + " GROUP BY " + groups;
         if (b.having)
             inner += " HAVING " + expr(*b.having, final).sql;
         BlockResult nested;
@@ -1013,6 +778,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     }
     // Select list
     final.aggregatesAllowed = true;
+    final.analyticsAllowed = true;
     final.sequenceAllowed
         = (out != nullptr || &b == sequenceBlock) && !b.distinct && b.groupBy.empty() && !aggregates && !hasOrder;
     if (!rownumBeforeGrouping)
@@ -1115,12 +881,15 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     }
     final.sequenceAllowed = false;
     std::string having;
-    if (b.having) {
+    if (b.having && b.groupingSets.empty()) {
+        final.analyticsAllowed = false;
         having = expr(*b.having, final).sql;
         checkGrouped(*b.having);
+        final.analyticsAllowed = true;
     }
     // ORDER BY
     std::vector<std::string> orderTerms;
+    std::vector<OrderKey> orderKeys; // the same as expressions, for a row limit that counts ties
     if (hasOrder) {
         for (const auto& item : *orderBy) {
             std::string term;
@@ -1159,6 +928,9 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                 }
             }
             orderTerms.push_back(emit::orderTerm(term, item.descending, item.nullsFirst));
+            const bool position = !term.empty() && std::isdigit(static_cast<unsigned char>(term[0]));
+            orderKeys.push_back({ position ? itemSqls[static_cast<size_t>(std::atoi(term.c_str()) - 1)] : term,
+                item.descending, item.nullsFirst });
         }
     }
     if (orderTerms.empty() && !defaultOrder.empty() && !aggregates && !b.distinct)
@@ -1167,13 +939,23 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
     std::string select;
     for (size_t i = 0; i < itemSqls.size(); ++i)
         select += (i ? ", " : "") + itemSqls[i] + " AS c" + std::to_string(i + 1);
+    if (recursiveMember && itemSqls.size() == result.types.size())
+        select += ", " + recursiveBranch->extraItems(recursiveBranch->alias, itemSqls);
+    // A row limit that counts ties or a percentage ranks the rows by their ORDER BY keys outside the block.
+    const bool rankedLimit = rowLimit && (rowLimit->withTies || rowLimit->percent);
+    std::vector<OrderKey> limitKeys;
+    if (rankedLimit)
+        for (size_t i = 0; i < orderKeys.size(); ++i) {
+            select += ", " + orderKeys[i].sql + " AS k" + std::to_string(i + 1);
+            limitKeys.push_back({ "w_.k" + std::to_string(i + 1), orderKeys[i].descending, orderKeys[i].nullsFirst });
+        }
     if (b.distinct)
         for (const auto& t : result.types)
             refuseLob(t, b.items.empty() ? -1 : b.items[0].offset);
     std::string s = std::string("SELECT ") + (b.distinct ? "DISTINCT " : "") + select;
     if (!finalFrom.empty())
         s += " FROM " + finalFrom;
-    s += whereOf(finalWhere);
+    s += whereClause(finalWhere);
     if (!groupSqls.empty()) {
         std::string g;
         for (const auto& x : groupSqls)
@@ -1196,6 +978,8 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
         result.simple = false;
     }
     result.sql = s;
+    if (rowLimit)
+        applyRowLimit(result, *rowLimit, limitKeys);
 
     if (forUpdate && out) {
         if (b.distinct || aggregates || hierarchical)
@@ -1236,7 +1020,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
             target.rowNumberColumn = src.table->rowNumberColumn;
             std::vector<std::string> ww = w;
             ww.push_back(src.rownoSql + " IS NOT NULL");
-            target.rowsSql = "SELECT " + src.rownoSql + " FROM " + fromSql + whereOf(ww)
+            target.rowsSql = "SELECT " + src.rownoSql + " FROM " + fromSql + whereClause(ww)
                 + (limit.empty() ? "" : " LIMIT " + limit);
             out->lockTargets.push_back(target);
         }

@@ -178,7 +178,7 @@ bool hasAggregate(const sql::QueryBlock& b)
 bool mergeable(const sql::Query& q)
 {
     const auto* b = q.body->as<sql::QueryBlock>();
-    if (!b || !q.orderBy.empty() || b->distinct || !b->groupBy.empty() || b->having || b->connectBy || hasAggregate(*b)
+    if (!b || !q.orderBy.empty() || b->distinct || b->grouped() || b->having || b->connectBy || hasAggregate(*b)
         || mentionsRownum(b->where.get()))
         return false;
     return std::none_of(
@@ -385,7 +385,7 @@ private:
             wrap("COUNT", {});
         if (sortGroup)
             wrap("SORT", "GROUP BY");
-        else if (b && !b->groupBy.empty())
+        else if (b && b->grouped())
             wrap("SORT", "GROUP BY NOSORT");
         else if (b && hasAggregate(*b))
             wrap("SORT", "AGGREGATE", true);

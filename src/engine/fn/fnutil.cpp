@@ -164,6 +164,31 @@ void Registrar::addAggregate(std::string_view name, ScalarFunction step, FinalFu
     addFunction(name, nullptr, step, final);
 }
 
+void Registrar::addWindow(
+    std::string_view name, ScalarFunction step, FinalFunction final, FinalFunction value, ScalarFunction inverse)
+{
+    const FunctionInfo* info = findFunction(name);
+    if (!info) {
+        rc = SQLITE_ERROR;
+        return;
+    }
+    const int flags = SQLITE_UTF8 | (info->deterministic ? SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS : 0);
+    const std::string zName(name);
+    auto registerCount = [&](int nArg) {
+        auto holder = std::make_unique<std::shared_ptr<State>>(sharedState);
+        const int result = sqlite3_create_window_function(db, zName.c_str(), nArg, flags, holder.get(), step, final,
+            value, inverse, [](void* p) { delete static_cast<std::shared_ptr<State>*>(p); });
+        holder.release();
+        if (result != SQLITE_OK && rc == SQLITE_OK)
+            rc = result;
+    };
+    if (info->maxArgs < 0)
+        registerCount(-1);
+    else
+        for (int n = info->minArgs; n <= info->maxArgs; ++n)
+            registerCount(n);
+}
+
 void Registrar::addFunction(std::string_view name, ScalarFunction function, ScalarFunction step, FinalFunction final)
 {
     const FunctionInfo* info = findFunction(name);

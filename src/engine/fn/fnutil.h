@@ -141,6 +141,10 @@ public:
     }
     void add(std::string_view name, ScalarFunction function);
     void addAggregate(std::string_view name, ScalarFunction step, FinalFunction final);
+    // An aggregate SQLite may also run over a window (OVER): xValue gives the current window's value, xInverse
+    // takes a row out of it.
+    void addWindow(
+        std::string_view name, ScalarFunction step, FinalFunction final, FinalFunction value, ScalarFunction inverse);
     int status() const { return rc; }
 
 private:
@@ -165,5 +169,17 @@ void registerNullFunctions(Registrar& r);
 void registerEnvironmentFunctions(Registrar& r);
 void registerLike(Registrar& r);
 void registerArithmetic(Registrar& r);
+void registerRecursion(Registrar& r);
+void registerRowLimit(Registrar& r);
+void registerWindowAggregates(Registrar& r);
+void registerOrderedAggregates(Registrar& r);
+void registerRegexpFunctions(Registrar& r);
+void registerTrigonometry(Registrar& r);
+void registerIntegerParts(Registrar& r);
+void registerRawFunctions(Registrar& r);
+void registerUnicodeFunctions(Registrar& r);
+void registerSoundex(Registrar& r);
+void registerNextDay(Registrar& r);
+void registerByteFunctions(Registrar& r);
 
 } // namespace engine::fn::detail

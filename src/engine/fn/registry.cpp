@@ -80,6 +80,58 @@ constexpr FunctionInfo table[] = {
     { "ORA_SYS_CONTEXT", "SYS_CONTEXT", 2, 3, { T, T, N }, T, false },
     // text LIKE pattern [ESCAPE c]: 1, 0 or NULL
     { "ORA_LIKE", "LIKE", 2, 3, { T, T, T }, N, true },
+    // Regular expressions (regex.h); the arguments after the fourth are read by the functions themselves.
+    { "ORA_REGEXP_LIKE", "REGEXP_LIKE", 2, 3, { T, T, T }, N, true },
+    { "ORA_REGEXP_COUNT", "REGEXP_COUNT", 2, 4, { T, T, N, T }, N, true },
+    { "ORA_REGEXP_INSTR", "REGEXP_INSTR", 2, 7, { T, T, N, A }, N, true },
+    { "ORA_REGEXP_SUBSTR", "REGEXP_SUBSTR", 2, 6, { T, T, N, A }, T, true },
+    { "ORA_REGEXP_REPLACE", "REGEXP_REPLACE", 2, 6, { T, T, T, A }, T, true },
+    { "ORA_SIN", "SIN", 1, 1, { N }, N, true },
+    { "ORA_COS", "COS", 1, 1, { N }, N, true },
+    { "ORA_TAN", "TAN", 1, 1, { N }, N, true },
+    { "ORA_ASIN", "ASIN", 1, 1, { N }, N, true },
+    { "ORA_ACOS", "ACOS", 1, 1, { N }, N, true },
+    { "ORA_ATAN", "ATAN", 1, 1, { N }, N, true },
+    { "ORA_ATAN2", "ATAN2", 2, 2, { N, N }, N, true },
+    { "ORA_SINH", "SINH", 1, 1, { N }, N, true },
+    { "ORA_COSH", "COSH", 1, 1, { N }, N, true },
+    { "ORA_TANH", "TANH", 1, 1, { N }, N, true },
+    { "ORA_REMAINDER", "REMAINDER", 2, 2, { N, N }, N, true },
+    { "ORA_BITAND", "BITAND", 2, 2, { N, N }, N, true },
+    { "ORA_BIN_TO_NUM", "BIN_TO_NUM", 1, -1, { N }, N, true },
+    { "ORA_WIDTH_BUCKET", "WIDTH_BUCKET", 4, 4, { N, N, N, N }, N, true },
+    { "ORA_RAWTOHEX", "RAWTOHEX", 1, 1, { A }, T, true },
+    { "ORA_SYS_GUID", "SYS_GUID", 0, 0, {}, A, false },
+    { "ORA_CHARTOROWID", "CHARTOROWID", 1, 1, { T }, T, true },
+    { "ORA_ASCIISTR", "ASCIISTR", 1, 1, { T }, T, true },
+    { "ORA_UNISTR", "UNISTR", 1, 1, { T }, T, true },
+    { "ORA_NCHR", "NCHR", 1, 1, { N }, T, true },
+    { "ORA_SOUNDEX", "SOUNDEX", 1, 1, { T }, T, true },
+    { "ORA_NEXT_DAY", "NEXT_DAY", 2, 2, { D, T }, D, false },
+    { "ORA_LENGTHB", "LENGTHB", 1, 1, { T }, N, true },
+    { "ORA_SUBSTRB", "SUBSTRB", 2, 3, { T, N, N }, T, true },
+    { "ORA_INSTRB", "INSTRB", 2, 4, { T, T, N, N }, N, true },
+    // The engine's own helpers the binder emits; no Oracle name calls them.
+    { "ORA_RWITH_STEP", "", 5, -1, { A }, N, false },
+    { "ORA_ROW_LIMIT", "", 2, 3, { N, N, N }, N, true },
+    { "ORA_ROW_OFFSET", "", 1, 1, { N }, N, true },
+    { "ORA_BUCKETS", "", 1, 1, { N }, N, true },
+    // Aggregates that also run over windows; the binder picks them for the aggregates and analytic functions.
+    { "ORA_WSUM", "", 1, 1, { N }, N, true },
+    { "ORA_WAVG", "", 1, 1, { N }, N, true },
+    { "ORA_COUNT_DISTINCT", "", 1, 1, { A }, N, true },
+    { "ORA_SUM_DISTINCT", "", 1, 1, { N }, N, true },
+    { "ORA_AVG_DISTINCT", "", 1, 1, { N }, N, true },
+    { "ORA_VARIANCE", "", 1, 1, { N }, N, true },
+    { "ORA_VAR_SAMP", "", 1, 1, { N }, N, true },
+    { "ORA_VAR_POP", "", 1, 1, { N }, N, true },
+    { "ORA_STDDEV", "", 1, 1, { N }, N, true },
+    { "ORA_STDDEV_SAMP", "", 1, 1, { N }, N, true },
+    { "ORA_STDDEV_POP", "", 1, 1, { N }, N, true },
+    { "ORA_NTH_VALUE", "", 4, 4, { A, N, N, N }, A, true },
+    { "ORA_LISTAGG", "", 4, -1, { T, T, T, T }, T, true },
+    { "ORA_PERCENTILE", "", 5, 5, { T, N, T, N }, A, true },
+    { "ORA_KEEP", "", 2, -1, { T, A }, A, true },
 };
 
 } // namespace
@@ -115,6 +167,18 @@ int registerAll(sqlite3* db, FunctionContext* context)
     detail::registerEnvironmentFunctions(r);
     detail::registerLike(r);
     detail::registerArithmetic(r);
+    detail::registerRecursion(r);
+    detail::registerRowLimit(r);
+    detail::registerWindowAggregates(r);
+    detail::registerOrderedAggregates(r);
+    detail::registerRegexpFunctions(r);
+    detail::registerTrigonometry(r);
+    detail::registerIntegerParts(r);
+    detail::registerRawFunctions(r);
+    detail::registerUnicodeFunctions(r);
+    detail::registerSoundex(r);
+    detail::registerNextDay(r);
+    detail::registerByteFunctions(r);
     return r.status();
 }
 

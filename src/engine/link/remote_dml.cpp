@@ -48,6 +48,8 @@ public:
 
     void query(const sql::Query& q)
     {
+        for (const auto& w : q.with)
+            query(*w.query);
         body(q.body.get());
         for (const auto& o : q.orderBy)
             expr(o.expr.get());
@@ -63,6 +65,10 @@ private:
             body(set->right.get());
             return;
         }
+        if (const auto* nested = b->as<sql::NestedQuery>()) {
+            query(*nested->query);
+            return;
+        }
         const auto* blk = b->as<sql::QueryBlock>();
         for (const auto& item : blk->items)
             expr(item.expr.get());
@@ -72,6 +78,16 @@ private:
             expr(e);
         for (const auto& g : blk->groupBy)
             expr(g.get());
+        for (const auto& g : blk->groupingSets)
+            grouping(g);
+    }
+
+    void grouping(const sql::GroupingElement& g)
+    {
+        expr(g.expr.get());
+        exprs(g.items);
+        for (const auto& s : g.sets)
+            grouping(s);
     }
 
     void tableRef(const sql::TableRef* t)
@@ -86,6 +102,12 @@ private:
             tableRef(j->left.get());
             tableRef(j->right.get());
             expr(j->on.get());
+        } else if (const auto* p = t->as<sql::PivotRef>()) {
+            tableRef(p->source.get());
+            for (const auto& a : p->aggregates)
+                expr(a.call.get());
+        } else if (const auto* u = t->as<sql::UnpivotRef>()) {
+            tableRef(u->source.get());
         }
     }
 
@@ -105,9 +127,13 @@ private:
         case K::SequenceRef:
             onName(e->as<sql::SequenceRefExpr>()->sequence);
             break;
-        case K::FunctionCall:
-            exprs(e->as<sql::FunctionCallExpr>()->args);
+        case K::FunctionCall: {
+            const auto* f = e->as<sql::FunctionCallExpr>();
+            exprs(f->args);
+            if (f->over)
+                exprs(f->over->partitionBy);
             break;
+        }
         case K::Case: {
             const auto* c = e->as<sql::CaseExpr>();
             expr(c->operand.get());

@@ -170,6 +170,50 @@ struct SequenceRefExpr : Expr {
     bool nextVal = true;
 };
 
+struct OrderItem {
+    ExprPtr expr; // a number literal here is a position, a lone column reference may name a select alias
+    bool descending = false;
+    std::optional<bool> nullsFirst; // unset: Oracle's default (NULLS LAST ascending, NULLS FIRST descending)
+    int offset = -1;
+};
+
+// ROWS | RANGE { BETWEEN start AND end | start } of an analytic function's window.
+struct WindowFrame {
+    enum class Unit { Rows, Range };
+    enum class BoundType { UnboundedPreceding, Preceding, CurrentRow, Following, UnboundedFollowing };
+    struct Bound {
+        BoundType type = BoundType::CurrentRow;
+        ExprPtr offset; // Preceding, Following: the value expression
+        int position = -1; // offset of the bound's first token
+    };
+    Unit unit = Unit::Rows;
+    Bound start;
+    std::optional<Bound> end; // unset: the short form, which ends at CURRENT ROW
+    int offset = -1;
+};
+
+// OVER ( [PARTITION BY ...] [ORDER BY ... [window]] ).
+struct OverClause {
+    std::vector<ExprPtr> partitionBy;
+    std::vector<OrderItem> orderBy;
+    std::optional<WindowFrame> frame;
+    int offset = -1;
+};
+
+// KEEP (DENSE_RANK FIRST | LAST ORDER BY ...) of an aggregate.
+struct KeepClause {
+    bool last = false;
+    std::vector<OrderItem> orderBy;
+    int offset = -1;
+};
+
+// LISTAGG's ON OVERFLOW clause: ERROR (the default) or TRUNCATE ['indicator'] [WITH | WITHOUT COUNT].
+struct ListaggOverflow {
+    bool truncate = false;
+    ExprPtr indicator; // TRUNCATE 'text'; unset: '...'
+    bool withCount = true;
+};
+
 // name(args), [schema.][package.]name(args), aggregates, COUNT(*), DECODE, and function names written without
 // parentheses that are not pseudo columns are column references, never calls.
 struct FunctionCallExpr : Expr {
@@ -193,6 +237,19 @@ struct FunctionCallExpr : Expr {
     std::string keyword;
     bool fromForm = false;
     std::optional<DataType> castType;
+    // Aggregate and analytic forms:
+    //   ... WITHIN GROUP (ORDER BY ...): withinGroup set (LISTAGG, PERCENTILE_CONT ...), its keys in order;
+    //   ... KEEP (DENSE_RANK FIRST | LAST ORDER BY ...): keep;
+    //   ... OVER (...): over, the analytic form of an aggregate or a window function;
+    //   IGNORE NULLS | RESPECT NULLS, inside the parentheses after the first argument or after them;
+    //   NTH_VALUE (...) FROM FIRST | FROM LAST; LISTAGG's ON OVERFLOW.
+    bool withinGroup = false;
+    std::vector<OrderItem> withinOrder;
+    std::optional<KeepClause> keep;
+    std::unique_ptr<OverClause> over;
+    std::optional<bool> ignoreNulls;
+    bool fromLast = false;
+    std::optional<ListaggOverflow> overflow;
     const Identifier& functionName() const { return name.back(); }
 };
 
@@ -214,7 +271,7 @@ struct CaseExpr : Expr {
 
 struct UnaryExpr : Expr {
     static constexpr ExprKind Kind = ExprKind::Unary;
-    enum class Op { Minus, Plus, Not, Prior };
+    enum class Op { Minus, Plus, Not, Prior, ConnectByRoot };
     UnaryExpr()
         : Expr(Kind)
     {
@@ -363,7 +420,7 @@ struct SelectItem {
     int endOffset = -1; // end of the expression, before the alias: the heading text is [offset, endOffset)
 };
 
-enum class TableRefKind { Table, InlineView, Join };
+enum class TableRefKind { Table, InlineView, Join, Pivot, Unpivot };
 
 struct TableRef : KindedNode<TableRef> {
     explicit TableRef(TableRefKind k)
@@ -405,13 +462,59 @@ struct JoinRef : TableRef {
     {
     }
     Type type = Type::Inner;
+    bool natural = false; // NATURAL [INNER | LEFT | RIGHT | FULL] JOIN: no ON, no USING
     TableRefPtr left;
     TableRefPtr right;
     ExprPtr on; // ON condition
     std::vector<Identifier> usingColumns; // USING (cols)
 };
 
-enum class QueryBodyKind { Block, SetOperation };
+// source PIVOT ( agg(x) [AS a], ... FOR col | (cols) IN (value [AS a], (values) [AS a], ...) ) [alias].
+struct PivotRef : TableRef {
+    static constexpr TableRefKind Kind = TableRefKind::Pivot;
+    PivotRef()
+        : TableRef(Kind)
+    {
+    }
+    struct Aggregate {
+        ExprPtr call; // a FunctionCallExpr
+        std::optional<Identifier> alias;
+    };
+    struct Value {
+        std::vector<ExprPtr> values; // one per FOR column
+        std::optional<Identifier> alias;
+        int offset = -1;
+        int endOffset = -1;
+    };
+    TableRefPtr source;
+    std::vector<Aggregate> aggregates;
+    std::vector<Identifier> forColumns;
+    std::vector<Value> in;
+    std::optional<Identifier> alias;
+};
+
+// source UNPIVOT [INCLUDE | EXCLUDE NULLS] ( value | (values) FOR name | (names) IN (col [AS lit], (cols) [AS
+// (lits)], ...) ) [alias].
+struct UnpivotRef : TableRef {
+    static constexpr TableRefKind Kind = TableRefKind::Unpivot;
+    UnpivotRef()
+        : TableRef(Kind)
+    {
+    }
+    struct Item {
+        std::vector<Identifier> columns; // one per value column
+        std::vector<ExprPtr> labels; // AS literal(s): one per name column, or empty
+        int offset = -1;
+    };
+    TableRefPtr source;
+    bool includeNulls = false;
+    std::vector<Identifier> valueColumns;
+    std::vector<Identifier> forColumns;
+    std::vector<Item> in;
+    std::optional<Identifier> alias;
+};
+
+enum class QueryBodyKind { Block, SetOperation, Nested };
 
 struct QueryBody : KindedNode<QueryBody> {
     explicit QueryBody(QueryBodyKind k)
@@ -425,6 +528,17 @@ struct QueryBody : KindedNode<QueryBody> {
 };
 
 using QueryBodyPtr = std::unique_ptr<QueryBody>;
+
+// One element of GROUP BY when grouping sets are used: an expression (a TupleExpr for a composite column),
+// ROLLUP (...), CUBE (...), GROUPING SETS (...) or the empty set ().
+struct GroupingElement {
+    enum class Type { Expr, Rollup, Cube, Sets, Empty };
+    Type type = Type::Expr;
+    ExprPtr expr; // Expr
+    std::vector<ExprPtr> items; // Rollup, Cube: expressions or TupleExprs
+    std::vector<GroupingElement> sets; // Sets
+    int offset = -1;
+};
 
 // One SELECT ... FROM ... [WHERE] [hierarchy] [GROUP BY] [HAVING].
 struct QueryBlock : QueryBody {
@@ -441,8 +555,10 @@ struct QueryBlock : QueryBody {
     ExprPtr startWith;
     ExprPtr connectBy;
     bool nocycle = false;
-    std::vector<ExprPtr> groupBy;
+    std::vector<ExprPtr> groupBy; // plain expressions, when no element below is used
+    std::vector<GroupingElement> groupingSets; // every element, when ROLLUP, CUBE, GROUPING SETS or () is used
     ExprPtr having;
+    bool grouped() const { return !groupBy.empty() || !groupingSets.empty(); }
 };
 
 // UNION [ALL], INTERSECT, MINUS; parentheses around operands are reflected in the nesting only.
@@ -458,10 +574,40 @@ struct SetOperation : QueryBody {
     QueryBodyPtr right;
 };
 
-struct OrderItem {
-    ExprPtr expr; // a number literal here is a position, a lone column reference may name a select alias
-    bool descending = false;
-    std::optional<bool> nullsFirst; // unset: Oracle's default (NULLS LAST ascending, NULLS FIRST descending)
+// OFFSET n ROWS and FETCH FIRST | NEXT [n [PERCENT]] ROWS ONLY | WITH TIES.
+struct RowLimit {
+    ExprPtr offsetRows; // unset: no OFFSET
+    bool fetch = false; // FETCH written
+    ExprPtr fetchCount; // unset with fetch: one row
+    bool percent = false;
+    bool withTies = false;
+    int offset = -1;
+};
+
+// SEARCH DEPTH | BREADTH FIRST BY ... SET column of a recursive WITH element.
+struct SearchClause {
+    bool depthFirst = true;
+    std::vector<OrderItem> by;
+    Identifier setColumn;
+    int offset = -1;
+};
+
+// CYCLE columns SET column TO value DEFAULT value of a recursive WITH element.
+struct CycleClause {
+    std::vector<Identifier> columns;
+    Identifier setColumn;
+    ExprPtr cycleValue;
+    ExprPtr noCycleValue;
+    int offset = -1;
+};
+
+// One query name of WITH: name [(columns)] AS (query) [SEARCH ...] [CYCLE ...].
+struct WithItem {
+    Identifier name;
+    std::vector<Identifier> columns;
+    std::unique_ptr<Query> query;
+    std::optional<SearchClause> search;
+    std::optional<CycleClause> cycle;
     int offset = -1;
 };
 
@@ -473,14 +619,27 @@ struct ForUpdate {
     int offset = -1;
 };
 
-// A whole query: set operations of blocks, then ORDER BY and FOR UPDATE.
+// A whole query: WITH, set operations of blocks, then ORDER [SIBLINGS] BY, OFFSET / FETCH and FOR UPDATE.
 struct Query {
+    std::vector<WithItem> with;
     QueryBodyPtr body;
     std::vector<OrderItem> orderBy;
+    bool orderSiblings = false;
+    std::optional<RowLimit> rowLimit;
     std::optional<ForUpdate> forUpdate;
     int offset = -1;
     int endOffset = -1;
     int height = 1; // as Expr::height, for everything the query holds
+};
+
+// A parenthesised operand of a set operation that is a whole query of its own (it has WITH or a row limit).
+struct NestedQuery : QueryBody {
+    static constexpr QueryBodyKind Kind = QueryBodyKind::Nested;
+    NestedQuery()
+        : QueryBody(Kind)
+    {
+    }
+    std::unique_ptr<Query> query;
 };
 
 // ---------------------------------------------------------------------------------------------------------------

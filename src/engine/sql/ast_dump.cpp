@@ -1,682 +1,192 @@
 // Canonical SQL text of a syntax tree (see ast_dump.h).
 #include "engine/sql/ast_dump.h"
+#include "engine/sql/ast_dump_impl.h"
 
 #include "engine/sql/lexer.h"
 
 namespace engine::sql {
 
-namespace {
+namespace detail {
 
-class Dumper {
-public:
-    std::string out;
-
-    void put(std::string_view s) { out += s; }
-
-    void id(const Identifier& i) { out += dumpIdentifier(i); }
-
-    void ids(const std::vector<Identifier>& list, const char* sep = ".")
-    {
-        for (size_t i = 0; i < list.size(); ++i) {
-            if (i)
-                put(sep);
-            id(list[i]);
-        }
+void Dumper::returning(const std::optional<Returning>& r)
+{
+    if (!r)
+        return;
+    put(" RETURNING ");
+    exprs(r->exprs);
+    put(" INTO ");
+    for (size_t i = 0; i < r->into.size(); ++i) {
+        if (i)
+            put(", ");
+        expr(*r->into[i]);
     }
+}
 
-    void idList(const std::vector<Identifier>& list)
-    {
-        put("(");
-        ids(list, ", ");
+void Dumper::constraint(const Constraint& c)
+{
+    if (c.name) {
+        put("CONSTRAINT ");
+        id(*c.name);
+        put(" ");
+    }
+    switch (c.type) {
+    case ConstraintType::NotNull:
+        put("NOT NULL");
+        break;
+    case ConstraintType::Null:
+        put("NULL");
+        break;
+    case ConstraintType::Check:
+        put("CHECK (");
+        expr(*c.check);
         put(")");
+        break;
+    case ConstraintType::PrimaryKey:
+        put("PRIMARY KEY");
+        break;
+    case ConstraintType::Unique:
+        put("UNIQUE");
+        break;
+    case ConstraintType::ForeignKey:
+        if (!c.inlineConstraint)
+            put("FOREIGN KEY");
+        break;
     }
-
-    void object(const ObjectName& n)
-    {
-        if (n.schema) {
-            id(*n.schema);
-            put(".");
-        }
-        id(n.name);
-        if (n.dblink) {
-            put("@");
-            put(n.dblink->name);
-        }
+    if (!c.inlineConstraint && c.type != ConstraintType::Check) {
+        put(" ");
+        idList(c.columns);
     }
-
-    void text(const std::string& s)
-    {
-        put("'");
-        for (char c : s) {
-            if (c == '\'')
-                put("'");
-            out += c;
-        }
-        put("'");
-    }
-
-    void exprs(const std::vector<ExprPtr>& list)
-    {
-        for (size_t i = 0; i < list.size(); ++i) {
-            if (i)
-                put(", ");
-            expr(*list[i]);
-        }
-    }
-
-    static const char* compare(CompareOp op)
-    {
-        switch (op) {
-        case CompareOp::Eq:
-            return " = ";
-        case CompareOp::Ne:
-            return " <> ";
-        case CompareOp::Lt:
-            return " < ";
-        case CompareOp::Le:
-            return " <= ";
-        case CompareOp::Gt:
-            return " > ";
-        case CompareOp::Ge:
-            return " >= ";
-        }
-        return " ? ";
-    }
-
-    void dataType(const DataType& t)
-    {
-        put(t.name);
-        if (t.size || t.starPrecision) {
-            put("(");
-            if (t.starPrecision)
-                put("*");
-            else
-                put(std::to_string(*t.size));
-            if (t.scale)
-                put(", " + std::to_string(*t.scale));
-            if (t.semantics == DataType::Semantics::Byte)
-                put(" BYTE");
-            else if (t.semantics == DataType::Semantics::Char)
-                put(" CHAR");
-            put(")");
-        }
-        if (!t.suffix.empty()) {
+    if (c.refTable) {
+        put(c.inlineConstraint ? "REFERENCES " : " REFERENCES ");
+        object(*c.refTable);
+        if (!c.refColumns.empty()) {
             put(" ");
-            put(t.suffix);
+            idList(c.refColumns);
         }
+        if (c.onDelete == Constraint::OnDelete::Cascade)
+            put(" ON DELETE CASCADE");
+        else if (c.onDelete == Constraint::OnDelete::SetNull)
+            put(" ON DELETE SET NULL");
     }
+    if (c.deferrable)
+        put(" DEFERRABLE");
+    if (c.initiallyDeferred)
+        put(" INITIALLY DEFERRED");
+    if (c.rely)
+        put(" RELY");
+    if (!c.indexText.empty())
+        put(" " + c.indexText);
+    if (c.enable)
+        put(*c.enable ? " ENABLE" : " DISABLE");
+    if (c.validate)
+        put(*c.validate ? " VALIDATE" : " NOVALIDATE");
+}
 
-    void expr(const Expr& e)
-    {
-        switch (e.kind) {
-        case ExprKind::Literal: {
-            const auto* l = e.as<LiteralExpr>();
-            switch (l->type) {
-            case LiteralExpr::Type::Number:
-                put(l->text);
-                break;
-            case LiteralExpr::Type::Text:
-                text(l->text);
-                break;
-            case LiteralExpr::Type::NationalText:
-                put("N");
-                text(l->text);
-                break;
-            case LiteralExpr::Type::Null:
-                put("NULL");
-                break;
-            case LiteralExpr::Type::Date:
-                put("DATE ");
-                text(l->text);
-                break;
-            }
-            break;
-        }
-        case ExprKind::Bind: {
-            const auto& n = e.as<BindExpr>()->name;
-            put(":");
-            bool plain = !n.empty();
-            for (char c : n)
-                plain = plain && ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$' || c == '#');
-            if (plain)
-                put(n);
-            else
-                put("\"" + n + "\"");
-            break;
-        }
-        case ExprKind::ColumnRef: {
-            const auto* c = e.as<ColumnRefExpr>();
-            ids(c->parts);
-            if (c->outerJoin)
-                put("(+)");
-            break;
-        }
-        case ExprKind::PseudoColumn: {
-            const auto* p = e.as<PseudoColumnExpr>();
-            if (!p->qualifier.empty()) {
-                ids(p->qualifier);
-                put(".");
-            }
-            static constexpr const char* Names[]
-                = { "ROWNUM", "ROWID", "LEVEL", "SYSDATE", "SYSTIMESTAMP", "USER", "UID" };
-            put(Names[static_cast<int>(p->which)]);
-            if (p->outerJoin)
-                put("(+)");
-            break;
-        }
-        case ExprKind::SequenceRef: {
-            const auto* s = e.as<SequenceRefExpr>();
-            ObjectName n = s->sequence;
-            n.dblink.reset();
-            object(n);
-            put(s->nextVal ? ".NEXTVAL" : ".CURRVAL");
-            if (s->sequence.dblink)
-                put("@" + s->sequence.dblink->name);
-            break;
-        }
-        case ExprKind::FunctionCall: {
-            const auto* f = e.as<FunctionCallExpr>();
-            ids(f->name);
-            if (f->dblink)
-                put("@" + f->dblink->name);
-            const bool niladic = f->args.empty() && !f->star && f->name.size() == 1 && !f->name[0].quoted
-                && (f->name[0].name == "CURRENT_DATE" || f->name[0].name == "CURRENT_TIMESTAMP"
-                    || f->name[0].name == "LOCALTIMESTAMP" || f->name[0].name == "SESSIONTIMEZONE"
-                    || f->name[0].name == "DBTIMEZONE");
-            if (niladic)
-                break;
-            put("(");
-            if (f->castType) {
-                expr(*f->args[0]);
-                put(" AS ");
-                dataType(*f->castType);
-            } else if (f->fromForm) {
-                if (!f->keyword.empty())
-                    put(f->keyword + " ");
-                if (f->args.size() == 2) {
-                    expr(*f->args[0]);
-                    put(" ");
-                }
-                put("FROM ");
-                expr(*f->args.back());
-            } else {
-                if (f->quantifier == FunctionCallExpr::Quantifier::Distinct)
-                    put("DISTINCT ");
-                else if (f->quantifier == FunctionCallExpr::Quantifier::All)
-                    put("ALL ");
-                if (f->star)
-                    put("*");
-                for (size_t i = 0; i < f->args.size(); ++i) {
-                    if (i)
-                        put(", ");
-                    if (i < f->argNames.size() && !f->argNames[i].empty()) {
-                        id(f->argNames[i]);
-                        put(" => ");
-                    }
-                    expr(*f->args[i]);
-                }
-            }
-            put(")");
-            break;
-        }
-        case ExprKind::Case: {
-            const auto* c = e.as<CaseExpr>();
-            put("CASE");
-            if (c->operand) {
-                put(" ");
-                expr(*c->operand);
-            }
-            for (const CaseWhen& w : c->whens) {
-                put(" WHEN ");
-                expr(*w.when);
-                put(" THEN ");
-                expr(*w.then);
-            }
-            if (c->elseExpr) {
-                put(" ELSE ");
-                expr(*c->elseExpr);
-            }
-            put(" END");
-            break;
-        }
-        case ExprKind::Unary: {
-            const auto* u = e.as<UnaryExpr>();
-            static constexpr const char* Ops[] = { "-", "+", "NOT ", "PRIOR " };
-            put("(");
-            put(Ops[static_cast<int>(u->op)]);
-            expr(*u->operand);
-            put(")");
-            break;
-        }
-        case ExprKind::Binary: {
-            const auto* b = e.as<BinaryExpr>();
-            static constexpr const char* Ops[] = { " + ", " - ", " * ", " / ", " || ", " AND ", " OR " };
-            put("(");
-            expr(*b->left);
-            put(Ops[static_cast<int>(b->op)]);
-            expr(*b->right);
-            put(")");
-            break;
-        }
-        case ExprKind::Comparison: {
-            const auto* c = e.as<ComparisonExpr>();
-            put("(");
-            expr(*c->left);
-            put(compare(c->op));
-            expr(*c->right);
-            put(")");
-            break;
-        }
-        case ExprKind::QuantifiedComparison: {
-            const auto* q = e.as<QuantifiedComparisonExpr>();
-            put("(");
-            expr(*q->left);
-            put(compare(q->op));
-            put(q->quantifier == QuantifiedComparisonExpr::Quantifier::All ? "ALL (" : "ANY (");
-            if (q->subquery)
-                query(*q->subquery);
-            else
-                exprs(q->list);
-            put("))");
-            break;
-        }
-        case ExprKind::InList: {
-            const auto* in = e.as<InListExpr>();
-            put("(");
-            expr(*in->left);
-            put(in->negated ? " NOT IN (" : " IN (");
-            exprs(in->list);
-            put("))");
-            break;
-        }
-        case ExprKind::InSubquery: {
-            const auto* in = e.as<InSubqueryExpr>();
-            put("(");
-            expr(*in->left);
-            put(in->negated ? " NOT IN (" : " IN (");
-            query(*in->subquery);
-            put("))");
-            break;
-        }
-        case ExprKind::Exists:
-            put("EXISTS (");
-            query(*e.as<ExistsExpr>()->subquery);
-            put(")");
-            break;
-        case ExprKind::Between: {
-            const auto* b = e.as<BetweenExpr>();
-            put("(");
-            expr(*b->value);
-            put(b->negated ? " NOT BETWEEN " : " BETWEEN ");
-            expr(*b->low);
-            put(" AND ");
-            expr(*b->high);
-            put(")");
-            break;
-        }
-        case ExprKind::Like: {
-            const auto* l = e.as<LikeExpr>();
-            put("(");
-            expr(*l->value);
-            put(l->negated ? " NOT LIKE " : " LIKE ");
-            expr(*l->pattern);
-            if (l->escape) {
-                put(" ESCAPE ");
-                expr(*l->escape);
-            }
-            put(")");
-            break;
-        }
-        case ExprKind::IsNull: {
-            const auto* n = e.as<IsNullExpr>();
-            put("(");
-            expr(*n->value);
-            put(n->negated ? " IS NOT NULL)" : " IS NULL)");
-            break;
-        }
-        case ExprKind::Subquery:
-            put("(");
-            query(*e.as<SubqueryExpr>()->query);
-            put(")");
-            break;
-        case ExprKind::Tuple:
-            put("(");
-            exprs(e.as<TupleExpr>()->items);
-            put(")");
-            break;
-        }
+void Dumper::column(const ColumnDef& c)
+{
+    id(c.name);
+    if (c.type) {
+        put(" ");
+        dataType(*c.type);
     }
-
-    void tableRef(const TableRef& t, bool nested)
-    {
-        switch (t.kind) {
-        case TableRefKind::Table: {
-            const auto* n = t.as<TableName>();
-            object(n->name);
-            if (n->alias) {
-                put(" ");
-                id(*n->alias);
-            }
-            break;
-        }
-        case TableRefKind::InlineView: {
-            const auto* v = t.as<InlineView>();
-            put("(");
-            query(*v->query);
-            put(")");
-            if (v->alias) {
-                put(" ");
-                id(*v->alias);
-            }
-            break;
-        }
-        case TableRefKind::Join: {
-            const auto* j = t.as<JoinRef>();
-            if (nested)
-                put("(");
-            tableRef(*j->left, false);
-            static constexpr const char* Types[]
-                = { " INNER JOIN ", " LEFT JOIN ", " RIGHT JOIN ", " FULL JOIN ", " CROSS JOIN " };
-            put(Types[static_cast<int>(j->type)]);
-            tableRef(*j->right, true);
-            if (j->on) {
-                put(" ON ");
-                expr(*j->on);
-            } else if (!j->usingColumns.empty()) {
-                put(" USING ");
-                idList(j->usingColumns);
-            }
-            if (nested)
-                put(")");
-            break;
-        }
-        }
+    if (c.defaultValue) {
+        put(" DEFAULT ");
+        expr(*c.defaultValue);
     }
-
-    void body(const QueryBody& b)
-    {
-        if (const auto* s = b.as<SetOperation>()) {
-            operand(*s->left);
-            static constexpr const char* Ops[] = { " UNION ", " UNION ALL ", " INTERSECT ", " MINUS " };
-            put(Ops[static_cast<int>(s->op)]);
-            operand(*s->right);
-            return;
-        }
-        const auto* q = b.as<QueryBlock>();
-        put("SELECT ");
-        if (!q->hint.empty())
-            put("/*+" + q->hint + "*/ ");
-        if (q->distinct)
-            put("DISTINCT ");
-        for (size_t i = 0; i < q->items.size(); ++i) {
-            if (i)
-                put(", ");
-            const SelectItem& item = q->items[i];
-            if (item.type == SelectItem::Type::Star) {
-                put("*");
-            } else if (item.type == SelectItem::Type::QualifiedStar) {
-                ids(item.qualifier);
-                put(".*");
-            } else {
-                expr(*item.expr);
-            }
-            if (item.alias) {
-                put(" AS ");
-                id(*item.alias);
-            }
-        }
-        put(" FROM ");
-        for (size_t i = 0; i < q->from.size(); ++i) {
-            if (i)
-                put(", ");
-            tableRef(*q->from[i], false);
-        }
-        if (q->where) {
-            put(" WHERE ");
-            expr(*q->where);
-        }
-        if (q->startWith) {
-            put(" START WITH ");
-            expr(*q->startWith);
-        }
-        if (q->connectBy) {
-            put(q->nocycle ? " CONNECT BY NOCYCLE " : " CONNECT BY ");
-            expr(*q->connectBy);
-        }
-        if (!q->groupBy.empty()) {
-            put(" GROUP BY ");
-            exprs(q->groupBy);
-        }
-        if (q->having) {
-            put(" HAVING ");
-            expr(*q->having);
-        }
+    for (const Constraint& k : c.constraints) {
+        put(" ");
+        constraint(k);
     }
+}
 
-    void operand(const QueryBody& b)
-    {
-        if (b.kind == QueryBodyKind::SetOperation) {
-            put("(");
-            body(b);
-            put(")");
-        } else {
-            body(b);
-        }
+void Dumper::sequenceOptions(const SequenceOptions& o)
+{
+    if (o.incrementBy)
+        put(" INCREMENT BY " + *o.incrementBy);
+    if (o.startWith)
+        put(" START WITH " + *o.startWith);
+    if (o.maxValue)
+        put(" MAXVALUE " + *o.maxValue);
+    if (o.noMaxValue)
+        put(" NOMAXVALUE");
+    if (o.minValue)
+        put(" MINVALUE " + *o.minValue);
+    if (o.noMinValue)
+        put(" NOMINVALUE");
+    if (o.cycle)
+        put(*o.cycle ? " CYCLE" : " NOCYCLE");
+    if (o.cache)
+        put(" CACHE " + *o.cache);
+    if (o.noCache)
+        put(" NOCACHE");
+    if (o.order)
+        put(*o.order ? " ORDER" : " NOORDER");
+    if (o.restart)
+        put(" RESTART");
+}
+
+void Dumper::password(const std::string& p, bool quoted)
+{
+    if (quoted)
+        put("\"" + p + "\"");
+    else
+        put(p);
+}
+
+void Dumper::userOptions(const UserOptions& o)
+{
+    if (o.password) {
+        put(" IDENTIFIED BY ");
+        password(*o.password, o.passwordQuoted);
     }
-
-    void query(const Query& q)
-    {
-        body(*q.body);
-        if (!q.orderBy.empty()) {
-            put(" ORDER BY ");
-            for (size_t i = 0; i < q.orderBy.size(); ++i) {
-                if (i)
-                    put(", ");
-                const OrderItem& o = q.orderBy[i];
-                expr(*o.expr);
-                if (o.descending)
-                    put(" DESC");
-                if (o.nullsFirst)
-                    put(*o.nullsFirst ? " NULLS FIRST" : " NULLS LAST");
-            }
-        }
-        if (q.forUpdate) {
-            put(" FOR UPDATE");
-            if (!q.forUpdate->columns.empty()) {
-                put(" OF ");
-                exprs(q.forUpdate->columns);
-            }
-            if (q.forUpdate->nowait)
-                put(" NOWAIT");
-            if (q.forUpdate->wait)
-                put(" WAIT " + std::to_string(*q.forUpdate->wait));
-            if (q.forUpdate->skipLocked)
-                put(" SKIP LOCKED");
-        }
+    if (o.identifiedExternally)
+        put(" IDENTIFIED EXTERNALLY");
+    if (o.defaultTablespace) {
+        put(" DEFAULT TABLESPACE ");
+        id(*o.defaultTablespace);
     }
-
-    void returning(const std::optional<Returning>& r)
-    {
-        if (!r)
-            return;
-        put(" RETURNING ");
-        exprs(r->exprs);
-        put(" INTO ");
-        for (size_t i = 0; i < r->into.size(); ++i) {
-            if (i)
-                put(", ");
-            expr(*r->into[i]);
-        }
+    if (o.temporaryTablespace) {
+        put(" TEMPORARY TABLESPACE ");
+        id(*o.temporaryTablespace);
     }
-
-    void constraint(const Constraint& c)
-    {
-        if (c.name) {
-            put("CONSTRAINT ");
-            id(*c.name);
-            put(" ");
-        }
-        switch (c.type) {
-        case ConstraintType::NotNull:
-            put("NOT NULL");
-            break;
-        case ConstraintType::Null:
-            put("NULL");
-            break;
-        case ConstraintType::Check:
-            put("CHECK (");
-            expr(*c.check);
-            put(")");
-            break;
-        case ConstraintType::PrimaryKey:
-            put("PRIMARY KEY");
-            break;
-        case ConstraintType::Unique:
-            put("UNIQUE");
-            break;
-        case ConstraintType::ForeignKey:
-            if (!c.inlineConstraint)
-                put("FOREIGN KEY");
-            break;
-        }
-        if (!c.inlineConstraint && c.type != ConstraintType::Check) {
-            put(" ");
-            idList(c.columns);
-        }
-        if (c.refTable) {
-            put(c.inlineConstraint ? "REFERENCES " : " REFERENCES ");
-            object(*c.refTable);
-            if (!c.refColumns.empty()) {
-                put(" ");
-                idList(c.refColumns);
-            }
-            if (c.onDelete == Constraint::OnDelete::Cascade)
-                put(" ON DELETE CASCADE");
-            else if (c.onDelete == Constraint::OnDelete::SetNull)
-                put(" ON DELETE SET NULL");
-        }
-        if (c.deferrable)
-            put(" DEFERRABLE");
-        if (c.initiallyDeferred)
-            put(" INITIALLY DEFERRED");
-        if (c.rely)
-            put(" RELY");
-        if (!c.indexText.empty())
-            put(" " + c.indexText);
-        if (c.enable)
-            put(*c.enable ? " ENABLE" : " DISABLE");
-        if (c.validate)
-            put(*c.validate ? " VALIDATE" : " NOVALIDATE");
+    for (const Quota& q : o.quotas) {
+        put(" QUOTA " + q.size + " ON ");
+        id(q.tablespace);
     }
-
-    void column(const ColumnDef& c)
-    {
-        id(c.name);
-        if (c.type) {
-            put(" ");
-            dataType(*c.type);
-        }
-        if (c.defaultValue) {
-            put(" DEFAULT ");
-            expr(*c.defaultValue);
-        }
-        for (const Constraint& k : c.constraints) {
-            put(" ");
-            constraint(k);
-        }
+    if (o.profile) {
+        put(" PROFILE ");
+        id(*o.profile);
     }
-
-    void sequenceOptions(const SequenceOptions& o)
-    {
-        if (o.incrementBy)
-            put(" INCREMENT BY " + *o.incrementBy);
-        if (o.startWith)
-            put(" START WITH " + *o.startWith);
-        if (o.maxValue)
-            put(" MAXVALUE " + *o.maxValue);
-        if (o.noMaxValue)
-            put(" NOMAXVALUE");
-        if (o.minValue)
-            put(" MINVALUE " + *o.minValue);
-        if (o.noMinValue)
-            put(" NOMINVALUE");
-        if (o.cycle)
-            put(*o.cycle ? " CYCLE" : " NOCYCLE");
-        if (o.cache)
-            put(" CACHE " + *o.cache);
-        if (o.noCache)
-            put(" NOCACHE");
-        if (o.order)
-            put(*o.order ? " ORDER" : " NOORDER");
-        if (o.restart)
-            put(" RESTART");
-    }
-
-    void password(const std::string& p, bool quoted)
-    {
-        if (quoted)
-            put("\"" + p + "\"");
+    if (o.passwordExpire)
+        put(" PASSWORD EXPIRE");
+    if (o.accountLocked)
+        put(*o.accountLocked ? " ACCOUNT LOCK" : " ACCOUNT UNLOCK");
+    if (o.defaultRoleAll)
+        put(" DEFAULT ROLE ALL");
+    else if (o.defaultRoles) {
+        put(" DEFAULT ROLE ");
+        if (o.defaultRoles->empty())
+            put("NONE");
         else
-            put(p);
+            ids(*o.defaultRoles, ", ");
     }
+}
 
-    void userOptions(const UserOptions& o)
-    {
-        if (o.password) {
-            put(" IDENTIFIED BY ");
-            password(*o.password, o.passwordQuoted);
-        }
-        if (o.identifiedExternally)
-            put(" IDENTIFIED EXTERNALLY");
-        if (o.defaultTablespace) {
-            put(" DEFAULT TABLESPACE ");
-            id(*o.defaultTablespace);
-        }
-        if (o.temporaryTablespace) {
-            put(" TEMPORARY TABLESPACE ");
-            id(*o.temporaryTablespace);
-        }
-        for (const Quota& q : o.quotas) {
-            put(" QUOTA " + q.size + " ON ");
-            id(q.tablespace);
-        }
-        if (o.profile) {
-            put(" PROFILE ");
-            id(*o.profile);
-        }
-        if (o.passwordExpire)
-            put(" PASSWORD EXPIRE");
-        if (o.accountLocked)
-            put(*o.accountLocked ? " ACCOUNT LOCK" : " ACCOUNT UNLOCK");
-        if (o.defaultRoleAll)
-            put(" DEFAULT ROLE ALL");
-        else if (o.defaultRoles) {
-            put(" DEFAULT ROLE ");
-            if (o.defaultRoles->empty())
-                put("NONE");
-            else
-                ids(*o.defaultRoles, ", ");
+void Dumper::privileges(const std::vector<Privilege>& list)
+{
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (i)
+            put(", ");
+        if (list[i].quoted)
+            put("\"" + list[i].name + "\"");
+        else
+            put(list[i].name);
+        if (!list[i].columns.empty()) {
+            put(" ");
+            idList(list[i].columns);
         }
     }
-
-    void privileges(const std::vector<Privilege>& list)
-    {
-        for (size_t i = 0; i < list.size(); ++i) {
-            if (i)
-                put(", ");
-            if (list[i].quoted)
-                put("\"" + list[i].name + "\"");
-            else
-                put(list[i].name);
-            if (!list[i].columns.empty()) {
-                put(" ");
-                idList(list[i].columns);
-            }
-        }
-    }
-
-    void statement(const Statement& s);
-};
+}
 
 void Dumper::statement(const Statement& s)
 {
@@ -1251,7 +761,9 @@ void Dumper::statement(const Statement& s)
     }
 }
 
-} // namespace
+} // namespace detail
+
+using detail::Dumper;
 
 std::string dumpIdentifier(const Identifier& id)
 {

@@ -116,6 +116,9 @@ std::string formatOraMessage(int code, std::string_view name)
         out += "\": invalid identifier";
         return out;
     }
+    // The parser names the construct it does not run.
+    if (code == 3001 && !name.empty())
+        return out + "unimplemented feature: " + std::string(name);
     for (const Message& m : Messages) {
         if (m.code != code)
             continue;

@@ -181,10 +181,8 @@ StatementPtr Parser::parseStatement()
     const Token& first = cur();
     StatementPtr stmt;
     bool plsql = false;
-    if (first.is(TokenKind::LParen) || first.isWord("SELECT")) {
+    if (first.is(TokenKind::LParen) || first.isWord("SELECT") || first.isWord("WITH")) {
         stmt = parseSelectStatement();
-    } else if (first.isWord("WITH")) {
-        fail(3001, first.offset);
     } else if (first.is(TokenKind::Identifier)) {
         const std::string& w = first.text;
         if (w == "INSERT")

@@ -24,7 +24,7 @@ StatementPtr Parser::parseExplainPlan()
     const Token& first = cur();
     const int begin = first.offset;
     StatementPtr inner;
-    if (first.is(TokenKind::LParen) || first.isWord("SELECT"))
+    if (first.is(TokenKind::LParen) || first.isWord("SELECT") || first.isWord("WITH"))
         inner = parseSelectStatement();
     else if (first.isWord("INSERT"))
         inner = parseInsert();
@@ -32,7 +32,7 @@ StatementPtr Parser::parseExplainPlan()
         inner = parseUpdate();
     else if (first.isWord("DELETE"))
         inner = parseDelete();
-    else if (first.isWord("WITH") || first.isWord("MERGE"))
+    else if (first.isWord("MERGE"))
         fail(3001, begin); // statements Oracle explains but the engine does not run
     else if (first.isWord("CREATE")
         && (peek().isWord("TABLE") || peek().isWord("INDEX") || peek().isWord("UNIQUE") || peek().isWord("BITMAP")

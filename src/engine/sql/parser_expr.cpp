@@ -28,10 +28,30 @@ int computeHeight(const Expr& e)
     case ExprKind::PseudoColumn:
     case ExprKind::SequenceRef:
         break;
-    case ExprKind::FunctionCall:
-        for (const ExprPtr& a : e.as<FunctionCallExpr>()->args)
+    case ExprKind::FunctionCall: {
+        const auto* f = e.as<FunctionCallExpr>();
+        for (const ExprPtr& a : f->args)
             take(a);
+        for (const OrderItem& o : f->withinOrder)
+            take(o.expr);
+        if (f->keep)
+            for (const OrderItem& o : f->keep->orderBy)
+                take(o.expr);
+        if (f->over) {
+            for (const ExprPtr& p : f->over->partitionBy)
+                take(p);
+            for (const OrderItem& o : f->over->orderBy)
+                take(o.expr);
+            if (f->over->frame) {
+                take(f->over->frame->start.offset);
+                if (f->over->frame->end)
+                    take(f->over->frame->end->offset);
+            }
+        }
+        if (f->overflow)
+            take(f->overflow->indicator);
         break;
+    }
     case ExprKind::Case: {
         const auto* c = e.as<CaseExpr>();
         take(c->operand);
@@ -158,6 +178,12 @@ bool Parser::isCondition(const Expr& e)
     case ExprKind::Binary: {
         auto op = e.as<BinaryExpr>()->op;
         return op == BinaryExpr::Op::And || op == BinaryExpr::Op::Or;
+    }
+    case ExprKind::FunctionCall: {
+        // REGEXP_LIKE and LNNVL are conditions written as calls.
+        const auto* f = e.as<FunctionCallExpr>();
+        return f->name.size() == 1 && !f->name[0].quoted && !f->over
+            && (f->name[0].name == "REGEXP_LIKE" || f->name[0].name == "LNNVL");
     }
     case ExprKind::Unary:
         return e.as<UnaryExpr>()->op == UnaryExpr::Op::Not;
@@ -411,6 +437,9 @@ ExprPtr Parser::parseUnary()
         op = UnaryExpr::Op::Plus;
     else if (atWord("PRIOR"))
         op = UnaryExpr::Op::Prior;
+    else if (atWord("CONNECT_BY_ROOT") && !peek().is(TokenKind::Comma) && !peek().is(TokenKind::RParen)
+        && !peek().isWord("FROM") && !peek().is(TokenKind::End))
+        op = UnaryExpr::Op::ConnectByRoot;
     else
         return parsePrimary();
     const int begin = cur().offset;
@@ -676,6 +705,13 @@ ExprPtr Parser::parseNameExpr()
     return finish(std::move(c), begin);
 }
 
+// TO_NUMBER, TO_DATE, CAST ... (x DEFAULT y ON CONVERSION ERROR): named rather than reported as a missing parenthesis.
+void Parser::refuseConversionDefault() const
+{
+    if (atWord("DEFAULT"))
+        fail(3001, cur().offset, "DEFAULT ON CONVERSION ERROR");
+}
+
 ExprPtr Parser::parseFunctionArgs(std::unique_ptr<FunctionCallExpr> call)
 {
     const int begin = call->offset;
@@ -685,10 +721,13 @@ ExprPtr Parser::parseFunctionArgs(std::unique_ptr<FunctionCallExpr> call)
     const bool plain = call->name.size() == 1 && !call->name.back().quoted;
     const std::string fname = plain ? call->name.back().name : std::string();
 
+    if (fname == "VALIDATE_CONVERSION")
+        fail(3001, begin, "VALIDATE_CONVERSION");
     if (fname == "CAST") {
         call->args.push_back(parseExpr());
         expectWord("AS", 905);
         call->castType = parseDataType();
+        refuseConversionDefault();
         expect(TokenKind::RParen, 907);
         return finish(std::move(call), begin);
     }
@@ -699,6 +738,12 @@ ExprPtr Parser::parseFunctionArgs(std::unique_ptr<FunctionCallExpr> call)
         expectWord("FROM", 905);
         call->fromForm = true;
         call->args.push_back(parseExpr());
+        expect(TokenKind::RParen, 907);
+        return finish(std::move(call), begin);
+    }
+    if (fname == "LNNVL") {
+        // LNNVL(condition): true when the condition is false or unknown.
+        call->args.push_back(parseCondition());
         expect(TokenKind::RParen, 907);
         return finish(std::move(call), begin);
     }
@@ -751,13 +796,144 @@ ExprPtr Parser::parseFunctionArgs(std::unique_ptr<FunctionCallExpr> call)
                 call->args.push_back(parseExpr());
                 if (named)
                     call->argNames.push_back(std::move(argName));
+                if (call->args.size() == 1)
+                    parseNullsTreatment(*call);
+                refuseConversionDefault();
             } while (accept(TokenKind::Comma));
+            if (fname == "LISTAGG" && atWord("ON")) {
+                // ON OVERFLOW ERROR | TRUNCATE ['indicator'] [WITH | WITHOUT COUNT]
+                advance();
+                expectWord("OVERFLOW", 905);
+                ListaggOverflow o;
+                if (acceptWord("TRUNCATE")) {
+                    o.truncate = true;
+                    if (!atWord("WITH") && !atWord("WITHOUT") && !at(TokenKind::RParen))
+                        o.indicator = parseExpr();
+                    if (acceptWord("WITH"))
+                        expectWord("COUNT", 905);
+                    else if (acceptWord("WITHOUT"))
+                        expectWord("COUNT", 905), o.withCount = false;
+                } else {
+                    expectWord("ERROR", 905);
+                }
+                call->overflow = std::move(o);
+            }
         }
         expect(TokenKind::RParen, 907);
     }
-    if (atWord("OVER") || atWord("KEEP") || atWord("WITHIN"))
-        failHere(3001); // analytic and ordered-set forms
+    if (fname == "NTH_VALUE" && atWord("FROM") && (peek().isWord("FIRST") || peek().isWord("LAST"))) {
+        advance();
+        call->fromLast = advance().text == "LAST";
+    }
+    parseNullsTreatment(*call);
+    if (atWord("WITHIN") && peek().isWord("GROUP")) {
+        advance();
+        advance();
+        NestingGuard inner(*this, cur().offset);
+        expect(TokenKind::LParen, 906);
+        expectWord("ORDER", 924);
+        expectWord("BY", 924);
+        call->withinGroup = true;
+        call->withinOrder = parseOrderItems();
+        expect(TokenKind::RParen, 907);
+    } else if (atWord("KEEP") && peek().is(TokenKind::LParen)) {
+        KeepClause k;
+        k.offset = cur().offset;
+        advance();
+        NestingGuard inner(*this, cur().offset);
+        expect(TokenKind::LParen, 906);
+        expectWord("DENSE_RANK", 905);
+        if (acceptWord("LAST"))
+            k.last = true;
+        else
+            expectWord("FIRST", 905);
+        expectWord("ORDER", 924);
+        expectWord("BY", 924);
+        k.orderBy = parseOrderItems();
+        expect(TokenKind::RParen, 907);
+        call->keep = std::move(k);
+    }
+    if (atWord("OVER") && peek().is(TokenKind::LParen))
+        parseOver(*call);
     return finish(std::move(call), begin);
+}
+
+void Parser::parseNullsTreatment(FunctionCallExpr& call)
+{
+    if ((atWord("IGNORE") || atWord("RESPECT")) && peek().isWord("NULLS")) {
+        if (call.ignoreNulls)
+            failHere(907);
+        call.ignoreNulls = advance().text == "IGNORE";
+        advance();
+    }
+}
+
+void Parser::parseOver(FunctionCallExpr& call)
+{
+    auto over = std::make_unique<OverClause>();
+    over->offset = cur().offset;
+    advance(); // OVER
+    NestingGuard guard(*this, cur().offset);
+    expect(TokenKind::LParen, 906);
+    if (atWord("PARTITION")) {
+        advance();
+        expectWord("BY", 924);
+        do {
+            ExprPtr e = parseExpr();
+            if (auto* tuple = e->as<TupleExpr>())
+                for (auto& item : tuple->items)
+                    over->partitionBy.push_back(std::move(item));
+            else
+                over->partitionBy.push_back(std::move(e));
+        } while (accept(TokenKind::Comma));
+    }
+    if (atWord("ORDER")) {
+        advance();
+        if (atWord("SIBLINGS"))
+            failHere(30483);
+        expectWord("BY", 924);
+        over->orderBy = parseOrderItems();
+        if (atWord("ROWS") || atWord("RANGE")) {
+            WindowFrame f;
+            f.offset = cur().offset;
+            f.unit = advance().text == "ROWS" ? WindowFrame::Unit::Rows : WindowFrame::Unit::Range;
+            auto bound = [this]() {
+                WindowFrame::Bound b;
+                b.position = cur().offset;
+                if (acceptWord("UNBOUNDED")) {
+                    if (acceptWord("PRECEDING"))
+                        b.type = WindowFrame::BoundType::UnboundedPreceding;
+                    else if (acceptWord("FOLLOWING"))
+                        b.type = WindowFrame::BoundType::UnboundedFollowing;
+                    else
+                        failHere(905);
+                } else if (atWord("CURRENT")) {
+                    advance();
+                    expectWord("ROW", 905);
+                    b.type = WindowFrame::BoundType::CurrentRow;
+                } else {
+                    b.offset = parseExpr();
+                    if (acceptWord("PRECEDING"))
+                        b.type = WindowFrame::BoundType::Preceding;
+                    else if (acceptWord("FOLLOWING"))
+                        b.type = WindowFrame::BoundType::Following;
+                    else
+                        failHere(905);
+                }
+                return b;
+            };
+            if (acceptWord("BETWEEN")) {
+                f.start = bound();
+                expectWord("AND", 905);
+                f.end = bound();
+            } else {
+                f.start = bound();
+            }
+            over->frame = std::move(f);
+        }
+    }
+    expect(TokenKind::RParen, 907);
+    call.over = std::move(over);
 }
 
 ExprPtr Parser::parseCase()

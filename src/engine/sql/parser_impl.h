@@ -80,6 +80,18 @@ public:
     TableRefPtr parseFromItem();
     TableRefPtr parseTableFactor();
     void parseOrderBy(Query& q);
+    std::vector<OrderItem> parseOrderItems(); // expr [ASC|DESC] [NULLS FIRST|LAST], ...
+    void parseQueryTail(Query& q); // ORDER BY, OFFSET / FETCH, FOR UPDATE
+    void parseWith(Query& q);
+    void parseRowLimit(Query& q);
+    void parseGroupBy(QueryBlock& b);
+    GroupingElement parseGroupingElement(bool inSets);
+    bool atGroupingConstruct() const;
+    void refuseConversionDefault() const; // DEFAULT ... ON CONVERSION ERROR in a conversion: ORA-03001
+    void refuseRowPattern() const; // MATCH_RECOGNIZE after a row source: ORA-03001 naming it
+    TableRefPtr parsePivot(TableRefPtr source); // at PIVOT or UNPIVOT
+    void parseOver(FunctionCallExpr& call);
+    void parseNullsTreatment(FunctionCallExpr& call);
     void parseForUpdate(Query& q);
     bool atQueryStart() const; // SELECT, WITH, or '(' leading to one
     bool atSetOperator() const;
