@@ -1002,7 +1002,7 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                 for (const SrcColumn& c : src.columns)
                     columns += (columns.empty() ? "" : ", ") + c.sql;
                 target.rowsSql = "SELECT " + (columns.empty() ? std::string("NULL") : columns) + " FROM " + fromSql
-                    + whereOf(w) + (limit.empty() ? "" : " LIMIT " + limit);
+                    + whereClause(w) + (limit.empty() ? "" : " LIMIT " + limit);
                 out->lockTargets.push_back(target);
                 continue;
             }
