@@ -182,13 +182,18 @@ TEST_F(ScriptWindow, EveryDirectiveStoredAndRunDirectly)
     EXPECT_EQ(window->pcExec->currentWidget(), window->tabStat);
     EXPECT_FALSE(window->paGlava->isVisible());
     ASSERT_GT(window->sgStat->rowCount(), 0);
-    int row = -1;
-    for (int r = 0; r < window->sgStat->rowCount(); ++r)
-        if (window->sgStat->item(r, 0)->text() == QLatin1String("V0801"))
-            row = r;
-    ASSERT_GE(row, 0);
-    EXPECT_EQ(window->sgStat->item(row, 3)->text(), QStringLiteral("9"));
-    EXPECT_TRUE(window->sgStat->item(row, 4)->text().isEmpty());
+    // The page has a row per script and date: rows run across a second's end are counted on two rows.
+    int rows = 0;
+    int executed = 0;
+    for (int r = 0; r < window->sgStat->rowCount(); ++r) {
+        if (window->sgStat->item(r, 0)->text() != QLatin1String("V0801"))
+            continue;
+        ++rows;
+        executed += window->sgStat->item(r, 3)->text().toInt();
+        EXPECT_TRUE(window->sgStat->item(r, 4)->text().isEmpty());
+    }
+    ASSERT_GT(rows, 0);
+    EXPECT_EQ(executed, 9);
 }
 
 TEST_F(ScriptWindow, EveryDirectiveStoredAndRunOnTheThread)
