@@ -104,8 +104,19 @@ struct Param {
     ExprPtr defaultValue;
 };
 
-enum class DeclKind { Variable, Constant, Exception, PragmaExceptionInit, Cursor, RecordType, TableType, RefCursorType,
-    Subtype, Subprogram, PragmaOther };
+enum class DeclKind {
+    Variable,
+    Constant,
+    Exception,
+    PragmaExceptionInit,
+    Cursor,
+    RecordType,
+    TableType,
+    RefCursorType,
+    Subtype,
+    Subprogram,
+    PragmaOther
+};
 
 struct Decl {
     DeclKind kind = DeclKind::Variable;
@@ -129,8 +140,9 @@ struct Decl {
         ExprPtr init;
     };
     std::vector<Field> fields;
-    // table type: INDEX BY
+    // table type: INDEX BY, or VARRAY(limit)
     bool indexed = false;
+    int64_t limit = -1;
     TypeSpec indexType;
     bool hasRefReturn = false;
     // subprogram

@@ -17,6 +17,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <map>
 
 namespace engine::plsql {
@@ -156,6 +157,46 @@ PlType Compiler::resolveType(const TypeSpec& t)
     fail(t.pos, "PLS-00201: identifier '" + full + "' must be declared");
 }
 
+// TABLE OF t [NOT NULL] [INDEX BY k], VARRAY(n) OF t [NOT NULL].
+PlType Compiler::collectionType(const Decl& d)
+{
+    PlType t;
+    t.kind = PlKind::Table;
+    PlType element = resolveType(d.type);
+    element.notNull = d.notNull;
+    if (element.kind == PlKind::RefCursor)
+        fail(d.type.pos, "PLS-00531: Invalid use of a cursor variable in a record or collection type declaration");
+    t.element = std::make_shared<PlType>(std::move(element));
+    t.name = d.name;
+    if (d.indexed) {
+        t.coll = CollKind::Assoc;
+        PlType it = resolveType(d.indexType);
+        const bool integral = it.kind == PlKind::Number && it.integerOnly;
+        const bool text = it.kind == PlKind::Varchar2 || it.kind == PlKind::Long;
+        if (!integral && !text)
+            fail(d.indexType.pos, "PLS-00315: Implementation restriction: unsupported table index type");
+        t.indexByText = text;
+    } else if (d.limit >= 0) {
+        t.coll = CollKind::Varray;
+        if (d.limit < 1 || d.limit > 2147483647)
+            fail(d.pos, "PLS-00537: A VARRAY must have a positive limit");
+        t.limit = d.limit;
+    } else {
+        t.coll = CollKind::Nested;
+    }
+    return t;
+}
+
+// The identity of a record or collection type declared here: its package's name for a package's types (a caller
+// compiled against the header and the body's own compile agree on it), else one of its own.
+std::string Compiler::typeKeyOf(const std::string& name)
+{
+    static std::atomic<uint64_t> counter { 0 };
+    if (self && level == 0)
+        return self->owner + "." + self->name + "." + name;
+    return "#" + std::to_string(++counter) + "." + name;
+}
+
 PlType Compiler::rowTypeOfQuery(const std::string& query, const Pos& p)
 {
     sql::ParseResult parsed = sql::parse(query);
@@ -224,8 +265,7 @@ void Compiler::declare(const Decl& d, CBlock& out)
         init->type = sym.type;
         if (d.init) {
             init->value = expr(*d.init);
-            if ((init->value->type.kind == PlKind::Boolean) != (sym.type.kind == PlKind::Boolean)
-                && !(isNullLiteral(*d.init) && sym.type.kind == PlKind::Boolean))
+            if (!compatible(sym.type, *init->value, *d.init))
                 fail(d.init->pos, "PLS-00382: expression is of wrong type");
         }
         auto v = var(sym, d.pos);
@@ -332,19 +372,15 @@ void Compiler::declare(const Decl& d, CBlock& out)
         sym.type.kind = PlKind::Record;
         sym.type.record = def;
         sym.type.name = d.name;
+        sym.type.typeKey = typeKeyOf(d.name);
         scope->names.emplace(d.name, sym);
         return;
     }
     case DeclKind::TableType: {
         Sym sym;
         sym.k = Sym::K::Type;
-        sym.type.kind = PlKind::Table;
-        sym.type.element = std::make_shared<PlType>(resolveType(d.type));
-        sym.type.name = d.name;
-        if (!d.indexed)
-            fail(d.pos, "ORA-03001: unimplemented feature: nested tables and varrays");
-        PlType it = resolveType(d.indexType);
-        sym.type.indexByText = it.kind == PlKind::Varchar2;
+        sym.type = collectionType(d);
+        sym.type.typeKey = typeKeyOf(d.name);
         scope->names.emplace(d.name, sym);
         return;
     }

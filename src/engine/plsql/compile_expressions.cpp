@@ -160,6 +160,14 @@ CExprPtr Compiler::expr(const Expr& e)
         n->r = expr(*e.right);
         if ((n->l->type.kind == PlKind::Boolean) != (n->r->type.kind == PlKind::Boolean))
             fail(e.pos, "PLS-00306: wrong number or types of arguments in call to '" + e.op + "'");
+        // Nested tables compare for equality as multisets; other collections, records and cursors not at all.
+        const bool lc = !n->l->type.isScalar(), rc = !n->r->type.isScalar();
+        if (lc || rc) {
+            const bool nested = n->l->type.kind == PlKind::Table && n->l->type.coll == CollKind::Nested
+                && n->r->type.kind == PlKind::Table && n->l->type.typeKey == n->r->type.typeKey;
+            if (!nested || (e.op != "=" && e.op != "<>"))
+                fail(e.pos, "PLS-00306: wrong number or types of arguments in call to '" + e.op + "'");
+        }
         return n;
     }
     case ExprKind::Logical: {
@@ -575,6 +583,144 @@ CExprPtr Compiler::nativeCall(const NativePackage& pkg, const NamePart& routine,
     fail(p, "PLS-00306: wrong number or types of arguments in call to '" + routine.name + "'");
 }
 
+// t(k): an element of a collection.
+CExprPtr Compiler::element(CExprPtr cur, const NamePart& part)
+{
+    if (cur->type.kind != PlKind::Table || part.args.size() != 1 || !part.args[0].name.empty())
+        fail(part.pos, "PLS-00222: no function with name '" + part.name + "' exists in this scope");
+    auto el = std::make_unique<CElement>();
+    el->pos = part.pos;
+    el->type = *cur->type.element;
+    el->key = expr(*part.args[0].value);
+    if (el->key->type.kind == PlKind::Boolean || !el->key->type.isScalar())
+        fail(part.args[0].value->pos, "PLS-00382: expression is of wrong type");
+    el->assignable = cur->assignable;
+    el->base = std::move(cur);
+    return el;
+}
+
+// type(e1, e2, ...): a new nested table or VARRAY.
+CExprPtr Compiler::constructor(const PlType& type, const NamePart& part)
+{
+    auto n = std::make_unique<CConstructor>();
+    n->pos = part.pos;
+    n->type = type;
+    for (const Arg& a : part.args) {
+        if (!a.name.empty())
+            fail(part.pos, "PLS-00306: wrong number or types of arguments in call to '" + part.name + "'");
+        CExprPtr v = expr(*a.value);
+        if (!compatible(*type.element, *v, *a.value))
+            fail(a.value->pos, "PLS-00306: wrong number or types of arguments in call to '" + part.name + "'");
+        n->args.push_back(std::move(v));
+    }
+    return n;
+}
+
+// Whether a value of `value`'s type may be assigned to a variable of type `to` (PLS-00382 otherwise): scalars of
+// the same family of BOOLEAN or not, records to records, and collections only of the same declared type. The NULL
+// literal goes anywhere but an associative array.
+bool Compiler::compatible(const PlType& to, const CExpr& value, const Expr& valueExpr) const
+{
+    const PlType& from = value.type;
+    if (isNullLiteral(valueExpr))
+        return to.isScalar() || to.isDenseCollection();
+    if ((to.kind == PlKind::Boolean) != (from.kind == PlKind::Boolean))
+        return false;
+    if ((to.kind == PlKind::Record) != (from.kind == PlKind::Record))
+        return false;
+    if ((to.kind == PlKind::Table) != (from.kind == PlKind::Table))
+        return false;
+    if (to.kind == PlKind::Table && !to.typeKey.empty() && !from.typeKey.empty() && to.typeKey != from.typeKey)
+        return false;
+    return true;
+}
+
+// What follows a variable, element or call in a name: record fields, subscripts of collections they hold, and a
+// collection's methods.
+CExprPtr Compiler::components(CExprPtr cur, const std::vector<NamePart>& parts, size_t i, bool asStatement)
+{
+    for (; i < parts.size(); ++i) {
+        const NamePart& part = parts[i];
+        if (cur->type.kind == PlKind::Record && cur->type.record) {
+            int idx = cur->type.record->find(part.name);
+            if (idx < 0)
+                fail(part.pos, "PLS-00302: component '" + part.name + "' must be declared");
+            auto f = std::make_unique<CField>();
+            f->pos = part.pos;
+            f->type = cur->type.record->types[static_cast<size_t>(idx)];
+            f->index = idx;
+            f->assignable = cur->assignable;
+            f->base = std::move(cur);
+            cur = std::move(f);
+            if (part.hasArgs)
+                cur = element(std::move(cur), part);
+            continue;
+        }
+        if (cur->type.kind == PlKind::Table) {
+            cur = collectionMethod(std::move(cur), part, asStatement && i + 1 == parts.size());
+            continue;
+        }
+        fail(part.pos, "PLS-00302: component '" + part.name + "' must be declared");
+    }
+    return cur;
+}
+
+// t.COUNT, t.NEXT(k) ... and, as statements, t.EXTEND, t.TRIM, t.DELETE.
+CExprPtr Compiler::collectionMethod(CExprPtr cur, const NamePart& part, bool asStatement)
+{
+    struct Method {
+        const char* name;
+        size_t minArgs, maxArgs;
+        bool procedure;
+    };
+    static const Method methods[] = { { "COUNT", 0, 0, false }, { "LIMIT", 0, 0, false }, { "FIRST", 0, 0, false },
+        { "LAST", 0, 0, false }, { "NEXT", 1, 1, false }, { "PRIOR", 1, 1, false }, { "EXISTS", 1, 1, false },
+        { "EXTEND", 0, 2, true }, { "TRIM", 0, 1, true }, { "DELETE", 0, 2, true } };
+    const Method* m = nullptr;
+    for (const Method& x : methods)
+        if (part.name == x.name)
+            m = &x;
+    if (!m)
+        fail(part.pos, "PLS-00302: component '" + part.name + "' must be declared");
+    const PlType& t = cur->type;
+    auto wrong
+        = [&] { fail(part.pos, "PLS-00306: wrong number or types of arguments in call to '" + part.name + "'"); };
+    if (part.args.size() < m->minArgs || part.args.size() > m->maxArgs)
+        wrong();
+    for (const Arg& a : part.args)
+        if (!a.name.empty())
+            wrong();
+    if (m->procedure) {
+        if (!asStatement)
+            fail(part.pos, "PLS-00222: no function with name '" + part.name + "' exists in this scope");
+        const bool assoc = !t.isDenseCollection();
+        if ((assoc && part.name != "DELETE")
+            || (t.coll == CollKind::Varray && part.name == "DELETE" && !part.args.empty()))
+            wrong();
+        if (!cur->assignable)
+            fail(part.pos, "PLS-00363: expression '" + part.name + "' cannot be used as an assignment target");
+        auto n = std::make_unique<CCollectionProcedure>();
+        n->pos = part.pos;
+        n->method = part.name;
+        for (const Arg& a : part.args)
+            n->args.push_back(expr(*a.value));
+        n->base = std::move(cur);
+        return n;
+    }
+    if (asStatement)
+        fail(part.pos, "PLS-00221: '" + part.name + "' is not a procedure or is undefined");
+    auto n = std::make_unique<CTableMethod>();
+    n->pos = part.pos;
+    n->method = part.name;
+    if (!part.args.empty())
+        n->arg = expr(*part.args[0].value);
+    n->type = part.name == "EXISTS"                                     ? PlType::boolean()
+        : t.indexByText && part.name != "COUNT" && part.name != "LIMIT" ? PlType::varchar2(32767)
+                                                                        : PlType::integer();
+    n->base = std::move(cur);
+    return n;
+}
+
 CExprPtr Compiler::name(const Expr& e, bool asStatement)
 {
     const auto& parts = e.parts;
@@ -607,17 +753,8 @@ CExprPtr Compiler::name(const Expr& e, bool asStatement)
             cur = callOf(*sym, head, head.pos, asStatement && i == parts.size());
         } else if (sym->k == Sym::K::Var) {
             cur = var(*sym, head.pos);
-            if (head.hasArgs) {
-                if (cur->type.kind != PlKind::Table || head.args.size() != 1)
-                    fail(head.pos, "PLS-00222: no function with name '" + head.name + "' exists in this scope");
-                auto el = std::make_unique<CElement>();
-                el->pos = head.pos;
-                el->type = *cur->type.element;
-                el->key = expr(*head.args[0].value);
-                el->assignable = cur->assignable;
-                el->base = std::move(cur);
-                cur = std::move(el);
-            }
+            if (head.hasArgs)
+                cur = element(std::move(cur), head);
         } else if (sym->k == Sym::K::Cursor) {
             fail(head.pos, "PLS-00320: the declaration of the type of this expression is incomplete or malformed");
         } else if (sym->k == Sym::K::Exception) {
@@ -625,62 +762,12 @@ CExprPtr Compiler::name(const Expr& e, bool asStatement)
                 "PLS-00321: expression '" + head.name
                     + "' is inappropriate as the left hand side of an "
                       "assignment statement");
+        } else if (sym->type.isDenseCollection() && head.hasArgs) {
+            cur = constructor(sym->type, head);
         } else {
             fail(head.pos, "PLS-00330: invalid use of type name or subtype name");
         }
-        for (; i < parts.size(); ++i) {
-            const NamePart& part = parts[i];
-            if (cur->type.kind == PlKind::Record && cur->type.record) {
-                int idx = cur->type.record->find(part.name);
-                if (idx < 0)
-                    fail(part.pos, "PLS-00302: component '" + part.name + "' must be declared");
-                auto f = std::make_unique<CField>();
-                f->pos = part.pos;
-                f->type = cur->type.record->types[static_cast<size_t>(idx)];
-                f->index = idx;
-                f->assignable = cur->assignable;
-                f->base = std::move(cur);
-                cur = std::move(f);
-                if (part.hasArgs) {
-                    if (cur->type.kind != PlKind::Table || part.args.size() != 1)
-                        fail(part.pos, "PLS-00222: no function with name '" + part.name + "' exists in this scope");
-                    auto el = std::make_unique<CElement>();
-                    el->pos = part.pos;
-                    el->type = *cur->type.element;
-                    el->key = expr(*part.args[0].value);
-                    el->assignable = cur->assignable;
-                    el->base = std::move(cur);
-                    cur = std::move(el);
-                }
-                continue;
-            }
-            if (cur->type.kind == PlKind::Table) {
-                static const char* const methods[] = { "COUNT", "FIRST", "LAST", "NEXT", "PRIOR", "EXISTS", "DELETE" };
-                bool known = false;
-                for (const char* m : methods)
-                    known = known || part.name == m;
-                if (!known)
-                    fail(part.pos, "PLS-00302: component '" + part.name + "' must be declared");
-                if (part.name == "DELETE")
-                    fail(part.pos, "ORA-03001: unimplemented feature: DELETE of a collection");
-                auto m = std::make_unique<CTableMethod>();
-                m->pos = part.pos;
-                m->method = part.name;
-                bool needsArg = part.name == "NEXT" || part.name == "PRIOR" || part.name == "EXISTS";
-                if (needsArg != (part.args.size() == 1))
-                    fail(part.pos, "PLS-00306: wrong number or types of arguments in call to '" + part.name + "'");
-                if (needsArg)
-                    m->arg = expr(*part.args[0].value);
-                m->type = part.name == "EXISTS"                     ? PlType::boolean()
-                    : cur->type.indexByText && part.name != "COUNT" ? PlType::varchar2(32767)
-                                                                    : PlType::integer();
-                m->base = std::move(cur);
-                cur = std::move(m);
-                continue;
-            }
-            fail(part.pos, "PLS-00302: component '" + part.name + "' must be declared");
-        }
-        return cur;
+        return components(std::move(cur), parts, i, asStatement);
     }
     if (parts.size() == 1) {
         const std::string& n = first.name;

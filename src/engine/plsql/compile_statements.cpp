@@ -17,17 +17,133 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <map>
 
 namespace engine::plsql {
 
 // ---- SQL
 
+// The block's values an embedded statement names that are no plain variables: elements of collections (l(i),
+// l(i).field, r.list(i)) anywhere, and whole records as a row (INSERT ... VALUES r, UPDATE ... SET ROW = r). Each
+// becomes a name the statement takes as a bind (PLSQL$En); the edits replace their text.
+std::vector<SqlEdit> Compiler::blockValuesIn(int begin, int end, int intoBegin, int intoEnd, EmbeddedSql& es)
+{
+    std::vector<SqlEdit> edits;
+    std::string span(text.substr(static_cast<size_t>(begin), static_cast<size_t>(end - begin)));
+    sql::LexResult lx = sql::tokenize(span);
+    std::vector<sql::Token> tk;
+    for (auto& x : lx.tokens)
+        if (x.kind != sql::TokenKind::Comment && x.kind != sql::TokenKind::End)
+            tk.push_back(x);
+    auto inInto = [&](const sql::Token& x) {
+        return intoBegin >= 0 && begin + x.offset >= intoBegin && begin + x.offset < intoEnd;
+    };
+    auto isName = [](const sql::Token& x) {
+        return x.kind == sql::TokenKind::Identifier || x.kind == sql::TokenKind::QuotedIdentifier;
+    };
+    // Registers a value of the block as a name of the statement.
+    auto bindValue = [&](CExprPtr v) {
+        std::string name = "PLSQL$E" + std::to_string(es.externals.size() + 1);
+        types::ExprType t = sqlTypeOf(v->type);
+        es.byKey[name] = { name, t };
+        es.externals.emplace_back(name, std::move(v));
+        return name;
+    };
+    // The fields of a record value as a list of names of the statement.
+    auto recordFields = [&](const Expr& e) {
+        std::vector<std::string> names;
+        CExprPtr whole = expr(e);
+        for (size_t f = 0; f < whole->type.record->types.size(); ++f) {
+            CExprPtr rec = expr(e);
+            auto field = std::make_unique<CField>();
+            field->pos = e.pos;
+            field->type = rec->type.record->types[f];
+            field->index = static_cast<int>(f);
+            field->base = std::move(rec);
+            names.push_back(bindValue(std::move(field)));
+        }
+        return names;
+    };
+    size_t skipUntil = 0;
+    for (size_t i = 0; i < tk.size(); ++i) {
+        const sql::Token& x = tk[i];
+        if (x.offset < static_cast<int>(skipUntil) || inInto(x) || !isName(x))
+            continue;
+        if (i > 0 && (tk[i - 1].kind == sql::TokenKind::Dot || tk[i - 1].kind == sql::TokenKind::Bind))
+            continue;
+        // INSERT ... VALUES record
+        const bool afterValues = i > 0 && tk[i - 1].isWord("VALUES");
+        // UPDATE ... SET ROW = record
+        const bool setRow = x.isWord("ROW") && i > 0 && tk[i - 1].isWord("SET") && i + 2 < tk.size()
+            && tk[i + 1].kind == sql::TokenKind::Eq;
+        if (setRow) {
+            auto parsed = parseExpressionAt(text, begin + tk[i + 2].offset);
+            if (!parsed)
+                continue;
+            CExprPtr rec = expr(*parsed->expr);
+            if (rec->type.kind != PlKind::Record || !rec->type.record)
+                fail(pos(begin + tk[i + 2].offset), "PLS-00382: expression is of wrong type");
+            size_t u = 0;
+            while (u < i && !tk[u].isWord("UPDATE"))
+                ++u;
+            std::string table;
+            for (size_t j = u + 1; j < i && !tk[j].isWord("SET"); ++j)
+                table += span.substr(
+                             static_cast<size_t>(tk[j].offset), static_cast<size_t>(tk[j].endOffset - tk[j].offset))
+                    + " ";
+            PlType row = rowTypeOfQuery("SELECT * FROM " + table, pos(begin + x.offset));
+            std::vector<std::string> names = recordFields(*parsed->expr);
+            if (names.size() != row.record->names.size())
+                fail(pos(begin + tk[i + 2].offset),
+                    names.size() > row.record->names.size() ? "PL/SQL: ORA-00913: too many values"
+                                                            : "PL/SQL: ORA-00947: not enough values");
+            std::string list;
+            for (size_t f = 0; f < names.size(); ++f)
+                list += (f ? ", \"" : "\"") + row.record->names[f] + "\" = " + names[f];
+            edits.push_back({ static_cast<size_t>(x.offset), static_cast<size_t>(parsed->end - begin), list });
+            skipUntil = static_cast<size_t>(parsed->end - begin);
+            continue;
+        }
+        size_t j = i;
+        std::vector<std::string> chain { x.text };
+        while (j + 2 < tk.size() && tk[j + 1].kind == sql::TokenKind::Dot && isName(tk[j + 2])) {
+            chain.push_back(tk[j + 2].text);
+            j += 2;
+        }
+        const bool subscripted = j + 1 < tk.size() && tk[j + 1].kind == sql::TokenKind::LParen;
+        if (!subscripted && !afterValues)
+            continue;
+        CExprPtr v = tryVariable(chain, pos(begin + x.offset));
+        if (!v || (subscripted && v->type.kind != PlKind::Table) || (!subscripted && v->type.kind != PlKind::Record))
+            continue;
+        auto parsed = parseExpressionAt(text, begin + x.offset);
+        if (!parsed)
+            continue;
+        CExprPtr value = expr(*parsed->expr);
+        std::string replacement;
+        if (value->type.kind == PlKind::Record && afterValues) {
+            std::vector<std::string> names = recordFields(*parsed->expr);
+            for (size_t f = 0; f < names.size(); ++f)
+                replacement += (f ? ", " : "(") + names[f];
+            replacement += ")";
+        } else if (value->type.isScalar() && value->type.kind != PlKind::Boolean) {
+            replacement = bindValue(std::move(value));
+        } else {
+            fail(pos(begin + x.offset), "PLS-00382: expression is of wrong type");
+        }
+        edits.push_back({ static_cast<size_t>(x.offset), static_cast<size_t>(parsed->end - begin), replacement });
+        skipUntil = static_cast<size_t>(parsed->end - begin);
+    }
+    return edits;
+}
+
 std::unique_ptr<EmbeddedSql> Compiler::embedded(
     int begin, int end, int intoBegin, int intoEnd, size_t returning, const Pos& stmtPos, bool forUpdateRowid)
 {
     auto es = std::make_unique<EmbeddedSql>();
     std::string t(text.substr(static_cast<size_t>(begin), static_cast<size_t>(end - begin)));
+    std::vector<SqlEdit> edits = blockValuesIn(begin, end, intoBegin, intoEnd, *es);
     if (intoBegin >= 0) {
         size_t a = static_cast<size_t>(intoBegin - begin), b = static_cast<size_t>(intoEnd - begin);
         if (returning > 0) {
@@ -37,13 +153,18 @@ std::unique_ptr<EmbeddedSql> Compiler::embedded(
                 es->returningBinds.push_back(name);
                 list += (i ? ", :" : " INTO :") + name;
             }
-            t = t.substr(0, a) + list + t.substr(b);
+            edits.push_back({ a, b, list });
         } else {
-            for (size_t i = a; i < b; ++i)
-                if (t[i] != '\n')
-                    t[i] = ' ';
+            std::string blank = t.substr(a, b - a);
+            for (char& ch : blank)
+                if (ch != '\n')
+                    ch = ' ';
+            edits.push_back({ a, b, blank });
         }
     }
+    std::sort(edits.begin(), edits.end(), [](const SqlEdit& x, const SqlEdit& y) { return x.begin > y.begin; });
+    for (const SqlEdit& ed : edits)
+        t.replace(ed.begin, ed.end - ed.begin, ed.text);
     // WHERE CURRENT OF c: the row the cursor fetched last, by its ROWID.
     const CursorDecl* currentOf = nullptr;
     CExprPtr currentOfVar;
@@ -265,10 +386,7 @@ CStmtPtr Compiler::statement(const Stmt& s)
         auto n = std::make_unique<SAssign>();
         n->target = target(*s.target);
         n->value = expr(*s.value);
-        if (((n->target->type.kind == PlKind::Boolean) != (n->value->type.kind == PlKind::Boolean)
-                && !(isNullLiteral(*s.value) && n->target->type.kind == PlKind::Boolean))
-            || (n->target->type.kind == PlKind::Record) != (n->value->type.kind == PlKind::Record)
-            || (n->target->type.kind == PlKind::Table) != (n->value->type.kind == PlKind::Table))
+        if (!compatible(n->target->type, *n->value, *s.value))
             fail(s.value->pos, "PLS-00382: expression is of wrong type");
         return n;
     }
@@ -289,7 +407,7 @@ CStmtPtr Compiler::statement(const Stmt& s)
         n->call = name(e, true);
         if (n->call->type.kind != PlKind::Varchar2 || dynamic_cast<CCall*>(n->call.get()) == nullptr) {
             if (!dynamic_cast<CCall*>(n->call.get()) && !dynamic_cast<CNativeCall*>(n->call.get())
-                && !dynamic_cast<CStoredCall*>(n->call.get()))
+                && !dynamic_cast<CStoredCall*>(n->call.get()) && !dynamic_cast<CCollectionProcedure*>(n->call.get()))
                 fail(e.pos, "PLS-00221: '" + e.parts.back().name + "' is not a procedure or is undefined");
         }
         return n;

@@ -159,42 +159,20 @@ CExprPtr Compiler::member(
         v->pos = part.pos;
         v->assignable = !sym.constant;
         cur = std::move(v);
-        if (part.hasArgs) {
-            if (cur->type.kind != PlKind::Table || part.args.size() != 1)
-                fail(part.pos, "PLS-00222: no function with name '" + part.name + "' exists in this scope");
-            auto el = std::make_unique<CElement>();
-            el->pos = part.pos;
-            el->type = *cur->type.element;
-            el->key = expr(*part.args[0].value);
-            el->assignable = cur->assignable;
-            el->base = std::move(cur);
-            cur = std::move(el);
-        }
+        if (part.hasArgs)
+            cur = element(std::move(cur), part);
     } else if (sym.k == Sym::K::Exception) {
         fail(part.pos,
             "PLS-00321: expression '" + part.name
                 + "' is inappropriate as the left hand side of an assignment statement");
     } else if (sym.k == Sym::K::Cursor) {
         fail(part.pos, "ORA-03001: unimplemented feature: a package's cursor used from another unit");
+    } else if (sym.type.isDenseCollection() && part.hasArgs) {
+        cur = constructor(sym.type, part);
     } else {
         fail(part.pos, "PLS-00330: invalid use of type name or subtype name");
     }
-    for (++i; i < parts.size(); ++i) {
-        const NamePart& field = parts[i];
-        if (cur->type.kind != PlKind::Record || !cur->type.record || field.hasArgs)
-            fail(field.pos, "PLS-00302: component '" + field.name + "' must be declared");
-        int idx = cur->type.record->find(field.name);
-        if (idx < 0)
-            fail(field.pos, "PLS-00302: component '" + field.name + "' must be declared");
-        auto f = std::make_unique<CField>();
-        f->pos = field.pos;
-        f->type = cur->type.record->types[static_cast<size_t>(idx)];
-        f->index = idx;
-        f->assignable = cur->assignable;
-        f->base = std::move(cur);
-        cur = std::move(f);
-    }
-    return cur;
+    return components(std::move(cur), parts, i + 1, asStatement);
 }
 
 CompileOutput compileBlock(SessionState& s, std::string_view text, const Unit& unit, const std::vector<Bind>& binds)

@@ -19,6 +19,12 @@
 
 namespace engine::plsql {
 
+// A change of an embedded statement's text: [begin, end) of the statement becomes `text`.
+struct SqlEdit {
+    size_t begin = 0, end = 0;
+    std::string text;
+};
+
 struct Fail {
     CompileError error;
 };
@@ -206,6 +212,8 @@ public:
     // ---- types
     PlType resolveType(const TypeSpec& t);
     PlType rowTypeOfQuery(const std::string& query, const Pos& p);
+    PlType collectionType(const Decl& d);
+    std::string typeKeyOf(const std::string& name);
 
     // ---- expressions
     CExprPtr expr(const Expr& e);
@@ -214,6 +222,11 @@ public:
     CExprPtr sqlExpr(const Expr& e);
     CExprPtr sqlWith(const std::string& exprText, std::vector<CExprPtr> args, const Expr& e);
     CExprPtr target(const Expr& e);
+    CExprPtr element(CExprPtr cur, const NamePart& part);
+    CExprPtr constructor(const PlType& type, const NamePart& part);
+    CExprPtr components(CExprPtr cur, const std::vector<NamePart>& parts, size_t i, bool asStatement);
+    CExprPtr collectionMethod(CExprPtr cur, const NamePart& part, bool asStatement);
+    bool compatible(const PlType& to, const CExpr& value, const Expr& valueExpr) const;
     CExprPtr tryVariable(const std::vector<std::string>& parts, const Pos& p);
     CExprPtr callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement, int64_t storedUnit = 0);
     CExprPtr storedName(const Expr& e, bool asStatement);
@@ -224,6 +237,7 @@ public:
     CursorCall cursorCall(const NamePart& part, const CursorDecl& cd);
 
     // ---- SQL
+    std::vector<SqlEdit> blockValuesIn(int begin, int end, int intoBegin, int intoEnd, EmbeddedSql& es);
     std::unique_ptr<EmbeddedSql> embedded(int begin, int end, int intoBegin, int intoEnd, size_t returning,
         const Pos& stmtPos, bool forUpdateRowid = false);
 

@@ -13,18 +13,6 @@
 
 namespace engine::plsql {
 
-TableKey tableKey(const Val& k, const PlType& tableType, Ctx& c)
-{
-    if (k.v.isNull())
-        throw plError(6502, "PL/SQL: numeric or value error: NULL index table key value");
-    if (tableType.indexByText)
-        return textOf(k.v, c.s);
-    fn::NumberValue n = numberOf(k.v);
-    if (!n.isInteger)
-        n = fn::roundNumber(n, 0);
-    return n.integer;
-}
-
 Val boolVal(int b) // -1 null
 {
     Val v;
@@ -108,6 +96,10 @@ Val CConcat::eval(Ctx& c) const
 
 Val CCompare::eval(Ctx& c) const
 {
+    if (l->type.kind == PlKind::Table) {
+        int eq = collectionsEqual(l->eval(c), r->eval(c), l->type, c);
+        return boolVal(eq < 0 ? -1 : (eq == 1) == (op == "="));
+    }
     Val a = l->eval(c), b = r->eval(c);
     if (a.v.isNull() || b.v.isNull())
         return boolVal(-1);
@@ -318,34 +310,31 @@ Val CCurrentRowid::eval(Ctx& c) const
 Val CTableMethod::eval(Ctx& c) const
 {
     Val b = base->eval(c);
-    static const std::map<TableKey, Val> none;
-    const auto& m = b.c ? b.c->elements : none;
-    auto keyVal = [](const TableKey& k) {
-        if (std::holds_alternative<int64_t>(k))
-            return Value::fromInt(std::get<int64_t>(k));
-        return Value::fromText(std::get<std::string>(k));
-    };
-    if (method == "COUNT")
-        return Val { Value::fromInt(static_cast<int64_t>(m.size())), nullptr };
-    if (method == "FIRST")
-        return m.empty() ? Val {} : Val { keyVal(m.begin()->first), nullptr };
-    if (method == "LAST")
-        return m.empty() ? Val {} : Val { keyVal(m.rbegin()->first), nullptr };
+    if (!arg)
+        return collectionFunction(b, base->type, method, nullptr, c);
     Val a = arg->eval(c);
-    if (a.v.isNull())
-        return method == "EXISTS" ? boolVal(0) : Val {};
-    TableKey k = tableKey(a, base->type, c);
-    if (method == "EXISTS")
-        return boolVal(m.count(k) ? 1 : 0);
-    if (method == "NEXT") {
-        auto it = m.upper_bound(k);
-        return it == m.end() ? Val {} : Val { keyVal(it->first), nullptr };
-    }
-    auto it = m.lower_bound(k);
-    if (it == m.begin())
-        return {};
-    --it;
-    return Val { keyVal(it->first), nullptr };
+    return collectionFunction(b, base->type, method, &a, c);
+}
+
+Val CCollectionProcedure::eval(Ctx& c) const
+{
+    std::vector<Val> values;
+    for (const auto& a : args)
+        values.push_back(a->eval(c));
+    Val* b = base->ref(c);
+    if (!b)
+        throw valueError("");
+    collectionProcedure(*b, base->type, method, values, c);
+    return {};
+}
+
+Val CConstructor::eval(Ctx& c) const
+{
+    std::vector<Val> values;
+    values.reserve(args.size());
+    for (const auto& a : args)
+        values.push_back(a->eval(c));
+    return constructCollection(type, values, c);
 }
 
 Val CCall::eval(Ctx& c) const

@@ -2,6 +2,7 @@
 // logic, cursor attributes, calls, and expressions the SQL engine evaluates.
 #pragma once
 
+#include "engine/plsql/collections.h"
 #include "engine/plsql/interpreter.h"
 #include "engine/plsql/native.h"
 #include "engine/plsql/values.h"
@@ -54,8 +55,7 @@ struct CField : CExpr {
     }
 };
 
-TableKey tableKey(const Val& k, const PlType& tableType, Ctx& c);
-
+// An element of a collection: t(k).
 struct CElement : CExpr {
     CExprPtr base;
     CExprPtr key;
@@ -64,24 +64,12 @@ struct CElement : CExpr {
         Val* b = base->ref(c);
         if (!b)
             return nullptr;
-        if (!b->c)
-            *b = initialValue(base->type);
-        TableKey k = tableKey(key->eval(c), base->type, c);
-        auto it = b->c->elements.find(k);
-        if (it == b->c->elements.end())
-            it = b->c->elements.emplace(k, initialValue(type)).first;
-        return &it->second;
+        return writeElement(*b, base->type, key->eval(c), c);
     }
     Val eval(Ctx& c) const override
     {
         Val b = base->eval(c);
-        TableKey k = tableKey(key->eval(c), base->type, c);
-        if (b.c) {
-            auto it = b.c->elements.find(k);
-            if (it != b.c->elements.end())
-                return it->second;
-        }
-        throw plError(1403, "no data found");
+        return readElement(b, base->type, key->eval(c), c);
     }
 };
 
@@ -190,10 +178,25 @@ struct CCurrentRowid : CExpr {
     Val eval(Ctx& c) const override;
 };
 
+// A function of a collection: COUNT, LIMIT, FIRST, LAST, NEXT(k), PRIOR(k), EXISTS(k).
 struct CTableMethod : CExpr {
     CExprPtr base;
     std::string method;
     CExprPtr arg;
+    Val eval(Ctx& c) const override;
+};
+
+// A procedure of a collection, called as a statement: EXTEND, TRIM, DELETE.
+struct CCollectionProcedure : CExpr {
+    CExprPtr base;
+    std::string method;
+    std::vector<CExprPtr> args;
+    Val eval(Ctx& c) const override;
+};
+
+// A nested table's or VARRAY's constructor: type(e1, e2, ...).
+struct CConstructor : CExpr {
+    std::vector<CExprPtr> args;
     Val eval(Ctx& c) const override;
 };
 

@@ -27,8 +27,8 @@ Val initialValue(const PlType& t)
         v.c = std::make_shared<Composite>();
         for (const PlType& f : t.record->types)
             v.c->fields.push_back(initialValue(f));
-    } else if (t.kind == PlKind::Table) {
-        v.c = std::make_shared<Composite>();
+    } else if (t.kind == PlKind::Table && !t.isDenseCollection()) {
+        v.c = std::make_shared<Composite>(); // a nested table or VARRAY starts atomically NULL
     }
     return v;
 }

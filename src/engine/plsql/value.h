@@ -36,7 +36,9 @@ using TableKey = std::variant<int64_t, std::string>;
 
 struct Composite {
     std::vector<Val> fields; // record
-    std::map<TableKey, Val> elements; // index-by table
+    std::map<TableKey, Val> elements; // collection: the elements that exist
+    // A nested table's or VARRAY's size as EXTEND and TRIM see it: elements DELETE removed leave their places.
+    int64_t size = 0;
     std::shared_ptr<OpenCursor> cursor; // REF CURSOR variable or explicit cursor
     bool atomicallyNull = false;
 };

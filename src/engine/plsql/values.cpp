@@ -25,6 +25,7 @@ Val copyVal(const Val& v)
     }
     r.c = std::make_shared<Composite>();
     r.c->atomicallyNull = v.c->atomicallyNull;
+    r.c->size = v.c->size;
     r.c->cursor = v.c->cursor;
     r.c->fields.reserve(v.c->fields.size());
     for (const Val& f : v.c->fields)
