@@ -364,8 +364,11 @@ void returnStored(SessionState& s, const bind::BoundStatement& b, std::vector<Bi
         return;
     for (size_t i = 0; i < b.returning.size(); ++i)
         for (Bind& bd : binds)
-            if (bd.name == b.returning[i].bindName)
+            if (bd.name == b.returning[i].bindName) {
                 readColumn(q.get(), static_cast<int>(i), b.returning[i].column.type, bd.value);
+                if (bd.returnAll && !bd.values.empty())
+                    bd.values.back() = bd.value;
+            }
 }
 
 } // namespace

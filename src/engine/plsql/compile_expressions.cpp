@@ -2,6 +2,7 @@
 // subprograms, functions of SQL, cursor references and assignment targets.
 #include "engine/catalog/catalog.h"
 #include "engine/exec/executor.h"
+#include "engine/plsql/bulk.h"
 #include "engine/plsql/compiler_impl.h"
 #include "engine/plsql/expr_nodes.h"
 #include "engine/plsql/interpreter.h"
@@ -232,6 +233,19 @@ CExprPtr Compiler::expr(const Expr& e)
         return n;
     }
     case ExprKind::Attribute: {
+        if (e.sqlCursor && (e.attribute == "BULK_ROWCOUNT" || e.attribute == "BULK_EXCEPTIONS")) {
+            auto n = node<CBulkAttribute>(e, PlType::integer());
+            n->exceptions = e.attribute == "BULK_EXCEPTIONS";
+            n->member = e.attributeMember;
+            const bool wantsArg = !n->exceptions || n->member != "COUNT";
+            if (wantsArg != (e.attributeArg != nullptr)
+                || (n->exceptions && n->member != "COUNT" && n->member != "ERROR_INDEX" && n->member != "ERROR_CODE")
+                || (!n->exceptions && !n->member.empty()))
+                fail(e.pos, "PLS-00306: wrong number or types of arguments in call to '" + e.attribute + "'");
+            if (e.attributeArg)
+                n->arg = expr(*e.attributeArg);
+            return n;
+        }
         auto n = node<CCursorAttr>(e, PlType::boolean());
         n->attr = e.attribute;
         if (e.attribute != "FOUND" && e.attribute != "NOTFOUND" && e.attribute != "ISOPEN" && e.attribute != "ROWCOUNT"

@@ -2,6 +2,7 @@
 // and bound once with the block's names as binds.
 #include "engine/catalog/catalog.h"
 #include "engine/exec/executor.h"
+#include "engine/plsql/bulk.h"
 #include "engine/plsql/compiler_impl.h"
 #include "engine/plsql/expr_nodes.h"
 #include "engine/plsql/interpreter.h"
@@ -377,6 +378,64 @@ CStmtPtr Compiler::loop(const Stmt& s)
     fail(s.pos, "PLS-00103");
 }
 
+// How many columns an INTO list takes: one record's fields, or one per target; for BULK COLLECT each target must be
+// a collection (a collection of records alone takes the fields of its records).
+size_t Compiler::intoWidth(const std::vector<CExprPtr>& into, bool bulk, const Pos& at)
+{
+    for (const auto& t : into)
+        if ((t->type.kind == PlKind::Table) != bulk)
+            fail(at,
+                bulk ? "PLS-00497: cannot mix between single row and multi-row (BULK) in INTO list"
+                     : "PLS-00382: expression is of wrong type");
+    if (into.size() != 1)
+        return into.size();
+    const PlType& one = bulk ? *into[0]->type.element : into[0]->type;
+    return one.kind == PlKind::Record && one.record ? one.record->types.size() : 1;
+}
+
+// FORALL i IN lo .. hi | INDICES OF c [BETWEEN lo AND hi] | VALUES OF c [SAVE EXCEPTIONS] statement.
+CStmtPtr Compiler::forAll(const Stmt& s)
+{
+    auto n = std::make_unique<SForAll>();
+    n->kind = s.forAllKind;
+    n->saveExceptions = s.saveExceptions;
+    auto integral = [&](const Expr& e) {
+        CExprPtr v = expr(e);
+        if (v->type.kind == PlKind::Boolean || !v->type.isScalar())
+            fail(e.pos, "PLS-00382: expression is of wrong type");
+        return v;
+    };
+    if (s.lower) {
+        n->lower = integral(*s.lower);
+        n->upper = integral(*s.upper);
+    }
+    if (s.value) {
+        n->collection = expr(*s.value);
+        const PlType& t = n->collection->type;
+        if (t.kind != PlKind::Table || t.indexByText
+            || (s.forAllKind == Stmt::ForAllKind::Values && t.element->kind != PlKind::Number))
+            fail(s.value->pos, "PLS-00667: Element type of associative array should be pls_integer");
+    }
+    push();
+    Sym sym;
+    sym.k = Sym::K::Var;
+    sym.type = PlType::integer();
+    sym.level = level;
+    sym.slot = alloc();
+    sym.constant = true;
+    scope->names.emplace(s.loopVar, sym);
+    n->var = var(sym, s.loopVarPos);
+    try {
+        n->body = statement(*s.body[0]);
+        n->body->line = s.body[0]->pos.line;
+    } catch (...) {
+        pop();
+        throw;
+    }
+    pop();
+    return n;
+}
+
 CStmtPtr Compiler::statement(const Stmt& s)
 {
     switch (s.kind) {
@@ -510,8 +569,6 @@ CStmtPtr Compiler::statement(const Stmt& s)
         return n;
     }
     case StmtKind::Sql: {
-        if (s.bulk)
-            fail(s.pos, "ORA-03001: unimplemented feature: BULK COLLECT");
         if (s.sqlWord == "LOCK" || s.sqlWord == "MERGE") {
             if (s.sqlWord == "MERGE")
                 fail(s.pos, "ORA-03001: unimplemented feature: MERGE");
@@ -530,12 +587,17 @@ CStmtPtr Compiler::statement(const Stmt& s)
         n->isDml = s.sqlWord == "INSERT" || s.sqlWord == "UPDATE" || s.sqlWord == "DELETE" || s.sqlWord == "MERGE";
         for (const Target& t : s.into)
             n->into.push_back(target(*t.expr));
+        n->bulk = s.bulk;
+        const size_t want = intoWidth(n->into, s.bulk, pos(s.intoBegin));
         n->sql = embedded(s.queryBegin, s.queryEnd, s.intoBegin, s.intoEnd, n->isSelect ? 0 : s.into.size(), s.pos);
+        n->sql->returnAll = s.bulk && !n->isSelect;
+        if (s.bulk && !n->isSelect)
+            for (const auto& t : n->into)
+                if (!t->type.element->isScalar())
+                    fail(
+                        pos(s.intoBegin), "PLS-00497: cannot mix between single row and multi-row (BULK) in INTO list");
         if (n->isSelect) {
             const auto& cols = n->sql->entry->bound->columns;
-            bool recordTarget = n->into.size() == 1 && n->into[0]->type.kind == PlKind::Record;
-            size_t want
-                = recordTarget && n->into[0]->type.record ? n->into[0]->type.record->types.size() : n->into.size();
             if (cols.size() > want)
                 fail(pos(s.intoBegin), "PL/SQL: ORA-00913: too many values");
             if (cols.size() < want)
@@ -586,17 +648,20 @@ CStmtPtr Compiler::statement(const Stmt& s)
         return n;
     }
     case StmtKind::Fetch: {
-        if (s.bulk)
-            fail(s.pos, "ORA-03001: unimplemented feature: BULK COLLECT");
         auto n = std::make_unique<SFetch>();
         const CursorDecl* cd = nullptr;
         n->cursorVar = cursorRef(*s.target, &cd);
         for (const Target& t : s.into)
             n->into.push_back(target(*t.expr));
+        n->bulk = s.bulk;
+        if (s.limit) {
+            n->limit = expr(*s.limit);
+            if (n->limit->type.kind != PlKind::Number && n->limit->type.kind != PlKind::Varchar2)
+                fail(s.limit->pos, "PLS-00382: expression is of wrong type");
+        }
+        const size_t want = intoWidth(n->into, s.bulk, s.into.front().expr->pos);
         if (cd && cd->sql) {
             size_t cols = cd->rowType.record ? cd->rowType.record->types.size() : 0;
-            bool rec = n->into.size() == 1 && n->into[0]->type.kind == PlKind::Record;
-            size_t want = rec && n->into[0]->type.record ? n->into[0]->type.record->types.size() : n->into.size();
             if (cols != want)
                 fail(s.pos, "PLS-00394: wrong number of values in the INTO list of a FETCH statement");
         }
@@ -623,6 +688,8 @@ CStmtPtr Compiler::statement(const Stmt& s)
     }
     case StmtKind::Goto:
         fail(s.pos, "ORA-03001: unimplemented feature: GOTO");
+    case StmtKind::ForAll:
+        return forAll(s);
     }
     fail(s.pos, "PLS-00103");
 }

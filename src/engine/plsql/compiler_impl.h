@@ -250,6 +250,8 @@ public:
     std::vector<CStmtPtr> statements(const std::vector<StmtPtr>& list);
     CStmtPtr statement(const Stmt& s);
     CStmtPtr loop(const Stmt& s);
+    CStmtPtr forAll(const Stmt& s);
+    size_t intoWidth(const std::vector<CExprPtr>& into, bool bulk, const Pos& at);
     void handlers(const Block& b, CBlock& out);
 };
 

@@ -2,6 +2,7 @@
 #include "engine/plsql/cursor_statements.h"
 
 #include "engine/exec/executor.h"
+#include "engine/plsql/bulk.h"
 #include "engine/plsql/values.h"
 #include "engine/session/session_state.h"
 #include "engine/sql/lexer.h"
@@ -135,6 +136,25 @@ Flow SFetch::exec(Ctx& c) const
     if (!cv->c || !cv->c->cursor)
         throw plError(1001, "invalid cursor");
     OpenCursor& cur = *cv->c->cursor;
+    if (bulk) {
+        if (!cur.isOpen)
+            throw plError(1001, "invalid cursor");
+        int64_t n = -1;
+        if (limit) {
+            Val lv = limit->eval(c);
+            fn::NumberValue v = lv.v.isNull() ? fn::NumberValue::ofInteger(0) : numberOf(lv.v);
+            v = fn::roundNumber(v, 0);
+            // Oracle wants a positive LIMIT: anything else is INVALID_NUMBER.
+            if (lv.v.isNull() || !v.isInteger || v.integer < 1)
+                throw plError(1722, "invalid number");
+            n = v.integer;
+        }
+        std::vector<const CExpr*> targets;
+        for (const auto& t : into)
+            targets.push_back(t.get());
+        bulkFetch(cur, targets, n, false, c);
+        return Flow::Normal;
+    }
     if (fetchRow(cur, c)) {
         std::vector<const CExpr*> targets;
         for (const auto& t : into)

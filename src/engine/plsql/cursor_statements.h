@@ -55,6 +55,8 @@ private:
 struct SFetch : CStmt {
     CExprPtr cursorVar;
     std::vector<CExprPtr> into;
+    bool bulk = false; // BULK COLLECT INTO [LIMIT n]
+    CExprPtr limit;
     Flow exec(Ctx& c) const override;
 };
 

@@ -7,6 +7,7 @@
 #include "engine/plsql/types.h"
 #include "engine/plsql/value.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,11 @@ struct Ctx {
     std::string exitLabel; // EXIT / CONTINUE of an outer loop
     Val returnValue;
     int depth = 0; // nesting of calls, bounded
+    // The last FORALL: rows each index's statement changed (SQL%BULK_ROWCOUNT), and under SAVE EXCEPTIONS the
+    // iterations that failed with their error codes (SQL%BULK_EXCEPTIONS).
+    std::map<int64_t, int64_t> bulkRowCount;
+    std::vector<std::pair<int64_t, int>> bulkExceptions;
+    int64_t forAllIteration = 0; // inside FORALL: 1, 2, ... for each execution of its statement; 0 outside
 };
 
 enum class Flow { Normal, Exit, Continue, Return };

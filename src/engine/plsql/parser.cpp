@@ -993,6 +993,36 @@ StmtPtr Parser::statement()
             expect(TokenKind::Semicolon, "; for");
             return s;
         }
+        if (w == "FORALL") {
+            advance();
+            s->kind = StmtKind::ForAll;
+            s->loopVarPos = here();
+            s->loopVar = name();
+            expectWord("IN", "in");
+            if (acceptWord("INDICES") || acceptWord("VALUES")) {
+                s->forAllKind = toks[p - 1].text == "INDICES" ? Stmt::ForAllKind::Indices : Stmt::ForAllKind::Values;
+                expectWord("OF", "of");
+                s->value = nameChain();
+                if (s->forAllKind == Stmt::ForAllKind::Indices && acceptWord("BETWEEN")) {
+                    s->lower = additive();
+                    expectWord("AND", "and");
+                    s->upper = additive();
+                }
+            } else {
+                s->lower = additive();
+                expect(TokenKind::DotDot, "..");
+                s->upper = additive();
+            }
+            if (acceptWord("SAVE")) {
+                expectWord("EXCEPTIONS", "exceptions");
+                s->saveExceptions = true;
+            }
+            if (!atWord("INSERT") && !atWord("UPDATE") && !atWord("DELETE") && !atWord("MERGE")
+                && !(atWord("EXECUTE") && peek().isWord("IMMEDIATE")))
+                unexpected("delete execute insert merge update save");
+            s->body.push_back(statement());
+            return s;
+        }
         if (w == "FETCH") {
             advance();
             s->kind = StmtKind::Fetch;
@@ -1003,8 +1033,11 @@ StmtPtr Parser::statement()
             }
             expectWord("INTO", "into bulk");
             intoList(*s);
-            if (acceptWord("LIMIT"))
-                s->value = expr();
+            if (acceptWord("LIMIT")) {
+                if (!s->bulk)
+                    unexpected(";");
+                s->limit = expr();
+            }
             expect(TokenKind::Semicolon, ";");
             return s;
         }
@@ -1461,6 +1494,12 @@ ExprPtr Parser::primary()
             advance();
             e->sqlCursor = true;
             e->attribute = name("<an identifier>");
+            if (accept(TokenKind::LParen)) {
+                e->attributeArg = expr();
+                expect(TokenKind::RParen, ")");
+            }
+            if (accept(TokenKind::Dot))
+                e->attributeMember = name("<an identifier>");
             return finish(std::move(e));
         }
         if (t.text == "DATE" && peek().is(TokenKind::String)) {

@@ -2,6 +2,7 @@
 #include "engine/plsql/statement_nodes.h"
 
 #include "engine/exec/executor.h"
+#include "engine/plsql/bulk.h"
 #include "engine/plsql/expr_nodes.h"
 #include "engine/plsql/sql_functions.h"
 #include "engine/session/session_state.h"
@@ -145,6 +146,20 @@ Flow SSql::exec(Ctx& c) const
         throw plError(14551, "cannot perform a DML operation inside a query");
     std::vector<Bind> binds;
     ExecResult r = sql->run(c, &binds);
+    std::vector<const CExpr*> targets;
+    for (const auto& t : into)
+        targets.push_back(t.get());
+    if (isSelect && bulk) {
+        OpenCursor cur;
+        cur.rows = std::move(r.cursor);
+        cur.columns = cur.rows ? cur.rows->columns() : std::vector<ColumnDesc> {};
+        cur.isOpen = true;
+        int64_t n = bulkFetch(cur, targets, -1, false, c);
+        closeCursor(cur);
+        c.sqlRowCount = n;
+        c.sqlFound = n > 0 ? 1 : 0;
+        return Flow::Normal;
+    }
     if (isSelect) {
         OpenCursor cur;
         cur.rows = std::move(r.cursor);
@@ -156,9 +171,6 @@ Flow SSql::exec(Ctx& c) const
             closeCursor(cur);
             throw plError(1403, "no data found");
         }
-        std::vector<const CExpr*> targets;
-        for (const auto& t : into)
-            targets.push_back(t.get());
         assignRow(cur, targets, c);
         bool more = fetchRow(cur, c);
         closeCursor(cur);
@@ -173,6 +185,16 @@ Flow SSql::exec(Ctx& c) const
     }
     c.sqlRowCount = r.rowsProcessed;
     c.sqlFound = r.rowsProcessed > 0 ? 1 : 0;
+    if (bulk) {
+        // Inside FORALL the rows of every iteration gather in the same collections.
+        std::vector<std::vector<Value>> columns;
+        for (const std::string& name : sql->returningBinds)
+            for (const Bind& b : binds)
+                if (b.name == name)
+                    columns.push_back(b.values);
+        bulkReturn(targets, columns, c.forAllIteration > 1, c);
+        return Flow::Normal;
+    }
     for (size_t i = 0; i < into.size() && i < sql->returningBinds.size(); ++i)
         for (const Bind& b : binds)
             if (b.name == sql->returningBinds[i])

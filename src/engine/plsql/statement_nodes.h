@@ -86,6 +86,7 @@ struct SSql : CStmt {
     std::vector<CExprPtr> into;
     bool isSelect = false;
     bool isDml = false;
+    bool bulk = false; // BULK COLLECT INTO (of a query or of RETURNING)
     Flow exec(Ctx& c) const override;
 };
 
