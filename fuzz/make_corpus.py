@@ -21,7 +21,21 @@ def statements():
         text = open(path, encoding='utf-8').read()
         out += re.findall(r'R"sql\((.*?)\)sql"', text, re.S)
         out += [bytes(s, 'utf-8').decode('unicode_escape') for s in re.findall(r'\{ "((?:[^"\\]|\\.)*)", \d+, \d+ \}', text)]
+    out += PLSQL
     return [s for s in out if s]
+
+
+# PL/SQL blocks with collections and bulk binds, for the PL/SQL front end's target.
+PLSQL = [
+    "DECLARE TYPE t IS TABLE OF NUMBER; TYPE v IS VARRAY(3) OF VARCHAR2(10); TYPE m IS TABLE OF NUMBER INDEX BY "
+    "VARCHAR2(5); a t := t(1, 2); b v; c m; BEGIN a.EXTEND(2, 1); a.TRIM; a.DELETE(1, 2); c('k') := a(a.LAST); "
+    "b := v('x'); END;",
+    "DECLARE TYPE t IS TABLE OF s%ROWTYPE; r t; CURSOR c IS SELECT * FROM s; BEGIN SELECT * BULK COLLECT INTO r "
+    "FROM s; OPEN c; FETCH c BULK COLLECT INTO r LIMIT 10; FORALL i IN 1 .. r.COUNT SAVE EXCEPTIONS INSERT INTO d "
+    "VALUES r(i); EXCEPTION WHEN OTHERS THEN x := SQL%BULK_EXCEPTIONS(1).ERROR_CODE + SQL%BULK_ROWCOUNT(1); END;",
+    "BEGIN FORALL i IN INDICES OF ids BETWEEN 1 AND 5 DELETE FROM d WHERE id = ids(i) RETURNING id BULK COLLECT "
+    "INTO gone; FORALL j IN VALUES OF pick UPDATE d SET ROW = r WHERE id = ids(j); END;",
+]
 
 
 PIECES = ["(", ")", ",", "'", '"', "q'[", "]'", "n'", ":x", ":1", "(+)", "||", "--", "/*", "*/", "/*+", ";", "/",
@@ -30,7 +44,8 @@ PIECES = ["(", ")", ",", "'", '"', "q'[", "]'", "n'", ":x", ":1", "(+)", "||", "
           "like", "escape", "is", "null", "join", "left", "on", "using", "as", "distinct", "count(*)", "date",
           "rowid", "rownum", "level", "nextval", ".", "create", "table", "alter", "drop", "index", "view",
           "constraint", "primary key", "references", "check", "default", "number(", "varchar2(", "grant", "to",
-          "with", "begin", "end;", "@", "=>", "*", "-", "+", "=", "<>", "!=", "1e", ".5", "\x00", "\xff", "\xc3",
+          "with", "begin", "end;", "forall", "bulk collect into", "limit", "save exceptions", "indices of", "values of",
+          "varray(", "index by", "%bulk_rowcount(", ".extend", ".delete(", "set row =", "@", "=>", "*", "-", "+", "=", "<>", "!=", "1e", ".5", "\x00", "\xff", "\xc3",
           "\xc4\x8d", "?", "&", "\t", "\r\n", "x" * 31, "((((", "))))"]
 
 

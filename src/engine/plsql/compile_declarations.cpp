@@ -307,6 +307,10 @@ void Compiler::declare(const Decl& d, CBlock& out)
         return;
     }
     case DeclKind::PragmaOther:
+        // An autonomous transaction needs a transaction of its own, which the engine does not run yet: refused
+        // rather than run as part of its caller's.
+        if (d.name == "AUTONOMOUS_TRANSACTION")
+            fail(d.pos, "ORA-03001: unimplemented feature: PRAGMA AUTONOMOUS_TRANSACTION");
         return;
     case DeclKind::Cursor: {
         cursors.push_back(std::make_unique<CursorDecl>());

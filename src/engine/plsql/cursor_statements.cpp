@@ -3,6 +3,7 @@
 
 #include "engine/exec/executor.h"
 #include "engine/plsql/bulk.h"
+#include "engine/plsql/statement_nodes.h"
 #include "engine/plsql/values.h"
 #include "engine/session/session_state.h"
 #include "engine/sql/lexer.h"
@@ -112,15 +113,15 @@ Flow SOpen::exec(Ctx& c) const
     return Flow::Normal;
 }
 
-std::vector<Bind> SOpen::dynamicBinds(const std::string& text, Ctx& c) const
+std::vector<Bind> SOpen::dynamicBinds(std::string& text, Ctx& c) const
 {
     std::vector<Bind> binds;
-    sql::LexResult lx = sql::tokenize(text);
-    std::vector<std::string> names;
-    for (const sql::Token& t : lx.tokens)
-        if (t.kind == sql::TokenKind::Bind && std::find(names.begin(), names.end(), t.text) == names.end())
-            names.push_back(t.text);
-    for (size_t i = 0; i < names.size() && i < usingArgs.size(); ++i) {
+    std::vector<std::string> names = dynamicPlaceholders(text);
+    if (names.size() < usingArgs.size())
+        throw plError(1006, "bind variable does not exist");
+    if (names.size() > usingArgs.size())
+        throw plError(1008, "not all variables bound");
+    for (size_t i = 0; i < names.size(); ++i) {
         Bind b;
         b.name = names[i];
         b.value = usingArgs[i]->eval(c).v;

@@ -49,7 +49,7 @@ struct SOpen : CStmt {
     Flow exec(Ctx& c) const override;
 
 private:
-    std::vector<Bind> dynamicBinds(const std::string& text, Ctx& c) const;
+    std::vector<Bind> dynamicBinds(std::string& text, Ctx& c) const;
 };
 
 struct SFetch : CStmt {

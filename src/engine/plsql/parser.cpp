@@ -597,7 +597,7 @@ void Parser::declarations(std::vector<Decl>& out, bool package)
                 expect(TokenKind::RParen, ")");
             } else {
                 d.kind = DeclKind::PragmaOther; // SERIALLY_REUSABLE, RESTRICT_REFERENCES, AUTONOMOUS_TRANSACTION
-                name();
+                d.name = name();
                 if (accept(TokenKind::LParen)) {
                     int depth = 1;
                     while (depth > 0 && !at(TokenKind::End)) {

@@ -216,24 +216,64 @@ Flow STransaction::exec(Ctx& c) const
     return Flow::Normal;
 }
 
+std::vector<std::string> dynamicPlaceholders(std::string& text, bool* isBlock)
+{
+    sql::LexResult lx = sql::tokenize(text);
+    std::vector<std::string> names;
+    std::vector<const sql::Token*> places;
+    bool block = false;
+    bool first = true;
+    for (const sql::Token& t : lx.tokens) {
+        if (t.kind == sql::TokenKind::Comment)
+            continue;
+        if (first && (t.isWord("BEGIN") || t.isWord("DECLARE")))
+            block = true;
+        first = false;
+        if (t.kind != sql::TokenKind::Bind)
+            continue;
+        if (block) {
+            // A block's placeholders are bound by name: a repeated one is one argument.
+            if (std::find(names.begin(), names.end(), t.text) == names.end())
+                names.push_back(t.text);
+            continue;
+        }
+        places.push_back(&t);
+    }
+    if (isBlock)
+        *isBlock = block;
+    if (block)
+        return names;
+    // In SQL each place takes the next argument, whatever its name: each gets a name of its own.
+    for (size_t k = 0; k < places.size(); ++k)
+        names.push_back("PLSQL$D" + std::to_string(k + 1));
+    for (size_t k = places.size(); k-- > 0;) {
+        const sql::Token& t = *places[k];
+        text.replace(static_cast<size_t>(t.offset), static_cast<size_t>(t.endOffset - t.offset), ":" + names[k]);
+    }
+    return names;
+}
+
 Flow SExecImmediate::exec(Ctx& c) const
 {
     Val tv = text->eval(c);
     if (tv.v.isNull())
         throw plError(900, "invalid SQL statement");
     std::string sqlText = textOf(tv.v, c.s);
-    sql::LexResult lx = sql::tokenize(sqlText);
-    std::vector<std::string> names;
     bool isBlock = false;
-    for (const sql::Token& t : lx.tokens) {
-        if (t.kind == sql::TokenKind::Comment)
-            continue;
-        if (names.empty() && !isBlock && (t.isWord("BEGIN") || t.isWord("DECLARE")))
-            isBlock = true;
-        if (t.kind == sql::TokenKind::Bind
-            && (!isBlock || std::find(names.begin(), names.end(), t.text) == names.end()))
-            names.push_back(t.text);
-    }
+    std::vector<std::string> names = dynamicPlaceholders(sqlText, &isBlock);
+    if (names.size() < usingArgs.size())
+        throw plError(1006, "bind variable does not exist");
+    // The placeholders after the USING arguments are a DML statement's RETURNING ... INTO targets.
+    const bool isQuery = [&] {
+        sql::LexResult lx = sql::tokenize(sqlText);
+        for (const sql::Token& t : lx.tokens)
+            if (t.kind != sql::TokenKind::Comment)
+                return t.isWord("SELECT") || t.isWord("WITH") || t.kind == sql::TokenKind::LParen;
+        return false;
+    }();
+    const size_t returning = isBlock || isQuery ? 0 : into.size();
+    if (names.size() > usingArgs.size() + returning)
+        throw plError(1008, "not all variables bound");
     std::vector<Bind> binds;
     for (size_t i = 0; i < names.size(); ++i) {
         Bind b;
@@ -244,15 +284,12 @@ Flow SExecImmediate::exec(Ctx& c) const
             if (m != Param::Mode::Out)
                 b.value = usingArgs[i]->eval(c).v;
             b.type = oraTypeOf(usingArgs[i]->type);
+        } else {
+            b.dir = BindDir::Out;
+            b.type = oraTypeOf(into[i - usingArgs.size()]->type);
         }
-        bool dup = false;
-        for (const Bind& x : binds)
-            dup = dup || x.name == b.name;
-        if (!dup)
-            binds.push_back(b);
+        binds.push_back(b);
     }
-    if (names.size() < usingArgs.size())
-        throw plError(1006, "bind variable does not exist");
     ExecResult r;
     try {
         r = exec::executeNested(c.s, sqlText, binds);
@@ -283,14 +320,13 @@ Flow SExecImmediate::exec(Ctx& c) const
     } else {
         c.sqlRowCount = r.rowsProcessed;
         c.sqlFound = r.rowsProcessed > 0 ? 1 : 0;
+        for (size_t i = usingArgs.size(); i < binds.size() && i - usingArgs.size() < into.size(); ++i)
+            assignTo(*into[i - usingArgs.size()], Val { binds[i].value, nullptr }, c);
     }
-    for (size_t i = 0; i < names.size() && i < usingArgs.size(); ++i) {
+    for (size_t i = 0; i < usingArgs.size(); ++i) {
         Param::Mode m = i < modes.size() ? modes[i] : Param::Mode::In;
-        if (m == Param::Mode::In)
-            continue;
-        for (const Bind& b : binds)
-            if (b.name == names[i])
-                assignTo(*usingArgs[i], Val { b.value, nullptr }, c);
+        if (m != Param::Mode::In)
+            assignTo(*usingArgs[i], Val { binds[i].value, nullptr }, c);
     }
     return Flow::Normal;
 }

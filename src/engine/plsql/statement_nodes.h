@@ -96,6 +96,10 @@ struct STransaction : CStmt {
     Flow exec(Ctx& c) const override;
 };
 
+// The placeholders of a dynamic statement in the order USING binds them: a block's by name (a repeated name is one
+// argument), a SQL statement's by position (each place its own argument, renamed in `text` to tell them apart).
+std::vector<std::string> dynamicPlaceholders(std::string& text, bool* isBlock = nullptr);
+
 struct SExecImmediate : CStmt {
     CExprPtr text;
     std::vector<CExprPtr> usingArgs;
