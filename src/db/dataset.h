@@ -7,6 +7,7 @@
 #include "db/session.h"
 #include "db/variables.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -78,6 +79,9 @@ public:
     int fieldCount() const { return int(cols.size()); }
     const driver::Column& column(int i) const { return cols.at(size_t(i)); }
     QString fieldName(int i) const { return column(i).name; }
+    // The title a grid shows for a field (its name unless a window set another), kept across opens.
+    void setDisplayLabel(const QString& fieldName, const QString& label) { labels.insert(fieldName.toUpper(), label); }
+    QString displayLabel(int i) const { return labels.value(fieldName(i).toUpper(), fieldName(i)); }
     FieldType fieldType(int i) const { return column(i).type; }
     int fieldIndex(const QString& name) const; // -1 when none
     int rowidField() const { return rowidIndex; }
@@ -222,6 +226,7 @@ private:
     std::vector<QVariant> masterValues() const;
 
     QPointer<Session> sess; // cleared when the session goes first
+    QHash<QString, QString> labels; // grid titles by upper-cased field name
     QString text;
     Variables vars;
     bool cached = false;

@@ -111,7 +111,7 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
     if (role != Qt::DisplayRole || !ds || !ds->active())
         return {};
     if (orientation == Qt::Horizontal)
-        return section < ds->fieldCount() ? QVariant(ds->fieldName(section)) : QVariant();
+        return section < ds->fieldCount() ? QVariant(ds->displayLabel(section)) : QVariant();
     return section + 1;
 }
 

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -243,8 +244,16 @@ public:
     const std::string& directory() const;
     DatabaseState& state() { return *state_; }
 
+    // For the engine's own parts: a session of the user with `schema` as its current schema, without a password
+    // and without keeping the database open (a job's session; the job queue ends it before the database closes).
+    // `prepare` may set the session's environment before it is listed in V$SESSION.
+    static std::unique_ptr<Session> backgroundSession(DatabaseState& db, const std::string& user,
+        const std::string& schema, const ClientInfo& client, const std::function<void(SessionState&)>& prepare);
+
 private:
     explicit Database(std::unique_ptr<DatabaseState> state);
+    static std::unique_ptr<Session> startSession(std::unique_ptr<SessionState> st, const ClientInfo& client,
+        bool checkRestricted, const std::function<void(SessionState&)>& prepare);
     std::unique_ptr<DatabaseState> state_;
 };
 

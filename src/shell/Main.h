@@ -182,6 +182,12 @@ public:
 
     // The program's exit status: not 0 when an unattended run ended because it could not do its work.
     int exitStatus = 0;
+    // How long an automatic logon shows its dialog before it logs on; a run of commands, which nobody watches, sets 0.
+    int autoLogonDelayMs = 1000;
+    // The command runner is at work (inside the first activation's hand-over).
+    bool commandRunActive() const { return commandRunAtWork; }
+    // What start-up took from the process (parameters, the program's and the working directory).
+    const Environment& environment() const { return env; }
     bool prvicNaFormi = true;
     bool declRunParam = false;
     QString runParamType, runParamValue1, runParamValue2, runParamValue3;

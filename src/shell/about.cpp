@@ -122,7 +122,7 @@ TfmAbout::TfmAbout(QWidget* parent)
             { "Command file",
                 { "One command per line: a command word and up to three parameters",
                     "Parameters are separated by blanks or enclosed in double quotes",
-                    "Everything is read in upper case", "A line whose word is no command is ignored" } },
+                    "Everything is read in upper case", "A word that is no command stops the run before it starts" } },
             { "Commands",
                 { "CONNECT user password [VEXOAUDT]: log on again", "OWNER owner: the default owner",
                     "SCRIPT script [directory]: store and run a script unless it was stored before",

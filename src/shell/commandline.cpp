@@ -145,6 +145,36 @@ CommandLine buildCommandList(const QStringList& arguments, const QString& workin
     return result;
 }
 
+void obeyConnectPassword(QString p2, StartupState& state, const StartupServices& services)
+{
+    state.p_ScriptAudit = false;
+    if (isAuditHostForm(p2)) {
+        state.p_ScriptAudit = true;
+        p2 = p2.mid(1);
+    }
+    if (isPasswordCode(p2)) {
+        state.connPassword
+            = services.rememberedPassword ? services.rememberedPassword(state.connServer, state.connUser) : QString();
+        if (state.connPassword.trimmed().isEmpty()) {
+            const QString builtIn = builtInPassword(p2);
+            if (!builtIn.isEmpty()) {
+                state.connPassword = builtIn;
+                state.connPasswordUtil = builtIn;
+            } else if (p2 == QString(QLatin1Char(passwordCodeString[6]))) {
+                state.connPassword = state.connPasswordUtil;
+            }
+        }
+    } else if (!p2.isEmpty()) {
+        state.connPassword = p2;
+        state.connPasswordUtil = p2;
+    } else {
+        if (state.bSaveLoginData)
+            state.bHaveToSaveLoginData = true;
+        if (state.bUseLoginData && services.readLoginData)
+            services.readLoginData(state);
+    }
+}
+
 void obeyStartupWords(const CommandLine& commandLine, StartupState& state, const StartupServices& services)
 {
     state.pAutoG = false;
@@ -176,33 +206,7 @@ void obeyStartupWords(const CommandLine& commandLine, StartupState& state, const
             if (!c.p2.isEmpty())
                 state.connServer = c.p3;
             state.pAutoG = true;
-            state.p_ScriptAudit = false;
-            if (isAuditHostForm(c.p2)) {
-                state.p_ScriptAudit = true;
-                c.p2 = c.p2.mid(1);
-            }
-            if (isPasswordCode(c.p2)) {
-                state.connPassword = services.rememberedPassword
-                    ? services.rememberedPassword(state.connServer, state.connUser)
-                    : QString();
-                if (state.connPassword.trimmed().isEmpty()) {
-                    const QString builtIn = builtInPassword(c.p2);
-                    if (!builtIn.isEmpty()) {
-                        state.connPassword = builtIn;
-                        state.connPasswordUtil = builtIn;
-                    } else if (c.p2 == QString(QLatin1Char(passwordCodeString[6]))) {
-                        state.connPassword = state.connPasswordUtil;
-                    }
-                }
-            } else if (!c.p2.isEmpty()) {
-                state.connPassword = c.p2;
-                state.connPasswordUtil = c.p2;
-            } else {
-                if (state.bSaveLoginData)
-                    state.bHaveToSaveLoginData = true;
-                if (state.bUseLoginData && services.readLoginData)
-                    services.readLoginData(state);
-            }
+            obeyConnectPassword(c.p2, state, services);
         }
     }
 }

@@ -81,6 +81,11 @@ struct StartupServices {
 // The built-in password for code characters 1 to 5 of the code string; empty for any other code.
 QString builtInPassword(const QString& code);
 
+// The password parameter of a CONNECT (start-up or command runner): the audit-host form, a password code (the
+// remembered password of connUser on connServer, else the built-in or utility password), a plain password, or, when
+// empty, the saved-login-data switches. Sets p_ScriptAudit, the passwords and bHaveToSaveLoginData.
+void obeyConnectPassword(QString p2, StartupState& state, const StartupServices& services);
+
 // Obeys the start-up words of the command list in order.
 void obeyStartupWords(const CommandLine& commandLine, StartupState& state, const StartupServices& services);
 

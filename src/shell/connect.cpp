@@ -289,6 +289,7 @@ DialogOutcome showMainDialog(TfmMain& m)
     dialog.doaOracle = m.osOracle;
     dialog.connForm = &m;
     dialog.tiAuto->setProperty("wanted", m.pAutoG);
+    dialog.tiAuto->setInterval(m.autoLogonDelayMs);
     dialog.cbConnect->setEnabled(!m.pAutoG);
     dialog.FSaveLoginData = m.bHaveToSaveLoginData;
     dialog.exec();
@@ -307,8 +308,17 @@ bool unattended(const TfmMain& m)
 }
 
 // Ends the program from the connection sequence; an unattended run that could not log on ends with a failure.
+// While the command runner is at work the session is left unconnected instead: the runner counts the failed logon
+// and goes on with its next instance or installation.
 void endProgram(TfmMain& m, const QString& why)
 {
+    if (m.commandRunActive()) {
+        if (!why.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(why));
+        m.osOracle->logOff();
+        m.enableConnectedActions(false);
+        return;
+    }
     if (!why.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(why));
         m.exitStatus = 2;

@@ -66,7 +66,7 @@ void AdjustGridColumns(TThemedDBGrid* grid, int titleMode, int maxPercent)
         const QFont cellFont = grid->font();
         std::vector<int> widths(static_cast<size_t>(fields));
         for (int f = 0; f < fields; ++f)
-            widths[size_t(f)] = titleMode > 0 ? GridTextWidth(titleFont, ds->fieldName(f)) + 6 : titleMode;
+            widths[size_t(f)] = titleMode > 0 ? GridTextWidth(titleFont, ds->displayLabel(f)) + 6 : titleMode;
         // The first records are read by row, so the current record never moves and the grid does not repaint.
         if (ds->recordCount() < kScannedRecords && !ds->allFetched())
             ds->fetchMore(kScannedRecords - ds->recordCount());

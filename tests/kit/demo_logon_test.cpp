@@ -59,7 +59,7 @@ TEST_F(DemoTest, ParameterRowsAnswerTheToolsLookups)
             "'VEXOAUDT' UNION ALL SELECT COUNT(*) AS NUM FROM voxa.audit_params WHERE dblink_n IS NOT NULL)",
             {}, "2" },
         // The several-installations window's list of installations.
-        { "installations", "select count(*) from VEXO_UTIL.VEXO_INSTALATIONS", {}, "2" },
+        { "installations", "select count(*) from VEXO_UTIL.VEXO_INSTALATIONS", {}, "3" },
     };
     for (const Lookup& c : cases) {
         SCOPED_TRACE(c.what);
@@ -78,6 +78,8 @@ TEST_F(DemoTest, UsersLogOnAndTheAdministratorCheckReadsTheirRow)
         { engine::kit::kVoxa, "1" },
         { engine::kit::kAdminUser, "1" },
         { engine::kit::kEndUser, "0" },
+        // An installation's schema user: the several-installations run logs on as it.
+        { DemoUser { "VZAS3", "VZAS3" }, "1" },
     };
     for (const LogonCase& c : cases) {
         SCOPED_TRACE(c.user.name);

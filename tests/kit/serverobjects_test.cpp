@@ -10,9 +10,6 @@
 #include <QFile>
 #include <QRegularExpression>
 
-#include <atomic>
-#include <thread>
-
 using namespace kittest;
 using engine::Bind;
 using engine::BindDir;
@@ -387,48 +384,67 @@ TEST_F(ServerObjects, GetSequenceNumbersTheJobLog)
     EXPECT_EQ(errorOf(*s, "select voxa.getsequence('JOB_START_LOG_SEQ.NEXTVAL FROM DUAL--') from dual", {}), 20141);
 }
 
-// A server job running on a session of its own, as the job queue would run it.
+// A server started as the lock and audit windows start it: a DBMS_JOB job or a scheduler job of VOXA that the job
+// queue runs on a session of its own. A test that fails before the shutdown ends the run itself.
 class ServerJob {
 public:
-    ServerJob(std::unique_ptr<engine::Session> session, std::string block)
-        : session_(std::move(session))
-        , thread_([this, block] {
-            try {
-                session_->execute(block);
-            } catch (const engine::Error& e) {
-                error_ = e.message();
-            }
-            done_ = true;
-        })
+    ServerJob(engine::Session& control, const std::string& server, bool scheduler)
+        : control_(control)
+        , scheduler_(scheduler)
     {
+        const std::string block = "begin voxa." + server + ".server; end;";
+        if (scheduler_) {
+            control_.execute("begin dbms_scheduler.create_job(job_name => 'VOXA.TEST_SERVER', job_type => "
+                             "'PLSQL_BLOCK', job_action => '"
+                + block + "', enabled => TRUE, auto_drop => FALSE); end;");
+        } else {
+            control_.execute("declare j binary_integer; begin dbms_job.submit(j, '" + block
+                + "', sysdate, null); "
+                  "commit; end;");
+        }
     }
     ~ServerJob()
     {
-        // A test that failed before the shutdown stops the server by cancelling its call; a cancel that comes before
-        // the call has begun is lost, so it is repeated until the call has ended.
-        while (!done_) {
-            session_->interrupt();
-            testsupport::waitFor([this] { return done_.load(); }, 200);
+        if (scheduler_) {
+            if (running())
+                control_.execute("begin dbms_scheduler.stop_job('VOXA.TEST_SERVER', force => TRUE); end;");
+            return;
         }
-        thread_.join();
+        std::string session = first(
+            control_, "select r.sid || ',' || s.serial# from dba_jobs_running r join v$session s on s.sid = r.sid");
+        if (session != "<no rows>")
+            control_.execute("alter system kill session '" + session + "'");
     }
-    bool done() const { return done_; }
-    const std::string& error() const { return error_; }
+    bool running() const
+    {
+        return first(control_,
+                   scheduler_ ? "select count(*) from dba_scheduler_running_jobs where job_name = 'TEST_SERVER'"
+                              : "select count(*) from dba_jobs_running")
+            != "0";
+    }
+    // What the queue holds of the job once its run ended: a DBMS_JOB job without an interval is gone, a scheduler
+    // job that is not dropped SUCCEEDED.
+    std::string leftOver() const
+    {
+        return scheduler_ ? first(control_, "select state from dba_scheduler_jobs where job_name = 'TEST_SERVER'")
+                          : first(control_, "select count(*) from dba_jobs");
+    }
 
 private:
-    std::unique_ptr<engine::Session> session_;
-    std::string error_;
-    std::atomic<bool> done_ { false };
-    std::thread thread_;
+    engine::Session& control_;
+    bool scheduler_;
 };
 
-TEST_F(ServerObjects, LockServerServesAnotherSessionUntilShutdown)
+class ServerJobs : public ServerObjects, public ::testing::WithParamInterface<bool> { };
+
+TEST_P(ServerJobs, LockServerServesAnotherSessionUntilShutdown)
 {
     auto control = logOn();
     auto running = [&] { return first(*control, "select voxa.pckVexoServer.isRunning('SEMAPHOR') from dual") == "D"; };
     EXPECT_FALSE(running());
-    ServerJob job(logOn(), "begin voxa.pckSemaphorServer.server; end;");
-    ASSERT_TRUE(testsupport::waitFor(running)) << job.error();
+    ServerJob job(*control, "pckSemaphorServer", GetParam());
+    ASSERT_TRUE(testsupport::waitFor(running));
+    EXPECT_TRUE(job.running());
 
     // A second server is refused while the first runs.
     EXPECT_EQ(errorOf(*control, "begin voxa.pckSemaphorServer.server; end;", {}), 20151);
@@ -455,10 +471,33 @@ TEST_F(ServerObjects, LockServerServesAnotherSessionUntilShutdown)
         "2");
 
     run(*control, "begin\nvoxa.pckSemaphor.ShutdownSemaphor;\nend;");
-    ASSERT_TRUE(testsupport::waitFor([&] { return job.done(); }));
-    EXPECT_EQ(job.error(), "");
+    ASSERT_TRUE(testsupport::waitFor([&] { return !job.running(); }));
     EXPECT_FALSE(running());
+    EXPECT_TRUE(testsupport::waitFor([&] { return job.leftOver() == (GetParam() ? "SUCCEEDED" : "0"); }))
+        << job.leftOver();
 }
+
+TEST_P(ServerJobs, AuditServerServesAnotherSessionUntilShutdown)
+{
+    auto control = logOn();
+    auto running = [&] { return first(*control, "select voxa.pckVexoServer.isRunning('AUDIT') from dual") == "D"; };
+    ServerJob job(*control, "pckAuditServer", GetParam());
+    ASSERT_TRUE(testsupport::waitFor(running));
+    auto client = logOn(engine::kit::kAdminUser);
+    EXPECT_EQ(
+        text(run(*client, "begin :r := voxa.PCKAUDITKLIENT.serverStatus; end;", { outBind("R") })[0]).rfind("OK#", 0),
+        0u);
+    run(*control, "begin\n  voxa.PCKAUDITKLIENT.SHUTDOWNAUDIT;\nend;");
+    ASSERT_TRUE(testsupport::waitFor([&] { return !job.running(); }));
+    EXPECT_FALSE(running());
+    EXPECT_TRUE(testsupport::waitFor([&] { return job.leftOver() == (GetParam() ? "SUCCEEDED" : "0"); }))
+        << job.leftOver();
+    EXPECT_EQ(
+        text(run(*client, "begin :r := voxa.PCKAUDITKLIENT.serverStatus; end;", { outBind("R") })[0]), "NOSERVER");
+}
+
+INSTANTIATE_TEST_SUITE_P(AsJobs, ServerJobs, ::testing::Values(false, true),
+    [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Scheduler" : "DbmsJob"; });
 
 TEST_F(ServerObjects, CloseAllConnWithoutAServerRemovesTheRowsItself)
 {
@@ -473,24 +512,6 @@ TEST_F(ServerObjects, CloseAllConnWithoutAServerRemovesTheRowsItself)
     EXPECT_EQ(text(r[1]), "INVALID CONNECTION x1");
     // Shutting down a server that does not run has nothing to do.
     EXPECT_EQ(errorOf(*s, "begin voxa.pckSemaphor.ShutdownSemaphor; end;", {}), 0);
-}
-
-TEST_F(ServerObjects, AuditServerServesAnotherSessionUntilShutdown)
-{
-    auto control = logOn();
-    auto running = [&] { return first(*control, "select voxa.pckVexoServer.isRunning('AUDIT') from dual") == "D"; };
-    ServerJob job(logOn(), "begin voxa.pckAuditServer.server; end;");
-    ASSERT_TRUE(testsupport::waitFor(running)) << job.error();
-    auto client = logOn(engine::kit::kAdminUser);
-    EXPECT_EQ(
-        text(run(*client, "begin :r := voxa.PCKAUDITKLIENT.serverStatus; end;", { outBind("R") })[0]).rfind("OK#", 0),
-        0u);
-    run(*control, "begin\n  voxa.PCKAUDITKLIENT.SHUTDOWNAUDIT;\nend;");
-    ASSERT_TRUE(testsupport::waitFor([&] { return job.done(); }));
-    EXPECT_EQ(job.error(), "");
-    EXPECT_FALSE(running());
-    EXPECT_EQ(
-        text(run(*client, "begin :r := voxa.PCKAUDITKLIENT.serverStatus; end;", { outBind("R") })[0]), "NOSERVER");
 }
 
 TEST_F(ServerObjects, AuditTriggersRecordChangesUnderTheAuditUser)

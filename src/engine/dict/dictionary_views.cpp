@@ -1,6 +1,7 @@
 // The dictionary family of fixed objects: SYS's catalog tables and the data dictionary views, with the functions
 // their filters call registered on every session connection.
 #include "engine/dict/fixed.h"
+#include "engine/dict/job_views.h"
 #include "engine/dict/view_builder.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
@@ -46,11 +47,13 @@ FixedFamily dictionaryFamily()
     detail::addSchemaViews(f.objects);
     detail::addCodeViews(f.objects);
     detail::addSpaceViews(f.objects);
+    addJobViews(f.objects);
     f.objects.push_back(dictionaryView("DICTIONARY"));
     f.objects.push_back(dictionaryView("DICT"));
     f.setup = [](sqlite3* conn, SessionState& s) {
         sqlite3_create_function(conn, "ORA_DICT_SCHEMA_ID", 0, SQLITE_UTF8, &s, schemaId, nullptr, nullptr);
         sqlite3_create_function(conn, "ORA_DICT_ACCESS", 0, SQLITE_UTF8, &s, dictionaryAccess, nullptr, nullptr);
+        registerJobRuns(conn, s);
     };
     return f;
 }

@@ -2,6 +2,7 @@
 #include "engine/exec/executor.h"
 
 #include "engine/bind/binder.h"
+#include "engine/exec/analyze.h"
 #include "engine/catalog/catalog.h"
 #include "engine/dict/fixed.h"
 #include "engine/exec/binds.h"
@@ -681,6 +682,8 @@ ExecResult executeNested(SessionState& s, std::string_view sql, std::vector<Bind
             return alterSystem(s, *stmt.as<sql::AlterSystemStmt>());
         case sql::StatementKind::ExplainPlan:
             return explainPlan(s, *stmt.as<sql::ExplainPlanStmt>(), sql);
+        case sql::StatementKind::Analyze:
+            return analyze(s, *stmt.as<sql::AnalyzeStmt>(), sql);
         case sql::StatementKind::PlSql:
             if (stmt.as<sql::PlSqlStmt>()->unit != sql::PlSqlStmt::Unit::AnonymousBlock)
                 return executeDdl(s, stmt, sql);

@@ -1,6 +1,7 @@
 // ALTER SYSTEM statements.
 #include "engine/exec/system.h"
 
+#include "engine/jobs/coordinator.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/database_state.h"
@@ -92,8 +93,13 @@ void setParameters(SessionState& s, const sql::AlterSystemStmt& st)
             continue;
         if (c.def->name == "sec_case_sensitive_logon")
             sysview::storeProperty(*s.db, "sec_case_sensitive_logon", c.value); // what the logon check reads
-        std::lock_guard lk(s.db->instance.mutex);
-        s.db->instance.memoryValues[c.def->name] = c.value;
+        {
+            std::lock_guard lk(s.db->instance.mutex);
+            s.db->instance.memoryValues[c.def->name] = c.value;
+        }
+        // The job queue starts (or stops starting) jobs at once.
+        if (c.def->name == "job_queue_processes" && s.db->jobs)
+            s.db->jobs->wake();
     }
 }
 

@@ -63,6 +63,14 @@ void createAuditDatabase(const std::string& dir);
 // The directory of the audit database that belongs to the demo database in dir: VEXOAUDT beside it.
 std::string auditDatabaseDir(const std::string& demoDir);
 
+// The second demo instance, DEMO2 beside the demo in demoDir: a copy of the demo, so that a command file can be run
+// over two instances (instance.txt) without an Oracle server.
+std::string secondDemoDir(const std::string& demoDir);
+
+// Copies the closed database in `from` into `to`, which must not hold a database; the copy is taken under from's
+// lock, so no session has it open meanwhile.
+void copyDatabase(const std::string& from, const std::string& to);
+
 // For tests: makes dir a fresh demo database (with its audit database beside it, when none is there). The first call in
 // a process builds a template in a temporary directory (removed when the process ends); every call copies the
 // template's files into dir, which must not hold a database already. Safe to call from several threads.

@@ -57,6 +57,30 @@ void copyDatabaseFiles(const std::string& from, const std::string& to)
 
 } // namespace
 
+std::string secondDemoDir(const std::string& demoDir)
+{
+    return (fs::path(demoDir).lexically_normal().parent_path() / "DEMO2").string();
+}
+
+void copyDatabase(const std::string& from, const std::string& to)
+{
+    if (!Database::exists(from))
+        throw oraError(1501, "CREATE DATABASE failed (no database in " + from + " to copy)");
+    if (Database::exists(to))
+        throw oraError(1501, "CREATE DATABASE failed (a database already exists in " + to + ")");
+    storage::LockFile lock(from + "/" + storage::kLockFileName);
+    std::error_code ec;
+    const bool existed = fs::exists(to, ec);
+    try {
+        copyDatabaseFiles(from, to);
+    } catch (...) {
+        // Half a copy is no database: what was copied goes again.
+        if (!existed)
+            fs::remove_all(to, ec);
+        throw;
+    }
+}
+
 void demoTemplate(const std::string& dir)
 {
     Template& t = processTemplate();

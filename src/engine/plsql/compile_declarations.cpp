@@ -553,7 +553,7 @@ void Compiler::handlers(const Block& b, CBlock& out)
                         found = true;
                     }
             if (chain.size() == 2) {
-                if (const NativePackage* pkg = findNativePackage(chain[0]))
+                if (const NativePackage* pkg = findNativePackageFor(s, chain[0]))
                     for (const NativeException& ne : pkg->exceptions)
                         if (ne.name == chain[1]) {
                             ch.codes.push_back(ne.code);

@@ -829,7 +829,7 @@ CExprPtr Compiler::name(const Expr& e, bool asStatement)
         }
     }
     if (parts.size() == 2) {
-        if (const NativePackage* pkg = findNativePackage(first.name)) {
+        if (const NativePackage* pkg = findNativePackageFor(s, first.name)) {
             for (const NativeConstant& k : pkg->constants)
                 if (k.name == parts[1].name && !parts[1].hasArgs) {
                     auto c = node<CLiteral>(

@@ -101,8 +101,17 @@ CExprPtr Compiler::storedName(const Expr& e, bool asStatement)
         o = resolveCode(s, parts[0].name, parts[1].name, used);
         i = 2;
         if (!o && parts.size() == 3 && parts[0].name == "SYS")
-            if (const NativePackage* pkg = findNativePackage(parts[1].name))
+            if (const NativePackage* pkg = findNativePackageFor(s, parts[1].name)) {
+                // SYS.DBMS_SCHEDULER.LOGGING_RUNS: a package constant named with its owner.
+                for (const NativeConstant& k : pkg->constants)
+                    if (k.name == parts[2].name && !parts[2].hasArgs) {
+                        auto lit = node<CLiteral>(
+                            e, k.type == NativeType::Varchar2 ? PlType::varchar2(32767) : PlType::number());
+                        lit->value = k.value;
+                        return lit;
+                    }
                 return nativeCall(*pkg, parts[2], parts[2].pos, asStatement);
+            }
     }
     if (!o)
         return nullptr;

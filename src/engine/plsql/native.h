@@ -1,7 +1,8 @@
-// The built-in packages written in C++ (DBMS_OUTPUT, DBMS_PIPE, DBMS_LOCK, DBMS_SQL, DBMS_UTILITY, UTL_FILE): each
-// routine's parameters as PL/SQL sees them and the code that runs it. The PL/SQL interpreter resolves a call of
-// PACKAGE.ROUTINE here (after the user's own objects), matches the arguments by position or name, fills defaults,
-// converts each IN value to the parameter's type, and writes the OUT values back into the caller's variables.
+// The built-in packages written in C++ (DBMS_OUTPUT, DBMS_PIPE, DBMS_LOCK, DBMS_SQL, DBMS_UTILITY, UTL_FILE,
+// DBMS_JOB, DBMS_SCHEDULER): each routine's parameters as PL/SQL sees them and the code that runs it. The PL/SQL
+// interpreter resolves a call of PACKAGE.ROUTINE here (after the user's own objects), matches the arguments by
+// position or name, fills defaults, converts each IN value to the parameter's type, and writes the OUT values back
+// into the caller's variables.
 #pragma once
 
 #include "engine/engine.h"
@@ -86,11 +87,15 @@ struct NativePackage {
     std::vector<NativeException> exceptions;
     std::vector<std::string> types; // type names the package declares (FILE_TYPE)
     std::vector<NativeType> typeKinds; // what each of `types` is, in the same order (FileType, Varchar2Table)
+    // Owned by SYS without a grant to anyone (DBMS_REPAIR): another user's code does not see the package at all.
+    bool sysOnly = false;
 };
 
 // Every native package.
 const std::vector<NativePackage>& nativePackages();
 const NativePackage* findNativePackage(std::string_view name);
+// The package as the session's user sees it: nullptr for a SYS-only package seen by anyone but SYS.
+const NativePackage* findNativePackageFor(const SessionState& s, std::string_view name);
 
 // What a package's type stands for (UTL_FILE.FILE_TYPE is FileType, DBMS_OUTPUT.CHARARR is Varchar2Table).
 std::optional<NativeType> findNativeType(std::string_view package, std::string_view type);

@@ -18,6 +18,9 @@ const std::vector<NativePackage>& nativePackages()
         v.push_back(makeDbmsUtility());
         v.push_back(makeDbmsSql());
         v.push_back(makeUtlFile());
+        v.push_back(makeDbmsJob());
+        v.push_back(makeDbmsScheduler());
+        v.push_back(makeDbmsRepair());
         return v;
     }();
     return all;
@@ -30,6 +33,12 @@ const NativePackage* findNativePackage(std::string_view name)
             return &p;
     }
     return nullptr;
+}
+
+const NativePackage* findNativePackageFor(const SessionState& s, std::string_view name)
+{
+    const NativePackage* p = findNativePackage(name);
+    return p && p->sysOnly && s.user != "SYS" ? nullptr : p;
 }
 
 std::optional<NativeType> findNativeType(std::string_view package, std::string_view type)

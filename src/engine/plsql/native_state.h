@@ -108,6 +108,9 @@ NativePackage makeDbmsLock();
 NativePackage makeDbmsUtility();
 NativePackage makeDbmsSql();
 NativePackage makeUtlFile();
+NativePackage makeDbmsJob();
+NativePackage makeDbmsScheduler();
+NativePackage makeDbmsRepair();
 
 namespace native {
 

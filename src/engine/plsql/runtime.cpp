@@ -129,4 +129,14 @@ ExecResult execute(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view
     return r;
 }
 
+void checkBlock(SessionState& s, std::string_view block, const std::vector<Bind>& binds)
+{
+    ParseOutput parsed = parseUnit(block, 0);
+    if (parsed.error)
+        throw Error(6550, compileMessage({ *parsed.error }), parsed.error->offset);
+    CompileOutput compiled = compileBlock(s, block, *parsed.unit, binds);
+    if (!compiled.errors.empty())
+        throw Error(6550, compileMessage(compiled.errors), compiled.errors.front().offset);
+}
+
 } // namespace engine::plsql

@@ -19,4 +19,8 @@ namespace engine::plsql {
 // Oracle's error stack (ORA-06550 for compile errors, ORA-06512 lines for run-time errors).
 ExecResult execute(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view sql, std::vector<Bind>& binds);
 
+// Parses and compiles an anonymous block without running it, with binds of those names: Error ORA-06550 (with
+// Oracle's lines) when it would not compile. DBMS_JOB checks a job's text so when it is submitted.
+void checkBlock(SessionState& s, std::string_view block, const std::vector<Bind>& binds);
+
 } // namespace engine::plsql

@@ -94,6 +94,9 @@ const std::vector<SystemPrivilegeName>& systemPrivileges()
         { -237, "SELECT ANY DICTIONARY" },
         { -243, "FLASHBACK ANY TABLE" },
         { -244, "GRANT ANY OBJECT PRIVILEGE" },
+        { -264, "CREATE JOB" },
+        { -265, "CREATE ANY JOB" },
+        { -268, "MANAGE SCHEDULER" },
     };
     return list;
 }

@@ -1,6 +1,7 @@
 // Oracle transactions on the session's connection.
 #include "engine/session/transaction.h"
 
+#include "engine/jobs/coordinator.h"
 #include "engine/link/links.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
@@ -93,6 +94,7 @@ void commit(SessionState& s)
     s.db->locks.releaseAll(s.sid);
     s.savepoints.clear();
     s.inTransaction = false;
+    jobs::transactionEnded(s);
 }
 
 void rollback(SessionState& s)
@@ -107,6 +109,7 @@ void rollback(SessionState& s)
     s.savepoints.clear();
     s.inTransaction = false;
     link::rollbackRemote(s);
+    jobs::transactionEnded(s);
 }
 
 void savepoint(SessionState& s, const std::string& name)

@@ -526,6 +526,7 @@ enum class StatementKind {
     AlterSystem,
     ExplainPlan,
     AlterCode,
+    Analyze,
 };
 
 struct Statement : KindedNode<Statement> {
@@ -1147,6 +1148,26 @@ struct ExplainPlanStmt : Statement {
     std::optional<ObjectName> into; // unset: PLAN_TABLE
     StatementPtr statement; // SELECT, INSERT, UPDATE or DELETE
     std::string statementText; // the explained statement as written, line breaks kept
+};
+
+// ANALYZE { TABLE | INDEX | CLUSTER } [schema.]name followed by VALIDATE STRUCTURE [CASCADE [FAST | COMPLETE]]
+// [ONLINE | OFFLINE] [INTO [schema.]table], or by another of ANALYZE's clauses (statistics, LIST CHAINED ROWS,
+// VALIDATE REF UPDATE), which the parser keeps only by name.
+struct AnalyzeStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Analyze;
+    AnalyzeStmt()
+        : Statement(Kind)
+    {
+    }
+    std::string objectType; // TABLE, INDEX or CLUSTER
+    ObjectName name;
+    std::string clause; // "VALIDATE STRUCTURE", or the other clause's leading words ("COMPUTE STATISTICS")
+    int clauseOffset = -1;
+    bool cascade = false;
+    bool fast = false;
+    bool online = false;
+    std::optional<ObjectName> into;
+    int partitionOffset = -1; // PARTITION (...) or SUBPARTITION (...) was written there
 };
 
 } // namespace engine::sql

@@ -1233,6 +1233,21 @@ void Dumper::statement(const Statement& s)
         statement(*e->statement);
         break;
     }
+    case StatementKind::Analyze: {
+        const auto* a = s.as<AnalyzeStmt>();
+        put("ANALYZE " + a->objectType + " ");
+        object(a->name);
+        put(" " + a->clause);
+        if (a->cascade)
+            put(a->fast ? " CASCADE FAST" : " CASCADE");
+        if (a->into) {
+            put(" INTO ");
+            object(*a->into);
+        }
+        if (a->online)
+            put(" ONLINE");
+        break;
+    }
     }
 }
 

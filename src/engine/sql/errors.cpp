@@ -64,6 +64,7 @@ constexpr Message Messages[] = {
     { 994, "missing OPTION keyword" },
     { 995, "missing or invalid synonym identifier" },
     { 996, "the concatenate operator is ||, not |" },
+    { 1490, "invalid ANALYZE command" },
     { 1704, "string literal too long" },
     { 1723, "zero-length columns are not allowed" },
     { 1724, "floating point precision is out of range (1 to 126)" },

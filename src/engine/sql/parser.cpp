@@ -223,7 +223,9 @@ StatementPtr Parser::parseStatement()
             stmt = parsePlSql(PlSqlStmt::Unit::AnonymousBlock, false, false);
         else if (w == "EXPLAIN")
             stmt = parseExplainPlan();
-        else if (w == "MERGE" || w == "CALL" || w == "ANALYZE" || w == "AUDIT" || w == "NOAUDIT"
+        else if (w == "ANALYZE")
+            stmt = parseAnalyze();
+        else if (w == "MERGE" || w == "CALL" || w == "AUDIT" || w == "NOAUDIT"
             || w == "FLASHBACK" || w == "PURGE" || w == "ASSOCIATE" || w == "DISASSOCIATE")
             fail(3001, first.offset);
         else

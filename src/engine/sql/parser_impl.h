@@ -103,6 +103,9 @@ public:
     // --- EXPLAIN PLAN (parser_explain.cpp)
     StatementPtr parseExplainPlan();
 
+    // --- ANALYZE (parser_analyze.cpp)
+    StatementPtr parseAnalyze();
+
     // --- DDL (parser_ddl.cpp)
     StatementPtr parseCreate();
     StatementPtr parseAlter();

@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/fn/context.h"
+#include "engine/jobs/coordinator.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/connection.h"
 #include "engine/session/session_state.h"
@@ -103,6 +104,9 @@ Database::Database(std::unique_ptr<DatabaseState> state)
 
 Database::~Database()
 {
+    // Jobs run while the database is open: their sessions end before anything they use goes.
+    if (state_->jobs)
+        state_->jobs->stop();
     std::lock_guard lk(registryMutex);
     auto it = registry().find(state_->dir);
     if (it != registry().end() && it->second.expired())
@@ -127,6 +131,9 @@ std::shared_ptr<Database> Database::open(const std::string& dir)
     state->file = canon + "/" + storage::kDataFileName;
     state->lockFile = std::make_unique<storage::LockFile>(canon + "/" + storage::kLockFileName);
     verifyAndRecover(state->file);
+    // The job queue starts before the database object exists: should it fail, nothing is left to take down
+    // (the destructor would take the registry's lock this routine holds).
+    state->jobs = std::make_shared<jobs::Coordinator>(*state);
     std::shared_ptr<Database> db(new Database(std::move(state)));
     registry()[canon] = db;
     return db;
@@ -229,20 +236,50 @@ std::unique_ptr<Session> Database::logOn(
     st->sysdba = asSysdba;
     // Oracle lets in only users who hold CREATE SESSION (directly, through PUBLIC or a role).
     priv::checkLogOn(*st);
+    return startSession(std::move(st), client, true, {});
+}
+
+std::unique_ptr<Session> Database::backgroundSession(DatabaseState& db, const std::string& userName,
+    const std::string& schema, const ClientInfo& client, const std::function<void(SessionState&)>& prepare)
+{
+    auto st = std::make_unique<SessionState>();
+    st->db = &db;
+    st->conn = session::openConnection(db.file);
+    st->sid = db.nextSessionId++;
+    catalog::Catalog cat(st->conn);
+    auto user = cat.user(userName);
+    auto current = cat.user(schema);
+    if (!user || user->type != 1 || !current)
+        throw oraError(1435, "user does not exist");
+    st->user = user->name;
+    st->userId = user->id;
+    st->schema = current->name;
+    st->schemaId = current->id;
+    return startSession(std::move(st), client, false, prepare);
+}
+
+std::unique_ptr<Session> Database::startSession(std::unique_ptr<SessionState> st, const ClientInfo& client,
+    bool checkRestricted, const std::function<void(SessionState&)>& prepare)
+{
+    DatabaseState* state = st->db;
     st->fctx.user = st->user;
     st->fctx.uid = st->userId;
     st->fctx.currentSchema = st->schema;
     st->fctx.schemaId = st->schemaId;
     st->fctx.sessionId = st->sid;
-    st->fctx.isDba = asSysdba; // ISDBA is TRUE only for a SYSDBA logon, as on Oracle
-    st->undo = std::make_unique<undo::UndoLog>(st->conn, st->sid, &state_->undoSeq);
+    st->fctx.isDba = st->sysdba; // ISDBA is TRUE only for a SYSDBA logon, as on Oracle
+    st->undo = std::make_unique<undo::UndoLog>(st->conn, st->sid, &state->undoSeq);
     st->undo->setCapturing(true);
     st->cache = std::make_unique<exec::StatementCache>();
     session::registerSessionFunctions(*st);
-    sysview::onLogon(*st, client);
+    sysview::onLogon(*st, client, checkRestricted);
+    if (prepare) {
+        prepare(*st);
+        sysview::publishSession(*st);
+    }
     {
-        std::lock_guard lk(state_->sessionsMutex);
-        state_->sessions.insert(st.get());
+        std::lock_guard lk(state->sessionsMutex);
+        state->sessions.insert(st.get());
     }
     return std::unique_ptr<Session>(new Session(std::move(st)));
 }

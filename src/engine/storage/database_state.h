@@ -20,6 +20,9 @@ struct SessionState;
 namespace plsql {
 class PipeRegistry;
 }
+namespace jobs {
+class Coordinator;
+}
 
 namespace storage {
 // File names inside a database directory.
@@ -71,6 +74,9 @@ struct DatabaseState {
 
     // Parameters, restricted logons, version: what V$INSTANCE and V$PARAMETER show (sysview/).
     sysview::InstanceState instance;
+
+    // The job queue (jobs/coordinator.h): made when the database opens, stopped before it closes.
+    std::shared_ptr<jobs::Coordinator> jobs;
 };
 
 } // namespace engine

@@ -1,6 +1,8 @@
 // SQLite helpers for the engine's own statements.
 #include "engine/storage/sqlite.h"
 
+#include "engine/storage/corruption.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -19,7 +21,7 @@ Error sqliteError(sqlite3* db, int rc)
     if ((rc & 0xff) == SQLITE_READONLY) // a file the process may not write: Oracle's database open read-only
         return oraError(16000, "database or pluggable database open for read-only access (" + text + ")");
     if ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB)
-        return oraError(1578, "ORACLE data block corrupted (" + text + ")");
+        return oraError(1578, corruptBlockText(db, (rc & 0xff) == SQLITE_NOTADB ? 1 : firstDamagedPage(db)));
     if ((rc & 0xff) == SQLITE_FULL)
         return oraError(1653, "unable to extend table: " + text);
     return oraError(600, "internal error code, arguments: [sqlite], [" + std::to_string(rc) + "], [" + text + "]");

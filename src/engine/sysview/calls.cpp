@@ -149,11 +149,11 @@ void countStatement(SessionState& s, const ExecResult& r, int64_t undoRowsBefore
     s.info.command = commandOf(r.kind);
 }
 
-void onLogon(SessionState& s, const ClientInfo& client)
+void onLogon(SessionState& s, const ClientInfo& client, bool checkRestricted)
 {
     InstanceState& in = s.db->instance;
     loadInstance(*s.db, s.conn);
-    if (in.restricted && !s.sysdba && !priv::hasSystemPrivilege(s, "RESTRICTED SESSION"))
+    if (checkRestricted && in.restricted && !s.sysdba && !priv::hasSystemPrivilege(s, "RESTRICTED SESSION"))
         throw oraError(1035, "ORACLE only available to users with RESTRICTED SESSION privilege");
     std::string dateFormat;
     {
@@ -171,6 +171,11 @@ void onLogon(SessionState& s, const ClientInfo& client)
     s.fctx.osUser = client.osUser;
     s.fctx.host = client.machine;
     s.fctx.terminal = client.terminal.empty() ? "unknown" : client.terminal;
+    publish(s);
+}
+
+void publishSession(SessionState& s)
+{
     publish(s);
 }
 

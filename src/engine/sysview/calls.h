@@ -45,8 +45,12 @@ template <typename F> auto runCall(SessionState& s, F&& f) -> decltype(f())
 }
 
 // Identity of a new session: serial number, logon time, client, and the instance's settings read on first use.
-// Throws ORA-01035 while restricted session is enabled and the user lacks RESTRICTED SESSION.
-void onLogon(SessionState& s, const ClientInfo& client);
+// Throws ORA-01035 while restricted session is enabled and the user lacks RESTRICTED SESSION (unless
+// `checkRestricted` is false: the engine's own sessions, a job's).
+void onLogon(SessionState& s, const ClientInfo& client, bool checkRestricted = true);
+
+// Publishes what V$SESSION shows of the session now (its schema, module, action), outside a call.
+void publishSession(SessionState& s);
 
 // ALTER SYSTEM KILL SESSION 'sid,serial#': ORA-00030 when no such session, ORA-00027 for the caller's own,
 // ORA-00031 when the victim's running call did not stop in time (it is still killed, as Oracle marks it).

@@ -317,6 +317,19 @@ std::vector<ParameterRow> parameterRows(SessionState& s)
     return rows;
 }
 
+std::optional<std::string> instanceParameter(DatabaseState& db, std::string_view name)
+{
+    std::lock_guard lk(db.instance.mutex);
+    const ParameterDef* def = findParameter(name, db.instance.version);
+    if (!def)
+        return std::nullopt;
+    if (auto it = db.instance.memoryValues.find(def->name); it != db.instance.memoryValues.end())
+        return it->second;
+    if (auto it = db.instance.startupValues.find(def->name); it != db.instance.startupValues.end())
+        return it->second;
+    return defaultValue(*def, db.instance.version, db);
+}
+
 void storeProperty(DatabaseState& db, const std::string& name, const std::string& value)
 {
     std::lock_guard gate(db.gate);

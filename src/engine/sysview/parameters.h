@@ -62,4 +62,8 @@ void storeProperty(DatabaseState& db, const std::string& name, const std::string
 // PROPS$ name of a value kept for the next opening.
 std::string startupKey(const std::string& name);
 
+// The value of a parameter in force for the instance (set by ALTER SYSTEM, else kept for this opening, else the
+// release's default); nullopt for an unknown parameter or one without a value.
+std::optional<std::string> instanceParameter(DatabaseState& db, std::string_view name);
+
 } // namespace engine::sysview

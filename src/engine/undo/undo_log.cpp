@@ -114,7 +114,8 @@ int countValues(const std::string& data)
 
 bool isUndoTable(const char* name)
 {
-    return name[0] == 'T' && name[1] >= '0' && name[1] <= '9';
+    // JOB$: DBMS_JOB's changes belong to the transaction that made them, as Oracle's do.
+    return (name[0] == 'T' && name[1] >= '0' && name[1] <= '9') || std::strcmp(name, "JOB$") == 0;
 }
 
 std::string encodeRow(const std::vector<sqlite3_value*>& values)

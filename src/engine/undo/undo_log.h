@@ -25,7 +25,8 @@ struct Record {
     std::string rowData; // the old row, encoded (Update, Delete)
 };
 
-// Which physical tables carry undo: the engine's tables of user data ("T" followed by the object number).
+// Which physical tables carry undo: the engine's tables of user data ("T" followed by the object number) and the
+// job queue's JOB$.
 bool isUndoTable(const char* name);
 
 class UndoLog {
