@@ -35,6 +35,11 @@ PLSQL = [
     "VALUES r(i); EXCEPTION WHEN OTHERS THEN x := SQL%BULK_EXCEPTIONS(1).ERROR_CODE + SQL%BULK_ROWCOUNT(1); END;",
     "BEGIN FORALL i IN INDICES OF ids BETWEEN 1 AND 5 DELETE FROM d WHERE id = ids(i) RETURNING id BULK COLLECT "
     "INTO gone; FORALL j IN VALUES OF pick UPDATE d SET ROW = r WHERE id = ids(j); END;",
+    "CREATE PROCEDURE p IS PRAGMA AUTONOMOUS_TRANSACTION; BEGIN <<again>> INSERT INTO l VALUES (1); COMMIT; "
+    "GOTO done; <<done>> NULL; EXCEPTION WHEN OTHERS THEN x := DBMS_UTILITY.FORMAT_ERROR_BACKTRACE || SQLERRM(-1); END;",
+    "DECLARE e EXCEPTION; PRAGMA EXCEPTION_INIT(e, -1476); BEGIN EXECUTE IMMEDIATE 'SELECT a FROM t WHERE b = :1' "
+    "BULK COLLECT INTO r USING 1; EXECUTE IMMEDIATE 'DELETE t WHERE a = :a RETURNING b INTO :b' USING 2 RETURNING "
+    "BULK COLLECT INTO r; <<outer>> FOR i IN 1 .. 3 LOOP CONTINUE outer WHEN i = 2; EXIT outer; END LOOP; END;",
 ]
 
 
@@ -45,7 +50,8 @@ PIECES = ["(", ")", ",", "'", '"', "q'[", "]'", "n'", ":x", ":1", "(+)", "||", "
           "rowid", "rownum", "level", "nextval", ".", "create", "table", "alter", "drop", "index", "view",
           "constraint", "primary key", "references", "check", "default", "number(", "varchar2(", "grant", "to",
           "with", "begin", "end;", "forall", "bulk collect into", "limit", "save exceptions", "indices of", "values of",
-          "varray(", "index by", "%bulk_rowcount(", ".extend", ".delete(", "set row =", "@", "=>", "*", "-", "+", "=", "<>", "!=", "1e", ".5", "\x00", "\xff", "\xc3",
+          "varray(", "index by", "%bulk_rowcount(", ".extend", ".delete(", "set row =", "goto", "<<", ">>",
+          "pragma autonomous_transaction;", "execute immediate", "returning bulk collect into", "continue when", "@", "=>", "*", "-", "+", "=", "<>", "!=", "1e", ".5", "\x00", "\xff", "\xc3",
           "\xc4\x8d", "?", "&", "\t", "\r\n", "x" * 31, "((((", "))))"]
 
 

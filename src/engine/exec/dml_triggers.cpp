@@ -405,6 +405,18 @@ void forgetCompiledTriggers(SessionState& s)
     gone.units.clear();
 }
 
+int hideFiringTriggers(const SessionState& s)
+{
+    const auto n = std::count(firing.begin(), firing.end(), &s);
+    firing.erase(std::remove(firing.begin(), firing.end(), &s), firing.end());
+    return static_cast<int>(n);
+}
+
+void restoreFiringTriggers(const SessionState& s, int count)
+{
+    firing.insert(firing.end(), static_cast<size_t>(count), &s);
+}
+
 void checkNotInTrigger(const SessionState& s, const char* what)
 {
     if (std::find(firing.begin(), firing.end(), &s) != firing.end())

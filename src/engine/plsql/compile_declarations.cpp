@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <map>
+#include <utility>
 
 namespace engine::plsql {
 
@@ -64,10 +65,20 @@ PlType Compiler::resolveType(const TypeSpec& t)
         if (n == "FLOAT" || n == "REAL" || n == "DOUBLE PRECISION" || n == "BINARY_DOUBLE" || n == "BINARY_FLOAT"
             || n == "SIMPLE_DOUBLE")
             return PlType::number();
-        if (n == "INTEGER" || n == "INT" || n == "SMALLINT" || n == "PLS_INTEGER" || n == "BINARY_INTEGER"
-            || n == "NATURAL" || n == "NATURALN" || n == "POSITIVE" || n == "POSITIVEN" || n == "SIGNTYPE"
-            || n == "SIMPLE_INTEGER")
+        if (n == "INTEGER" || n == "INT" || n == "SMALLINT")
             return PlType::integer();
+        if (n == "PLS_INTEGER" || n == "BINARY_INTEGER" || n == "NATURAL" || n == "NATURALN" || n == "POSITIVE"
+            || n == "POSITIVEN" || n == "SIGNTYPE" || n == "SIMPLE_INTEGER") {
+            PlType r = PlType::integer();
+            r.plsInteger = true;
+            if (n == "NATURAL" || n == "NATURALN")
+                r.rangeLow = 0, r.rangeHigh = 2147483647;
+            else if (n == "POSITIVE" || n == "POSITIVEN")
+                r.rangeLow = 1, r.rangeHigh = 2147483647;
+            else if (n == "SIGNTYPE")
+                r.rangeLow = -1, r.rangeHigh = 1;
+            return r;
+        }
         if (n == "VARCHAR2" || n == "VARCHAR" || n == "NVARCHAR2" || n == "STRING") {
             // A formal parameter and a function's result take no length: the actual value brings its own.
             if (t.size <= 0 && !formalType)
@@ -307,10 +318,11 @@ void Compiler::declare(const Decl& d, CBlock& out)
         return;
     }
     case DeclKind::PragmaOther:
-        // An autonomous transaction needs a transaction of its own, which the engine does not run yet: refused
-        // rather than run as part of its caller's.
-        if (d.name == "AUTONOMOUS_TRANSACTION")
-            fail(d.pos, "ORA-03001: unimplemented feature: PRAGMA AUTONOMOUS_TRANSACTION");
+        if (d.name == "AUTONOMOUS_TRANSACTION") {
+            if (!autonomousHere)
+                fail(d.pos, "PLS-00710: Pragma AUTONOMOUS_TRANSACTION cannot be specified here");
+            out.autonomous = true;
+        }
         return;
     case DeclKind::Cursor: {
         cursors.push_back(std::make_unique<CursorDecl>());
@@ -417,7 +429,8 @@ void Compiler::declare(const Decl& d, CBlock& out)
             ns.k = Sym::K::Sub;
             sym = &scope->names.emplace(sp.name, ns).first->second;
         }
-        // a forward declaration and its body share one CSub: same name and parameter names
+        // a forward declaration and its body share one CSub: same name, parameter names and types (overloads
+        // differ in one of them)
         std::shared_ptr<CSub> target;
         for (size_t k = 0; k < sym->subs.size(); ++k) {
             const Subprogram* other = sym->subDecls[k];
@@ -425,7 +438,8 @@ void Compiler::declare(const Decl& d, CBlock& out)
                 continue;
             bool same = true;
             for (size_t j = 0; j < sp.params.size(); ++j)
-                same = same && other->params[j].name == sp.params[j].name;
+                same = same && other->params[j].name == sp.params[j].name
+                    && sameFamily(sym->subs[k]->params[j].type, formal(sp.params[j].type));
             if (same)
                 target = sym->subs[k];
         }
@@ -493,7 +507,11 @@ void Compiler::compileSub(const Subprogram& sp, std::shared_ptr<CSub> csub)
     returnType = sp.isFunction ? &csub->returnType : nullptr;
     inFunction = sp.isFunction;
     loopDepth = 0;
+    autonomousNext = true;
+    std::vector<std::vector<std::string>> savedGotoScopes = std::move(gotoScopes);
+    gotoScopes.clear();
     csub->body = block(*sp.body);
+    gotoScopes = std::move(savedGotoScopes);
     returnType = savedReturn;
     inFunction = savedInFunction;
     loopDepth = savedLoops;
@@ -509,7 +527,14 @@ std::unique_ptr<CBlock> Compiler::block(const Block& b, const std::vector<Param>
     auto out = std::make_unique<CBlock>();
     out->label = b.label;
     push(b.label);
-    declarations(b.decls, *out);
+    {
+        struct Restore {
+            bool& here;
+            bool outer;
+            ~Restore() { here = outer; }
+        } restore { autonomousHere, std::exchange(autonomousHere, std::exchange(autonomousNext, false)) };
+        declarations(b.decls, *out);
+    }
     for (const Decl& d : b.decls)
         if (d.kind == DeclKind::Subprogram && !d.subprogram->hasBody) {
             const Sym* sym = lookup(d.name);

@@ -468,8 +468,12 @@ CExprPtr Compiler::sqlWith(const std::string& exprText, std::vector<CExprPtr> ar
 
 CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement, int64_t storedUnit)
 {
-    // Overloads: the first whose parameters take the arguments.
+    // Overloads: of those whose parameters take the arguments, the one that needs the fewest conversions of an
+    // argument to another family of types; two alike are PLS-00307.
     std::string lastError;
+    CExprPtr best;
+    int bestCost = -1;
+    bool ambiguous = false;
     for (size_t k = 0; k < sym.subs.size(); ++k) {
         const auto& sub = sym.subs[k];
         if (sub->isFunction == asStatement)
@@ -514,6 +518,16 @@ CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bo
                 ok = false;
         if (!ok)
             continue;
+        int cost = 0;
+        for (size_t j = 0; j < sub->params.size(); ++j)
+            if (args[j] && !sameFamily(args[j]->type, sub->params[j].type))
+                ++cost;
+        if (bestCost >= 0 && cost >= bestCost) {
+            ambiguous = ambiguous || cost == bestCost;
+            continue;
+        }
+        bestCost = cost;
+        ambiguous = false;
         if (storedUnit) {
             auto c = std::make_unique<CStoredCall>();
             c->pos = p;
@@ -522,7 +536,8 @@ CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bo
             c->overload = k;
             c->args = std::move(args);
             c->type = sub->returnType;
-            return c;
+            best = std::move(c);
+            continue;
         }
         auto c = std::make_unique<CCall>();
         c->pos = p;
@@ -531,8 +546,12 @@ CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bo
         c->args = std::move(args);
         c->linkDepth = level - (sub->level - 1);
         c->type = sub->returnType;
-        return c;
+        best = std::move(c);
     }
+    if (ambiguous)
+        fail(p, "PLS-00307: too many declarations of '" + part.name + "' match this call");
+    if (best)
+        return best;
     bool any = false;
     for (const auto& sub : sym.subs)
         any = any || sub->isFunction != asStatement;

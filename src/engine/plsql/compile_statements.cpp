@@ -16,6 +16,7 @@
 #include "engine/sql/lexer.h"
 #include "engine/storage/database_state.h"
 
+#include <QRegularExpression>
 #include <QString>
 
 #include <algorithm>
@@ -267,10 +268,19 @@ std::unique_ptr<EmbeddedSql> Compiler::embedded(
 std::vector<CStmtPtr> Compiler::statements(const std::vector<StmtPtr>& list)
 {
     std::vector<CStmtPtr> out;
+    gotoScopes.emplace_back();
+    for (const StmtPtr& s : list)
+        if (!s->label.empty())
+            gotoScopes.back().push_back(s->label);
+    struct Pop {
+        std::vector<std::vector<std::string>>& scopes;
+        ~Pop() { scopes.pop_back(); }
+    } pop { gotoScopes };
     for (const StmtPtr& s : list) {
         try {
             CStmtPtr c = statement(*s);
             c->line = s->pos.line;
+            c->label = s->label;
             out.push_back(std::move(c));
         } catch (const Fail& f) {
             errors.push_back(f.error);
@@ -673,9 +683,8 @@ CStmtPtr Compiler::statement(const Stmt& s)
         return n;
     }
     case StmtKind::ExecuteImmediate: {
-        if (s.bulk)
-            fail(s.pos, "ORA-03001: unimplemented feature: BULK COLLECT");
         auto n = std::make_unique<SExecImmediate>();
+        n->bulk = s.bulk;
         n->text = expr(*s.dynamicText);
         for (size_t i = 0; i < s.using_.size(); ++i) {
             Param::Mode m = s.usingModes[i];
@@ -684,10 +693,24 @@ CStmtPtr Compiler::statement(const Stmt& s)
         }
         for (const Target& t : s.into)
             n->into.push_back(target(*t.expr));
+        if (!n->into.empty())
+            intoWidth(n->into, s.bulk, s.into.front().expr->pos);
         return n;
     }
-    case StmtKind::Goto:
-        fail(s.pos, "ORA-03001: unimplemented feature: GOTO");
+    case StmtKind::Goto: {
+        for (const auto& scope : gotoScopes)
+            if (std::find(scope.begin(), scope.end(), s.gotoLabel) != scope.end()) {
+                auto n = std::make_unique<SGoto>();
+                n->target = s.gotoLabel;
+                return n;
+            }
+        // A label of the unit that the GOTO may not reach, or none of that name.
+        const QString source = QString::fromUtf8(text.data(), static_cast<int>(text.size())).toUpper();
+        if (source.contains(QRegularExpression(
+                "<<\\s*" + QRegularExpression::escape(QString::fromStdString(s.gotoLabel)) + "\\s*>>")))
+            fail(s.pos, "PLS-00375: illegal GOTO statement; this GOTO cannot branch to label '" + s.gotoLabel + "'");
+        fail(s.pos, "PLS-00201: identifier '" + s.gotoLabel + "' must be declared");
+    }
     case StmtKind::ForAll:
         return forAll(s);
     }

@@ -193,6 +193,7 @@ CompileOutput compileBlock(SessionState& s, std::string_view text, const Unit& u
     Scope root;
     c.scope = &root;
     try {
+        c.autonomousNext = true;
         out.unit->block = c.block(*unit.block);
     } catch (const Fail& f) {
         c.errors.push_back(f.error);
@@ -247,6 +248,7 @@ CompileOutput compileTrigger(SessionState& s, std::string_view text, const Unit&
     add("TRG$RESULT", PlType::boolean(), kTriggerResult, false);
     c.frameSize[0] = kTriggerSlots;
     try {
+        c.autonomousNext = true;
         out.unit->block = c.block(*unit.block);
     } catch (const Fail& f) {
         c.errors.push_back(f.error);

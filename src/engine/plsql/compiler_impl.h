@@ -19,6 +19,30 @@
 
 namespace engine::plsql {
 
+// Whether two types are of one family (numbers, character types, dates, ...), as overloads are told apart and a
+// call's arguments matched to them; records and collections of declared types are of their own type.
+inline bool sameFamily(const PlType& a, const PlType& b)
+{
+    auto family = [](PlKind k) {
+        switch (k) {
+        case PlKind::Varchar2:
+        case PlKind::Char:
+        case PlKind::Long:
+        case PlKind::Rowid:
+            return PlKind::Varchar2;
+        case PlKind::Raw:
+            return PlKind::Blob;
+        default:
+            return k;
+        }
+    };
+    if (family(a.kind) != family(b.kind))
+        return false;
+    if ((a.kind == PlKind::Record || a.kind == PlKind::Table) && !a.typeKey.empty() && !b.typeKey.empty())
+        return a.typeKey == b.typeKey;
+    return true;
+}
+
 // A change of an embedded statement's text: [begin, end) of the statement becomes `text`.
 struct SqlEdit {
     size_t begin = 0, end = 0;
@@ -123,6 +147,13 @@ public:
     const PlType* returnType = nullptr;
     bool inFunction = false;
     int loopDepth = 0;
+    // PRAGMA AUTONOMOUS_TRANSACTION may stand in the block compiled next (a subprogram's, a trigger's, a top-level
+    // anonymous block's) and so in the declarations being compiled; elsewhere it is PLS-00710.
+    bool autonomousNext = false;
+    bool autonomousHere = false;
+    // The labels of the statement lists being compiled, outermost first: those a GOTO may reach (not those inside
+    // an IF, a loop or a block it is not in, nor, from a handler, its own block's). A subprogram starts afresh.
+    std::vector<std::vector<std::string>> gotoScopes;
     std::string currentCursorOf; // WHERE CURRENT OF being compiled
     // A stored unit being compiled: itself (its own package's members are named through it), what it uses, and
     // whether only the subprograms' headers are wanted (the interface other units compile against).

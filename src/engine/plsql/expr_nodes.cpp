@@ -3,6 +3,7 @@
 #include "engine/plsql/expr_nodes.h"
 
 #include "engine/plsql/embedded_sql.h"
+#include "engine/plsql/error_messages.h"
 #include "engine/plsql/native.h"
 #include "engine/plsql/stored_units.h"
 #include "engine/session/session_state.h"
@@ -237,14 +238,8 @@ Val CSqlCode::eval(Ctx& c) const
     const PlError* e = c.handling.empty() ? nullptr : c.handling.back();
     if (arg) {
         Val a = arg->eval(c);
-        int64_t code = a.v.isNull() ? 0 : numberOf(a.v).integer;
-        if (code == 0)
-            return Val { Value::fromText("ORA-0000: normal, successful completion"), nullptr };
-        if (code == 100)
-            code = -1403;
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "ORA-%05lld", static_cast<long long>(-code));
-        return Val { Value::fromText(std::string(buf) + ": Message " + std::to_string(-code) + " not found"), nullptr };
+        int64_t code = a.v.isNull() ? 0 : fn::roundNumber(numberOf(a.v), 0).integer;
+        return Val { Value::fromText(sqlErrorMessage(code)), nullptr };
     }
     if (!message) {
         if (!e)

@@ -949,8 +949,11 @@ StmtPtr Parser::statement()
         }
         if (w == "SELECT" || w == "INSERT" || w == "UPDATE" || w == "DELETE" || w == "LOCK" || w == "MERGE"
             || w == "COMMIT" || w == "ROLLBACK" || w == "SAVEPOINT" || (w == "SET" && peek().isWord("TRANSACTION"))
-            || w == "WITH")
-            return sqlStatement(w == "WITH" ? "SELECT" : w);
+            || w == "WITH") {
+            StmtPtr r = sqlStatement(w == "WITH" ? "SELECT" : w);
+            r->label = label;
+            return r;
+        }
         if (w == "OPEN") {
             advance();
             s->kind = StmtKind::Open;
@@ -1077,6 +1080,10 @@ StmtPtr Parser::statement()
                 }
                 if (atWord("RETURNING") || atWord("RETURN")) {
                     advance();
+                    if (acceptWord("BULK")) {
+                        expectWord("COLLECT", "collect");
+                        s->bulk = true;
+                    }
                     expectWord("INTO", "into");
                     intoList(*s);
                     continue;

@@ -286,7 +286,9 @@ Flow SExecImmediate::exec(Ctx& c) const
             b.type = oraTypeOf(usingArgs[i]->type);
         } else {
             b.dir = BindDir::Out;
-            b.type = oraTypeOf(into[i - usingArgs.size()]->type);
+            const PlType& t = into[i - usingArgs.size()]->type;
+            b.type = oraTypeOf(bulk && t.element ? *t.element : t);
+            b.returnAll = bulk;
         }
         binds.push_back(b);
     }
@@ -304,12 +306,19 @@ Flow SExecImmediate::exec(Ctx& c) const
         cur.rows = std::move(r.cursor);
         cur.columns = cur.rows->columns();
         cur.isOpen = true;
+        std::vector<const CExpr*> targets;
+        for (const auto& t : into)
+            targets.push_back(t.get());
+        if (bulk) {
+            int64_t n = bulkFetch(cur, targets, -1, false, c);
+            closeCursor(cur);
+            c.sqlRowCount = n;
+            c.sqlFound = n > 0 ? 1 : 0;
+            return Flow::Normal;
+        }
         if (!into.empty()) {
             if (!fetchRow(cur, c))
                 throw plError(1403, "no data found");
-            std::vector<const CExpr*> targets;
-            for (const auto& t : into)
-                targets.push_back(t.get());
             assignRow(cur, targets, c);
             if (fetchRow(cur, c))
                 throw plError(1422, "exact fetch returns more than requested number of rows");
@@ -320,8 +329,18 @@ Flow SExecImmediate::exec(Ctx& c) const
     } else {
         c.sqlRowCount = r.rowsProcessed;
         c.sqlFound = r.rowsProcessed > 0 ? 1 : 0;
-        for (size_t i = usingArgs.size(); i < binds.size() && i - usingArgs.size() < into.size(); ++i)
-            assignTo(*into[i - usingArgs.size()], Val { binds[i].value, nullptr }, c);
+        if (bulk && !isBlock) {
+            std::vector<const CExpr*> targets;
+            std::vector<std::vector<Value>> columns;
+            for (size_t i = usingArgs.size(); i < binds.size() && i - usingArgs.size() < into.size(); ++i) {
+                targets.push_back(into[i - usingArgs.size()].get());
+                columns.push_back(binds[i].values);
+            }
+            bulkReturn(targets, columns, false, c);
+        } else {
+            for (size_t i = usingArgs.size(); i < binds.size() && i - usingArgs.size() < into.size(); ++i)
+                assignTo(*into[i - usingArgs.size()], Val { binds[i].value, nullptr }, c);
+        }
     }
     for (size_t i = 0; i < usingArgs.size(); ++i) {
         Param::Mode m = i < modes.size() ? modes[i] : Param::Mode::In;

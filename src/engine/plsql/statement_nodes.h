@@ -105,7 +105,17 @@ struct SExecImmediate : CStmt {
     std::vector<CExprPtr> usingArgs;
     std::vector<Param::Mode> modes;
     std::vector<CExprPtr> into;
+    bool bulk = false; // BULK COLLECT INTO, RETURNING BULK COLLECT INTO
     Flow exec(Ctx& c) const override;
+};
+
+struct SGoto : CStmt {
+    std::string target;
+    Flow exec(Ctx& c) const override
+    {
+        c.gotoLabel = target;
+        return Flow::Goto;
+    }
 };
 
 struct SNull : CStmt {

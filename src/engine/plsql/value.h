@@ -54,6 +54,9 @@ struct PlError {
     std::string message; // "ORA-01403: no data found"
     const void* userException = nullptr; // the declaration of a user exception, null for Oracle's errors
     std::vector<std::string> stack; // "ORA-06512: at line 5"
+    // In a handler: where the error was raised and passed on its way there, innermost first, the handler's own unit
+    // last (DBMS_UTILITY.FORMAT_ERROR_BACKTRACE).
+    std::vector<std::string> backtrace;
 };
 
 } // namespace engine::plsql

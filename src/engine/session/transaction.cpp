@@ -81,17 +81,33 @@ void releaseWriteLock(SessionState& s)
     }
 }
 
+namespace {
+
+void releaseTransactionLocks(SessionState& s)
+{
+    if (s.lockFloor > 0)
+        s.db->locks.releaseAfter(s.sid, s.lockFloor);
+    else
+        s.db->locks.releaseAll(s.sid);
+}
+
+} // namespace
+
 void commit(SessionState& s)
 {
     link::commitRemote(s);
+    // An autonomous transaction inside a statement (a function it calls, a trigger) commits inside the statement's
+    // SQLite transaction, which reaches the file when the statement's transaction does.
+    const bool insideStatement = s.writeScopeDepth > 0;
     if (s.sqliteTxnOpen || s.undo->hasPersisted()) {
         WriteScope w(s);
         s.undo->discardAll();
-        w.commitSqlite();
+        if (!insideStatement)
+            w.commitSqlite();
     } else {
         s.undo->discardAll();
     }
-    s.db->locks.releaseAll(s.sid);
+    releaseTransactionLocks(s);
     s.savepoints.clear();
     s.inTransaction = false;
     jobs::transactionEnded(s);
@@ -99,13 +115,15 @@ void commit(SessionState& s)
 
 void rollback(SessionState& s)
 {
+    const bool insideStatement = s.writeScopeDepth > 0;
     if (s.undo->mark() > 0 || s.undo->hasPersisted() || s.sqliteTxnOpen) {
         WriteScope w(s);
         s.undo->undoTo(0);
         s.undo->discardAll();
-        w.commitSqlite();
+        if (!insideStatement)
+            w.commitSqlite();
     }
-    s.db->locks.releaseAll(s.sid);
+    releaseTransactionLocks(s);
     s.savepoints.clear();
     s.inTransaction = false;
     link::rollbackRemote(s);
