@@ -21,7 +21,26 @@ def statements():
         text = open(path, encoding='utf-8').read()
         out += re.findall(r'R"sql\((.*?)\)sql"', text, re.S)
         out += [bytes(s, 'utf-8').decode('unicode_escape') for s in re.findall(r'\{ "((?:[^"\\]|\\.)*)", \d+, \d+ \}', text)]
+    out += PLSQL
     return [s for s in out if s]
+
+
+# PL/SQL blocks with collections and bulk binds, for the PL/SQL front end's target.
+PLSQL = [
+    "DECLARE TYPE t IS TABLE OF NUMBER; TYPE v IS VARRAY(3) OF VARCHAR2(10); TYPE m IS TABLE OF NUMBER INDEX BY "
+    "VARCHAR2(5); a t := t(1, 2); b v; c m; BEGIN a.EXTEND(2, 1); a.TRIM; a.DELETE(1, 2); c('k') := a(a.LAST); "
+    "b := v('x'); END;",
+    "DECLARE TYPE t IS TABLE OF s%ROWTYPE; r t; CURSOR c IS SELECT * FROM s; BEGIN SELECT * BULK COLLECT INTO r "
+    "FROM s; OPEN c; FETCH c BULK COLLECT INTO r LIMIT 10; FORALL i IN 1 .. r.COUNT SAVE EXCEPTIONS INSERT INTO d "
+    "VALUES r(i); EXCEPTION WHEN OTHERS THEN x := SQL%BULK_EXCEPTIONS(1).ERROR_CODE + SQL%BULK_ROWCOUNT(1); END;",
+    "BEGIN FORALL i IN INDICES OF ids BETWEEN 1 AND 5 DELETE FROM d WHERE id = ids(i) RETURNING id BULK COLLECT "
+    "INTO gone; FORALL j IN VALUES OF pick UPDATE d SET ROW = r WHERE id = ids(j); END;",
+    "CREATE PROCEDURE p IS PRAGMA AUTONOMOUS_TRANSACTION; BEGIN <<again>> INSERT INTO l VALUES (1); COMMIT; "
+    "GOTO done; <<done>> NULL; EXCEPTION WHEN OTHERS THEN x := DBMS_UTILITY.FORMAT_ERROR_BACKTRACE || SQLERRM(-1); END;",
+    "DECLARE e EXCEPTION; PRAGMA EXCEPTION_INIT(e, -1476); BEGIN EXECUTE IMMEDIATE 'SELECT a FROM t WHERE b = :1' "
+    "BULK COLLECT INTO r USING 1; EXECUTE IMMEDIATE 'DELETE t WHERE a = :a RETURNING b INTO :b' USING 2 RETURNING "
+    "BULK COLLECT INTO r; <<outer>> FOR i IN 1 .. 3 LOOP CONTINUE outer WHEN i = 2; EXIT outer; END LOOP; END;",
+]
 
 
 PIECES = ["(", ")", ",", "'", '"', "q'[", "]'", "n'", ":x", ":1", "(+)", "||", "--", "/*", "*/", "/*+", ";", "/",
@@ -39,7 +58,11 @@ PIECES = ["(", ")", ",", "'", '"', "q'[", "]'", "n'", ":x", ":1", "(+)", "||", "
           "ignore nulls", "within group (order by", "keep (dense_rank first order by", "last", "offset", "fetch first",
           "fetch next", "rows only", "percent", "with ties", "natural", "rollup(", "cube(", "grouping sets(", "()",
           "pivot (", "unpivot (", "unpivot include nulls (", "for", "siblings", "connect_by_root", "nocycle",
-          "connect_by_isleaf", "connect_by_iscycle", "regexp_like(", "lnnvl(", "listagg("]
+          "connect_by_isleaf", "connect_by_iscycle", "regexp_like(", "lnnvl(", "listagg(",
+          # PL/SQL: bulk binds, collections, labels, autonomous transactions and dynamic SQL
+          "forall", "bulk collect into", "limit", "save exceptions", "indices of", "values of",
+          "varray(", "index by", "%bulk_rowcount(", ".extend", ".delete(", "set row =", "goto", "<<", ">>",
+          "pragma autonomous_transaction;", "execute immediate", "returning bulk collect into", "continue when"]
 
 
 def mutate(rng, base, pool):

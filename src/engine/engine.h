@@ -97,6 +97,10 @@ struct Bind {
     OraType type = OraType::Varchar2;
     Value value;
     std::shared_ptr<Cursor> cursor; // REF CURSOR out
+    // A RETURNING ... INTO target that takes every returned row (PL/SQL's RETURNING BULK COLLECT INTO): the values
+    // go to `values`, one a row, where a plain target takes one row and refuses a second (ORA-01422).
+    bool returnAll = false;
+    std::vector<Value> values;
 };
 
 // Every failure of the engine: Oracle's code and text ("ORA-00942: table or view does not exist") and the byte

@@ -103,10 +103,13 @@ TEST_F(PlsqlStored, PackageStateIsPerSession)
     EXPECT_EQ(result(*s, "BEGIN :r := ctr.next; END;"), "101");
     EXPECT_EQ(result(*s, "BEGIN :r := ctr.next; END;"), "102");
     EXPECT_EQ(result(*other, "BEGIN :r := ctr.next; END;"), "101");
-    // Replacing the body starts the state again, in every session.
+    // Replacing the body discards the state in every session that had it: the next use says so (ORA-04068), the
+    // one after it starts the state again.
     run(*s,
         "CREATE OR REPLACE PACKAGE BODY ctr IS FUNCTION next RETURN NUMBER IS BEGIN n := n + 10; RETURN n; END; "
         "END;");
+    std::string discarded = errorText(*other, "BEGIN :r := ctr.next; END;");
+    EXPECT_EQ(discarded.rfind("ORA-04068: existing state of packages has been discarded", 0), 0u) << discarded;
     EXPECT_EQ(result(*other, "BEGIN :r := ctr.next; END;"), "10");
 }
 

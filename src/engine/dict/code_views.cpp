@@ -116,14 +116,21 @@ void addProceduresAndArguments(std::vector<FixedObject>& out)
     ViewTrio p;
     p.suffix = "PROCEDURES";
     p.cols = { { "OWNER", vc(128), "u.\"NAME\"" }, { "OBJECT_NAME", vc(128), "o.\"NAME\"" },
-        { "PROCEDURE_NAME", vc(128), "" }, { "OBJECT_ID", N, "o.\"OBJ#\"" },
-        { "SUBPROGRAM_ID", N, "CASE WHEN o.\"TYPE#\" = 9 THEN 0 ELSE 1 END" }, { "OVERLOAD", vc(40), "" },
+        { "PROCEDURE_NAME", vc(128), "m.\"MEMBER\"" }, { "OBJECT_ID", N, "o.\"OBJ#\"" },
+        { "SUBPROGRAM_ID", N,
+            "CASE WHEN m.\"MEMBER\" IS NOT NULL THEN m.\"ID\" WHEN o.\"TYPE#\" = 9 THEN 0 ELSE 1 END" },
+        { "OVERLOAD", vc(40), "CASE WHEN m.\"OVERLOAD\" > 0 THEN CAST(m.\"OVERLOAD\" AS TEXT) END" },
         { "OBJECT_TYPE", vc(13), objectTypeName("o.\"TYPE#\"") }, { "AGGREGATE", vc(3), "'NO'" },
         { "PIPELINED", vc(3), "'NO'" }, { "IMPLTYPEOWNER", vc(128), "" }, { "IMPLTYPENAME", vc(128), "" },
         { "PARALLEL", vc(3), "'NO'" }, { "INTERFACE", vc(3), "'NO'" }, { "DETERMINISTIC", vc(3), "'NO'" },
         { "AUTHID", vc(12), "CASE WHEN o.\"FLAGS\" & 8 <> 0 THEN 'CURRENT_USER' ELSE 'DEFINER' END" },
         { "RESULT_CACHE", vc(3), "'NO'" }, { "ORIGIN_CON_ID", N, "0" }, { "POLYMORPHIC", vc(5), "" } };
-    p.from = kObjectOwner;
+    // A row for the unit, and for a package one more for each member subprogram (from ARGUMENT$, which holds at
+    // least one row for each), as Oracle lists them.
+    p.from = std::string(kObjectOwner)
+        + "JOIN (SELECT \"OBJ#\" AS \"OBJ\", NULL AS \"MEMBER\", NULL AS \"ID\", 0 AS \"OVERLOAD\" FROM \"OBJ$\" "
+          "UNION ALL SELECT DISTINCT \"OBJ#\", \"PROCEDURE$\", \"PROCEDURE#\", \"OVERLOAD#\" FROM \"ARGUMENT$\" "
+          "WHERE \"PROCEDURE$\" IS NOT NULL AND \"PROCEDURE$\" <> '') m ON m.\"OBJ\" = o.\"OBJ#\" ";
     p.where = "o.\"TYPE#\" IN (7, 8, 9)";
     p.ownerIdExpr = "o.\"OWNER#\"";
     p.objectIdExpr = "o.\"OBJ#\"";

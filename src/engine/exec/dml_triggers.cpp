@@ -364,8 +364,11 @@ void returnStored(SessionState& s, const bind::BoundStatement& b, std::vector<Bi
         return;
     for (size_t i = 0; i < b.returning.size(); ++i)
         for (Bind& bd : binds)
-            if (bd.name == b.returning[i].bindName)
+            if (bd.name == b.returning[i].bindName) {
                 readColumn(q.get(), static_cast<int>(i), b.returning[i].column.type, bd.value);
+                if (bd.returnAll && !bd.values.empty())
+                    bd.values.back() = bd.value;
+            }
 }
 
 } // namespace
@@ -400,6 +403,18 @@ void forgetCompiledTriggers(SessionState& s)
     }
     std::lock_guard conn(s.connMutex);
     gone.units.clear();
+}
+
+int hideFiringTriggers(const SessionState& s)
+{
+    const auto n = std::count(firing.begin(), firing.end(), &s);
+    firing.erase(std::remove(firing.begin(), firing.end(), &s), firing.end());
+    return static_cast<int>(n);
+}
+
+void restoreFiringTriggers(const SessionState& s, int count)
+{
+    firing.insert(firing.end(), static_cast<size_t>(count), &s);
 }
 
 void checkNotInTrigger(const SessionState& s, const char* what)

@@ -31,6 +31,11 @@ void forgetCompiledTriggers(SessionState& s);
 // SAVEPOINT, the implicit COMMIT of DDL). `what` is Oracle's word for it ("COMMIT").
 void checkNotInTrigger(const SessionState& s, const char* what);
 
+// An autonomous transaction started inside a trigger may end itself: the session's running triggers stop counting
+// for checkNotInTrigger until restoreFiringTriggers gives back the count this returned.
+int hideFiringTriggers(const SessionState& s);
+void restoreFiringTriggers(const SessionState& s, int count);
+
 // ORA-04091 when a statement that a row trigger runs reads or changes the table the trigger fired on.
 void checkMutating(const SessionState& s, const bind::BoundStatement& b);
 

@@ -133,6 +133,11 @@ void setReturning(const bind::BoundStatement& b, sqlite3_stmt* stmt, std::vector
     for (size_t i = 0; i < b.returning.size(); ++i) {
         for (Bind& bd : binds)
             if (bd.name == b.returning[i].bindName) {
+                if (bd.returnAll) {
+                    readColumn(stmt, static_cast<int>(i), b.returning[i].column.type, bd.value);
+                    bd.values.push_back(bd.value);
+                    continue;
+                }
                 if (row > 0)
                     throw oraError(1422, "exact fetch returns more than requested number of rows");
                 readColumn(stmt, static_cast<int>(i), b.returning[i].column.type, bd.value);

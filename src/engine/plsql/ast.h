@@ -70,6 +70,10 @@ struct Expr {
     // Attribute: the name before '%' in parts (empty for SQL%...), the attribute word
     std::string attribute;
     bool sqlCursor = false;
+    // SQL%BULK_ROWCOUNT(i), SQL%BULK_EXCEPTIONS(j).ERROR_CODE, SQL%BULK_EXCEPTIONS.COUNT: the subscript and the
+    // member after it
+    ExprPtr attributeArg;
+    std::string attributeMember;
     // Bind
     std::string bindName;
     std::string bindField; // :NEW.col
@@ -104,8 +108,19 @@ struct Param {
     ExprPtr defaultValue;
 };
 
-enum class DeclKind { Variable, Constant, Exception, PragmaExceptionInit, Cursor, RecordType, TableType, RefCursorType,
-    Subtype, Subprogram, PragmaOther };
+enum class DeclKind {
+    Variable,
+    Constant,
+    Exception,
+    PragmaExceptionInit,
+    Cursor,
+    RecordType,
+    TableType,
+    RefCursorType,
+    Subtype,
+    Subprogram,
+    PragmaOther
+};
 
 struct Decl {
     DeclKind kind = DeclKind::Variable;
@@ -129,8 +144,9 @@ struct Decl {
         ExprPtr init;
     };
     std::vector<Field> fields;
-    // table type: INDEX BY
+    // table type: INDEX BY, or VARRAY(limit)
     bool indexed = false;
+    int64_t limit = -1;
     TypeSpec indexType;
     bool hasRefReturn = false;
     // subprogram
@@ -182,6 +198,7 @@ enum class StmtKind {
     Close,
     ExecuteImmediate,
     Goto,
+    ForAll, // FORALL i IN bounds [SAVE EXCEPTIONS] dml: the statement in body[0]
 };
 
 // INTO targets: variables, fields, :binds.
@@ -226,6 +243,11 @@ struct Stmt {
     std::vector<Param::Mode> usingModes;
     ExprPtr dynamicText; // EXECUTE IMMEDIATE
     std::string gotoLabel;
+    // FORALL: bounds in lower and upper (a range), or the collection of INDICES OF / VALUES OF in value (with
+    // BETWEEN's bounds in lower and upper)
+    enum class ForAllKind { Range, Indices, Values } forAllKind = ForAllKind::Range;
+    bool saveExceptions = false;
+    ExprPtr limit; // FETCH ... BULK COLLECT INTO ... LIMIT n
 };
 
 // A unit as parsed: an anonymous block, a procedure or function, a package header or body, a trigger.

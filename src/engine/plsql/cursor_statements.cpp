@@ -2,6 +2,8 @@
 #include "engine/plsql/cursor_statements.h"
 
 #include "engine/exec/executor.h"
+#include "engine/plsql/bulk.h"
+#include "engine/plsql/statement_nodes.h"
 #include "engine/plsql/values.h"
 #include "engine/session/session_state.h"
 #include "engine/sql/lexer.h"
@@ -111,15 +113,15 @@ Flow SOpen::exec(Ctx& c) const
     return Flow::Normal;
 }
 
-std::vector<Bind> SOpen::dynamicBinds(const std::string& text, Ctx& c) const
+std::vector<Bind> SOpen::dynamicBinds(std::string& text, Ctx& c) const
 {
     std::vector<Bind> binds;
-    sql::LexResult lx = sql::tokenize(text);
-    std::vector<std::string> names;
-    for (const sql::Token& t : lx.tokens)
-        if (t.kind == sql::TokenKind::Bind && std::find(names.begin(), names.end(), t.text) == names.end())
-            names.push_back(t.text);
-    for (size_t i = 0; i < names.size() && i < usingArgs.size(); ++i) {
+    std::vector<std::string> names = dynamicPlaceholders(text);
+    if (names.size() < usingArgs.size())
+        throw plError(1006, "bind variable does not exist");
+    if (names.size() > usingArgs.size())
+        throw plError(1008, "not all variables bound");
+    for (size_t i = 0; i < names.size(); ++i) {
         Bind b;
         b.name = names[i];
         b.value = usingArgs[i]->eval(c).v;
@@ -135,6 +137,25 @@ Flow SFetch::exec(Ctx& c) const
     if (!cv->c || !cv->c->cursor)
         throw plError(1001, "invalid cursor");
     OpenCursor& cur = *cv->c->cursor;
+    if (bulk) {
+        if (!cur.isOpen)
+            throw plError(1001, "invalid cursor");
+        int64_t n = -1;
+        if (limit) {
+            Val lv = limit->eval(c);
+            fn::NumberValue v = lv.v.isNull() ? fn::NumberValue::ofInteger(0) : numberOf(lv.v);
+            v = fn::roundNumber(v, 0);
+            // Oracle wants a positive LIMIT: anything else is INVALID_NUMBER.
+            if (lv.v.isNull() || !v.isInteger || v.integer < 1)
+                throw plError(1722, "invalid number");
+            n = v.integer;
+        }
+        std::vector<const CExpr*> targets;
+        for (const auto& t : into)
+            targets.push_back(t.get());
+        bulkFetch(cur, targets, n, false, c);
+        return Flow::Normal;
+    }
     if (fetchRow(cur, c)) {
         std::vector<const CExpr*> targets;
         for (const auto& t : into)

@@ -49,12 +49,14 @@ struct SOpen : CStmt {
     Flow exec(Ctx& c) const override;
 
 private:
-    std::vector<Bind> dynamicBinds(const std::string& text, Ctx& c) const;
+    std::vector<Bind> dynamicBinds(std::string& text, Ctx& c) const;
 };
 
 struct SFetch : CStmt {
     CExprPtr cursorVar;
     std::vector<CExprPtr> into;
+    bool bulk = false; // BULK COLLECT INTO [LIMIT n]
+    CExprPtr limit;
     Flow exec(Ctx& c) const override;
 };
 

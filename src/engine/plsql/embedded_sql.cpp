@@ -193,6 +193,7 @@ ExecResult EmbeddedSql::run(Ctx& c, std::vector<Bind>* out)
         Bind b;
         b.name = r;
         b.dir = BindDir::Out;
+        b.returnAll = returnAll;
         binds.push_back(std::move(b));
     }
     try {

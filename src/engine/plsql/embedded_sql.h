@@ -22,6 +22,7 @@ struct EmbeddedSql {
     std::vector<std::pair<std::string, CExprPtr>> externals;
     std::map<std::string, std::pair<std::string, types::ExprType>> byKey; // "R.ID" -> bind name, type
     std::vector<std::string> returningBinds; // RETURNING ... INTO: one out bind per target
+    bool returnAll = false; // RETURNING ... BULK COLLECT INTO: the targets take every row
     int rowidColumn = -1; // a FOR UPDATE cursor's hidden ROWID column
     // Per parameter of the translation: >= 0 an external, -1 a bind of the call, -2 a RETURNING target.
     std::vector<int> sources;

@@ -2,17 +2,52 @@
 // IN, OUT and IN OUT parameters, and cursors.
 #include "engine/plsql/interpreter.h"
 
+#include "engine/plsql/autonomous.h"
+#include "engine/plsql/native.h"
 #include "engine/plsql/stored_units.h"
 #include "engine/plsql/values.h"
 #include "engine/session/session_state.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace engine::plsql {
 
 namespace {
 constexpr int kMaxCallDepth = 500;
+
+// The errors whose handlers run on this thread, innermost last, for DBMS_UTILITY's FORMAT_ERROR_STACK and
+// FORMAT_ERROR_BACKTRACE (which see only the session).
+thread_local std::vector<const PlError*> handledErrors;
+
+std::string errorStack(SessionState&)
+{
+    if (handledErrors.empty())
+        return {};
+    const PlError& e = *handledErrors.back();
+    if (e.userException && e.code == 6510)
+        return "ORA-06510: PL/SQL: unhandled user-defined exception\n";
+    return e.message + "\n";
 }
+
+std::string errorBacktrace(SessionState&)
+{
+    std::string out;
+    if (!handledErrors.empty())
+        for (const std::string& line : handledErrors.back()->backtrace)
+            out += line + "\n";
+    return out;
+}
+
+[[maybe_unused]] const bool hooksInstalled = [] {
+    NativeInterpreterHooks& h = nativeInterpreterHooks();
+    h.errorStack = errorStack;
+    h.errorBacktrace = errorBacktrace;
+    return true;
+}();
+
+Flow runBlockOf(const CBlock& b, Ctx& c);
+} // namespace
 
 void checkInterrupt(Ctx& c)
 {
@@ -27,17 +62,29 @@ Val initialValue(const PlType& t)
         v.c = std::make_shared<Composite>();
         for (const PlType& f : t.record->types)
             v.c->fields.push_back(initialValue(f));
-    } else if (t.kind == PlKind::Table) {
-        v.c = std::make_shared<Composite>();
+    } else if (t.kind == PlKind::Table && !t.isDenseCollection()) {
+        v.c = std::make_shared<Composite>(); // a nested table or VARRAY starts atomically NULL
     }
     return v;
 }
 
 Flow runStatements(const std::vector<CStmtPtr>& list, Ctx& c)
 {
-    for (const CStmtPtr& s : list) {
+    for (size_t i = 0; i < list.size(); ++i) {
+        const CStmtPtr& s = list[i];
         c.frame->line = s->line;
         Flow f = s->exec(c);
+        if (f == Flow::Goto) {
+            // The compiler let the GOTO through only to a label of this list or of one around it.
+            auto to
+                = std::find_if(list.begin(), list.end(), [&](const CStmtPtr& t) { return t->label == c.gotoLabel; });
+            if (to != list.end()) {
+                c.gotoLabel.clear();
+                i = static_cast<size_t>(to - list.begin()) - 1;
+                checkInterrupt(c);
+                continue;
+            }
+        }
         if (f != Flow::Normal)
             return f;
     }
@@ -48,7 +95,7 @@ bool loopEnds(Flow f, const std::string& label, Ctx& c, Flow& out)
 {
     if (f == Flow::Normal)
         return false;
-    if (f == Flow::Return) {
+    if (f == Flow::Return || f == Flow::Goto) {
         out = f;
         return true;
     }
@@ -95,6 +142,19 @@ bool handles(const CHandler& h, const PlError& e)
 
 Flow runBlock(const CBlock& b, Ctx& c)
 {
+    if (b.autonomous) {
+        AutonomousTransaction own(c.s);
+        Flow f = runBlockOf(b, c);
+        own.finish();
+        return f;
+    }
+    return runBlockOf(b, c);
+}
+
+namespace {
+
+Flow runBlockOf(const CBlock& b, Ctx& c)
+{
     // Errors of the declarations go to the enclosing block, as in Oracle.
     runStatements(b.init, c);
     if (b.handlers.empty())
@@ -108,17 +168,27 @@ Flow runBlock(const CBlock& b, Ctx& c)
             if (!handles(h, e))
                 continue;
             PlError caught = e;
+            caught.backtrace = std::move(caught.stack);
             caught.stack.clear();
+            if (c.unit && c.frame)
+                caught.backtrace.push_back(c.unit->where(c.frame->line));
             c.handling.push_back(&caught);
+            handledErrors.push_back(&caught);
             struct Pop {
                 Ctx& c;
-                ~Pop() { c.handling.pop_back(); }
+                ~Pop()
+                {
+                    c.handling.pop_back();
+                    handledErrors.pop_back();
+                }
             } pop { c };
             return runStatements(h.body, c);
         }
         throw;
     }
 }
+
+} // namespace
 
 void assignTo(const CExpr& target, const Val& v, Ctx& c)
 {

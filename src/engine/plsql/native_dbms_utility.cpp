@@ -24,9 +24,10 @@ NativeFunction fromHook(std::function<std::string(SessionState&)> NativeInterpre
 {
     return [hook](NativeCall& c) -> std::optional<Value> {
         const auto& f = nativeInterpreterHooks().*hook;
-        if (!f)
+        std::string text = f ? f(c.session) : std::string();
+        if (text.empty())
             return Value::null();
-        return Value::fromText(f(c.session));
+        return Value::fromText(std::move(text));
     };
 }
 

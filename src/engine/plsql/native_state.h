@@ -72,6 +72,9 @@ struct LoadedUnit;
 struct NativeSessionState {
     // Stored units as this session has compiled them, with their package state (stored_units.h), by OBJ#.
     std::map<int64_t, std::shared_ptr<LoadedUnit>> storedUnits;
+    // Packages whose state this session had when they changed, and whether it was the header ("package") or only
+    // the body ("package body"): their next call is ORA-04068 (stored_units.cpp).
+    std::map<int64_t, std::string> discardedState;
     // Stored functions the session's SQL calls (sql_functions.cpp).
     std::shared_ptr<void> sqlFunctions;
 

@@ -7,6 +7,7 @@
 #include "engine/plsql/types.h"
 #include "engine/plsql/value.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,11 +41,17 @@ struct Ctx {
     int sqlFound = -1;
     std::vector<const PlError*> handling; // errors whose handler is running: SQLCODE, SQLERRM, RAISE;
     std::string exitLabel; // EXIT / CONTINUE of an outer loop
+    std::string gotoLabel; // the label a GOTO looks for in the statement lists around it
     Val returnValue;
     int depth = 0; // nesting of calls, bounded
+    // The last FORALL: rows each index's statement changed (SQL%BULK_ROWCOUNT), and under SAVE EXCEPTIONS the
+    // iterations that failed with their error codes (SQL%BULK_EXCEPTIONS).
+    std::map<int64_t, int64_t> bulkRowCount;
+    std::vector<std::pair<int64_t, int>> bulkExceptions;
+    int64_t forAllIteration = 0; // inside FORALL: 1, 2, ... for each execution of its statement; 0 outside
 };
 
-enum class Flow { Normal, Exit, Continue, Return };
+enum class Flow { Normal, Exit, Continue, Return, Goto };
 
 struct CExpr {
     PlType type;
@@ -60,6 +67,7 @@ using CExprPtr = std::unique_ptr<CExpr>;
 
 struct CStmt {
     int line = 0;
+    std::string label; // <<label>> before it, a GOTO's target
     virtual ~CStmt() = default;
     virtual Flow exec(Ctx& c) const = 0;
 };
@@ -77,6 +85,7 @@ struct CBlock {
     std::vector<CStmtPtr> init; // the declarations' initial values, run at each entry
     std::vector<CStmtPtr> body;
     std::vector<CHandler> handlers;
+    bool autonomous = false; // PRAGMA AUTONOMOUS_TRANSACTION among its declarations
 };
 
 struct CParam {

@@ -27,9 +27,8 @@ bool isPlsqlReserved(const Token& t)
         return false;
     if (t.reserved)
         return true;
-    static const char* const words[] = { "BEGIN", "END", "DECLARE", "EXCEPTION", "IF", "THEN", "ELSIF", "LOOP",
-        "WHILE", "RETURN", "WHEN", "CASE", "EXIT", "RAISE", "PROCEDURE", "FUNCTION", "GOTO", "TRUE", "FALSE",
-        "ELSE" };
+    static const char* const words[] = { "BEGIN", "END", "DECLARE", "EXCEPTION", "IF", "THEN", "ELSIF", "LOOP", "WHILE",
+        "RETURN", "WHEN", "CASE", "EXIT", "RAISE", "PROCEDURE", "FUNCTION", "GOTO", "TRUE", "FALSE", "ELSE" };
     for (const char* w : words)
         if (t.text == w)
             return true;
@@ -62,6 +61,18 @@ public:
     }
 
     std::unique_ptr<Unit> parseTop();
+    // A name chain with its subscripts and fields at the start of the text.
+    std::optional<ExpressionParse> nameAt()
+    {
+        try {
+            ExpressionParse r;
+            r.expr = nameChain();
+            r.end = r.expr->endOffset;
+            return r;
+        } catch (const Failure&) {
+            return std::nullopt;
+        }
+    }
 
 private:
     std::string_view text;
@@ -143,12 +154,11 @@ private:
             return t.text;
         default:
             return std::string(text.substr(static_cast<size_t>(t.offset), static_cast<size_t>(t.endOffset - t.offset)))
-                .empty()
+                       .empty()
                 ? t.text
-                : (t.kind == TokenKind::Identifier
-                          ? t.text
-                          : std::string(text.substr(
-                              static_cast<size_t>(t.offset), static_cast<size_t>(t.endOffset - t.offset))));
+                : (t.kind == TokenKind::Identifier ? t.text
+                                                   : std::string(text.substr(static_cast<size_t>(t.offset),
+                                                       static_cast<size_t>(t.endOffset - t.offset))));
         }
     }
 
@@ -331,9 +341,9 @@ std::unique_ptr<Unit> Parser::parseTop()
         advance();
         if (atName()) {
             if (cur().text != unit->name)
-                failText(cur().offset, "PLS-00113: END identifier '" + cur().text + "' must match '" + unit->name
-                        + "' at line " + std::to_string(unit->namePos.line) + ", column "
-                        + std::to_string(unit->namePos.col));
+                failText(cur().offset,
+                    "PLS-00113: END identifier '" + cur().text + "' must match '" + unit->name + "' at line "
+                        + std::to_string(unit->namePos.line) + ", column " + std::to_string(unit->namePos.col));
             advance();
         }
         expect(TokenKind::Semicolon, ";");
@@ -449,8 +459,9 @@ std::unique_ptr<Block> Parser::block(bool needDeclare)
     } else if (acceptWord("DECLARE")) {
         declarations(b->decls, false);
     }
-    expectWord("BEGIN", needDeclare ? "begin function pragma procedure subtype type <an identifier> cursor"
-                                    : "begin function pragma procedure subtype type current cursor delete exists prior");
+    expectWord("BEGIN",
+        needDeclare ? "begin function pragma procedure subtype type <an identifier> cursor"
+                    : "begin function pragma procedure subtype type current cursor delete exists prior");
     b->body = statements({ "EXCEPTION", "END" });
     if (acceptWord("EXCEPTION")) {
         if (!atWord("WHEN"))
@@ -474,8 +485,9 @@ std::unique_ptr<Block> Parser::block(bool needDeclare)
         }
     }
     b->endPos = here();
-    expectWord("END", "begin case declare end exception exit for goto if loop mod null pragma raise return select "
-                      "update while with <an identifier>");
+    expectWord("END",
+        "begin case declare end exception exit for goto if loop mod null pragma raise return select "
+        "update while with <an identifier>");
     if (atName() && !at(TokenKind::Semicolon))
         advance(); // END label
     return b;
@@ -501,7 +513,8 @@ std::vector<Param> Parser::params()
             prm.defaultValue = expr();
         out.push_back(std::move(prm));
     } while (accept(TokenKind::Comma));
-    expect(TokenKind::RParen, ") , * & = - + < / > at in is mod remainder not rem => <> or != or ~= >= <= <> and or like");
+    expect(
+        TokenKind::RParen, ") , * & = - + < / > at in is mod remainder not rem => <> or != or ~= >= <= <> and or like");
     return out;
 }
 
@@ -584,7 +597,7 @@ void Parser::declarations(std::vector<Decl>& out, bool package)
                 expect(TokenKind::RParen, ")");
             } else {
                 d.kind = DeclKind::PragmaOther; // SERIALLY_REUSABLE, RESTRICT_REFERENCES, AUTONOMOUS_TRANSACTION
-                name();
+                d.name = name();
                 if (accept(TokenKind::LParen)) {
                     int depth = 1;
                     while (depth > 0 && !at(TokenKind::End)) {
@@ -642,9 +655,12 @@ void Parser::declarations(std::vector<Decl>& out, bool package)
             } else if (acceptWord("TABLE") || atWord("VARRAY") || atWord("VARYING")) {
                 d.kind = DeclKind::TableType;
                 if (acceptWord("VARRAY") || acceptWord("VARYING")) {
-                    acceptWord("ARRAY");
+                    if (toks[p - 1].text == "VARYING")
+                        expectWord("ARRAY", "array");
                     expect(TokenKind::LParen, "(");
-                    advance();
+                    if (!at(TokenKind::Number))
+                        unexpected("<an integer>");
+                    d.limit = std::atoll(advance().text.c_str());
                     expect(TokenKind::RParen, ")");
                 }
                 expectWord("OF", "of");
@@ -707,11 +723,12 @@ void Parser::declarations(std::vector<Decl>& out, bool package)
         else if (at(TokenKind::Eq))
             unexpected(":= . ( @ % ; not null range default character");
         if (d.kind == DeclKind::Constant && !d.init)
-            failText(d.pos.offset, "PLS-00322: declaration of a constant '" + d.name + "' must contain an initialization "
-                                                                                       "assignment");
-        if (d.notNull && !d.init)
             failText(d.pos.offset,
-                "PLS-00218: a variable declared NOT NULL must have an initialization assignment");
+                "PLS-00322: declaration of a constant '" + d.name
+                    + "' must contain an initialization "
+                      "assignment");
+        if (d.notNull && !d.init)
+            failText(d.pos.offset, "PLS-00218: a variable declared NOT NULL must have an initialization assignment");
         expect(TokenKind::Semicolon, ":= . ( @ % ; not null range default character");
         out.push_back(std::move(d));
     }
@@ -932,8 +949,11 @@ StmtPtr Parser::statement()
         }
         if (w == "SELECT" || w == "INSERT" || w == "UPDATE" || w == "DELETE" || w == "LOCK" || w == "MERGE"
             || w == "COMMIT" || w == "ROLLBACK" || w == "SAVEPOINT" || (w == "SET" && peek().isWord("TRANSACTION"))
-            || w == "WITH")
-            return sqlStatement(w == "WITH" ? "SELECT" : w);
+            || w == "WITH") {
+            StmtPtr r = sqlStatement(w == "WITH" ? "SELECT" : w);
+            r->label = label;
+            return r;
+        }
         if (w == "OPEN") {
             advance();
             s->kind = StmtKind::Open;
@@ -976,6 +996,36 @@ StmtPtr Parser::statement()
             expect(TokenKind::Semicolon, "; for");
             return s;
         }
+        if (w == "FORALL") {
+            advance();
+            s->kind = StmtKind::ForAll;
+            s->loopVarPos = here();
+            s->loopVar = name();
+            expectWord("IN", "in");
+            if (acceptWord("INDICES") || acceptWord("VALUES")) {
+                s->forAllKind = toks[p - 1].text == "INDICES" ? Stmt::ForAllKind::Indices : Stmt::ForAllKind::Values;
+                expectWord("OF", "of");
+                s->value = nameChain();
+                if (s->forAllKind == Stmt::ForAllKind::Indices && acceptWord("BETWEEN")) {
+                    s->lower = additive();
+                    expectWord("AND", "and");
+                    s->upper = additive();
+                }
+            } else {
+                s->lower = additive();
+                expect(TokenKind::DotDot, "..");
+                s->upper = additive();
+            }
+            if (acceptWord("SAVE")) {
+                expectWord("EXCEPTIONS", "exceptions");
+                s->saveExceptions = true;
+            }
+            if (!atWord("INSERT") && !atWord("UPDATE") && !atWord("DELETE") && !atWord("MERGE")
+                && !(atWord("EXECUTE") && peek().isWord("IMMEDIATE")))
+                unexpected("delete execute insert merge update save");
+            s->body.push_back(statement());
+            return s;
+        }
         if (w == "FETCH") {
             advance();
             s->kind = StmtKind::Fetch;
@@ -986,8 +1036,11 @@ StmtPtr Parser::statement()
             }
             expectWord("INTO", "into bulk");
             intoList(*s);
-            if (acceptWord("LIMIT"))
-                s->value = expr();
+            if (acceptWord("LIMIT")) {
+                if (!s->bulk)
+                    unexpected(";");
+                s->limit = expr();
+            }
             expect(TokenKind::Semicolon, ";");
             return s;
         }
@@ -1027,6 +1080,10 @@ StmtPtr Parser::statement()
                 }
                 if (atWord("RETURNING") || atWord("RETURN")) {
                     advance();
+                    if (acceptWord("BULK")) {
+                        expectWord("COLLECT", "collect");
+                        s->bulk = true;
+                    }
                     expectWord("INTO", "into");
                     intoList(*s);
                     continue;
@@ -1059,9 +1116,10 @@ StmtPtr Parser::statement()
         s->kind = StmtKind::Assign;
         s->target = std::move(chain);
         s->value = expr();
-        expect(TokenKind::Semicolon, ". ( * @ % & = - + ; < / > at in is mod remainder not rem <an exponent (**)> <> "
-                                     "or != or ~= >= <= <> and or like like2 like4 likec between || multiset member "
-                                     "submultiset");
+        expect(TokenKind::Semicolon,
+            ". ( * @ % & = - + ; < / > at in is mod remainder not rem <an exponent (**)> <> "
+            "or != or ~= >= <= <> and or like like2 like4 likec between || multiset member "
+            "submultiset");
         return s;
     }
     s->kind = StmtKind::Call;
@@ -1079,8 +1137,9 @@ StmtPtr Parser::ifStatement()
     s->pos = here();
     advance(); // IF
     ExprPtr c = expr();
-    expectWord("THEN", ". ( * @ % & = - + < / > at in is mod remainder not rem then <an exponent (**)> <> or != or ~= >= "
-                       "<= <> and or like like2 like4 likec between || multiset member submultiset");
+    expectWord("THEN",
+        ". ( * @ % & = - + < / > at in is mod remainder not rem then <an exponent (**)> <> or != or ~= >= "
+        "<= <> and or like like2 like4 likec between || multiset member submultiset");
     auto body = statements({ "ELSIF", "ELSE", "END" });
     s->branches.emplace_back(std::move(c), std::move(body));
     while (atWord("ELSIF")) {
@@ -1420,8 +1479,9 @@ ExprPtr Parser::primary()
                        "variable> continue avg count current exists max min prior sql stddev sum variance execute "
                        "forall merge time timestamp interval date <a number> <a single-quoted SQL string> pipe");
         ExprPtr e = expr();
-        expect(TokenKind::RParen, ") , * & = - + < / > at in is mod remainder not rem <an exponent (**)> <> or != or "
-                                  "~= >= <= <> and or like like2 like4 likec between || multiset member submultiset");
+        expect(TokenKind::RParen,
+            ") , * & = - + < / > at in is mod remainder not rem <an exponent (**)> <> or != or "
+            "~= >= <= <> and or like like2 like4 likec between || multiset member submultiset");
         return e;
     }
     case TokenKind::Identifier:
@@ -1441,6 +1501,12 @@ ExprPtr Parser::primary()
             advance();
             e->sqlCursor = true;
             e->attribute = name("<an identifier>");
+            if (accept(TokenKind::LParen)) {
+                e->attributeArg = expr();
+                expect(TokenKind::RParen, ")");
+            }
+            if (accept(TokenKind::Dot))
+                e->attributeMember = name("<an identifier>");
             return finish(std::move(e));
         }
         if (t.text == "DATE" && peek().is(TokenKind::String)) {
@@ -1458,8 +1524,8 @@ ExprPtr Parser::primary()
             e->parts.push_back(std::move(np));
             return finish(std::move(e));
         }
-        if (!isPlsqlReserved(t) || t.text == "SYSDATE" || t.text == "USER" || t.text == "ROWNUM"
-            || t.text == "PRIOR" || t.text == "LEVEL" || t.text == "UID")
+        if (!isPlsqlReserved(t) || t.text == "SYSDATE" || t.text == "USER" || t.text == "ROWNUM" || t.text == "PRIOR"
+            || t.text == "LEVEL" || t.text == "UID")
             return nameChain();
         break;
     case TokenKind::QuotedIdentifier:
@@ -1488,8 +1554,9 @@ std::vector<Arg> Parser::args()
         a.value = expr();
         out.push_back(std::move(a));
     } while (accept(TokenKind::Comma));
-    expect(TokenKind::RParen, ") , * & = - + < / > at in is mod remainder not rem => <an exponent (**)> <> or != or ~= "
-                              ">= <= <> and or like like2 like4 likec between || multiset member submultiset");
+    expect(TokenKind::RParen,
+        ") , * & = - + < / > at in is mod remainder not rem => <an exponent (**)> <> or != or ~= "
+        ">= <= <> and or like like2 like4 likec between || multiset member submultiset");
     return out;
 }
 
@@ -1585,6 +1652,12 @@ Pos positionOf(std::string_view text, int offset)
     r.line = line;
     r.col = col;
     return r;
+}
+
+std::optional<ExpressionParse> parseExpressionAt(std::string_view text, int begin)
+{
+    Parser parser(text, begin);
+    return parser.nameAt();
 }
 
 ParseOutput parseUnit(std::string_view text, int begin)

@@ -19,6 +19,14 @@ struct ParseOutput {
 // PACKAGE [BODY] or TRIGGER (CREATE [OR REPLACE] already taken off). `begin` is where the unit starts in the text.
 ParseOutput parseUnit(std::string_view text, int begin = 0);
 
+// One expression of PL/SQL starting at `begin` in `text` (a collection's element inside an embedded statement):
+// the expression and where it ends, or nothing when no expression starts there.
+struct ExpressionParse {
+    ExprPtr expr;
+    int end = 0;
+};
+std::optional<ExpressionParse> parseExpressionAt(std::string_view text, int begin);
+
 // Line and column (1-based) of a byte offset, as Oracle counts them in a unit's text.
 Pos positionOf(std::string_view text, int offset);
 

@@ -9,6 +9,8 @@
 #include "engine/session/session_state.h"
 #include "engine/storage/sqlite.h"
 
+#include <utility>
+
 namespace engine::plsql {
 
 namespace {
@@ -16,6 +18,8 @@ namespace {
 constexpr const char* kCallFunction = "ORA_PLSQL_CALL";
 
 thread_local int sqlFunctionDepth = 0;
+// The depth at which the innermost autonomous transaction started: functions called from SQL below it may do DML.
+thread_local int autonomousSqlLevel = 0;
 // Oracle's bound on SQL run from PL/SQL run from SQL: ORA-00036 beyond it.
 constexpr int kMaxRecursiveSqlLevels = 50;
 
@@ -108,7 +112,17 @@ std::optional<catalog::ObjectRow> resolve(SessionState& s, const std::string& ow
 
 bool inSqlFunction()
 {
-    return sqlFunctionDepth > 0;
+    return sqlFunctionDepth > autonomousSqlLevel;
+}
+
+int beginAutonomousSqlLevel()
+{
+    return std::exchange(autonomousSqlLevel, sqlFunctionDepth);
+}
+
+void endAutonomousSqlLevel(int saved)
+{
+    autonomousSqlLevel = saved;
 }
 
 std::optional<bind::SessionContext::StoredFunction> sqlFunction(

@@ -20,7 +20,11 @@ namespace engine::plsql {
 std::optional<bind::SessionContext::StoredFunction> sqlFunction(
     SessionState& s, const std::vector<std::string>& parts, size_t argCount);
 
-// Whether a function called from SQL is running on this thread: its DML is refused (ORA-14551).
+// Whether a function called from SQL is running on this thread: its DML is refused (ORA-14551), unless an
+// autonomous transaction started inside it.
 bool inSqlFunction();
+// An autonomous transaction starts: the functions called from SQL so far no longer count. Returns what to restore.
+int beginAutonomousSqlLevel();
+void endAutonomousSqlLevel(int saved);
 
 } // namespace engine::plsql

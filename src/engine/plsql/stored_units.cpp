@@ -286,9 +286,21 @@ std::shared_ptr<LoadedUnit> unitInterface(SessionState& s, int64_t objectId)
         LoadedUnit& lu = *it->second;
         if (lu.checkedGeneration == generation)
             return it->second;
-        if (stampOf(s, lu.info) == lu.stamp) {
+        const std::string stamp = stampOf(s, lu.info);
+        if (stamp == lu.stamp) {
             lu.checkedGeneration = generation;
             return it->second;
+        }
+        // A package with state (variables, constants, cursors) that the session instantiated: Oracle discards the
+        // state and says so at the next call.
+        if (lu.info.type == catalog::kTypePackage && lu.initialised && lu.runnable
+            && lu.runnable->unit->frameSize > 0) {
+            const std::string spec = std::to_string(lu.info.id) + ":";
+            auto entryOf = [&](const std::string& st) {
+                const size_t at = st.find(spec);
+                return at == std::string::npos ? std::string() : st.substr(at, st.find(';', at) - at);
+            };
+            nativeState(s).discardedState[objectId] = entryOf(stamp) == entryOf(lu.stamp) ? "package body" : "package";
         }
         cache.erase(it);
     }
@@ -333,6 +345,17 @@ std::shared_ptr<LoadedUnit> loadForCall(Ctx& c, int64_t objectId)
     std::shared_ptr<LoadedUnit> lu = unitInterface(s, objectId);
     if (!lu)
         throw plError(6508, "PL/SQL: could not find program unit being called");
+    auto& discarded = nativeState(s).discardedState;
+    if (auto d = discarded.find(objectId); d != discarded.end()) {
+        // Once: the call after it finds the package anew, its state initialised again.
+        const std::string what = d->second + " \"" + lu->info.owner + "." + lu->info.name + "\"";
+        discarded.erase(d);
+        throw plError(4068,
+            "existing state of packages has been discarded\nORA-04061: existing state of " + what
+                + " has been invalidated\nORA-04065: not executed, altered or dropped " + what
+                + "\nORA-06508: PL/SQL: could not find program unit being called: \"" + lu->info.owner + "."
+                + lu->info.name + "\"");
+    }
     if (!lu->interface)
         throw errorsOf(hasErrors(objectWord(lu->info.type), lu->info), lu->info);
     if (!lu->runnable) {

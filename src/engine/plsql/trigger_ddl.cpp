@@ -115,7 +115,8 @@ void createTrigger(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view
         throw oraError(25001, "cannot create this trigger type on views");
     if (table->ownerId == catalog::kSysUser)
         throw oraError(4089, "cannot create triggers on objects owned by SYS");
-    if (table->ownerId != ownerRow->id && table->ownerId != s.userId && !priv::hasSystemPrivilege(s, "CREATE ANY TRIGGER"))
+    if (table->ownerId != ownerRow->id && table->ownerId != s.userId
+        && !priv::hasSystemPrivilege(s, "CREATE ANY TRIGGER"))
         throw oraError(942, "table or view does not exist");
     auto cols = cat.columns(table->id);
     for (const std::string& c : h.updateColumns)
@@ -172,8 +173,10 @@ void alterTrigger(SessionState& s, const sql::AlterCodeStmt& stmt, std::string& 
         ok = compileAndRecord(s, *t);
     } catch (const Error& e) {
         // A header that no longer fits its table (a column of UPDATE OF gone) leaves the trigger invalid.
-        storeErrors(s, t->id, { CompileError { 1, 1, "ORA-" + std::string(e.code() < 10000 ? "0" : "")
-                                           + std::to_string(e.code()) + ": " + e.message(), 0 } });
+        storeErrors(s, t->id,
+            { CompileError { 1, 1,
+                "ORA-" + std::string(e.code() < 10000 ? "0" : "") + std::to_string(e.code()) + ": " + e.message(),
+                0 } });
         setCompiled(s, t->id, false);
     }
     if (!ok)

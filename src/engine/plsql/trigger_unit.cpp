@@ -106,8 +106,8 @@ TriggerUnit readTrigger(std::string_view source)
     while (!t.blockText.empty() && std::isspace(static_cast<unsigned char>(t.blockText.back())))
         t.blockText.pop_back();
     if (t.header->whenBegin >= 0)
-        t.whenText = trimmedText(source.substr(static_cast<size_t>(t.header->whenBegin),
-            static_cast<size_t>(t.header->whenEnd - t.header->whenBegin)));
+        t.whenText = trimmedText(source.substr(
+            static_cast<size_t>(t.header->whenBegin), static_cast<size_t>(t.header->whenEnd - t.header->whenBegin)));
     t.name = t.header->name;
     return t;
 }

@@ -1,5 +1,5 @@
-// PL/SQL's types as the compiler resolves them: scalars with their constraints, records, index-by tables and
-// REF CURSORs.
+// PL/SQL's types as the compiler resolves them: scalars with their constraints, records, collections (associative
+// arrays, nested tables, VARRAYs) and REF CURSORs.
 #pragma once
 
 #include "engine/engine.h"
@@ -12,6 +12,9 @@
 namespace engine::plsql {
 
 enum class PlKind { Number, Varchar2, Char, Date, Boolean, Long, Clob, Blob, Raw, Rowid, Record, Table, RefCursor };
+
+// The three kinds of collection: an associative array (INDEX BY), a nested table, a VARRAY.
+enum class CollKind { Assoc, Nested, Varray };
 
 struct RecordDef;
 
@@ -26,7 +29,16 @@ struct PlType {
     std::shared_ptr<const RecordDef> record; // Record
     std::shared_ptr<const PlType> element; // Table
     bool indexByText = false; // Table INDEX BY VARCHAR2
+    CollKind coll = CollKind::Assoc; // Table
+    int64_t limit = 0; // VARRAY(n)
+    // PLS_INTEGER and its subtypes: values outside -2147483648 .. 2147483647 are ORA-01426, and a range subtype's
+    // bounds (NATURAL, POSITIVE, SIGNTYPE) are ORA-06502.
+    bool plsInteger = false;
+    int64_t rangeLow = 0, rangeHigh = 0; // rangeLow < rangeHigh when the subtype has a range
     std::string name; // a user type's name, for messages
+    // Who the declared record or collection type is: values of a collection type are assigned only to variables of
+    // the same type, as Oracle checks. Empty for types without a declaration (a %ROWTYPE, a cursor's row).
+    std::string typeKey;
 
     static PlType of(PlKind k)
     {
@@ -50,6 +62,9 @@ struct PlType {
         return t;
     }
     bool isScalar() const { return kind != PlKind::Record && kind != PlKind::Table && kind != PlKind::RefCursor; }
+    bool isCollection() const { return kind == PlKind::Table; }
+    // A nested table or VARRAY: atomically NULL until constructed, indexed 1 .. its size.
+    bool isDenseCollection() const { return kind == PlKind::Table && coll != CollKind::Assoc; }
     bool isText() const
     {
         return kind == PlKind::Varchar2 || kind == PlKind::Char || kind == PlKind::Long || kind == PlKind::Clob

@@ -36,7 +36,9 @@ using TableKey = std::variant<int64_t, std::string>;
 
 struct Composite {
     std::vector<Val> fields; // record
-    std::map<TableKey, Val> elements; // index-by table
+    std::map<TableKey, Val> elements; // collection: the elements that exist
+    // A nested table's or VARRAY's size as EXTEND and TRIM see it: elements DELETE removed leave their places.
+    int64_t size = 0;
     std::shared_ptr<OpenCursor> cursor; // REF CURSOR variable or explicit cursor
     bool atomicallyNull = false;
 };
@@ -52,6 +54,9 @@ struct PlError {
     std::string message; // "ORA-01403: no data found"
     const void* userException = nullptr; // the declaration of a user exception, null for Oracle's errors
     std::vector<std::string> stack; // "ORA-06512: at line 5"
+    // In a handler: where the error was raised and passed on its way there, innermost first, the handler's own unit
+    // last (DBMS_UTILITY.FORMAT_ERROR_BACKTRACE).
+    std::vector<std::string> backtrace;
 };
 
 } // namespace engine::plsql

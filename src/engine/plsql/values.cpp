@@ -25,6 +25,7 @@ Val copyVal(const Val& v)
     }
     r.c = std::make_shared<Composite>();
     r.c->atomicallyNull = v.c->atomicallyNull;
+    r.c->size = v.c->size;
     r.c->cursor = v.c->cursor;
     r.c->fields.reserve(v.c->fields.size());
     for (const Val& f : v.c->fields)
@@ -299,6 +300,12 @@ Val convertTo(const Val& in, const PlType& t, const SessionState& s)
         fn::NumberValue n = numberOf(v);
         if (t.integerOnly && !n.isInteger)
             n = fn::roundNumber(n, 0);
+        if (t.plsInteger) {
+            if (!n.isInteger || n.integer < -2147483648LL || n.integer > 2147483647LL)
+                throw plError(1426, "numeric overflow");
+            if (t.rangeLow < t.rangeHigh && (n.integer < t.rangeLow || n.integer > t.rangeHigh))
+                throw valueError("");
+        }
         if (t.scaleDeclared || t.precision > 0) {
             n = fn::roundNumber(n, t.scale);
             if (t.precision > 0) {

@@ -73,6 +73,9 @@ struct SessionState {
     std::vector<int64_t> revalidatedUnits;
     std::atomic<bool> inTransaction { false }; // Oracle's meaning; read from any thread
     std::vector<Savepoint> savepoints;
+    // The lock mark the transaction's own locks start after: 0, or an autonomous transaction's start, whose COMMIT
+    // and ROLLBACK leave its caller's locks held.
+    int64_t lockFloor = 0;
     std::map<int64_t, int64_t> seqCurrval; // CURRVAL per sequence
 
     // Server output (DBMS_OUTPUT's buffer).

@@ -126,7 +126,11 @@ namespace {
 
 void endTransaction(SessionState& s)
 {
-    s.db->locks.releaseAll(s.sid);
+    // An autonomous transaction releases only the locks it took; its caller's stay.
+    if (s.lockFloor > 0)
+        s.db->locks.releaseAfter(s.sid, s.lockFloor);
+    else
+        s.db->locks.releaseAll(s.sid);
     s.savepoints.clear();
     s.inTransaction = false;
     jobs::transactionEnded(s);
@@ -135,10 +139,14 @@ void endTransaction(SessionState& s)
 // Applies the whole undo of the transaction and commits that.
 void undoAll(SessionState& s)
 {
+    // An autonomous transaction inside a statement (a function it calls, a trigger) ends inside the statement's
+    // SQLite transaction, which reaches the file when the statement's transaction does.
+    const bool insideStatement = s.writeScopeDepth > 0;
     WriteScope w(s);
     s.undo->undoTo(0);
     s.undo->discardAll();
-    w.commitSqlite();
+    if (!insideStatement)
+        w.commitSqlite();
 }
 
 } // namespace
@@ -169,10 +177,12 @@ void commit(SessionState& s)
             s.undo->discardAll();
     }
     if (write) {
+        const bool insideStatement = s.writeScopeDepth > 0;
         try {
             WriteScope w(s);
             s.undo->discardAll();
-            w.commitSqlite();
+            if (!insideStatement)
+                w.commitSqlite();
         } catch (const Error& e) {
             // Committed nothing. When SQLite took the work back, the transaction ends as a whole, as Oracle ends a
             // transaction whose commit failed; else it is still open and may be committed again or rolled back.

@@ -185,6 +185,11 @@ UndoLog::UndoLog(sqlite3* db, int64_t sessionId, std::atomic<int64_t>* seqCounte
     sqlite3_preupdate_hook(db_, &UndoLog::hook, this);
 }
 
+void UndoLog::attach()
+{
+    sqlite3_preupdate_hook(db_, &UndoLog::hook, this);
+}
+
 UndoLog::~UndoLog()
 {
     sqlite3_preupdate_hook(db_, nullptr, nullptr);

@@ -43,6 +43,9 @@ public:
     UndoLog& operator=(const UndoLog&) = delete;
 
     void setCapturing(bool on) { capturing_ = on; }
+    // Makes this log the connection's pre-update hook again, after another log of the same connection (an autonomous
+    // transaction's) was there.
+    void attach();
     bool capturing() const { return capturing_; }
     // True while undo is being applied: the engine's constraint triggers stand aside.
     bool applying() const { return applying_; }
