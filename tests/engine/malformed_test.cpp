@@ -176,7 +176,7 @@ TEST(Malformed, OracleErrorAndPosition)
         { "update (select a from t) set a = 1", 3001, 7 },
         { "delete from (select a from t)", 3001, 12 },
         { "with x as (select 1 from dual) select * from x", 3001, 0 },
-        { "merge into t using u on (1=1) when matched then update set a = 1", 3001, 0 },
+        { "merge into (select a from t) u using u on (1=1) when matched then update set a = 1", 3001, 11 },
         { "select * from t natural join u", 3001, 16 },
         { "select count(*) over () from t", 3001, 16 },
         { "select timestamp '2020-01-01 00:00:00' from dual", 3001, 7 },

@@ -46,6 +46,15 @@ struct Source {
     int offset = -1;
 };
 
+// The rows a MERGE or multitable INSERT reads, kept in a temporary table while it runs: a statement composed to
+// carry out one of its clauses names them by `name` (compound_dml.cpp).
+struct ComposedSource {
+    std::string name;
+    std::string table;
+    std::vector<std::string> names;
+    std::vector<types::ExprType> types;
+};
+
 struct Scope {
     Scope* parent = nullptr;
     std::vector<Source> sources;
@@ -104,6 +113,10 @@ public:
     std::string dmlViewOwner;
     std::string dmlViewSourceName;
     std::optional<TableInfo> dmlViewBase;
+    // A statement composed from a MERGE or multitable INSERT: its source rows, and for the DELETE of a MERGE the
+    // temporary table holding the row numbers of the rows its UPDATE changed, the only rows it may delete.
+    const ComposedSource* composed = nullptr;
+    std::string dmlRowsFilter;
     // The enclosing PL/SQL block's names, asked when a name is no column (binder_external.cpp).
     const ExternalNames* external = nullptr;
     // Whose privileges decide on the objects named here: empty for the session's user; a view's owner while its
@@ -153,6 +166,7 @@ public:
     void addTableRef(const sql::TableRef& t, Scope& scope, std::string& fromSql);
     Source tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);
     Source remoteSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias);
+    Source composedSource(const std::optional<sql::Identifier>& alias, int offset); // compound_dml.cpp
     Source viewSource(const ObjectRef& ref, const std::optional<sql::Identifier>& alias, int offset);
     std::string heading(const sql::SelectItem& item) const;
 
@@ -177,5 +191,9 @@ public:
 
 std::string qualifiedName(const std::vector<sql::Identifier>& parts);
 std::string quotedColumnName(const TableInfo& t, const ColumnInfo& c);
+
+// binder.cpp: the statement kind the executor sees, and the parts of a bound statement the binder collected.
+StatementKind kindOf(sql::StatementKind k);
+void finish(BinderImpl& b, BoundStatement& out);
 
 } // namespace engine::bind::detail

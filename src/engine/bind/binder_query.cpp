@@ -332,6 +332,8 @@ Source BinderImpl::tableSource(const sql::ObjectName& name, const std::optional<
 {
     if (name.dblink)
         return remoteSource(name, alias);
+    if (composed && !name.schema && name.name.name == composed->name)
+        return composedSource(alias, offset);
     const std::string owner = name.schema ? name.schema->name : "";
     auto ref = catalog.resolve(owner, name.name.name, context.currentSchema);
     if (!ref) {
