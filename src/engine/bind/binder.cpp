@@ -166,6 +166,7 @@ TableInfo BinderImpl::viewTable(const ObjectRef& ref, int offset)
     dmlViewOwner = ref.owner;
     dmlViewSourceName = from->alias ? from->alias->name : base->object.name;
     dmlViewBase = base;
+    dmlViewCheckOption = view->checkOption;
     return t;
 }
 
@@ -558,7 +559,7 @@ BoundStatementPtr bindStatement(const sql::Statement& statement, std::string_vie
         break;
     case sql::StatementKind::Merge:
     case sql::StatementKind::MultiInsert:
-        bindCompound(statement, text, catalog, context, *out);
+        bindCompound(statement, text, catalog, context, external, *out);
         return out;
     case sql::StatementKind::LockTable:
         for (const auto& name : statement.as<sql::LockTableStmt>()->tables) {
@@ -575,6 +576,8 @@ BoundStatementPtr bindStatement(const sql::Statement& statement, std::string_vie
         break;
     }
     detail::finish(b, *out);
+    if (b.dmlViewCheckOption && (out->kind == StatementKind::Insert || out->kind == StatementKind::Update))
+        return checkedThroughView(b, out);
     return out;
 }
 

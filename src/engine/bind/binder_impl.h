@@ -113,6 +113,7 @@ public:
     std::string dmlViewOwner;
     std::string dmlViewSourceName;
     std::optional<TableInfo> dmlViewBase;
+    bool dmlViewCheckOption = false;
     // A statement composed from a MERGE or multitable INSERT: its source rows, and for the DELETE of a MERGE the
     // temporary table holding the row numbers of the rows its UPDATE changed, the only rows it may delete.
     const ComposedSource* composed = nullptr;

@@ -87,6 +87,9 @@ void columnRefs(const sql::Expr* e, std::vector<const sql::ColumnRefExpr*>& out)
 }
 
 // Binds one composed statement; its errors are reported at `offset` of the statement the user wrote.
+// The enclosing PL/SQL block's names while a statement of it is being bound (bindCompound sets it).
+thread_local const ExternalNames* blockNames = nullptr;
+
 BoundStatementPtr bindComposed(const std::string& text, const CatalogLookup& catalog, const SessionContext& context,
     const ComposedSource* source, const std::string& rowsFilter, int offset)
 {
@@ -95,6 +98,7 @@ BoundStatementPtr bindComposed(const std::string& text, const CatalogLookup& cat
         throw Error(parsed.error->code, parsed.error->message, offset);
     const sql::Statement& st = *parsed.statement;
     BinderImpl b(text, catalog, context);
+    b.external = blockNames;
     b.composed = source;
     b.dmlRowsFilter = rowsFilter;
     auto out = std::make_shared<BoundStatement>();
@@ -124,6 +128,8 @@ BoundStatementPtr bindComposed(const std::string& text, const CatalogLookup& cat
         throw Error(e.code(), e.message(), offset);
     }
     detail::finish(b, *out);
+    if (b.dmlViewCheckOption && (out->kind == StatementKind::Insert || out->kind == StatementKind::Update))
+        return checkedThroughView(b, out);
     return out;
 }
 
@@ -143,6 +149,7 @@ BoundSource bindSource(const std::string& queryText, const CatalogLookup& catalo
     if (!select)
         throw oraError(928, "missing SELECT keyword", offset);
     BinderImpl b(queryText, catalog, context);
+    b.external = blockNames;
     auto out = std::make_shared<BoundStatement>();
     out->kind = StatementKind::Select;
     detail::BlockResult r;
@@ -241,8 +248,8 @@ void bindMerge(const sql::MergeStmt& m, const CatalogLookup& catalog, const Sess
         }
         const std::string matching
             = source + " WHERE " + on + (m.updateWhere.empty() ? "" : " AND (" + m.updateWhere + ")");
-        c.stableCheck = bindComposed("SELECT 1 FROM " + target + targetAs + ", " + matching + " GROUP BY "
-                + quoted(targetName) + ".ROWID HAVING COUNT(*) > 1",
+        c.stableCheck = bindComposed(
+            "SELECT 1 FROM " + target + targetAs + " WHERE (SELECT COUNT(*) FROM " + matching + ") > 1",
             catalog, context, &src.composed, "", m.offset);
         std::string sets;
         if (!cols.empty())
@@ -359,8 +366,13 @@ void bindMultiInsert(const sql::MultiInsertStmt& m, const CatalogLookup& catalog
 } // namespace
 
 void bindCompound(const sql::Statement& statement, std::string_view, const CatalogLookup& catalog,
-    const SessionContext& context, BoundStatement& out)
+    const SessionContext& context, const ExternalNames* external, BoundStatement& out)
 {
+    struct Names {
+        const ExternalNames* saved = blockNames;
+        ~Names() { blockNames = saved; }
+    } names;
+    blockNames = external;
     auto c = std::make_shared<CompoundDml>();
     if (const auto* m = statement.as<sql::MergeStmt>())
         bindMerge(*m, catalog, context, out, *c);
@@ -371,6 +383,29 @@ void bindCompound(const sql::Statement& statement, std::string_view, const Catal
     for (const auto& step : c->steps)
         collect(out, step.statement);
     out.compound = c;
+}
+
+BoundStatementPtr checkedThroughView(detail::BinderImpl& b, const std::shared_ptr<BoundStatement>& statement)
+{
+    const std::string alias = "v_";
+    const std::string condition = b.viewCondition(alias);
+    if (condition.empty() || !statement->dmlTarget)
+        return statement;
+    const RowLockTarget& t = *statement->dmlTarget;
+    auto c = std::make_shared<CompoundDml>();
+    CompoundDml::Step step;
+    step.statement = statement;
+    // A row whose view condition is not true (false or unknown) is one the view no longer shows.
+    step.checkSql = "SELECT 1 FROM " + emit::quoteIdent(t.physicalName) + " AS " + alias + " WHERE " + alias + "."
+        + emit::quoteIdent(t.rowNumberColumn) + " IN (SELECT R FROM " + kCheckRowsTable + ") AND CASE WHEN "
+        + condition + " THEN 0 ELSE 1 END = 1 LIMIT 1";
+    c->steps.push_back(step);
+    auto out = std::make_shared<BoundStatement>();
+    out->kind = statement->kind;
+    out->returning = statement->returning;
+    collect(*out, statement);
+    out->compound = c;
+    return out;
 }
 
 namespace detail {

@@ -19,22 +19,27 @@ namespace {
 void fillSource(SessionState& s, const bind::CompoundDml& c, const std::vector<Bind>& binds)
 {
     std::lock_guard conn(s.connMutex);
-    storage::exec(s.conn, std::string("DROP TABLE IF EXISTS ") + bind::kCompoundSourceTable);
-    storage::Stmt fill(
-        s.conn, std::string("CREATE TABLE ") + bind::kCompoundSourceTable + " AS SELECT * FROM (" + c.source->sql + ")");
-    bindParameters(fill.get(), *c.source, binds, s.fctx);
-    fill.run();
+    if (c.source) {
+        storage::exec(s.conn, std::string("DROP TABLE IF EXISTS ") + bind::kCompoundSourceTable);
+        storage::Stmt fill(s.conn,
+            std::string("CREATE TABLE ") + bind::kCompoundSourceTable + " AS SELECT * FROM (" + c.source->sql + ")");
+        bindParameters(fill.get(), *c.source, binds, s.fctx);
+        fill.run();
+    }
     if (c.stableCheck) {
         storage::Stmt check(s.conn, c.stableCheck->sql);
         bindParameters(check.get(), *c.stableCheck, binds, s.fctx);
         if (check.step())
             throw oraError(30926, "unable to get a stable set of rows in the source tables");
     }
-    storage::exec(s.conn, std::string("CREATE TABLE IF NOT EXISTS ") + bind::kMergeRowsTable + " (R INTEGER PRIMARY KEY)");
-    storage::exec(s.conn, std::string("DELETE FROM ") + bind::kMergeRowsTable);
+    for (const char* table : { bind::kMergeRowsTable, bind::kCheckRowsTable })
+        storage::exec(s.conn, std::string("CREATE TABLE IF NOT EXISTS ") + table + " (R INTEGER PRIMARY KEY)");
+    // A statement run inside a MERGE (through a view WITH CHECK OPTION) leaves the MERGE's rows as they are.
+    if (c.source)
+        storage::exec(s.conn, std::string("DELETE FROM ") + bind::kMergeRowsTable);
 }
 
-void recordRows(SessionState& s, const bind::BoundStatement& step, int64_t undoMark)
+void recordRows(SessionState& s, const bind::BoundStatement& step, int64_t undoMark, const char* rowsTable)
 {
     if (!step.dmlTarget)
         return;
@@ -43,15 +48,28 @@ void recordRows(SessionState& s, const bind::BoundStatement& step, int64_t undoM
     const auto it = changed.find(step.dmlTarget->table.objectId);
     if (it == changed.end())
         return;
-    storage::Stmt ins(s.conn, std::string("INSERT OR IGNORE INTO ") + bind::kMergeRowsTable + " VALUES (?1)");
+    storage::Stmt ins(s.conn, std::string("INSERT OR IGNORE INTO ") + rowsTable + " VALUES (?1)");
     for (int64_t row : it->second) {
         ins.bind(1, row).run();
         sqlite3_reset(ins.get());
     }
 }
 
-void dropSource(SessionState& s)
+void checkRows(SessionState& s, const std::string& checkSql)
 {
+    std::lock_guard conn(s.connMutex);
+    storage::Stmt check(s.conn, checkSql);
+    const bool outside = check.step();
+    check = storage::Stmt();
+    storage::exec(s.conn, std::string("DELETE FROM ") + bind::kCheckRowsTable);
+    if (outside)
+        throw oraError(1402, "view WITH CHECK OPTION where-clause violation");
+}
+
+void dropSource(SessionState& s, const bind::CompoundDml& c)
+{
+    if (!c.source)
+        return;
     std::lock_guard conn(s.connMutex);
     storage::exec(s.conn, std::string("DROP TABLE IF EXISTS ") + bind::kCompoundSourceTable);
 }
@@ -63,7 +81,8 @@ ExecResult runCompound(SessionState& s, const bind::BoundStatement& b, std::vect
     const bind::CompoundDml& c = *b.compound;
     if (s.readOnlyTransaction)
         throw oraError(1456, "may not perform insert/delete/update operation inside a READ ONLY transaction");
-    priv::checkAccess(s, *c.source);
+    if (c.source)
+        priv::checkAccess(s, *c.source);
     ExecResult r;
     r.kind = b.kind;
     const bool wasInTransaction = s.inTransaction;
@@ -79,7 +98,11 @@ ExecResult runCompound(SessionState& s, const bind::BoundStatement& b, std::vect
             if (step.counted)
                 r.rowsProcessed += done.rowsProcessed;
             if (step.recordRows)
-                recordRows(s, *step.statement, stepMark);
+                recordRows(s, *step.statement, stepMark, bind::kMergeRowsTable);
+            if (!step.checkSql.empty()) {
+                recordRows(s, *step.statement, stepMark, bind::kCheckRowsTable);
+                checkRows(s, step.checkSql);
+            }
         }
     } catch (...) {
         {
@@ -89,12 +112,12 @@ ExecResult runCompound(SessionState& s, const bind::BoundStatement& b, std::vect
         s.db->locks.releaseAfter(s.sid, lockMark);
         s.inTransaction = wasInTransaction || s.undo->changedSince(0);
         try {
-            dropSource(s);
+            dropSource(s, c);
         } catch (const Error&) {
         }
         throw;
     }
-    dropSource(s);
+    dropSource(s, c);
     return r;
 }
 
