@@ -171,6 +171,49 @@ BoundSource bindSource(const std::string& queryText, const CatalogLookup& catalo
     return s;
 }
 
+// The target's column names, to find names a clause leaves unqualified that both the target and the source have.
+std::vector<std::string> targetColumns(
+    const CatalogLookup& catalog, const SessionContext& context, const sql::ObjectName& target)
+{
+    std::vector<std::string> names;
+    auto ref = catalog.resolve(target.schema ? target.schema->name : "", target.name.name, context.currentSchema);
+    if (!ref)
+        return names;
+    if (ref->kind == ObjectKind::Table) {
+        if (auto t = catalog.table(*ref))
+            for (const auto& c : t->columns)
+                if (!c.hidden)
+                    names.push_back(c.name);
+    } else if (ref->kind == ObjectKind::View) {
+        if (auto v = catalog.view(*ref))
+            names = v->columnNames;
+    }
+    return names;
+}
+
+// ORA-00918 for a name of a clause that reads both the target and the source when it is a column of both and
+// written without its table: Oracle cannot tell which is meant.
+void refuseAmbiguous(const sql::Expr* parsed, const std::string& text, bool isCondition,
+    const std::vector<std::string>& source, const std::vector<std::string>& target, int offset)
+{
+    sql::ParseResult holder;
+    if (!parsed && !text.empty()) {
+        holder = sql::parse(isCondition ? "SELECT 1 FROM DUAL WHERE " + text : "SELECT " + text + " FROM DUAL");
+        const auto* select = holder.ok() ? holder.statement->as<sql::SelectStmt>() : nullptr;
+        const auto* blk = select ? select->query->body->as<sql::QueryBlock>() : nullptr;
+        if (blk)
+            parsed = isCondition ? blk->where.get() : (blk->items.empty() ? nullptr : blk->items[0].expr.get());
+    }
+    std::vector<const sql::ColumnRefExpr*> refs;
+    columnRefs(parsed, refs);
+    for (const sql::ColumnRefExpr* r : refs) {
+        const std::string& n = r->column().name;
+        if (r->parts.size() == 1 && std::find(source.begin(), source.end(), n) != source.end()
+            && std::find(target.begin(), target.end(), n) != target.end())
+            throw oraError(918, "column ambiguously defined", offset);
+    }
+}
+
 bool mentionsSequence(const std::string& text)
 {
     std::string up;
@@ -227,6 +270,13 @@ void bindMerge(const sql::MergeStmt& m, const CatalogLookup& catalog, const Sess
         }
         return false;
     };
+
+    const std::vector<std::string> targetNames = targetColumns(catalog, context, m.target);
+    refuseAmbiguous(m.on.get(), "", true, src.composed.names, targetNames, m.offset);
+    for (const auto& set : m.sets)
+        refuseAmbiguous(nullptr, set.valueText, false, src.composed.names, targetNames, set.offset);
+    refuseAmbiguous(nullptr, m.updateWhere, true, src.composed.names, targetNames, m.offset);
+    refuseAmbiguous(nullptr, m.deleteWhere, true, src.composed.names, targetNames, m.offset);
 
     if (m.matched) {
         std::set<std::string> seen;
