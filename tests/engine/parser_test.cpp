@@ -146,6 +146,7 @@ TEST(Parser, DmlAndTransactionControl)
             R"sql(MERGE INTO VOXA.T USING U ON (t.a = u.a) WHEN NOT MATCHED THEN INSERT VALUES (u.a))sql" },
         { R"sql(insert first when a > 1 then into t values (a) into u (x) values (b) else into v select a, b from w)sql",
             R"sql(INSERT FIRST WHEN a > 1 THEN INTO T VALUES (a) INTO U (X) VALUES (b) ELSE INTO V select a, b from w)sql" },
+        { R"sql(alter rollback segment rblarge online)sql", R"sql(ALTER ROLLBACK SEGMENT RBLARGE ONLINE)sql" },
         { R"sql(insert all into t into u (x) select 1 from dual)sql",
             R"sql(INSERT ALL INTO T INTO U (X) select 1 from dual)sql" },
         { R"sql(alter session set nls_date_format = 'YYYY-MM-DD HH24:MI:SS')sql",

@@ -685,6 +685,8 @@ ExecResult executeNested(SessionState& s, std::string_view sql, std::vector<Bind
             return lockTableStmt(s, *stmt.as<sql::LockTableStmt>());
         case sql::StatementKind::AlterSystem:
             return alterSystem(s, *stmt.as<sql::AlterSystemStmt>());
+        case sql::StatementKind::AlterRollbackSegment:
+            return alterRollbackSegment(s, *stmt.as<sql::AlterRollbackSegmentStmt>());
         case sql::StatementKind::ExplainPlan:
             return explainPlan(s, *stmt.as<sql::ExplainPlanStmt>(), sql);
         case sql::StatementKind::Analyze:

@@ -529,6 +529,7 @@ enum class StatementKind {
     Analyze,
     Merge,
     MultiInsert,
+    AlterRollbackSegment,
 };
 
 struct Statement : KindedNode<Statement> {
@@ -656,6 +657,17 @@ struct MultiInsertStmt : Statement {
     std::vector<Into> intos;
     std::string queryText;
     int queryOffset = -1;
+};
+
+// ALTER ROLLBACK SEGMENT name ONLINE | OFFLINE.
+struct AlterRollbackSegmentStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::AlterRollbackSegment;
+    AlterRollbackSegmentStmt()
+        : Statement(Kind)
+    {
+    }
+    Identifier segment;
+    bool online = true;
 };
 
 struct LockTableStmt : Statement {

@@ -792,6 +792,13 @@ void Dumper::statement(const Statement& s)
     case StatementKind::MultiInsert:
         multiInsert(*s.as<MultiInsertStmt>());
         break;
+    case StatementKind::AlterRollbackSegment: {
+        const auto* r = s.as<AlterRollbackSegmentStmt>();
+        put("ALTER ROLLBACK SEGMENT ");
+        id(r->segment);
+        put(r->online ? " ONLINE" : " OFFLINE");
+        break;
+    }
     case StatementKind::Update: {
         const auto* u = s.as<UpdateStmt>();
         put("UPDATE ");

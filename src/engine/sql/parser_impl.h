@@ -94,6 +94,7 @@ public:
     StatementPtr parseMerge();
     StatementPtr parseMultiInsert(int offset); // at ALL or FIRST
     std::string parseConditionText(ExprPtr* parsed); // a condition, returned as the text written
+    StatementPtr parseAlterRollbackSegment(int offset); // after ALTER, at ROLLBACK (parser_rollback_segment.cpp)
     StatementPtr parseLockTable();
     StatementPtr parseTruncate();
     StatementPtr parseCommit();
