@@ -262,6 +262,40 @@ TEST_F(SysviewViews, RollbackSegmentsListOnlyTheOnlineOnes)
     EXPECT_EQ(fixed(*again, "V$ROLLNAME", "NAME"), (std::vector<std::string> { "SYSTEM", "RBLARGE" }));
 }
 
+TEST_F(SysviewViews, AlterRollbackSegmentSwitchesAConfiguredSegment)
+{
+    auto s = logOn();
+    auto errorOf = [&](const std::string& sql) {
+        try {
+            s->execute(sql);
+        } catch (const engine::Error& e) {
+            return e.code();
+        }
+        return 0;
+    };
+    // Oracle: the undo segments of automatic undo management are not altered by hand (ORA-30019).
+    EXPECT_EQ(errorOf("ALTER ROLLBACK SEGMENT \"_SYSSMU1$\" OFFLINE"), 30019);
+    db->setRollbackSegments({ { "SYSTEM", true }, { "RBS01", true }, { "RBLARGE", false } });
+    s->execute("ALTER ROLLBACK SEGMENT rblarge ONLINE");
+    EXPECT_EQ(fixed(*s, "V$ROLLNAME", "NAME"), (std::vector<std::string> { "SYSTEM", "RBS01", "RBLARGE" }));
+    s->execute("ALTER ROLLBACK SEGMENT RBS01 OFFLINE");
+    EXPECT_EQ(fixed(*s, "V$ROLLNAME", "NAME"), (std::vector<std::string> { "SYSTEM", "RBLARGE" }));
+    EXPECT_EQ(errorOf("ALTER ROLLBACK SEGMENT nosuch ONLINE"), 1534);
+    EXPECT_EQ(errorOf("ALTER ROLLBACK SEGMENT SYSTEM OFFLINE"), 3001);
+    EXPECT_EQ(errorOf("ALTER ROLLBACK SEGMENT RBS01 SHRINK"), 3001);
+    // As DDL, the statement commits the open transaction.
+    s->execute("CREATE TABLE T (N NUMBER)");
+    s->execute("INSERT INTO T VALUES (1)");
+    s->execute("ALTER ROLLBACK SEGMENT RBS01 ONLINE");
+    EXPECT_FALSE(s->inTransaction());
+    // The state is kept in the database.
+    s.reset();
+    db.reset();
+    db = engine::Database::open(dir());
+    auto again = logOn();
+    EXPECT_EQ(fixed(*again, "V$ROLLNAME", "NAME"), (std::vector<std::string> { "SYSTEM", "RBS01", "RBLARGE" }));
+}
+
 TEST_F(SysviewViews, InstanceAndDatabase)
 {
     auto s = logOn();

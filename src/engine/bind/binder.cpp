@@ -1,5 +1,6 @@
 // Statements: dispatch, INSERT/UPDATE/DELETE with Oracle's checks on stored values, and the public entry points.
 #include "engine/bind/binder_impl.h"
+#include "engine/bind/compound_dml.h"
 #include "engine/emit/runtime_functions.h"
 #include "engine/sql/parser.h"
 
@@ -165,6 +166,7 @@ TableInfo BinderImpl::viewTable(const ObjectRef& ref, int offset)
     dmlViewOwner = ref.owner;
     dmlViewSourceName = from->alias ? from->alias->name : base->object.name;
     dmlViewBase = base;
+    dmlViewCheckOption = view->checkOption;
     return t;
 }
 
@@ -475,7 +477,10 @@ void BinderImpl::remove(const sql::DeleteStmt& s, BoundStatement& out)
     Scope scope;
     const std::string alias = newAlias();
     scope.sources.push_back(dmlSource(t, s.alias, alias));
-    const std::string where = withViewCondition(dmlWhere(s.where.get(), scope), viewCondition(alias));
+    std::string where = withViewCondition(dmlWhere(s.where.get(), scope), viewCondition(alias));
+    if (!dmlRowsFilter.empty())
+        where = (where.empty() ? "" : "(" + where + ") AND ") + scope.sources[0].rownoSql + " IN (SELECT R FROM "
+            + dmlRowsFilter + ")";
     const std::string head = "DELETE FROM " + scope.sources[0].fromSql;
     finishDml(t, scope.sources[0], head, where, s.alias, s.returning, out);
 }
@@ -491,6 +496,10 @@ StatementKind kindOf(sql::StatementKind k)
         return StatementKind::Update;
     case sql::StatementKind::Delete:
         return StatementKind::Delete;
+    case sql::StatementKind::Merge:
+        return StatementKind::Update;
+    case sql::StatementKind::MultiInsert:
+        return StatementKind::Insert;
     case sql::StatementKind::LockTable:
         return StatementKind::LockTable;
     case sql::StatementKind::Commit:
@@ -548,6 +557,10 @@ BoundStatementPtr bindStatement(const sql::Statement& statement, std::string_vie
     case sql::StatementKind::Delete:
         b.remove(*statement.as<sql::DeleteStmt>(), *out);
         break;
+    case sql::StatementKind::Merge:
+    case sql::StatementKind::MultiInsert:
+        bindCompound(statement, text, catalog, context, external, *out);
+        return out;
     case sql::StatementKind::LockTable:
         for (const auto& name : statement.as<sql::LockTableStmt>()->tables) {
             const TableInfo t = b.dmlTable(name);
@@ -563,6 +576,8 @@ BoundStatementPtr bindStatement(const sql::Statement& statement, std::string_vie
         break;
     }
     detail::finish(b, *out);
+    if (b.dmlViewCheckOption && (out->kind == StatementKind::Insert || out->kind == StatementKind::Update))
+        return checkedThroughView(b, out);
     return out;
 }
 

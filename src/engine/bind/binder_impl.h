@@ -49,6 +49,15 @@ struct Source {
     std::string remoteTable; // name@link: the virtual table that reads its rows
 };
 
+// The rows a MERGE or multitable INSERT reads, kept in a temporary table while it runs: a statement composed to
+// carry out one of its clauses names them by `name` (compound_dml.cpp).
+struct ComposedSource {
+    std::string name;
+    std::string table;
+    std::vector<std::string> names;
+    std::vector<types::ExprType> types;
+};
+
 struct Scope {
     Scope* parent = nullptr;
     std::vector<Source> sources;
@@ -154,6 +163,11 @@ public:
     std::string dmlViewOwner;
     std::string dmlViewSourceName;
     std::optional<TableInfo> dmlViewBase;
+    bool dmlViewCheckOption = false;
+    // A statement composed from a MERGE or multitable INSERT: its source rows, and for the DELETE of a MERGE the
+    // temporary table holding the row numbers of the rows its UPDATE changed, the only rows it may delete.
+    const ComposedSource* composed = nullptr;
+    std::string dmlRowsFilter;
     // The enclosing PL/SQL block's names, asked when a name is no column (binder_external.cpp).
     const ExternalNames* external = nullptr;
     // Whose privileges decide on the objects named here: empty for the session's user; a view's owner while its
@@ -241,6 +255,7 @@ public:
     void addTableRef(const sql::TableRef& t, Scope& scope, std::string& fromSql);
     Source tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);
     Source remoteSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias);
+    Source composedSource(const std::optional<sql::Identifier>& alias, int offset); // compound_dml.cpp
     Source viewSource(const ObjectRef& ref, const std::optional<sql::Identifier>& alias, int offset);
     std::string heading(const sql::SelectItem& item) const;
 
@@ -269,5 +284,9 @@ bool isLob(const types::ExprType& t);
 std::string notComparable(const types::ExprType& a, const types::ExprType& b);
 std::string inconsistent(const types::ExprType& expected, const types::ExprType& got);
 std::string quotedColumnName(const TableInfo& t, const ColumnInfo& c);
+
+// binder.cpp: the statement kind the executor sees, and the parts of a bound statement the binder collected.
+StatementKind kindOf(sql::StatementKind k);
+void finish(BinderImpl& b, BoundStatement& out);
 
 } // namespace engine::bind::detail

@@ -131,6 +131,8 @@ Source BinderImpl::tableSource(const sql::ObjectName& name, const std::optional<
 {
     if (name.dblink)
         return remoteSource(name, alias);
+    if (composed && !name.schema && name.name.name == composed->name)
+        return composedSource(alias, offset);
     if (auto cte = cteSource(name, alias, offset))
         return *cte;
     const std::string owner = name.schema ? name.schema->name : "";

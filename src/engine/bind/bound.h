@@ -78,6 +78,8 @@ struct ReturningItem {
     std::string bindName; // the INTO bind
 };
 
+struct CompoundDml;
+
 struct BoundStatement {
     StatementKind kind = StatementKind::Other;
 
@@ -106,6 +108,9 @@ struct BoundStatement {
 
     // The objects the statement reads and changes, with the user whose privileges decide.
     std::vector<ObjectAccess> accesses;
+
+    // MERGE and the multitable INSERT: the plain statements that carry it out (compound_dml.h); sql is empty.
+    std::shared_ptr<const CompoundDml> compound;
 };
 
 using BoundStatementPtr = std::shared_ptr<const BoundStatement>;

@@ -50,6 +50,7 @@ struct ViewInfo {
     // WITH READ ONLY (VIEW$.PROPERTY). Unset when the catalog does not say: no rows are changed through the view
     // then, since a read-only view must refuse them.
     std::optional<bool> readOnly;
+    bool checkOption = false; // WITH CHECK OPTION: a row inserted or updated through the view must stay in it
 };
 
 // [owner.]name@link as written, with the offsets errors point at.

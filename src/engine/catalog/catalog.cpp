@@ -664,6 +664,7 @@ std::optional<bind::ViewInfo> Lookup::view(const bind::ObjectRef& ref) const
     v.object = ref;
     v.queryText = s.text(0);
     v.readOnly = (s.int64(2) & 1) != 0; // CREATE VIEW ... WITH READ ONLY
+    v.checkOption = (s.int64(2) & 2) != 0; // ... WITH CHECK OPTION
     std::string names = s.text(1);
     size_t pos = 0;
     while (!names.empty() && pos <= names.size()) {

@@ -280,8 +280,6 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
     auto existing = cat.object(owner.id, st.view.name.name, 1);
     if (existing && (!st.orReplace || existing->type != catalog::kTypeView))
         throw oraError(955, "name is already used by an existing object", st.view.name.offset);
-    if (st.withCheckOption)
-        throw oraError(3001, "unimplemented feature: WITH CHECK OPTION", st.offset);
 
     std::vector<std::string> names;
     std::vector<ColumnDesc> described;
@@ -340,7 +338,7 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
     Stmt v(ctx.s.conn, R"(INSERT INTO "VIEW$" ("OBJ#", "TEXTLENGTH", "TEXT", "COLS", "COLNAMES", "PROPERTY")
         VALUES (?1, ?2, ?3, ?4, ?5, ?6))");
     v.bind(1, id).bind(2, static_cast<int64_t>(st.queryText.size())).bind(3, st.queryText);
-    v.bind(4, static_cast<int64_t>(names.size())).bind(5, colNames).bind(6, st.withReadOnly ? 1 : 0).run();
+    v.bind(4, static_cast<int64_t>(names.size())).bind(5, colNames).bind(6, (st.withReadOnly ? 1 : 0) | (st.withCheckOption ? 2 : 0)).run();
     Stmt dep(ctx.s.conn, R"(INSERT OR IGNORE INTO "DEPENDENCY$" VALUES (?1, ?2))");
     for (int64_t p : depends)
         if (p != id)

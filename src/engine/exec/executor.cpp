@@ -6,6 +6,7 @@
 #include "engine/catalog/catalog.h"
 #include "engine/dict/fixed.h"
 #include "engine/exec/binds.h"
+#include "engine/exec/compound_dml.h"
 #include "engine/exec/cursor.h"
 #include "engine/exec/ddl_support.h"
 #include "engine/exec/dml_triggers.h"
@@ -252,6 +253,8 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
 ExecResult runDml(SessionState& s, CachedStatement& entry, std::vector<Bind>& binds)
 {
     const bind::BoundStatement& b = *entry.bound;
+    if (b.compound)
+        return runCompound(s, b, binds);
     if (!b.dmlTarget || !mayFireTriggers(s, b.dmlTarget->table.objectId))
         return runDmlStatement(s, entry, binds);
     priv::checkAccess(s, b);
@@ -739,6 +742,11 @@ ExecResult control(SessionState& s, const sql::Statement& stmt)
 
 } // namespace
 
+ExecResult runDmlStep(SessionState& s, CachedStatement& entry, std::vector<Bind>& binds)
+{
+    return runDml(s, entry, binds);
+}
+
 std::shared_ptr<CachedStatement> translateEmbedded(
     SessionState& s, std::string_view sql, const sql::Statement& stmt, const bind::ExternalNames* names)
 {
@@ -803,7 +811,9 @@ ExecResult executeNested(SessionState& s, std::string_view sql, std::vector<Bind
         case sql::StatementKind::Select:
         case sql::StatementKind::Insert:
         case sql::StatementKind::Update:
-        case sql::StatementKind::Delete: {
+        case sql::StatementKind::Delete:
+        case sql::StatementKind::Merge:
+        case sql::StatementKind::MultiInsert: {
             if (link::isRemoteDml(stmt))
                 return link::executeRemoteDml(s, stmt, sql, binds);
             s.cache->countMiss();
@@ -825,6 +835,8 @@ ExecResult executeNested(SessionState& s, std::string_view sql, std::vector<Bind
             return lockTableStmt(s, *stmt.as<sql::LockTableStmt>());
         case sql::StatementKind::AlterSystem:
             return alterSystem(s, *stmt.as<sql::AlterSystemStmt>());
+        case sql::StatementKind::AlterRollbackSegment:
+            return alterRollbackSegment(s, *stmt.as<sql::AlterRollbackSegmentStmt>());
         case sql::StatementKind::ExplainPlan:
             return explainPlan(s, *stmt.as<sql::ExplainPlanStmt>(), sql);
         case sql::StatementKind::Analyze:

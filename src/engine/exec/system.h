@@ -13,4 +13,8 @@ namespace engine::exec {
 
 ExecResult alterSystem(SessionState& s, const sql::AlterSystemStmt& st);
 
+// ALTER ROLLBACK SEGMENT name ONLINE | OFFLINE over the instance's rollback segments (rollback_segments.cpp):
+// commits first, as DDL does, and V$ROLLNAME and V$ROLLSTAT follow.
+ExecResult alterRollbackSegment(SessionState& s, const sql::AlterRollbackSegmentStmt& st);
+
 } // namespace engine::exec

@@ -582,9 +582,7 @@ CStmtPtr Compiler::statement(const Stmt& s)
         return n;
     }
     case StmtKind::Sql: {
-        if (s.sqlWord == "LOCK" || s.sqlWord == "MERGE") {
-            if (s.sqlWord == "MERGE")
-                fail(s.pos, "ORA-03001: unimplemented feature: MERGE");
+        if (s.sqlWord == "LOCK") {
             auto n = std::make_unique<STransaction>();
             n->text = std::string(
                 text.substr(static_cast<size_t>(s.queryBegin), static_cast<size_t>(s.queryEnd - s.queryBegin)));

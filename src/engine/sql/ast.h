@@ -686,6 +686,9 @@ enum class StatementKind {
     ExplainPlan,
     AlterCode,
     Analyze,
+    Merge,
+    MultiInsert,
+    AlterRollbackSegment,
 };
 
 struct Statement : KindedNode<Statement> {
@@ -761,6 +764,69 @@ struct DeleteStmt : Statement {
     std::optional<Identifier> alias;
     ExprPtr where;
     std::optional<Returning> returning;
+};
+
+// MERGE and the multitable INSERT keep their clauses as the text written: the binder composes from them the plain
+// statements that carry the statement out (bind/compound_dml.cpp), so each clause is checked as Oracle checks it.
+struct MergeStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::Merge;
+    MergeStmt()
+        : Statement(Kind)
+    {
+    }
+    struct Set {
+        Identifier column;
+        std::string valueText; // empty when DEFAULT
+        int offset = -1;
+    };
+    ObjectName target;
+    std::optional<Identifier> targetAlias;
+    std::optional<ObjectName> sourceTable; // USING table, else a subquery
+    std::string sourceQueryText; // USING (subquery): the subquery without its parentheses
+    std::optional<Identifier> sourceAlias;
+    int sourceOffset = -1;
+    ExprPtr on; // the ON condition, kept parsed to find the target's columns it reads
+    std::string onText;
+    bool matched = false; // WHEN MATCHED THEN UPDATE
+    std::vector<Set> sets;
+    std::string updateWhere, deleteWhere;
+    bool notMatched = false; // WHEN NOT MATCHED THEN INSERT
+    std::vector<Identifier> insertColumns;
+    std::vector<std::string> insertValues; // "DEFAULT" where DEFAULT was written
+    std::vector<ExprPtr> insertValueExprs; // parsed, null for DEFAULT
+    std::string insertWhere;
+};
+
+struct MultiInsertStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::MultiInsert;
+    MultiInsertStmt()
+        : Statement(Kind)
+    {
+    }
+    struct Into {
+        ObjectName table;
+        std::vector<Identifier> columns;
+        std::vector<std::string> values; // empty: the subquery's columns in order
+        int condition = -1; // index into conditions; -1 unconditional (INSERT ALL without WHEN), -2 ELSE
+        int offset = -1;
+    };
+    bool first = false; // INSERT FIRST
+    bool conditional = false;
+    std::vector<std::string> conditions; // WHEN ... THEN, in order
+    std::vector<Into> intos;
+    std::string queryText;
+    int queryOffset = -1;
+};
+
+// ALTER ROLLBACK SEGMENT name ONLINE | OFFLINE.
+struct AlterRollbackSegmentStmt : Statement {
+    static constexpr StatementKind Kind = StatementKind::AlterRollbackSegment;
+    AlterRollbackSegmentStmt()
+        : Statement(Kind)
+    {
+    }
+    Identifier segment;
+    bool online = true;
 };
 
 struct LockTableStmt : Statement {

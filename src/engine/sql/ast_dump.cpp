@@ -188,6 +188,77 @@ void Dumper::privileges(const std::vector<Privilege>& list)
     }
 }
 
+void Dumper::merge(const MergeStmt& m)
+{
+    put("MERGE INTO ");
+    object(m.target);
+    if (m.targetAlias) {
+        put(" ");
+        id(*m.targetAlias);
+    }
+    put(" USING ");
+    if (m.sourceTable)
+        object(*m.sourceTable);
+    else
+        put("(" + m.sourceQueryText + ")");
+    if (m.sourceAlias) {
+        put(" ");
+        id(*m.sourceAlias);
+    }
+    put(" ON (" + m.onText + ")");
+    if (m.matched) {
+        put(" WHEN MATCHED THEN UPDATE SET ");
+        for (size_t k = 0; k < m.sets.size(); ++k) {
+            put(k ? ", " : "");
+            id(m.sets[k].column);
+            put(" = " + (m.sets[k].valueText.empty() ? std::string("DEFAULT") : m.sets[k].valueText));
+        }
+        if (!m.updateWhere.empty())
+            put(" WHERE " + m.updateWhere);
+        if (!m.deleteWhere.empty())
+            put(" DELETE WHERE " + m.deleteWhere);
+    }
+    if (m.notMatched) {
+        put(" WHEN NOT MATCHED THEN INSERT");
+        if (!m.insertColumns.empty()) {
+            put(" ");
+            idList(m.insertColumns);
+        }
+        put(" VALUES (");
+        for (size_t k = 0; k < m.insertValues.size(); ++k)
+            put((k ? ", " : "") + m.insertValues[k]);
+        put(")");
+        if (!m.insertWhere.empty())
+            put(" WHERE " + m.insertWhere);
+    }
+}
+
+void Dumper::multiInsert(const MultiInsertStmt& m)
+{
+    put(m.first ? "INSERT FIRST" : "INSERT ALL");
+    int condition = -1;
+    for (const auto& into : m.intos) {
+        if (into.condition >= 0 && into.condition != condition)
+            put(" WHEN " + m.conditions[static_cast<size_t>(into.condition)] + " THEN");
+        else if (into.condition == -2 && condition != -2)
+            put(" ELSE");
+        condition = into.condition;
+        put(" INTO ");
+        object(into.table);
+        if (!into.columns.empty()) {
+            put(" ");
+            idList(into.columns);
+        }
+        if (!into.values.empty()) {
+            put(" VALUES (");
+            for (size_t k = 0; k < into.values.size(); ++k)
+                put((k ? ", " : "") + into.values[k]);
+            put(")");
+        }
+    }
+    put(" " + m.queryText);
+}
+
 void Dumper::statement(const Statement& s)
 {
     switch (s.kind) {
@@ -222,6 +293,19 @@ void Dumper::statement(const Statement& s)
             put(")");
         }
         returning(i->returning);
+        break;
+    }
+    case StatementKind::Merge:
+        merge(*s.as<MergeStmt>());
+        break;
+    case StatementKind::MultiInsert:
+        multiInsert(*s.as<MultiInsertStmt>());
+        break;
+    case StatementKind::AlterRollbackSegment: {
+        const auto* r = s.as<AlterRollbackSegmentStmt>();
+        put("ALTER ROLLBACK SEGMENT ");
+        id(r->segment);
+        put(r->online ? " ONLINE" : " OFFLINE");
         break;
     }
     case StatementKind::Update: {

@@ -130,6 +130,9 @@ public:
     void userOptions(const UserOptions& o);
     void privileges(const std::vector<Privilege>& list);
     void statement(const Statement& s);
+    // MERGE and the multitable INSERT keep their clauses as written, so they are put back as written.
+    void merge(const MergeStmt& m);
+    void multiInsert(const MultiInsertStmt& m);
 };
 
 } // namespace engine::sql::detail

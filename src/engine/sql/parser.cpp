@@ -223,7 +223,9 @@ StatementPtr Parser::parseStatement()
             stmt = parseExplainPlan();
         else if (w == "ANALYZE")
             stmt = parseAnalyze();
-        else if (w == "MERGE" || w == "CALL" || w == "AUDIT" || w == "NOAUDIT"
+        else if (w == "MERGE")
+            stmt = parseMerge();
+        else if (w == "CALL" || w == "AUDIT" || w == "NOAUDIT"
             || w == "FLASHBACK" || w == "PURGE" || w == "ASSOCIATE" || w == "DISASSOCIATE")
             fail(3001, first.offset);
         else

@@ -606,6 +606,8 @@ StatementPtr Parser::parseAlter()
         return parseAlterUser();
     if (acceptWord("SYSTEM"))
         return parseAlterSystem();
+    if (atWord("ROLLBACK"))
+        return parseAlterRollbackSegment(begin);
     if (atWord("PROCEDURE") || atWord("FUNCTION") || atWord("PACKAGE") || atWord("TRIGGER")) {
         auto s = make<AlterCodeStmt>(begin);
         s->objectType = advance().text;

@@ -57,7 +57,7 @@ StatementPtr Parser::parseInsert()
     auto s = make<InsertStmt>(cur().offset);
     advance(); // INSERT
     if (atWord("ALL") || atWord("FIRST"))
-        failHere(3001);
+        return parseMultiInsert(s->offset);
     expectWord("INTO", 925);
     if (at(TokenKind::LParen))
         failHere(3001); // a subquery as the target: valid Oracle, not run here yet

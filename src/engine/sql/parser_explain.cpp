@@ -26,6 +26,8 @@ StatementPtr Parser::parseExplainPlan()
     StatementPtr inner;
     if (first.is(TokenKind::LParen) || first.isWord("SELECT") || first.isWord("WITH"))
         inner = parseSelectStatement();
+    else if (first.isWord("INSERT") && (peek().isWord("ALL") || peek().isWord("FIRST")))
+        fail(3001, begin); // a multitable INSERT
     else if (first.isWord("INSERT"))
         inner = parseInsert();
     else if (first.isWord("UPDATE"))

@@ -102,6 +102,11 @@ public:
     StatementPtr parseUpdate();
     StatementPtr parseDelete();
     std::optional<Returning> parseReturning();
+    // --- MERGE and the multitable INSERT (parser_merge.cpp)
+    StatementPtr parseMerge();
+    StatementPtr parseMultiInsert(int offset); // at ALL or FIRST
+    std::string parseConditionText(ExprPtr* parsed); // a condition, returned as the text written
+    StatementPtr parseAlterRollbackSegment(int offset); // after ALTER, at ROLLBACK (parser_rollback_segment.cpp)
     StatementPtr parseLockTable();
     StatementPtr parseTruncate();
     StatementPtr parseCommit();
