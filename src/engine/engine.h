@@ -9,6 +9,11 @@
 // - A definer's-rights unit (AUTHID DEFINER, the default) and a trigger run with their owner's roles enabled, where
 //   Oracle counts only what is granted to the owner directly or to PUBLIC.
 // - DATE holds the years 1 to 9999: a date before year 1 (BC), which Oracle keeps, is refused with ORA-01841.
+// - An autonomous transaction sees its caller's uncommitted rows, and a row its caller locked does not make it wait
+//   (Oracle makes it wait, and reports ORA-00060 when the caller is the holder); work over a database link is not
+//   set aside. Its COMMIT inside a running statement reaches the file with that statement's transaction.
+// - MERGE fires its row triggers clause by clause (every updated row before any inserted row), where Oracle fires
+//   them row by row in the order the source gives.
 #pragma once
 
 #include <cstdint>
