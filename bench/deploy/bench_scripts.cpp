@@ -10,6 +10,7 @@
 #include "deploy/scriptstore.h"
 #include "shell/Main.h"
 #include "support/demo_start.h"
+#include "support/main_window.h"
 #include "support/ratio_reporter.h"
 
 #include <QApplication>
@@ -227,20 +228,9 @@ int main(int argc, char** argv)
     benchsupport::useOffscreenPlatform();
     QApplication app(argc, argv);
     const benchsupport::DemoDirectory demo;
-    TfmMain::Environment env;
-    env.executableDir = demo.binPath() + QLatin1Char('/');
-    env.workingDir = demo.path();
-    env.loginDataKeyPath = QStringLiteral("Software\\Velmorant\\DremmoxBench\\LoginData");
-    auto main = std::make_unique<TfmMain>(env);
+    auto main = benchsupport::loggedOnMainWindow(demo);
     mainWindow = main.get();
     db::Session& s = *main->osOracle;
-    s.setUserName(QStringLiteral("VOXA"));
-    s.setPassword(QStringLiteral("VOXA"));
-    s.setDatabase(QStringLiteral("DEMO"));
-    s.logOn();
-    main->connUser = QStringLiteral("VOXA");
-    main->connServer = QStringLiteral("DEMO");
-    main->ORACLEVersion = s.serverMajorVersion();
     run(QStringLiteral("create table VOXA.BENCH_EXEC (ID number, NOTE varchar2(60))"));
     buildStoreScript();
 

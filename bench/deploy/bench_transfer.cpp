@@ -11,6 +11,7 @@
 #include "shell/Main.h"
 #include "shell/sqleditor.h"
 #include "support/demo_start.h"
+#include "support/main_window.h"
 #include "support/ratio_reporter.h"
 
 #include <QApplication>
@@ -187,20 +188,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const benchsupport::DemoDirectory demo;
     workDir = demo.path();
-    TfmMain::Environment env;
-    env.executableDir = demo.binPath() + QLatin1Char('/');
-    env.workingDir = demo.path();
-    env.loginDataKeyPath = QStringLiteral("Software\\Velmorant\\DremmoxBench\\LoginData");
-    auto main = std::make_unique<TfmMain>(env);
+    auto main = benchsupport::loggedOnMainWindow(demo);
     mainWindow = main.get();
     db::Session& s = *main->osOracle;
-    s.setUserName(QStringLiteral("VOXA"));
-    s.setPassword(QStringLiteral("VOXA"));
-    s.setDatabase(QStringLiteral("DEMO"));
-    s.logOn();
-    main->connUser = QStringLiteral("VOXA");
-    main->connServer = QStringLiteral("DEMO");
-    main->ORACLEVersion = s.serverMajorVersion();
     run(s, QStringLiteral("create table VOXA.BR_SRC (ID number primary key, NAME varchar2(30), AMT number, D date)"));
     run(s, QStringLiteral("insert into VOXA.BR_SRC select level, 'row ' || level, level * 1.5, date '2024-01-01' + "
                           "mod(level, 365) from dual connect by level <= %1")

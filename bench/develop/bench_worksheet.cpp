@@ -12,6 +12,7 @@
 #include "shell/sqleditor.h"
 #include "shell/themedgrid.h"
 #include "support/demo_start.h"
+#include "support/main_window.h"
 #include "support/ratio_reporter.h"
 
 #include <QApplication>
@@ -225,20 +226,9 @@ int main(int argc, char** argv)
     benchsupport::useOffscreenPlatform();
     QApplication app(argc, argv);
     const benchsupport::DemoDirectory demo;
-    TfmMain::Environment env;
-    env.executableDir = demo.binPath() + QLatin1Char('/');
-    env.workingDir = demo.path();
-    env.loginDataKeyPath = QStringLiteral("Software\\Velmorant\\DremmoxBench\\LoginData");
-    auto main = std::make_unique<TfmMain>(env);
+    auto main = benchsupport::loggedOnMainWindow(demo);
     mainWindow = main.get();
     db::Session& s = *main->osOracle;
-    s.setUserName(QStringLiteral("VOXA"));
-    s.setPassword(QStringLiteral("VOXA"));
-    s.setDatabase(QStringLiteral("DEMO"));
-    s.logOn();
-    main->connUser = QStringLiteral("VOXA");
-    main->connServer = QStringLiteral("DEMO");
-    main->ORACLEVersion = s.serverMajorVersion();
     {
         QElapsedTimer clock;
         clock.start();

@@ -14,6 +14,7 @@
 #include "shell/Main.h"
 #include "shell/sqleditor.h"
 #include "support/demo_start.h"
+#include "support/main_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,8 +51,8 @@ double median(std::vector<double> v)
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-// The statements of one package: its specification and a body of procedures that fill kLinesPerPackage lines in
-// all; a package with errors assigns to a variable it never declared.
+// The statements of one package: its declaration (CREATE PACKAGE) and a body of procedures that fill
+// kLinesPerPackage lines in all; a package with errors assigns to a variable it never declared.
 QStringList packageStatements(int n, bool withErrors)
 {
     const QString name = QStringLiteral("voxa.pck_bench_%1").arg(n);
@@ -174,21 +175,10 @@ int main(int argc, char** argv)
     benchsupport::useOffscreenPlatform();
     QApplication app(argc, argv);
     const benchsupport::DemoDirectory demo;
-    TfmMain::Environment env;
-    env.executableDir = demo.binPath() + QLatin1Char('/');
-    env.workingDir = demo.path();
-    env.loginDataKeyPath = QStringLiteral("Software\\Velmorant\\DremmoxBench\\LoginData");
-    auto main = std::make_unique<TfmMain>(env);
+    auto main = benchsupport::loggedOnMainWindow(demo);
     mainWindow = main.get();
     db::Session& s = *main->osOracle;
-    s.setUserName(QStringLiteral("VOXA"));
-    s.setPassword(QStringLiteral("VOXA"));
-    s.setDatabase(QStringLiteral("DEMO"));
-    s.logOn();
-    main->connUser = QStringLiteral("VOXA");
-    main->connServer = QStringLiteral("DEMO");
     main->currOwner = QStringLiteral("VOXA");
-    main->ORACLEVersion = s.serverMajorVersion();
     compareEditorCompile();
     compareCompileAll();
     std::fflush(stdout);
