@@ -22,7 +22,34 @@ def statements():
         out += re.findall(r'R"sql\((.*?)\)sql"', text, re.S)
         out += [bytes(s, 'utf-8').decode('unicode_escape') for s in re.findall(r'\{ "((?:[^"\\]|\\.)*)", \d+, \d+ \}', text)]
     out += PLSQL
+    out += seed_statements()
     return [s for s in out if s]
+
+
+# More seeds live in fuzz/seeds/: each *.sql file holds statements separated by a line holding only "/", each
+# *.pieces file one mutation piece a line.
+SEEDS = os.path.join(HERE, 'seeds')
+
+
+def seed_files(suffix):
+    if not os.path.isdir(SEEDS):
+        return []
+    return [os.path.join(SEEDS, n) for n in sorted(os.listdir(SEEDS)) if n.endswith(suffix)]
+
+
+def seed_statements():
+    out = []
+    for path in seed_files('.sql'):
+        text = open(path, encoding='utf-8').read()
+        out += [s.strip() for s in re.split(r'^/[ \t]*$', text, flags=re.M) if s.strip()]
+    return out
+
+
+def seed_pieces():
+    out = []
+    for path in seed_files('.pieces'):
+        out += [line.rstrip('\n') for line in open(path, encoding='utf-8') if line.strip()]
+    return out
 
 
 # PL/SQL blocks with collections and bulk binds, for the PL/SQL front end's target.
@@ -96,6 +123,7 @@ def main():
     rng = random.Random(int(sys.argv[2]) if len(sys.argv) > 2 else 1)
     count = int(sys.argv[3]) if len(sys.argv) > 3 else 20000
     pool = statements()
+    PIECES.extend(seed_pieces())
     os.makedirs(out, exist_ok=True)
     for i in range(count):
         s = mutate(rng, rng.choice(pool), pool)
