@@ -121,8 +121,8 @@ bind::SessionContext sessionContextOf(DdlContext& ctx)
 {
     bind::SessionContext c { ctx.s.schema, ctx.s.user, priv::visibility(ctx.s), {} };
     SessionState& s = ctx.s;
-    c.storedFunction = [&s](const std::vector<std::string>& parts, size_t argCount) {
-        return plsql::sqlFunction(s, parts, argCount);
+    c.storedFunction = [&s](const std::vector<std::string>& parts, const std::vector<std::string>& argNames) {
+        return plsql::sqlFunction(s, parts, argNames);
     };
     return c;
 }

@@ -257,7 +257,7 @@ std::unique_ptr<EmbeddedSql> Compiler::embedded(
         uses(es->entry->bound->dependsOn);
     } catch (const Error& err) {
         int off = err.offset() >= 0 ? begin + err.offset() : stmtPos.offset;
-        note(pos(off), "PL/SQL: " + err.message());
+        note(pos(off), err.code() == 6553 ? plsErrorOf(err.message()) : "PL/SQL: " + err.message());
         fail(stmtPos, "PL/SQL: SQL Statement ignored");
     }
     if (es->rowidColumn == -2)
