@@ -252,6 +252,7 @@ public:
         std::string& finalFrom, std::vector<std::string>& finalWhere, std::string& defaultOrder);
     // PIVOT and UNPIVOT (binder_pivot.cpp): the row source each makes of its source.
     Source pivotSource(const sql::PivotRef& p, Scope& scope);
+    Source collectionSource(const sql::CollectionRef& c, Scope& scope); // binder_collection.cpp
     Source unpivotSource(const sql::UnpivotRef& u, Scope& scope);
     void addTableRef(const sql::TableRef& t, Scope& scope, std::string& fromSql);
     Source tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/bind/catalog_lookup.h"
+#include "engine/bind/external_names.h"
 #include "engine/engine.h"
 #include "engine/types/oratype.h"
 
@@ -35,6 +36,17 @@ struct SessionContext {
     std::function<std::optional<StoredFunction>(
         const std::vector<std::string>& parts, const std::vector<std::string>& argNames)>
         storedFunction;
+    // A stored function returning a collection that TABLE(f(...)) reads, called as `storedFunction` is: the SQL call
+    // that gives the collection as TABLE() reads it, the rows' columns and the unit. `fromPlsql`: the statement is
+    // static or dynamic SQL of a PL/SQL unit, where a package's collection types are SQL types too.
+    struct StoredCollectionFunction {
+        std::string callPrefix;
+        CollectionRows rows;
+        int64_t objectId = 0;
+    };
+    std::function<std::optional<StoredCollectionFunction>(
+        const std::vector<std::string>& parts, const std::vector<std::string>& argNames, bool fromPlsql)>
+        collectionFunction;
 };
 
 // What a statement does to an object it names; checked against the privileges on every execution.

@@ -114,6 +114,7 @@ public:
     {
     }
     std::optional<bind::ExternalName> resolve(const std::vector<std::string>& parts) const override;
+    std::optional<bind::ExternalCollection> resolveCollection(const std::vector<std::string>& parts) const override;
 
 private:
     Compiler& comp;

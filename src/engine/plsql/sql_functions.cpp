@@ -5,6 +5,7 @@
 #include "engine/plsql/expr_nodes.h"
 #include "engine/plsql/native_state.h"
 #include "engine/plsql/stored_units.h"
+#include "engine/plsql/table_collection.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/sqlite.h"
@@ -16,6 +17,8 @@ namespace engine::plsql {
 namespace {
 
 constexpr const char* kCallFunction = "ORA_PLSQL_CALL";
+// The same call for TABLE(f(...)): the function's collection as TABLE() reads it (table_collection.h).
+constexpr const char* kRowsFunction = "ORA_PLSQL_ROWS";
 
 thread_local int sqlFunctionDepth = 0;
 // The depth at which the innermost autonomous transaction started: functions called from SQL below it may do DML.
@@ -47,7 +50,7 @@ SqlFunctions& registry(SessionState& s)
     return *std::static_pointer_cast<SqlFunctions>(ns.sqlFunctions);
 }
 
-void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+void runCall(sqlite3_context* ctx, int argc, sqlite3_value** argv, bool rows)
 {
     auto* s = static_cast<SessionState*>(sqlite3_user_data(ctx));
     SqlFunctions& reg = registry(*s);
@@ -93,7 +96,7 @@ void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         std::shared_ptr<StoredCompileOutput> runnable = lu->runnable;
         std::shared_ptr<Frame> state = lu->state;
         Val r = callSubprogramAt(sub, runnable->unit.get(), args, state.get(), c);
-        storage::resultValue(ctx, r.v);
+        storage::resultValue(ctx, rows ? collectionJson(r) : r.v);
     } catch (const PlError& e) {
         std::string message = e.message;
         for (const std::string& line : e.stack)
@@ -103,6 +106,16 @@ void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         std::string message = e.message();
         sqlite3_result_error(ctx, message.c_str(), -1);
     }
+}
+
+void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    runCall(ctx, argc, argv, false);
+}
+
+void rowsFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    runCall(ctx, argc, argv, true);
 }
 
 std::optional<catalog::ObjectRow> resolve(SessionState& s, const std::string& owner, const std::string& name)
@@ -184,8 +197,19 @@ void endAutonomousSqlLevel(int saved)
     autonomousSqlLevel = saved;
 }
 
-std::optional<bind::SessionContext::StoredFunction> sqlFunction(
-    SessionState& s, const std::vector<std::string>& parts, const std::vector<std::string>& argNames)
+namespace {
+
+// A stored function that SQL calls, registered on the session: the token its calls carry, what it returns, its unit.
+struct FoundFunction {
+    size_t token = 0;
+    PlType returnType;
+    int64_t objectId = 0;
+};
+
+// The stored function `parts` names for a call with arguments named `argNames`, returning a scalar (`rows` false) or a
+// collection for TABLE() (`rows` true).
+std::optional<FoundFunction> findFunction(SessionState& s, const std::vector<std::string>& parts,
+    const std::vector<std::string>& argNames, bool rows, bool fromPlsql)
 {
     if (parts.empty() || parts.size() > 3)
         return std::nullopt;
@@ -224,6 +248,8 @@ std::optional<bind::SessionContext::StoredFunction> sqlFunction(
     const std::string callName = parts.back();
     int outArguments = 0;
     int wrongType = 0;
+    int pipelinedOutsideTable = 0;
+    int notFromSql = 0;
     for (size_t k = 0; k < subs.size(); ++k) {
         const CSub& sub = *subs[k];
         if (!sub.isFunction)
@@ -240,15 +266,28 @@ std::optional<bind::SessionContext::StoredFunction> sqlFunction(
                 ++wrongType;
                 fits = false;
             }
-        if (fits && (sub.returnType.kind == PlKind::Boolean || !sub.returnType.isScalar())) {
+        if (fits && rows && sub.returnType.kind != PlKind::Table) {
+            ++wrongType;
+            fits = false;
+        } else if (fits && rows && !sub.pipelined && !fromPlsql) {
+            // a package's collection type is a type of SQL only inside PL/SQL, or for a pipelined function
+            ++notFromSql;
+            fits = false;
+        } else if (fits && !rows && sub.pipelined) {
+            ++pipelinedOutsideTable;
+            fits = false;
+        } else if (fits && !rows && (sub.returnType.kind == PlKind::Boolean || !sub.returnType.isScalar())) {
             ++wrongType;
             fits = false;
         }
         if (!fits)
             continue;
+        if (rows)
+            collectionRowsOf(sub.returnType); // refuses the collections SQL cannot read
         SqlFunctions& reg = registry(s);
         if (!reg.registered) {
             sqlite3_create_function(s.conn, kCallFunction, -1, SQLITE_UTF8, &s, callFn, nullptr, nullptr);
+            sqlite3_create_function(s.conn, kRowsFunction, -1, SQLITE_UTF8, &s, rowsFn, nullptr, nullptr);
             reg.registered = true;
         }
         const SqlFunctionRef ref { o->id, member, k, *argOfParam };
@@ -258,17 +297,47 @@ std::optional<bind::SessionContext::StoredFunction> sqlFunction(
                 token = i;
         if (token == reg.refs.size())
             reg.refs.push_back(ref);
-        bind::SessionContext::StoredFunction f;
-        f.callPrefix = std::string(kCallFunction) + "(" + std::to_string(token);
-        f.type = sqlTypeOf(sub.returnType);
-        f.objectId = o->id;
-        return f;
+        return FoundFunction { token, sub.returnType, o->id };
     }
     if (outArguments > 0 && wrongType == 0)
         throw oraError(6572, "Function " + callName + " has out arguments");
+    if (pipelinedOutsideTable > 0)
+        throw oraError(6553, "PLS-653: aggregate/table functions are not allowed in PL/SQL scope");
+    if (notFromSql > 0)
+        throw oraError(902, "invalid datatype");
+    if (rows && wrongType > 0)
+        throw oraError(22905, "cannot access rows from a non-nested table item");
     if (wrongType > 0)
         throw oraError(6553, "PLS-382: expression is of wrong type");
     throw oraError(6553, "PLS-306: wrong number or types of arguments in call to '" + callName + "'");
+}
+
+} // namespace
+
+std::optional<bind::SessionContext::StoredFunction> sqlFunction(
+    SessionState& s, const std::vector<std::string>& parts, const std::vector<std::string>& argNames)
+{
+    std::optional<FoundFunction> found = findFunction(s, parts, argNames, false, false);
+    if (!found)
+        return std::nullopt;
+    bind::SessionContext::StoredFunction f;
+    f.callPrefix = std::string(kCallFunction) + "(" + std::to_string(found->token);
+    f.type = sqlTypeOf(found->returnType);
+    f.objectId = found->objectId;
+    return f;
+}
+
+std::optional<bind::SessionContext::StoredCollectionFunction> sqlCollectionFunction(SessionState& s,
+    const std::vector<std::string>& parts, const std::vector<std::string>& argNames, bool fromPlsql)
+{
+    std::optional<FoundFunction> found = findFunction(s, parts, argNames, true, fromPlsql);
+    if (!found)
+        return std::nullopt;
+    bind::SessionContext::StoredCollectionFunction f;
+    f.callPrefix = std::string(kRowsFunction) + "(" + std::to_string(found->token);
+    f.rows = collectionRowsOf(found->returnType);
+    f.objectId = found->objectId;
+    return f;
 }
 
 } // namespace engine::plsql

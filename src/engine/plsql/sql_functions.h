@@ -22,6 +22,11 @@ namespace engine::plsql {
 std::optional<bind::SessionContext::StoredFunction> sqlFunction(
     SessionState& s, const std::vector<std::string>& parts, const std::vector<std::string>& argNames);
 
+// The stored function returning a collection that TABLE(f(...)) reads, found as sqlFunction finds one. From SQL
+// outside PL/SQL (`fromPlsql` false) only a pipelined function's package collection type is a type of SQL.
+std::optional<bind::SessionContext::StoredCollectionFunction> sqlCollectionFunction(SessionState& s,
+    const std::vector<std::string>& parts, const std::vector<std::string>& argNames, bool fromPlsql);
+
 // The PLS error inside an ORA-06553 message, as the PL/SQL compiler reports it for static SQL
 // ("ORA-06553: PLS-306: wrong ..." is "PLS-00306: wrong ...").
 std::string plsErrorOf(const std::string& ora06553);
