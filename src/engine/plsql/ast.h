@@ -205,6 +205,7 @@ enum class StmtKind {
     ExecuteImmediate,
     Goto,
     ForAll, // FORALL i IN bounds [SAVE EXCEPTIONS] dml: the statement in body[0]
+    PipeRow, // PIPE ROW (value) in a pipelined function
 };
 
 // INTO targets: variables, fields, :binds.

@@ -520,6 +520,10 @@ void Compiler::compileSub(const Subprogram& sp, std::shared_ptr<CSub> csub)
     }
     const PlType* savedReturn = returnType;
     bool savedInFunction = inFunction;
+    const int savedPipeSlot = pipeSlot;
+    pipeSlot = -1;
+    if (sp.pipelined)
+        startPipelined(sp, *csub);
     int savedLoops = loopDepth;
     returnType = sp.isFunction ? &csub->returnType : nullptr;
     inFunction = sp.isFunction;
@@ -531,6 +535,7 @@ void Compiler::compileSub(const Subprogram& sp, std::shared_ptr<CSub> csub)
     gotoScopes = std::move(savedGotoScopes);
     returnType = savedReturn;
     inFunction = savedInFunction;
+    pipeSlot = savedPipeSlot;
     loopDepth = savedLoops;
     csub->frameSize = frameSize.back();
     csub->defined = true;

@@ -550,6 +550,10 @@ CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bo
     }
     if (ambiguous)
         fail(p, "PLS-00307: too many declarations of '" + part.name + "' match this call");
+    if (best && best->type.kind == PlKind::Table)
+        for (const auto& sub : sym.subs)
+            if (sub->pipelined && sub->returnType.typeKey == best->type.typeKey && sub->isFunction)
+                fail(p, "PLS-00653: aggregate/table functions are not allowed in PL/SQL scope");
     if (best)
         return best;
     bool any = false;

@@ -516,6 +516,12 @@ CStmtPtr Compiler::statement(const Stmt& s)
     }
     case StmtKind::Return: {
         auto n = std::make_unique<SReturn>();
+        if (pipeSlot >= 0) {
+            if (s.value)
+                fail(s.pos, "PLS-00633: RETURN statement in a pipelined function cannot contain an expression");
+            n->pipeSlot = pipeSlot;
+            return n;
+        }
         if (inFunction && !s.value)
             fail(s.pos, "PLS-00503: RETURN <value> statement required for this return from function");
         if (!inFunction && s.value)
@@ -714,6 +720,8 @@ CStmtPtr Compiler::statement(const Stmt& s)
     }
     case StmtKind::ForAll:
         return forAll(s);
+    case StmtKind::PipeRow:
+        return pipeRow(s);
     }
     fail(s.pos, "PLS-00103");
 }
