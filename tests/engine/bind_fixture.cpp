@@ -230,7 +230,7 @@ engine::bind::BoundStatementPtr Fixture::bind(const std::string& sql, const std:
     auto parsed = engine::sql::parse(sql);
     if (!parsed.ok())
         throw engine::Error(parsed.error->code, parsed.error->message, parsed.error->offset);
-    engine::bind::SessionContext ctx { schema, schema, {}, {} };
+    engine::bind::SessionContext ctx { schema, schema, {}, {}, {} };
     return engine::bind::bindStatement(*parsed.statement, sql, catalog, ctx);
 }
 

@@ -28,14 +28,27 @@ std::optional<BExpr> BinderImpl::externalName(const std::vector<sql::Identifier>
 }
 
 std::optional<BExpr> BinderImpl::storedFunction(const std::vector<sql::Identifier>& parts,
-    const std::vector<sql::ExprPtr>* args, Scope& scope, const std::vector<BExpr>* bound)
+    const std::vector<sql::ExprPtr>* args, Scope& scope, const std::vector<BExpr>* bound,
+    const std::vector<sql::Identifier>* namedArgs)
 {
     if (!context.storedFunction)
         return std::nullopt;
     std::vector<std::string> names;
     for (const sql::Identifier& p : parts)
         names.push_back(p.name);
-    auto found = context.storedFunction(names, args ? args->size() : 0);
+    std::vector<std::string> argNames(args ? args->size() : 0);
+    if (namedArgs)
+        for (size_t i = 0; i < namedArgs->size() && i < argNames.size(); ++i)
+            argNames[i] = (*namedArgs)[i].name;
+    std::optional<bind::SessionContext::StoredFunction> found;
+    try {
+        found = context.storedFunction(names, argNames);
+    } catch (const Error& e) {
+        // the error's text as the call found it, placed at the call
+        const std::string& m = e.message();
+        fail(e.code(), m.rfind("ORA-", 0) == 0 && m.size() > 11 ? m.substr(11) : m,
+            parts.empty() ? -1 : parts.front().offset);
+    }
     if (!found)
         return std::nullopt;
     dependsOn.insert(found->objectId);

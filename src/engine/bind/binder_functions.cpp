@@ -72,8 +72,8 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
     }
     if (e.name.size() > 1 || e.dblink) {
         std::vector<sql::Identifier> parts = e.name;
-        if (!e.dblink && e.argNames.empty())
-            if (auto f = storedFunction(parts, &e.args, scope))
+        if (!e.dblink)
+            if (auto f = storedFunction(parts, &e.args, scope, nullptr, &e.argNames))
                 return *f;
         fail(904, qualifiedName(parts) + ": invalid identifier", e.offset);
     }
@@ -322,9 +322,8 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
         }
     }
     if (!best) {
-        if (e.argNames.empty())
-            if (auto f = storedFunction(e.name, &e.args, scope, &args))
-                return *f;
+        if (auto f = storedFunction(e.name, &e.args, scope, &args, &e.argNames))
+            return *f;
         if (isKnownOracleFunction(name))
             fail(3001, "unimplemented feature: " + name, e.offset);
         fail(904, "\"" + name + "\": invalid identifier", e.offset);

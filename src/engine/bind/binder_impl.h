@@ -192,9 +192,10 @@ public:
     BExpr column(const sql::ColumnRefExpr& e, Scope& scope);
     std::optional<BExpr> externalName(const std::vector<sql::Identifier>& parts);
     // A stored function called from SQL (binder_external.cpp).
-    // `bound` holds the arguments when they are bound already.
+    // `bound` holds the arguments when they are bound already; `namedArgs` their names (p => x) when any is named.
     std::optional<BExpr> storedFunction(const std::vector<sql::Identifier>& parts,
-        const std::vector<sql::ExprPtr>* args, Scope& scope, const std::vector<BExpr>* bound = nullptr);
+        const std::vector<sql::ExprPtr>* args, Scope& scope, const std::vector<BExpr>* bound = nullptr,
+        const std::vector<sql::Identifier>* namedArgs = nullptr);
     BExpr pseudo(const sql::PseudoColumnExpr& e, Scope& scope);
     BExpr function(const sql::FunctionCallExpr& e, Scope& scope);
     std::optional<BExpr> conversionFunction(
@@ -251,6 +252,7 @@ public:
         std::string& finalFrom, std::vector<std::string>& finalWhere, std::string& defaultOrder);
     // PIVOT and UNPIVOT (binder_pivot.cpp): the row source each makes of its source.
     Source pivotSource(const sql::PivotRef& p, Scope& scope);
+    Source collectionSource(const sql::CollectionRef& c, Scope& scope); // binder_collection.cpp
     Source unpivotSource(const sql::UnpivotRef& u, Scope& scope);
     void addTableRef(const sql::TableRef& t, Scope& scope, std::string& fromSql);
     Source tableSource(const sql::ObjectName& name, const std::optional<sql::Identifier>& alias, int offset);

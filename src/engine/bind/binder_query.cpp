@@ -212,6 +212,10 @@ void BinderImpl::addTableRef(const sql::TableRef& t, Scope& scope, std::string& 
         fromSql = scope.sources.back().fromSql;
         return;
     }
+    case sql::TableRefKind::Collection:
+        scope.sources.push_back(collectionSource(*t.as<sql::CollectionRef>(), scope));
+        fromSql = scope.sources.back().fromSql;
+        return;
     case sql::TableRefKind::Pivot:
     case sql::TableRefKind::Unpivot:
         scope.sources.push_back(t.kind == sql::TableRefKind::Pivot ? pivotSource(*t.as<sql::PivotRef>(), scope)

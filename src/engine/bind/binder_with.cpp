@@ -34,6 +34,8 @@ bool namesInTable(const sql::TableRef& t, const std::string& name)
         return namesInTable(*t.as<sql::PivotRef>()->source, name);
     case sql::TableRefKind::Unpivot:
         return namesInTable(*t.as<sql::UnpivotRef>()->source, name);
+    case sql::TableRefKind::Collection:
+        return false;
     }
     return false;
 }

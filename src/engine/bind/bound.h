@@ -4,6 +4,7 @@
 #pragma once
 
 #include "engine/bind/catalog_lookup.h"
+#include "engine/bind/external_names.h"
 #include "engine/engine.h"
 #include "engine/types/oratype.h"
 
@@ -22,15 +23,30 @@ struct SessionContext {
     // Whether an object may be seen by the session's user (definer empty) or by the owner of a view the object is
     // used in: a name the user may not see is ORA-00942 as soon as it is met, before its columns. Unset: all are.
     std::function<bool(int64_t objectId, const std::string& definer)> maySee;
-    // A function of a stored unit the name stands for ([owner.][package.]function, with that many arguments): the
-    // SQL call to emit before its arguments ("ORA_PLSQL_CALL(7" takes ", arg..." and ")"), its result's type and the
-    // unit, which the statement then depends on. Unset, or nothing found: the name is no such function.
+    // A function of a stored unit the name stands for ([owner.][package.]function, called with one argument per
+    // entry of `argNames`: the parameter's name for a named argument (p => x), empty for a positional one): the SQL
+    // call to emit before its arguments as written ("ORA_PLSQL_CALL(7" takes ", arg..." and ")"), its result's type
+    // and the unit, which the statement then depends on. Unset, or nothing found: the name is no such function; a
+    // function found whose parameters the arguments do not fit throws Oracle's error (ORA-06553).
     struct StoredFunction {
         std::string callPrefix;
         types::ExprType type;
         int64_t objectId = 0;
     };
-    std::function<std::optional<StoredFunction>(const std::vector<std::string>& parts, size_t argCount)> storedFunction;
+    std::function<std::optional<StoredFunction>(
+        const std::vector<std::string>& parts, const std::vector<std::string>& argNames)>
+        storedFunction;
+    // A stored function returning a collection that TABLE(f(...)) reads, called as `storedFunction` is: the SQL call
+    // that gives the collection as TABLE() reads it, the rows' columns and the unit. `fromPlsql`: the statement is
+    // static or dynamic SQL of a PL/SQL unit, where a package's collection types are SQL types too.
+    struct StoredCollectionFunction {
+        std::string callPrefix;
+        CollectionRows rows;
+        int64_t objectId = 0;
+    };
+    std::function<std::optional<StoredCollectionFunction>(
+        const std::vector<std::string>& parts, const std::vector<std::string>& argNames, bool fromPlsql)>
+        collectionFunction;
 };
 
 // What a statement does to an object it names; checked against the privileges on every execution.

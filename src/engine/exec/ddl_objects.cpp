@@ -288,7 +288,7 @@ void createView(DdlContext& ctx, const sql::CreateViewStmt& st)
     try {
         catalog::Lookup lookup = lookupOf(ctx);
         bind::SessionContext sc { owner.name, ctx.s.user, priv::visibility(ctx.s),
-            sessionContextOf(ctx).storedFunction };
+            sessionContextOf(ctx).storedFunction, sessionContextOf(ctx).collectionFunction };
         auto q = bind::bindQuery(*st.query, ctx.text, lookup, sc);
         priv::checkViewQuery(ctx.s, owner.name, *q);
         if (!q->params.empty())
@@ -387,7 +387,7 @@ void alterViewCompile(DdlContext& ctx, const sql::AlterCodeStmt& st)
         if (!select)
             throw oraError(4063, "view has errors", st.name.name.offset);
         bind::SessionContext sc { obj->owner, ctx.s.user, priv::visibility(ctx.s),
-            sessionContextOf(ctx).storedFunction };
+            sessionContextOf(ctx).storedFunction, sessionContextOf(ctx).collectionFunction };
         auto q = bind::bindQuery(*select->query, view->queryText, lookup, sc);
         priv::checkViewQuery(ctx.s, obj->owner, *q);
         if (!view->columnNames.empty() && q->columns.size() < view->columnNames.size())

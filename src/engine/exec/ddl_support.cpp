@@ -119,11 +119,13 @@ catalog::Lookup lookupOf(DdlContext& ctx)
 
 bind::SessionContext sessionContextOf(DdlContext& ctx)
 {
-    bind::SessionContext c { ctx.s.schema, ctx.s.user, priv::visibility(ctx.s), {} };
+    bind::SessionContext c { ctx.s.schema, ctx.s.user, priv::visibility(ctx.s), {}, {} };
     SessionState& s = ctx.s;
-    c.storedFunction = [&s](const std::vector<std::string>& parts, size_t argCount) {
-        return plsql::sqlFunction(s, parts, argCount);
+    c.storedFunction = [&s](const std::vector<std::string>& parts, const std::vector<std::string>& argNames) {
+        return plsql::sqlFunction(s, parts, argNames);
     };
+    c.collectionFunction = [&s](const std::vector<std::string>& parts, const std::vector<std::string>& argNames,
+                               bool fromPlsql) { return plsql::sqlCollectionFunction(s, parts, argNames, fromPlsql); };
     return c;
 }
 

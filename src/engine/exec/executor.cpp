@@ -42,10 +42,12 @@ constexpr size_t kUndoSpill = 20000;
 
 bind::SessionContext contextOf(SessionState& s)
 {
-    bind::SessionContext c { s.schema, s.user, priv::visibility(s), {} };
-    c.storedFunction = [&s](const std::vector<std::string>& parts, size_t argCount) {
-        return plsql::sqlFunction(s, parts, argCount);
+    bind::SessionContext c { s.schema, s.user, priv::visibility(s), {}, {} };
+    c.storedFunction = [&s](const std::vector<std::string>& parts, const std::vector<std::string>& argNames) {
+        return plsql::sqlFunction(s, parts, argNames);
     };
+    c.collectionFunction = [&s](const std::vector<std::string>& parts, const std::vector<std::string>& argNames,
+                               bool fromPlsql) { return plsql::sqlCollectionFunction(s, parts, argNames, fromPlsql); };
     return c;
 }
 

@@ -178,6 +178,12 @@ struct Subprogram {
     bool hasBody = false; // a forward declaration (or one in a package's header) has none
     std::unique_ptr<Block> body;
     int textBegin = 0, textEnd = 0; // PROCEDURE ... up to its END; (for the source of a unit)
+    // A function's properties (DETERMINISTIC, PARALLEL_ENABLE and RESULT_CACHE change no result; see
+    // parse_declarations.cpp).
+    bool deterministic = false;
+    bool parallelEnable = false;
+    bool resultCache = false;
+    bool pipelined = false;
 };
 
 enum class StmtKind {
@@ -199,6 +205,7 @@ enum class StmtKind {
     ExecuteImmediate,
     Goto,
     ForAll, // FORALL i IN bounds [SAVE EXCEPTIONS] dml: the statement in body[0]
+    PipeRow, // PIPE ROW (value) in a pipelined function
 };
 
 // INTO targets: variables, fields, :binds.

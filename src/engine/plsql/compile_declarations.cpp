@@ -9,6 +9,7 @@
 #include "engine/plsql/sql_functions.h"
 #include "engine/plsql/statement_nodes.h"
 #include "engine/plsql/stored_units.h"
+#include "engine/plsql/table_collection.h"
 #include "engine/plsql/values.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
@@ -39,6 +40,21 @@ std::optional<bind::ExternalName> BlockNames::resolve(const std::vector<std::str
     e.byKey[key] = { bindName, t };
     e.externals.emplace_back(bindName, std::move(v));
     return bind::ExternalName { bindName, t };
+}
+
+std::optional<bind::ExternalCollection> BlockNames::resolveCollection(const std::vector<std::string>& parts) const
+{
+    CExprPtr v = comp.tryVariable(parts, Pos {});
+    if (!v || v->type.kind != PlKind::Table)
+        return std::nullopt;
+    bind::ExternalCollection x;
+    x.rows = collectionRowsOf(v->type);
+    x.bindName = "PLSQL$" + std::to_string(e.externals.size() + 1);
+    auto rows = std::make_unique<CCollectionRows>();
+    rows->type = PlType::varchar2();
+    rows->source = std::move(v);
+    e.externals.emplace_back(x.bindName, std::move(rows));
+    return x;
 }
 
 // ---- types
@@ -449,6 +465,7 @@ void Compiler::declare(const Decl& d, CBlock& out)
             target = std::make_shared<CSub>();
             target->name = sp.name;
             target->isFunction = sp.isFunction;
+            target->pipelined = sp.pipelined;
             target->level = level + 1;
             target->pos = sp.pos;
             // parameters are compiled now so calls before the body know them
@@ -503,6 +520,10 @@ void Compiler::compileSub(const Subprogram& sp, std::shared_ptr<CSub> csub)
     }
     const PlType* savedReturn = returnType;
     bool savedInFunction = inFunction;
+    const int savedPipeSlot = pipeSlot;
+    pipeSlot = -1;
+    if (sp.pipelined)
+        startPipelined(sp, *csub);
     int savedLoops = loopDepth;
     returnType = sp.isFunction ? &csub->returnType : nullptr;
     inFunction = sp.isFunction;
@@ -514,6 +535,7 @@ void Compiler::compileSub(const Subprogram& sp, std::shared_ptr<CSub> csub)
     gotoScopes = std::move(savedGotoScopes);
     returnType = savedReturn;
     inFunction = savedInFunction;
+    pipeSlot = savedPipeSlot;
     loopDepth = savedLoops;
     csub->frameSize = frameSize.back();
     csub->defined = true;

@@ -474,6 +474,7 @@ CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bo
     CExprPtr best;
     int bestCost = -1;
     bool ambiguous = false;
+    bool bestPipelined = false; // a pipelined function is read by TABLE() in SQL only
     for (size_t k = 0; k < sym.subs.size(); ++k) {
         const auto& sub = sym.subs[k];
         if (sub->isFunction == asStatement)
@@ -528,6 +529,7 @@ CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bo
         }
         bestCost = cost;
         ambiguous = false;
+        bestPipelined = sub->pipelined;
         if (storedUnit) {
             auto c = std::make_unique<CStoredCall>();
             c->pos = p;
@@ -550,6 +552,8 @@ CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bo
     }
     if (ambiguous)
         fail(p, "PLS-00307: too many declarations of '" + part.name + "' match this call");
+    if (bestPipelined)
+        fail(p, "PLS-00653: aggregate/table functions are not allowed in PL/SQL scope");
     if (best)
         return best;
     bool any = false;

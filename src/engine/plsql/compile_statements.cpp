@@ -257,7 +257,7 @@ std::unique_ptr<EmbeddedSql> Compiler::embedded(
         uses(es->entry->bound->dependsOn);
     } catch (const Error& err) {
         int off = err.offset() >= 0 ? begin + err.offset() : stmtPos.offset;
-        note(pos(off), "PL/SQL: " + err.message());
+        note(pos(off), err.code() == 6553 ? plsErrorOf(err.message()) : "PL/SQL: " + err.message());
         fail(stmtPos, "PL/SQL: SQL Statement ignored");
     }
     if (es->rowidColumn == -2)
@@ -516,6 +516,12 @@ CStmtPtr Compiler::statement(const Stmt& s)
     }
     case StmtKind::Return: {
         auto n = std::make_unique<SReturn>();
+        if (pipeSlot >= 0) {
+            if (s.value)
+                fail(s.pos, "PLS-00633: RETURN statement in a pipelined function cannot contain an expression");
+            n->pipeSlot = pipeSlot;
+            return n;
+        }
         if (inFunction && !s.value)
             fail(s.pos, "PLS-00503: RETURN <value> statement required for this return from function");
         if (!inFunction && s.value)
@@ -714,6 +720,8 @@ CStmtPtr Compiler::statement(const Stmt& s)
     }
     case StmtKind::ForAll:
         return forAll(s);
+    case StmtKind::PipeRow:
+        return pipeRow(s);
     }
     fail(s.pos, "PLS-00103");
 }

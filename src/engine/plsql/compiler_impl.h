@@ -114,6 +114,7 @@ public:
     {
     }
     std::optional<bind::ExternalName> resolve(const std::vector<std::string>& parts) const override;
+    std::optional<bind::ExternalCollection> resolveCollection(const std::vector<std::string>& parts) const override;
 
 private:
     Compiler& comp;
@@ -146,6 +147,8 @@ public:
     std::vector<std::unique_ptr<Scope>> scopes;
     const PlType* returnType = nullptr;
     bool inFunction = false;
+    // In a pipelined function: the frame slot of the rows PIPE ROW adds to; -1 elsewhere (pipelined.cpp).
+    int pipeSlot = -1;
     int loopDepth = 0;
     // PRAGMA AUTONOMOUS_TRANSACTION may stand in the block compiled next (a subprogram's, a trigger's, a top-level
     // anonymous block's) and so in the declarations being compiled; elsewhere it is PLS-00710.
@@ -282,6 +285,8 @@ public:
     CStmtPtr statement(const Stmt& s);
     CStmtPtr loop(const Stmt& s);
     CStmtPtr forAll(const Stmt& s);
+    CStmtPtr pipeRow(const Stmt& s); // pipelined.cpp
+    void startPipelined(const Subprogram& sp, CSub& csub);
     size_t intoWidth(const std::vector<CExprPtr>& into, bool bulk, const Pos& at);
     void handlers(const Block& b, CBlock& out);
 };

@@ -254,6 +254,11 @@ Val callSubprogramAt(const CSub& sub, const CUnit* unit, const std::vector<const
         if (unit->ownerId >= 0 && !unit->invokerRights)
             definer.emplace(c.s, unit->ownerId, unit->owner);
         flow = runBlock(*sub.body, c);
+        if (sub.pipelined && flow != Flow::Return) {
+            // the end of a pipelined function returns the rows piped
+            c.returnValue = f.slots[static_cast<size_t>(sub.pipeSlot)];
+            flow = Flow::Return;
+        }
         if (sub.isFunction && flow != Flow::Return)
             throw plError(6503, "PL/SQL: Function returned without value");
     } catch (PlError& e) {

@@ -107,6 +107,10 @@ struct CSub {
     std::unique_ptr<CBlock> body;
     bool defined = false;
     Pos pos;
+    // RETURN ... PIPELINED: PIPE ROW adds to the result (`pipeSlot` in its frame), which RETURN gives back
+    // (pipelined.cpp).
+    bool pipelined = false;
+    int pipeSlot = -1;
 };
 
 // A compiled unit: the top block's frame, its subprograms and the unit's name for ORA-06512 lines.

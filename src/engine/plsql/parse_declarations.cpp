@@ -259,8 +259,9 @@ std::shared_ptr<Subprogram> Parser::subprogram(bool isFunction, bool inPackageSp
         expectWord("RETURN", "( return");
         sp->returnType = typeSpec();
     }
-    while (atWord("DETERMINISTIC") || atWord("PARALLEL_ENABLE") || atWord("PIPELINED") || atWord("RESULT_CACHE"))
-        advance();
+    if (isFunction)
+        while (functionProperty(*sp)) {
+        }
     if (accept(TokenKind::Semicolon)) {
         sp->hasBody = false;
         return sp;
@@ -274,6 +275,67 @@ std::shared_ptr<Subprogram> Parser::subprogram(bool isFunction, bool inPackageSp
     sp->textEnd = cur().endOffset;
     expect(TokenKind::Semicolon, ";");
     return sp;
+}
+
+// One of the properties that may follow a function's RETURN type, in any order:
+//   DETERMINISTIC
+//   PARALLEL_ENABLE [ ( PARTITION arg BY { ANY | { HASH | RANGE } ( col [, col]... ) | VALUE ( col ) }
+//                       [ { ORDER | CLUSTER } arg BY ( col [, col]... ) ] ) ]
+//   RESULT_CACHE [ RELIES_ON ( [ name [, name]... ] ) ]
+//   PIPELINED
+// Returns false at anything else. The engine runs such a function as any other: Oracle's results do not depend on
+// the first three (they let it skip or share calls), and RELIES_ON is ignored by Oracle since 11.2.
+bool Parser::functionProperty(Subprogram& sp)
+{
+    auto nameList = [&](bool mayBeEmpty) {
+        expect(TokenKind::LParen, "(");
+        if (mayBeEmpty && accept(TokenKind::RParen))
+            return;
+        do {
+            name();
+            while (accept(TokenKind::Dot))
+                name();
+        } while (accept(TokenKind::Comma));
+        expect(TokenKind::RParen, ", )");
+    };
+    if (acceptWord("DETERMINISTIC")) {
+        sp.deterministic = true;
+        return true;
+    }
+    if (acceptWord("PIPELINED")) {
+        sp.pipelined = true;
+        return true;
+    }
+    if (acceptWord("RESULT_CACHE")) {
+        sp.resultCache = true;
+        if (acceptWord("RELIES_ON"))
+            nameList(true);
+        return true;
+    }
+    if (acceptWord("PARALLEL_ENABLE")) {
+        sp.parallelEnable = true;
+        if (accept(TokenKind::LParen)) {
+            expectWord("PARTITION", "partition");
+            name();
+            expectWord("BY", "by");
+            if (acceptWord("ANY")) {
+            } else if (acceptWord("HASH") || acceptWord("RANGE")) {
+                nameList(false);
+            } else if (acceptWord("VALUE")) {
+                nameList(false);
+            } else {
+                unexpected("any hash range value");
+            }
+            if (acceptWord("ORDER") || acceptWord("CLUSTER")) {
+                name();
+                expectWord("BY", "by");
+                nameList(false);
+            }
+            expect(TokenKind::RParen, ")");
+        }
+        return true;
+    }
+    return false;
 }
 
 } // namespace engine::plsql::parsing

@@ -160,6 +160,16 @@ StmtPtr Parser::statement()
             expect(TokenKind::Semicolon, "; when <an identifier>");
             return s;
         }
+        if (w == "PIPE" && peek().isWord("ROW")) {
+            advance();
+            advance();
+            s->kind = StmtKind::PipeRow;
+            expect(TokenKind::LParen, "(");
+            s->value = expr();
+            expect(TokenKind::RParen, ")");
+            expect(TokenKind::Semicolon, ";");
+            return s;
+        }
         if (w == "RETURN") {
             advance();
             s->kind = StmtKind::Return;

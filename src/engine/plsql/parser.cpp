@@ -28,8 +28,8 @@ std::unique_ptr<Unit> Parser::parseTop()
             unit->name = first;
         }
     };
-    auto isOrAs = [&]() {
-        while (atWord("AUTHID") || atWord("DETERMINISTIC") || atWord("PARALLEL_ENABLE") || atWord("PIPELINED")) {
+    auto isOrAs = [&](Subprogram* fn) {
+        for (;;) {
             if (acceptWord("AUTHID")) {
                 if (acceptWord("CURRENT_USER"))
                     unit->invokerRights = true;
@@ -37,8 +37,8 @@ std::unique_ptr<Unit> Parser::parseTop()
                     unit->invokerRights = false;
                 else
                     unexpected("CURRENT_USER DEFINER");
-            } else {
-                advance();
+            } else if (!fn || !functionProperty(*fn)) {
+                break;
             }
         }
         if (!acceptWord("IS") && !acceptWord("AS"))
@@ -60,7 +60,7 @@ std::unique_ptr<Unit> Parser::parseTop()
             expectWord("RETURN", "( return");
             sp->returnType = typeSpec();
         }
-        isOrAs();
+        isOrAs(fn ? sp.get() : nullptr);
         sp->body = block(true);
         sp->hasBody = true;
         unit->subprogram = sp;
@@ -71,7 +71,7 @@ std::unique_ptr<Unit> Parser::parseTop()
         bool body = acceptWord("BODY");
         unit->kind = body ? Unit::Kind::PackageBody : Unit::Kind::Package;
         unitName();
-        isOrAs();
+        isOrAs(nullptr);
         declarations(unit->decls, true);
         if (body && atWord("BEGIN")) {
             auto b = std::make_unique<Block>();

@@ -202,6 +202,7 @@ private:
     std::shared_ptr<Subprogram> subprogram(bool isFunction, bool inPackageSpec);
     std::vector<Param> params();
     TypeSpec typeSpec();
+    bool functionProperty(Subprogram& sp);
     void unitEnd(const std::string& unitName);
 
     // --- statements

@@ -5,6 +5,7 @@
 #include "engine/plsql/expr_nodes.h"
 #include "engine/plsql/native_state.h"
 #include "engine/plsql/stored_units.h"
+#include "engine/plsql/table_collection.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/sqlite.h"
@@ -16,6 +17,8 @@ namespace engine::plsql {
 namespace {
 
 constexpr const char* kCallFunction = "ORA_PLSQL_CALL";
+// The same call for TABLE(f(...)): the function's collection as TABLE() reads it (table_collection.h).
+constexpr const char* kRowsFunction = "ORA_PLSQL_ROWS";
 
 thread_local int sqlFunctionDepth = 0;
 // The depth at which the innermost autonomous transaction started: functions called from SQL below it may do DML.
@@ -28,6 +31,9 @@ struct SqlFunctionRef {
     int64_t unitId = 0;
     std::string member;
     size_t overload = 0;
+    // For each parameter, the argument of the call that gives it (in the order written), or -1 for its default.
+    std::vector<int> argOfParam;
+    bool operator==(const SqlFunctionRef&) const = default;
 };
 
 struct SqlFunctions {
@@ -44,7 +50,7 @@ SqlFunctions& registry(SessionState& s)
     return *std::static_pointer_cast<SqlFunctions>(ns.sqlFunctions);
 }
 
-void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+void runCall(sqlite3_context* ctx, int argc, sqlite3_value** argv, bool rows)
 {
     auto* s = static_cast<SessionState*>(sqlite3_user_data(ctx));
     SqlFunctions& reg = registry(*s);
@@ -71,11 +77,15 @@ void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         if (ref.overload >= subs.size())
             throw plError(6508, "PL/SQL: could not find program unit being called");
         const CSub& sub = *subs[ref.overload];
-        for (int i = 1; i < argc; ++i) {
+        for (size_t j = 0; j < sub.params.size() && j < ref.argOfParam.size(); ++j) {
+            const int a = ref.argOfParam[j];
+            if (a < 0 || a + 1 >= argc) {
+                args.push_back(nullptr);
+                continue;
+            }
             auto lit = std::make_unique<CLiteral>();
-            lit->value = storage::toValue(argv[i]);
-            if (static_cast<size_t>(i - 1) < sub.params.size())
-                lit->type = sub.params[static_cast<size_t>(i - 1)].type;
+            lit->value = storage::toValue(argv[a + 1]);
+            lit->type = sub.params[j].type;
             args.push_back(lit.get());
             values.push_back(std::move(lit));
         }
@@ -86,7 +96,7 @@ void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         std::shared_ptr<StoredCompileOutput> runnable = lu->runnable;
         std::shared_ptr<Frame> state = lu->state;
         Val r = callSubprogramAt(sub, runnable->unit.get(), args, state.get(), c);
-        storage::resultValue(ctx, r.v);
+        storage::resultValue(ctx, rows ? collectionJson(r) : r.v);
     } catch (const PlError& e) {
         std::string message = e.message;
         for (const std::string& line : e.stack)
@@ -96,6 +106,16 @@ void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         std::string message = e.message();
         sqlite3_result_error(ctx, message.c_str(), -1);
     }
+}
+
+void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    runCall(ctx, argc, argv, false);
+}
+
+void rowsFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    runCall(ctx, argc, argv, true);
 }
 
 std::optional<catalog::ObjectRow> resolve(SessionState& s, const std::string& owner, const std::string& name)
@@ -108,7 +128,59 @@ std::optional<catalog::ObjectRow> resolve(SessionState& s, const std::string& ow
     }
 }
 
+// Oracle's rules for the list as a whole: no positional argument after a named one (PLS-00312), no parameter
+// named twice (PLS-00703); in SQL each is reported inside ORA-06553.
+void checkArgumentNames(const std::vector<std::string>& argNames)
+{
+    bool named = false;
+    for (size_t i = 0; i < argNames.size(); ++i) {
+        if (argNames[i].empty() && named)
+            throw oraError(6553, "PLS-312: a positional parameter association may not follow a named association");
+        named = named || !argNames[i].empty();
+        for (size_t j = 0; j < i; ++j)
+            if (!argNames[i].empty() && argNames[j] == argNames[i])
+                throw oraError(6553, "PLS-703: multiple instances of named argument in list");
+    }
+}
+
+// Which argument gives each parameter of `sub` (positional ones first, then by name), -1 for a parameter left to its
+// default; nothing when the arguments do not fit: too many, a name it has not, a parameter given twice or one
+// without a default left out.
+std::optional<std::vector<int>> parametersOf(const CSub& sub, const std::vector<std::string>& argNames)
+{
+    std::vector<int> argOfParam(sub.params.size(), -1);
+    size_t positional = 0;
+    for (size_t a = 0; a < argNames.size(); ++a) {
+        size_t j = sub.params.size();
+        if (argNames[a].empty())
+            j = positional++;
+        else
+            for (size_t k = 0; k < sub.params.size(); ++k)
+                if (sub.params[k].name == argNames[a])
+                    j = k;
+        if (j >= sub.params.size() || argOfParam[j] >= 0)
+            return std::nullopt;
+        argOfParam[j] = static_cast<int>(a);
+    }
+    for (size_t j = 0; j < sub.params.size(); ++j)
+        if (argOfParam[j] < 0 && !sub.params[j].defaultValue)
+            return std::nullopt;
+    return argOfParam;
+}
+
 } // namespace
+
+std::string plsErrorOf(const std::string& ora06553)
+{
+    const size_t at = ora06553.find("PLS-");
+    const size_t colon = at == std::string::npos ? at : ora06553.find(':', at);
+    if (colon == std::string::npos)
+        return ora06553;
+    std::string number = ora06553.substr(at + 4, colon - at - 4);
+    while (number.size() < 5)
+        number.insert(number.begin(), '0');
+    return "PLS-" + number + ora06553.substr(colon);
+}
 
 bool inSqlFunction()
 {
@@ -125,8 +197,19 @@ void endAutonomousSqlLevel(int saved)
     autonomousSqlLevel = saved;
 }
 
-std::optional<bind::SessionContext::StoredFunction> sqlFunction(
-    SessionState& s, const std::vector<std::string>& parts, size_t argCount)
+namespace {
+
+// A stored function that SQL calls, registered on the session: the token its calls carry, what it returns, its unit.
+struct FoundFunction {
+    size_t token = 0;
+    PlType returnType;
+    int64_t objectId = 0;
+};
+
+// The stored function `parts` names for a call with arguments named `argNames`, returning a scalar (`rows` false) or a
+// collection for TABLE() (`rows` true).
+std::optional<FoundFunction> findFunction(SessionState& s, const std::vector<std::string>& parts,
+    const std::vector<std::string>& argNames, bool rows, bool fromPlsql)
 {
     if (parts.empty() || parts.size() > 3)
         return std::nullopt;
@@ -159,38 +242,102 @@ std::optional<bind::SessionContext::StoredFunction> sqlFunction(
     if (!lu || !lu->interface)
         return std::nullopt;
     std::vector<std::shared_ptr<CSub>> subs = subprogramsOf(*lu->interface->symbols, member);
+    if (subs.empty())
+        return std::nullopt;
+    checkArgumentNames(argNames);
+    const std::string callName = parts.back();
+    int outArguments = 0;
+    int wrongType = 0;
+    int pipelinedOutsideTable = 0;
+    int notFromSql = 0;
     for (size_t k = 0; k < subs.size(); ++k) {
         const CSub& sub = *subs[k];
-        if (!sub.isFunction || argCount > sub.params.size() || sub.returnType.kind == PlKind::Boolean
-            || !sub.returnType.isScalar())
+        if (!sub.isFunction)
+            continue;
+        std::optional<std::vector<int>> argOfParam = parametersOf(sub, argNames);
+        if (!argOfParam)
             continue;
         bool fits = true;
-        for (size_t j = 0; j < sub.params.size(); ++j) {
-            if (sub.params[j].mode != Param::Mode::In || sub.params[j].type.kind == PlKind::Boolean)
+        for (const CParam& p : sub.params)
+            if (p.mode != Param::Mode::In) {
+                ++outArguments;
                 fits = false;
-            if (j >= argCount && !sub.params[j].defaultValue)
+            } else if (p.type.kind == PlKind::Boolean) {
+                ++wrongType;
                 fits = false;
+            }
+        if (fits && rows && sub.returnType.kind != PlKind::Table) {
+            ++wrongType;
+            fits = false;
+        } else if (fits && rows && !sub.pipelined && !fromPlsql) {
+            // a package's collection type is a type of SQL only inside PL/SQL, or for a pipelined function
+            ++notFromSql;
+            fits = false;
+        } else if (fits && !rows && sub.pipelined) {
+            ++pipelinedOutsideTable;
+            fits = false;
+        } else if (fits && !rows && (sub.returnType.kind == PlKind::Boolean || !sub.returnType.isScalar())) {
+            ++wrongType;
+            fits = false;
         }
         if (!fits)
             continue;
+        if (rows)
+            collectionRowsOf(sub.returnType); // refuses the collections SQL cannot read
         SqlFunctions& reg = registry(s);
         if (!reg.registered) {
             sqlite3_create_function(s.conn, kCallFunction, -1, SQLITE_UTF8, &s, callFn, nullptr, nullptr);
+            sqlite3_create_function(s.conn, kRowsFunction, -1, SQLITE_UTF8, &s, rowsFn, nullptr, nullptr);
             reg.registered = true;
         }
+        const SqlFunctionRef ref { o->id, member, k, *argOfParam };
         size_t token = reg.refs.size();
         for (size_t i = 0; i < reg.refs.size(); ++i)
-            if (reg.refs[i].unitId == o->id && reg.refs[i].member == member && reg.refs[i].overload == k)
+            if (reg.refs[i] == ref)
                 token = i;
         if (token == reg.refs.size())
-            reg.refs.push_back({ o->id, member, k });
-        bind::SessionContext::StoredFunction f;
-        f.callPrefix = std::string(kCallFunction) + "(" + std::to_string(token);
-        f.type = sqlTypeOf(sub.returnType);
-        f.objectId = o->id;
-        return f;
+            reg.refs.push_back(ref);
+        return FoundFunction { token, sub.returnType, o->id };
     }
-    return std::nullopt;
+    if (outArguments > 0 && wrongType == 0)
+        throw oraError(6572, "Function " + callName + " has out arguments");
+    if (pipelinedOutsideTable > 0)
+        throw oraError(6553, "PLS-653: aggregate/table functions are not allowed in PL/SQL scope");
+    if (notFromSql > 0)
+        throw oraError(902, "invalid datatype");
+    if (rows && wrongType > 0)
+        throw oraError(22905, "cannot access rows from a non-nested table item");
+    if (wrongType > 0)
+        throw oraError(6553, "PLS-382: expression is of wrong type");
+    throw oraError(6553, "PLS-306: wrong number or types of arguments in call to '" + callName + "'");
+}
+
+} // namespace
+
+std::optional<bind::SessionContext::StoredFunction> sqlFunction(
+    SessionState& s, const std::vector<std::string>& parts, const std::vector<std::string>& argNames)
+{
+    std::optional<FoundFunction> found = findFunction(s, parts, argNames, false, false);
+    if (!found)
+        return std::nullopt;
+    bind::SessionContext::StoredFunction f;
+    f.callPrefix = std::string(kCallFunction) + "(" + std::to_string(found->token);
+    f.type = sqlTypeOf(found->returnType);
+    f.objectId = found->objectId;
+    return f;
+}
+
+std::optional<bind::SessionContext::StoredCollectionFunction> sqlCollectionFunction(SessionState& s,
+    const std::vector<std::string>& parts, const std::vector<std::string>& argNames, bool fromPlsql)
+{
+    std::optional<FoundFunction> found = findFunction(s, parts, argNames, true, fromPlsql);
+    if (!found)
+        return std::nullopt;
+    bind::SessionContext::StoredCollectionFunction f;
+    f.callPrefix = std::string(kRowsFunction) + "(" + std::to_string(found->token);
+    f.rows = collectionRowsOf(found->returnType);
+    f.objectId = found->objectId;
+    return f;
 }
 
 } // namespace engine::plsql

@@ -98,6 +98,8 @@ Flow SReturn::exec(Ctx& c) const
 {
     if (value)
         c.returnValue = value->eval(c);
+    else if (pipeSlot >= 0)
+        c.returnValue = c.frame->slots[static_cast<size_t>(pipeSlot)];
     return Flow::Return;
 }
 

@@ -61,6 +61,7 @@ struct SExit : CStmt {
 
 struct SReturn : CStmt {
     CExprPtr value;
+    int pipeSlot = -1; // a pipelined function's: it returns the rows piped so far
     Flow exec(Ctx& c) const override;
 };
 

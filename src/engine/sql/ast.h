@@ -420,7 +420,7 @@ struct SelectItem {
     int endOffset = -1; // end of the expression, before the alias: the heading text is [offset, endOffset)
 };
 
-enum class TableRefKind { Table, InlineView, Join, Pivot, Unpivot };
+enum class TableRefKind { Table, InlineView, Join, Pivot, Unpivot, Collection };
 
 struct TableRef : KindedNode<TableRef> {
     explicit TableRef(TableRefKind k)
@@ -441,6 +441,17 @@ struct TableName : TableRef {
     {
     }
     ObjectName name;
+    std::optional<Identifier> alias;
+};
+
+// TABLE(collection expression) [alias]: the rows of a collection (a PL/SQL variable, a function's result).
+struct CollectionRef : TableRef {
+    static constexpr TableRefKind Kind = TableRefKind::Collection;
+    CollectionRef()
+        : TableRef(Kind)
+    {
+    }
+    ExprPtr collection;
     std::optional<Identifier> alias;
 };
 

@@ -281,6 +281,17 @@ void Dumper::tableRef(const TableRef& t, bool nested)
         }
         break;
     }
+    case TableRefKind::Collection: {
+        const auto* c = t.as<CollectionRef>();
+        put("TABLE(");
+        expr(*c->collection);
+        put(")");
+        if (c->alias) {
+            put(" ");
+            id(*c->alias);
+        }
+        break;
+    }
     case TableRefKind::InlineView: {
         const auto* v = t.as<InlineView>();
         put("(");

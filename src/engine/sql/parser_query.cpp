@@ -449,10 +449,23 @@ TableRefPtr Parser::parseTableFactor()
 {
     const int begin = cur().offset;
     // Row sources Oracle knows that the engine does not run: named, rather than misread as a table's name.
-    if ((atWord("LATERAL") || atWord("TABLE") || atWord("THE") || atWord("XMLTABLE") || atWord("JSON_TABLE")
-            || atWord("CONTAINERS") || atWord("SHARDS"))
+    if (atWord("TABLE") && peek().is(TokenKind::LParen)) {
+        NestingGuard guard(*this, begin);
+        advance();
+        advance();
+        auto c = std::make_unique<CollectionRef>();
+        c->offset = begin;
+        c->collection = parseExpr();
+        expect(TokenKind::RParen, 907);
+        if (at(TokenKind::LParen) && peek().is(TokenKind::Plus) && peek(2).is(TokenKind::RParen))
+            fail(3001, cur().offset, "outer join of a TABLE collection expression");
+        c->alias = parseOptionalAlias(true);
+        return c;
+    }
+    if ((atWord("LATERAL") || atWord("THE") || atWord("XMLTABLE") || atWord("JSON_TABLE") || atWord("CONTAINERS")
+            || atWord("SHARDS"))
         && peek().is(TokenKind::LParen))
-        fail(3001, begin, atWord("TABLE") || atWord("THE") ? "TABLE collection expression" : cur().text);
+        fail(3001, begin, atWord("THE") ? "THE collection expression" : cur().text);
     if (at(TokenKind::LParen)) {
         NestingGuard guard(*this, begin);
         if (atQueryStart()) {
