@@ -1,5 +1,6 @@
 // Transactions: undo journal, COMMIT/ROLLBACK, savepoints, statement atomicity, implicit commit around DDL,
 // inTransaction(), recovery of a process killed mid-transaction, and the statement cache.
+#include "engine/exec/prepared_pool.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/session/session_state.h"
 #include "engine_fixture.h"
@@ -120,6 +121,8 @@ TEST_F(TransactionTest, ReadOnlyTransactionRefusesDml)
 
 TEST_F(TransactionTest, LargeTransactionSpillsUndoAndStillRollsBack)
 {
+    // Records go to UNDO$ past a size limit (megabytes); a small one here makes these rows cross it.
+    s->state().undo->setSpillLimit(64 * 1024);
     std::vector<engine::Bind> b(2);
     b[0].name = "1";
     b[1].name = "2";
@@ -129,6 +132,7 @@ TEST_F(TransactionTest, LargeTransactionSpillsUndoAndStillRollsBack)
         s->execute("INSERT INTO t VALUES (:1, :2)", b);
     }
     s->execute("UPDATE t SET v = 'w'");
+    EXPECT_TRUE(s->state().undo->hasPersisted());
     s->rollback();
     EXPECT_EQ(all(), (std::vector<std::string> { "1 one", "2 two" }));
 }
@@ -161,6 +165,42 @@ TEST_F(TransactionTest, StatementRunAgainIsNotParsedAgain)
     s->execute("CREATE TABLE other (a NUMBER)");
     rows(*s, "SELECT v FROM t WHERE id = :id", b);
     EXPECT_EQ(cache.misses(), before + 2);
+}
+
+TEST_F(TransactionTest, KeyedUpdateRunAgainPreparesNothingUntilDdl)
+{
+    // The engine's own statements of a keyed UPDATE (the rows it locks, its restricted form, the key check's row
+    // read) are prepared once per session; after DDL (here another session's, which may have changed what their
+    // texts name) they are prepared again, and the statement still does what Oracle does.
+    auto& pool = *s->state().prepared;
+    std::vector<engine::Bind> b(2);
+    b[0].name = "V";
+    b[1].name = "ID";
+    auto update = [&](int id, const char* v) {
+        b[0].value = engine::Value::fromText(v);
+        b[1].value = engine::Value::fromInt(id);
+        return s->execute("UPDATE t SET v = :v WHERE id = :id", b).rowsProcessed;
+    };
+    EXPECT_EQ(update(1, "uno"), 1);
+    const int64_t prepared = pool.prepared();
+    EXPECT_GT(prepared, 0);
+    EXPECT_EQ(update(2, "dos"), 1);
+    EXPECT_EQ(update(3, "none"), 0);
+    EXPECT_EQ(pool.prepared(), prepared);
+    s->commit();
+
+    auto other = logOn();
+    other->execute("ALTER TABLE t ADD (code VARCHAR2(5))");
+    other->execute("UPDATE t SET code = 'c' || id");
+    other->commit();
+    other->execute("CREATE UNIQUE INDEX t_code ON t (code)");
+    EXPECT_EQ(update(1, "one"), 1);
+    EXPECT_GT(pool.prepared(), prepared);
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 one", "2 dos" }));
+    // The key check reads the row with its new column: a key of the new index is still enforced.
+    EXPECT_EQ(enginetest::codeOf([&] { s->execute("UPDATE t SET code = 'c2' WHERE id = 1"); }), 1);
+    s->rollback();
+    EXPECT_EQ(all(), (std::vector<std::string> { "1 uno", "2 dos" }));
 }
 
 TEST_F(EngineTest, KilledProcessLosesNothingCommittedAndItsOpenTransactionIsUndone)

@@ -16,12 +16,19 @@ namespace engine::exec {
 
 std::string currentStatementTime()
 {
+    // Every statement asks; the text changes once a second. Each thread keeps its own last answer.
+    thread_local std::time_t last = -1;
+    thread_local std::string text;
     std::time_t t = std::time(nullptr);
-    std::tm tm {};
-    localtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-    return buf;
+    if (t != last) {
+        std::tm tm {};
+        localtime_r(&t, &tm);
+        char buf[32];
+        std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+        text = buf;
+        last = t;
+    }
+    return text;
 }
 
 namespace {
@@ -89,6 +96,22 @@ void checkRealValue(double r)
         throw oraError(1722, "invalid number");
     if (!std::isfinite(r) || std::fabs(r) >= 1e126)
         throw oraError(1426, "numeric overflow");
+}
+
+// Whether convertBind gives the value back as it is, with nothing to check: the common binds skip its copy.
+bool passesUnchanged(const Value& v, const types::ExprType& expected)
+{
+    switch (v.kind) {
+    case Value::Kind::Null:
+        return true;
+    case Value::Kind::Integer:
+        return expected.type == OraType::Number;
+    case Value::Kind::Text:
+        return expected.type == OraType::Varchar2 || expected.type == OraType::Char || expected.type == OraType::Long
+            || expected.type == OraType::Clob || expected.type == OraType::Rowid;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -178,7 +201,13 @@ void bindParameters(
             }
         if (!found)
             throw oraError(1008, "not all variables bound");
-        Value v = convertBind(found->value, slot.expected, ctx);
+        const Value* value = &found->value;
+        Value converted;
+        if (!passesUnchanged(*value, slot.expected)) {
+            converted = convertBind(*value, slot.expected, ctx);
+            value = &converted;
+        }
+        const Value& v = *value;
         int rc = SQLITE_OK;
         switch (v.kind) {
         case Value::Kind::Null:

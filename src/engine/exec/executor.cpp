@@ -12,6 +12,7 @@
 #include "engine/exec/dml_triggers.h"
 #include "engine/exec/explain.h"
 #include "engine/exec/key_locks.h"
+#include "engine/exec/prepared_pool.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/exec/system.h"
 #include "engine/fn/dateformat.h"
@@ -38,7 +39,9 @@ namespace engine::exec {
 
 namespace {
 
-constexpr size_t kUndoSpill = 20000;
+// The table of the row numbers a restricted DML statement may touch, emptied and filled before each run.
+const std::string kClearDmlRows = std::string("DELETE FROM ") + bind::kDmlRowsTable;
+const std::string kAddDmlRow = std::string("INSERT INTO ") + bind::kDmlRowsTable + " VALUES (?1)";
 
 bind::SessionContext contextOf(SessionState& s)
 {
@@ -109,10 +112,10 @@ std::vector<int64_t> targetRows(
 {
     std::vector<int64_t> rows;
     std::lock_guard conn(s.connMutex);
-    storage::Stmt q(s.conn, t.rowsSql);
+    PreparedPool::Lease q = prepared(s, t.rowsSql);
     bindParameters(q.get(), b, binds, s.fctx);
-    while (q.step())
-        rows.push_back(q.int64(0));
+    while (q->step())
+        rows.push_back(q->int64(0));
     return rows;
 }
 
@@ -391,17 +394,17 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
                 floor.emplace(s, b.dmlTarget->physicalName);
             // One run of the statement, from filling the locked rows' table to its RETURNING values.
             auto run = [&] {
+                std::optional<PreparedPool::Lease> restrictedStmt;
                 if (restricted) {
-                    storage::exec(s.conn, std::string("DELETE FROM ") + bind::kDmlRowsTable);
-                    storage::Stmt ins(s.conn, std::string("INSERT INTO ") + bind::kDmlRowsTable + " VALUES (?1)");
+                    prepared(s, kClearDmlRows)->run();
+                    PreparedPool::Lease ins = prepared(s, kAddDmlRow);
                     for (int64_t row : rows)
-                        ins.bind(1, row).run();
+                        ins->bind(1, row).run();
                 }
                 sqlite3_stmt* stmt = nullptr;
-                storage::Stmt restrictedStmt;
                 if (restricted) {
-                    restrictedStmt = storage::Stmt(s.conn, b.restrictedSql);
-                    stmt = restrictedStmt.get();
+                    restrictedStmt.emplace(prepared(s, b.restrictedSql));
+                    stmt = restrictedStmt->get();
                 } else {
                     stmt = entry.take(s.conn);
                 }
@@ -459,7 +462,7 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
                     conflict.renumberAbove = 0;
                     continue;
                 }
-                if (s.undo->pendingCount() > kUndoSpill)
+                if (s.undo->overSpillLimit())
                     s.undo->persistPending();
             } catch (const Error& e) {
                 if (floor)

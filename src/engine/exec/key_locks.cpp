@@ -2,6 +2,7 @@
 #include "engine/exec/key_locks.h"
 
 #include "engine/catalog/catalog.h"
+#include "engine/exec/prepared_pool.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/database_state.h"
 #include "engine/storage/sqlite.h"
@@ -118,17 +119,17 @@ class CurrentRows {
 public:
     CurrentRows(SessionState& s, const TableKeys& t)
         : t_(t)
-        , q_(s.conn,
+        , q_(prepared(s,
               "SELECT * FROM " + storage::quoteIdent(t.physicalName) + " WHERE "
-                  + storage::quoteIdent(catalog::kRowNumberColumn) + " = ?1")
+                  + storage::quoteIdent(catalog::kRowNumberColumn) + " = ?1"))
     {
     }
 
     std::vector<std::optional<std::string>> keys(int64_t row)
     {
         std::vector<std::optional<std::string>> r;
-        q_.bind(1, row);
-        if (q_.step()) {
+        q_->bind(1, row);
+        if (q_->step()) {
             int n = sqlite3_column_count(q_.get());
             std::vector<ImageValue> values;
             values.reserve(static_cast<size_t>(n));
@@ -137,13 +138,13 @@ public:
             for (const UniqueKey& k : t_.keys)
                 r.push_back(keyOf(k, values));
         }
-        q_.reset();
+        q_->reset();
         return r;
     }
 
 private:
     const TableKeys& t_;
-    storage::Stmt q_;
+    PreparedPool::Lease q_;
 };
 
 void probeFn(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -339,10 +340,21 @@ ChangeConflict lockChanges(SessionState& s, int64_t undoMark, int64_t insertTarg
     for (const auto& [object, records] : byTable) {
         std::vector<int64_t> rows;
         rows.reserve(records.size());
-        for (const undo::Record* r : records)
+        bool onlyInserts = true;
+        for (const undo::Record* r : records) {
             rows.push_back(r->rowno);
+            onlyInserts = onlyInserts && r->op == undo::Op::Insert;
+        }
+        // The rows an INSERT added carry their keys: locked and marked in one step.
+        const TableKeys* insertKeys = onlyInserts ? &s.keys->keysOf(s, object) : nullptr;
+        if (insertKeys && insertKeys->keys.empty())
+            insertKeys = nullptr;
+        bool othersRemovedKeys = false;
         try {
-            lm.lockRows(s.sid, object, rows, nowait);
+            if (insertKeys)
+                othersRemovedKeys = lm.lockRowsAddingKeys(s.sid, object, rows, nowait);
+            else
+                lm.lockRows(s.sid, object, rows, nowait);
         } catch (const Error& e) {
             if (e.code() != 54)
                 throw;
@@ -362,6 +374,13 @@ ChangeConflict lockChanges(SessionState& s, int64_t undoMark, int64_t insertTarg
                 c.renumberAbove = std::max(c.renumberAbove, lm.highestRowOfOthers(s.sid, object));
             else
                 c.rows[object] = std::move(rows);
+            continue;
+        }
+        if (insertKeys) {
+            // Another session removed keys of this table: the statement may not add one of them until it ends.
+            if (othersRemovedKeys)
+                for (locks::KeyId& k : lm.heldByOthers(s.sid, currentKeys(s, *insertKeys, rows)))
+                    c.keys.push_back(std::move(k));
             continue;
         }
         const TableKeys& keys = s.keys->keysOf(s, object);

@@ -46,7 +46,11 @@ StatementCache::Key StatementCache::key(std::string_view sql, const std::string&
 std::shared_ptr<CachedStatement> StatementCache::find(
     std::string_view sql, const std::string& schema, uint64_t generation)
 {
-    auto it = map_.find(key(sql, schema));
+    // The key is made in a buffer kept for it: a hit allocates nothing.
+    lookup_.assign(schema);
+    lookup_ += '\x1f';
+    lookup_.append(sql);
+    auto it = map_.find(lookup_);
     if (it == map_.end())
         return nullptr;
     if (it->second.first->generation != generation) {

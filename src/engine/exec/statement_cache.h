@@ -47,6 +47,7 @@ private:
     size_t capacity_;
     int64_t misses_ = 0;
     std::list<Key> order_; // most recent first
+    Key lookup_;
     std::unordered_map<Key, std::pair<std::shared_ptr<CachedStatement>, std::list<Key>::iterator>> map_;
 };
 

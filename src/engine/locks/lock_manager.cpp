@@ -112,13 +112,12 @@ static std::chrono::steady_clock::time_point deadlineOf(const WaitPolicy& policy
 void LockManager::lockTable(int64_t session, int64_t object, TableMode mode, const WaitPolicy& policy)
 {
     std::unique_lock lk(mutex_);
-    auto deadline = deadlineOf(policy);
     Wait w;
     w.kind = Kind::Table;
     w.object = object;
     w.mode = mode;
-    while (!blockers(session, w).empty())
-        waitFor(lk, session, w, policy, deadline);
+    if (!blockers(session, w).empty())
+        waitUntilFree(lk, session, w, policy);
     auto& holders = tables_[object];
     for (const TableHolder& h : holders)
         if (h.session == session && covers(h.mode, mode))
@@ -135,18 +134,64 @@ bool LockManager::rowsFree(int64_t session, int64_t object, const std::vector<in
     return true;
 }
 
+bool LockManager::tryLockRows(int64_t session, int64_t object, const std::vector<int64_t>& rows, bool keysAdded)
+{
+    // One pass over the rows in the usual case (all free): each is taken (and marked) as it is found free; a row
+    // another session holds gives back what this pass took and marked.
+    auto& mine = held_[session];
+    const size_t before = mine.size();
+    std::vector<int64_t> marked; // rows the session held before that this pass marked
+    for (int64_t r : rows) {
+        auto [it, inserted] = rows_.emplace(RowKey { object, r }, RowHolder { session, keysAdded });
+        if (inserted) {
+            mine.push_back({ Kind::Row, object, r, TableMode::RowShare });
+            if (keysAdded)
+                count(addedCounts_, object, session, 1);
+            continue;
+        }
+        if (it->second.session == session) {
+            if (keysAdded && !it->second.keysAdded) {
+                it->second.keysAdded = true;
+                count(addedCounts_, object, session, 1);
+                marked.push_back(r);
+            }
+            continue;
+        }
+        while (mine.size() > before) {
+            auto taken = rows_.find(RowKey { mine.back().object, mine.back().row });
+            if (taken->second.keysAdded)
+                count(addedCounts_, object, session, -1);
+            rows_.erase(taken);
+            mine.pop_back();
+        }
+        for (int64_t m : marked) {
+            rows_.find(RowKey { object, m })->second.keysAdded = false;
+            count(addedCounts_, object, session, -1);
+        }
+        if (mine.empty())
+            held_.erase(session);
+        return false;
+    }
+    if (mine.empty())
+        held_.erase(session);
+    return true;
+}
+
 void LockManager::lockRows(int64_t session, int64_t object, const std::vector<int64_t>& rows, const WaitPolicy& policy)
 {
     std::unique_lock lk(mutex_);
     // The wait's description is made only when there is something to wait for.
-    if (!rowsFree(session, object, rows))
+    while (!tryLockRows(session, object, rows, false))
         waitUntilFree(lk, session, Wait { Kind::Row, object, rows, TableMode::RowShare, {} }, policy);
-    auto& mine = held_[session];
-    for (int64_t r : rows) {
-        auto [it, inserted] = rows_.emplace(RowKey { object, r }, RowHolder { session, false });
-        if (inserted)
-            mine.push_back({ Kind::Row, object, r, TableMode::RowShare });
-    }
+}
+
+bool LockManager::lockRowsAddingKeys(
+    int64_t session, int64_t object, const std::vector<int64_t>& rows, const WaitPolicy& policy)
+{
+    std::unique_lock lk(mutex_);
+    while (!tryLockRows(session, object, rows, true))
+        waitUntilFree(lk, session, Wait { Kind::Row, object, rows, TableMode::RowShare, {} }, policy);
+    return others(keyCounts_, object, session);
 }
 
 void LockManager::waitUntilFree(

@@ -61,6 +61,9 @@ public:
     // The session's change of these rows (which it holds) added keys of a unique index: an insert, or an update of
     // a key column. Returns othersHoldKeys(session, object), asked under the same lock.
     bool markKeysAdded(int64_t session, int64_t object, const std::vector<int64_t>& rows);
+    // lockRows and markKeysAdded in one: the rows an INSERT added to a table with unique keys. Returns
+    // othersHoldKeys(session, object), asked under the same lock.
+    bool lockRowsAddingKeys(int64_t session, int64_t object, const std::vector<int64_t>& rows, const WaitPolicy& policy);
     // Takes keys the session removed. They are never held by another session (the rows that had them were the
     // session's), so this does not wait.
     void lockKeys(int64_t session, const std::vector<KeyId>& keys);
@@ -140,6 +143,9 @@ private:
 
     std::vector<int64_t> blockers(int64_t session, const Wait& w) const;
     bool rowsFree(int64_t session, int64_t object, const std::vector<int64_t>& rows) const;
+    // Takes all the rows (marked keysAdded when asked) when no other session holds one of them; else takes and
+    // marks none and returns false.
+    bool tryLockRows(int64_t session, int64_t object, const std::vector<int64_t>& rows, bool keysAdded);
     void waitFor(std::unique_lock<std::mutex>& lk, int64_t session, const Wait& w, const WaitPolicy& policy,
         std::chrono::steady_clock::time_point deadline);
     bool closesCycle(int64_t session, const Wait& w) const;

@@ -5,6 +5,7 @@
 #include "engine/exec/dml_triggers.h"
 #include "engine/exec/executor.h"
 #include "engine/exec/key_locks.h"
+#include "engine/exec/prepared_pool.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/link/links.h"
 #include "engine/plsql/native.h"
@@ -31,6 +32,7 @@ SessionState::~SessionState()
     }
     cache.reset();
     keys.reset();
+    prepared.reset();
     undo.reset();
     if (db) {
         {

@@ -28,6 +28,7 @@ struct Links;
 namespace exec {
 class StatementCache;
 class KeyCache;
+class PreparedPool;
 struct CursorCore;
 } // namespace exec
 namespace plsql {
@@ -86,6 +87,7 @@ struct SessionState {
 
     std::unique_ptr<exec::StatementCache> cache;
     std::unique_ptr<exec::KeyCache> keys; // the unique keys of tables, for key locks
+    std::unique_ptr<exec::PreparedPool> prepared; // the engine's own statements, prepared once
     std::vector<std::weak_ptr<exec::CursorCore>> openCursors; // ended when the session logs off
     bool readOnlyTransaction = false; // SET TRANSACTION READ ONLY
     bool checksOff = false; // TRUNCATE and DDL that move rows: the constraint triggers stand aside

@@ -4,6 +4,7 @@
 #include "engine/catalog/schema.h"
 #include "engine/engine.h"
 #include "engine/exec/key_locks.h"
+#include "engine/exec/prepared_pool.h"
 #include "engine/exec/statement_cache.h"
 #include "engine/fn/context.h"
 #include "engine/jobs/coordinator.h"
@@ -273,6 +274,7 @@ std::unique_ptr<Session> Database::startSession(std::unique_ptr<SessionState> st
     st->undo->setCapturing(true);
     st->cache = std::make_unique<exec::StatementCache>();
     st->keys = std::make_unique<exec::KeyCache>();
+    st->prepared = std::make_unique<exec::PreparedPool>();
     session::registerSessionFunctions(*st);
     sysview::onLogon(*st, client, checkRestricted);
     if (prepare) {

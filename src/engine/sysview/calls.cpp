@@ -10,6 +10,7 @@
 #include <QDateTime>
 
 #include <chrono>
+#include <ctime>
 #include <thread>
 #include <unistd.h>
 
@@ -19,7 +20,8 @@ namespace {
 
 int64_t nowSeconds()
 {
-    return QDateTime::currentSecsSinceEpoch();
+    // Asked twice per call: the C library's clock of seconds is the cheapest there is.
+    return static_cast<int64_t>(std::time(nullptr));
 }
 
 // Rolls the killed session back once; the caller holds its call mutex.

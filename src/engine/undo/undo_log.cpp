@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 
@@ -169,6 +170,11 @@ std::vector<Record> readRecords(storage::Stmt& sel)
     return records;
 }
 
+size_t footprint(const Record& r)
+{
+    return sizeof(Record) + r.rowData.capacity() + (r.table.size() >= 16 ? r.table.capacity() : 0);
+}
+
 } // namespace
 
 bool isUndoTable(const char* name)
@@ -226,12 +232,14 @@ void UndoLog::record(int op, const char* table, sqlite3_int64 key1, sqlite3_int6
         r.rowData = encodeRow(values);
     }
     lastSeq_ = r.seq;
+    pendingBytes_ += footprint(r);
     pending_.push_back(std::move(r));
 }
 
 void UndoLog::markLost()
 {
     pending_.clear();
+    pendingBytes_ = 0;
     // What this transaction deleted from UNDO$ may be back: look there when it is rolled back.
     persisted_ = true;
     lost_ = true;
@@ -253,6 +261,7 @@ void UndoLog::undoTo(int64_t mark)
         Applier applier(db_);
         while (!pending_.empty() && pending_.back().seq > mark) {
             applier.apply(pending_.back());
+            pendingBytes_ -= std::min(pendingBytes_, footprint(pending_.back()));
             pending_.pop_back();
         }
         if (persisted_) {
@@ -279,8 +288,10 @@ void UndoLog::undoTo(int64_t mark)
 
 std::span<const Record> UndoLog::recordsSince(int64_t mark) const
 {
-    auto first = std::partition_point(
-        pending_.begin(), pending_.end(), [mark](const Record& r) { return r.seq <= mark; });
+    // Usually a statement's few records at the end of a long list: walked from the back, not searched.
+    auto first = pending_.end();
+    while (first != pending_.begin() && std::prev(first)->seq > mark)
+        --first;
     return { pending_.data() + (first - pending_.begin()), static_cast<size_t>(pending_.end() - first) };
 }
 
@@ -317,12 +328,14 @@ void UndoLog::persistPending()
         throw;
     }
     pending_.clear();
+    pendingBytes_ = 0;
     persisted_ = true;
 }
 
 void UndoLog::discardAll()
 {
     pending_.clear();
+    pendingBytes_ = 0;
     if (persisted_) {
         storage::Stmt del(db_, R"(DELETE FROM "UNDO$" WHERE "SID" = ?1)");
         del.bind(1, sessionId_).run();

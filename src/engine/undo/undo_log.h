@@ -50,6 +50,12 @@ public:
     // True while undo is being applied: the engine's constraint triggers stand aside.
     bool applying() const { return applying_; }
     size_t pendingCount() const { return pending_.size(); }
+    // The memory the records still in memory take, about.
+    size_t pendingBytes() const { return pendingBytes_; }
+    // Whether the records in memory have grown past the limit, so that they go to UNDO$ (persistPending) once the
+    // statement that made them ended. Bounded by bytes, not records: an INSERT's records name rows only.
+    bool overSpillLimit() const { return pendingBytes_ > spillBytes_; }
+    void setSpillLimit(size_t bytes) { spillBytes_ = bytes; }
     // The records after mark that are still in memory (a statement's own changes), oldest first.
     std::span<const Record> recordsSince(int64_t mark) const;
     // The rows changed after mark that are still in memory (a statement's own changes), by table object number.
@@ -99,6 +105,8 @@ private:
     std::atomic<bool> lost_ { false };
     int64_t lastSeq_ = 0;
     std::vector<Record> pending_;
+    size_t pendingBytes_ = 0;
+    size_t spillBytes_ = size_t(32) << 20;
 };
 
 } // namespace engine::undo
