@@ -2,6 +2,7 @@
 // PERCENTILE_DISC, LISTAGG ... WITHIN GROUP and the aggregates with KEEP (DENSE_RANK FIRST | LAST), each as a
 // group function and, with OVER, as an analytic function over a window.
 #include "engine/bind/binder_impl.h"
+#include "engine/emit/number_order.h"
 #include "engine/bind/binder_walk.h"
 
 namespace engine::bind::detail {
@@ -211,6 +212,9 @@ BExpr BinderImpl::aggregate(const sql::FunctionCallExpr& e, Scope& scope, const 
     // MIN, MAX: DISTINCT changes nothing.
     refuseLob(a.type, e.args[0]->offset);
     out.sql = name + "(" + (distinct && !analytic ? "DISTINCT " : "") + a.sql + ")" + over;
+    if (emit::mayHoldTextNumber(a.type)) // numbers kept as text: by their keys (emit/number_order.h)
+        out.sql = "ORA_NUMBER_UNKEY(" + name + "(" + (distinct && !analytic ? "DISTINCT " : "") + "ORA_NUMBER_KEY("
+            + a.sql + "))" + over + ")";
     out.type = a.type;
     out.type.nullable = true;
     out.type.isTextLiteral = false;

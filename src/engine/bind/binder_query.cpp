@@ -1,5 +1,6 @@
 // Queries: FROM sources, joins and (+), WHERE with ROWNUM, CONNECT BY, GROUP BY, ORDER BY, set operations.
 #include "engine/bind/binder_impl.h"
+#include "engine/emit/number_order.h"
 #include "engine/bind/binder_walk.h"
 #include "engine/sql/parser.h"
 
@@ -113,7 +114,8 @@ Source BinderImpl::remoteSource(const sql::ObjectName& name, const std::optional
     Source src;
     src.name = alias ? alias->name : name.name.name;
     src.owner = alias ? "" : remote.owner;
-    src.sqlAlias = newAlias();
+    // Named so that emit::numberOrdering knows its columns (emit/number_order.h).
+    src.sqlAlias = std::string(emit::kRemoteAliasPrefix) + newAlias();
     src.fromSql = emit::quoteIdent(table.physicalName) + " AS " + src.sqlAlias;
     src.offset = name.offset;
     src.remoteTable = table.physicalName;
@@ -915,8 +917,10 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                     refuseLob(result.types[static_cast<size_t>(found - 1)], item.expr->offset);
                 }
             }
+            ExprType orderType;
             if (term.empty()) {
                 BExpr e = expr(*item.expr, final);
+                orderType = e.type;
                 refuseLob(e.type, item.expr->offset);
                 auto it = std::find(itemSqls.begin(), itemSqls.end(), e.sql);
                 if (it != itemSqls.end())
@@ -929,10 +933,21 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                     term = emit::expressionTerm(e.sql);
                 }
             }
+            {
+                const bool position = !term.empty() && std::isdigit(static_cast<unsigned char>(term[0]));
+                orderKeys.push_back({ position ? itemSqls[static_cast<size_t>(std::atoi(term.c_str()) - 1)] : term,
+                    item.descending, item.nullsFirst });
+            }
+            {
+                // Numbers kept as text order by their keys (emit/number_order.h).
+                const bool byPosition = std::isdigit(static_cast<unsigned char>(term[0]));
+                const size_t index = byPosition ? static_cast<size_t>(std::atoi(term.c_str()) - 1) : 0;
+                const ExprType& termType = byPosition ? result.types[index] : orderType;
+                if (emit::mayHoldTextNumber(termType))
+                    term = "ORA_NUMBER_KEY(" + (byPosition ? itemSqls[index] : term) + ")";
+            }
             orderTerms.push_back(emit::orderTerm(term, item.descending, item.nullsFirst));
-            const bool position = !term.empty() && std::isdigit(static_cast<unsigned char>(term[0]));
-            orderKeys.push_back({ position ? itemSqls[static_cast<size_t>(std::atoi(term.c_str()) - 1)] : term,
-                item.descending, item.nullsFirst });
+
         }
     }
     if (orderTerms.empty() && !defaultOrder.empty() && !aggregates && !b.distinct)

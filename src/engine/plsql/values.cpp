@@ -222,9 +222,12 @@ fn::NumberValue numberOf(const Value& v)
     }
 }
 
+// More digits than a double holds go as Oracle's text of the number, as the SQL engine keeps them (fn/number.h).
 Value valueOf(const fn::NumberValue& n)
 {
-    return n.isInteger ? Value::fromInt(n.integer) : Value::fromReal(n.real);
+    return n.isInteger ? Value::fromInt(n.integer)
+        : n.isExactText() ? Value::fromText(n.exact)
+                          : Value::fromReal(n.real);
 }
 
 std::string textOf(const Value& v, const SessionState& s)
@@ -309,8 +312,8 @@ Val convertTo(const Val& in, const PlType& t, const SessionState& s)
         if (t.scaleDeclared || t.precision > 0) {
             n = fn::roundNumber(n, t.scale);
             if (t.precision > 0) {
-                double limit = std::pow(10.0, t.precision - t.scale);
-                if (std::fabs(n.toDouble()) >= limit)
+                const fn::Decimal d = fn::Decimal::of(n);
+                if (d.count > 0 && d.exponent > t.precision - t.scale)
                     throw valueError("number precision too large");
             }
         }
