@@ -117,7 +117,7 @@ Value convertBind(const Value& v, const types::ExprType& expected, const fn::Fun
                 throw oraError(932, "inconsistent datatypes: expected NUMBER got BINARY");
             // A client's double stands for its 15 significant digits, as every double the engine meets.
             if (v.kind == Value::Kind::Real)
-                return numberValue(fn::Decimal::of(asNumber(v)).value());
+                return numberValue(fn::canonicalNumber(v.real));
             return v;
         case OraType::Date:
             if (v.kind == Value::Kind::Text) {

@@ -57,7 +57,7 @@ NumberValue checkedNumber(double x)
     if (!std::isfinite(x) || std::fabs(x) >= 1e126)
         throw OraError(1426, "numeric overflow");
     // A double stands for its 15 significant digits, in the engine's one form for that value.
-    return Decimal::of(NumberValue::ofReal(x)).value();
+    return canonicalNumber(x);
 }
 
 NumberValue addNumbers(const NumberValue& a, const NumberValue& b)

@@ -45,7 +45,7 @@ namespace {
 // A double as the engine stores it: the double of its 15 significant digits, or the integer it is.
 void resultCanonical(sqlite3_context* ctx, double x)
 {
-    const NumberValue n = Decimal::of(NumberValue::ofReal(x)).value();
+    const NumberValue n = canonicalNumber(x);
     if (n.isInteger)
         sqlite3_result_int64(ctx, n.integer);
     else

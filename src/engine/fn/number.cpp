@@ -152,6 +152,28 @@ NumberValue Decimal::value() const
     return r;
 }
 
+NumberValue canonicalNumber(double x)
+{
+    const double ax = std::fabs(x);
+    if (x == std::trunc(x) && ax <= 9.2e18)
+        return NumberValue::ofInteger(int64_t(x));
+    if (ax >= 1e-5 && ax < 1e15) {
+        // x is already the double of a decimal m / 10^k of at most 15 digits: that decimal is its value.
+        static constexpr double kPowers[] = { 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13,
+            1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20 };
+        for (double p : kPowers) {
+            const double scaled = ax * p;
+            if (scaled >= 1e15)
+                break;
+            if (std::nearbyint(scaled) / p == ax)
+                return NumberValue { false, 0, x, {} };
+        }
+    }
+    if (!std::isfinite(x))
+        return NumberValue { false, 0, x, {} };
+    return Decimal::of(NumberValue::ofReal(x)).value();
+}
+
 void appendDecimalText(std::string& out, const Decimal& d)
 {
     if (d.count == 0) {

@@ -52,6 +52,10 @@ struct Decimal {
     }
 };
 
+// A double as the NUMBER it stands for: its 15 significant digits, in the engine's one form for that value. Doubles
+// that already are such a value (the common case) cost a few multiplications.
+NumberValue canonicalNumber(double x);
+
 // Oracle's text of a Decimal (at most 40 digits), as appendNumberText.
 void appendDecimalText(std::string& out, const Decimal& d);
 

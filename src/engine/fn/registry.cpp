@@ -69,6 +69,7 @@ constexpr FunctionInfo table[] = {
     { "ORA_NUMBER_KEY", "number order key", 1, 1, { N }, A, true },
     { "ORA_NUMBER_UNKEY", "number of an order key", 1, 1, { A }, N, true },
     { "ORA_NUMBER_BOUND", "number bound", 2, 2, { N, N }, N, true },
+    { "ORA_NUMBER_NATIVE", "number of a range window", 1, 1, { N }, N, true },
     // number + - * number and SUM, AVG in decimal: SQLite's operators and aggregates work in binary doubles.
     { "ORA_ADD", "+", 2, 2, { N, N }, N, true },
     { "ORA_SUBTRACT", "-", 2, 2, { N, N }, N, true },

@@ -4,6 +4,7 @@
 
 #include "engine/fn/arithmetic.h"
 #include "engine/fn/dateformat.h"
+#include "engine/fn/decimal.h"
 #include "engine/fn/datetime.h"
 #include "engine/fn/number.h"
 #include "engine/fn/oraerror.h"
@@ -357,8 +358,7 @@ int compareValues(const Value& a, const Value& b, const SessionState& s)
         fn::NumberValue x = numberOf(a), y = numberOf(b);
         if (x.isInteger && y.isInteger)
             return x.integer < y.integer ? -1 : x.integer > y.integer ? 1 : 0;
-        fn::NumberValue d = fn::subtractNumbers(x, y);
-        return d.isZero() ? 0 : d.isNegative() ? -1 : 1;
+        return fn::compareNumbers(x, y);
     }
     if (a.kind == Value::Kind::Date || b.kind == Value::Kind::Date) {
         Value x = dateOf(a, s), y = dateOf(b, s);
@@ -366,6 +366,13 @@ int compareValues(const Value& a, const Value& b, const SessionState& s)
     }
     int c = a.text.compare(b.text);
     return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+int compareValues(const Value& a, const Value& b, bool numeric, const SessionState& s)
+{
+    if (numeric && a.kind != Value::Kind::Date && b.kind != Value::Kind::Date)
+        return fn::compareNumbers(numberOf(a), numberOf(b));
+    return compareValues(a, b, s);
 }
 
 Value arithmetic(const std::string& op, const Value& a, const Value& b)
