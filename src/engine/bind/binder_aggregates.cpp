@@ -25,7 +25,7 @@ std::string BinderImpl::orderLetters(const std::vector<sql::OrderItem>& items, S
     for (const auto& item : items) {
         BExpr k = expr(*item.expr, scope);
         refuseLob(k.type, item.expr->offset);
-        keysSql += ", " + k.sql;
+        keysSql += ", " + emit::numberOrderKey(k.sql, k.type); // numbers kept as text: by their keys
         // Oracle's default: NULLS LAST ascending, NULLS FIRST descending.
         const bool nullsFirst = item.nullsFirst.value_or(item.descending);
         letters += item.descending ? 'D' : 'A';
@@ -94,8 +94,12 @@ BExpr BinderImpl::aggregate(const sql::FunctionCallExpr& e, Scope& scope, const 
         }
         std::string keys;
         const std::string letters = orderLetters(e.keep->orderBy, scope, keys);
-        out.sql = "ORA_KEEP('" + std::string(1, kind) + (e.keep->last ? "L" : "F") + letters + "', " + value.sql
-            + keys + ")" + over;
+        // MIN and MAX of numbers kept as text: by their keys (emit/number_order.h).
+        const bool keyed = (kind == 'N' || kind == 'X') && emit::mayHoldTextNumber(value.type);
+        out.sql = "ORA_KEEP('" + std::string(1, kind) + (e.keep->last ? "L" : "F") + letters + "', "
+            + (keyed ? "ORA_NUMBER_KEY(" + value.sql + ")" : value.sql) + keys + ")" + over;
+        if (keyed)
+            out.sql = "ORA_NUMBER_UNKEY(" + out.sql + ")";
         if (kind == 'N' || kind == 'X') {
             out.type = value.type;
             out.type.isTextLiteral = false;

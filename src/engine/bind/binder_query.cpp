@@ -378,6 +378,8 @@ BlockResult BinderImpl::queryBody(const sql::Query& q, Scope* parent, BoundState
         return r;
     }
     std::string order;
+    std::string positional;
+    bool anyKeyed = false;
     for (const auto& item : q.orderBy) {
         int position = 0;
         if (const auto* l = item.expr->as<sql::LiteralExpr>(); l && l->type == sql::LiteralExpr::Type::Number) {
@@ -393,11 +395,20 @@ BlockResult BinderImpl::queryBody(const sql::Query& q, Scope* parent, BoundState
         }
         if (position == 0)
             fail(1785, "ORDER BY item must be the number of a SELECT-list expression", item.expr->offset);
+        // Numbers kept as text order by their keys (emit/number_order.h): over the compound's result columns.
+        const bool keyed = emit::mayHoldTextNumber(r.types[static_cast<size_t>(position - 1)]);
+        anyKeyed = anyKeyed || keyed;
         order += (order.empty() ? "" : ", ")
+            + emit::orderTerm(keyed ? "ORA_NUMBER_KEY(o_.c" + std::to_string(position) + ")" : "o_.c" + std::to_string(position),
+                item.descending, item.nullsFirst);
+        positional += (positional.empty() ? "" : ", ")
             + emit::orderTerm(std::to_string(position), item.descending, item.nullsFirst);
         limitKeys.push_back({ "w_.c" + std::to_string(position), item.descending, item.nullsFirst });
     }
-    r.sql += " ORDER BY " + order;
+    if (anyKeyed)
+        r.sql = "SELECT * FROM (" + r.sql + ") AS o_ ORDER BY " + order;
+    else
+        r.sql += " ORDER BY " + positional;
     r.simple = false;
     if (rowLimit)
         applyRowLimit(r, *rowLimit, limitKeys);
