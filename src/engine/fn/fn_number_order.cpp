@@ -69,7 +69,10 @@ void numberBound(sqlite3_context* ctx, int, sqlite3_value** argv)
     guarded(ctx, [&] {
         const NumberValue n = numberArg(argv[0]);
         const double toward = sqlite3_value_int(argv[1]) < 0 ? -HUGE_VAL : HUGE_VAL;
-        sqlite3_result_double(ctx, n.isInteger ? double(n.integer) : std::nextafter(n.real, toward));
+        if (n.isInteger)
+            sqlite3_result_int64(ctx, n.integer);
+        else
+            sqlite3_result_double(ctx, std::nextafter(n.real, toward));
     });
 }
 
