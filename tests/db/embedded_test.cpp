@@ -109,6 +109,25 @@ TEST_F(EmbeddedTest, BindUsedTwiceIsOneValueAndRowsProcessedCountsDml)
     EXPECT_EQ(column(QStringLiteral("select sal from emp order by empno")), (QStringList { "800", "1600", "1250" }));
 }
 
+// Oracle's NUMBER keeps 38 digits: a key past 64 bits and a decimal past a double's digits reach the client as
+// their exact text, and a text bind of such a number finds the row with every digit.
+TEST_F(EmbeddedTest, LongNumbersReachTheClientExactly)
+{
+    run(QStringLiteral("create table ledger (k number primary key, amount number)"));
+    run(QStringLiteral("insert into ledger values (12345678901234567890123456789012345678, 0.1 + 0.2)"));
+    run(QStringLiteral("insert into ledger values (12345678901234567891, 1/3)"));
+    EXPECT_EQ(column(QStringLiteral("select k from ledger order by k")),
+        (QStringList { "12345678901234567891", "12345678901234567890123456789012345678" }));
+    EXPECT_EQ(column(QStringLiteral("select amount from ledger order by k")),
+        (QStringList { ".3333333333333333333333333333333333333333", "0.3" }));
+    db::Query q(&session);
+    q.setSql(QStringLiteral("select amount from ledger where k = :k"));
+    q.setVariable(QStringLiteral("k"), QStringLiteral("12345678901234567891"));
+    q.execute();
+    ASSERT_FALSE(q.eof());
+    EXPECT_EQ(q.field(0).toString(), QStringLiteral(".3333333333333333333333333333333333333333"));
+}
+
 TEST_F(EmbeddedTest, ErrorLineAndPositionPointAtTheTable)
 {
     db::Query q(&session);

@@ -67,7 +67,7 @@ TEST_F(FnSqlTest, NumberToTextWithAndWithoutModel)
         { "default text drops the leading zero: 0.5 is .5", "ORA_TO_CHAR_NUMBER(0.5)", "'.5'" },
         { "-0.5 is -.5", "ORA_TO_CHAR_NUMBER(-0.5)", "'-.5'" },
         { "1e20 in full", "ORA_TO_CHAR_NUMBER(1e20)", "'100000000000000000000'" },
-        { "1/3 to the 15 digits a double carries", "ORA_TO_CHAR_NUMBER(ORA_DIVIDE(1,3))", "'.333333333333333'" },
+        { "1/3 to Oracle's 40 digits", "ORA_TO_CHAR_NUMBER(ORA_DIVIDE(1,3))", "'.3333333333333333333333333333333333333333'" },
         { "integers exactly", "ORA_TO_CHAR_NUMBER(9223372036854775807)", "'9223372036854775807'" },
         { "with a model: leading blank for the sign", "ORA_TO_CHAR_NUMBER(1234.5,'9,999.99')", "' 1,234.50'" },
         { "FM removes the blanks", "ORA_TO_CHAR_NUMBER(1234.5,'FM9,999.99')", "'1,234.5'" },

@@ -2,6 +2,7 @@
 // PERCENTILE_DISC, LISTAGG ... WITHIN GROUP and the aggregates with KEEP (DENSE_RANK FIRST | LAST), each as a
 // group function and, with OVER, as an analytic function over a window.
 #include "engine/bind/binder_impl.h"
+#include "engine/emit/number_order.h"
 #include "engine/bind/binder_walk.h"
 
 namespace engine::bind::detail {
@@ -24,7 +25,7 @@ std::string BinderImpl::orderLetters(const std::vector<sql::OrderItem>& items, S
     for (const auto& item : items) {
         BExpr k = expr(*item.expr, scope);
         refuseLob(k.type, item.expr->offset);
-        keysSql += ", " + k.sql;
+        keysSql += ", " + emit::numberOrderKey(k.sql, k.type); // numbers kept as text: by their keys
         // Oracle's default: NULLS LAST ascending, NULLS FIRST descending.
         const bool nullsFirst = item.nullsFirst.value_or(item.descending);
         letters += item.descending ? 'D' : 'A';
@@ -93,8 +94,12 @@ BExpr BinderImpl::aggregate(const sql::FunctionCallExpr& e, Scope& scope, const 
         }
         std::string keys;
         const std::string letters = orderLetters(e.keep->orderBy, scope, keys);
-        out.sql = "ORA_KEEP('" + std::string(1, kind) + (e.keep->last ? "L" : "F") + letters + "', " + value.sql
-            + keys + ")" + over;
+        // MIN and MAX of numbers kept as text: by their keys (emit/number_order.h).
+        const bool keyed = (kind == 'N' || kind == 'X') && emit::mayHoldTextNumber(value.type);
+        out.sql = "ORA_KEEP('" + std::string(1, kind) + (e.keep->last ? "L" : "F") + letters + "', "
+            + (keyed ? "ORA_NUMBER_KEY(" + value.sql + ")" : value.sql) + keys + ")" + over;
+        if (keyed)
+            out.sql = "ORA_NUMBER_UNKEY(" + out.sql + ")";
         if (kind == 'N' || kind == 'X') {
             out.type = value.type;
             out.type.isTextLiteral = false;
@@ -211,6 +216,9 @@ BExpr BinderImpl::aggregate(const sql::FunctionCallExpr& e, Scope& scope, const 
     // MIN, MAX: DISTINCT changes nothing.
     refuseLob(a.type, e.args[0]->offset);
     out.sql = name + "(" + (distinct && !analytic ? "DISTINCT " : "") + a.sql + ")" + over;
+    if (emit::mayHoldTextNumber(a.type)) // numbers kept as text: by their keys (emit/number_order.h)
+        out.sql = "ORA_NUMBER_UNKEY(" + name + "(" + (distinct && !analytic ? "DISTINCT " : "") + "ORA_NUMBER_KEY("
+            + a.sql + "))" + over + ")";
     out.type = a.type;
     out.type.nullable = true;
     out.type.isTextLiteral = false;

@@ -5,6 +5,7 @@
 // Oracle's ordering of NULLs (last ascending, first descending) holds in the window's ORDER BY as in the query's;
 // a RANGE window with an offset over DATE keys works on their day numbers, which order the same way.
 #include "engine/bind/binder_impl.h"
+#include "engine/emit/number_order.h"
 #include "engine/bind/binder_walk.h"
 #include "engine/sql/ast_dump.h"
 
@@ -56,6 +57,10 @@ BExpr BinderImpl::analytic(const sql::FunctionCallExpr& e, Scope& scope)
                 term = "julianday(" + k.sql + ")";
             else if (k.type.type != OraType::Number && !k.type.isNull)
                 fail(902, "invalid datatype", o.expr->offset);
+            else if (emit::mayHoldTextNumber(k.type))
+                term = "ORA_NUMBER_NATIVE(" + k.sql + ")"; // the distance needs SQLite's own numbers
+        } else if (emit::mayHoldTextNumber(k.type)) {
+            term = "ORA_NUMBER_KEY(" + k.sql + ")"; // numbers kept as text order by their keys
         }
         order += (order.empty() ? "" : ", ") + emit::orderTerm(term, o.descending, o.nullsFirst);
     }

@@ -1,5 +1,6 @@
 // Expressions: name resolution, Oracle's type rules and their SQLite text.
 #include "engine/bind/binder_impl.h"
+#include "engine/emit/number_order.h"
 
 #include <algorithm>
 #include <cstring>
@@ -294,8 +295,14 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
         if (a.type.isNull)
             return a;
         a = converted(a, OraType::Number, u.operand->offset);
-        if (u.op == sql::UnaryExpr::Op::Minus)
-            a.sql = "(-" + a.sql + ")";
+        if (u.op == sql::UnaryExpr::Op::Minus) {
+            // SQLite's minus would read a number kept as text (more digits than a double) as a double.
+            const auto* literal = u.operand->as<sql::LiteralExpr>();
+            const std::string folded = literal && literal->type == sql::LiteralExpr::Type::Number
+                ? emit::numberLiteral("-" + literal->text)
+                : std::string();
+            a.sql = folded.empty() ? "ORA_NEGATE(" + a.sql + ")" : "(" + folded + ")";
+        }
         a.literalText.clear();
         return a;
     }
@@ -730,6 +737,21 @@ BExpr BinderImpl::compare(const BExpr& l, const std::string& op, const BExpr& r,
         // Blank-padded comparison: trailing blanks do not count.
         ls = "RTRIM(" + ls + ", ' ')";
         rs = "RTRIM(" + rs + ", ' ')";
+    }
+    if (op == "<" || op == ">" || op == "<=" || op == ">=") {
+        // Numbers kept as text order through their keys (emit/number_order.h).
+        const ExprType lt = plan->left == Conversion::ToNumber ? ExprType::number() : l.type;
+        const ExprType rt = plan->right == Conversion::ToNumber ? ExprType::number() : r.type;
+        const bool lNumber = lt.type == OraType::Number || lt.isBind || lt.isNull;
+        const bool rNumber = rt.type == OraType::Number || rt.isBind || rt.isNull;
+        if (lNumber && rNumber && (emit::mayHoldTextNumber(lt) || emit::mayHoldTextNumber(rt))) {
+            BExpr out;
+            out.type = ExprType::number();
+            out.local = l.local || r.local;
+            out.aggregate = l.aggregate || r.aggregate;
+            out.sql = emit::numberOrdering(ls, lt, op, rs, rt);
+            return out;
+        }
     }
     BExpr out;
     out.type = ExprType::number();

@@ -1,6 +1,7 @@
 // Function calls: Oracle's built-in single-row functions, the aggregates and the functions of stored units, with
 // their argument conversions and result types.
 #include "engine/bind/binder_impl.h"
+#include "engine/emit/number_order.h"
 #include "engine/bind/binder_walk.h"
 #include "engine/fn/registry.h"
 
@@ -230,9 +231,16 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
         }
         out.type = t;
         out.type.nullable = true;
+        // Numbers kept as text compare by their keys (emit/number_order.h).
+        const bool keyed = args.size() > 1 && emit::mayHoldTextNumber(t);
+        if (keyed)
+            for (auto& p : parts)
+                p = "ORA_NUMBER_KEY(" + p + ")";
         // SQLite's multi-argument max() and min() give NULL when any argument is NULL, as Oracle does.
         out.sql = (args.size() == 1 ? "(" + parts[0] + ")"
                                     : std::string(name == "GREATEST" ? "MAX(" : "MIN(") + join(parts) + ")");
+        if (keyed)
+            out.sql = "ORA_NUMBER_UNKEY(" + out.sql + ")";
         return out;
     }
     if (name == "ABS" && !fn::findFunction("ORA_ABS")) {

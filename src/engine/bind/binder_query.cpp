@@ -1,5 +1,6 @@
 // Queries: FROM sources, joins and (+), WHERE with ROWNUM, CONNECT BY, GROUP BY, ORDER BY, set operations.
 #include "engine/bind/binder_impl.h"
+#include "engine/emit/number_order.h"
 #include "engine/bind/binder_walk.h"
 #include "engine/sql/parser.h"
 
@@ -113,7 +114,8 @@ Source BinderImpl::remoteSource(const sql::ObjectName& name, const std::optional
     Source src;
     src.name = alias ? alias->name : name.name.name;
     src.owner = alias ? "" : remote.owner;
-    src.sqlAlias = newAlias();
+    // Named so that emit::numberOrdering knows its columns (emit/number_order.h).
+    src.sqlAlias = std::string(emit::kRemoteAliasPrefix) + newAlias();
     src.fromSql = emit::quoteIdent(table.physicalName) + " AS " + src.sqlAlias;
     src.offset = name.offset;
     src.remoteTable = table.physicalName;
@@ -380,6 +382,8 @@ BlockResult BinderImpl::queryBody(const sql::Query& q, Scope* parent, BoundState
         return r;
     }
     std::string order;
+    std::string positional;
+    bool anyKeyed = false;
     for (const auto& item : q.orderBy) {
         int position = 0;
         if (const auto* l = item.expr->as<sql::LiteralExpr>(); l && l->type == sql::LiteralExpr::Type::Number) {
@@ -395,11 +399,20 @@ BlockResult BinderImpl::queryBody(const sql::Query& q, Scope* parent, BoundState
         }
         if (position == 0)
             fail(1785, "ORDER BY item must be the number of a SELECT-list expression", item.expr->offset);
+        // Numbers kept as text order by their keys (emit/number_order.h): over the compound's result columns.
+        const bool keyed = emit::mayHoldTextNumber(r.types[static_cast<size_t>(position - 1)]);
+        anyKeyed = anyKeyed || keyed;
         order += (order.empty() ? "" : ", ")
+            + emit::orderTerm(keyed ? "ORA_NUMBER_KEY(o_.c" + std::to_string(position) + ")" : "o_.c" + std::to_string(position),
+                item.descending, item.nullsFirst);
+        positional += (positional.empty() ? "" : ", ")
             + emit::orderTerm(std::to_string(position), item.descending, item.nullsFirst);
         limitKeys.push_back({ "w_.c" + std::to_string(position), item.descending, item.nullsFirst });
     }
-    r.sql += " ORDER BY " + order;
+    if (anyKeyed)
+        r.sql = "SELECT * FROM (" + r.sql + ") AS o_ ORDER BY " + order;
+    else
+        r.sql += " ORDER BY " + positional;
     r.simple = false;
     if (rowLimit)
         applyRowLimit(r, *rowLimit, limitKeys);
@@ -919,8 +932,10 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                     refuseLob(result.types[static_cast<size_t>(found - 1)], item.expr->offset);
                 }
             }
+            ExprType orderType;
             if (term.empty()) {
                 BExpr e = expr(*item.expr, final);
+                orderType = e.type;
                 refuseLob(e.type, item.expr->offset);
                 auto it = std::find(itemSqls.begin(), itemSqls.end(), e.sql);
                 if (it != itemSqls.end())
@@ -933,10 +948,21 @@ BlockResult BinderImpl::block(const sql::QueryBlock& b, Scope* parent, const std
                     term = emit::expressionTerm(e.sql);
                 }
             }
+            {
+                const bool position = !term.empty() && std::isdigit(static_cast<unsigned char>(term[0]));
+                orderKeys.push_back({ position ? itemSqls[static_cast<size_t>(std::atoi(term.c_str()) - 1)] : term,
+                    item.descending, item.nullsFirst });
+            }
+            {
+                // Numbers kept as text order by their keys (emit/number_order.h).
+                const bool byPosition = std::isdigit(static_cast<unsigned char>(term[0]));
+                const size_t index = byPosition ? static_cast<size_t>(std::atoi(term.c_str()) - 1) : 0;
+                const ExprType& termType = byPosition ? result.types[index] : orderType;
+                if (emit::mayHoldTextNumber(termType))
+                    term = "ORA_NUMBER_KEY(" + (byPosition ? itemSqls[index] : term) + ")";
+            }
             orderTerms.push_back(emit::orderTerm(term, item.descending, item.nullsFirst));
-            const bool position = !term.empty() && std::isdigit(static_cast<unsigned char>(term[0]));
-            orderKeys.push_back({ position ? itemSqls[static_cast<size_t>(std::atoi(term.c_str()) - 1)] : term,
-                item.descending, item.nullsFirst });
+
         }
     }
     if (orderTerms.empty() && !defaultOrder.empty() && !aggregates && !b.distinct)

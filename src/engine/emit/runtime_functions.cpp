@@ -1,6 +1,7 @@
 #include "engine/emit/runtime_functions.h"
 
 #include "engine/fn/number.h"
+#include "engine/fn/oraerror.h"
 
 #include <sqlite3.h>
 
@@ -45,17 +46,6 @@ void raiseError(sqlite3_context* ctx, int, sqlite3_value** argv)
     raise(ctx, sqlite3_value_int(argv[0]), textOf(argv[1]));
 }
 
-int integerDigits(long double v)
-{
-    v = std::fabs(v);
-    int digits = 0;
-    while (v >= 1) {
-        v /= 10;
-        ++digits;
-    }
-    return digits;
-}
-
 void storeNumber(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     const int type = sqlite3_value_type(argv[0]);
@@ -68,39 +58,63 @@ void storeNumber(sqlite3_context* ctx, int, sqlite3_value** argv)
     // SMALLINT) still rounds away the fraction.
     const bool scaled = sqlite3_value_type(argv[2]) != SQLITE_NULL;
     const int scale = scaled ? sqlite3_value_int(argv[2]) : 0;
-    const std::string column = textOf(argv[3]);
     auto tooLarge = [&] { raise(ctx, 1438, "value larger than specified precision allowed for this column"); };
-    (void)column;
+    // Digits left of the point that the column holds: ORA-01438 from 10^(precision - scale) on.
+    const int room = precision - scale;
     if (type == SQLITE_INTEGER && scale >= 0) {
         const sqlite3_int64 i = sqlite3_value_int64(argv[0]);
-        if (precision > 0 && integerDigits(static_cast<long double>(i)) > precision - scale) {
-            tooLarge();
-            return;
+        if (precision > 0 && room < 19) {
+            sqlite3_int64 limit = 1;
+            for (int k = 0; k < room; ++k)
+                limit *= 10;
+            if (i >= limit || i <= -limit) {
+                tooLarge();
+                return;
+            }
         }
         sqlite3_result_int64(ctx, i);
         return;
     }
-    if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) {
+    if (type == SQLITE_BLOB) {
         raise(ctx, 1722, "invalid number");
         return;
     }
-    if (type == SQLITE_FLOAT && !(std::fabs(sqlite3_value_double(argv[0])) < 1e126)) {
-        raise(ctx, std::isnan(sqlite3_value_double(argv[0])) ? 1722 : 1426,
-            std::isnan(sqlite3_value_double(argv[0])) ? "invalid number" : "numeric overflow");
-        return;
-    }
-    fn::NumberValue v = type == SQLITE_INTEGER ? fn::NumberValue::ofInteger(sqlite3_value_int64(argv[0]))
-                                               : fn::NumberValue::ofReal(sqlite3_value_double(argv[0]));
-    // Oracle rounds the decimal value half away from zero: 99999.995 is 100000.00, though the double nearest it
-    // lies just below.
-    if (scaled)
-        v = fn::roundNumber(v, scale);
-    if (precision > 0 && integerDigits(static_cast<long double>(v.toDouble())) > precision - scale) {
-        tooLarge();
+    fn::NumberValue v;
+    try {
+        if (type == SQLITE_FLOAT) {
+            const double x = sqlite3_value_double(argv[0]);
+            if (std::isnan(x)) {
+                raise(ctx, 1722, "invalid number");
+                return;
+            }
+            if (!(std::fabs(x) < 1e126)) {
+                raise(ctx, 1426, "numeric overflow");
+                return;
+            }
+            v = fn::NumberValue::ofReal(x);
+        } else if (type == SQLITE_INTEGER) {
+            v = fn::NumberValue::ofInteger(sqlite3_value_int64(argv[0]));
+        } else {
+            v = fn::parseNumberText(textOf(argv[0]));
+        }
+        // Oracle rounds the decimal value half away from zero: 99999.995 is 100000.00, though the double nearest it
+        // lies just below.
+        if (scaled)
+            v = fn::roundNumber(v, scale);
+        const fn::Decimal d = fn::Decimal::of(v);
+        if (precision > 0 && d.count > 0 && d.exponent > room) {
+            tooLarge();
+            return;
+        }
+        v = d.value();
+    } catch (const fn::OraError& e) {
+        sqlite3_result_error(ctx, e.message().c_str(), static_cast<int>(e.message().size()));
         return;
     }
     if (v.isInteger)
         sqlite3_result_int64(ctx, v.integer);
+    else if (v.isExactText())
+        sqlite3_result_text(ctx, v.exact.data(), static_cast<int>(v.exact.size()), SQLITE_TRANSIENT);
     else
         sqlite3_result_double(ctx, v.real);
 }

@@ -1,5 +1,8 @@
 #include "engine/emit/sqltext.h"
 
+#include "engine/fn/number.h"
+#include "engine/fn/oraerror.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -47,42 +50,24 @@ bool numberLiteralOverflows(std::string_view text)
 
 std::string numberLiteral(std::string_view text)
 {
-    std::string s(text);
-    if (s.empty())
-        return {};
-    bool plainInteger = true;
-    for (char c : s)
-        if (c < '0' || c > '9')
-            plainInteger = false;
-    if (plainInteger) {
-        size_t i = 0;
-        while (i + 1 < s.size() && s[i] == '0')
-            ++i;
-        s = s.substr(i);
-        if (s.size() < 19)
-            return s;
-    }
     // Only Oracle's number syntax: strtod would also take hexadecimal, "inf" and "nan".
-    bool digit = false;
-    for (char c : s) {
-        if (c >= '0' && c <= '9')
-            digit = true;
-        else if (c != '.' && c != 'e' && c != 'E' && c != '+' && c != '-')
+    for (char c : text)
+        if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-'))
             return {};
-    }
-    if (!digit)
-        return {};
-    char* end = nullptr;
-    const double d = std::strtod(s.c_str(), &end);
-    if (end == s.c_str() || *end != '\0')
-        return {};
-    if (!std::isfinite(d) || std::fabs(d) >= kNumberLimit)
+    fn::NumberValue v;
+    try {
+        if (!fn::tryParseNumberText(text, v))
+            return {};
+    } catch (const fn::OraError&) {
         return {}; // beyond NUMBER: the caller says ORA-01426, or leaves the conversion to run time
-    if (std::floor(d) == d && std::fabs(d) < 9.2e18) {
-        return std::to_string(static_cast<long long>(d));
     }
+    // The value in the engine's one form for it (number.h): an integer, a real, or Oracle's text of it.
+    if (v.isInteger)
+        return std::to_string(v.integer);
+    if (v.isExactText())
+        return quoteText(v.exact);
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.17g", d);
+    std::snprintf(buf, sizeof buf, "%.17g", v.real);
     std::string r = buf;
     if (r.find_first_of(".eE") == std::string::npos)
         r += ".0";

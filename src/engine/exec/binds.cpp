@@ -33,14 +33,19 @@ std::string currentStatementTime()
 
 namespace {
 
+// A number in the engine's one form for its value (fn/number.h): more digits than a double holds go as text.
 Value numberValue(const fn::NumberValue& n)
 {
-    return n.isInteger ? Value::fromInt(n.integer) : Value::fromReal(n.real);
+    return n.isInteger ? Value::fromInt(n.integer)
+        : n.isExactText() ? Value::fromText(n.exact)
+                          : Value::fromReal(n.real);
 }
 
 fn::NumberValue asNumber(const Value& v)
 {
-    return v.kind == Value::Kind::Integer ? fn::NumberValue::ofInteger(v.integer) : fn::NumberValue::ofReal(v.real);
+    return v.kind == Value::Kind::Integer ? fn::NumberValue::ofInteger(v.integer)
+        : v.kind == Value::Kind::Text     ? fn::parseNumberText(v.text)
+                                          : fn::NumberValue::ofReal(v.real);
 }
 
 std::string dateToText(const std::string& stored, const fn::FunctionContext& ctx)
@@ -133,6 +138,9 @@ Value convertBind(const Value& v, const types::ExprType& expected, const fn::Fun
                 throw oraError(932, "inconsistent datatypes: expected NUMBER got DATE");
             if (v.kind == Value::Kind::Blob)
                 throw oraError(932, "inconsistent datatypes: expected NUMBER got BINARY");
+            // A client's double stands for its 15 significant digits, as every double the engine meets.
+            if (v.kind == Value::Kind::Real)
+                return numberValue(fn::canonicalNumber(v.real));
             return v;
         case OraType::Date:
             if (v.kind == Value::Kind::Text) {

@@ -1,141 +1,21 @@
 #include "engine/fn/arithmetic.h"
 
+#include "engine/fn/decimal.h"
 #include "engine/fn/oraerror.h"
 
-#include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <string>
 
 namespace engine::fn {
 
 namespace {
 
-__extension__ typedef __int128 Wide;
-__extension__ typedef unsigned __int128 UWide;
-
-// value = mantissa x 10^exponent
-struct Exact {
-    Wide mantissa = 0;
-    int exponent = 0;
-};
-
-constexpr int kMaxPower = 38;
-
-Wide powerOfTen(int n)
-{
-    Wide p = 1;
-    for (int i = 0; i < n; ++i)
-        p *= 10;
-    return p;
-}
-
-// The exact decimal an operand stands for: an integer as it is, a double as its shortest round-trip text (the
-// literal or stored value it came from, not the binary fraction behind it).
-bool toExact(const NumberValue& v, Exact& out)
-{
-    if (v.isInteger) {
-        out = { v.integer, 0 };
-        return true;
-    }
-    const double x = v.real;
-    if (!std::isfinite(x))
-        return false;
-    if (x == 0) {
-        out = { 0, 0 };
-        return true;
-    }
-    if (std::fabs(x) <= 0x1p64 && x == std::trunc(x)) {
-        // A whole double beyond 2^53 most likely came from 64-bit integer arithmetic: its exact value, not the
-        // shortest text, is the number it stands for.
-        out = { Wide(x), 0 };
-        return true;
-    }
-    char buffer[40];
-    auto res = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(x), std::chars_format::scientific);
-    const char* p = buffer;
-    int64_t digits = 0;
-    int count = 0;
-    for (; p < res.ptr && *p != 'e'; ++p)
-        if (*p != '.') {
-            digits = digits * 10 + (*p - '0');
-            ++count;
-        }
-    int exponent = 0;
-    if (p < res.ptr) {
-        ++p;
-        if (p < res.ptr && *p == '+')
-            ++p;
-        std::from_chars(p, res.ptr, exponent);
-    }
-    out = { x < 0 ? -Wide(digits) : Wide(digits), exponent - (count - 1) };
-    return true;
-}
-
-bool scaleUp(Wide& m, int by)
-{
-    if (by == 0)
-        return true;
-    if (by > kMaxPower)
-        return m == 0;
-    return !__builtin_mul_overflow(m, powerOfTen(by), &m);
-}
-
-bool addExact(const Exact& a, const Exact& b, Exact& out)
-{
-    Wide x = a.mantissa;
-    Wide y = b.mantissa;
-    const int exponent = a.exponent < b.exponent ? a.exponent : b.exponent;
-    if (!scaleUp(x, a.exponent - exponent) || !scaleUp(y, b.exponent - exponent))
-        return false;
-    out.exponent = exponent;
-    return !__builtin_add_overflow(x, y, &out.mantissa);
-}
-
-bool multiplyExact(const Exact& a, const Exact& b, Exact& out)
-{
-    out.exponent = a.exponent + b.exponent;
-    return !__builtin_mul_overflow(a.mantissa, b.mantissa, &out.mantissa);
-}
-
-// The double nearest the exact value (from_chars rounds correctly), unchecked against NUMBER's range.
-double nearestDouble(Wide m, int exponent)
-{
-    char buffer[64];
-    char* end = buffer + sizeof buffer;
-    char* p = end;
-    UWide magnitude = m < 0 ? UWide(0) - UWide(m) : UWide(m);
-    do {
-        *--p = char('0' + int(magnitude % 10));
-        magnitude /= 10;
-    } while (magnitude != 0);
-    std::string text(p, end);
-    text += 'e';
-    text += std::to_string(exponent);
-    double x = 0;
-    auto res = std::from_chars(text.data(), text.data() + text.size(), x);
-    if (res.ec == std::errc::result_out_of_range)
-        x = exponent > 0 ? HUGE_VAL : 0.0;
-    return m < 0 ? -x : x;
-}
-
-NumberValue fromExact(Wide m, int exponent)
-{
-    if (m == 0)
-        return NumberValue::ofInteger(0);
-    while (exponent < 0 && m % 10 == 0) {
-        m /= 10;
-        ++exponent;
-    }
-    if (exponent >= 0 && exponent <= 18) {
-        Wide whole = m;
-        if (scaleUp(whole, exponent) && whole >= INT64_MIN && whole <= INT64_MAX)
-            return NumberValue::ofInteger(int64_t(whole));
-    }
-    return checkedNumber(nearestDouble(m, exponent));
-}
-
 enum class Op { Add, Subtract, Multiply };
+
+// An infinite or NaN operand is a BINARY_DOUBLE-like value, which has no range to leave: such operands stay doubles.
+bool isDoubleOnly(const NumberValue& v)
+{
+    return !v.isInteger && !std::isfinite(v.real);
+}
 
 NumberValue combine(const NumberValue& a, const NumberValue& b, Op op)
 {
@@ -147,42 +27,17 @@ NumberValue combine(const NumberValue& a, const NumberValue& b, Op op)
         if (!overflow)
             return NumberValue::ofInteger(r);
     }
-    Exact x;
-    Exact y;
-    if (toExact(a, x) && toExact(b, y)) {
-        if (op == Op::Subtract)
-            y.mantissa = -y.mantissa;
-        Exact r;
-        if (op == Op::Multiply ? multiplyExact(x, y, r) : addExact(x, y, r))
-            return fromExact(r.mantissa, r.exponent);
+    if (isDoubleOnly(a) || isDoubleOnly(b)) {
+        const double da = a.toDouble();
+        const double db = b.toDouble();
+        return NumberValue { false, 0, op == Op::Add ? da + db : op == Op::Subtract ? da - db : da * db, {} };
     }
-    const double da = a.toDouble();
-    const double db = b.toDouble();
-    const double r = op == Op::Add ? da + db : op == Op::Subtract ? da - db : da * db;
-    // An infinite operand is a BINARY_DOUBLE value, which has no range to leave.
-    if (!std::isfinite(da) || !std::isfinite(db))
-        return NumberValue { false, 0, r };
-    return checkedNumber(r);
-}
-
-// Quotient of exact decimals with more digits than a double holds, rounded half away from zero, so a quotient
-// that is a short decimal (0.3 / 0.1, 7 / 2) comes out exactly.
-NumberValue quotient(Wide m, int exponent, Wide divisor)
-{
-    if (divisor < 0) {
-        divisor = -divisor;
-        m = -m;
-    }
-    const Wide limit = powerOfTen(36);
-    while (m != 0 && m < limit && m > -limit) {
-        m *= 10;
-        --exponent;
-    }
-    Wide q = m / divisor;
-    const Wide r = m % divisor;
-    if ((r < 0 ? -r : r) * 2 >= divisor)
-        q += m < 0 ? -1 : 1;
-    return fromExact(q, exponent);
+    const Decimal x = Decimal::of(a);
+    const Decimal y = Decimal::of(b);
+    const Decimal r = op == Op::Add ? addDecimals(x, y)
+        : op == Op::Subtract        ? subtractDecimals(x, y)
+                                    : multiplyDecimals(x, y);
+    return r.value();
 }
 
 } // namespace
@@ -192,21 +47,17 @@ NumberValue divideNumbers(const NumberValue& a, const NumberValue& b)
     if (a.isInteger && b.isInteger && b.integer != 0 && !(a.integer == INT64_MIN && b.integer == -1)
         && a.integer % b.integer == 0)
         return NumberValue::ofInteger(a.integer / b.integer);
-    Exact x;
-    Exact y;
-    if (toExact(a, x) && toExact(b, y) && y.mantissa != 0)
-        return quotient(x.mantissa, x.exponent - y.exponent, y.mantissa);
-    const double r = a.toDouble() / b.toDouble();
-    if (!std::isfinite(a.toDouble()) || !std::isfinite(b.toDouble()))
-        return NumberValue { false, 0, r };
-    return checkedNumber(r);
+    if (isDoubleOnly(a) || isDoubleOnly(b) || b.isZero())
+        return NumberValue { false, 0, a.toDouble() / b.toDouble(), {} };
+    return divideDecimals(Decimal::of(a), Decimal::of(b)).value();
 }
 
 NumberValue checkedNumber(double x)
 {
     if (!std::isfinite(x) || std::fabs(x) >= 1e126)
         throw OraError(1426, "numeric overflow");
-    return NumberValue::ofReal(x);
+    // A double stands for its 15 significant digits, in the engine's one form for that value.
+    return canonicalNumber(x);
 }
 
 NumberValue addNumbers(const NumberValue& a, const NumberValue& b)
@@ -231,36 +82,74 @@ void DecimalTotal::add(const NumberValue& v)
         approximate += v.toDouble();
         return;
     }
-    const Wide current = Wide(UWide(uint64_t(mantissaHigh)) << 64 | UWide(mantissaLow));
-    Exact x;
-    Exact total;
-    if (toExact(v, x) && addExact({ current, exponent }, x, total)) {
-        // Trailing zeros off, so a long run of amounts with few decimals keeps the total small.
-        while (total.exponent < 0 && total.mantissa != 0 && total.mantissa % 10 == 0) {
-            total.mantissa /= 10;
-            ++total.exponent;
+    if (!decimal && v.isInteger) {
+        __extension__ typedef __int128 Wide;
+        __extension__ typedef unsigned __int128 UWide;
+        const Wide current = Wide(UWide(uint64_t(integerHigh)) << 64 | UWide(integerLow));
+        Wide total = 0;
+        if (!__builtin_add_overflow(current, Wide(v.integer), &total)) {
+            integerLow = uint64_t(UWide(total));
+            integerHigh = int64_t(uint64_t(UWide(total) >> 64));
+            return;
         }
-        mantissaLow = uint64_t(UWide(total.mantissa));
-        mantissaHigh = int64_t(uint64_t(UWide(total.mantissa) >> 64));
-        exponent = total.mantissa == 0 ? 0 : total.exponent;
+    }
+    if (isDoubleOnly(v)) {
+        inexact = true;
+        approximate = sum().toDouble() + v.real;
         return;
     }
-    inexact = true;
-    approximate = nearestDouble(current, exponent) + v.toDouble();
+    if (!decimal) {
+        // From here on the total is a decimal: the integers so far, then every value added exactly.
+        total = integerPart();
+        decimal = true;
+    }
+    // Each step keeps NUMBER's digits, as Oracle's running total does.
+    Decimal next = addDecimals(total, Decimal::of(v));
+    next.value(); // ORA-01426 when the total leaves NUMBER's range
+    const int limit = next.exponent % 2 == 0 ? 40 : 39;
+    if (next.count > limit)
+        next.round(limit - next.exponent);
+    total = next;
+}
+
+Decimal DecimalTotal::integerPart() const
+{
+    __extension__ typedef __int128 Wide;
+    __extension__ typedef unsigned __int128 UWide;
+    Wide w = Wide(UWide(uint64_t(integerHigh)) << 64 | UWide(integerLow));
+    Decimal d;
+    if (w == 0)
+        return d;
+    d.negative = w < 0;
+    UWide m = w < 0 ? UWide(0) - UWide(w) : UWide(w);
+    char buffer[48];
+    int n = 0;
+    while (m != 0) {
+        buffer[n++] = char('0' + int(m % 10));
+        m /= 10;
+    }
+    d.exponent = n;
+    int first = 0;
+    while (first < n && buffer[first] == '0')
+        ++first; // trailing zeros of the number are the first characters here
+    d.count = n - first;
+    for (int i = 0; i < d.count; ++i)
+        d.digits[i] = buffer[n - 1 - i];
+    return d;
 }
 
 NumberValue DecimalTotal::sum() const
 {
     if (inexact)
-        return checkedNumber(approximate);
-    return fromExact(Wide(UWide(uint64_t(mantissaHigh)) << 64 | UWide(mantissaLow)), exponent);
+        return NumberValue { false, 0, approximate, {} };
+    return (decimal ? total : integerPart()).value();
 }
 
 NumberValue DecimalTotal::average() const
 {
     if (inexact)
-        return checkedNumber(approximate / double(count));
-    return quotient(Wide(UWide(uint64_t(mantissaHigh)) << 64 | UWide(mantissaLow)), exponent, count);
+        return NumberValue { false, 0, approximate / double(count), {} };
+    return divideDecimals(decimal ? total : integerPart(), Decimal::of(NumberValue::ofInteger(count))).value();
 }
 
 } // namespace engine::fn

@@ -1,20 +1,12 @@
 // GREATEST and LEAST: the first argument decides how all compare, as in Oracle: numerically when it is a number
 // (text arguments converted, ORA-01722 when they are not numbers), else as text in binary order (dates in their
 // stored form order correctly as text). Any NULL argument gives NULL.
+#include "engine/fn/decimal.h"
 #include "engine/fn/fnutil.h"
 
 namespace engine::fn::detail {
 
 namespace {
-
-int compareNumbers(const NumberValue& a, const NumberValue& b)
-{
-    if (a.isInteger && b.isInteger)
-        return a.integer < b.integer ? -1 : a.integer > b.integer;
-    double x = a.toDouble();
-    double y = b.toDouble();
-    return x < y ? -1 : x > y;
-}
 
 template <bool Greatest> void pick(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {

@@ -1,5 +1,6 @@
 // Date arithmetic and the date functions: date + days, date - date, SYSDATE, ADD_MONTHS, MONTHS_BETWEEN, LAST_DAY,
 // TRUNC and ROUND of a date to a unit.
+#include "engine/fn/arithmetic.h"
 #include "engine/fn/fnutil.h"
 
 #include <cmath>
@@ -40,10 +41,8 @@ void dateDiff(sqlite3_context* ctx, int argc, sqlite3_value** argv)
     }
     guarded(ctx, [&] {
         int64_t seconds = toSecondNumber(dateArg(ctx, argv[0])) - toSecondNumber(dateArg(ctx, argv[1]));
-        if (seconds % 86400 == 0)
-            sqlite3_result_int64(ctx, seconds / 86400);
-        else
-            sqlite3_result_double(ctx, double(seconds) / 86400.0);
+        // Days as Oracle's NUMBER: the exact quotient to NUMBER's digits.
+        resultNumber(ctx, divideNumbers(NumberValue::ofInteger(seconds), NumberValue::ofInteger(86400)));
     });
 }
 

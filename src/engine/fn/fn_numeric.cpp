@@ -1,6 +1,7 @@
 // Numeric functions: ROUND and TRUNC of numbers, MOD (sign of the dividend), FLOOR, CEIL, POWER, SIGN, ABS, SQRT,
 // EXP, LN, LOG, and division with Oracle's result (7/2 is 3.5, a zero divisor is ORA-01476).
 #include "engine/fn/arithmetic.h"
+#include "engine/fn/decimal.h"
 #include "engine/fn/fnutil.h"
 
 #include <algorithm>
@@ -75,12 +76,42 @@ template <bool Floor> void floorOrCeil(sqlite3_context* ctx, int argc, sqlite3_v
     }
     guarded(ctx, [&] {
         NumberValue n = normalized(numberArg(argv[0]));
-        if (n.isInteger) {
+        if (n.isInteger || !std::isfinite(n.real)) {
             resultNumber(ctx, n);
             return;
         }
-        resultNumber(ctx, fromDouble(Floor ? std::floor(n.real) : std::ceil(n.real)));
+        // The whole part toward zero, one step further when that is on the wrong side.
+        NumberValue whole = truncNumber(n, 0);
+        if (compareNumbers(whole, n) != 0 && n.isNegative() == Floor)
+            whole = addNumbers(whole, NumberValue::ofInteger(Floor ? -1 : 1));
+        resultNumber(ctx, whole);
     });
+}
+
+void negate(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
+    if (anyNull(argc, argv)) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    guarded(ctx, [&] {
+        const NumberValue n = numberArg(argv[0]);
+        resultNumber(ctx, subtractNumbers(NumberValue::ofInteger(0), n));
+    });
+}
+
+// m ** n for a whole n, exact as Oracle's: by repeated squaring in decimal arithmetic.
+NumberValue wholePower(const NumberValue& m, int64_t n)
+{
+    NumberValue result = NumberValue::ofInteger(1);
+    NumberValue base = m;
+    for (int64_t e = n < 0 ? -n : n; e > 0; e >>= 1) {
+        if (e & 1)
+            result = multiplyNumbers(result, base);
+        if (e > 1)
+            base = multiplyNumbers(base, base);
+    }
+    return n < 0 ? divideNumbers(NumberValue::ofInteger(1), result) : result;
 }
 
 void power(sqlite3_context* ctx, int argc, sqlite3_value** argv)
@@ -105,6 +136,14 @@ void power(sqlite3_context* ctx, int argc, sqlite3_value** argv)
             if (fits) {
                 resultNumber(ctx, NumberValue::ofInteger(result));
                 return;
+            }
+        }
+        if (n.isInteger && n.integer > -4096 && n.integer < 4096 && std::isfinite(m.toDouble())) {
+            try {
+                resultNumber(ctx, wholePower(m, n.integer));
+                return;
+            } catch (const OraError&) {
+                // Beyond NUMBER's range either way: the double says which (overflow or zero).
             }
         }
         resultNumber(ctx, fromDouble(std::pow(m.toDouble(), n.toDouble())));
@@ -133,8 +172,10 @@ void absolute(sqlite3_context* ctx, int argc, sqlite3_value** argv)
         NumberValue n = numberArg(argv[0]);
         if (n.isInteger && n.integer != INT64_MIN)
             resultNumber(ctx, NumberValue::ofInteger(n.integer < 0 ? -n.integer : n.integer));
+        else if (!std::isfinite(n.real))
+            resultNumber(ctx, NumberValue { false, 0, std::fabs(n.real), {} });
         else
-            resultNumber(ctx, NumberValue::ofReal(std::fabs(n.toDouble())));
+            resultNumber(ctx, n.isNegative() ? subtractNumbers(NumberValue::ofInteger(0), n) : n);
     });
 }
 
@@ -225,6 +266,7 @@ void registerNumericFunctions(Registrar& r)
     r.add("ORA_LN", naturalLog);
     r.add("ORA_LOG", logarithm);
     r.add("ORA_DIVIDE", divide);
+    r.add("ORA_NEGATE", negate);
 }
 
 } // namespace engine::fn::detail

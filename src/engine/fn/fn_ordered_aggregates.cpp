@@ -9,6 +9,7 @@
 //   ORA_KEEP(options, value, keys...): options: the aggregate (N MIN, X MAX, S SUM, A AVG, C COUNT, R COUNT(*),
 //       V VARIANCE, D STDDEV), F or L (DENSE_RANK FIRST, LAST), then the keys' letters.
 #include "engine/fn/arithmetic.h"
+#include "engine/fn/decimal.h"
 #include "engine/fn/datetime.h"
 #include "engine/fn/held_value.h"
 #include "engine/fn/window_state.h"
@@ -205,7 +206,9 @@ struct PercentileState {
         for (const auto& v : values)
             sorted.push_back(&v);
         std::stable_sort(sorted.begin(), sorted.end(), [&](const HeldValue* a, const HeldValue* b) {
-            return compareHeld(*a, *b) * (descending ? -1 : 1) < 0;
+            // Numbers by value, those kept as text (more digits than a double) too.
+            const int c = isDate ? compareHeld(*a, *b) : compareNumbers(number(*a), number(*b));
+            return c * (descending ? -1 : 1) < 0;
         });
         const size_t n = sorted.size();
         if (!continuous) {

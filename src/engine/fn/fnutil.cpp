@@ -40,6 +40,20 @@ State* state(sqlite3_context* ctx)
     return static_cast<std::shared_ptr<State>*>(sqlite3_user_data(ctx))->get();
 }
 
+namespace {
+
+// A double as the engine stores it: the double of its 15 significant digits, or the integer it is.
+void resultCanonical(sqlite3_context* ctx, double x)
+{
+    const NumberValue n = canonicalNumber(x);
+    if (n.isInteger)
+        sqlite3_result_int64(ctx, n.integer);
+    else
+        sqlite3_result_double(ctx, n.real);
+}
+
+} // namespace
+
 NumberValue numberArg(sqlite3_value* v)
 {
     switch (sqlite3_value_type(v)) {
@@ -101,10 +115,14 @@ void resultNumber(sqlite3_context* ctx, const NumberValue& n)
 {
     if (n.isInteger)
         sqlite3_result_int64(ctx, n.integer);
+    else if (n.isExactText())
+        sqlite3_result_text(ctx, n.exact.data(), int(n.exact.size()), SQLITE_TRANSIENT);
     else if (std::isnan(n.real))
         sqlite3_result_null(ctx);
-    else
+    else if (!std::isfinite(n.real))
         sqlite3_result_double(ctx, n.real);
+    else
+        resultCanonical(ctx, n.real);
 }
 
 void resultText(sqlite3_context* ctx, std::string_view text)

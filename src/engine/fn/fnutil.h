@@ -181,5 +181,6 @@ void registerUnicodeFunctions(Registrar& r);
 void registerSoundex(Registrar& r);
 void registerNextDay(Registrar& r);
 void registerByteFunctions(Registrar& r);
+void registerNumberOrder(Registrar& r);
 
 } // namespace engine::fn::detail

@@ -1,5 +1,6 @@
 #include "engine/fn/number.h"
 
+#include "engine/fn/decimal.h"
 #include "engine/fn/oraerror.h"
 
 #include <algorithm>
@@ -22,12 +23,20 @@ NumberValue NumberValue::ofReal(double v)
 {
     if (v == std::trunc(v) && v >= -9.2e18 && v <= 9.2e18)
         return ofInteger(int64_t(v));
-    return { false, 0, v };
+    return { false, 0, v, {} };
 }
 
 Decimal Decimal::of(const NumberValue& v)
 {
     Decimal d;
+    if (v.isExactText()) {
+        std::string_view text = v.exact;
+        const bool negative = !text.empty() && text[0] == '-';
+        if (negative)
+            text.remove_prefix(1);
+        parseDecimal(text, negative, d);
+        return d;
+    }
     if (v.isInteger) {
         if (v.integer == 0)
             return d;
@@ -103,44 +112,70 @@ void Decimal::round(int scale, bool truncate)
 
 NumberValue Decimal::value() const
 {
-    if (count == 0)
+    Decimal d = *this;
+    if (d.count == 0)
         return NumberValue::ofInteger(0);
-    if (exponent >= count && exponent <= 18) {
-        int64_t v = 0;
-        for (int i = 0; i < count; ++i)
-            v = v * 10 + (digits[i] - '0');
-        for (int i = count; i < exponent; ++i)
-            v *= 10;
-        return NumberValue::ofInteger(negative ? -v : v);
+    // Twenty base-100 digits: 40 decimal digits when the first one fills a pair, else 39.
+    const int limit = d.exponent % 2 == 0 ? 40 : 39;
+    if (d.count > limit)
+        d.round(limit - d.exponent);
+    if (d.count == 0)
+        return NumberValue::ofInteger(0);
+    if (d.exponent > 126)
+        throw OraError(1426, "numeric overflow");
+    if (d.exponent < -129)
+        return NumberValue::ofInteger(0);
+    if (d.exponent >= d.count && d.exponent <= 19) {
+        uint64_t v = 0;
+        bool fits = true;
+        for (int i = 0; i < d.exponent && fits; ++i)
+            fits = !__builtin_mul_overflow(v, 10, &v) && !__builtin_add_overflow(v, uint64_t(i < d.count ? d.digits[i] - '0' : 0), &v);
+        if (fits && v <= (d.negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX)))
+            return NumberValue::ofInteger(d.negative ? int64_t(uint64_t(0) - v) : int64_t(v));
     }
-    char buffer[48];
+    // The double read from d1.d2d3...E(exponent - 1).
+    char buffer[kDecimalCapacity + 16];
     int n = 0;
-    if (negative)
+    if (d.negative)
         buffer[n++] = '-';
+    buffer[n++] = d.digits[0];
     buffer[n++] = '.';
-    std::memcpy(buffer + n, digits, size_t(count));
-    n += count;
+    std::memcpy(buffer + n, d.digits + 1, size_t(d.count - 1));
+    n += d.count - 1;
     buffer[n++] = 'e';
-    auto res = std::to_chars(buffer + n, buffer + sizeof buffer, exponent);
+    auto res = std::to_chars(buffer + n, buffer + sizeof buffer, d.exponent - 1);
     double x = 0;
     std::from_chars(buffer, res.ptr, x);
-    return NumberValue::ofReal(x);
+    NumberValue r { false, 0, x, {} };
+    if (d.count > 15)
+        appendDecimalText(r.exact, d);
+    return r;
 }
 
-void appendNumberText(std::string& out, const NumberValue& v)
+NumberValue canonicalNumber(double x)
 {
-    if (v.isInteger) {
-        char buffer[24];
-        auto res = std::to_chars(buffer, buffer + sizeof buffer, v.integer);
-        out.append(buffer, res.ptr);
-        return;
+    const double ax = std::fabs(x);
+    if (x == std::trunc(x) && ax <= 9.2e18)
+        return NumberValue::ofInteger(int64_t(x));
+    if (ax >= 1e-5 && ax < 1e15) {
+        // x is already the double of a decimal m / 10^k of at most 15 digits: that decimal is its value.
+        static constexpr double kPowers[] = { 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13,
+            1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20 };
+        for (double p : kPowers) {
+            const double scaled = ax * p;
+            if (scaled >= 1e15)
+                break;
+            if (std::nearbyint(scaled) / p == ax)
+                return NumberValue { false, 0, x, {} };
+        }
     }
-    if (std::isnan(v.real) || std::isinf(v.real)) {
-        // Oracle's BINARY_DOUBLE texts; a NUMBER never holds them, but a double expression may.
-        out.append(std::isnan(v.real) ? "Nan" : v.real > 0 ? "Inf" : "-Inf");
-        return;
-    }
-    Decimal d = Decimal::of(v);
+    if (!std::isfinite(x))
+        return NumberValue { false, 0, x, {} };
+    return Decimal::of(NumberValue::ofReal(x)).value();
+}
+
+void appendDecimalText(std::string& out, const Decimal& d)
+{
     if (d.count == 0) {
         out.push_back('0');
         return;
@@ -177,6 +212,26 @@ void appendNumberText(std::string& out, const NumberValue& v)
         out.push_back('.');
         out.append(d.digits + d.exponent, size_t(d.count - d.exponent));
     }
+}
+
+void appendNumberText(std::string& out, const NumberValue& v)
+{
+    if (v.isExactText()) {
+        out.append(v.exact);
+        return;
+    }
+    if (v.isInteger) {
+        char buffer[24];
+        auto res = std::to_chars(buffer, buffer + sizeof buffer, v.integer);
+        out.append(buffer, res.ptr);
+        return;
+    }
+    if (std::isnan(v.real) || std::isinf(v.real)) {
+        // Oracle's BINARY_DOUBLE texts; a NUMBER never holds them, but a double expression may.
+        out.append(std::isnan(v.real) ? "Nan" : v.real > 0 ? "Inf" : "-Inf");
+        return;
+    }
+    appendDecimalText(out, Decimal::of(v));
 }
 
 std::string numberText(const NumberValue& v)
@@ -250,23 +305,9 @@ bool tryParseNumberText(std::string_view text, NumberValue& out)
         }
     }
     (void)hasPoint;
-    double x = 0;
-    const char* first = text.data() + intStart;
-    if (intStart == intEnd) {
-        // from_chars wants a digit before the point; ".5" is valid Oracle text.
-        std::string copy = "0";
-        copy.append(text.data() + intStart, e - intStart);
-        auto res = std::from_chars(copy.data(), copy.data() + copy.size(), x);
-        if (res.ec == std::errc::result_out_of_range)
-            throw OraError(1426, "numeric overflow");
-    } else {
-        auto res = std::from_chars(first, text.data() + e, x);
-        if (res.ec == std::errc::result_out_of_range)
-            throw OraError(1426, "numeric overflow");
-    }
-    if (!std::isfinite(x) || std::fabs(x) >= 1e126)
-        throw OraError(1426, "numeric overflow");
-    out = NumberValue::ofReal(negative ? -x : x);
+    Decimal d;
+    parseDecimal(text.substr(intStart, e - intStart), negative, d);
+    out = d.value();
     return true;
 }
 

@@ -63,6 +63,13 @@ constexpr FunctionInfo table[] = {
     { "ORA_LOG", "LOG", 2, 2, { N, N }, N, true },
     // number / number: SQLite divides integers as integers and gives NULL for a zero divisor; Oracle does neither.
     { "ORA_DIVIDE", "/", 2, 2, { N, N }, N, true },
+    // -number: SQLite's minus reads a number kept as text as a double.
+    { "ORA_NEGATE", "-", 1, 1, { N }, N, true },
+    // The order of numbers, some of which SQLite holds as text (fn_number_order.cpp).
+    { "ORA_NUMBER_KEY", "number order key", 1, 1, { N }, A, true },
+    { "ORA_NUMBER_UNKEY", "number of an order key", 1, 1, { A }, N, true },
+    { "ORA_NUMBER_BOUND", "number bound", 2, 2, { N, N }, N, true },
+    { "ORA_NUMBER_NATIVE", "number of a range window", 1, 1, { N }, N, true },
     // number + - * number and SUM, AVG in decimal: SQLite's operators and aggregates work in binary doubles.
     { "ORA_ADD", "+", 2, 2, { N, N }, N, true },
     { "ORA_SUBTRACT", "-", 2, 2, { N, N }, N, true },
@@ -179,6 +186,7 @@ int registerAll(sqlite3* db, FunctionContext* context)
     detail::registerSoundex(r);
     detail::registerNextDay(r);
     detail::registerByteFunctions(r);
+    detail::registerNumberOrder(r);
     return r.status();
 }
 

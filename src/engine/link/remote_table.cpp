@@ -161,8 +161,12 @@ int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info)
         if (!op)
             continue;
         info->aConstraintUsage[i].argvIndex = ++used;
-        // SQLite checks the condition again: the remote filter only narrows what is fetched.
-        info->aConstraintUsage[i].omit = 0;
+        // SQLite checks the condition again: the remote filter only narrows what is fetched. A range of a NUMBER
+        // is the exception: the remote session compares the exact values, which SQLite's order does not when some
+        // are kept as text (emit/number_order.h), and the binder added the exact comparison beside it.
+        const bool numberRange = c.op != SQLITE_INDEX_CONSTRAINT_EQ
+            && table->object->columns[static_cast<size_t>(c.iColumn)].type == OraType::Number;
+        info->aConstraintUsage[i].omit = numberRange ? 1 : 0;
         plan += std::to_string(c.iColumn) + ":" + op + ";";
     }
     info->idxNum = used;

@@ -105,7 +105,8 @@ Val CCompare::eval(Ctx& c) const
     if (a.v.isNull() || b.v.isNull())
         return boolVal(-1);
     int k = (l->type.kind == PlKind::Boolean) ? (a.v.integer > b.v.integer) - (a.v.integer < b.v.integer)
-                                              : compareValues(a.v, b.v, c.s);
+                                              : compareValues(a.v, b.v,
+                                                  l->type.kind == PlKind::Number || r->type.kind == PlKind::Number, c.s);
     bool res = op == "=" ? k == 0
         : op == "<>"     ? k != 0
         : op == "<"      ? k < 0
@@ -183,8 +184,9 @@ Val CIn::eval(Ctx& c) const
 Val CBetween::eval(Ctx& c) const
 {
     Val x = v->eval(c), a = lo->eval(c), b = hi->eval(c);
-    int t1 = x.v.isNull() || a.v.isNull() ? -1 : compareValues(x.v, a.v, c.s) >= 0;
-    int t2 = x.v.isNull() || b.v.isNull() ? -1 : compareValues(x.v, b.v, c.s) <= 0;
+    const bool numeric = v->type.kind == PlKind::Number;
+    int t1 = x.v.isNull() || a.v.isNull() ? -1 : compareValues(x.v, a.v, numeric || lo->type.kind == PlKind::Number, c.s) >= 0;
+    int t2 = x.v.isNull() || b.v.isNull() ? -1 : compareValues(x.v, b.v, numeric || hi->type.kind == PlKind::Number, c.s) <= 0;
     int r = (t1 == 0 || t2 == 0) ? 0 : (t1 == 1 && t2 == 1) ? 1 : -1;
     if (negated && r >= 0)
         r = 1 - r;

@@ -4,6 +4,7 @@
 
 #include "engine/fn/arithmetic.h"
 #include "engine/fn/dateformat.h"
+#include "engine/fn/decimal.h"
 #include "engine/fn/datetime.h"
 #include "engine/fn/number.h"
 #include "engine/fn/oraerror.h"
@@ -222,9 +223,12 @@ fn::NumberValue numberOf(const Value& v)
     }
 }
 
+// More digits than a double holds go as Oracle's text of the number, as the SQL engine keeps them (fn/number.h).
 Value valueOf(const fn::NumberValue& n)
 {
-    return n.isInteger ? Value::fromInt(n.integer) : Value::fromReal(n.real);
+    return n.isInteger ? Value::fromInt(n.integer)
+        : n.isExactText() ? Value::fromText(n.exact)
+                          : Value::fromReal(n.real);
 }
 
 std::string textOf(const Value& v, const SessionState& s)
@@ -309,8 +313,8 @@ Val convertTo(const Val& in, const PlType& t, const SessionState& s)
         if (t.scaleDeclared || t.precision > 0) {
             n = fn::roundNumber(n, t.scale);
             if (t.precision > 0) {
-                double limit = std::pow(10.0, t.precision - t.scale);
-                if (std::fabs(n.toDouble()) >= limit)
+                const fn::Decimal d = fn::Decimal::of(n);
+                if (d.count > 0 && d.exponent > t.precision - t.scale)
                     throw valueError("number precision too large");
             }
         }
@@ -354,8 +358,7 @@ int compareValues(const Value& a, const Value& b, const SessionState& s)
         fn::NumberValue x = numberOf(a), y = numberOf(b);
         if (x.isInteger && y.isInteger)
             return x.integer < y.integer ? -1 : x.integer > y.integer ? 1 : 0;
-        fn::NumberValue d = fn::subtractNumbers(x, y);
-        return d.isZero() ? 0 : d.isNegative() ? -1 : 1;
+        return fn::compareNumbers(x, y);
     }
     if (a.kind == Value::Kind::Date || b.kind == Value::Kind::Date) {
         Value x = dateOf(a, s), y = dateOf(b, s);
@@ -363,6 +366,13 @@ int compareValues(const Value& a, const Value& b, const SessionState& s)
     }
     int c = a.text.compare(b.text);
     return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+int compareValues(const Value& a, const Value& b, bool numeric, const SessionState& s)
+{
+    if (numeric && a.kind != Value::Kind::Date && b.kind != Value::Kind::Date)
+        return fn::compareNumbers(numberOf(a), numberOf(b));
+    return compareValues(a, b, s);
 }
 
 Value arithmetic(const std::string& op, const Value& a, const Value& b)

@@ -29,6 +29,9 @@ Val convertTo(const Val& v, const PlType& t, const SessionState& s);
 
 // Both values not null: -1, 0, 1 by Oracle's rules (numbers numerically, dates in time order, text by bytes).
 int compareValues(const Value& a, const Value& b, const SessionState& s);
+// The same where the compiler knows an operand is a NUMBER: a number kept as text (more digits than a double)
+// compares by value.
+int compareValues(const Value& a, const Value& b, bool numeric, const SessionState& s);
 
 // + - * / MOD ** on numbers; null when either is null.
 Value arithmetic(const std::string& op, const Value& a, const Value& b);
