@@ -40,6 +40,9 @@ namespace {
 
 constexpr size_t kUndoSpill = 20000;
 
+const std::string kClearDmlRows = std::string("DELETE FROM ") + bind::kDmlRowsTable;
+const std::string kAddDmlRow = std::string("INSERT INTO ") + bind::kDmlRowsTable + " VALUES (?1)";
+
 bind::SessionContext contextOf(SessionState& s)
 {
     bind::SessionContext c { s.schema, s.user, priv::visibility(s), {} };
@@ -102,15 +105,15 @@ std::vector<std::vector<Value>> remoteRowValues(
     return rows;
 }
 
-std::vector<int64_t> targetRows(
-    SessionState& s, const bind::RowLockTarget& t, const bind::BoundStatement& b, const std::vector<Bind>& binds)
+std::vector<int64_t> targetRows(SessionState& s, const bind::RowLockTarget& t, CachedStatement& entry,
+    const std::vector<Bind>& binds)
 {
     std::vector<int64_t> rows;
     std::lock_guard conn(s.connMutex);
-    storage::Stmt q(s.conn, t.rowsSql);
-    bindParameters(q.get(), b, binds, s.fctx);
-    while (q.step())
-        rows.push_back(q.int64(0));
+    PooledStmt q(entry.helpers, s.conn, t.rowsSql);
+    bindParameters(q.get(), *entry.bound, binds, s.fctx);
+    while (q->step())
+        rows.push_back(q->int64(0));
     return rows;
 }
 
@@ -377,7 +380,7 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
             if (b.dmlTarget) {
                 lockTable(s, b.dmlTarget->table.objectId, locks::TableMode::RowExclusive, waitPolicy(s));
                 if (!b.dmlTarget->rowsSql.empty()) {
-                    rows = targetRows(s, *b.dmlTarget, b, binds);
+                    rows = targetRows(s, *b.dmlTarget, entry, binds);
                     lockRows(s, b.dmlTarget->table.objectId, rows, waitPolicy(s));
                     restricted = !b.restrictedSql.empty();
                 }
@@ -390,16 +393,16 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
             // One run of the statement, from filling the locked rows' table to its RETURNING values.
             auto run = [&] {
                 if (restricted) {
-                    storage::exec(s.conn, std::string("DELETE FROM ") + bind::kDmlRowsTable);
-                    storage::Stmt ins(s.conn, std::string("INSERT INTO ") + bind::kDmlRowsTable + " VALUES (?1)");
+                    PooledStmt(entry.helpers, s.conn, kClearDmlRows)->run();
+                    PooledStmt ins(entry.helpers, s.conn, kAddDmlRow);
                     for (int64_t row : rows)
-                        ins.bind(1, row).run();
+                        ins->bind(1, row).run();
                 }
                 sqlite3_stmt* stmt = nullptr;
-                storage::Stmt restrictedStmt;
+                std::optional<PooledStmt> restrictedStmt;
                 if (restricted) {
-                    restrictedStmt = storage::Stmt(s.conn, b.restrictedSql);
-                    stmt = restrictedStmt.get();
+                    restrictedStmt.emplace(entry.helpers, s.conn, b.restrictedSql);
+                    stmt = restrictedStmt->get();
                 } else {
                     stmt = entry.take(s.conn);
                 }
@@ -537,9 +540,9 @@ ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std
                 }
                 lockTable(s, t.table.objectId, locks::TableMode::RowExclusive, policy);
                 if (b.skipLocked) // rows others hold are passed over, never waited for; the query leaves them out
-                    s.db->locks.lockFreeRows(s.sid, t.table.objectId, targetRows(s, t, b, binds));
+                    s.db->locks.lockFreeRows(s.sid, t.table.objectId, targetRows(s, t, *entry, binds));
                 else
-                    lockRows(s, t.table.objectId, targetRows(s, t, b, binds), policy);
+                    lockRows(s, t.table.objectId, targetRows(s, t, *entry, binds), policy);
             }
         } catch (...) {
             s.db->locks.releaseAfter(s.sid, lockMark);

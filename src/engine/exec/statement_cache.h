@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/bind/bound.h"
+#include "engine/exec/statement_pool.h"
 
 #include <sqlite3.h>
 
@@ -22,6 +23,7 @@ struct CachedStatement {
     bool usesSequence = false;
     // Prepared statements of bound->sql not in use; a cursor takes one and gives it back when it is done.
     std::vector<sqlite3_stmt*> idle;
+    StatementPool helpers; // prepared statements of the rows to lock and of the restricted DML
     ~CachedStatement();
     sqlite3_stmt* take(sqlite3* db); // throws Error
     void giveBack(sqlite3_stmt* stmt);
