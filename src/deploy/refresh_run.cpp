@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
@@ -229,7 +230,16 @@ bool TfmRefresh::runBlock(const QString& text)
         idleTimer.start(50);
         idleLoop.exec();
     };
-    io.changed = [this] {
+    // The block reports every hundred rows, far more often than anyone reads the counters: painting the window for
+    // each message made the reader slower than the block, which then waited for room in its pipe. The counters are
+    // shown at most every 50 ms while messages keep coming (the first count at once), and once more when the run
+    // ends.
+    QElapsedTimer shown;
+    io.changed = [this, &shown] {
+        const bool firstCount = laCounter->text().isEmpty() && !progress.counter.isEmpty();
+        if (!firstCount && shown.isValid() && shown.elapsed() < 50)
+            return;
+        shown.start();
         showProgress();
         QCoreApplication::processEvents();
     };

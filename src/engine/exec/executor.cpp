@@ -107,13 +107,13 @@ std::vector<std::vector<Value>> remoteRowValues(
     return rows;
 }
 
-std::vector<int64_t> targetRows(
-    SessionState& s, const bind::RowLockTarget& t, const bind::BoundStatement& b, const std::vector<Bind>& binds)
+std::vector<int64_t> targetRows(SessionState& s, const bind::RowLockTarget& t, CachedStatement& entry,
+    const std::vector<Bind>& binds)
 {
     std::vector<int64_t> rows;
     std::lock_guard conn(s.connMutex);
     PreparedPool::Lease q = prepared(s, t.rowsSql);
-    bindParameters(q.get(), b, binds, s.fctx);
+    bindParameters(q.get(), *entry.bound, binds, s.fctx);
     while (q->step())
         rows.push_back(q->int64(0));
     return rows;
@@ -382,7 +382,7 @@ ExecResult runDmlStatement(SessionState& s, CachedStatement& entry, std::vector<
             if (b.dmlTarget) {
                 lockTable(s, b.dmlTarget->table.objectId, locks::TableMode::RowExclusive, waitPolicy(s));
                 if (!b.dmlTarget->rowsSql.empty()) {
-                    rows = targetRows(s, *b.dmlTarget, b, binds);
+                    rows = targetRows(s, *b.dmlTarget, entry, binds);
                     lockRows(s, b.dmlTarget->table.objectId, rows, waitPolicy(s));
                     restricted = !b.restrictedSql.empty();
                 }
@@ -542,9 +542,9 @@ ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std
                 }
                 lockTable(s, t.table.objectId, locks::TableMode::RowExclusive, policy);
                 if (b.skipLocked) // rows others hold are passed over, never waited for; the query leaves them out
-                    s.db->locks.lockFreeRows(s.sid, t.table.objectId, targetRows(s, t, b, binds));
+                    s.db->locks.lockFreeRows(s.sid, t.table.objectId, targetRows(s, t, *entry, binds));
                 else
-                    lockRows(s, t.table.objectId, targetRows(s, t, b, binds), policy);
+                    lockRows(s, t.table.objectId, targetRows(s, t, *entry, binds), policy);
             }
         } catch (...) {
             s.db->locks.releaseAfter(s.sid, lockMark);

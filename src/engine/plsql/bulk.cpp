@@ -1,7 +1,12 @@
 // Bulk binds at run time.
 #include "engine/plsql/bulk.h"
 
+#include "engine/exec/batch_dml.h"
 #include "engine/plsql/collections.h"
+#include "engine/plsql/embedded_sql.h"
+#include "engine/plsql/expr_nodes.h"
+#include "engine/plsql/sql_functions.h"
+#include "engine/plsql/statement_nodes.h"
 #include "engine/plsql/values.h"
 
 namespace engine::plsql {
@@ -42,6 +47,36 @@ int64_t whole(const Val& v)
     return n.integer;
 }
 
+// Reading it changes nothing and reads no table: a variable, a field or element of one, a literal, a client bind.
+// The values of such names can be taken for many iterations ahead of running them.
+bool onlyReads(const CExpr& e)
+{
+    if (dynamic_cast<const CLiteral*>(&e) || dynamic_cast<const CVar*>(&e) || dynamic_cast<const CBindRef*>(&e))
+        return true;
+    if (const auto* f = dynamic_cast<const CField*>(&e))
+        return onlyReads(*f->base);
+    if (const auto* el = dynamic_cast<const CElement*>(&e))
+        return onlyReads(*el->base) && onlyReads(*el->key);
+    return false;
+}
+
+// FORALL's statement when its iterations can run as one batch: an INSERT without RETURNING whose binds only read
+// the block's names (so taking them ahead of the executions is the same as taking them one by one).
+SSql* batchStatement(const CStmt& body)
+{
+    auto* dml = dynamic_cast<const SSql*>(&body);
+    if (!dml || !dml->isDml || dml->bulk || !dml->into.empty() || !dml->sql || dml->sql->remote
+        || !dml->sql->returningBinds.empty())
+        return nullptr;
+    for (const auto& [name, e] : dml->sql->externals)
+        if (!onlyReads(*e))
+            return nullptr;
+    return const_cast<SSql*>(dml);
+}
+
+// How many iterations one batch takes at most: their binds are held at once.
+constexpr size_t kBatchIterations = 4096;
+
 } // namespace
 
 int64_t bulkFetch(OpenCursor& cur, const std::vector<const CExpr*>& targets, int64_t limit, bool append, Ctx& c)
@@ -51,6 +86,12 @@ int64_t bulkFetch(OpenCursor& cur, const std::vector<const CExpr*>& targets, int
         stores.push_back(&bulkTarget(*t, append, c));
     const bool records = targets.size() == 1 && targets[0]->type.element->kind == PlKind::Record;
     const size_t n = cur.columns.size();
+    // Records of scalar fields are made whole at once; a field that is itself a record or collection starts as
+    // initialValue makes it.
+    bool scalarFields = records && targets[0]->type.element->record;
+    if (scalarFields)
+        for (const PlType& f : targets[0]->type.element->record->types)
+            scalarFields = scalarFields && f.isScalar();
     int64_t fetched = 0;
     while (limit < 0 || fetched < limit) {
         checkInterrupt(c);
@@ -59,7 +100,9 @@ int64_t bulkFetch(OpenCursor& cur, const std::vector<const CExpr*>& targets, int
         ++fetched;
         if (records) {
             const PlType& et = *targets[0]->type.element;
-            Val rec = initialValue(et);
+            Val rec = scalarFields ? Val { Value::null(), std::make_shared<Composite>() } : initialValue(et);
+            if (scalarFields)
+                rec.c->fields.resize(et.record->types.size());
             for (size_t i = 0; i < n && i < rec.c->fields.size(); ++i)
                 rec.c->fields[i]
                     = convertTo(Val { cur.rows->value(static_cast<int>(i)), nullptr }, et.record->types[i], c.s);
@@ -121,7 +164,8 @@ Flow SForAll::exec(Ctx& c) const
         Ctx& c;
         ~Outside() { c.forAllIteration = 0; }
     } outside { c };
-    for (int64_t index : indices) {
+    // One execution of the statement, as its own statement.
+    auto runOne = [&](int64_t index) {
         checkInterrupt(c);
         c.forAllIteration = ++iteration;
         var->ref(c)->v = Value::fromInt(index);
@@ -135,10 +179,62 @@ Flow SForAll::exec(Ctx& c) const
                 throw;
             }
             c.bulkExceptions.emplace_back(iteration, e.code);
-            continue;
+            return;
         }
         c.bulkRowCount[index] = c.sqlRowCount;
         total += c.sqlRowCount;
+    };
+    SSql* batch = inSqlFunction() ? nullptr : batchStatement(*body);
+    std::vector<std::vector<Bind>> sets;
+    std::vector<int64_t> counts;
+    size_t next = 0;
+    while (next < indices.size()) {
+        const std::shared_ptr<exec::CachedStatement>* entry = nullptr;
+        if (batch) {
+            try {
+                entry = &batch->sql->current(c);
+            } catch (const PlError&) {
+                entry = nullptr; // the single execution reports it
+            }
+        }
+        if (!entry || !exec::batchableInsert(c.s, **entry)) {
+            for (; next < indices.size(); ++next)
+                runOne(indices[next]);
+            break;
+        }
+        // The binds of the coming iterations, up to one whose values cannot be read (it runs alone and fails).
+        const size_t end = std::min(indices.size(), next + kBatchIterations);
+        sets.resize(end - next);
+        size_t ready = 0;
+        for (; next + ready < end; ++ready) {
+            checkInterrupt(c);
+            var->ref(c)->v = Value::fromInt(indices[next + ready]);
+            try {
+                batch->sql->bindValues(c, sets[ready]);
+            } catch (const PlError&) {
+                break;
+            }
+        }
+        sets.resize(ready);
+        std::optional<size_t> ran;
+        try {
+            ran = exec::runInsertBatch(c.s, *entry, sets, counts);
+        } catch (const Error&) {
+            ran = 0; // the single execution reports it
+        }
+        if (!ran) {
+            for (size_t i = 0; i < ready; ++i)
+                runOne(indices[next++]);
+            continue;
+        }
+        for (size_t i = 0; i < *ran; ++i) {
+            ++iteration;
+            c.bulkRowCount[indices[next]] = counts[i];
+            total += counts[i];
+            ++next;
+        }
+        if (next < indices.size() && (*ran < ready || ready < end - (next - *ran)))
+            runOne(indices[next++]);
     }
     c.sqlRowCount = total;
     c.sqlFound = total > 0 ? 1 : 0;

@@ -163,39 +163,10 @@ ExecResult EmbeddedSql::run(Ctx& c, std::vector<Bind>* out)
             throw p;
         }
     }
-    if (!entry || entry->generation != c.s.db->ddlGeneration.load())
-        retranslate(c);
-    else if (c.unit && c.unit->invokerRights && boundFor != invokerKey(c.s))
-        retranslate(c);
+    current(c);
     std::vector<Bind> local;
     std::vector<Bind>& binds = out ? *out : local;
-    binds.clear();
-    const auto& params = entry->bound->params;
-    binds.reserve(params.size() + returningBinds.size());
-    for (size_t i = 0; i < params.size(); ++i) {
-        Bind b;
-        b.name = params[i].name;
-        int src = sources[i];
-        if (src >= 0) {
-            const CExpr& e = *externals[static_cast<size_t>(src)].second;
-            b.value = e.eval(c).v;
-            b.type = oraTypeOf(e.type);
-        } else if (c.binds) {
-            for (const Bind& cb : *c.binds)
-                if (cb.name == b.name) {
-                    b.value = cb.value;
-                    b.type = cb.type;
-                }
-        }
-        binds.push_back(std::move(b));
-    }
-    for (const std::string& r : returningBinds) {
-        Bind b;
-        b.name = r;
-        b.dir = BindDir::Out;
-        b.returnAll = returnAll;
-        binds.push_back(std::move(b));
-    }
+    bindValues(c, binds);
     try {
         return exec::runTranslated(c.s, entry, binds);
     } catch (const Error& e) {
@@ -208,6 +179,51 @@ ExecResult EmbeddedSql::run(Ctx& c, std::vector<Bind>* out)
         p.code = e.code();
         p.message = e.message();
         throw p;
+    }
+}
+
+const std::shared_ptr<exec::CachedStatement>& EmbeddedSql::current(Ctx& c)
+{
+    if (!entry || entry->generation != c.s.db->ddlGeneration.load())
+        retranslate(c);
+    else if (c.unit && c.unit->invokerRights && boundFor != invokerKey(c.s))
+        retranslate(c);
+    return entry;
+}
+
+void EmbeddedSql::bindValues(Ctx& c, std::vector<Bind>& binds) const
+{
+    // The binds are filled in place: a vector used again (FORALL's batches) keeps its names' storage.
+    const auto& params = entry->bound->params;
+    binds.resize(params.size() + returningBinds.size());
+    for (size_t i = 0; i < params.size(); ++i) {
+        Bind& b = binds[i];
+        b.name = params[i].name;
+        b.dir = BindDir::In;
+        b.returnAll = false;
+        b.values.clear();
+        b.cursor.reset();
+        b.value = Value::null();
+        b.type = OraType::Varchar2;
+        int src = sources[i];
+        if (src >= 0) {
+            const CExpr& e = *externals[static_cast<size_t>(src)].second;
+            b.value = e.eval(c).v;
+            b.type = oraTypeOf(e.type);
+        } else if (c.binds) {
+            for (const Bind& cb : *c.binds)
+                if (cb.name == b.name) {
+                    b.value = cb.value;
+                    b.type = cb.type;
+                }
+        }
+    }
+    for (size_t i = 0; i < returningBinds.size(); ++i) {
+        Bind& b = binds[params.size() + i];
+        b = Bind {};
+        b.name = returningBinds[i];
+        b.dir = BindDir::Out;
+        b.returnAll = returnAll;
     }
 }
 

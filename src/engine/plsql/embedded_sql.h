@@ -40,6 +40,10 @@ struct EmbeddedSql {
 
     // Runs the statement; `out` receives the binds as run (RETURNING values). Throws PlError.
     ExecResult run(Ctx& c, std::vector<Bind>* out = nullptr);
+    // The translation as it must run now: made again after DDL, or for another user of an invoker's-rights unit.
+    const std::shared_ptr<exec::CachedStatement>& current(Ctx& c);
+    // The statement's binds with the current values of the block's names (after current()).
+    void bindValues(Ctx& c, std::vector<Bind>& binds) const;
     void retranslate(Ctx& c);
     void mapSources();
 };

@@ -60,6 +60,7 @@ Val initialValue(const PlType& t)
     Val v;
     if (t.kind == PlKind::Record && t.record) {
         v.c = std::make_shared<Composite>();
+        v.c->fields.reserve(t.record->types.size());
         for (const PlType& f : t.record->types)
             v.c->fields.push_back(initialValue(f));
     } else if (t.kind == PlKind::Table && !t.isDenseCollection()) {
