@@ -442,6 +442,9 @@ void Catalog::setViewColumns(int64_t viewId, const std::vector<ColumnDesc>& colu
             }
         } else if (d.type == OraType::Date) {
             c.length = 7;
+        } else if (types::isNewDatetime(d.type)) {
+            c.precision = d.precision;
+            c.scale = d.scale;
         }
         c.notNull = !d.nullable;
         addColumn(viewId, c);
