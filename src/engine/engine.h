@@ -27,10 +27,31 @@
 
 namespace engine {
 
-enum class OraType { Varchar2, Char, Number, Date, Long, Clob, Blob, Raw, Rowid, RefCursor };
+// Timestamp* and Interval* (at the end, so stored numbers of the others stay): their values reach the client as a
+// Date holding fractions ("YYYY-MM-DD HH:MM:SS.ffffff", TIMESTAMP and WITH LOCAL TIME ZONE in the session's zone) or
+// as Oracle's text (WITH TIME ZONE "YYYY-MM-DD HH:MM:SS.ffffff +02:00", intervals "+01 02:03:04.000000", "+01-02");
+// ColumnDesc::scale is the fractional-second precision, ColumnDesc::precision an interval's leading precision.
+enum class OraType {
+    Varchar2,
+    Char,
+    Number,
+    Date,
+    Long,
+    Clob,
+    Blob,
+    Raw,
+    Rowid,
+    RefCursor,
+    Timestamp,
+    TimestampTz,
+    TimestampLtz,
+    IntervalYM,
+    IntervalDS
+};
 
 // One value as the engine stores and passes it: NULL, a NUMBER as integer or real, text (VARCHAR2, CHAR, LONG,
-// CLOB, ROWID), a DATE as "YYYY-MM-DD HH:MM:SS", or bytes (RAW, BLOB). Text is never empty: '' is NULL.
+// CLOB, ROWID), a DATE as "YYYY-MM-DD HH:MM:SS" (a TIMESTAMP with ".fffffffff" after it, up to nine digits), or
+// bytes (RAW, BLOB). Text is never empty: '' is NULL.
 struct Value {
     enum class Kind { Null, Integer, Real, Text, Date, Blob };
     Kind kind = Kind::Null;

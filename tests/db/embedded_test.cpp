@@ -128,6 +128,26 @@ TEST_F(EmbeddedTest, LongNumbersReachTheClientExactly)
     EXPECT_EQ(q.field(0).toString(), QStringLiteral(".3333333333333333333333333333333333333333"));
 }
 
+// Oracle's client receives a TIMESTAMP as a date-time with its fractions (milliseconds in QDateTime), a TIMESTAMP
+// WITH TIME ZONE and an interval as their text; a date-time bound to a TIMESTAMP column is stored as it is.
+TEST_F(EmbeddedTest, TimestampsAndIntervalsReachTheClient)
+{
+    db::Query q(&session);
+    q.setSql(QStringLiteral("create table ts_client (t timestamp(3), tz timestamp with time zone, d interval day to second)"));
+    q.execute();
+    q.setSql(QStringLiteral("insert into ts_client values (:t, timestamp '2024-02-29 13:05:09.5 +02:00', "
+                            "interval '1 02:00:00' day to second)"));
+    q.setVariable(QStringLiteral("t"), QDateTime(QDate(2024, 2, 29), QTime(13, 5, 9), Qt::UTC));
+    q.execute();
+    q.setSql(QStringLiteral("select t + interval '0.25' second, tz, d from ts_client"));
+    q.execute();
+    ASSERT_FALSE(q.eof());
+    EXPECT_EQ(q.fieldType(0), db::FieldType::Date);
+    EXPECT_EQ(q.field(0).toDateTime(), QDateTime(QDate(2024, 2, 29), QTime(13, 5, 9, 250), Qt::UTC));
+    EXPECT_EQ(q.field(1).toString(), QStringLiteral("2024-02-29 13:05:09.500000 +02:00"));
+    EXPECT_EQ(q.field(2).toString(), QStringLiteral("+01 02:00:00.000000"));
+}
+
 TEST_F(EmbeddedTest, ErrorLineAndPositionPointAtTheTable)
 {
     db::Query q(&session);

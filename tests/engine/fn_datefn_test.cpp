@@ -68,7 +68,7 @@ TEST_F(FnSqlTest, LastDayTruncAndRoundOfDates)
             "'2026-03-01 00:00:00'" },
         { "TRUNC to the hour", "ORA_TRUNC_DATE('2026-03-05 14:07:09','HH')", "'2026-03-05 14:00:00'" },
         { "TRUNC to the minute", "ORA_TRUNC_DATE('2026-03-05 14:07:09','MI')", "'2026-03-05 14:07:00'" },
-        { "an unknown unit is ORA-01821", "ORA_TRUNC_DATE('2026-03-05 14:07:09','XX')",
+        { "an unknown unit is ORA-01821", "ORA_TRUNC_DATE('2026-03-05 14:07:09','KK')",
             "ORA-01821: date format not recognized" },
         { "two units at once is ORA-01898", "ORA_TRUNC_DATE('2026-03-05 14:07:09','DDMM')",
             "ORA-01898: too many precision specifiers" },

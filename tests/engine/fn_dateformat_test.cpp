@@ -78,7 +78,7 @@ TEST(FnDateFormat, ToCharElements)
         { "RM is the month in Roman numerals, padded to 4", "", "RM", "III " },
         { "rm in lower case, FM without padding", "", "FMrm.", "iii." },
         { "IYYY is the ISO year", "", "IYYY-IW", "2026-10" },
-        { "an unknown element is ORA-01821", "", "YYYY-XX", "ORA-01821: date format not recognized" },
+        { "an unknown element is ORA-01821", "", "YYYY-KK", "ORA-01821: date format not recognized" },
         { "an unterminated quote is ORA-01821", "", "YYYY \"abc", "ORA-01821: date format not recognized" },
     };
     for (const Case& c : cases) {
@@ -163,7 +163,7 @@ TEST(FnDateFormat, ToDateReadsText)
             "ORA-01858: a non-numeric character was found where a numeric was expected" },
         { "quoted text that is not there is ORA-01861", "2026x03", "YYYY\"-\"MM",
             "ORA-01861: literal does not match format string" },
-        { "an unknown element is ORA-01821", "2026", "YYYY-XX", "ORA-01821: date format not recognized" },
+        { "an unknown element is ORA-01821", "2026", "YYYY-KK", "ORA-01821: date format not recognized" },
         { "RM reads a Roman month", "05-viii-2026", "DD-RM-YYYY", "2026-08-05 00:00:00" },
         { "TH: the ordinal suffix in the text is read over", "5th March 2026", "DDTH Month YYYY",
             "2026-03-05 00:00:00" },

@@ -183,7 +183,7 @@ TEST(Malformed, OracleErrorAndPosition)
         { "merge into (select a from t) u using u on (1=1) when matched then update set a = 1", 3001, 11 },
         { "select * from t pivot xml (count(*) for a in (any))", 3001, 22 },
         { "select * from t model dimension by (a) measures (b) rules ()", 3001, 16 },
-        { "select timestamp '2020-01-01 00:00:00' from dual", 3001, 7 },
+        { "select * from t sample (10)", 3001, 16 },
     });
 }
 

@@ -42,6 +42,23 @@ template <typename T> const T& statementAs(const ParseResult& r)
     return *s;
 }
 
+TEST(Parser, DatetimeLiteralsTypesAndTimeZones)
+{
+    // Oracle's grammar: TIMESTAMP and INTERVAL literals with their qualifiers, the interval types of CAST and DDL,
+    // AT TIME ZONE / AT LOCAL after an operand.
+    checkDumps({
+        { R"sql(select timestamp '2024-01-01 10:00:00', interval '1-2' year(3) to month, interval '1.5' second(2, 3), interval '4 5:12' day to minute, interval '7' day to second(2) from dual)sql",
+            R"sql(SELECT TIMESTAMP '2024-01-01 10:00:00', INTERVAL '1-2' YEAR(3) TO MONTH, INTERVAL '1.5' SECOND(2, 3), INTERVAL '4 5:12' DAY TO MINUTE, INTERVAL '7' DAY TO SECOND(2) FROM DUAL)sql" },
+        { R"sql(select t at time zone '+02:00' + interval '1' hour, t at local from x)sql",
+            R"sql(SELECT ((T AT TIME ZONE '+02:00') + INTERVAL '1' HOUR), (T AT LOCAL) FROM X)sql" },
+        { R"sql(select cast(a as interval day(3) to second(2)), cast(b as timestamp(3) with local time zone) from x)sql",
+            R"sql(SELECT CAST(A AS INTERVAL DAY(3) TO SECOND(2)), CAST(B AS TIMESTAMP(3) WITH LOCAL TIME ZONE) FROM X)sql" },
+    });
+    // A qualifier that does not go forward, or a precision past 9.
+    EXPECT_EQ(parse("select interval '1' minute to hour from dual").error->code, 30089);
+    EXPECT_EQ(parse("select interval '1' day(10) from dual").error->code, 30088);
+}
+
 TEST(Parser, Queries)
 {
     // Oracle's grammar: comma and ANSI joins, (+) marks, hierarchy clauses, set operators of equal precedence

@@ -121,7 +121,7 @@ TEST_F(SysviewSystem, SetErrors)
         { "ALTER SYSTEM SET job_queue_processes = 5000", 2097 },
         { "ALTER SYSTEM SET job_queue_processes = many", 2097 },
         { "ALTER SYSTEM SET sec_case_sensitive_logon = maybe", 2097 },
-        { "ALTER SYSTEM SET nls_date_format = 'XQ' SCOPE = SPFILE", 2097 },
+        { "ALTER SYSTEM SET nls_date_format = 'KQ' SCOPE = SPFILE", 2097 },
         { "ALTER SYSTEM SET open_cursors = 400 job_queue_processes = -1", 2097 },
         { "ALTER SYSTEM SET open_cursors = 400 job_queue_processes = 99999", 2097 },
     };

@@ -35,6 +35,13 @@ FieldType fromOraType(engine::OraType t)
         return FieldType::Rowid;
     case engine::OraType::RefCursor:
         return FieldType::RefCursor;
+    case engine::OraType::Timestamp:
+    case engine::OraType::TimestampLtz:
+        return FieldType::Date; // a date-time with its fractions
+    case engine::OraType::TimestampTz:
+    case engine::OraType::IntervalYM:
+    case engine::OraType::IntervalDS:
+        return FieldType::Varchar2; // Oracle's text of the value
     }
     return FieldType::Varchar2;
 }
@@ -293,8 +300,11 @@ QVariant toVariant(const engine::Value& value, FieldType type)
         return value.real;
     case K::Date: {
         const QString text = QString::fromStdString(value.text);
-        return QDateTime(QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd")),
-            QTime::fromString(text.mid(11, 8), QStringLiteral("HH:mm:ss")), Qt::UTC);
+        QTime time = QTime::fromString(text.mid(11, 8), QStringLiteral("HH:mm:ss"));
+        // A TIMESTAMP's fraction ("...:SS.ffffff"): QDateTime holds milliseconds.
+        if (text.size() > 20 && text.at(19) == QLatin1Char('.'))
+            time = time.addMSecs(text.mid(20, 3).leftJustified(3, QLatin1Char('0')).toInt());
+        return QDateTime(QDate::fromString(text.left(10), QStringLiteral("yyyy-MM-dd")), time, Qt::UTC);
     }
     case K::Blob:
         return QByteArray::fromStdString(value.text);

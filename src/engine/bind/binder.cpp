@@ -1,5 +1,6 @@
 // Statements: dispatch, INSERT/UPDATE/DELETE with Oracle's checks on stored values, and the public entry points.
 #include "engine/bind/binder_impl.h"
+#include "engine/types/oratype_datetime.h"
 #include "engine/bind/compound_dml.h"
 #include "engine/emit/runtime_functions.h"
 #include "engine/sql/parser.h"
@@ -201,7 +202,9 @@ std::string BinderImpl::storeValue(
         OraType to = c.type.type;
         if (to == OraType::Char || to == OraType::Long)
             to = OraType::Varchar2;
-        if (to == OraType::Number || to == OraType::Date || to == OraType::Varchar2 || to == OraType::Clob) {
+        if (types::isNewDatetime(to)) {
+            sql = datetimeConverted(value, c.type, offset, true).sql;
+        } else if (to == OraType::Number || to == OraType::Date || to == OraType::Varchar2 || to == OraType::Clob) {
             sql = converted(value, to, offset).sql;
         } else if ((to == OraType::Raw || to == OraType::Blob) && value.bindSlot < 0) {
             // Text goes into binary columns as hexadecimal digits (Oracle's implicit HEXTORAW); numbers and dates

@@ -1,6 +1,7 @@
 // Expressions: name resolution, Oracle's type rules and their SQLite text.
 #include "engine/bind/binder_impl.h"
 #include "engine/emit/number_order.h"
+#include "engine/types/oratype_datetime.h"
 
 #include <algorithm>
 #include <cstring>
@@ -126,6 +127,24 @@ void BinderImpl::noteBind(const BExpr& e, const ExprType& t)
 
 BExpr BinderImpl::converted(const BExpr& e, OraType to, int offset)
 {
+    if (!e.type.isNull && e.type.type != to
+        && (types::isNewDatetime(e.type.type) || (types::isNewDatetime(to) && e.bindSlot < 0))) {
+        ExprType t;
+        if (to == OraType::Timestamp || to == OraType::TimestampTz || to == OraType::TimestampLtz)
+            t = types::timestampType(to, 9);
+        else if (to == OraType::IntervalYM)
+            t = types::intervalYM(9);
+        else if (to == OraType::IntervalDS)
+            t = types::intervalDS(9, 9);
+        else if (to == OraType::Date)
+            t = ExprType::date();
+        else if (to == OraType::Number)
+            t = ExprType::number();
+        else
+            t = ExprType::varchar2();
+        t.type = to;
+        return datetimeConverted(e, t, offset, false);
+    }
     if (e.bindSlot >= 0) {
         ExprType t = e.type;
         t.type = to;
@@ -223,6 +242,9 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
             r.type.nullable = false;
             break;
         }
+        case sql::LiteralExpr::Type::Timestamp:
+        case sql::LiteralExpr::Type::Interval:
+            return datetimeLiteral(l, e.offset);
         }
         return r;
     }
@@ -689,8 +711,9 @@ BExpr BinderImpl::pseudo(const sql::PseudoColumnExpr& e, Scope& scope)
             }
         }
         fail(1788, "CONNECT BY clause required in this query block", e.offset);
-    case W::Sysdate:
     case W::Systimestamp:
+        return systimestamp();
+    case W::Sysdate:
         r.sql = "ORA_SYSDATE()";
         r.type = ExprType::date();
         r.type.nullable = false;
@@ -711,6 +734,9 @@ BExpr BinderImpl::pseudo(const sql::PseudoColumnExpr& e, Scope& scope)
 
 BExpr BinderImpl::compare(const BExpr& l, const std::string& op, const BExpr& r, int offset)
 {
+    if ((types::isNewDatetime(l.type.type) && !l.type.isNull && !l.type.isBind)
+        || (types::isNewDatetime(r.type.type) && !r.type.isNull && !r.type.isBind))
+        return datetimeCompare(l, op, r, offset);
     auto plan = types::planComparison(l.type, r.type);
     if (!plan)
         fail(932, notComparable(l.type, r.type), offset);
@@ -854,6 +880,8 @@ BExpr BinderImpl::binary(const sql::BinaryExpr& e, Scope& scope)
     BExpr l = expr(*e.left, scope);
     BExpr r = expr(*e.right, scope);
     const char opChar = e.op == Op::Add ? '+' : e.op == Op::Subtract ? '-' : e.op == Op::Multiply ? '*' : '/';
+    if ((types::isNewDatetime(l.type.type) && !l.type.isNull) || (types::isNewDatetime(r.type.type) && !r.type.isNull))
+        return datetimeArithmetic(opChar, l, r, e.offset);
     auto plan = types::planArithmetic(opChar, l.type, r.type);
     if (!plan) {
         if (l.type.type == OraType::Date && r.type.type == OraType::Date && opChar == '+')

@@ -2,6 +2,7 @@
 // their argument conversions and result types.
 #include "engine/bind/binder_impl.h"
 #include "engine/emit/number_order.h"
+#include "engine/types/oratype_datetime.h"
 #include "engine/bind/binder_walk.h"
 #include "engine/fn/registry.h"
 
@@ -100,12 +101,18 @@ BExpr BinderImpl::function(const sql::FunctionCallExpr& e, Scope& scope)
     auto coerce = [&](const BExpr& v, const ExprType& to, int offset) -> std::string {
         if (v.type.isNull || to.isNull)
             return v.sql;
+        if (v.type.type != to.type && (types::isNewDatetime(v.type.type) || types::isNewDatetime(to.type)))
+            return converted(v, to.type, offset).sql;
         if (types::familyOf(v.type.type) == types::familyOf(to.type))
             return v.sql;
         return converted(v, to.type, offset).sql;
     };
 
+    if (sql::isAtTimeZone(e))
+        return atTimeZone(args[0], args.size() > 1 ? &args[1] : nullptr, e.offset);
     if (e.name.size() == 1 && !e.dblink) {
+        if (auto r = datetimeFunction(e, name, args))
+            return *r;
         if (auto r = conversionFunction(e, name, args))
             return *r;
         // NLS_UPPER, NLS_LOWER, NLS_INITCAP: the case rules of the binary sort, whatever NLS parameter is given.

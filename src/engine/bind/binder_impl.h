@@ -213,6 +213,16 @@ public:
     BExpr scalarSubquery(const sql::Query& q, Scope& scope, int offset);
     void noteBind(const BExpr& e, const types::ExprType& t);
     BExpr converted(const BExpr& e, OraType to, int offset);
+    // TIMESTAMP and INTERVAL (binder_datetime.cpp). exact: round to the target's precision and check an interval's
+    // leading digits even between values of the same type (storing, CAST).
+    BExpr datetimeConverted(const BExpr& e, const types::ExprType& to, int offset, bool exact);
+    BExpr datetimeLiteral(const sql::LiteralExpr& l, int offset);
+    BExpr datetimeCompare(const BExpr& l, const std::string& op, const BExpr& r, int offset);
+    BExpr datetimeArithmetic(char op, const BExpr& l, const BExpr& r, int offset);
+    std::optional<BExpr> datetimeFunction(
+        const sql::FunctionCallExpr& e, const std::string& name, const std::vector<BExpr>& args);
+    BExpr systimestamp();
+    BExpr atTimeZone(const BExpr& value, const BExpr* zone, int offset);
     int slotFor(const std::string& name);
 
     // WITH (binder_with.cpp): the query names in scope, innermost last

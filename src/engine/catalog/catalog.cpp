@@ -1,6 +1,8 @@
 // Catalog reads and writes.
 #include "engine/catalog/catalog.h"
 
+#include "engine/types/oratype_datetime.h"
+
 #include "engine/dict/fixed.h"
 #include "engine/storage/sqlite.h"
 
@@ -440,6 +442,9 @@ void Catalog::setViewColumns(int64_t viewId, const std::vector<ColumnDesc>& colu
             }
         } else if (d.type == OraType::Date) {
             c.length = 7;
+        } else if (types::isNewDatetime(d.type)) {
+            c.precision = d.precision;
+            c.scale = d.scale;
         }
         c.notNull = !d.nullable;
         addColumn(viewId, c);
@@ -486,6 +491,16 @@ int typeCode(OraType t)
         return kColRowid;
     case OraType::RefCursor:
         return 102;
+    case OraType::Timestamp:
+        return kColTimestamp;
+    case OraType::TimestampTz:
+        return kColTimestampTz;
+    case OraType::TimestampLtz:
+        return kColTimestampLtz;
+    case OraType::IntervalYM:
+        return kColIntervalYM;
+    case OraType::IntervalDS:
+        return kColIntervalDS;
     }
     return kColVarchar2;
 }
@@ -509,6 +524,16 @@ OraType oraTypeOf(int code)
         return OraType::Raw;
     case kColRowid:
         return OraType::Rowid;
+    case kColTimestamp:
+        return OraType::Timestamp;
+    case kColTimestampTz:
+        return OraType::TimestampTz;
+    case kColTimestampLtz:
+        return OraType::TimestampLtz;
+    case kColIntervalYM:
+        return OraType::IntervalYM;
+    case kColIntervalDS:
+        return OraType::IntervalDS;
     default:
         return OraType::Varchar2;
     }
@@ -526,6 +551,11 @@ types::ExprType columnType(const ColumnRow& c)
         t.size = 22;
     } else if (t.type == OraType::Date) {
         t.size = types::kDateDisplaySize;
+    } else if (types::isNewDatetime(t.type)) {
+        // TIMESTAMP(s), INTERVAL DAY(p) TO SECOND(s), INTERVAL YEAR(p) TO MONTH as COL$ keeps them.
+        t.precision = c.precision.value_or(0);
+        t.scale = c.scale.value_or(0);
+        t.scaleDeclared = true;
     }
     if (t.type == OraType::Varchar2 || t.type == OraType::Char)
         t.byteSemantics = !c.charSemantics; // VARCHAR2(n) and CHAR(n) count bytes unless declared (n CHAR)

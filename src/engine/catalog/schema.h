@@ -42,6 +42,11 @@ enum ColumnTypeCode : int {
     kColChar = 96,
     kColClob = 112,
     kColBlob = 113,
+    kColTimestamp = 180,
+    kColTimestampTz = 181,
+    kColIntervalYM = 182,
+    kColIntervalDS = 183,
+    kColTimestampLtz = 231,
 };
 
 // Well-known users, numbered as in Oracle.

@@ -142,7 +142,12 @@ std::string dataTypeName(const std::string& c)
     return "CASE " + c
         + ".\"TYPE#\" WHEN 1 THEN 'VARCHAR2' WHEN 2 THEN 'NUMBER' WHEN 8 THEN 'LONG' WHEN 12 THEN 'DATE'"
           " WHEN 23 THEN 'RAW' WHEN 69 THEN 'ROWID' WHEN 96 THEN 'CHAR' WHEN 112 THEN 'CLOB' WHEN 113 THEN 'BLOB'"
-          " ELSE 'UNDEFINED' END";
+          " WHEN 180 THEN 'TIMESTAMP(' || "
+        + c + ".\"SCALE\" || ')' WHEN 181 THEN 'TIMESTAMP(' || " + c
+        + ".\"SCALE\" || ') WITH TIME ZONE' WHEN 231 THEN 'TIMESTAMP(' || " + c
+        + ".\"SCALE\" || ') WITH LOCAL TIME ZONE' WHEN 182 THEN 'INTERVAL YEAR(' || " + c
+        + ".\"PRECISION#\" || ') TO MONTH' WHEN 183 THEN 'INTERVAL DAY(' || " + c + ".\"PRECISION#\" || ') TO SECOND(' || "
+        + c + ".\"SCALE\" || ')' ELSE 'UNDEFINED' END";
 }
 
 std::string dataLength(const std::string& c)

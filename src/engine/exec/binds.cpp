@@ -1,6 +1,9 @@
 // Bind conversion.
 #include "engine/exec/binds.h"
 
+#include "engine/fn/timestamp_session.h"
+#include "engine/types/oratype_datetime.h"
+
 #include "engine/emit/runtime_functions.h"
 #include "engine/fn/dateformat.h"
 #include "engine/fn/datetime.h"
@@ -128,7 +131,7 @@ Value convertBind(const Value& v, const types::ExprType& expected, const fn::Fun
     if (v.kind == Value::Kind::Real)
         checkRealValue(v.real);
     else if (v.kind == Value::Kind::Date)
-        checkDateValue(v.text);
+        checkDateValue(v.text.substr(0, 19)); // a TIMESTAMP's fraction follows the DATE's 19 characters
     try {
         switch (expected.type) {
         case OraType::Number:
@@ -154,7 +157,24 @@ Value convertBind(const Value& v, const types::ExprType& expected, const fn::Fun
                 throw oraError(932, "inconsistent datatypes: expected DATE got NUMBER");
             if (v.kind == Value::Kind::Blob)
                 throw oraError(932, "inconsistent datatypes: expected DATE got BINARY");
+            if (v.text.size() > 19)
+                return Value::fromDate(v.text.substr(0, 19));
             return v;
+        case OraType::Timestamp:
+        case OraType::TimestampTz:
+        case OraType::TimestampLtz:
+            if (v.kind == Value::Kind::Text || v.kind == Value::Kind::Date)
+                return Value::fromText(fn::storedFromClient(ctx, types::dtKindOf(expected), v.text,
+                    v.kind == Value::Kind::Date));
+            throw oraError(932, "inconsistent datatypes: expected " + types::oracleTypeName(expected.type) + " got "
+                    + (v.kind == Value::Kind::Blob ? "BINARY" : "NUMBER"));
+        case OraType::IntervalYM:
+        case OraType::IntervalDS:
+            if (v.kind == Value::Kind::Text)
+                return Value::fromInt(expected.type == OraType::IntervalYM ? fn::parseYMInterval(v.text)
+                                                                           : fn::parseDSInterval(v.text));
+            throw oraError(932, "inconsistent datatypes: expected " + types::oracleTypeName(expected.type) + " got "
+                    + (v.kind == Value::Kind::Blob ? "BINARY" : v.kind == Value::Kind::Date ? "DATE" : "NUMBER"));
         case OraType::Raw:
         case OraType::Blob:
             // Text is read as hexadecimal digits (HEXTORAW); numbers and dates do not convert to bytes.

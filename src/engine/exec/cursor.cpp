@@ -1,6 +1,9 @@
 // Cursors.
 #include "engine/exec/cursor.h"
 
+#include "engine/fn/timestamp_session.h"
+#include "engine/types/oratype_datetime.h"
+
 #include "engine/storage/sqlite.h"
 
 namespace engine::exec {
@@ -90,6 +93,26 @@ void readColumn(sqlite3_stmt* stmt, int i, OraType type, Value& v)
     }
 }
 
+void toClientValues(std::vector<Value>& row, const std::vector<ColumnDesc>& columns, const fn::FunctionContext& ctx)
+{
+    for (size_t i = 0; i < columns.size() && i < row.size(); ++i) {
+        const ColumnDesc& c = columns[i];
+        Value& v = row[i];
+        if (!types::isNewDatetime(c.type) || v.isNull())
+            continue;
+        types::ExprType t;
+        t.type = c.type;
+        const std::string text
+            = fn::clientText(ctx, types::dtKindOf(t), v.text, v.integer, c.scale, c.precision > 0 ? c.precision : 2);
+        if (text.empty())
+            continue;
+        if (c.type == OraType::Timestamp || c.type == OraType::TimestampLtz)
+            v = Value::fromDate(text);
+        else
+            v = Value::fromText(text);
+    }
+}
+
 StreamCursor::StreamCursor(std::shared_ptr<CursorCore> core, std::vector<ColumnDesc> columns)
     : core_(std::move(core))
     , columns_(std::move(columns))
@@ -108,6 +131,8 @@ bool StreamCursor::next()
     if (!core_->buffered.empty()) {
         values_ = std::move(core_->buffered.front());
         core_->buffered.pop_front();
+        if (core_->fctx)
+            toClientValues(values_, columns_, *core_->fctx);
         if (core_->fetchedRows)
             core_->fetchedRows->fetch_add(1, std::memory_order_relaxed);
         return true;
@@ -121,6 +146,8 @@ bool StreamCursor::next()
             core_->fetchedRows->fetch_add(1, std::memory_order_relaxed);
         for (size_t i = 0; i < columns_.size(); ++i)
             readColumn(core_->stmt, static_cast<int>(i), columns_[i].type, values_[i]);
+        if (core_->fctx)
+            toClientValues(values_, columns_, *core_->fctx);
         return true;
     }
     if (rc == SQLITE_DONE) {

@@ -13,6 +13,10 @@
 #include <mutex>
 #include <vector>
 
+namespace engine::fn {
+struct FunctionContext;
+}
+
 namespace engine::exec {
 
 // What a streaming cursor shares with its session, so the session can end it when it logs off first.
@@ -29,6 +33,8 @@ struct CursorCore {
     int firstStep = -1;
     // The types of the columns, to read them.
     std::vector<OraType> types;
+    // The session's functions context, for the time zone of TIMESTAMP WITH LOCAL TIME ZONE values.
+    const fn::FunctionContext* fctx = nullptr;
     // The rows still to fetch, once the cursor has read them ahead (buffer()).
     std::deque<std::vector<Value>> buffered;
 
@@ -74,5 +80,8 @@ private:
 
 // Reads column i of the current row into v as the Oracle type says (a DATE is Value::Date; text is never empty).
 void readColumn(sqlite3_stmt* stmt, int i, OraType type, Value& v);
+
+// TIMESTAMP and INTERVAL columns of a row as the client receives them (see OraType), from their stored forms.
+void toClientValues(std::vector<Value>& row, const std::vector<ColumnDesc>& columns, const fn::FunctionContext& ctx);
 
 } // namespace engine::exec

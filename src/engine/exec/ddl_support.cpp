@@ -34,6 +34,39 @@ using catalog::ConstraintRow;
 using storage::quoteIdent;
 using storage::Stmt;
 
+namespace {
+
+// TIMESTAMP(s) [WITH [LOCAL] TIME ZONE] and the intervals, as Oracle's COL$ keeps them: the fraction digits in
+// SCALE, an interval's leading digits in PRECISION#, 11 or 13 bytes (5 for YEAR TO MONTH).
+void datetimeColumn(const sql::DataType& t, ColumnRow& c)
+{
+    auto digits = [&](std::optional<int64_t> v, int dflt) {
+        const int64_t d = v.value_or(dflt);
+        if (d < 0 || d > 9)
+            throw oraError(30088, "datetime/interval precision is out of range", t.offset);
+        return static_cast<int>(d);
+    };
+    if (t.name == "TIMESTAMP") {
+        c.typeCode = t.suffix.empty()          ? catalog::kColTimestamp
+            : t.suffix == "WITH TIME ZONE" ? catalog::kColTimestampTz
+                                               : catalog::kColTimestampLtz;
+        c.length = c.typeCode == catalog::kColTimestampTz ? 13 : 11;
+        c.scale = digits(t.size, 6);
+    } else if (t.name == "INTERVAL YEAR TO MONTH") {
+        c.typeCode = catalog::kColIntervalYM;
+        c.length = 5;
+        c.precision = digits(t.size, 2);
+        c.scale = 0;
+    } else {
+        c.typeCode = catalog::kColIntervalDS;
+        c.length = 11;
+        c.precision = digits(t.size, 2);
+        c.scale = digits(t.scale, 6);
+    }
+}
+
+} // namespace
+
 catalog::ColumnRow columnFromType(const sql::DataType& t)
 {
     ColumnRow c;
@@ -46,7 +79,7 @@ catalog::ColumnRow columnFromType(const sql::DataType& t)
             throw oraError(maxError, "specified length too long for its datatype", t.offset);
         return static_cast<int>(v);
     };
-    if (!t.suffix.empty())
+    if (!t.suffix.empty() && n != "TIMESTAMP")
         throw oraError(3001, "unimplemented feature: datatype " + n + " " + t.suffix, t.offset);
     // NVARCHAR2 and NCHAR lengths are always in characters.
     c.charSemantics = t.semantics == sql::DataType::Semantics::Char || n == "NVARCHAR2" || n == "NCHAR";
@@ -103,7 +136,9 @@ catalog::ColumnRow columnFromType(const sql::DataType& t)
     } else if (n == "ROWID") {
         c.typeCode = catalog::kColRowid;
         c.length = 10;
-    } else if (n == "TIMESTAMP" || n == "INTERVAL" || n == "BINARY_FLOAT" || n == "BINARY_DOUBLE" || n == "LONG RAW"
+    } else if (n == "TIMESTAMP" || n == "INTERVAL YEAR TO MONTH" || n == "INTERVAL DAY TO SECOND") {
+        datetimeColumn(t, c);
+    } else if (n == "BINARY_FLOAT" || n == "BINARY_DOUBLE" || n == "LONG RAW"
         || n == "UROWID" || n == "XMLTYPE" || n == "BFILE") {
         throw oraError(3001, "unimplemented feature: datatype " + n, t.offset);
     } else {

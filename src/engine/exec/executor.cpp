@@ -1,6 +1,8 @@
 // Statement dispatch, queries, DML, transaction control, ALTER SESSION and LOCK TABLE.
 #include "engine/exec/executor.h"
 
+#include "engine/fn/timestamp_session.h"
+
 #include "engine/bind/binder.h"
 #include "engine/exec/analyze.h"
 #include "engine/catalog/catalog.h"
@@ -562,6 +564,7 @@ ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std
             std::vector<Value> row(b.columns.size());
             for (size_t i = 0; i < row.size(); ++i)
                 readColumn(q.get(), static_cast<int>(i), b.columns[i].type, row[i]);
+            toClientValues(row, b.columns, s.fctx);
             rows.push_back(std::move(row));
         }
         r.cursor = std::make_unique<RowsCursor>(b.columns, std::move(rows));
@@ -572,6 +575,7 @@ ExecResult runQuery(SessionState& s, std::shared_ptr<CachedStatement> entry, std
     core->db = s.conn;
     core->interrupted = &s.interrupted;
     core->fetchedRows = &s.info.io.consistentGets;
+    core->fctx = &s.fctx;
     for (const ColumnDesc& c : b.columns)
         core->types.push_back(c.type);
     std::lock_guard conn(s.connMutex);
@@ -627,6 +631,29 @@ ExecResult alterSession(SessionState& s, const sql::AlterSessionStmt& a)
                 throw Error(e.code(), e.message(), set.valueOffset);
             }
             s.fctx.setNlsDateFormat(set.value);
+        } else if (name == "NLS_TIMESTAMP_FORMAT" || name == "NLS_TIMESTAMP_TZ_FORMAT") {
+            try {
+                fn::DateFormat::parse(set.value);
+            } catch (const fn::OraError& e) {
+                throw Error(e.code(), e.message(), set.valueOffset);
+            }
+            (name == "NLS_TIMESTAMP_FORMAT" ? s.fctx.nlsTimestampFormat : s.fctx.nlsTimestampTzFormat) = set.value;
+        } else if (name == "TIME_ZONE") {
+            // 'LOCAL' is the machine's offset, DBTIMEZONE the database's (+00:00); else an offset or UTC.
+            const std::string v = upper(set.value);
+            try {
+                if (v == "LOCAL")
+                    s.fctx.timeZone.clear();
+                else if (v == "DBTIMEZONE")
+                    s.fctx.timeZone = "+00:00";
+                else {
+                    std::string zone;
+                    fn::parseTimeZone(set.value, &zone);
+                    s.fctx.timeZone = zone;
+                }
+            } catch (const fn::OraError& e) {
+                throw Error(e.code(), e.message(), set.valueOffset);
+            }
         } else if (name == "CURRENT_SCHEMA") {
             std::string schema = set.quoted ? set.value : upper(set.value);
             catalog::Catalog cat(s.conn);
@@ -769,7 +796,7 @@ std::shared_ptr<CachedStatement> translateEmbedded(
 
 ExecResult runTranslated(SessionState& s, const std::shared_ptr<CachedStatement>& entry, std::vector<Bind>& binds)
 {
-    s.fctx.statementTime = currentStatementTime();
+    fn::startStatementClock(s.fctx);
     checkMutating(s, *entry->bound);
     try {
         if (entry->bound->kind == StatementKind::Select)
@@ -796,7 +823,7 @@ ExecResult execute(SessionState& s, std::string_view sql, std::vector<Bind>& bin
 ExecResult executeNested(SessionState& s, std::string_view sql, std::vector<Bind>& binds)
 {
     std::lock_guard call(s.callMutex);
-    s.fctx.statementTime = currentStatementTime();
+    fn::startStatementClock(s.fctx);
     try {
         uint64_t generation = s.db->ddlGeneration.load();
         std::shared_ptr<CachedStatement> entry = s.cache->find(sql, s.schema, generation);

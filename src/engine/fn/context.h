@@ -18,6 +18,14 @@ struct FunctionContext {
     // whole statement, as in Oracle. Empty means "now", read when SYSDATE is called.
     std::string statementTime;
 
+    // The fraction of the second of statementTime, in nanoseconds: SYSTIMESTAMP is fixed for the statement too.
+    int statementNanos = 0;
+    // NLS_TIMESTAMP_FORMAT, NLS_TIMESTAMP_TZ_FORMAT and TIME_ZONE of the session (Oracle's defaults; an empty time
+    // zone is the machine's local offset, as Oracle's client gives without ORA_SDTZ).
+    std::string nlsTimestampFormat = "DD-MON-RR HH.MI.SSXFF AM";
+    std::string nlsTimestampTzFormat = "DD-MON-RR HH.MI.SSXFF AM TZR";
+    std::string timeZone;
+
     std::string user; // SESSION_USER, upper case
     int64_t uid = 0;
     // CURRENT_USER: whose rights are in force, the owner inside a definer's-rights unit or trigger; empty for the

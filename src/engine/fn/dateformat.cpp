@@ -1,5 +1,7 @@
 #include "engine/fn/dateformat.h"
 
+#include "engine/fn/timestamp.h"
+
 #include "engine/fn/oraerror.h"
 
 #include <cstring>
@@ -76,6 +78,21 @@ struct ElementSpelling {
 // Longer spellings before their prefixes, so the longest element wins.
 constexpr ElementSpelling spellings[] = {
     { "SSSSS", Element::SSSSS, Pseudo::None },
+    { "FF1", Element::FF, Pseudo::None },
+    { "FF2", Element::FF, Pseudo::None },
+    { "FF3", Element::FF, Pseudo::None },
+    { "FF4", Element::FF, Pseudo::None },
+    { "FF5", Element::FF, Pseudo::None },
+    { "FF6", Element::FF, Pseudo::None },
+    { "FF7", Element::FF, Pseudo::None },
+    { "FF8", Element::FF, Pseudo::None },
+    { "FF9", Element::FF, Pseudo::None },
+    { "FF", Element::FF, Pseudo::None },
+    { "TZH", Element::TZH, Pseudo::None },
+    { "TZM", Element::TZM, Pseudo::None },
+    { "TZR", Element::TZR, Pseudo::None },
+    { "TZD", Element::TZD, Pseudo::None },
+    { "X", Element::X, Pseudo::None },
     { "SS", Element::SS, Pseudo::None },
     { "Y,YYY", Element::YCommaYYY, Pseudo::None },
     { "YYYY", Element::YYYY, Pseudo::None },
@@ -136,6 +153,11 @@ bool isNumeric(Element e)
     case Element::AD:
     case Element::ADDots:
     case Element::RM:
+    case Element::X:
+    case Element::TZH:
+    case Element::TZM:
+    case Element::TZR:
+    case Element::TZD:
         return false;
     default:
         return true;
@@ -400,6 +422,8 @@ DateFormat DateFormat::parse(std::string_view model)
         lastWord = word;
         Token t {};
         t.element = match->element;
+        if (t.element == Element::FF && word.size() == 3)
+            t.length = uint32_t(word[2] - '0');
         t.letterCase = caseOf(word);
         t.fm = fm;
         t.fx = fx;
@@ -416,6 +440,16 @@ std::string DateFormat::format(const DateTime& value) const
 }
 
 void DateFormat::format(const DateTime& v, std::string& out) const
+{
+    formatImpl(v, nullptr, out);
+}
+
+void DateFormat::format(const DateTime& v, const Extra& extra, std::string& out) const
+{
+    formatImpl(v, &extra, out);
+}
+
+void DateFormat::formatImpl(const DateTime& v, const Extra* extra, std::string& out) const
 {
     for (const Token& t : tokenList) {
         int64_t number = 0;
@@ -558,6 +592,38 @@ void DateFormat::format(const DateTime& v, std::string& out) const
         case Element::ADDots:
             appendCased(out, "A.D.", t.letterCase);
             continue;
+        case Element::FF: {
+            if (!extra)
+                formatNotRecognized();
+            const int digits = t.length ? int(t.length) : extra->fraction;
+            char b[16];
+            std::snprintf(b, sizeof b, "%09d", extra->nanos);
+            out.append(b, size_t(digits));
+            continue;
+        }
+        case Element::X:
+            out.push_back('.');
+            continue;
+        case Element::TZH:
+        case Element::TZM:
+        case Element::TZR:
+        case Element::TZD: {
+            if (!extra || !extra->hasZone)
+                formatNotRecognized();
+            const int a = extra->offset < 0 ? -extra->offset : extra->offset;
+            char b[16];
+            if (t.element == Element::TZH)
+                std::snprintf(b, sizeof b, "%c%02d", extra->offset < 0 ? '-' : '+', a / 60);
+            else if (t.element == Element::TZM)
+                std::snprintf(b, sizeof b, "%02d", a % 60);
+            else if (t.element == Element::TZR)
+                std::snprintf(b, sizeof b, "%s", extra->zone.c_str());
+            else
+                // An offset has no abbreviation; UTC is its own.
+                std::snprintf(b, sizeof b, "%s", extra->zone == "UTC" || extra->zone == "GMT" ? extra->zone.c_str() : "");
+            out.append(b);
+            continue;
+        }
         }
         if (t.sp) {
             appendSpelled(out, number, t.th, t.letterCase);
@@ -611,7 +677,7 @@ int matchName(std::string_view text, size_t& pos, const char* const* names, int 
     return -1;
 }
 
-void checkInputModel(const std::vector<DateFormat::Token>& tokens)
+void checkInputModel(const std::vector<DateFormat::Token>& tokens, bool timestamp)
 {
     enum : unsigned {
         Year = 1,
@@ -709,6 +775,16 @@ void checkInputModel(const std::vector<DateFormat::Token>& tokens)
         case Element::IY:
         case Element::I:
             fail(1820, "format code cannot appear in date input format");
+        case Element::FF:
+        case Element::TZH:
+        case Element::TZM:
+        case Element::TZR:
+        case Element::TZD:
+            if (!timestamp)
+                fail(1821, "date format not recognized");
+            break;
+        case Element::X:
+            break;
         }
         // Spelled numbers are output only.
         if (t.sp)
@@ -724,12 +800,27 @@ void checkInputModel(const std::vector<DateFormat::Token>& tokens)
 
 DateTime DateFormat::parseDate(std::string_view text, const DateTime& now) const
 {
-    checkInputModel(tokenList);
+    return parseImpl(text, now, nullptr);
+}
+
+DateTime DateFormat::parseTimestamp(std::string_view text, const DateTime& now, Extra& extra) const
+{
+    extra = Extra {};
+    return parseImpl(text, now, &extra);
+}
+
+DateTime DateFormat::parseImpl(std::string_view text, const DateTime& now, Extra* extra) const
+{
+    checkInputModel(tokenList, extra != nullptr);
     Fields f;
     size_t p = 0;
     const size_t n = text.size();
     const size_t count = tokenList.size();
 
+    int tzSign = 1;
+    int tzHour = 0;
+    int tzMinute = 0;
+    bool tzRegion = false;
     bool lastNumberComplete = false; // the previous number read every digit its element allows
     for (size_t ti = 0; ti < count; ++ti) {
         const Token& t = tokenList[ti];
@@ -790,7 +881,9 @@ DateTime DateFormat::parseDate(std::string_view text, const DateTime& now) const
                     ++p;
                 }
             } else if (t.punctuation) {
-                while (p < n && !isAlnum(text[p]))
+                // A zone's sign is no punctuation: TZH reads it.
+                const bool signFollows = ti + 1 < count && tokenList[ti + 1].element == Element::TZH;
+                while (p < n && !isAlnum(text[p]) && !(signFollows && (text[p] == '+' || text[p] == '-')))
                     ++p;
                 // Text may leave out punctuation only between two numbers written with all their digits
                 // ("20260305" for YYYY-MM-DD); anything else where the model has punctuation does not match.
@@ -978,6 +1071,55 @@ DateTime DateFormat::parseDate(std::string_view text, const DateTime& now) const
         case Element::IY:
         case Element::I:
             fail(1820, "format code cannot appear in date input format");
+        case Element::FF: {
+            const size_t width = t.length ? t.length : 9;
+            size_t start = p;
+            int64_t v = 0;
+            while (p < n && p - start < width && isDigit(text[p]))
+                v = v * 10 + (text[p++] - '0');
+            if (p == start)
+                fail(1858, "a non-numeric character was found where a numeric was expected");
+            for (size_t k = p - start; k < 9; ++k)
+                v *= 10;
+            extra->nanos = int(v);
+            break;
+        }
+        case Element::X:
+            if (text[p] != '.')
+                fail(1861, "literal does not match format string");
+            ++p;
+            break;
+        case Element::TZH: {
+            tzSign = 1;
+            if (text[p] == '+' || text[p] == '-')
+                tzSign = text[p++] == '-' ? -1 : 1;
+            int64_t h = readNumber(2);
+            if (h > 15)
+                fail(1874, "time zone hour must be between -15 and 15");
+            tzHour = int(h);
+            extra->hasZone = true;
+            break;
+        }
+        case Element::TZM: {
+            int64_t m = readNumber(2);
+            if (m > 59)
+                fail(1875, "time zone minute must be between -59 and 59");
+            tzMinute = int(m);
+            extra->hasZone = true;
+            break;
+        }
+        case Element::TZR:
+        case Element::TZD: {
+            size_t start = p;
+            while (p < n && !isSpace(text[p]))
+                ++p;
+            if (t.element == Element::TZR) {
+                extra->offset = parseTimeZone(text.substr(start, p - start), &extra->zone);
+                extra->hasZone = true;
+                tzRegion = true;
+            }
+            break;
+        }
         }
         // An ordinal suffix after a number written with TH ("5th") is read over.
         if (t.th && p + 1 < n
@@ -989,6 +1131,10 @@ DateTime DateFormat::parseDate(std::string_view text, const DateTime& now) const
         ++p;
     if (p < n)
         fail(1830, "date format picture ends before converting entire input string");
+    if (extra && extra->hasZone && !tzRegion) {
+        extra->offset = tzSign * (tzHour * 60 + tzMinute);
+        extra->zone = offsetText(extra->offset);
+    }
 
     DateTime d;
     d.year = f.year >= 0 ? f.year : now.year;

@@ -50,6 +50,12 @@ public:
         IYY,
         IY,
         I,
+        FF, // fractional seconds; Token::length holds the digits written (FF1 ... FF9), 0 for the type's own
+        X, // the radix character
+        TZH,
+        TZM,
+        TZR,
+        TZD,
     };
     enum class LetterCase : uint8_t { Upper, Capitalized, Lower };
 
@@ -73,13 +79,30 @@ public:
     void format(const DateTime& value, std::string& out) const;
     std::string format(const DateTime& value) const;
 
+    // What a TIMESTAMP adds to a DATE: the fraction, the digits FF shows by default, and its zone if it has one.
+    struct Extra {
+        int nanos = 0;
+        int fraction = 9;
+        bool hasZone = false;
+        int offset = 0; // minutes east of UTC
+        std::string zone; // as the value holds it ("+02:00", "UTC")
+    };
+    // TO_CHAR of a TIMESTAMP. The zone elements need extra.hasZone (ORA-01821 otherwise, as for a DATE, which
+    // has no FF either).
+    void format(const DateTime& value, const Extra& extra, std::string& out) const;
+
     // TO_DATE(text, model). now supplies the year and month of fields the text leaves out, as Oracle takes them
     // from SYSDATE. Throws OraError with Oracle's code for text that does not fit the model.
     DateTime parseDate(std::string_view text, const DateTime& now) const;
+    // TO_TIMESTAMP / TO_TIMESTAMP_TZ: also FF and the zone elements; extra.hasZone tells whether a zone was read.
+    DateTime parseTimestamp(std::string_view text, const DateTime& now, Extra& extra) const;
 
     const std::vector<Token>& tokens() const { return tokenList; }
 
 private:
+    void formatImpl(const DateTime& value, const Extra* extra, std::string& out) const;
+    DateTime parseImpl(std::string_view text, const DateTime& now, Extra* extra) const;
+
     std::vector<Token> tokenList;
     std::string literals;
 };

@@ -157,6 +157,8 @@ private:
 
 // One per family file.
 void registerConversions(Registrar& r);
+void registerTimestampFunctions(Registrar& r);
+void registerTimeZoneFunctions(Registrar& r);
 void registerDateFunctions(Registrar& r);
 void registerNumericFunctions(Registrar& r);
 void registerSubstringFunctions(Registrar& r);

@@ -118,6 +118,25 @@ constexpr FunctionInfo table[] = {
     { "ORA_LENGTHB", "LENGTHB", 1, 1, { T }, N, true },
     { "ORA_SUBSTRB", "SUBSTRB", 2, 3, { T, N, N }, T, true },
     { "ORA_INSTRB", "INSTRB", 2, 4, { T, T, N, N }, N, true },
+    // TIMESTAMP and INTERVAL (fn_timestamp*.cpp): the binder emits them with the operands' kinds.
+    { "ORA_DT_CONVERT", "", 5, 5, { A, N, N, N }, A, false },
+    { "ORA_DT_ADD", "", 5, 5, { A, N, A, N }, A, false },
+    { "ORA_DT_DIFF", "", 4, 4, { A, N, A, N }, N, false },
+    { "ORA_IV_ADD", "", 4, 4, { A, A, N, N }, N, true },
+    { "ORA_IV_SCALE", "", 4, 4, { A, N, N, N }, N, true },
+    { "ORA_DT_EXTRACT", "", 3, 3, { A, N, T }, A, false },
+    { "ORA_DT_TO_CHAR", "", 4, 5, { A, N, N, N }, T, false },
+    { "ORA_TO_TIMESTAMP", "", 2, 3, { T, N, T }, A, false },
+    { "ORA_SYSTIMESTAMP", "", 0, 0, {}, A, false },
+    { "ORA_CURRENT_TIMESTAMP", "", 2, 2, { N, N }, A, false },
+    { "ORA_SESSIONTIMEZONE", "", 0, 0, {}, T, false },
+    { "ORA_FROM_TZ", "", 2, 2, { A, T }, A, true },
+    { "ORA_AT_TIME_ZONE", "", 1, 2, { A, T }, A, false },
+    { "ORA_SYS_EXTRACT_UTC", "", 1, 1, { A }, A, true },
+    { "ORA_TO_DSINTERVAL", "", 1, 1, { T }, A, true },
+    { "ORA_TO_YMINTERVAL", "", 1, 1, { T }, A, true },
+    { "ORA_NUMTODSINTERVAL", "", 2, 2, { N, T }, A, true },
+    { "ORA_NUMTOYMINTERVAL", "", 2, 2, { N, T }, A, true },
     // The engine's own helpers the binder emits; no Oracle name calls them.
     { "ORA_RWITH_STEP", "", 5, -1, { A }, N, false },
     { "ORA_ROW_LIMIT", "", 2, 3, { N, N, N }, N, true },
@@ -187,6 +206,8 @@ int registerAll(sqlite3* db, FunctionContext* context)
     detail::registerNextDay(r);
     detail::registerByteFunctions(r);
     detail::registerNumberOrder(r);
+    detail::registerTimestampFunctions(r);
+    detail::registerTimeZoneFunctions(r);
     return r.status();
 }
 

@@ -108,8 +108,10 @@ PlType Compiler::resolveType(const TypeSpec& t)
                 fail(t.pos, "PLS-00215: String length constraints must be in range (1 .. 32767)");
             return sized(PlKind::Char, 1);
         }
-        if (n == "DATE" || n == "TIMESTAMP")
+        if (n == "DATE")
             return PlType::date();
+        if (n == "TIMESTAMP" || n.rfind("INTERVAL", 0) == 0)
+            fail(t.pos, "ORA-03001: unimplemented feature: " + n + " variables in PL/SQL");
         if (n == "BOOLEAN")
             return PlType::boolean();
         if (n == "LONG")

@@ -109,6 +109,13 @@ PlType plTypeOf(const types::ExprType& t)
     case OraType::RefCursor:
         r.kind = PlKind::RefCursor;
         break;
+    case OraType::Timestamp:
+    case OraType::TimestampTz:
+    case OraType::TimestampLtz:
+    case OraType::IntervalYM:
+    case OraType::IntervalDS:
+        // PL/SQL has no values of these types yet: refused rather than held as text.
+        throw Error(3001, "ORA-03001: unimplemented feature: " + types::oracleTypeName(t.type) + " values in PL/SQL");
     default:
         r.kind = PlKind::Varchar2;
         r.size = t.size;

@@ -112,17 +112,26 @@ struct Expr : KindedNode<Expr> {
 
 using ExprPtr = std::unique_ptr<Expr>;
 
+// `x AT TIME ZONE zone` and `x AT LOCAL` are held as a call of this name (quoted, so no call written as a name
+// reaches it) with x and the zone as arguments.
+inline constexpr const char* kAtTimeZoneName = "AT TIME ZONE";
+
 struct LiteralExpr : Expr {
     static constexpr ExprKind Kind = ExprKind::Literal;
-    enum class Type { Number, Text, NationalText, Null, Date };
+    enum class Type { Number, Text, NationalText, Null, Date, Timestamp, Interval };
     LiteralExpr()
         : Expr(Kind)
     {
     }
     Type type = Type::Null;
     // Number: the digits as written ("1.5E3"); Text/NationalText: the value with quoting removed ('' -> ', q'[..]'
-    // unwrapped; an empty text is Oracle's NULL but stays Text here); Date: the text of DATE '...'.
+    // unwrapped; an empty text is Oracle's NULL but stays Text here); Date, Timestamp, Interval: the quoted text.
     std::string text;
+    // INTERVAL '...' from [(leading [, fraction])] [TO to [(fraction)]]: the fields as written (YEAR ... SECOND).
+    std::string intervalFrom;
+    std::string intervalTo;
+    std::optional<int64_t> leading;
+    std::optional<int64_t> fraction;
 };
 
 struct BindExpr : Expr {
@@ -252,6 +261,11 @@ struct FunctionCallExpr : Expr {
     std::optional<ListaggOverflow> overflow;
     const Identifier& functionName() const { return name.back(); }
 };
+
+inline bool isAtTimeZone(const FunctionCallExpr& f)
+{
+    return f.name.size() == 1 && f.name[0].quoted && f.name[0].name == kAtTimeZoneName;
+}
 
 struct CaseWhen {
     ExprPtr when; // the compared value (simple CASE) or the condition (searched CASE)

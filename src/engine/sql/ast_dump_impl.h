@@ -88,6 +88,16 @@ public:
 
     void dataType(const DataType& t)
     {
+        if (t.name == "INTERVAL YEAR TO MONTH" || t.name == "INTERVAL DAY TO SECOND") {
+            const bool year = t.name == "INTERVAL YEAR TO MONTH";
+            put(year ? "INTERVAL YEAR" : "INTERVAL DAY");
+            if (t.size)
+                put("(" + std::to_string(*t.size) + ")");
+            put(year ? " TO MONTH" : " TO SECOND");
+            if (t.scale)
+                put("(" + std::to_string(*t.scale) + ")");
+            return;
+        }
         put(t.name);
         if (t.size || t.starPrecision) {
             put("(");

@@ -26,6 +26,26 @@ void Dumper::expr(const Expr& e)
             put("DATE ");
             text(l->text);
             break;
+        case LiteralExpr::Type::Timestamp:
+            put("TIMESTAMP ");
+            text(l->text);
+            break;
+        case LiteralExpr::Type::Interval:
+            put("INTERVAL ");
+            text(l->text);
+            put(" " + l->intervalFrom);
+            if (l->leading || (l->fraction && l->intervalTo.empty())) {
+                put("(" + std::to_string(l->leading.value_or(2)));
+                if (l->fraction && l->intervalTo.empty())
+                    put(", " + std::to_string(*l->fraction));
+                put(")");
+            }
+            if (!l->intervalTo.empty()) {
+                put(" TO " + l->intervalTo);
+                if (l->fraction && l->intervalTo == "SECOND")
+                    put("(" + std::to_string(*l->fraction) + ")");
+            }
+            break;
         }
         break;
     }
@@ -73,6 +93,18 @@ void Dumper::expr(const Expr& e)
     }
     case ExprKind::FunctionCall: {
         const auto* f = e.as<FunctionCallExpr>();
+        if (isAtTimeZone(*f)) {
+            put("(");
+            expr(*f->args[0]);
+            if (f->args.size() > 1) {
+                put(" AT TIME ZONE ");
+                expr(*f->args[1]);
+            } else {
+                put(" AT LOCAL");
+            }
+            put(")");
+            break;
+        }
         ids(f->name);
         if (f->dblink)
             put("@" + f->dblink->name);

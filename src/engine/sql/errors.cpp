@@ -96,6 +96,7 @@ constexpr Message Messages[] = {
     { 3290, "invalid truncate command - missing CLUSTER or TABLE keyword" },
     { 3291, "invalid truncate option - missing STORAGE keyword" },
     { 30088, "datetime/interval precision is out of range" },
+    { 30089, "missing or invalid <datetime field>" },
     { 3095, "expression level is too deep, maximum %s" },
 };
 

@@ -389,7 +389,21 @@ DataType Parser::parseDataType()
             t.suffix = local ? "WITH LOCAL TIME ZONE" : "WITH TIME ZONE";
         }
     } else if (name == "INTERVAL") {
-        failHere(3001);
+        // INTERVAL YEAR [(p)] TO MONTH, INTERVAL DAY [(p)] TO SECOND [(s)]: size holds p, scale s.
+        const bool year = acceptWord("YEAR");
+        if (!year)
+            expectWord("DAY", 905);
+        if (openSize(false)) {
+            t.size = number(30088);
+            closeSize();
+        }
+        expectWord("TO", 905);
+        expectWord(year ? "MONTH" : "SECOND", 905);
+        if (!year && openSize(false)) {
+            t.scale = number(30088);
+            closeSize();
+        }
+        name = year ? "INTERVAL YEAR TO MONTH" : "INTERVAL DAY TO SECOND";
     } else if (name == "INTEGER" || name == "INT" || name == "SMALLINT" || name == "REAL" || name == "DATE"
         || name == "CLOB" || name == "NCLOB" || name == "BLOB" || name == "BFILE" || name == "ROWID"
         || name == "BINARY_FLOAT" || name == "BINARY_DOUBLE") {

@@ -440,8 +440,10 @@ ExprPtr Parser::parseUnary()
     else if (atWord("CONNECT_BY_ROOT") && !peek().is(TokenKind::Comma) && !peek().is(TokenKind::RParen)
         && !peek().isWord("FROM") && !peek().is(TokenKind::End))
         op = UnaryExpr::Op::ConnectByRoot;
-    else
-        return parsePrimary();
+    else {
+        const int at = cur().offset;
+        return parseAtTimeZone(parsePrimary(), at);
+    }
     const int begin = cur().offset;
     NestingGuard guard(*this, begin);
     advance();
@@ -504,7 +506,7 @@ ExprPtr Parser::parsePrimary()
         return finish(std::move(l), begin);
     }
     if ((w == "TIMESTAMP" || w == "INTERVAL") && peek().is(TokenKind::String))
-        failHere(3001);
+        return parseDatetimeLiteral();
     if (w == "CASE")
         return parseCase();
     if (t.reserved) {

@@ -60,6 +60,10 @@ public:
     ExprPtr parseMultiplicative();
     ExprPtr parseUnary();
     ExprPtr parsePrimary();
+    // TIMESTAMP '...' and INTERVAL '...' qualifier (parser_datetime.cpp).
+    ExprPtr parseDatetimeLiteral();
+    // expr AT TIME ZONE zone | expr AT LOCAL after an operand.
+    ExprPtr parseAtTimeZone(ExprPtr operand, int begin);
     ExprPtr parseParenthesized();
     ExprPtr parseNameExpr();
     ExprPtr parseFunctionArgs(std::unique_ptr<FunctionCallExpr> call);

@@ -86,7 +86,13 @@ Family familyOf(OraType t)
     case OraType::Number:
         return Family::Numeric;
     case OraType::Date:
+    case OraType::Timestamp:
+    case OraType::TimestampTz:
+    case OraType::TimestampLtz:
         return Family::Datetime;
+    case OraType::IntervalYM:
+    case OraType::IntervalDS:
+        return Family::Interval;
     case OraType::Raw:
         return Family::Binary;
     case OraType::Clob:
@@ -127,6 +133,16 @@ std::string oracleTypeName(OraType t)
         return "ROWID";
     case OraType::RefCursor:
         return "CURSER";
+    case OraType::Timestamp:
+        return "TIMESTAMP";
+    case OraType::TimestampTz:
+        return "TIMESTAMP WITH TIME ZONE";
+    case OraType::TimestampLtz:
+        return "TIMESTAMP WITH LOCAL TIME ZONE";
+    case OraType::IntervalYM:
+        return "INTERVAL YEAR TO MONTH";
+    case OraType::IntervalDS:
+        return "INTERVAL DAY TO SECOND";
     }
     return "UNKNOWN";
 }

@@ -42,7 +42,7 @@ struct ExprType {
 };
 
 // Oracle's datatype families: what may be compared or combined without an explicit conversion.
-enum class Family { Character, Numeric, Datetime, Binary, LargeObject, Rowid, Other };
+enum class Family { Character, Numeric, Datetime, Binary, LargeObject, Rowid, Other, Interval };
 Family familyOf(OraType t);
 bool isCharacter(OraType t);
 
