@@ -31,7 +31,7 @@ bool isSqlFunction(const std::string& n)
         "SOUNDEX", "REMAINDER", "CAST", "EXTRACT", "USERENV", "SYS_CONTEXT", "COALESCE", "NULLIF", "RAWTOHEX",
         "HEXTORAW", "ROWIDTOCHAR", "CHARTOROWID", "UID", "SYSTIMESTAMP", "DUMP", "VSIZE", "BITAND", "NLS_UPPER",
         "NLS_LOWER", "REGEXP_REPLACE", "REGEXP_SUBSTR", "REGEXP_INSTR", "REGEXP_LIKE", "ORA$DATE_LITERAL", "ROWNUM",
-        "LEVEL", "PRIOR" };
+        "LEVEL", "PRIOR", "EMPTY_CLOB", "EMPTY_BLOB", "TO_CLOB", "TO_BLOB" };
     for (const char* x : names)
         if (n == x)
             return true;
@@ -587,6 +587,15 @@ CExprPtr Compiler::nativeCall(const NativePackage& pkg, const NamePart& routine,
         for (size_t j = 0; ok && j < r.params.size(); ++j)
             if (!args[j] && !r.params[j].hasDefault)
                 ok = false;
+        // A LOB routine's overloads differ in the kind of LOB: character arguments take the CLOB one.
+        for (size_t j = 0; ok && j < r.params.size(); ++j) {
+            if (!args[j] || (r.params[j].type != NativeType::Clob && r.params[j].type != NativeType::Blob))
+                continue;
+            const PlKind k = args[j]->type.kind;
+            const bool binary = k == PlKind::Blob || k == PlKind::Raw;
+            if (binary != (r.params[j].type == NativeType::Blob) || k == PlKind::Boolean || !args[j]->type.isScalar())
+                ok = false;
+        }
         if (!ok)
             continue;
         auto n = std::make_unique<CNativeCall>();
@@ -605,6 +614,16 @@ CExprPtr Compiler::nativeCall(const NativePackage& pkg, const NamePart& routine,
                 break;
             case NativeType::Boolean:
                 n->type = PlType::boolean();
+                break;
+            case NativeType::Clob:
+                n->type = PlType::of(PlKind::Clob);
+                break;
+            case NativeType::Blob:
+                n->type = PlType::of(PlKind::Blob);
+                break;
+            case NativeType::Raw:
+                n->type = PlType::of(PlKind::Raw);
+                n->type.size = 32767;
                 break;
             default:
                 n->type = PlType::varchar2(32767);
