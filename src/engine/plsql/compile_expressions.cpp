@@ -269,8 +269,32 @@ CExprPtr Compiler::expr(const Expr& e)
     fail(e.pos, "PLS-00103: Encountered an unexpected symbol");
 }
 
-CExprPtr Compiler::cursorRef(const Expr& e, const CursorDecl** decl)
+CExprPtr Compiler::cursorRef(const Expr& e, const CursorDecl** decl, int64_t* packageUnit)
 {
+    if (packageUnit)
+        *packageUnit = 0;
+    if (e.parts.size() >= 2 && e.parts.size() <= 3 && !lookup(e.parts[0].name)) {
+        // A cursor of a package's specification: its state is the package's, kept per session.
+        std::vector<std::string> chain;
+        for (const NamePart& p : e.parts)
+            chain.push_back(p.name);
+        int64_t unit = 0;
+        const Sym* sym = storedSymbol(chain, &unit);
+        if (sym && sym->k == Sym::K::Cursor) {
+            if (!sym->cursor || !sym->cursor->sql)
+                fail(e.pos, "ORA-03001: unimplemented feature: a package's cursor whose query is in the body");
+            if (decl)
+                *decl = sym->cursor;
+            if (packageUnit)
+                *packageUnit = unit;
+            auto v = std::make_unique<CPackageVar>();
+            v->unitId = unit;
+            v->slot = sym->slot;
+            v->pos = e.pos;
+            v->type.kind = PlKind::RefCursor;
+            return v;
+        }
+    }
     if (e.parts.size() == 1) {
         const Sym* sym = lookup(e.parts[0].name);
         if (sym && sym->k == Sym::K::Cursor) {
