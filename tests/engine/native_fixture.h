@@ -60,7 +60,7 @@ inline NativeResult callNative(engine::Session& s, const std::string& package, c
     }
     engine::SessionState& st = s.state();
     std::lock_guard call(st.callMutex);
-    engine::plsql::NativeCall c { st, args, a.outTypes, a.argTypes, a.tables };
+    engine::plsql::NativeCall c { st, args, a.outTypes, a.argTypes, a.tables, {} };
     c.tables.resize(r.params.size());
     NativeResult out;
     out.returned = r.run(c);

@@ -78,6 +78,7 @@ TableInfo BinderImpl::dmlTable(const sql::ObjectName& name, AccessKind access, b
     if (!ref)
         fail(942, "table or view does not exist", name.offset);
     dependsOn.insert(ref->objectId);
+    dependsOn.insert(ref->synonyms.begin(), ref->synonyms.end());
     noteAccess(*ref, access, name.offset);
     dmlAccessIndex = accesses.size() - 1;
     // A WHERE reads the rows: Oracle asks for SELECT besides (SQL92_SECURITY, TRUE by default).

@@ -282,6 +282,7 @@ BExpr BinderImpl::expr(const sql::Expr& e, Scope& scope)
         if (!ref || ref->kind != ObjectKind::Sequence)
             fail(2289, "sequence does not exist", s.sequence.offset);
         dependsOn.insert(ref->objectId);
+        dependsOn.insert(ref->synonyms.begin(), ref->synonyms.end());
         noteAccess(*ref, AccessKind::Select, s.sequence.offset);
         BExpr r;
         const bool next = s.nextVal && nextvalTaken.insert(ref->objectId).second;

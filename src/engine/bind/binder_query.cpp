@@ -156,6 +156,7 @@ Source BinderImpl::tableSource(const sql::ObjectName& name, const std::optional<
         fail(942, "table or view does not exist", offset);
     }
     dependsOn.insert(ref->objectId);
+    dependsOn.insert(ref->synonyms.begin(), ref->synonyms.end());
     noteAccess(*ref, AccessKind::Select, offset);
     if (ref->kind == ObjectKind::View)
         return viewSource(*ref, alias, offset);

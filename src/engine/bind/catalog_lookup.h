@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace engine::bind {
@@ -16,10 +17,22 @@ enum class ObjectKind { Table, View, Sequence, Other };
 
 // An object after synonyms have been followed: its owner, name, kind and object number (OBJ$.OBJ#).
 struct ObjectRef {
+    ObjectRef() = default;
+    ObjectRef(std::string owner, std::string name, ObjectKind kind, int64_t objectId, std::vector<int64_t> synonyms = {})
+        : owner(std::move(owner))
+        , name(std::move(name))
+        , kind(kind)
+        , objectId(objectId)
+        , synonyms(std::move(synonyms))
+    {
+    }
     std::string owner;
     std::string name;
     ObjectKind kind = ObjectKind::Other;
     int64_t objectId = 0;
+    // The synonyms the name went through to reach the object: what names it depends on them too, so replacing or
+    // dropping one invalidates it.
+    std::vector<int64_t> synonyms;
 };
 
 struct ColumnInfo {

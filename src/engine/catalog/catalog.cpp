@@ -579,8 +579,8 @@ static bind::ObjectKind kindOf(int type)
     }
 }
 
-std::optional<ObjectRow> Lookup::resolveObject(
-    std::string_view owner, std::string_view name, std::string_view currentSchema, bool followSynonyms) const
+std::optional<ObjectRow> Lookup::resolveObject(std::string_view owner, std::string_view name,
+    std::string_view currentSchema, bool followSynonyms, std::vector<int64_t>* passed) const
 {
     std::string o(owner.empty() ? currentSchema : owner);
     std::string n(name);
@@ -602,6 +602,8 @@ std::optional<ObjectRow> Lookup::resolveObject(
             return std::nullopt;
         if (!s.isNull(2))
             return obj; // through a database link: a later stage's business
+        if (passed)
+            passed->push_back(obj->id);
         o = s.text(0);
         n = s.text(1);
         owner = o;
@@ -630,8 +632,9 @@ std::optional<bind::ObjectRef> Lookup::resolve(
         if (auto f = resolveFixed(owner, name, false))
             return f;
     std::optional<ObjectRow> obj;
+    std::vector<int64_t> synonyms;
     try {
-        obj = resolveObject(owner, name, currentSchema, true);
+        obj = resolveObject(owner, name, currentSchema, true, &synonyms);
     } catch (const Error& e) {
         // A synonym for a fixed object (CREATE SYNONYM t FOR SYS.ALL_TABLES) ends where the catalog has no row.
         if (e.code() != 980)
@@ -653,7 +656,7 @@ std::optional<bind::ObjectRef> Lookup::resolve(
         return resolveFixed("", name, true);
     if (!obj || obj->type == kTypeSynonym)
         return std::nullopt;
-    return bind::ObjectRef { obj->owner, obj->name, kindOf(obj->type), obj->id };
+    return bind::ObjectRef { obj->owner, obj->name, kindOf(obj->type), obj->id, std::move(synonyms) };
 }
 
 std::optional<bind::TableInfo> Lookup::table(const bind::ObjectRef& ref) const

@@ -155,8 +155,9 @@ public:
     bool schemaExists(std::string_view name) const override;
 
     // Resolves without following a final synonym when it points nowhere: for DROP SYNONYM and friends.
-    std::optional<ObjectRow> resolveObject(
-        std::string_view owner, std::string_view name, std::string_view currentSchema, bool followSynonyms) const;
+    // `passed` receives the synonyms followed on the way.
+    std::optional<ObjectRow> resolveObject(std::string_view owner, std::string_view name,
+        std::string_view currentSchema, bool followSynonyms, std::vector<int64_t>* passed = nullptr) const;
 
 private:
     std::optional<bind::ObjectRef> resolveFixed(

@@ -128,6 +128,10 @@ Value convertBind(const Value& v, const types::ExprType& expected, const fn::Fun
 {
     if (v.isNull())
         return v;
+    // An empty LOB (PL/SQL's EMPTY_CLOB() or EMPTY_BLOB()) is NULL where no LOB is expected.
+    if ((v.kind == Value::Kind::Text || v.kind == Value::Kind::Blob) && v.text.empty()
+        && expected.type != OraType::Clob && expected.type != OraType::Blob)
+        return Value::null();
     if (v.kind == Value::Kind::Real)
         checkRealValue(v.real);
     else if (v.kind == Value::Kind::Date)

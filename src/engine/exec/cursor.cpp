@@ -82,6 +82,12 @@ void readColumn(sqlite3_stmt* stmt, int i, OraType type, Value& v)
     default: {
         const unsigned char* t = sqlite3_column_text(stmt, i);
         size_t n = static_cast<size_t>(sqlite3_column_bytes(stmt, i));
+        if (n == 0 && type == OraType::Clob) {
+            // EMPTY_CLOB(): an empty LOB is not NULL.
+            v.kind = Value::Kind::Text;
+            v.text.clear();
+            return;
+        }
         if (n == 0) {
             v.kind = Value::Kind::Null;
             v.text.clear();

@@ -31,7 +31,7 @@ bool isSqlFunction(const std::string& n)
         "SOUNDEX", "REMAINDER", "CAST", "EXTRACT", "USERENV", "SYS_CONTEXT", "COALESCE", "NULLIF", "RAWTOHEX",
         "HEXTORAW", "ROWIDTOCHAR", "CHARTOROWID", "UID", "SYSTIMESTAMP", "DUMP", "VSIZE", "BITAND", "NLS_UPPER",
         "NLS_LOWER", "REGEXP_REPLACE", "REGEXP_SUBSTR", "REGEXP_INSTR", "REGEXP_LIKE", "ORA$DATE_LITERAL", "ROWNUM",
-        "LEVEL", "PRIOR" };
+        "LEVEL", "PRIOR", "EMPTY_CLOB", "EMPTY_BLOB", "TO_CLOB", "TO_BLOB" };
     for (const char* x : names)
         if (n == x)
             return true;
@@ -269,8 +269,32 @@ CExprPtr Compiler::expr(const Expr& e)
     fail(e.pos, "PLS-00103: Encountered an unexpected symbol");
 }
 
-CExprPtr Compiler::cursorRef(const Expr& e, const CursorDecl** decl)
+CExprPtr Compiler::cursorRef(const Expr& e, const CursorDecl** decl, int64_t* packageUnit)
 {
+    if (packageUnit)
+        *packageUnit = 0;
+    if (e.parts.size() >= 2 && e.parts.size() <= 3 && !lookup(e.parts[0].name)) {
+        // A cursor of a package's specification: its state is the package's, kept per session.
+        std::vector<std::string> chain;
+        for (const NamePart& p : e.parts)
+            chain.push_back(p.name);
+        int64_t unit = 0;
+        const Sym* sym = storedSymbol(chain, &unit);
+        if (sym && sym->k == Sym::K::Cursor) {
+            if (!sym->cursor || !sym->cursor->sql)
+                fail(e.pos, "ORA-03001: unimplemented feature: a package's cursor whose query is in the body");
+            if (decl)
+                *decl = sym->cursor;
+            if (packageUnit)
+                *packageUnit = unit;
+            auto v = std::make_unique<CPackageVar>();
+            v->unitId = unit;
+            v->slot = sym->slot;
+            v->pos = e.pos;
+            v->type.kind = PlKind::RefCursor;
+            return v;
+        }
+    }
     if (e.parts.size() == 1) {
         const Sym* sym = lookup(e.parts[0].name);
         if (sym && sym->k == Sym::K::Cursor) {
@@ -591,6 +615,15 @@ CExprPtr Compiler::nativeCall(const NativePackage& pkg, const NamePart& routine,
         for (size_t j = 0; ok && j < r.params.size(); ++j)
             if (!args[j] && !r.params[j].hasDefault)
                 ok = false;
+        // A LOB routine's overloads differ in the kind of LOB: character arguments take the CLOB one.
+        for (size_t j = 0; ok && j < r.params.size(); ++j) {
+            if (!args[j] || (r.params[j].type != NativeType::Clob && r.params[j].type != NativeType::Blob))
+                continue;
+            const PlKind k = args[j]->type.kind;
+            const bool binary = k == PlKind::Blob || k == PlKind::Raw;
+            if (binary != (r.params[j].type == NativeType::Blob) || k == PlKind::Boolean || !args[j]->type.isScalar())
+                ok = false;
+        }
         if (!ok)
             continue;
         auto n = std::make_unique<CNativeCall>();
@@ -609,6 +642,16 @@ CExprPtr Compiler::nativeCall(const NativePackage& pkg, const NamePart& routine,
                 break;
             case NativeType::Boolean:
                 n->type = PlType::boolean();
+                break;
+            case NativeType::Clob:
+                n->type = PlType::of(PlKind::Clob);
+                break;
+            case NativeType::Blob:
+                n->type = PlType::of(PlKind::Blob);
+                break;
+            case NativeType::Raw:
+                n->type = PlType::of(PlKind::Raw);
+                n->type.size = 32767;
                 break;
             default:
                 n->type = PlType::varchar2(32767);

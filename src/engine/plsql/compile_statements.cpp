@@ -24,6 +24,21 @@
 
 namespace engine::plsql {
 
+namespace {
+
+// The name of a cursor in OPEN or a cursor FOR loop, without the arguments its last part carries.
+Expr cursorName(const Expr& ce)
+{
+    Expr nameOnly;
+    nameOnly.kind = ExprKind::Name;
+    nameOnly.pos = ce.pos;
+    for (const NamePart& p : ce.parts)
+        nameOnly.parts.push_back(NamePart { p.name, p.pos, false, {} });
+    return nameOnly;
+}
+
+} // namespace
+
 // ---- SQL
 
 // The block's values an embedded statement names that are no plain variables: elements of collections (l(i),
@@ -347,22 +362,21 @@ CStmtPtr Compiler::loop(const Stmt& s)
         } else {
             const Expr& ce = *s.lower;
             const CursorDecl* cd = nullptr;
-            if (ce.parts.size() != 1)
-                fail(ce.pos, "PLS-00201: identifier '" + ce.parts[0].name + "' must be declared");
-            const Sym* sym = lookup(ce.parts[0].name);
-            if (!sym)
-                fail(ce.pos, "PLS-00201: identifier '" + ce.parts[0].name + "' must be declared");
-            if (sym->k != Sym::K::Cursor)
-                fail(ce.pos, "PLS-00456: item '" + ce.parts[0].name + "' is not a cursor");
-            Expr nameOnly;
-            nameOnly.kind = ExprKind::Name;
-            nameOnly.pos = ce.pos;
-            nameOnly.parts.push_back(NamePart { ce.parts[0].name, ce.pos, false, {} });
-            n->cursorVar = cursorRef(nameOnly, &cd);
-            if (!cd->sql)
-                fail(ce.pos, "PLS-00201: identifier '" + ce.parts[0].name + "' must be declared");
+            int64_t packageUnit = 0;
+            if (ce.parts.size() == 1) {
+                const Sym* sym = lookup(ce.parts[0].name);
+                if (!sym)
+                    fail(ce.pos, "PLS-00201: identifier '" + ce.parts[0].name + "' must be declared");
+                if (sym->k != Sym::K::Cursor)
+                    fail(ce.pos, "PLS-00456: item '" + ce.parts[0].name + "' is not a cursor");
+            }
+            Expr nameOnly = cursorName(ce);
+            n->cursorVar = cursorRef(nameOnly, &cd, &packageUnit);
+            if (!cd || !cd->sql)
+                fail(ce.pos, "PLS-00456: item '" + ce.parts.back().name + "' is not a cursor");
             n->sql = cd->sql.get();
-            n->call = cursorCall(ce.parts[0], *cd);
+            n->call = cursorCall(ce.parts.back(), *cd);
+            n->call.packageUnit = packageUnit;
         }
         {
             auto def = std::make_shared<RecordDef>();
@@ -651,17 +665,16 @@ CStmtPtr Compiler::statement(const Stmt& s)
             return n;
         }
         const CursorDecl* cd = nullptr;
-        Expr nameOnly;
-        nameOnly.kind = ExprKind::Name;
-        nameOnly.pos = ce.pos;
-        nameOnly.parts.push_back(NamePart { ce.parts[0].name, ce.pos, false, {} });
-        n->cursorVar = cursorRef(nameOnly, &cd);
+        int64_t packageUnit = 0;
+        Expr nameOnly = cursorName(ce);
+        n->cursorVar = cursorRef(nameOnly, &cd, &packageUnit);
         if (!cd)
             fail(ce.pos, "PLS-00382: expression is of wrong type");
         if (!cd->sql)
             fail(ce.pos, "PLS-00201: identifier '" + ce.parts[0].name + "' must be declared");
         n->sql = cd->sql.get();
-        n->call = cursorCall(ce.parts[0], *cd);
+        n->call = cursorCall(ce.parts.back(), *cd);
+        n->call.packageUnit = packageUnit;
         return n;
     }
     case StmtKind::Fetch: {

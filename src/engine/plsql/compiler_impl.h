@@ -267,7 +267,9 @@ public:
     CExprPtr member(
         const PackageSymbols& pkg, int64_t unitId, const std::vector<NamePart>& parts, size_t i, bool asStatement);
     CExprPtr nativeCall(const NativePackage& pkg, const NamePart& routine, const Pos& p, bool asStatement);
-    CExprPtr cursorRef(const Expr& e, const CursorDecl** decl);
+    // A cursor named by e: a local one, a REF CURSOR variable, or (pkg.cur, owner.pkg.cur) a package's cursor, whose
+    // package is then *packageUnit (0 for the others).
+    CExprPtr cursorRef(const Expr& e, const CursorDecl** decl, int64_t* packageUnit = nullptr);
     CursorCall cursorCall(const NamePart& part, const CursorDecl& cd);
 
     // ---- SQL

@@ -4,6 +4,7 @@
 #include "engine/exec/executor.h"
 #include "engine/plsql/bulk.h"
 #include "engine/plsql/statement_nodes.h"
+#include "engine/plsql/stored_units.h"
 #include "engine/plsql/values.h"
 #include "engine/session/session_state.h"
 #include "engine/sql/lexer.h"
@@ -19,7 +20,8 @@ void openDeclared(OpenCursor& cur, EmbeddedSql& sql, const CursorCall& call, Ctx
     for (size_t i = 0; i < n && i < call.args.size(); ++i)
         if (call.args[i])
             values[i] = call.args[i]->eval(c);
-    Frame* declaring = enclosingFrame(c, call.declDepth);
+    std::shared_ptr<LoadedUnit> package = call.packageUnit ? loadForCall(c, call.packageUnit) : nullptr;
+    Frame* declaring = package ? package->state.get() : enclosingFrame(c, call.declDepth);
     FrameSwitch at(c, declaring);
     for (size_t i = 0; i < n; ++i) {
         const CParam& p = (*call.params)[i];

@@ -348,11 +348,17 @@ Val CNativeCall::eval(Ctx& c) const
 {
     std::vector<Value> values(routine->params.size());
     std::vector<OraType> outTypes(routine->params.size(), OraType::Varchar2);
+    std::vector<char> tableLobs(routine->params.size(), 0);
     for (size_t i = 0; i < routine->params.size(); ++i) {
         const NativeParam& p = routine->params[i];
         if (i < args.size() && args[i]) {
-            if (p.mode != ParamMode::Out)
-                values[i] = args[i]->eval(c).v;
+            if (p.mode != ParamMode::Out) {
+                Val a = args[i]->eval(c);
+                if (a.tableLob && p.writesLob)
+                    throw plError(22920, "row containing the LOB value is not locked");
+                tableLobs[i] = a.tableLob ? 1 : 0;
+                values[i] = std::move(a.v);
+            }
             outTypes[i] = oraTypeOf(args[i]->type);
         } else {
             values[i] = p.defaultValue;
@@ -367,6 +373,7 @@ Val CNativeCall::eval(Ctx& c) const
     NativeCall call { c.s, values, outTypes };
 #pragma GCC diagnostic pop
     fillArgTypes(call, argTypes);
+    call.tableLobs = std::move(tableLobs);
     // Collections travel apart: the elements of an IN table in index order, an OUT table as elements 1..n.
     call.tables.resize(routine->params.size());
     for (size_t i = 0; i < routine->params.size() && i < args.size(); ++i)

@@ -335,6 +335,15 @@ void closeCursor(OpenCursor& cur)
     cur.isOpen = false;
 }
 
+namespace {
+
+bool isLobColumn(const ColumnDesc& d)
+{
+    return d.type == OraType::Clob || d.type == OraType::Blob;
+}
+
+} // namespace
+
 void assignRow(OpenCursor& cur, const std::vector<const CExpr*>& targets, Ctx& c)
 {
     const size_t n = cur.columns.size();
@@ -350,6 +359,7 @@ void assignRow(OpenCursor& cur, const std::vector<const CExpr*>& targets, Ctx& c
         for (size_t i = 0; i < n; ++i) {
             Val v;
             v.v = cur.rows->value(static_cast<int>(i));
+            v.tableLob = isLobColumn(cur.columns[i]);
             rec->c->fields[i] = convertTo(v, t.record->types[i], c.s);
         }
         return;
@@ -359,6 +369,7 @@ void assignRow(OpenCursor& cur, const std::vector<const CExpr*>& targets, Ctx& c
     for (size_t i = 0; i < n; ++i) {
         Val v;
         v.v = cur.rows->value(static_cast<int>(i));
+        v.tableLob = isLobColumn(cur.columns[i]);
         assignTo(*targets[i], v, c);
     }
 }

@@ -1,6 +1,6 @@
 // The built-in packages written in C++ (DBMS_OUTPUT, DBMS_PIPE, DBMS_LOCK, DBMS_SQL, DBMS_UTILITY, UTL_FILE,
-// DBMS_JOB, DBMS_SCHEDULER): each routine's parameters as PL/SQL sees them and the code that runs it. The PL/SQL
-// interpreter resolves a call of PACKAGE.ROUTINE here (after the user's own objects), matches the arguments by
+// DBMS_JOB, DBMS_SCHEDULER, DBMS_LOB, UTL_RAW): each routine's parameters as PL/SQL sees them and the code that runs
+// it. The PL/SQL interpreter resolves a call of PACKAGE.ROUTINE here (after the user's own objects), matches the arguments by
 // position or name, fills defaults, converts each IN value to the parameter's type, and writes the OUT values back
 // into the caller's variables.
 #pragma once
@@ -26,7 +26,10 @@ namespace engine::plsql {
 // BIND_VARIABLE), and for an OUT parameter writes a value of the caller's variable's type (see NativeCall).
 // Varchar2Table is an index-by table of VARCHAR2 (DBMS_OUTPUT.CHARARR): it travels in NativeCall::tables, not in
 // args.
-enum class NativeType { Varchar2, Number, Integer, Date, Boolean, Raw, AnyScalar, FileType, Varchar2Table };
+// Clob and Blob parameters tell overloads apart by the caller's argument (DBMS_LOB's routines exist for both): a
+// CLOB one takes character arguments, a BLOB one RAW and BLOB arguments. A CLOB value may be the empty LOB, a Text
+// value of no characters, which is not NULL.
+enum class NativeType { Varchar2, Number, Integer, Date, Boolean, Raw, AnyScalar, FileType, Varchar2Table, Clob, Blob };
 
 enum class ParamMode { In, Out, InOut };
 
@@ -36,6 +39,9 @@ struct NativeParam {
     ParamMode mode = ParamMode::In;
     bool hasDefault = false;
     Value defaultValue; // used when hasDefault and the caller leaves the parameter out
+    // An IN OUT LOB the routine writes into (DBMS_LOB.APPEND): a LOB read from a table may not be written through
+    // its locator here (ORA-22920), since the engine's LOBs are values, not references to the row.
+    bool writesLob = false;
 };
 
 struct NativeCall {
@@ -55,6 +61,9 @@ struct NativeCall {
     // first element is index 1). The caller fills IN and IN OUT tables; the routine fills OUT tables, which the
     // caller then assigns to its variable as elements 1..n. Entries of scalar parameters stay empty.
     std::vector<std::vector<Value>> tables;
+    // Per parameter position: whether the argument is a LOB read from a table rather than a temporary one
+    // (DBMS_LOB.ISTEMPORARY). Empty when unknown.
+    std::vector<char> tableLobs;
 };
 
 // A routine fails by throwing engine::Error with Oracle's code: a package exception (UTL_FILE.INVALID_PATH) is the

@@ -21,6 +21,8 @@ const std::vector<NativePackage>& nativePackages()
         v.push_back(makeDbmsJob());
         v.push_back(makeDbmsScheduler());
         v.push_back(makeDbmsRepair());
+        v.push_back(makeDbmsLob());
+        v.push_back(makeUtlRaw());
         return v;
     }();
     return all;

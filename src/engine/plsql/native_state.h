@@ -114,6 +114,8 @@ NativePackage makeUtlFile();
 NativePackage makeDbmsJob();
 NativePackage makeDbmsScheduler();
 NativePackage makeDbmsRepair();
+NativePackage makeDbmsLob();
+NativePackage makeUtlRaw();
 
 namespace native {
 

@@ -50,6 +50,8 @@ SqlFunctions& registry(SessionState& s)
     return *std::static_pointer_cast<SqlFunctions>(ns.sqlFunctions);
 }
 
+void callNative(sqlite3_context* ctx, SessionState& s, const std::string& member, int argc, sqlite3_value** argv);
+
 void runCall(sqlite3_context* ctx, int argc, sqlite3_value** argv, bool rows)
 {
     auto* s = static_cast<SessionState*>(sqlite3_user_data(ctx));
@@ -66,6 +68,10 @@ void runCall(sqlite3_context* ctx, int argc, sqlite3_value** argv, bool rows)
         return;
     }
     const SqlFunctionRef ref = reg.refs[static_cast<size_t>(token)];
+    if (ref.unitId < 0) {
+        callNative(ctx, *s, ref.member, argc - 1, argv + 1);
+        return;
+    }
     std::vector<std::unique_ptr<CLiteral>> values;
     std::vector<const CExpr*> args;
     Ctx c(*s);
@@ -116,6 +122,109 @@ void callFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 void rowsFn(sqlite3_context* ctx, int argc, sqlite3_value** argv)
 {
     runCall(ctx, argc, argv, true);
+}
+
+// The routines of a built-in package that SQL may call as PKG.F with `argCount` arguments.
+std::vector<const NativeRoutine*> nativeCandidates(SessionState& s, const std::string& package, const std::string& name,
+    size_t argCount)
+{
+    std::vector<const NativeRoutine*> r;
+    const NativePackage* p = findNativePackageFor(s, package);
+    if (!p)
+        return r;
+    for (const NativeRoutine& routine : p->routines) {
+        if (routine.name != name || !routine.usableInSql || !routine.returns || argCount > routine.params.size())
+            continue;
+        bool fits = true;
+        for (size_t j = argCount; j < routine.params.size(); ++j)
+            fits = fits && routine.params[j].hasDefault;
+        if (fits)
+            r.push_back(&routine);
+    }
+    return r;
+}
+
+// A built-in package's function called from SQL ("PKG.F" in `member`): the overload whose LOB parameters fit the
+// arguments' kinds (bytes take the BLOB one).
+void callNative(sqlite3_context* ctx, SessionState& s, const std::string& member, int argc, sqlite3_value** argv)
+{
+    const size_t dot = member.find('.');
+    std::vector<Value> values;
+    for (int i = 0; i < argc; ++i) {
+        values.push_back(storage::toValue(argv[i]));
+        if (sqlite3_value_type(argv[i]) == SQLITE_TEXT && sqlite3_value_bytes(argv[i]) == 0)
+            values.back().kind = Value::Kind::Text; // an empty CLOB, which the LOB routines tell from NULL
+    }
+    const NativeRoutine* chosen = nullptr;
+    for (const NativeRoutine* r : nativeCandidates(s, member.substr(0, dot), member.substr(dot + 1), values.size())) {
+        bool fits = true;
+        for (size_t i = 0; i < values.size(); ++i) {
+            const NativeType t = r->params[i].type;
+            if ((t == NativeType::Clob || t == NativeType::Blob) && !values[i].isNull())
+                fits = fits && (values[i].kind == Value::Kind::Blob) == (t == NativeType::Blob);
+        }
+        if (fits) {
+            chosen = r;
+            break;
+        }
+    }
+    if (!chosen) {
+        sqlite3_result_error(ctx, "ORA-06553: PLS-306: wrong number or types of arguments in call", -1);
+        return;
+    }
+    for (size_t i = values.size(); i < chosen->params.size(); ++i)
+        values.push_back(chosen->params[i].defaultValue);
+    std::vector<OraType> outTypes(values.size(), OraType::Varchar2);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+    NativeCall call { s, values, outTypes };
+#pragma GCC diagnostic pop
+    call.tables.resize(values.size());
+    try {
+        std::optional<Value> r = chosen->run(call);
+        storage::resultValue(ctx, r ? *r : Value::null());
+    } catch (const Error& e) {
+        sqlite3_result_error(ctx, e.message().c_str(), -1);
+    }
+}
+
+types::ExprType nativeResultType(NativeType t)
+{
+    switch (t) {
+    case NativeType::Number:
+    case NativeType::Integer:
+        return sqlTypeOf(PlType::number());
+    case NativeType::Date:
+        return sqlTypeOf(PlType::date());
+    case NativeType::Clob:
+        return sqlTypeOf(PlType::of(PlKind::Clob));
+    case NativeType::Blob:
+        return sqlTypeOf(PlType::of(PlKind::Blob));
+    case NativeType::Raw: {
+        PlType r = PlType::of(PlKind::Raw);
+        r.size = 32767;
+        return sqlTypeOf(r);
+    }
+    default:
+        return sqlTypeOf(PlType::varchar2(32767));
+    }
+}
+
+// The token of ORA_PLSQL_CALL (and ORA_PLSQL_ROWS) for a call: a unit's member with its arguments' mapping, or
+// (unitId -1) a built-in package's function, member "PKG.F".
+size_t tokenFor(SessionState& s, const SqlFunctionRef& ref)
+{
+    SqlFunctions& reg = registry(s);
+    if (!reg.registered) {
+        sqlite3_create_function(s.conn, kCallFunction, -1, SQLITE_UTF8, &s, callFn, nullptr, nullptr);
+        sqlite3_create_function(s.conn, kRowsFunction, -1, SQLITE_UTF8, &s, rowsFn, nullptr, nullptr);
+        reg.registered = true;
+    }
+    for (size_t i = 0; i < reg.refs.size(); ++i)
+        if (reg.refs[i] == ref)
+            return i;
+    reg.refs.push_back(ref);
+    return reg.refs.size() - 1;
 }
 
 std::optional<catalog::ObjectRow> resolve(SessionState& s, const std::string& owner, const std::string& name)
@@ -284,20 +393,7 @@ std::optional<FoundFunction> findFunction(SessionState& s, const std::vector<std
             continue;
         if (rows)
             collectionRowsOf(sub.returnType); // refuses the collections SQL cannot read
-        SqlFunctions& reg = registry(s);
-        if (!reg.registered) {
-            sqlite3_create_function(s.conn, kCallFunction, -1, SQLITE_UTF8, &s, callFn, nullptr, nullptr);
-            sqlite3_create_function(s.conn, kRowsFunction, -1, SQLITE_UTF8, &s, rowsFn, nullptr, nullptr);
-            reg.registered = true;
-        }
-        const SqlFunctionRef ref { o->id, member, k, *argOfParam };
-        size_t token = reg.refs.size();
-        for (size_t i = 0; i < reg.refs.size(); ++i)
-            if (reg.refs[i] == ref)
-                token = i;
-        if (token == reg.refs.size())
-            reg.refs.push_back(ref);
-        return FoundFunction { token, sub.returnType, o->id };
+        return FoundFunction { tokenFor(s, SqlFunctionRef { o->id, member, k, *argOfParam }), sub.returnType, o->id };
     }
     if (outArguments > 0 && wrongType == 0)
         throw oraError(6572, "Function " + callName + " has out arguments");
@@ -312,6 +408,29 @@ std::optional<FoundFunction> findFunction(SessionState& s, const std::vector<std
     throw oraError(6553, "PLS-306: wrong number or types of arguments in call to '" + callName + "'");
 }
 
+// A built-in package's function called from SQL (DBMS_LOB.GETLENGTH, SYS.UTL_RAW.CAST_TO_RAW) with positional
+// arguments, when no object of the schema takes the name.
+std::optional<bind::SessionContext::StoredFunction> builtInPackageFunction(
+    SessionState& s, const std::vector<std::string>& parts, const std::vector<std::string>& argNames)
+{
+    if (parts.size() < 2 || parts.size() > 3 || (parts.size() == 3 && parts[0] != "SYS"))
+        return std::nullopt;
+    for (const std::string& name : argNames)
+        if (!name.empty())
+            return std::nullopt;
+    if (resolve(s, parts[0], parts[1]) || (parts.size() == 2 && resolve(s, "", parts[0])))
+        return std::nullopt;
+    const std::string& package = parts[parts.size() - 2];
+    std::vector<const NativeRoutine*> found = nativeCandidates(s, package, parts.back(), argNames.size());
+    if (found.empty())
+        return std::nullopt;
+    bind::SessionContext::StoredFunction f;
+    const size_t token = tokenFor(s, SqlFunctionRef { -1, package + "." + parts.back(), 0, {} });
+    f.callPrefix = std::string(kCallFunction) + "(" + std::to_string(token);
+    f.type = nativeResultType(*found[0]->returns);
+    return f;
+}
+
 } // namespace
 
 std::optional<bind::SessionContext::StoredFunction> sqlFunction(
@@ -319,7 +438,7 @@ std::optional<bind::SessionContext::StoredFunction> sqlFunction(
 {
     std::optional<FoundFunction> found = findFunction(s, parts, argNames, false, false);
     if (!found)
-        return std::nullopt;
+        return builtInPackageFunction(s, parts, argNames);
     bind::SessionContext::StoredFunction f;
     f.callPrefix = std::string(kCallFunction) + "(" + std::to_string(found->token);
     f.type = sqlTypeOf(found->returnType);

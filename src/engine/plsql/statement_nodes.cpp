@@ -199,8 +199,11 @@ Flow SSql::exec(Ctx& c) const
     }
     for (size_t i = 0; i < into.size() && i < sql->returningBinds.size(); ++i)
         for (const Bind& b : binds)
-            if (b.name == sql->returningBinds[i])
-                assignTo(*into[i], Val { b.value, nullptr }, c);
+            if (b.name == sql->returningBinds[i]) {
+                Val v { b.value, nullptr };
+                v.tableLob = b.type == OraType::Clob || b.type == OraType::Blob;
+                assignTo(*into[i], v, c);
+            }
     return Flow::Normal;
 }
 

@@ -104,13 +104,15 @@ void createTrigger(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view
     auto ownerRow = cat.user(owner);
     if (!ownerRow || ownerRow->type != 1)
         throw oraError(1918, "user '" + owner + "' does not exist");
-    if (h.insteadOf)
-        throw oraError(25002, "cannot create INSTEAD OF triggers on tables");
 
     catalog::Lookup lookup(s.conn, &s);
     auto table = lookup.resolveObject(h.tableOwner, h.tableName, s.schema, h.tableOwner.empty());
     if (!table || (table->type != catalog::kTypeTable && table->type != catalog::kTypeView))
         throw oraError(942, "table or view does not exist");
+    if (h.insteadOf && table->type != catalog::kTypeView)
+        throw oraError(25002, "cannot create INSTEAD OF triggers on tables");
+    if (h.insteadOf)
+        throw oraError(3001, "unimplemented feature: INSTEAD OF triggers");
     if (table->type == catalog::kTypeView)
         throw oraError(25001, "cannot create this trigger type on views");
     if (table->ownerId == catalog::kSysUser)

@@ -29,6 +29,9 @@ struct OpenCursor {
 struct Val {
     Value v;
     std::shared_ptr<Composite> c; // record fields, table elements or a cursor
+    // A CLOB or BLOB read from a table's column (SELECT INTO, FETCH, RETURNING INTO): its locator is the row's,
+    // which DBMS_LOB may not write through (ORA-22920); a LOB made in PL/SQL is a temporary one.
+    bool tableLob = false;
 };
 
 // Keys of an index-by table: numbers in numeric order, texts in byte order.

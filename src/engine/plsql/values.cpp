@@ -2,6 +2,7 @@
 // comparison and arithmetic on engine values.
 #include "engine/plsql/values.h"
 
+#include "engine/emit/runtime_functions.h"
 #include "engine/fn/arithmetic.h"
 #include "engine/fn/dateformat.h"
 #include "engine/fn/decimal.h"
@@ -238,6 +239,18 @@ Value valueOf(const fn::NumberValue& n)
                           : Value::fromReal(n.real);
 }
 
+std::string hexText(const std::string& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string r;
+    r.reserve(bytes.size() * 2);
+    for (unsigned char b : bytes) {
+        r += digits[b >> 4];
+        r += digits[b & 15];
+    }
+    return r;
+}
+
 std::string textOf(const Value& v, const SessionState& s)
 {
     switch (v.kind) {
@@ -252,6 +265,8 @@ std::string textOf(const Value& v, const SessionState& s)
             return v.text;
         return fn::DateFormat::parse(s.fctx.nlsDateFormat).format(d);
     }
+    case Value::Kind::Blob:
+        return hexText(v.text);
     default:
         return v.text;
     }
@@ -331,12 +346,44 @@ Val convertTo(const Val& in, const PlType& t, const SessionState& s)
     case PlKind::Date:
         out.v = dateOf(v, s);
         return out;
+    case PlKind::Raw:
+    case PlKind::Blob: {
+        // Bytes stay bytes; text is read as hexadecimal digits, as Oracle's implicit HEXTORAW reads it.
+        std::string bytes;
+        if (v.kind == Value::Kind::Blob)
+            bytes = v.text;
+        else if (v.kind == Value::Kind::Text) {
+            std::optional<std::string> b = emit::hexToRaw(v.text);
+            if (!b)
+                throw valueError("hex to raw conversion error");
+            bytes = std::move(*b);
+        } else
+            throw valueError("");
+        if (t.kind == PlKind::Raw) {
+            size_t limit = t.size > 0 ? static_cast<size_t>(t.size) : 32767;
+            if (bytes.size() > limit)
+                throw valueError("raw variable length too long");
+            if (bytes.empty())
+                return out;
+        } else
+            out.tableLob = in.tableLob;
+        out.v = Value::fromBlob(std::move(bytes));
+        return out;
+    }
+    case PlKind::Clob:
+        if (v.kind == Value::Kind::Text && v.text.empty()) {
+            // An empty CLOB is not NULL.
+            out.v = v;
+            out.tableLob = in.tableLob;
+            return out;
+        }
+        out.tableLob = in.tableLob;
+        out.v = Value::fromText(v.kind == Value::Kind::Text ? v.text : textOf(v, s));
+        return out;
     case PlKind::Varchar2:
     case PlKind::Char:
     case PlKind::Long:
-    case PlKind::Clob:
-    case PlKind::Rowid:
-    case PlKind::Raw: {
+    case PlKind::Rowid: {
         std::string text = v.kind == Value::Kind::Text ? v.text : textOf(v, s);
         int limit = t.size > 0 ? t.size : (t.kind == PlKind::Clob ? 0 : 32767);
         if (limit > 0) {

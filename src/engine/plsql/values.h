@@ -20,7 +20,8 @@ PlError valueError(const std::string& detail);
 
 fn::NumberValue numberOf(const Value& v); // text converts; ORA-06502 when it is no number
 Value valueOf(const fn::NumberValue& n);
-std::string textOf(const Value& v, const SessionState& s); // dates in NLS_DATE_FORMAT
+std::string textOf(const Value& v, const SessionState& s); // dates in NLS_DATE_FORMAT, bytes in hexadecimal
+std::string hexText(const std::string& bytes); // upper-case hexadecimal digits, as RAWTOHEX gives them
 Value dateOf(const Value& v, const SessionState& s);
 
 // The value as a variable of type t holds it: numbers rounded to the declared scale, text checked against the
