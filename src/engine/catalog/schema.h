@@ -19,6 +19,7 @@ enum ObjectType : int {
     kTypePackage = 9,
     kTypePackageBody = 11,
     kTypeTrigger = 12,
+    kTypeType = 13,
 };
 
 // OBJ$.STATUS as Oracle keeps it.

@@ -180,6 +180,7 @@ void addCodeViews(std::vector<FixedObject>& out)
     addDependencies(out);
     addTriggers(out);
     addProceduresAndArguments(out);
+    addTypeViews(out);
 }
 
 } // namespace engine::dict::detail

@@ -78,6 +78,7 @@ void addObjectViews(std::vector<FixedObject>& out);
 void addConstraintViews(std::vector<FixedObject>& out);
 void addSchemaViews(std::vector<FixedObject>& out);
 void addCodeViews(std::vector<FixedObject>& out);
+void addTypeViews(std::vector<FixedObject>& out);
 void addSpaceViews(std::vector<FixedObject>& out);
 
 } // namespace engine::dict::detail

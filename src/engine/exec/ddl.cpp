@@ -49,6 +49,7 @@ ExecResult executeDdl(SessionState& s, const sql::Statement& stmt, std::string_v
 
 #include "engine/catalog/catalog.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/exec/ddl_types.h"
 #include "engine/link/links.h"
 #include "engine/plsql/stored_units.h"
 #include "engine/plsql/trigger_ddl.h"
@@ -175,9 +176,17 @@ void runDdl(DdlContext& ctx, const sql::Statement& stmt, ExecResult& result)
             plsql::dropTrigger(ctx.s, *stmt.as<sql::DropObjectStmt>());
             break;
         }
+        if (stmt.as<sql::DropObjectStmt>()->objectType == "TYPE") {
+            dropCollectionType(ctx.s, *stmt.as<sql::DropObjectStmt>());
+            break;
+        }
         plsql::dropUnit(ctx.s, *stmt.as<sql::DropObjectStmt>());
         break;
     case K::PlSql:
+        if (stmt.as<sql::PlSqlStmt>()->unit == sql::PlSqlStmt::Unit::Type) {
+            createCollectionType(ctx.s, *stmt.as<sql::PlSqlStmt>(), ctx.warning);
+            break;
+        }
         if (stmt.as<sql::PlSqlStmt>()->unit != sql::PlSqlStmt::Unit::Trigger) {
             plsql::createUnit(ctx.s, *stmt.as<sql::PlSqlStmt>(), ctx.text, ctx.warning);
             break;

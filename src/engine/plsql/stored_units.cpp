@@ -18,10 +18,6 @@
 
 namespace engine::plsql {
 
-namespace {
-
-// The text as ALL_SOURCE keeps it: from the unit's type word on ("CREATE [OR REPLACE] [EDITIONABLE]" dropped), up to
-// its last line, without the "/" line that ends it in a script.
 std::string storedText(std::string_view statement)
 {
     sql::LexResult lx = sql::tokenize(statement);
@@ -47,6 +43,8 @@ std::string storedText(std::string_view statement)
     }
     return text;
 }
+
+namespace {
 
 int typeOf(sql::PlSqlStmt::Unit u)
 {

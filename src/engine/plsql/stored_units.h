@@ -22,6 +22,10 @@ struct SessionState;
 
 namespace engine::plsql {
 
+// The text as ALL_SOURCE keeps it: from the unit's type word on ("CREATE [OR REPLACE] [EDITIONABLE]" dropped), up to
+// its last line, without the "/" line that ends it in a script.
+std::string storedText(std::string_view statement);
+
 // CREATE [OR REPLACE] PROCEDURE | FUNCTION | PACKAGE | PACKAGE BODY, inside the DDL's transaction. A unit that does
 // not compile is still stored (INVALID, its errors in ERROR$); `warning` then receives Oracle's ORA-24344 text.
 void createUnit(SessionState& s, const sql::PlSqlStmt& stmt, std::string_view text, std::string& warning);

@@ -143,6 +143,8 @@ void dropCode(SessionState& s, const sql::DropObjectStmt& d)
         any = sys::DropAnyProcedure;
     else if (d.objectType == "TRIGGER")
         any = sys::DropAnyTrigger;
+    else if (d.objectType == "TYPE" || d.objectType == "TYPE BODY")
+        any = sys::DropAnyType;
     if (!any || ownerName(s, d.name) == s.user || hasSystemPrivilege(s, any))
         return;
     insufficient(d.name.name.offset);
@@ -256,8 +258,13 @@ void checkDdl(SessionState& s, const sql::Statement& stmt)
         break;
     case K::PlSql: {
         const auto& st = *stmt.as<sql::PlSqlStmt>();
-        if (st.name)
+        if (st.name && st.unit == sql::PlSqlStmt::Unit::Type) {
+            const bool mine = ownerName(s, *st.name) == s.user;
+            if (!(mine && hasSystemPrivilege(s, sys::CreateType)) && !hasSystemPrivilege(s, sys::CreateAnyType))
+                insufficient(-1);
+        } else if (st.name) {
             checkCreateCode(s, ownerName(s, *st.name), st.unit == sql::PlSqlStmt::Unit::Trigger);
+        }
         break;
     }
     default:

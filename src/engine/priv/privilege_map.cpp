@@ -166,6 +166,7 @@ std::vector<ObjectPrivilege> privilegesFor(int objectType)
     case catalog::kTypeProcedure:
     case catalog::kTypeFunction:
     case catalog::kTypePackage:
+    case catalog::kTypeType:
         return { P::Execute };
     default:
         return {};
@@ -201,6 +202,8 @@ int anyPrivilegeFor(int objectType, ObjectPrivilege p)
     case catalog::kTypePackage:
     case catalog::kTypePackageBody:
         return p == P::Execute ? sys::ExecuteAnyProcedure : 0;
+    case catalog::kTypeType:
+        return p == P::Execute ? sys::ExecuteAnyType : 0;
     default:
         return 0;
     }
@@ -217,6 +220,7 @@ const std::vector<int>& visibilityPrivileges(int objectType)
     static const std::vector<int> triggers = { sys::AlterAnyTrigger, sys::DropAnyTrigger };
     static const std::vector<int> indexes = { sys::AlterAnyIndex, sys::DropAnyIndex };
     static const std::vector<int> synonyms = { sys::DropAnySynonym };
+    static const std::vector<int> types = { sys::DropAnyType, sys::ExecuteAnyType };
     static const std::vector<int> none;
     switch (objectType) {
     case catalog::kTypeTable:
@@ -236,6 +240,8 @@ const std::vector<int>& visibilityPrivileges(int objectType)
         return indexes;
     case catalog::kTypeSynonym:
         return synonyms;
+    case catalog::kTypeType:
+        return types;
     default:
         return none;
     }

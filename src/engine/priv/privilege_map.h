@@ -76,6 +76,10 @@ inline constexpr int CreateAnyTrigger = -152;
 inline constexpr int AlterAnyTrigger = -153;
 inline constexpr int DropAnyTrigger = -154;
 inline constexpr int GrantAnyPrivilege = -167;
+inline constexpr int CreateType = -180;
+inline constexpr int CreateAnyType = -181;
+inline constexpr int DropAnyType = -183;
+inline constexpr int ExecuteAnyType = -184;
 inline constexpr int SelectAnyDictionary = -237;
 inline constexpr int GrantAnyObjectPrivilege = -244;
 } // namespace sys

@@ -1325,6 +1325,7 @@ struct DropObjectStmt : Statement {
     }
     std::string objectType; // upper case, words joined by one blank
     bool isPublic = false; // DROP PUBLIC DATABASE LINK
+    bool force = false; // DROP TYPE ... FORCE
     ObjectName name;
 };
 

@@ -1182,7 +1182,7 @@ StatementPtr Parser::parseDrop()
         }
         s->name = parseObjectName(903, false);
         if (s->objectType == "TYPE")
-            acceptWord("FORCE");
+            s->force = acceptWord("FORCE");
         return s;
     }
     static constexpr const char* Unsupported[] = { "DIRECTORY", "TABLESPACE", "PROFILE", "CONTEXT", "MATERIALIZED",
