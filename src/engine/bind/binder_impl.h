@@ -274,6 +274,7 @@ public:
     Source dmlSource(const TableInfo& t, const std::optional<sql::Identifier>& alias, const std::string& sqlAlias);
     std::string viewCondition(const std::string& sqlAlias);
     std::string storeValue(const TableInfo& t, const ColumnInfo& c, const BExpr& value, bool isUpdate, int offset);
+    void checkGeneratedInsert(const ColumnInfo& c, bool isDefault, int offset);
     void returning(const sql::Returning& r, Scope& scope, BoundStatement& out);
     std::string dmlWhere(const sql::Expr* where, Scope& scope);
 };

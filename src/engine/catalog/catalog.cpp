@@ -213,7 +213,12 @@ std::vector<ColumnRow> Catalog::columns(int64_t tableId) const
         c.notNull = s.int64(7) != 0;
         if (!s.isNull(8))
             c.defaultText = s.text(8);
-        c.charSemantics = (s.int64(9) & kColPropertyCharSemantics) != 0;
+        const int64_t property = s.int64(9);
+        c.charSemantics = (property & kColPropertyCharSemantics) != 0;
+        c.identity = (property & kColPropertyIdentity) != 0;
+        c.identityAlways = (property & kColPropertyIdentityAlways) != 0;
+        c.defaultOnNull = (property & kColPropertyDefaultOnNull) != 0;
+        c.virtualColumn = (property & kColPropertyVirtual) != 0;
         r.push_back(std::move(c));
     }
     return r;
@@ -235,7 +240,10 @@ static void bindColumn(Stmt& s, int64_t tableId, const ColumnRow& c)
         s.bind(10, *c.defaultText);
     else
         s.bindNull(10);
-    s.bind(11, c.charSemantics ? kColPropertyCharSemantics : 0);
+    s.bind(11,
+        (c.charSemantics ? kColPropertyCharSemantics : 0) | (c.identity ? kColPropertyIdentity : 0)
+            | (c.identityAlways ? kColPropertyIdentityAlways : 0) | (c.defaultOnNull ? kColPropertyDefaultOnNull : 0)
+            | (c.virtualColumn ? kColPropertyVirtual : 0));
 }
 
 void Catalog::addColumn(int64_t tableId, const ColumnRow& c)
@@ -248,8 +256,9 @@ void Catalog::addColumn(int64_t tableId, const ColumnRow& c)
 
 void Catalog::updateColumn(int64_t tableId, const ColumnRow& c)
 {
+    static_assert(kColPropertyKnown == 962081128448, "the mask in the UPDATE below");
     Stmt s(db_, R"(UPDATE "COL$" SET "NAME" = ?3, "PHYNAME" = ?4, "TYPE#" = ?5, "LENGTH" = ?6, "PRECISION#" = ?7,
-        "SCALE" = ?8, "NULL$" = ?9, "DEFAULT$" = ?10, "PROPERTY" = ("PROPERTY" & ~8388608) | ?11
+        "SCALE" = ?8, "NULL$" = ?9, "DEFAULT$" = ?10, "PROPERTY" = ("PROPERTY" & ~962081128448) | ?11
         WHERE "OBJ#" = ?1 AND "COL#" = ?2)");
     bindColumn(s, tableId, c);
     s.run();
@@ -533,6 +542,15 @@ types::ExprType columnType(const ColumnRow& c)
     return t;
 }
 
+bind::ColumnInfo columnInfo(const ColumnRow& c)
+{
+    bind::ColumnInfo r { c.name, c.physicalName, columnType(c), c.defaultText, false };
+    r.identityAlways = c.identity && c.identityAlways;
+    r.defaultOnNull = c.defaultOnNull;
+    r.virtualColumn = c.virtualColumn;
+    return r;
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 
 static bind::ObjectKind kindOf(int type)
@@ -650,7 +668,7 @@ std::optional<bind::TableInfo> Lookup::table(const bind::ObjectRef& ref) const
     t.physicalName = physicalTableName(ref.objectId);
     t.rowNumberColumn = kRowNumberColumn;
     for (const ColumnRow& c : cols)
-        t.columns.push_back({ c.name, c.physicalName, columnType(c), c.defaultText, false });
+        t.columns.push_back(columnInfo(c));
     return t;
 }
 

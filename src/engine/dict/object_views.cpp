@@ -33,7 +33,9 @@ void addTables(std::vector<FixedObject>& out)
         { "DEPENDENCIES", vc(8), "'DISABLED'" }, { "COMPRESSION", vc(8), "'DISABLED'" }, { "COMPRESS_FOR", vc(30), "" },
         { "DROPPED", vc(3), "'NO'" }, { "READ_ONLY", vc(3), "'NO'" }, { "SEGMENT_CREATED", vc(3), "'YES'" },
         { "RESULT_CACHE", vc(7), "'DEFAULT'" }, { "CLUSTERING", vc(3), "'NO'" }, { "ACTIVITY_TRACKING", vc(23), "" },
-        { "DML_TIMESTAMP", vc(25), "" }, { "HAS_IDENTITY", vc(3), "'NO'" }, { "CONTAINER_DATA", vc(3), "'NO'" },
+        { "DML_TIMESTAMP", vc(25), "" }, { "HAS_IDENTITY", vc(3),
+                                        "CASE WHEN EXISTS (SELECT 1 FROM \"COL$\" ic WHERE ic.\"OBJ#\" = o.\"OBJ#\" "
+                                        "AND (ic.\"PROPERTY\" & 137438953472) <> 0) THEN 'YES' ELSE 'NO' END" }, { "CONTAINER_DATA", vc(3), "'NO'" },
         { "INMEMORY", vc(8), "'DISABLED'" }, { "INMEMORY_PRIORITY", vc(8), "" }, { "INMEMORY_DISTRIBUTE", vc(15), "" },
         { "INMEMORY_COMPRESSION", vc(17), "" }, { "INMEMORY_DUPLICATE", vc(13), "" },
         { "DEFAULT_COLLATION", vc(100), "'USING_NLS_COMP'" }, { "DUPLICATED", vc(1), "'N'" },
@@ -75,7 +77,7 @@ std::vector<Col> columnCols(bool all)
         { "V80_FMT_IMAGE", vc(3), "'NO'" }, { "DATA_UPGRADED", vc(3), "'YES'" } };
     if (all) {
         cols.push_back({ "HIDDEN_COLUMN", vc(3), "'NO'" });
-        cols.push_back({ "VIRTUAL_COLUMN", vc(3), "'NO'" });
+        cols.push_back({ "VIRTUAL_COLUMN", vc(3), "CASE WHEN (c.\"PROPERTY\" & 65536) <> 0 THEN 'YES' ELSE 'NO' END" });
         cols.push_back({ "SEGMENT_COLUMN_ID", N, "c.\"COL#\"" });
         cols.push_back({ "INTERNAL_COLUMN_ID!", N, "c.\"COL#\"" });
     }
@@ -84,8 +86,11 @@ std::vector<Col> columnCols(bool all)
         cols.push_back({ "QUALIFIED_COL_NAME", vc(4000), "c.\"NAME\"" });
         cols.push_back({ "USER_GENERATED", vc(3), "'YES'" });
     }
-    cols.push_back({ "DEFAULT_ON_NULL", vc(3), "'NO'" });
-    cols.push_back({ "IDENTITY_COLUMN", vc(3), "'NO'" });
+    // COL$.PROPERTY: 0x8000000000 DEFAULT ON NULL, 0x2000000000 identity (catalog.h).
+    cols.push_back(
+        { "DEFAULT_ON_NULL", vc(3), "CASE WHEN (c.\"PROPERTY\" & 549755813888) <> 0 THEN 'YES' ELSE 'NO' END" });
+    cols.push_back(
+        { "IDENTITY_COLUMN", vc(3), "CASE WHEN (c.\"PROPERTY\" & 137438953472) <> 0 THEN 'YES' ELSE 'NO' END" });
     if (all)
         cols.push_back({ "SENSITIVE_COLUMN", vc(3), "'NO'" });
     cols.push_back({ "EVALUATION_EDITION", vc(128), "" });
@@ -109,6 +114,35 @@ void addColumns(std::vector<FixedObject>& out)
         v.objectIdExpr = "o.\"OBJ#\"";
         addTrio(out, v);
     }
+}
+
+// An identity column with its sequence and the options it was declared with, in Oracle's words.
+void addIdentityColumns(std::vector<FixedObject>& out)
+{
+    const std::string yn = " THEN 'Y' ELSE 'N' END";
+    const std::string options = "'START WITH: ' || ifnull(p.\"VALUE$\", q.\"HIGHWATER\") || "
+                                "', INCREMENT BY: ' || q.\"INCREMENT$\" || ', MAX_VALUE: ' || q.\"MAXVALUE\" || "
+                                "', MIN_VALUE: ' || q.\"MINVALUE\" || ', CYCLE_FLAG: ' || CASE WHEN q.\"CYCLE#\" <> 0"
+        + yn + " || ', CACHE_SIZE: ' || CASE WHEN q.\"CACHE\" < 2 THEN 0 ELSE q.\"CACHE\" END || "
+               "', ORDER_FLAG: ' || CASE WHEN q.\"ORDER$\" <> 0"
+        + yn + " || ', SCALE_FLAG: N, EXTEND_FLAG: N, SESSION_FLAG: N, KEEP_VALUE: N'";
+    ViewTrio v;
+    v.suffix = "TAB_IDENTITY_COLS";
+    v.cols = { { "OWNER!", vc(128), "u.\"NAME\"" }, { "TABLE_NAME!", vc(128), "o.\"NAME\"" },
+        { "COLUMN_NAME!", vc(128), "c.\"NAME\"" },
+        { "GENERATION_TYPE", vc(10),
+            "CASE WHEN (c.\"PROPERTY\" & 274877906944) <> 0 THEN 'ALWAYS' ELSE 'BY DEFAULT' END" },
+        { "SEQUENCE_NAME!", vc(128), "s.\"NAME\"" }, { "IDENTITY_OPTIONS", vc(298), options } };
+    v.from = std::string(kObjectOwner)
+        + "JOIN \"COL$\" c ON c.\"OBJ#\" = o.\"OBJ#\" AND (c.\"PROPERTY\" & 137438953472) <> 0 "
+          "JOIN \"OBJ$\" s ON s.\"OWNER#\" = o.\"OWNER#\" AND s.\"NAME\" = 'ISEQ$$_' || o.\"OBJ#\" "
+          "AND s.\"TYPE#\" = 6 "
+          "JOIN \"SEQ$\" q ON q.\"OBJ#\" = s.\"OBJ#\" "
+          "LEFT JOIN \"PROPS$\" p ON p.\"NAME\" = 'IDENTITY_START.' || s.\"OBJ#\"";
+    v.where = "o.\"TYPE#\" = 2";
+    v.ownerIdExpr = "o.\"OWNER#\"";
+    v.objectIdExpr = "o.\"OBJ#\"";
+    addTrio(out, v);
 }
 
 void addComments(std::vector<FixedObject>& out)
@@ -211,6 +245,7 @@ void addObjectViews(std::vector<FixedObject>& out)
 {
     addTables(out);
     addColumns(out);
+    addIdentityColumns(out);
     addComments(out);
     addObjects(out);
 }

@@ -1,5 +1,6 @@
 // Indexes, sequences, views, synonyms, comments and RENAME.
 #include "engine/bind/binder.h"
+#include "engine/exec/ddl_identity.h"
 #include "engine/exec/ddl_support.h"
 #include "engine/priv/ddl_rights.h"
 #include "engine/priv/privileges.h"
@@ -207,17 +208,23 @@ catalog::ObjectRow sequenceNamed(DdlContext& ctx, const sql::ObjectName& name)
 
 } // namespace
 
+int64_t addSequence(DdlContext& ctx, int64_t ownerId, const std::string& name, const sql::SequenceOptions& options)
+{
+    SequenceDef d;
+    applyOptions(d, options, true);
+    catalog::Catalog cat(ctx.s.conn);
+    int64_t id = cat.addObject(ownerId, name, catalog::kTypeSequence);
+    Stmt s(ctx.s.conn, R"(INSERT INTO "SEQ$" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8))");
+    s.bind(1, id).bind(2, d.increment).bind(3, d.minValue).bind(4, d.maxValue).bind(5, d.cycle ? 1 : 0);
+    s.bind(6, d.order ? 1 : 0).bind(7, d.cache).bind(8, d.start).run();
+    return id;
+}
+
 void createSequence(DdlContext& ctx, const sql::CreateSequenceStmt& st)
 {
     catalog::UserRow owner = ownerOf(ctx, st.sequence);
     checkFreeName(ctx, owner.id, st.sequence.name, 1);
-    SequenceDef d;
-    applyOptions(d, st.options, true);
-    catalog::Catalog cat(ctx.s.conn);
-    int64_t id = cat.addObject(owner.id, st.sequence.name.name, catalog::kTypeSequence);
-    Stmt s(ctx.s.conn, R"(INSERT INTO "SEQ$" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8))");
-    s.bind(1, id).bind(2, d.increment).bind(3, d.minValue).bind(4, d.maxValue).bind(5, d.cycle ? 1 : 0);
-    s.bind(6, d.order ? 1 : 0).bind(7, d.cache).bind(8, d.start).run();
+    addSequence(ctx, owner.id, st.sequence.name.name, st.options);
 }
 
 void alterSequence(DdlContext& ctx, const sql::AlterSequenceStmt& st)
@@ -225,6 +232,8 @@ void alterSequence(DdlContext& ctx, const sql::AlterSequenceStmt& st)
     if (st.options.startWith)
         throw oraError(2283, "cannot alter starting sequence number", st.offset);
     catalog::ObjectRow seq = sequenceNamed(ctx, st.sequence);
+    if (isIdentitySequence(ctx, seq))
+        throw oraError(32793, "cannot alter a system-generated sequence", st.sequence.name.offset);
     SequenceDef d;
     Stmt q(ctx.s.conn,
         R"(SELECT "INCREMENT$", "MINVALUE", "MAXVALUE", "CYCLE#", "ORDER$", "CACHE", "HIGHWATER" FROM "SEQ$" WHERE "OBJ#" = ?1)");
@@ -266,6 +275,8 @@ void alterSequence(DdlContext& ctx, const sql::AlterSequenceStmt& st)
 void dropSequence(DdlContext& ctx, const sql::DropSequenceStmt& st)
 {
     catalog::ObjectRow seq = sequenceNamed(ctx, st.sequence);
+    if (isIdentitySequence(ctx, seq))
+        throw oraError(32794, "cannot drop a system-generated sequence", st.sequence.name.offset);
     invalidateDependents(ctx, seq.id);
     catalog::Catalog(ctx.s.conn).removeObject(seq.id);
     session::dropSequenceCache(ctx.s, seq.id);

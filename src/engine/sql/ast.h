@@ -933,11 +933,35 @@ struct Constraint {
     int endOffset = -1;
 };
 
+struct SequenceOptions {
+    std::optional<std::string> incrementBy;
+    std::optional<std::string> startWith;
+    std::optional<std::string> maxValue;
+    bool noMaxValue = false;
+    std::optional<std::string> minValue;
+    bool noMinValue = false;
+    std::optional<bool> cycle;
+    std::optional<std::string> cache;
+    bool noCache = false;
+    std::optional<bool> order;
+    bool restart = false;
+};
+
 struct ColumnDef {
     Identifier name;
     std::optional<DataType> type; // absent in a CTAS column list or in MODIFY col DEFAULT ...
     ExprPtr defaultValue;
     std::string defaultText; // the DEFAULT expression exactly as written (Oracle stores the text)
+    bool defaultOnNull = false; // DEFAULT ON NULL expr
+    // GENERATED ALWAYS | BY DEFAULT [ON NULL] AS IDENTITY [(sequence options)]
+    enum class Identity { None, Always, ByDefault };
+    Identity identity = Identity::None;
+    bool identityOnNull = false;
+    SequenceOptions identityOptions;
+    int identityOffset = -1;
+    // [GENERATED ALWAYS] AS (expr) [VIRTUAL]
+    ExprPtr virtualExpr;
+    std::string virtualText;
     std::vector<Constraint> constraints;
     int offset = -1;
     int endOffset = -1;
@@ -1054,19 +1078,6 @@ struct AlterIndexStmt : Statement {
 };
 
 // Every option of CREATE/ALTER SEQUENCE; numbers keep their text (with sign) since they may exceed 64 bits.
-struct SequenceOptions {
-    std::optional<std::string> incrementBy;
-    std::optional<std::string> startWith;
-    std::optional<std::string> maxValue;
-    bool noMaxValue = false;
-    std::optional<std::string> minValue;
-    bool noMinValue = false;
-    std::optional<bool> cycle;
-    std::optional<std::string> cache;
-    bool noCache = false;
-    std::optional<bool> order;
-    bool restart = false;
-};
 
 struct CreateSequenceStmt : Statement {
     static constexpr StatementKind Kind = StatementKind::CreateSequence;
