@@ -14,3 +14,5 @@ CREATE TABLE t (a NUMBER, c AS (a * 2))
 /
 INSERT INTO t VALUES (DEFAULT, 'x')
 /
+CREATE UNIQUE INDEX i ON t (UPPER(name), a + 1 DESC)
+/

@@ -174,6 +174,7 @@ Source BinderImpl::dmlSource(
     const TableInfo& t, const std::optional<sql::Identifier>& alias, const std::string& sqlAlias)
 {
     Source src = targetSource(t, alias, sqlAlias);
+    bindVirtualColumns(src);
     if (!alias && !dmlViewName.empty()) {
         // Through a view the statement names the view, not its table.
         src.name = dmlViewName;
@@ -188,6 +189,7 @@ std::string BinderImpl::viewCondition(const std::string& sqlAlias)
         return {};
     Scope vs;
     Source src = targetSource(*dmlViewBase, std::nullopt, sqlAlias);
+    bindVirtualColumns(src);
     src.name = dmlViewSourceName;
     vs.sources.push_back(src);
     return dmlWhere(dmlViewWhere, vs);
@@ -645,6 +647,7 @@ TableExpression bindTableExpression(const sql::Expr& expr, std::string_view text
     detail::BinderImpl b(text, catalog, context);
     detail::Scope scope;
     scope.sources.push_back(detail::targetSource(table, std::nullopt, ""));
+    b.bindVirtualColumns(scope.sources.back());
     detail::BExpr e = b.expr(expr, scope);
     return { e.sql, e.type };
 }

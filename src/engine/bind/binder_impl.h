@@ -272,6 +272,8 @@ public:
     size_t dmlAccessIndex = 0; // its entry in accesses, which INSERT and UPDATE give their columns
     TableInfo viewTable(const ObjectRef& ref, int offset);
     Source dmlSource(const TableInfo& t, const std::optional<sql::Identifier>& alias, const std::string& sqlAlias);
+    // Gives the virtual columns of a table's source their expressions (binder_virtual.cpp).
+    void bindVirtualColumns(Source& src);
     std::string viewCondition(const std::string& sqlAlias);
     std::string storeValue(const TableInfo& t, const ColumnInfo& c, const BExpr& value, bool isUpdate, int offset);
     void checkGeneratedInsert(const ColumnInfo& c, bool isDefault, int offset);

@@ -219,6 +219,7 @@ std::vector<ColumnRow> Catalog::columns(int64_t tableId) const
         c.identityAlways = (property & kColPropertyIdentityAlways) != 0;
         c.defaultOnNull = (property & kColPropertyDefaultOnNull) != 0;
         c.virtualColumn = (property & kColPropertyVirtual) != 0;
+        c.hidden = (property & kColPropertyHidden) != 0;
         r.push_back(std::move(c));
     }
     return r;
@@ -243,7 +244,7 @@ static void bindColumn(Stmt& s, int64_t tableId, const ColumnRow& c)
     s.bind(11,
         (c.charSemantics ? kColPropertyCharSemantics : 0) | (c.identity ? kColPropertyIdentity : 0)
             | (c.identityAlways ? kColPropertyIdentityAlways : 0) | (c.defaultOnNull ? kColPropertyDefaultOnNull : 0)
-            | (c.virtualColumn ? kColPropertyVirtual : 0));
+            | (c.virtualColumn ? kColPropertyVirtual : 0) | (c.hidden ? kColPropertyHidden : 0));
 }
 
 void Catalog::addColumn(int64_t tableId, const ColumnRow& c)
@@ -256,9 +257,9 @@ void Catalog::addColumn(int64_t tableId, const ColumnRow& c)
 
 void Catalog::updateColumn(int64_t tableId, const ColumnRow& c)
 {
-    static_assert(kColPropertyKnown == 962081128448, "the mask in the UPDATE below");
+    static_assert(kColPropertyKnown == 962081128480, "the mask in the UPDATE below");
     Stmt s(db_, R"(UPDATE "COL$" SET "NAME" = ?3, "PHYNAME" = ?4, "TYPE#" = ?5, "LENGTH" = ?6, "PRECISION#" = ?7,
-        "SCALE" = ?8, "NULL$" = ?9, "DEFAULT$" = ?10, "PROPERTY" = ("PROPERTY" & ~962081128448) | ?11
+        "SCALE" = ?8, "NULL$" = ?9, "DEFAULT$" = ?10, "PROPERTY" = ("PROPERTY" & ~962081128480) | ?11
         WHERE "OBJ#" = ?1 AND "COL#" = ?2)");
     bindColumn(s, tableId, c);
     s.run();
@@ -548,6 +549,7 @@ bind::ColumnInfo columnInfo(const ColumnRow& c)
     r.identityAlways = c.identity && c.identityAlways;
     r.defaultOnNull = c.defaultOnNull;
     r.virtualColumn = c.virtualColumn;
+    r.hidden = c.hidden;
     return r;
 }
 

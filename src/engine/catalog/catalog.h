@@ -58,16 +58,18 @@ struct ColumnRow {
     bool identityAlways = false; // GENERATED ALWAYS (else BY DEFAULT)
     bool defaultOnNull = false; // DEFAULT ON NULL, or an identity column BY DEFAULT ON NULL
     bool virtualColumn = false; // AS (expr): DEFAULT$ holds the expression, the physical column stays NULL
+    bool hidden = false; // a function-based index's SYS_NC...$ column: not in SELECT * nor in TAB_COLUMNS
 };
 
 // COL$.PROPERTY bit of a column declared with character length semantics (as Oracle's dictionary has it).
 inline constexpr int64_t kColPropertyCharSemantics = 8388608;
 // COL$.PROPERTY bits of generated columns.
+inline constexpr int64_t kColPropertyHidden = 32;
 inline constexpr int64_t kColPropertyVirtual = 65536;
 inline constexpr int64_t kColPropertyIdentity = 137438953472; // 0x2000000000
 inline constexpr int64_t kColPropertyIdentityAlways = 274877906944; // 0x4000000000
 inline constexpr int64_t kColPropertyDefaultOnNull = 549755813888; // 0x8000000000
-inline constexpr int64_t kColPropertyKnown = kColPropertyCharSemantics | kColPropertyVirtual | kColPropertyIdentity
+inline constexpr int64_t kColPropertyKnown = kColPropertyCharSemantics | kColPropertyHidden | kColPropertyVirtual | kColPropertyIdentity
     | kColPropertyIdentityAlways | kColPropertyDefaultOnNull;
 
 struct ConstraintRow {

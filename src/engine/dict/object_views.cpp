@@ -63,7 +63,7 @@ std::vector<Col> columnCols(bool all)
         { "DATA_TYPE_MOD", vc(3), "" }, { "DATA_TYPE_OWNER", vc(128), "" }, { "DATA_LENGTH!", N, dataLength("c") },
         { "DATA_PRECISION", N, "CASE WHEN c.\"TYPE#\" = 2 THEN c.\"PRECISION#\" END" },
         { "DATA_SCALE", N, "CASE WHEN c.\"TYPE#\" = 2 THEN c.\"SCALE\" END" },
-        { "NULLABLE", vc(1), "CASE WHEN c.\"NULL$\" <> 0 THEN 'N' ELSE 'Y' END" }, { "COLUMN_ID", N, "c.\"COL#\"" },
+        { "NULLABLE", vc(1), "CASE WHEN c.\"NULL$\" <> 0 THEN 'N' ELSE 'Y' END" }, { "COLUMN_ID", N, "CASE WHEN (c.\"PROPERTY\" & 32) = 0 THEN c.\"COL#\" END" },
         { "DEFAULT_LENGTH", N, "length(c.\"DEFAULT$\")" }, { "DATA_DEFAULT", longText(), "c.\"DEFAULT$\"" },
         { "NUM_DISTINCT", N, "" }, { "LOW_VALUE", raw(1000), "" }, { "HIGH_VALUE", raw(1000), "" },
         { "DENSITY", N, "" }, { "NUM_NULLS", N, "" }, { "NUM_BUCKETS", N, "" }, { "LAST_ANALYZED", date(), "" },
@@ -76,7 +76,7 @@ std::vector<Col> columnCols(bool all)
             "CASE WHEN " + charType + " THEN CASE WHEN (c.\"PROPERTY\" & 8388608) <> 0 THEN 'C' ELSE 'B' END END" },
         { "V80_FMT_IMAGE", vc(3), "'NO'" }, { "DATA_UPGRADED", vc(3), "'YES'" } };
     if (all) {
-        cols.push_back({ "HIDDEN_COLUMN", vc(3), "'NO'" });
+        cols.push_back({ "HIDDEN_COLUMN", vc(3), "CASE WHEN (c.\"PROPERTY\" & 32) <> 0 THEN 'YES' ELSE 'NO' END" });
         cols.push_back({ "VIRTUAL_COLUMN", vc(3), "CASE WHEN (c.\"PROPERTY\" & 65536) <> 0 THEN 'YES' ELSE 'NO' END" });
         cols.push_back({ "SEGMENT_COLUMN_ID", N, "c.\"COL#\"" });
         cols.push_back({ "INTERNAL_COLUMN_ID!", N, "c.\"COL#\"" });
@@ -84,7 +84,7 @@ std::vector<Col> columnCols(bool all)
     cols.push_back({ "HISTOGRAM", vc(15), "'NONE'" });
     if (all) {
         cols.push_back({ "QUALIFIED_COL_NAME", vc(4000), "c.\"NAME\"" });
-        cols.push_back({ "USER_GENERATED", vc(3), "'YES'" });
+        cols.push_back({ "USER_GENERATED", vc(3), "CASE WHEN (c.\"PROPERTY\" & 32) <> 0 THEN 'NO' ELSE 'YES' END" });
     }
     // COL$.PROPERTY: 0x8000000000 DEFAULT ON NULL, 0x2000000000 identity (catalog.h).
     cols.push_back(
@@ -109,7 +109,8 @@ void addColumns(std::vector<FixedObject>& out)
         v.suffix = all ? "TAB_COLS" : "TAB_COLUMNS";
         v.cols = columnCols(all);
         v.from = std::string(kObjectOwner) + "JOIN \"COL$\" c ON c.\"OBJ#\" = o.\"OBJ#\"";
-        v.where = "o.\"TYPE#\" IN (2, 4)"; // a view's columns too, with the types its query gives them
+        // A view's columns too, with the types its query gives them; TAB_COLUMNS leaves hidden columns out.
+        v.where = all ? "o.\"TYPE#\" IN (2, 4)" : "o.\"TYPE#\" IN (2, 4) AND (c.\"PROPERTY\" & 32) = 0";
         v.ownerIdExpr = "o.\"OWNER#\"";
         v.objectIdExpr = "o.\"OBJ#\"";
         addTrio(out, v);

@@ -2,6 +2,7 @@
 #include "engine/bind/binder.h"
 #include "engine/exec/ddl_identity.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/exec/virtual_columns.h"
 #include "engine/priv/ddl_rights.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/connection.h"
@@ -62,9 +63,17 @@ void createIndex(DdlContext& ctx, const sql::CreateIndexStmt& st)
         if (ref) {
             auto e = bind::bindTableExpression(*ic.expr, ctx.text, info, lookup, sessionContextOf(ctx));
             for (const ColumnRow& c : cols)
-                if (e.sql == quoteIdent(c.physicalName) || e.sql == c.physicalName)
+                if (e.sql == quoteIdent(c.physicalName) || e.sql == c.physicalName
+                    || (c.virtualColumn && c.name == ref->column().name))
                     nos.push_back(c.col);
             piece = e.sql;
+        } else if (ic.expr) {
+            // A function-based index: its expression becomes a hidden virtual column, which SQLite indexes as
+            // the expression.
+            nos.push_back(functionIndexColumn(ctx, table, *ic.expr, ic.offset, ic.text));
+            cols = cat.columns(table.id);
+            info = tableInfo(ctx, table);
+            piece = bind::bindTableExpression(*ic.expr, ctx.text, info, lookup, sessionContextOf(ctx)).sql;
         } else {
             throw oraError(3001, "unimplemented feature: function-based indexes", ic.offset);
         }
@@ -87,6 +96,8 @@ void createIndex(DdlContext& ctx, const sql::CreateIndexStmt& st)
     } catch (const Error& e) {
         if (st.unique && e.message().find("UNIQUE") != std::string::npos)
             throw oraError(1452, "cannot CREATE UNIQUE INDEX; duplicate keys found", st.offset);
+        if (e.message().find("non-deterministic") != std::string::npos)
+            throw oraError(30553, "The function is not deterministic", st.offset);
         throw;
     }
 }
@@ -109,7 +120,13 @@ void dropIndex(DdlContext& ctx, const sql::DropIndexStmt& st)
     s.bind(1, idx.id);
     if (s.step())
         throw oraError(2429, "cannot drop index used for enforcement of unique/primary key", st.index.name.offset);
+    Stmt bo(ctx.s.conn, R"(SELECT "BO#" FROM "IND$" WHERE "OBJ#" = ?1)");
+    bo.bind(1, idx.id);
+    const int64_t tableId = bo.step() ? bo.int64(0) : 0;
+    bo.reset();
     dropIndexObject(ctx, idx.id);
+    if (tableId)
+        dropUnusedIndexColumns(ctx, tableId);
 }
 
 void alterIndex(DdlContext& ctx, const sql::AlterIndexStmt& st)

@@ -2,6 +2,7 @@
 #include "engine/bind/binder.h"
 #include "engine/exec/ddl_identity.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/exec/virtual_columns.h"
 #include "engine/plsql/trigger_ddl.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
@@ -19,8 +20,25 @@ using catalog::ConstraintRow;
 using storage::quoteIdent;
 using storage::Stmt;
 
-namespace {
+void renumberColumns(DdlContext& ctx, int64_t tableId)
+{
+    // Oracle numbers the remaining columns from 1 again.
+    int next = 0;
+    for (const ColumnRow& c : catalog::Catalog(ctx.s.conn).columns(tableId)) {
+        ++next;
+        if (c.col != next) {
+            for (const char* sql : { R"(UPDATE "COL$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)",
+                     R"(UPDATE "CCOL$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)",
+                     R"(UPDATE "ICOL$" SET "COL#" = ?3 WHERE "BO#" = ?1 AND "COL#" = ?2)",
+                     R"(UPDATE "COM$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)" }) {
+                Stmt u(ctx.s.conn, sql);
+                u.bind(1, tableId).bind(2, c.col).bind(3, next).run();
+            }
+        }
+    }
+}
 
+// The column a query's result column describes (CREATE TABLE ... AS SELECT, a virtual column's expression).
 ColumnRow columnFromDesc(const ColumnDesc& d)
 {
     ColumnRow c;
@@ -39,6 +57,9 @@ ColumnRow columnFromDesc(const ColumnDesc& d)
     }
     return c;
 }
+
+namespace {
+
 
 std::vector<int> columnNumbers(const std::vector<ColumnRow>& cols, const std::vector<sql::Identifier>& names)
 {
@@ -264,8 +285,10 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
         if (st.columns.empty())
             throw oraError(906, "missing left parenthesis", st.name.offset);
         for (const sql::ColumnDef& d : st.columns) {
-            if (d.virtualExpr)
-                throw oraError(3001, "unimplemented feature: virtual columns", d.offset);
+            if (d.virtualExpr) {
+                cols.push_back(virtualColumnRow(d));
+                continue;
+            }
             if (!d.type)
                 throw oraError(902, "invalid datatype", d.offset);
             ColumnRow c = columnFromType(*d.type);
@@ -300,6 +323,7 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
     }
     storage::exec(ctx.s.conn, ddl + ")");
     auto table = *cat.objectById(id);
+    bindVirtualColumns(ctx, table, st.columns);
     for (int no : keepNotNull) {
         // As a system-named NOT NULL constraint, the way a column definition's NOT NULL is kept.
         sql::Constraint nn;
@@ -532,6 +556,22 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
             for (const ColumnRow& col : cols)
                 if (col.identity && std::find(drop.begin(), drop.end(), col.col) != drop.end())
                     dropIdentitySequence(ctx, table);
+            // A virtual column reading a dropped column: a function-based index's hidden one goes with its index,
+            // a declared one is ORA-54031.
+            for (const ColumnRow& v : cols) {
+                if (!v.virtualColumn || !v.defaultText || std::find(drop.begin(), drop.end(), v.col) != drop.end())
+                    continue;
+                for (const ColumnRow& col : cols) {
+                    if (std::find(drop.begin(), drop.end(), col.col) == drop.end()
+                        || renameInCondition(*v.defaultText, col.name, "\x01") == *v.defaultText)
+                        continue;
+                    if (!v.hidden)
+                        throw oraError(
+                            54031, "column to be dropped is used in an expression of a virtual column", a.offset);
+                    drop.push_back(v.col);
+                    break;
+                }
+            }
             for (const ConstraintRow& c : cat.constraints(table.id)) {
                 bool uses = std::any_of(c.columns.begin(), c.columns.end(),
                     [&](int no) { return std::find(drop.begin(), drop.end(), no) != drop.end(); });
@@ -582,20 +622,7 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                         Stmt com(ctx.s.conn, R"(DELETE FROM "COM$" WHERE "OBJ#" = ?1 AND "COL#" = ?2)");
                         com.bind(1, table.id).bind(2, no).run();
                     }
-            // Oracle numbers the remaining columns from 1 again.
-            int next = 0;
-            for (const ColumnRow& c : cat.columns(table.id)) {
-                ++next;
-                if (c.col != next) {
-                    for (const char* sql : { R"(UPDATE "COL$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)",
-                             R"(UPDATE "CCOL$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)",
-                             R"(UPDATE "ICOL$" SET "COL#" = ?3 WHERE "BO#" = ?1 AND "COL#" = ?2)",
-                             R"(UPDATE "COM$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)" }) {
-                        Stmt u(ctx.s.conn, sql);
-                        u.bind(1, table.id).bind(2, c.col).bind(3, next).run();
-                    }
-                }
-            }
+            renumberColumns(ctx, table.id);
             break;
         }
         case Type::RenameColumn: {

@@ -1037,6 +1037,7 @@ struct IndexColumn {
     ExprPtr expr; // a ColumnRefExpr for a plain column, any expression for a function-based index
     bool descending = false;
     int offset = -1;
+    std::string text; // the expression as written (a function-based index's COLUMN_EXPRESSION)
 };
 
 struct CreateIndexStmt : Statement {

@@ -235,7 +235,7 @@ StatementPtr Parser::parseCreateTable(bool globalTemporary)
                 s->constraints.push_back(parseOutOfLineConstraint());
             } else {
                 ColumnDef col = parseColumnDef(false);
-                if (!col.type)
+                if (!col.type && !col.virtualExpr)
                     untypedAt.push_back(col.name.offset);
                 s->columns.push_back(std::move(col));
             }
@@ -878,6 +878,7 @@ StatementPtr Parser::parseCreateIndex(bool unique, bool bitmap)
         IndexColumn c;
         c.offset = cur().offset;
         c.expr = parseExpr();
+        c.text = textBetween(c.offset, prevEnd());
         if (acceptWord("DESC"))
             c.descending = true;
         else
