@@ -30,7 +30,9 @@ ConstraintRow readConstraint(const Stmt& s)
     r.deleteRule = static_cast<int>(s.int64(7));
     r.enabled = s.int64(8) != 0;
     r.validated = s.int64(9) != 0;
-    r.generatedName = s.int64(10) != 0;
+    // CDEF$.GENERATED: bit 1 a system-generated name, bit 2 DEFERRABLE.
+    r.generatedName = (s.int64(10) & 1) != 0;
+    r.deferrable = (s.int64(10) & 2) != 0;
     if (!s.isNull(11))
         r.indexId = s.int64(11);
     return r;
@@ -343,7 +345,7 @@ int64_t Catalog::addConstraint(int64_t ownerId, ConstraintRow& c)
         def.bind(5, *c.refConstraint);
     else
         def.bindNull(5);
-    def.bind(6, c.deleteRule).bind(7, c.enabled ? 1 : 0).bind(8, c.validated ? 1 : 0).bind(9, c.generatedName ? 1 : 0);
+    def.bind(6, c.deleteRule).bind(7, c.enabled ? 1 : 0).bind(8, c.validated ? 1 : 0).bind(9, (c.generatedName ? 1 : 0) | (c.deferrable ? 2 : 0));
     if (c.indexId)
         def.bind(10, *c.indexId);
     else

@@ -84,6 +84,7 @@ struct ConstraintRow {
     bool enabled = true;
     bool validated = true;
     bool generatedName = false;
+    bool deferrable = false; // DEFERRABLE (checked at once all the same: INITIALLY DEFERRED is refused)
     std::optional<int64_t> indexId;
     std::vector<int> columns; // COL# in key order
 };

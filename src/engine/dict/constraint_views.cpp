@@ -22,9 +22,9 @@ void addConstraints(std::vector<FixedObject>& out)
             "CASE WHEN d.\"TYPE#\" = 4 THEN CASE d.\"REFACT\" WHEN 1 THEN 'CASCADE' WHEN 2 THEN 'SET NULL' "
             "ELSE 'NO ACTION' END END" },
         { "STATUS", vc(8), "CASE WHEN d.\"ENABLED\" <> 0 THEN 'ENABLED' ELSE 'DISABLED' END" },
-        { "DEFERRABLE", vc(14), "'NOT DEFERRABLE'" }, { "DEFERRED", vc(9), "'IMMEDIATE'" },
+        { "DEFERRABLE", vc(14), "CASE WHEN (d.\"GENERATED\" & 2) <> 0 THEN 'DEFERRABLE' ELSE 'NOT DEFERRABLE' END" }, { "DEFERRED", vc(9), "'IMMEDIATE'" },
         { "VALIDATED", vc(13), "CASE WHEN d.\"VALIDATED\" <> 0 THEN 'VALIDATED' ELSE 'NOT VALIDATED' END" },
-        { "GENERATED", vc(14), "CASE WHEN d.\"GENERATED\" <> 0 THEN 'GENERATED NAME' ELSE 'USER NAME' END" },
+        { "GENERATED", vc(14), "CASE WHEN (d.\"GENERATED\" & 1) <> 0 THEN 'GENERATED NAME' ELSE 'USER NAME' END" },
         { "BAD", vc(3), "" }, { "RELY", vc(4), "" }, { "LAST_CHANGE", date(), "d.\"MTIME\"" },
         { "INDEX_OWNER", vc(128), "CASE WHEN io.\"OBJ#\" IS NOT NULL THEN u.\"NAME\" END" },
         { "INDEX_NAME", vc(128), "io.\"NAME\"" }, { "INVALID", vc(7), "" }, { "VIEW_RELATED", vc(14), "" },
@@ -70,7 +70,11 @@ void addIndexes(std::vector<FixedObject>& out)
     v.cols = { { "OWNER!", vc(128), "u.\"NAME\"" }, { "INDEX_NAME!", vc(128), "o.\"NAME\"" },
         { "INDEX_TYPE", vc(27), "CASE WHEN " + functionBased + " THEN 'FUNCTION-BASED NORMAL' ELSE 'NORMAL' END" }, { "TABLE_OWNER!", vc(128), "bu.\"NAME\"" },
         { "TABLE_NAME!", vc(128), "bo.\"NAME\"" }, { "TABLE_TYPE", vc(11), "'TABLE'" },
-        { "UNIQUENESS", vc(9), "CASE WHEN (i.\"PROPERTY\" & 1) <> 0 THEN 'UNIQUE' ELSE 'NONUNIQUE' END" },
+        // A deferrable key's index is non-unique in Oracle (CDEF$.GENERATED bit 2); the engine still checks the key
+        // through a unique SQLite index, as the key is never deferred.
+        { "UNIQUENESS", vc(9),
+            "CASE WHEN (i.\"PROPERTY\" & 1) <> 0 AND NOT EXISTS (" + keyOfIndex
+                + " AND (x.\"GENERATED\" & 2) <> 0) THEN 'UNIQUE' ELSE 'NONUNIQUE' END" },
         { "COMPRESSION", vc(13), "'DISABLED'" }, { "PREFIX_LENGTH", N, "" },
         { "TABLESPACE_NAME", vc(30), "ifnull(u.\"DEFAULT_TABLESPACE\", 'USERS')" }, { "INI_TRANS", N, "2" },
         { "MAX_TRANS", N, "255" }, { "INITIAL_EXTENT", N, "65536" }, { "NEXT_EXTENT", N, "1048576" },
