@@ -642,10 +642,11 @@ BoundStatementPtr bindQuery(
 }
 
 TableExpression bindTableExpression(const sql::Expr& expr, std::string_view text, const TableInfo& table,
-    const CatalogLookup& catalog, const SessionContext& context)
+    const CatalogLookup& catalog, const SessionContext& context, bool sequenceAllowed)
 {
     detail::BinderImpl b(text, catalog, context);
     detail::Scope scope;
+    scope.sequenceAllowed = sequenceAllowed;
     scope.sources.push_back(detail::targetSource(table, std::nullopt, ""));
     b.bindVirtualColumns(scope.sources.back());
     detail::BExpr e = b.expr(expr, scope);

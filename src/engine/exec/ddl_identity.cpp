@@ -1,7 +1,9 @@
 // Identity columns and DEFAULT ON NULL in CREATE and ALTER TABLE.
 #include "engine/exec/ddl_identity.h"
 
+#include "engine/bind/binder.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/sql/parser.h"
 #include "engine/session/connection.h"
 #include "engine/session/session_state.h"
 #include "engine/storage/sqlite.h"
@@ -76,6 +78,26 @@ void createIdentitySequence(DdlContext& ctx, const catalog::ObjectRow& table, st
     for (catalog::ColumnRow& c : columns)
         if (c.name == identity->name.name)
             c.defaultText = "\"" + table.owner + "\".\"" + name + "\".nextval";
+}
+
+void fillIdentityColumn(DdlContext& ctx, const catalog::ObjectRow& table, const catalog::ColumnRow& column)
+{
+    if (!column.defaultText)
+        return;
+    const std::string text = "SELECT " + *column.defaultText + " FROM DUAL";
+    auto parsed = sql::parse(text);
+    const auto* select = parsed.ok() ? parsed.statement->as<sql::SelectStmt>() : nullptr;
+    const auto* blk = select ? select->query->body->as<sql::QueryBlock>() : nullptr;
+    if (!blk || blk->items.size() != 1 || !blk->items[0].expr)
+        return;
+    catalog::Lookup lookup = lookupOf(ctx);
+    auto e = bind::bindTableExpression(
+        *blk->items[0].expr, text, tableInfo(ctx, table), lookup, sessionContextOf(ctx), true);
+    ctx.s.checksOff = true;
+    storage::exec(ctx.s.conn,
+        "UPDATE " + storage::quoteIdent(catalog::physicalTableName(table.id)) + " SET "
+            + storage::quoteIdent(column.physicalName) + " = " + e.sql);
+    ctx.s.checksOff = false;
 }
 
 bool isIdentitySequence(DdlContext& ctx, const catalog::ObjectRow& sequence)

@@ -25,6 +25,9 @@ void applyColumnGeneration(const sql::ColumnDef& def, catalog::ColumnRow& column
 void createIdentitySequence(DdlContext& ctx, const catalog::ObjectRow& table, std::span<const sql::ColumnDef> defs,
     std::vector<catalog::ColumnRow>& columns, bool existing);
 
+// Gives the rows already in the table values of a newly added identity column's sequence, as Oracle does.
+void fillIdentityColumn(DdlContext& ctx, const catalog::ObjectRow& table, const catalog::ColumnRow& column);
+
 // Whether the column declaration asks for the NOT NULL constraint Oracle adds to identity and DEFAULT ON NULL
 // columns (one the declaration writes itself is made by it).
 bool needsImpliedNotNull(const sql::ColumnDef& def);

@@ -436,9 +436,6 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                     = std::any_of(cols.begin(), cols.end(), [](const ColumnRow& o) { return o.identity; });
                 if (c.identity && hasIdentity)
                     throw oraError(30669, "table can have only one identity column", d.identityOffset);
-                if (c.identity && rowsExist())
-                    throw oraError(3001, "unimplemented feature: ADD of an identity column to a table with rows",
-                        d.identityOffset);
                 {
                     std::vector<ColumnRow> added { c };
                     createIdentitySequence(ctx, table, std::span(&d, 1), added, hasIdentity);
@@ -461,6 +458,8 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                     storage::exec(ctx.s.conn, "UPDATE " + phys + " SET " + quoteIdent(c.physicalName) + " = " + e.sql);
                     ctx.s.checksOff = false;
                 }
+                if (c.identity)
+                    fillIdentityColumn(ctx, table, c);
                 if (needsImpliedNotNull(d)) {
                     sql::Constraint nn;
                     nn.type = sql::ConstraintType::NotNull;
