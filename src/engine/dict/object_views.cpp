@@ -33,9 +33,7 @@ void addTables(std::vector<FixedObject>& out)
         { "DEPENDENCIES", vc(8), "'DISABLED'" }, { "COMPRESSION", vc(8), "'DISABLED'" }, { "COMPRESS_FOR", vc(30), "" },
         { "DROPPED", vc(3), "'NO'" }, { "READ_ONLY", vc(3), "'NO'" }, { "SEGMENT_CREATED", vc(3), "'YES'" },
         { "RESULT_CACHE", vc(7), "'DEFAULT'" }, { "CLUSTERING", vc(3), "'NO'" }, { "ACTIVITY_TRACKING", vc(23), "" },
-        { "DML_TIMESTAMP", vc(25), "" }, { "HAS_IDENTITY", vc(3),
-                                        "CASE WHEN EXISTS (SELECT 1 FROM \"COL$\" ic WHERE ic.\"OBJ#\" = o.\"OBJ#\" "
-                                        "AND (ic.\"PROPERTY\" & 137438953472) <> 0) THEN 'YES' ELSE 'NO' END" }, { "CONTAINER_DATA", vc(3), "'NO'" },
+        { "DML_TIMESTAMP", vc(25), "" }, { "HAS_IDENTITY", vc(3), "'NO'" }, { "CONTAINER_DATA", vc(3), "'NO'" },
         { "INMEMORY", vc(8), "'DISABLED'" }, { "INMEMORY_PRIORITY", vc(8), "" }, { "INMEMORY_DISTRIBUTE", vc(15), "" },
         { "INMEMORY_COMPRESSION", vc(17), "" }, { "INMEMORY_DUPLICATE", vc(13), "" },
         { "DEFAULT_COLLATION", vc(100), "'USING_NLS_COMP'" }, { "DUPLICATED", vc(1), "'N'" },
