@@ -176,6 +176,7 @@ Source BinderImpl::dmlSource(
     const TableInfo& t, const std::optional<sql::Identifier>& alias, const std::string& sqlAlias)
 {
     Source src = targetSource(t, alias, sqlAlias);
+    bindVirtualColumns(src);
     if (!alias && !dmlViewName.empty()) {
         // Through a view the statement names the view, not its table.
         src.name = dmlViewName;
@@ -190,6 +191,7 @@ std::string BinderImpl::viewCondition(const std::string& sqlAlias)
         return {};
     Scope vs;
     Source src = targetSource(*dmlViewBase, std::nullopt, sqlAlias);
+    bindVirtualColumns(src);
     src.name = dmlViewSourceName;
     vs.sources.push_back(src);
     return dmlWhere(dmlViewWhere, vs);
@@ -261,6 +263,39 @@ BExpr defaultValue(BinderImpl& b, const ColumnInfo& c)
     return r;
 }
 } // namespace
+
+namespace {
+// DEFAULT ON NULL (and an identity column BY DEFAULT ON NULL): an INSERT's NULL takes the column's DEFAULT.
+// SQLite evaluates coalesce's arguments lazily, so a sequence in the DEFAULT advances only for the NULLs.
+BExpr nullTakesDefault(BinderImpl& b, const ColumnInfo& c, const BExpr& value)
+{
+    if (!c.defaultOnNull)
+        return value;
+    BExpr d = defaultValue(b, c);
+    if (value.type.isNull)
+        return d;
+    OraType to = c.type.type;
+    if (to == OraType::Char || to == OraType::Long)
+        to = OraType::Varchar2;
+    const bool convertible
+        = to == OraType::Number || to == OraType::Date || to == OraType::Varchar2 || to == OraType::Clob;
+    BExpr r = convertible ? b.converted(value, to, -1) : value;
+    r.sql = "coalesce(" + r.sql + ", " + (convertible ? b.converted(d, to, -1).sql : d.sql) + ")";
+    return r;
+}
+} // namespace
+
+// A value given for a generated column: GENERATED ALWAYS AS IDENTITY takes none (ORA-32795), a virtual column
+// none either (ORA-54013); DEFAULT is allowed for both.
+void BinderImpl::checkGeneratedInsert(const ColumnInfo& c, bool isDefault, int offset)
+{
+    if (isDefault)
+        return;
+    if (c.identityAlways)
+        fail(32795, "cannot insert into a generated always identity column", offset);
+    if (c.virtualColumn)
+        fail(54013, "INSERT operation disallowed on virtual columns", offset);
+}
 
 std::string BinderImpl::dmlWhere(const sql::Expr* where, Scope& scope)
 {
@@ -351,6 +386,8 @@ void BinderImpl::insert(const sql::InsertStmt& s, BoundStatement& out)
             BExpr v;
             v.type = sub.types[i];
             v.sql = "q_.c" + std::to_string(i + 1);
+            checkGeneratedInsert(*cols[i], false, s.query->offset);
+            v = nullTakesDefault(*this, *cols[i], v);
             names.push_back(emit::quoteIdent(cols[i]->physicalName));
             values.push_back(storeValue(t, *cols[i], v, false, s.query->offset));
         }
@@ -361,14 +398,19 @@ void BinderImpl::insert(const sql::InsertStmt& s, BoundStatement& out)
             fail(947, "not enough values", s.offset);
         for (size_t i = 0; i < cols.size(); ++i) {
             const bool isDefault = i < s.valueIsDefault.size() && s.valueIsDefault[i];
+            checkGeneratedInsert(*cols[i], isDefault || !s.values[i], s.values[i] ? s.values[i]->offset : s.offset);
+            if (cols[i]->virtualColumn)
+                continue;
             BExpr v = isDefault || !s.values[i] ? defaultValue(*this, *cols[i]) : expr(*s.values[i], empty);
+            if (!isDefault && s.values[i])
+                v = nullTakesDefault(*this, *cols[i], v);
             names.push_back(emit::quoteIdent(cols[i]->physicalName));
             values.push_back(storeValue(t, *cols[i], v, false, s.values[i] ? s.values[i]->offset : s.offset));
         }
     }
     // Columns left out take their DEFAULT; a NOT NULL one without a default fails as Oracle fails.
     for (const auto& c : t.columns) {
-        if ((c.hidden && !c.outsideView) || std::find(cols.begin(), cols.end(), &c) != cols.end())
+        if ((c.hidden && !c.outsideView) || c.virtualColumn || std::find(cols.begin(), cols.end(), &c) != cols.end())
             continue;
         if (!c.defaultText && c.type.nullable)
             continue;
@@ -417,6 +459,10 @@ void BinderImpl::update(const sql::UpdateStmt& s, BoundStatement& out)
                 fail(904, "\"" + id.name + "\": invalid identifier", id.offset);
             if (std::find(done.begin(), done.end(), c) != done.end())
                 fail(957, "duplicate column name", id.offset);
+            if (c->identityAlways)
+                fail(32796, "cannot update a generated always identity column", id.offset);
+            if (c->virtualColumn)
+                fail(54017, "UPDATE operation disallowed on virtual columns", id.offset);
             done.push_back(c);
             cols.push_back(c);
             accesses[dmlAccessIndex].columns.push_back(c->name);
@@ -600,11 +646,13 @@ BoundStatementPtr bindQuery(
 }
 
 TableExpression bindTableExpression(const sql::Expr& expr, std::string_view text, const TableInfo& table,
-    const CatalogLookup& catalog, const SessionContext& context)
+    const CatalogLookup& catalog, const SessionContext& context, bool sequenceAllowed)
 {
     detail::BinderImpl b(text, catalog, context);
     detail::Scope scope;
+    scope.sequenceAllowed = sequenceAllowed;
     scope.sources.push_back(detail::targetSource(table, std::nullopt, ""));
+    b.bindVirtualColumns(scope.sources.back());
     detail::BExpr e = b.expr(expr, scope);
     return { e.sql, e.type };
 }

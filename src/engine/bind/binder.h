@@ -32,7 +32,8 @@ struct TableExpression {
     std::string sql;
     types::ExprType type;
 };
+// `sequenceAllowed`: NEXTVAL may be used (filling a new column's rows), else ORA-02287.
 TableExpression bindTableExpression(const sql::Expr& expr, std::string_view text, const TableInfo& table,
-    const CatalogLookup& catalog, const SessionContext& context);
+    const CatalogLookup& catalog, const SessionContext& context, bool sequenceAllowed = false);
 
 } // namespace engine::bind

@@ -284,8 +284,11 @@ public:
     size_t dmlAccessIndex = 0; // its entry in accesses, which INSERT and UPDATE give their columns
     TableInfo viewTable(const ObjectRef& ref, int offset);
     Source dmlSource(const TableInfo& t, const std::optional<sql::Identifier>& alias, const std::string& sqlAlias);
+    // Gives the virtual columns of a table's source their expressions (binder_virtual.cpp).
+    void bindVirtualColumns(Source& src);
     std::string viewCondition(const std::string& sqlAlias);
     std::string storeValue(const TableInfo& t, const ColumnInfo& c, const BExpr& value, bool isUpdate, int offset);
+    void checkGeneratedInsert(const ColumnInfo& c, bool isDefault, int offset);
     void returning(const sql::Returning& r, Scope& scope, BoundStatement& out);
     std::string dmlWhere(const sql::Expr* where, Scope& scope);
 };

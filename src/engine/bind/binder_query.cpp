@@ -184,6 +184,7 @@ Source BinderImpl::tableSource(const sql::ObjectName& name, const std::optional<
         src.columns.push_back(c);
     }
     src.table = std::move(*table);
+    bindVirtualColumns(src);
     return src;
 }
 

@@ -44,6 +44,9 @@ struct ColumnInfo {
     // A base-table column a view leaves out, when rows are changed through the view: hidden, but an INSERT still
     // gives it its DEFAULT (and fails on NOT NULL) as Oracle does.
     bool outsideView = false;
+    bool identityAlways = false; // GENERATED ALWAYS AS IDENTITY: no value may be given (ORA-32795, ORA-32796)
+    bool defaultOnNull = false; // an INSERT's NULL takes the DEFAULT
+    bool virtualColumn = false; // AS (expr): defaultText is the expression, read in place of the column
 };
 
 struct TableInfo {

@@ -32,7 +32,9 @@ ConstraintRow readConstraint(const Stmt& s)
     r.deleteRule = static_cast<int>(s.int64(7));
     r.enabled = s.int64(8) != 0;
     r.validated = s.int64(9) != 0;
-    r.generatedName = s.int64(10) != 0;
+    // CDEF$.GENERATED: bit 1 a system-generated name, bit 2 DEFERRABLE.
+    r.generatedName = (s.int64(10) & 1) != 0;
+    r.deferrable = (s.int64(10) & 2) != 0;
     if (!s.isNull(11))
         r.indexId = s.int64(11);
     return r;
@@ -215,7 +217,13 @@ std::vector<ColumnRow> Catalog::columns(int64_t tableId) const
         c.notNull = s.int64(7) != 0;
         if (!s.isNull(8))
             c.defaultText = s.text(8);
-        c.charSemantics = (s.int64(9) & kColPropertyCharSemantics) != 0;
+        const int64_t property = s.int64(9);
+        c.charSemantics = (property & kColPropertyCharSemantics) != 0;
+        c.identity = (property & kColPropertyIdentity) != 0;
+        c.identityAlways = (property & kColPropertyIdentityAlways) != 0;
+        c.defaultOnNull = (property & kColPropertyDefaultOnNull) != 0;
+        c.virtualColumn = (property & kColPropertyVirtual) != 0;
+        c.hidden = (property & kColPropertyHidden) != 0;
         r.push_back(std::move(c));
     }
     return r;
@@ -237,7 +245,10 @@ static void bindColumn(Stmt& s, int64_t tableId, const ColumnRow& c)
         s.bind(10, *c.defaultText);
     else
         s.bindNull(10);
-    s.bind(11, c.charSemantics ? kColPropertyCharSemantics : 0);
+    s.bind(11,
+        (c.charSemantics ? kColPropertyCharSemantics : 0) | (c.identity ? kColPropertyIdentity : 0)
+            | (c.identityAlways ? kColPropertyIdentityAlways : 0) | (c.defaultOnNull ? kColPropertyDefaultOnNull : 0)
+            | (c.virtualColumn ? kColPropertyVirtual : 0) | (c.hidden ? kColPropertyHidden : 0));
 }
 
 void Catalog::addColumn(int64_t tableId, const ColumnRow& c)
@@ -250,8 +261,9 @@ void Catalog::addColumn(int64_t tableId, const ColumnRow& c)
 
 void Catalog::updateColumn(int64_t tableId, const ColumnRow& c)
 {
+    static_assert(kColPropertyKnown == 962081128480, "the mask in the UPDATE below");
     Stmt s(db_, R"(UPDATE "COL$" SET "NAME" = ?3, "PHYNAME" = ?4, "TYPE#" = ?5, "LENGTH" = ?6, "PRECISION#" = ?7,
-        "SCALE" = ?8, "NULL$" = ?9, "DEFAULT$" = ?10, "PROPERTY" = ("PROPERTY" & ~8388608) | ?11
+        "SCALE" = ?8, "NULL$" = ?9, "DEFAULT$" = ?10, "PROPERTY" = ("PROPERTY" & ~962081128480) | ?11
         WHERE "OBJ#" = ?1 AND "COL#" = ?2)");
     bindColumn(s, tableId, c);
     s.run();
@@ -335,7 +347,7 @@ int64_t Catalog::addConstraint(int64_t ownerId, ConstraintRow& c)
         def.bind(5, *c.refConstraint);
     else
         def.bindNull(5);
-    def.bind(6, c.deleteRule).bind(7, c.enabled ? 1 : 0).bind(8, c.validated ? 1 : 0).bind(9, c.generatedName ? 1 : 0);
+    def.bind(6, c.deleteRule).bind(7, c.enabled ? 1 : 0).bind(8, c.validated ? 1 : 0).bind(9, (c.generatedName ? 1 : 0) | (c.deferrable ? 2 : 0));
     if (c.indexId)
         def.bind(10, *c.indexId);
     else
@@ -563,6 +575,16 @@ types::ExprType columnType(const ColumnRow& c)
     return t;
 }
 
+bind::ColumnInfo columnInfo(const ColumnRow& c)
+{
+    bind::ColumnInfo r { c.name, c.physicalName, columnType(c), c.defaultText, false };
+    r.identityAlways = c.identity && c.identityAlways;
+    r.defaultOnNull = c.defaultOnNull;
+    r.virtualColumn = c.virtualColumn;
+    r.hidden = c.hidden;
+    return r;
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 
 static bind::ObjectKind kindOf(int type)
@@ -683,7 +705,7 @@ std::optional<bind::TableInfo> Lookup::table(const bind::ObjectRef& ref) const
     t.physicalName = physicalTableName(ref.objectId);
     t.rowNumberColumn = kRowNumberColumn;
     for (const ColumnRow& c : cols)
-        t.columns.push_back({ c.name, c.physicalName, columnType(c), c.defaultText, false });
+        t.columns.push_back(columnInfo(c));
     return t;
 }
 

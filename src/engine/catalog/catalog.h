@@ -53,10 +53,24 @@ struct ColumnRow {
     bool notNull = false;
     std::optional<std::string> defaultText;
     bool charSemantics = false; // VARCHAR2(n CHAR): the length counts characters, else bytes (Oracle's default)
+    // Identity columns take their DEFAULT from the table's system sequence ISEQ$$_<table obj#>.
+    bool identity = false;
+    bool identityAlways = false; // GENERATED ALWAYS (else BY DEFAULT)
+    bool defaultOnNull = false; // DEFAULT ON NULL, or an identity column BY DEFAULT ON NULL
+    bool virtualColumn = false; // AS (expr): DEFAULT$ holds the expression, the physical column stays NULL
+    bool hidden = false; // a function-based index's SYS_NC...$ column: not in SELECT * nor in TAB_COLUMNS
 };
 
 // COL$.PROPERTY bit of a column declared with character length semantics (as Oracle's dictionary has it).
 inline constexpr int64_t kColPropertyCharSemantics = 8388608;
+// COL$.PROPERTY bits of generated columns.
+inline constexpr int64_t kColPropertyHidden = 32;
+inline constexpr int64_t kColPropertyVirtual = 65536;
+inline constexpr int64_t kColPropertyIdentity = 137438953472; // 0x2000000000
+inline constexpr int64_t kColPropertyIdentityAlways = 274877906944; // 0x4000000000
+inline constexpr int64_t kColPropertyDefaultOnNull = 549755813888; // 0x8000000000
+inline constexpr int64_t kColPropertyKnown = kColPropertyCharSemantics | kColPropertyHidden | kColPropertyVirtual | kColPropertyIdentity
+    | kColPropertyIdentityAlways | kColPropertyDefaultOnNull;
 
 struct ConstraintRow {
     int64_t id = 0;
@@ -70,6 +84,7 @@ struct ConstraintRow {
     bool enabled = true;
     bool validated = true;
     bool generatedName = false;
+    bool deferrable = false; // DEFERRABLE (checked at once all the same: INITIALLY DEFERRED is refused)
     std::optional<int64_t> indexId;
     std::vector<int> columns; // COL# in key order
 };
@@ -169,6 +184,8 @@ private:
 
 // The type of a column as the binder sees it.
 types::ExprType columnType(const ColumnRow& c);
+// The binder's description of a stored column.
+bind::ColumnInfo columnInfo(const ColumnRow& c);
 // COL$ type code for an Oracle type.
 int typeCode(OraType t);
 OraType oraTypeOf(int typeCode);

@@ -75,7 +75,8 @@ void addCatalogTables(std::vector<FixedObject>& out)
             { "ENABLED", N, "CASE WHEN \"ENABLED\" <> 0 THEN 1 END" }, { "CONDLENGTH", N, "length(\"CONDITION\")" },
             { "CONDITION", longText(), "\"CONDITION\"" }, { "INTCOLS", N, "" }, { "MTIME", D, "\"MTIME\"" },
             { "DEFER", N,
-                "CASE WHEN \"VALIDATED\" <> 0 THEN 4 ELSE 0 END + CASE WHEN \"GENERATED\" <> 0 THEN 8 ELSE 0 END" },
+                "CASE WHEN \"VALIDATED\" <> 0 THEN 4 ELSE 0 END + CASE WHEN (\"GENERATED\" & 1) <> 0 THEN 8 ELSE 0 END "
+                "+ CASE WHEN (\"GENERATED\" & 2) <> 0 THEN 1 ELSE 0 END" },
             { "SPARE1", N, "" }, { "SPARE2", N, "" }, { "SPARE3", N, "" }, { "SPARE4", vc(1000), "" },
             { "SPARE5", vc(1000), "" }, { "SPARE6", D, "" } },
         "FROM \"CDEF$\" d");

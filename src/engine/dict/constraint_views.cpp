@@ -22,9 +22,9 @@ void addConstraints(std::vector<FixedObject>& out)
             "CASE WHEN d.\"TYPE#\" = 4 THEN CASE d.\"REFACT\" WHEN 1 THEN 'CASCADE' WHEN 2 THEN 'SET NULL' "
             "ELSE 'NO ACTION' END END" },
         { "STATUS", vc(8), "CASE WHEN d.\"ENABLED\" <> 0 THEN 'ENABLED' ELSE 'DISABLED' END" },
-        { "DEFERRABLE", vc(14), "'NOT DEFERRABLE'" }, { "DEFERRED", vc(9), "'IMMEDIATE'" },
+        { "DEFERRABLE", vc(14), "CASE WHEN (d.\"GENERATED\" & 2) <> 0 THEN 'DEFERRABLE' ELSE 'NOT DEFERRABLE' END" }, { "DEFERRED", vc(9), "'IMMEDIATE'" },
         { "VALIDATED", vc(13), "CASE WHEN d.\"VALIDATED\" <> 0 THEN 'VALIDATED' ELSE 'NOT VALIDATED' END" },
-        { "GENERATED", vc(14), "CASE WHEN d.\"GENERATED\" <> 0 THEN 'GENERATED NAME' ELSE 'USER NAME' END" },
+        { "GENERATED", vc(14), "CASE WHEN (d.\"GENERATED\" & 1) <> 0 THEN 'GENERATED NAME' ELSE 'USER NAME' END" },
         { "BAD", vc(3), "" }, { "RELY", vc(4), "" }, { "LAST_CHANGE", date(), "d.\"MTIME\"" },
         { "INDEX_OWNER", vc(128), "CASE WHEN io.\"OBJ#\" IS NOT NULL THEN u.\"NAME\" END" },
         { "INDEX_NAME", vc(128), "io.\"NAME\"" }, { "INVALID", vc(7), "" }, { "VIEW_RELATED", vc(14), "" },
@@ -61,12 +61,20 @@ void addIndexes(std::vector<FixedObject>& out)
     const auto N = num();
     const std::string keyOfIndex
         = "SELECT 1 FROM \"CDEF$\" x WHERE x.\"OBJ#\" = i.\"BO#\" AND x.\"ENABLED_IDX#\" = i.\"OBJ#\"";
+    // An index over a virtual column (a function-based index's hidden SYS_NC...$ column too); COL$.PROPERTY 65536.
+    const std::string functionBased = "EXISTS (SELECT 1 FROM \"ICOL$\" fc JOIN \"COL$\" fv ON fv.\"OBJ#\" = fc.\"BO#\" "
+                                      "AND fv.\"COL#\" = fc.\"COL#\" WHERE fc.\"OBJ#\" = i.\"OBJ#\" "
+                                      "AND (fv.\"PROPERTY\" & 65536) <> 0)";
     ViewTrio v;
     v.suffix = "INDEXES";
     v.cols = { { "OWNER!", vc(128), "u.\"NAME\"" }, { "INDEX_NAME!", vc(128), "o.\"NAME\"" },
-        { "INDEX_TYPE", vc(27), "'NORMAL'" }, { "TABLE_OWNER!", vc(128), "bu.\"NAME\"" },
+        { "INDEX_TYPE", vc(27), "CASE WHEN " + functionBased + " THEN 'FUNCTION-BASED NORMAL' ELSE 'NORMAL' END" }, { "TABLE_OWNER!", vc(128), "bu.\"NAME\"" },
         { "TABLE_NAME!", vc(128), "bo.\"NAME\"" }, { "TABLE_TYPE", vc(11), "'TABLE'" },
-        { "UNIQUENESS", vc(9), "CASE WHEN (i.\"PROPERTY\" & 1) <> 0 THEN 'UNIQUE' ELSE 'NONUNIQUE' END" },
+        // A deferrable key's index is non-unique in Oracle (CDEF$.GENERATED bit 2); the engine still checks the key
+        // through a unique SQLite index, as the key is never deferred.
+        { "UNIQUENESS", vc(9),
+            "CASE WHEN (i.\"PROPERTY\" & 1) <> 0 AND NOT EXISTS (" + keyOfIndex
+                + " AND (x.\"GENERATED\" & 2) <> 0) THEN 'UNIQUE' ELSE 'NONUNIQUE' END" },
         { "COMPRESSION", vc(13), "'DISABLED'" }, { "PREFIX_LENGTH", N, "" },
         { "TABLESPACE_NAME", vc(30), "ifnull(u.\"DEFAULT_TABLESPACE\", 'USERS')" }, { "INI_TRANS", N, "2" },
         { "MAX_TRANS", N, "255" }, { "INITIAL_EXTENT", N, "65536" }, { "NEXT_EXTENT", N, "1048576" },
@@ -82,7 +90,7 @@ void addIndexes(std::vector<FixedObject>& out)
         { "CELL_FLASH_CACHE", vc(7), "'DEFAULT'" }, { "USER_STATS", vc(3), "'NO'" }, { "DURATION", vc(15), "" },
         { "PCT_DIRECT_ACCESS", N, "" }, { "ITYP_OWNER", vc(128), "" }, { "ITYP_NAME", vc(128), "" },
         { "PARAMETERS", vc(1000), "" }, { "GLOBAL_STATS", vc(3), "'NO'" }, { "DOMIDX_STATUS", vc(12), "" },
-        { "DOMIDX_OPSTATUS", vc(6), "" }, { "FUNCIDX_STATUS", vc(8), "" }, { "JOIN_INDEX", vc(3), "'NO'" },
+        { "DOMIDX_OPSTATUS", vc(6), "" }, { "FUNCIDX_STATUS", vc(8), "CASE WHEN " + functionBased + " THEN 'ENABLED' END" }, { "JOIN_INDEX", vc(3), "'NO'" },
         { "IOT_REDUNDANT_PKEY_ELIM", vc(3), "'NO'" }, { "DROPPED", vc(3), "'NO'" },
         { "VISIBILITY", vc(9), "'VISIBLE'" }, { "DOMIDX_MANAGEMENT", vc(14), "" },
         { "SEGMENT_CREATED", vc(3), "'YES'" }, { "ORPHANED_ENTRIES", vc(3), "'NO'" }, { "INDEXING", vc(7), "'FULL'" },
@@ -113,6 +121,15 @@ void addIndexes(std::vector<FixedObject>& out)
     k.objectIdExpr = "ic.\"BO#\"";
     k.userDrops = { "INDEX_OWNER", "TABLE_OWNER" };
     addTrio(out, k);
+
+    // The expressions of function-based indexes: their hidden columns' expressions (COL$.PROPERTY 32 + 65536).
+    ViewTrio x = k;
+    x.suffix = "IND_EXPRESSIONS";
+    x.cols = { { "INDEX_OWNER!", vc(128), "u.\"NAME\"" }, { "INDEX_NAME!", vc(128), "o.\"NAME\"" },
+        { "TABLE_OWNER!", vc(128), "bu.\"NAME\"" }, { "TABLE_NAME!", vc(128), "bo.\"NAME\"" },
+        { "COLUMN_EXPRESSION", longText(), "c.\"DEFAULT$\"" }, { "COLUMN_POSITION!", N, "ic.\"POS#\"" } };
+    x.where = "o.\"TYPE#\" = 1 AND (c.\"PROPERTY\" & 65568) = 65568";
+    addTrio(out, x);
 }
 
 } // namespace

@@ -61,7 +61,8 @@ std::vector<Col> columnCols(bool all)
         { "DATA_TYPE_MOD", vc(3), "" }, { "DATA_TYPE_OWNER", vc(128), "" }, { "DATA_LENGTH!", N, dataLength("c") },
         { "DATA_PRECISION", N, "CASE WHEN c.\"TYPE#\" IN (2, 182, 183) THEN c.\"PRECISION#\" END" },
         { "DATA_SCALE", N, "CASE WHEN c.\"TYPE#\" IN (2, 180, 181, 182, 183, 231) THEN c.\"SCALE\" END" },
-        { "NULLABLE", vc(1), "CASE WHEN c.\"NULL$\" <> 0 THEN 'N' ELSE 'Y' END" }, { "COLUMN_ID", N, "c.\"COL#\"" },
+        { "NULLABLE", vc(1), "CASE WHEN c.\"NULL$\" <> 0 THEN 'N' ELSE 'Y' END" },
+        { "COLUMN_ID", N, "CASE WHEN (c.\"PROPERTY\" & 32) = 0 THEN c.\"COL#\" END" },
         { "DEFAULT_LENGTH", N, "length(c.\"DEFAULT$\")" }, { "DATA_DEFAULT", longText(), "c.\"DEFAULT$\"" },
         { "NUM_DISTINCT", N, "" }, { "LOW_VALUE", raw(1000), "" }, { "HIGH_VALUE", raw(1000), "" },
         { "DENSITY", N, "" }, { "NUM_NULLS", N, "" }, { "NUM_BUCKETS", N, "" }, { "LAST_ANALYZED", date(), "" },
@@ -74,18 +75,21 @@ std::vector<Col> columnCols(bool all)
             "CASE WHEN " + charType + " THEN CASE WHEN (c.\"PROPERTY\" & 8388608) <> 0 THEN 'C' ELSE 'B' END END" },
         { "V80_FMT_IMAGE", vc(3), "'NO'" }, { "DATA_UPGRADED", vc(3), "'YES'" } };
     if (all) {
-        cols.push_back({ "HIDDEN_COLUMN", vc(3), "'NO'" });
-        cols.push_back({ "VIRTUAL_COLUMN", vc(3), "'NO'" });
+        cols.push_back({ "HIDDEN_COLUMN", vc(3), "CASE WHEN (c.\"PROPERTY\" & 32) <> 0 THEN 'YES' ELSE 'NO' END" });
+        cols.push_back({ "VIRTUAL_COLUMN", vc(3), "CASE WHEN (c.\"PROPERTY\" & 65536) <> 0 THEN 'YES' ELSE 'NO' END" });
         cols.push_back({ "SEGMENT_COLUMN_ID", N, "c.\"COL#\"" });
         cols.push_back({ "INTERNAL_COLUMN_ID!", N, "c.\"COL#\"" });
     }
     cols.push_back({ "HISTOGRAM", vc(15), "'NONE'" });
     if (all) {
         cols.push_back({ "QUALIFIED_COL_NAME", vc(4000), "c.\"NAME\"" });
-        cols.push_back({ "USER_GENERATED", vc(3), "'YES'" });
+        cols.push_back({ "USER_GENERATED", vc(3), "CASE WHEN (c.\"PROPERTY\" & 32) <> 0 THEN 'NO' ELSE 'YES' END" });
     }
-    cols.push_back({ "DEFAULT_ON_NULL", vc(3), "'NO'" });
-    cols.push_back({ "IDENTITY_COLUMN", vc(3), "'NO'" });
+    // COL$.PROPERTY: 0x8000000000 DEFAULT ON NULL, 0x2000000000 identity (catalog.h).
+    cols.push_back(
+        { "DEFAULT_ON_NULL", vc(3), "CASE WHEN (c.\"PROPERTY\" & 549755813888) <> 0 THEN 'YES' ELSE 'NO' END" });
+    cols.push_back(
+        { "IDENTITY_COLUMN", vc(3), "CASE WHEN (c.\"PROPERTY\" & 137438953472) <> 0 THEN 'YES' ELSE 'NO' END" });
     if (all)
         cols.push_back({ "SENSITIVE_COLUMN", vc(3), "'NO'" });
     cols.push_back({ "EVALUATION_EDITION", vc(128), "" });
@@ -104,11 +108,41 @@ void addColumns(std::vector<FixedObject>& out)
         v.suffix = all ? "TAB_COLS" : "TAB_COLUMNS";
         v.cols = columnCols(all);
         v.from = std::string(kObjectOwner) + "JOIN \"COL$\" c ON c.\"OBJ#\" = o.\"OBJ#\"";
-        v.where = "o.\"TYPE#\" IN (2, 4)"; // a view's columns too, with the types its query gives them
+        // A view's columns too, with the types its query gives them; TAB_COLUMNS leaves hidden columns out.
+        v.where = all ? "o.\"TYPE#\" IN (2, 4)" : "o.\"TYPE#\" IN (2, 4) AND (c.\"PROPERTY\" & 32) = 0";
         v.ownerIdExpr = "o.\"OWNER#\"";
         v.objectIdExpr = "o.\"OBJ#\"";
         addTrio(out, v);
     }
+}
+
+// An identity column with its sequence and the options it was declared with, in Oracle's words.
+void addIdentityColumns(std::vector<FixedObject>& out)
+{
+    const std::string yn = " THEN 'Y' ELSE 'N' END";
+    const std::string options = "'START WITH: ' || ifnull(p.\"VALUE$\", q.\"HIGHWATER\") || "
+                                "', INCREMENT BY: ' || q.\"INCREMENT$\" || ', MAX_VALUE: ' || q.\"MAXVALUE\" || "
+                                "', MIN_VALUE: ' || q.\"MINVALUE\" || ', CYCLE_FLAG: ' || CASE WHEN q.\"CYCLE#\" <> 0"
+        + yn + " || ', CACHE_SIZE: ' || CASE WHEN q.\"CACHE\" < 2 THEN 0 ELSE q.\"CACHE\" END || "
+               "', ORDER_FLAG: ' || CASE WHEN q.\"ORDER$\" <> 0"
+        + yn + " || ', SCALE_FLAG: N, EXTEND_FLAG: N, SESSION_FLAG: N, KEEP_VALUE: N'";
+    ViewTrio v;
+    v.suffix = "TAB_IDENTITY_COLS";
+    v.cols = { { "OWNER!", vc(128), "u.\"NAME\"" }, { "TABLE_NAME!", vc(128), "o.\"NAME\"" },
+        { "COLUMN_NAME!", vc(128), "c.\"NAME\"" },
+        { "GENERATION_TYPE", vc(10),
+            "CASE WHEN (c.\"PROPERTY\" & 274877906944) <> 0 THEN 'ALWAYS' ELSE 'BY DEFAULT' END" },
+        { "SEQUENCE_NAME!", vc(128), "s.\"NAME\"" }, { "IDENTITY_OPTIONS", vc(298), options } };
+    v.from = std::string(kObjectOwner)
+        + "JOIN \"COL$\" c ON c.\"OBJ#\" = o.\"OBJ#\" AND (c.\"PROPERTY\" & 137438953472) <> 0 "
+          "JOIN \"OBJ$\" s ON s.\"OWNER#\" = o.\"OWNER#\" AND s.\"NAME\" = 'ISEQ$$_' || o.\"OBJ#\" "
+          "AND s.\"TYPE#\" = 6 "
+          "JOIN \"SEQ$\" q ON q.\"OBJ#\" = s.\"OBJ#\" "
+          "LEFT JOIN \"PROPS$\" p ON p.\"NAME\" = 'IDENTITY_START.' || s.\"OBJ#\"";
+    v.where = "o.\"TYPE#\" = 2";
+    v.ownerIdExpr = "o.\"OWNER#\"";
+    v.objectIdExpr = "o.\"OBJ#\"";
+    addTrio(out, v);
 }
 
 void addComments(std::vector<FixedObject>& out)
@@ -211,6 +245,7 @@ void addObjectViews(std::vector<FixedObject>& out)
 {
     addTables(out);
     addColumns(out);
+    addIdentityColumns(out);
     addComments(out);
     addObjects(out);
 }

@@ -21,7 +21,7 @@ void addSequencesViewsSynonyms(std::vector<FixedObject>& out)
         { "INCREMENT_BY!", N, "q.\"INCREMENT$\"" },
         { "CYCLE_FLAG", vc(1), "CASE WHEN q.\"CYCLE#\" <> 0 THEN 'Y' ELSE 'N' END" },
         { "ORDER_FLAG", vc(1), "CASE WHEN q.\"ORDER$\" <> 0 THEN 'Y' ELSE 'N' END" },
-        { "CACHE_SIZE!", N, "q.\"CACHE\"" }, { "LAST_NUMBER!", N, "q.\"HIGHWATER\"" }, { "SCALE_FLAG", vc(1), "'N'" },
+        { "CACHE_SIZE!", N, "CASE WHEN q.\"CACHE\" < 2 THEN 0 ELSE q.\"CACHE\" END" }, { "LAST_NUMBER!", N, "q.\"HIGHWATER\"" }, { "SCALE_FLAG", vc(1), "'N'" },
         { "EXTEND_FLAG", vc(1), "'N'" }, { "SHARDED_FLAG", vc(1), "'N'" }, { "SESSION_FLAG", vc(1), "'N'" },
         { "KEEP_VALUE", vc(1), "'N'" } };
     s.from = std::string(kObjectOwner) + "JOIN \"SEQ$\" q ON q.\"OBJ#\" = o.\"OBJ#\"";

@@ -1,6 +1,8 @@
 // Indexes, sequences, views, synonyms, comments and RENAME.
 #include "engine/bind/binder.h"
+#include "engine/exec/ddl_identity.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/exec/virtual_columns.h"
 #include "engine/priv/ddl_rights.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/connection.h"
@@ -61,9 +63,17 @@ void createIndex(DdlContext& ctx, const sql::CreateIndexStmt& st)
         if (ref) {
             auto e = bind::bindTableExpression(*ic.expr, ctx.text, info, lookup, sessionContextOf(ctx));
             for (const ColumnRow& c : cols)
-                if (e.sql == quoteIdent(c.physicalName) || e.sql == c.physicalName)
+                if (e.sql == quoteIdent(c.physicalName) || e.sql == c.physicalName
+                    || (c.virtualColumn && c.name == ref->column().name))
                     nos.push_back(c.col);
             piece = e.sql;
+        } else if (ic.expr) {
+            // A function-based index: its expression becomes a hidden virtual column, which SQLite indexes as
+            // the expression.
+            nos.push_back(functionIndexColumn(ctx, table, *ic.expr, ic.offset, ic.text));
+            cols = cat.columns(table.id);
+            info = tableInfo(ctx, table);
+            piece = bind::bindTableExpression(*ic.expr, ctx.text, info, lookup, sessionContextOf(ctx)).sql;
         } else {
             throw oraError(3001, "unimplemented feature: function-based indexes", ic.offset);
         }
@@ -86,6 +96,8 @@ void createIndex(DdlContext& ctx, const sql::CreateIndexStmt& st)
     } catch (const Error& e) {
         if (st.unique && e.message().find("UNIQUE") != std::string::npos)
             throw oraError(1452, "cannot CREATE UNIQUE INDEX; duplicate keys found", st.offset);
+        if (e.message().find("non-deterministic") != std::string::npos)
+            throw oraError(30553, "The function is not deterministic", st.offset);
         throw;
     }
 }
@@ -108,7 +120,13 @@ void dropIndex(DdlContext& ctx, const sql::DropIndexStmt& st)
     s.bind(1, idx.id);
     if (s.step())
         throw oraError(2429, "cannot drop index used for enforcement of unique/primary key", st.index.name.offset);
+    Stmt bo(ctx.s.conn, R"(SELECT "BO#" FROM "IND$" WHERE "OBJ#" = ?1)");
+    bo.bind(1, idx.id);
+    const int64_t tableId = bo.step() ? bo.int64(0) : 0;
+    bo.reset();
     dropIndexObject(ctx, idx.id);
+    if (tableId)
+        dropUnusedIndexColumns(ctx, tableId);
 }
 
 void alterIndex(DdlContext& ctx, const sql::AlterIndexStmt& st)
@@ -207,17 +225,23 @@ catalog::ObjectRow sequenceNamed(DdlContext& ctx, const sql::ObjectName& name)
 
 } // namespace
 
+int64_t addSequence(DdlContext& ctx, int64_t ownerId, const std::string& name, const sql::SequenceOptions& options)
+{
+    SequenceDef d;
+    applyOptions(d, options, true);
+    catalog::Catalog cat(ctx.s.conn);
+    int64_t id = cat.addObject(ownerId, name, catalog::kTypeSequence);
+    Stmt s(ctx.s.conn, R"(INSERT INTO "SEQ$" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8))");
+    s.bind(1, id).bind(2, d.increment).bind(3, d.minValue).bind(4, d.maxValue).bind(5, d.cycle ? 1 : 0);
+    s.bind(6, d.order ? 1 : 0).bind(7, d.cache).bind(8, d.start).run();
+    return id;
+}
+
 void createSequence(DdlContext& ctx, const sql::CreateSequenceStmt& st)
 {
     catalog::UserRow owner = ownerOf(ctx, st.sequence);
     checkFreeName(ctx, owner.id, st.sequence.name, 1);
-    SequenceDef d;
-    applyOptions(d, st.options, true);
-    catalog::Catalog cat(ctx.s.conn);
-    int64_t id = cat.addObject(owner.id, st.sequence.name.name, catalog::kTypeSequence);
-    Stmt s(ctx.s.conn, R"(INSERT INTO "SEQ$" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8))");
-    s.bind(1, id).bind(2, d.increment).bind(3, d.minValue).bind(4, d.maxValue).bind(5, d.cycle ? 1 : 0);
-    s.bind(6, d.order ? 1 : 0).bind(7, d.cache).bind(8, d.start).run();
+    addSequence(ctx, owner.id, st.sequence.name.name, st.options);
 }
 
 void alterSequence(DdlContext& ctx, const sql::AlterSequenceStmt& st)
@@ -225,6 +249,8 @@ void alterSequence(DdlContext& ctx, const sql::AlterSequenceStmt& st)
     if (st.options.startWith)
         throw oraError(2283, "cannot alter starting sequence number", st.offset);
     catalog::ObjectRow seq = sequenceNamed(ctx, st.sequence);
+    if (isIdentitySequence(ctx, seq))
+        throw oraError(32793, "cannot alter a system-generated sequence", st.sequence.name.offset);
     SequenceDef d;
     Stmt q(ctx.s.conn,
         R"(SELECT "INCREMENT$", "MINVALUE", "MAXVALUE", "CYCLE#", "ORDER$", "CACHE", "HIGHWATER" FROM "SEQ$" WHERE "OBJ#" = ?1)");
@@ -266,6 +292,8 @@ void alterSequence(DdlContext& ctx, const sql::AlterSequenceStmt& st)
 void dropSequence(DdlContext& ctx, const sql::DropSequenceStmt& st)
 {
     catalog::ObjectRow seq = sequenceNamed(ctx, st.sequence);
+    if (isIdentitySequence(ctx, seq))
+        throw oraError(32794, "cannot drop a system-generated sequence", st.sequence.name.offset);
     invalidateDependents(ctx, seq.id);
     catalog::Catalog(ctx.s.conn).removeObject(seq.id);
     session::dropSequenceCache(ctx.s, seq.id);

@@ -370,6 +370,7 @@ void addConstraint(
     c.tableId = table.id;
     c.owner = table.owner;
     c.columns = columns;
+    c.deferrable = d.deferrable;
     c.enabled = d.enable.value_or(true);
     c.validated = d.validate.value_or(c.enabled);
     if (d.name)

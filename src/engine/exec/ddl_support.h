@@ -69,3 +69,12 @@ namespace engine::exec {
 // COL$.NULL$ of every column from the enabled NOT NULL and PRIMARY KEY constraints.
 void refreshNullability(DdlContext& ctx, int64_t tableId);
 } // namespace engine::exec
+
+namespace engine::exec {
+// Creates a sequence (OBJ$ and SEQ$ rows) from its options (ORA-04002 ... for options Oracle refuses).
+int64_t addSequence(DdlContext& ctx, int64_t ownerId, const std::string& name, const sql::SequenceOptions& options);
+// Numbers a table's columns from 1 again after some were dropped.
+void renumberColumns(DdlContext& ctx, int64_t tableId);
+// The COL$ shape of a result column's type.
+catalog::ColumnRow columnFromDesc(const ColumnDesc& d);
+} // namespace engine::exec

@@ -1,6 +1,8 @@
 // CREATE, ALTER, DROP and TRUNCATE TABLE.
 #include "engine/bind/binder.h"
+#include "engine/exec/ddl_identity.h"
 #include "engine/exec/ddl_support.h"
+#include "engine/exec/virtual_columns.h"
 #include "engine/plsql/trigger_ddl.h"
 #include "engine/priv/privileges.h"
 #include "engine/session/session_state.h"
@@ -18,8 +20,25 @@ using catalog::ConstraintRow;
 using storage::quoteIdent;
 using storage::Stmt;
 
-namespace {
+void renumberColumns(DdlContext& ctx, int64_t tableId)
+{
+    // Oracle numbers the remaining columns from 1 again.
+    int next = 0;
+    for (const ColumnRow& c : catalog::Catalog(ctx.s.conn).columns(tableId)) {
+        ++next;
+        if (c.col != next) {
+            for (const char* sql : { R"(UPDATE "COL$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)",
+                     R"(UPDATE "CCOL$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)",
+                     R"(UPDATE "ICOL$" SET "COL#" = ?3 WHERE "BO#" = ?1 AND "COL#" = ?2)",
+                     R"(UPDATE "COM$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)" }) {
+                Stmt u(ctx.s.conn, sql);
+                u.bind(1, tableId).bind(2, c.col).bind(3, next).run();
+            }
+        }
+    }
+}
 
+// The column a query's result column describes (CREATE TABLE ... AS SELECT, a virtual column's expression).
 ColumnRow columnFromDesc(const ColumnDesc& d)
 {
     ColumnRow c;
@@ -38,6 +57,9 @@ ColumnRow columnFromDesc(const ColumnDesc& d)
     }
     return c;
 }
+
+namespace {
+
 
 std::vector<int> columnNumbers(const std::vector<ColumnRow>& cols, const std::vector<sql::Identifier>& names)
 {
@@ -263,12 +285,17 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
         if (st.columns.empty())
             throw oraError(906, "missing left parenthesis", st.name.offset);
         for (const sql::ColumnDef& d : st.columns) {
+            if (d.virtualExpr) {
+                cols.push_back(virtualColumnRow(d));
+                continue;
+            }
             if (!d.type)
                 throw oraError(902, "invalid datatype", d.offset);
             ColumnRow c = columnFromType(*d.type);
             c.name = d.name.name;
             if (!d.defaultText.empty())
                 c.defaultText = d.defaultText;
+            applyColumnGeneration(d, c);
             cols.push_back(c);
         }
     }
@@ -285,6 +312,7 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
     }
 
     int64_t id = cat.addObject(owner.id, st.name.name.name, catalog::kTypeTable);
+    createIdentitySequence(ctx, *cat.objectById(id), st.columns, cols, false);
     storage::Stmt tab(ctx.s.conn, R"(INSERT INTO "TAB$" ("OBJ#", "COLS") VALUES (?1, ?2))");
     tab.bind(1, id).bind(2, static_cast<int64_t>(cols.size())).run();
     std::string ddl = "CREATE TABLE " + quoteIdent(catalog::physicalTableName(id)) + " ("
@@ -295,6 +323,7 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
     }
     storage::exec(ctx.s.conn, ddl + ")");
     auto table = *cat.objectById(id);
+    bindVirtualColumns(ctx, table, st.columns);
     for (int no : keepNotNull) {
         // As a system-named NOT NULL constraint, the way a column definition's NOT NULL is kept.
         sql::Constraint nn;
@@ -308,8 +337,14 @@ void createTable(DdlContext& ctx, const sql::CreateTableStmt& st)
             insert += (i ? ", " : "") + quoteIdent(cols[i].physicalName);
         storage::exec(ctx.s.conn, insert + ") SELECT * FROM (" + query->sql + ")");
     }
-    for (size_t i = 0; i < st.columns.size(); ++i)
+    for (size_t i = 0; i < st.columns.size(); ++i) {
+        if (!query && needsImpliedNotNull(st.columns[i])) {
+            sql::Constraint nn;
+            nn.type = sql::ConstraintType::NotNull;
+            addConstraint(ctx, table, nn, { static_cast<int>(i + 1) });
+        }
         addColumnConstraints(ctx, table, st.columns[i], static_cast<int>(i + 1));
+    }
     for (const sql::Constraint& c : st.constraints)
         addConstraint(ctx, table, c, columnNumbers(cat.columns(id), c.columns));
     finish(ctx, relatedTables(ctx, id));
@@ -342,6 +377,7 @@ void dropTable(DdlContext& ctx, const sql::DropTableStmt& st)
     storage::exec(ctx.s.conn, "DROP TABLE " + quoteIdent(catalog::physicalTableName(table.id)));
     plsql::dropTableTriggers(ctx.s, table.id);
     invalidateDependents(ctx, table.id);
+    dropIdentitySequence(ctx, table);
     cat.removeObject(table.id);
     touched.erase(table.id);
     finish(ctx, touched);
@@ -393,6 +429,18 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                 c.physicalName = nextPhysicalColumn(cols);
                 if (!d.defaultText.empty())
                     c.defaultText = d.defaultText;
+                if (d.virtualExpr)
+                    throw oraError(3001, "unimplemented feature: ADD of a virtual column", d.offset);
+                applyColumnGeneration(d, c);
+                const bool hasIdentity
+                    = std::any_of(cols.begin(), cols.end(), [](const ColumnRow& o) { return o.identity; });
+                if (c.identity && hasIdentity)
+                    throw oraError(30669, "table can have only one identity column", d.identityOffset);
+                {
+                    std::vector<ColumnRow> added { c };
+                    createIdentitySequence(ctx, table, std::span(&d, 1), added, hasIdentity);
+                    c = added.front();
+                }
                 bool mandatory = std::any_of(d.constraints.begin(), d.constraints.end(), [](const sql::Constraint& k) {
                     return (k.type == sql::ConstraintType::NotNull || k.type == sql::ConstraintType::PrimaryKey)
                         && k.enable.value_or(true);
@@ -410,6 +458,13 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                     storage::exec(ctx.s.conn, "UPDATE " + phys + " SET " + quoteIdent(c.physicalName) + " = " + e.sql);
                     ctx.s.checksOff = false;
                 }
+                if (c.identity)
+                    fillIdentityColumn(ctx, table, c);
+                if (needsImpliedNotNull(d)) {
+                    sql::Constraint nn;
+                    nn.type = sql::ConstraintType::NotNull;
+                    addConstraint(ctx, table, nn, { c.col });
+                }
                 addColumnConstraints(ctx, table, d, c.col);
                 cols = cat.columns(table.id);
             }
@@ -418,6 +473,14 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
             for (const sql::ColumnDef& d : a.columns) {
                 ColumnRow c = columnNamed(cols, d.name);
                 std::string pc = quoteIdent(c.physicalName);
+                if (d.identity != sql::ColumnDef::Identity::None || d.virtualExpr)
+                    throw oraError(3001, "unimplemented feature: MODIFY of a column's identity or expression", d.offset);
+                if (c.identity && !d.defaultText.empty())
+                    throw oraError(30674, "identity column cannot have a default value", d.offset);
+                if (c.defaultOnNull && !d.defaultText.empty())
+                    throw oraError(3001, "unimplemented feature: MODIFY DEFAULT of a DEFAULT ON NULL column", d.offset);
+                if (d.defaultOnNull)
+                    throw oraError(3001, "unimplemented feature: MODIFY ... DEFAULT ON NULL", d.offset);
                 if (d.type) {
                     ColumnRow n = columnFromType(*d.type);
                     auto nonNull = [&] {
@@ -453,12 +516,21 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                     n.physicalName = c.physicalName;
                     n.notNull = c.notNull;
                     n.defaultText = c.defaultText;
+                    n.identity = c.identity;
+                    n.identityAlways = c.identityAlways;
+                    n.defaultOnNull = c.defaultOnNull;
+                    if (n.identity && n.typeCode != catalog::kColNumber)
+                        throw oraError(30675, "identity column must be a numeric type", d.offset);
                     c = n;
                 }
                 if (!d.defaultText.empty())
                     c.defaultText = d.defaultText;
                 cat.updateColumn(table.id, c);
                 for (const sql::Constraint& k : d.constraints) {
+                    if (k.type == sql::ConstraintType::Null && c.identity)
+                        throw oraError(30672, "cannot drop NOT NULL constraint on an identity column", k.offset);
+                    if (k.type == sql::ConstraintType::Null && c.defaultOnNull)
+                        throw oraError(30667, "cannot drop NOT NULL constraint on a DEFAULT ON NULL column", k.offset);
                     if (k.type == sql::ConstraintType::Null) {
                         bool dropped = false;
                         for (const ConstraintRow& e : cat.constraints(table.id))
@@ -480,6 +552,25 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
             std::vector<int> drop = columnNumbers(cols, a.names);
             if (drop.size() >= cols.size())
                 throw oraError(12983, "cannot drop all columns in a table", a.offset);
+            for (const ColumnRow& col : cols)
+                if (col.identity && std::find(drop.begin(), drop.end(), col.col) != drop.end())
+                    dropIdentitySequence(ctx, table);
+            // A virtual column reading a dropped column: a function-based index's hidden one goes with its index,
+            // a declared one is ORA-54031.
+            for (const ColumnRow& v : cols) {
+                if (!v.virtualColumn || !v.defaultText || std::find(drop.begin(), drop.end(), v.col) != drop.end())
+                    continue;
+                for (const ColumnRow& col : cols) {
+                    if (std::find(drop.begin(), drop.end(), col.col) == drop.end()
+                        || renameInCondition(*v.defaultText, col.name, "\x01") == *v.defaultText)
+                        continue;
+                    if (!v.hidden)
+                        throw oraError(
+                            54031, "column to be dropped is used in an expression of a virtual column", a.offset);
+                    drop.push_back(v.col);
+                    break;
+                }
+            }
             for (const ConstraintRow& c : cat.constraints(table.id)) {
                 bool uses = std::any_of(c.columns.begin(), c.columns.end(),
                     [&](int no) { return std::find(drop.begin(), drop.end(), no) != drop.end(); });
@@ -530,20 +621,7 @@ void alterTable(DdlContext& ctx, const sql::AlterTableStmt& st)
                         Stmt com(ctx.s.conn, R"(DELETE FROM "COM$" WHERE "OBJ#" = ?1 AND "COL#" = ?2)");
                         com.bind(1, table.id).bind(2, no).run();
                     }
-            // Oracle numbers the remaining columns from 1 again.
-            int next = 0;
-            for (const ColumnRow& c : cat.columns(table.id)) {
-                ++next;
-                if (c.col != next) {
-                    for (const char* sql : { R"(UPDATE "COL$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)",
-                             R"(UPDATE "CCOL$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)",
-                             R"(UPDATE "ICOL$" SET "COL#" = ?3 WHERE "BO#" = ?1 AND "COL#" = ?2)",
-                             R"(UPDATE "COM$" SET "COL#" = ?3 WHERE "OBJ#" = ?1 AND "COL#" = ?2)" }) {
-                        Stmt u(ctx.s.conn, sql);
-                        u.bind(1, table.id).bind(2, c.col).bind(3, next).run();
-                    }
-                }
-            }
+            renumberColumns(ctx, table.id);
             break;
         }
         case Type::RenameColumn: {

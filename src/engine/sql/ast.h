@@ -958,11 +958,35 @@ struct Constraint {
     int endOffset = -1;
 };
 
+struct SequenceOptions {
+    std::optional<std::string> incrementBy;
+    std::optional<std::string> startWith;
+    std::optional<std::string> maxValue;
+    bool noMaxValue = false;
+    std::optional<std::string> minValue;
+    bool noMinValue = false;
+    std::optional<bool> cycle;
+    std::optional<std::string> cache;
+    bool noCache = false;
+    std::optional<bool> order;
+    bool restart = false;
+};
+
 struct ColumnDef {
     Identifier name;
     std::optional<DataType> type; // absent in a CTAS column list or in MODIFY col DEFAULT ...
     ExprPtr defaultValue;
     std::string defaultText; // the DEFAULT expression exactly as written (Oracle stores the text)
+    bool defaultOnNull = false; // DEFAULT ON NULL expr
+    // GENERATED ALWAYS | BY DEFAULT [ON NULL] AS IDENTITY [(sequence options)]
+    enum class Identity { None, Always, ByDefault };
+    Identity identity = Identity::None;
+    bool identityOnNull = false;
+    SequenceOptions identityOptions;
+    int identityOffset = -1;
+    // [GENERATED ALWAYS] AS (expr) [VIRTUAL]
+    ExprPtr virtualExpr;
+    std::string virtualText;
     std::vector<Constraint> constraints;
     int offset = -1;
     int endOffset = -1;
@@ -1038,6 +1062,7 @@ struct IndexColumn {
     ExprPtr expr; // a ColumnRefExpr for a plain column, any expression for a function-based index
     bool descending = false;
     int offset = -1;
+    std::string text; // the expression as written (a function-based index's COLUMN_EXPRESSION)
 };
 
 struct CreateIndexStmt : Statement {
@@ -1079,19 +1104,6 @@ struct AlterIndexStmt : Statement {
 };
 
 // Every option of CREATE/ALTER SEQUENCE; numbers keep their text (with sign) since they may exceed 64 bits.
-struct SequenceOptions {
-    std::optional<std::string> incrementBy;
-    std::optional<std::string> startWith;
-    std::optional<std::string> maxValue;
-    bool noMaxValue = false;
-    std::optional<std::string> minValue;
-    bool noMinValue = false;
-    std::optional<bool> cycle;
-    std::optional<std::string> cache;
-    bool noCache = false;
-    std::optional<bool> order;
-    bool restart = false;
-};
 
 struct CreateSequenceStmt : Statement {
     static constexpr StatementKind Kind = StatementKind::CreateSequence;

@@ -235,7 +235,7 @@ StatementPtr Parser::parseCreateTable(bool globalTemporary)
                 s->constraints.push_back(parseOutOfLineConstraint());
             } else {
                 ColumnDef col = parseColumnDef(false);
-                if (!col.type)
+                if (!col.type && !col.virtualExpr)
                     untypedAt.push_back(col.name.offset);
                 s->columns.push_back(std::move(col));
             }
@@ -425,20 +425,78 @@ ColumnDef Parser::parseColumnDef(bool forModify)
     c.name = parseIdentifier(904);
     const bool typeFollows = at(TokenKind::Identifier) && !atWord("DEFAULT") && !atWord("NOT") && !atWord("NULL")
         && !atWord("CONSTRAINT") && !atWord("PRIMARY") && !atWord("UNIQUE") && !atWord("CHECK") && !atWord("REFERENCES")
-        && !atWord("ENABLE") && !atWord("DISABLE");
+        && !atWord("ENABLE") && !atWord("DISABLE") && !atWord("GENERATED") && !atWord("AS");
     if (typeFollows)
         c.type = parseDataType();
-    else if (!forModify && !at(TokenKind::Comma) && !at(TokenKind::RParen) && !atWord("DEFAULT"))
+    else if (!forModify && !at(TokenKind::Comma) && !at(TokenKind::RParen) && !atWord("DEFAULT")
+        && !atWord("GENERATED") && !atWord("AS"))
         failHere(902);
     if (atWord("DEFAULT")) {
         advance();
+        if (atWord("ON") && peek().isWord("NULL")) {
+            advance();
+            advance();
+            c.defaultOnNull = true;
+        }
         const int b = cur().offset;
         c.defaultValue = parseExpr();
         c.defaultText = textBetween(b, prevEnd());
+    } else if (atWord("GENERATED") || atWord("AS")) {
+        parseGeneratedColumn(c);
     }
     parseInlineConstraints(c);
     c.endOffset = prevEnd();
     return c;
+}
+
+// GENERATED ALWAYS | BY DEFAULT [ON NULL] AS IDENTITY [(options)], or [GENERATED ALWAYS] AS (expr) [VIRTUAL].
+void Parser::parseGeneratedColumn(ColumnDef& c)
+{
+    const int begin = cur().offset;
+    bool always = true;
+    bool onNull = false;
+    if (acceptWord("GENERATED")) {
+        if (!acceptWord("ALWAYS") && acceptWord("BY")) {
+            expectWord("DEFAULT", 905);
+            always = false;
+            if (atWord("ON") && peek().isWord("NULL")) {
+                advance();
+                advance();
+                onNull = true;
+            }
+        }
+        expectWord("AS", 905);
+        if (acceptWord("IDENTITY")) {
+            if (!c.type)
+                fail(902, begin);
+            c.identity = always ? ColumnDef::Identity::Always : ColumnDef::Identity::ByDefault;
+            c.identityOnNull = onNull;
+            c.identityOffset = begin;
+            if (at(TokenKind::LParen)) {
+                NestingGuard guard(*this, cur().offset);
+                advance();
+                if (atWord("START") && peek().isWord("WITH")) {
+                    // START WITH LIMIT VALUE belongs to ALTER TABLE ... MODIFY only.
+                    if (toks.size() > pos + 2 && toks[pos + 2].isWord("LIMIT"))
+                        fail(3001, cur().offset);
+                }
+                parseSequenceOptions(c.identityOptions, false);
+                expect(TokenKind::RParen, 907);
+            }
+            return;
+        }
+        if (!always)
+            failHere(905);
+    } else {
+        expectWord("AS", 905);
+    }
+    NestingGuard guard(*this, cur().offset);
+    expect(TokenKind::LParen, 906);
+    const int b = cur().offset;
+    c.virtualExpr = parseExpr();
+    c.virtualText = textBetween(b, prevEnd());
+    expect(TokenKind::RParen, 907);
+    acceptWord("VIRTUAL");
 }
 
 void Parser::parseInlineConstraints(ColumnDef& col)
@@ -834,6 +892,7 @@ StatementPtr Parser::parseCreateIndex(bool unique, bool bitmap)
         IndexColumn c;
         c.offset = cur().offset;
         c.expr = parseExpr();
+        c.text = textBetween(c.offset, prevEnd());
         if (acceptWord("DESC"))
             c.descending = true;
         else

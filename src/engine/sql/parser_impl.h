@@ -139,6 +139,7 @@ public:
     bool atConstraintStart() const;
     Constraint parseOutOfLineConstraint();
     void parseInlineConstraints(ColumnDef& col);
+    void parseGeneratedColumn(ColumnDef& col);
     void parseConstraintState(Constraint& c);
     void parseReferences(Constraint& c);
     std::string skipPhysicalClauses(std::initializer_list<const char*> stopWords);
