@@ -137,6 +137,44 @@ TEST_F(TransactionTest, LargeTransactionSpillsUndoAndStillRollsBack)
     EXPECT_EQ(all(), (std::vector<std::string> { "1 one", "2 two" }));
 }
 
+// A cancel that reaches the connection while ROLLBACK puts rows back (a user pressing Stop again while a
+// cancelled call undoes its work) must not leave the transaction half undone: Oracle's rollback always completes.
+// The progress handler stands in for the cancel, stopping the undo's statement at its n-th check; the undo is
+// held in memory, or spilled to UNDO$ where it must not apply a record twice when it goes on.
+TEST_F(TransactionTest, CancelDuringRollbackStillUndoesEverything)
+{
+    struct Case {
+        size_t spillLimit;
+        int stopAtCheck;
+    };
+    for (const Case& c : { Case { 0, 1 }, Case { 0, 7 }, Case { 64 * 1024, 1 }, Case { 64 * 1024, 40 } }) {
+        SCOPED_TRACE("spill limit " + std::to_string(c.spillLimit) + ", stop at check " + std::to_string(c.stopAtCheck));
+        if (c.spillLimit)
+            s->state().undo->setSpillLimit(c.spillLimit);
+        std::vector<engine::Bind> b(1);
+        b[0].name = "1";
+        for (int i = 100; i < 3100; ++i) {
+            b[0].value = engine::Value::fromInt(i);
+            s->execute("INSERT INTO t VALUES (:1, 'v')", b);
+        }
+        s->execute("UPDATE t SET v = 'w'");
+        s->execute("DELETE FROM t WHERE id < 100");
+        if (c.spillLimit) {
+            EXPECT_TRUE(s->state().undo->hasPersisted());
+        }
+        struct Stop {
+            int left;
+        } stop { c.stopAtCheck };
+        sqlite3_progress_handler(
+            s->state().conn, 100, [](void* p) { return --static_cast<Stop*>(p)->left == 0 ? 1 : 0; }, &stop);
+        EXPECT_NO_THROW(s->rollback());
+        sqlite3_progress_handler(s->state().conn, 0, nullptr, nullptr);
+        EXPECT_LE(stop.left, 0); // the cancel did reach the undo
+        EXPECT_EQ(all(), (std::vector<std::string> { "1 one", "2 two" }));
+        EXPECT_FALSE(s->inTransaction());
+    }
+}
+
 TEST_F(TransactionTest, ChangesOfAnotherSessionThatWroteMeanwhileSurviveRollback)
 {
     // Two sessions write in turn: each one's SQLite transaction is committed when the other needs to write, and

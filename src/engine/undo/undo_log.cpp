@@ -99,6 +99,8 @@ public:
             t->insert.run();
         } catch (const Error& e) {
             t->insert.reset();
+            if (e.code() == 1013) // cancelled: the row is put back when the undo is tried again
+                throw;
             throw oraError(600,
                 "internal error code, arguments: [undo], [" + describe(r) + " clashes with another row: "
                     + e.message() + "]");
@@ -253,6 +255,23 @@ void UndoLog::dropIfTransactionEnded()
 
 void UndoLog::undoTo(int64_t mark)
 {
+    // A cancel (sqlite3_interrupt) that arrives while the undo runs stops the statement it meets, not the undo:
+    // what was undone stays undone and the rest is tried again, since the connection's interrupt ends once its
+    // statements have. Only a cancel that keeps arriving (or another connection's statement still running) gets
+    // through, and then the records not yet applied are all still there for the next try.
+    for (int attempt = 1;; ++attempt) {
+        try {
+            undoOnce(mark);
+            return;
+        } catch (const Error& e) {
+            if (e.code() != 1013 || attempt >= kUndoAttempts)
+                throw;
+        }
+    }
+}
+
+void UndoLog::undoOnce(int64_t mark)
+{
     dropIfTransactionEnded();
     bool was = capturing_;
     capturing_ = false;
@@ -269,10 +288,14 @@ void UndoLog::undoTo(int64_t mark)
                 R"(SELECT "SEQ#", "TABNAME", "OP", "ROWNO", "ROWDATA" FROM "UNDO$" WHERE "SID" = ?1 AND "SEQ#" > ?2
                    ORDER BY "SEQ#" DESC)");
             sel.bind(1, sessionId_).bind(2, mark);
-            for (const Record& r : readRecords(sel))
+            const std::vector<Record> records = readRecords(sel);
+            // Each record goes from UNDO$ as it is applied, so an undo stopped half-way applies none twice.
+            storage::Stmt del(db_, R"(DELETE FROM "UNDO$" WHERE "SID" = ?1 AND "SEQ#" >= ?2)");
+            for (const Record& r : records) {
                 applier.apply(r);
-            storage::Stmt del(db_, R"(DELETE FROM "UNDO$" WHERE "SID" = ?1 AND "SEQ#" > ?2)");
-            del.bind(1, sessionId_).bind(2, mark).run();
+                del.reset();
+                del.bind(1, sessionId_).bind(2, r.seq).run();
+            }
             if (mark == 0)
                 persisted_ = false;
         }

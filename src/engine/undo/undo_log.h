@@ -66,7 +66,8 @@ public:
     // Whether the transaction changed anything since mark.
     bool changedSince(int64_t mark) const { return lastSeq_ > mark; }
 
-    // Applies every record after mark in reverse and forgets it. The caller holds the write transaction.
+    // Applies every record after mark in reverse and forgets it. The caller holds the write transaction. A cancel
+    // that stops one of its statements does not stop it (it goes on where it stopped, up to kUndoAttempts times).
     void undoTo(int64_t mark);
     // Writes the records still in memory to UNDO$, all or none. The caller holds the write transaction, which is
     // about to commit.
@@ -90,6 +91,8 @@ public:
     static int64_t recover(sqlite3* db);
 
 private:
+    static constexpr int kUndoAttempts = 5;
+    void undoOnce(int64_t mark);
     static void hook(
         void* self, sqlite3* db, int op, const char* dbName, const char* table, sqlite3_int64 key1, sqlite3_int64 key2);
     void record(int op, const char* table, sqlite3_int64 key1, sqlite3_int64 key2);
