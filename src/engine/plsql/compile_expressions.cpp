@@ -274,7 +274,7 @@ CExprPtr Compiler::cursorRef(const Expr& e, const CursorDecl** decl, int64_t* pa
     if (packageUnit)
         *packageUnit = 0;
     if (e.parts.size() >= 2 && e.parts.size() <= 3 && !lookup(e.parts[0].name)) {
-        // A cursor of a package's specification: its state is the package's, kept per session.
+        // A cursor declared with a package (not only in its body): its state is the package's, kept per session.
         std::vector<std::string> chain;
         for (const NamePart& p : e.parts)
             chain.push_back(p.name);
@@ -400,6 +400,25 @@ CExprPtr Compiler::tryVariable(const std::vector<std::string>& parts, const Pos&
     return cur;
 }
 
+namespace {
+
+// The value of a translated SELECT ... FROM DUAL: its first column, as wide as PL/SQL's own types go.
+CExprPtr sqlValue(std::unique_ptr<EmbeddedSql> es, const Pos& pos)
+{
+    es->mapSources();
+    auto n = std::make_unique<CSqlExpr>();
+    n->pos = pos;
+    n->type = es->entry->bound->columns.empty() ? PlType::varchar2() : plTypeOf(es->entry->bound->columns[0]);
+    if (n->type.kind == PlKind::Varchar2)
+        n->type.size = 32767;
+    if (n->type.kind == PlKind::Number)
+        n->type.precision = 0, n->type.scale = 0, n->type.scaleDeclared = false;
+    n->sql = std::move(es);
+    return n;
+}
+
+} // namespace
+
 CExprPtr Compiler::sqlExpr(const Expr& e)
 {
     std::string exprText(
@@ -434,16 +453,7 @@ CExprPtr Compiler::sqlExpr(const Expr& e)
             "arguments in call to '"
                 + (e.parts.empty() ? std::string("?") : e.parts[0].name) + "'");
     }
-    es->mapSources();
-    auto n = std::make_unique<CSqlExpr>();
-    n->pos = e.pos;
-    n->type = es->entry->bound->columns.empty() ? PlType::varchar2() : plTypeOf(es->entry->bound->columns[0]);
-    if (n->type.kind == PlKind::Varchar2)
-        n->type.size = 32767;
-    if (n->type.kind == PlKind::Number)
-        n->type.precision = 0, n->type.scale = 0, n->type.scaleDeclared = false;
-    n->sql = std::move(es);
-    return n;
+    return sqlValue(std::move(es), e.pos);
 }
 
 // An expression of SQL over values PL/SQL computes: the arguments are evaluated here and passed as binds named
@@ -478,16 +488,7 @@ CExprPtr Compiler::sqlWith(const std::string& exprText, std::vector<CExprPtr> ar
             "PLS-00306: wrong number or types of arguments in call to '"
                 + (e.parts.empty() ? std::string("?") : e.parts[0].name) + "'");
     }
-    es->mapSources();
-    auto n = std::make_unique<CSqlExpr>();
-    n->pos = e.pos;
-    n->type = es->entry->bound->columns.empty() ? PlType::varchar2() : plTypeOf(es->entry->bound->columns[0]);
-    if (n->type.kind == PlKind::Varchar2)
-        n->type.size = 32767;
-    if (n->type.kind == PlKind::Number)
-        n->type.precision = 0, n->type.scale = 0, n->type.scaleDeclared = false;
-    n->sql = std::move(es);
-    return n;
+    return sqlValue(std::move(es), e.pos);
 }
 
 CExprPtr Compiler::callOf(const Sym& sym, const NamePart& part, const Pos& p, bool asStatement, int64_t storedUnit)

@@ -17,7 +17,7 @@ struct CursorCall {
     int declDepth = 0; // static links from the opener's frame up to the declaring one
     const std::vector<CParam>* params = nullptr; // the cursor's, with slots in the declaring frame
     std::vector<CExprPtr> args; // per parameter, evaluated in the opener's frame; null where the default applies
-    // A cursor of a package's specification opened from another unit: the declaring frame is that package's state
+    // A package's declared cursor opened from another unit: the declaring frame is that package's state
     // in the session (declDepth is not used).
     int64_t packageUnit = 0;
 };

@@ -1,4 +1,4 @@
-// The PL/SQL parser's declarations: parameter lists, type specifications, the declare section of a block or
+// The PL/SQL parser's declarations: parameter lists, types as declared, the declare section of a block or
 // package, and subprogram headings.
 #include "engine/plsql/parser_impl.h"
 
